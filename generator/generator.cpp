@@ -1,0 +1,241 @@
+#include "generator/generator.h"
+
+#include <bit>
+#include <chrono>
+
+namespace gw {
+
+void Rng::Seed(std::uint64_t seed) {
+    for (auto& word : s_) {
+        seed += 0x9e3779b97f4a7c15ULL;
+        std::uint64_t z = seed;
+        z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
+        z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
+        word = z ^ (z >> 31);
+    }
+}
+
+std::uint64_t Rng::Next() {
+    const std::uint64_t result = std::rotl(s_[1] * 5, 7) * 9;
+    const std::uint64_t t = s_[1] << 17;
+    s_[2] ^= s_[0];
+    s_[3] ^= s_[1];
+    s_[1] ^= s_[2];
+    s_[0] ^= s_[3];
+    s_[2] ^= t;
+    s_[3] = std::rotl(s_[3], 45);
+    return result;
+}
+
+std::uint64_t ClockSeed() {
+    return static_cast<std::uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count());
+}
+
+namespace {
+
+// Digits used per row, column and box, as bit masks (bit d-1 for digit d).
+struct UnitUse {
+    std::array<std::uint16_t, 9> row{}, col{}, box{};
+
+    unsigned Free(int cell) const {
+        return ~static_cast<unsigned>(row[RowOf[cell]] | col[ColOf[cell]] | box[BoxOf[cell]]) & 0x1FFu;
+    }
+    void Toggle(int cell, int d) {
+        const std::uint16_t bit = DigitBit(d);
+        row[RowOf[cell]] ^= bit;
+        col[ColOf[cell]] ^= bit;
+        box[BoxOf[cell]] ^= bit;
+    }
+};
+
+// Among open positions pos, pos-1, ... 0, the most constrained cell: the first
+// position (scanning down) whose count of free digits is strictly below the
+// running minimum, so among equal counts the highest position wins.
+template <typename Order>
+int MostConstrained(const UnitUse& use, const Order& order, int pos) {
+    int best = 10;
+    int kept = pos;
+    for (int j = pos; j >= 0; --j) {
+        const int n = std::popcount(use.Free(order[j]));
+        if (n < best) {
+            best = n;
+            kept = j;
+        }
+    }
+    return kept;
+}
+
+// The next free digit above `old` for the cell, or 0.
+int NextFreeDigit(const UnitUse& use, int cell, int old) {
+    const unsigned free = use.Free(cell) & ~((1u << old) - 1u);
+    return free == 0 ? 0 : std::countr_zero(free) + 1;
+}
+
+}  // namespace
+
+bool BuildSolutionGridFromOrder(GenState& g, std::array<int, 81> order, Yielder& y) {
+    UnitUse use;
+    g.Solution.fill(0);
+    int pos = 80;
+    for (;;) {
+        if (y.PumpAndCheckHalt()) return false;
+        if (pos == -1) return true;
+        if (g.Solution[order[pos]] == 0) {
+            const int kept = MostConstrained(use, order, pos);
+            if (kept != pos) std::swap(order[pos], order[kept]);
+        }
+        const int c = order[pos];
+        const int old = g.Solution[c];
+        // With `old` still marked used, the digits above it that are free are
+        // exactly those free once it is released.
+        const int d = NextFreeDigit(use, c, old);
+        if (old != 0) use.Toggle(c, old);
+        if (d == 0) {
+            g.Solution[c] = 0;
+            ++pos;
+            continue;
+        }
+        g.Solution[c] = static_cast<std::uint8_t>(d);
+        use.Toggle(c, d);
+        --pos;
+        // Forward check: step back onto c when some open cell has no digit left.
+        for (int j = 0; j <= pos; ++j) {
+            if (use.Free(order[j]) == 0) {
+                ++pos;
+                break;
+            }
+        }
+    }
+}
+
+bool BuildSolutionGrid(GenState& g, Yielder& y) {
+    std::array<int, 81> order{};
+    for (int i = 0; i < 81; ++i) order[i] = i;
+    for (int k = 0; k < 500; ++k) {
+        const int a = g.rng.Below(81);
+        const int b = g.rng.Below(81);
+        std::swap(order[a], order[b]);
+    }
+    return BuildSolutionGridFromOrder(g, order, y);
+}
+
+namespace {
+
+// Depth-first solution counter on bit masks, choosing the open cell with the
+// fewest free digits at every node.
+class Counter {
+public:
+    Counter(const Grid& puzzle, int limit, Grid* first, Yielder* y)
+        : grid_(puzzle), limit_(limit), first_(first), y_(y) {}
+
+    int Run() {
+        for (int c = 0; c < 81; ++c) {
+            const int d = grid_[c];
+            if (d == 0) {
+                open_[n_++] = static_cast<std::uint8_t>(c);
+                continue;
+            }
+            if (d > 9 || (use_.Free(c) & DigitBit(d)) == 0) return 0;  // clashing givens
+            use_.Toggle(c, d);
+        }
+        Search(0);
+        return count_;
+    }
+
+    bool halted() const { return halted_; }
+
+private:
+    void Search(int depth) {
+        if (y_ != nullptr) {
+            y_->Pump();
+            if (y_->Halted()) {
+                halted_ = true;
+                return;
+            }
+        }
+        if (depth == n_) {
+            if (count_ == 0 && first_ != nullptr) *first_ = grid_;
+            ++count_;
+            return;
+        }
+        int bestAt = depth;
+        int bestN = 10;
+        unsigned bestFree = 0;
+        for (int i = depth; i < n_; ++i) {
+            const unsigned free = use_.Free(open_[i]);
+            const int k = std::popcount(free);
+            if (k < bestN) {
+                bestN = k;
+                bestAt = i;
+                bestFree = free;
+                if (k <= 1) break;
+            }
+        }
+        if (bestN == 0) return;
+        std::swap(open_[depth], open_[bestAt]);
+        const int c = open_[depth];
+        for (unsigned free = bestFree; free != 0; free &= free - 1) {
+            const int d = std::countr_zero(free) + 1;
+            grid_[c] = static_cast<std::uint8_t>(d);
+            use_.Toggle(c, d);
+            Search(depth + 1);
+            use_.Toggle(c, d);
+            grid_[c] = 0;
+            if (count_ >= limit_ || halted_) return;
+        }
+    }
+
+    Grid grid_;
+    UnitUse use_;
+    std::array<std::uint8_t, 81> open_{};
+    int n_ = 0;
+    int count_ = 0;
+    int limit_;
+    Grid* first_;
+    Yielder* y_;
+    bool halted_ = false;
+};
+
+}  // namespace
+
+int CountSolutions(const Grid& puzzle, int limit, Grid* first, Yielder* y) {
+    Counter counter(puzzle, limit, first, y);
+    return counter.Run();
+}
+
+bool HasUniqueSolution(const Grid& puzzle, Yielder* y) {
+    Counter counter(puzzle, 2, nullptr, y);
+    const int n = counter.Run();
+    if (counter.halted()) {
+        y->HaltSeen();
+        return false;
+    }
+    return n <= 1;
+}
+
+bool RemoveClues(GenState& g, Yielder& y) {
+    std::array<int, 41> pairOrder{};
+    g.Puzzle = g.Solution;
+    for (int i = 0; i < 41; ++i) pairOrder[i] = i;
+    for (int k = 0; k < 200; ++k) {
+        const int a = g.rng.Below(41);
+        const int b = g.rng.Below(41);
+        std::swap(pairOrder[a], pairOrder[b]);
+    }
+    for (int k = 0; k <= 40; ++k) {
+        const int c = pairOrder[k];
+        g.Puzzle[c] = 0;
+        g.Puzzle[80 - c] = 0;
+        if (!HasUniqueSolution(g.Puzzle, &y)) {
+            g.Puzzle[c] = g.Solution[c];
+            g.Puzzle[80 - c] = g.Solution[80 - c];
+        }
+        if (y.Halted()) {
+            y.HaltSeen();
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace gw

@@ -1,0 +1,245 @@
+#include "grader/grader.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+
+#include "techniques/techniques.h"
+
+namespace gw {
+
+namespace {
+
+bool Cycles(int code) { return code >= 1 && code <= 3; }
+
+}  // namespace
+
+// The ladder. Rungs are tried in this order; the level column says which level
+// the driver enters before calling the rung (raises happen before rungs 3, 5,
+// 11, 15, 20, 33 and 40).
+const std::array<Rung, kRungCount> kLadder = {{
+    {1, 1, "TryHiddenSingle", "Hidden Single", [](GradeState& s) { return TryHiddenSingle(s); }},
+    {2, 1, "TryNakedSingle", "Naked Single", [](GradeState& s) { return TryNakedSingle(s); }},
+    {3, 2, "TryPointing", "Pointing", [](GradeState& s) { return TryPointing(s); }},
+    {4, 2, "TryClaiming", "Claiming", [](GradeState& s) { return TryClaiming(s); }},
+    {5, 3, "TrySubset", "Naked Pair", [](GradeState& s) { return TrySubset(s, true, 2); }},
+    {6, 3, "TrySubset", "Naked Triple", [](GradeState& s) { return TrySubset(s, true, 3); }},
+    {7, 3, "TrySubset", "Hidden Pair", [](GradeState& s) { return TrySubset(s, false, 2); }},
+    {8, 3, "TrySubset", "Naked Quad", [](GradeState& s) { return TrySubset(s, true, 4); }},
+    {9, 3, "TrySubset", "Hidden Triple", [](GradeState& s) { return TrySubset(s, false, 3); }},
+    {10, 3, "TrySubset", "Naked Quint", [](GradeState& s) { return TrySubset(s, true, 5); }},
+    {11, 4, "TryXWing", "X-Wing", [](GradeState& s) { return TryXWing(s); }},
+    {12, 4, "TrySwordfish", "Swordfish", [](GradeState& s) { return TrySwordfish(s); }},
+    {13, 4, "TryBivalueConjugateLoop", "Bivalue Conjugate Loop",
+     [](GradeState& s) { return TryBivalueConjugateLoop(s); }},
+    {14, 4, "TryEmptyRectangle", "Empty Rectangle", [](GradeState& s) { return TryEmptyRectangle(s); }},
+    {15, 5, "TryXYWing", "XY-Wing", [](GradeState& s) { return TryXYWing(s); }},
+    {16, 5, "TryTwoStringKite", "Two-String Kite", [](GradeState& s) { return TryTwoStringKite(s); }},
+    {17, 5, "TrySkyscraper", "Skyscraper", [](GradeState& s) { return TrySkyscraper(s); }},
+    {18, 5, "TryXYZWing", "XYZ-Wing", [](GradeState& s) { return TryXYZWing(s); }},
+    {19, 5, "TrySimpleColouring", "Simple Colouring", [](GradeState& s) { return TrySimpleColouring(s); }},
+    {20, 6, "TryJellyfish", "Jellyfish", [](GradeState& s) { return TryJellyfish(s); }},
+    {21, 6, "TryWxyzWing", "WXYZ-Wing", [](GradeState& s) { return TryWxyzWing(s); }},
+    {22, 6, "TryMultiColoring", "Multi-Colouring", [](GradeState& s) { return TryMultiColoring(s) >= 0; }},
+    {23, 6, "TryFinnedXWing", "Finned X-Wing", [](GradeState& s) { return TryFinnedXWing(s); }},
+    {24, 6, "TryBivalueColourPropagation", "3D Medusa",
+     [](GradeState& s) { return TryBivalueColourPropagation(s); }},
+    {25, 6, "TryIntersectionSets", "Sue de Coq", [](GradeState& s) { return TryIntersectionSets(s); }},
+    {26, 6, "TryPairExclusion", "Pair Exclusion", [](GradeState& s) { return TryPairExclusion(s); }},
+    {27, 6, "TryUniqueRectangles", "Unique Rectangle", [](GradeState& s) { return TryUniqueRectangles(s); }},
+    {28, 6, "TryAvoidableRectangles", "Avoidable Rectangle",
+     [](GradeState& s) { return TryAvoidableRectangles(s); }},
+    {29, 6, "TryAlignedPairExclusion", "Aligned Pair Exclusion",
+     [](GradeState& s) { return TryAlignedPairExclusion(s); }},
+    {30, 6, "TryBivalueGravePlusOne", "BUG+1", [](GradeState& s) { return TryBivalueGravePlusOne(s); }},
+    {31, 6, "TryXCycles", "X-Cycle", [](GradeState& s) { return Cycles(TryXCycles(s, 6)); }},
+    {32, 6, "TryAlternatingChains", "Alternating Inference Chain",
+     [](GradeState& s) { return Cycles(TryAlternatingChains(s, 10, 6)); }},
+    {33, 7, "TryConjugateXYChain", "XY-Chain", [](GradeState& s) { return TryConjugateXYChain(s); }},
+    {34, 7, "TryAlignedTripleExclusion", "Aligned Triple Exclusion",
+     [](GradeState& s) { return TryAlignedTripleExclusion(s); }},
+    {35, 7, "TryXCycles", "X-Cycle", [](GradeState& s) { return Cycles(TryXCycles(s, 7)); }},
+    {36, 7, "TryAlternatingChains", "Alternating Inference Chain",
+     [](GradeState& s) { return Cycles(TryAlternatingChains(s, 20, 7)); }},
+    {37, 7, "TryAlsXZ", "ALS-XZ", [](GradeState& s) { return TryAlsXZ(s); }},
+    {38, 7, "TryFourDigitOpenRowCount", "Four-Digit Row Count",
+     [](GradeState& s) { return TryFourDigitOpenRowCount(s); }},
+    {39, 7, "TryForcingChains", "Forcing Chain", [](GradeState& s) { return TryForcingChains(s); }},
+    {40, 8, "TryAlignedTripleGroups", "Aligned Triple Exclusion (witness groups)",
+     [](GradeState& s) { return TryAlignedTripleGroups(s); }},
+    {41, 8, "TryAlternatingChains", "Alternating Inference Chain",
+     [](GradeState& s) { return Cycles(TryAlternatingChains(s, 30, 8)); }},
+    {42, 8, "BivalueTrial", "Bivalue Trial", [](GradeState& s) { return BivalueTrial(s); }},
+}};
+
+bool RunRung(GradeState& s, int rung) {
+    if (s.disabledRungs.test(static_cast<std::size_t>(rung))) return false;
+    const std::uint64_t before = s.changes;
+    const bool progress = kLadder[static_cast<std::size_t>(rung - 1)].run(s);
+    // A rung that claims progress without changing anything would make the
+    // driver loop forever on the same state: treat it as stuck.
+    return progress && s.changes != before;
+}
+
+int GradePuzzle(GradeState& s, const Grid& puzzle, std::vector<Step>* steps) {
+    int level = 1;
+    std::vector<Change>* const userLog = s.log;
+    s.log = nullptr;
+    ResetGradeState(s, puzzle);
+
+    std::vector<Change> passLog;
+    for (;;) {
+        if (IsSolved(s)) break;
+        s.Pump();
+        if (s.Halted()) {
+            s.HaltSeen();
+            level = 0;
+            break;
+        }
+        passLog.clear();
+        s.log = (steps != nullptr || userLog != nullptr) ? &passLog : nullptr;
+        int made = 0;
+        for (const Rung& r : kLadder) {
+            if (r.number < kRungCount && r.level > level) level = r.level;
+            s.stepNote = nullptr;
+            if (RunRung(s, r.number)) {
+                made = r.number;
+                break;
+            }
+        }
+        s.log = nullptr;
+        if (made == 0) {
+            level = 9;
+            break;
+        }
+        if (userLog != nullptr) userLog->insert(userLog->end(), passLog.begin(), passLog.end());
+        if (steps != nullptr) {
+            const Rung& r = kLadder[static_cast<std::size_t>(made - 1)];
+            steps->push_back({made, s.stepNote != nullptr ? s.stepNote : r.player, passLog});
+        }
+    }
+    s.log = userLog;
+    return level;
+}
+
+bool BivalueTrial(GradeState& s) {
+    // Two-candidate cells, computed once: failed trials restore the state, so
+    // the set stays valid for every later trial.
+    std::array<bool, 81> bivalue{};
+    for (int c = 0; c < 81; ++c) bivalue[c] = BitCount[s.CandMask[c]] == 2;
+
+    std::vector<Change>* const outerLog = s.log;
+    for (int d = 1; d <= 9; ++d) {
+        for (int c = 0; c < 81; ++c) {
+            if (s.CandFlags(c, d) && bivalue[c]) {
+                const Grid before = s.SolveGrid;
+                s.log = nullptr;  // the trial's own steps rest on an assumption
+                const bool solved = TrialSolve(s, d, c);
+                s.log = outerLog;
+                if (solved) {
+                    if (outerLog != nullptr) {
+                        outerLog->push_back({'T', static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(d)});
+                        for (int x = 0; x < 81; ++x)
+                            if (before[x] == 0 && s.SolveGrid[x] != 0)
+                                outerLog->push_back({'P', static_cast<std::uint8_t>(x), s.SolveGrid[x]});
+                    }
+                    // The cell holds d already; placing it again only marks the
+                    // rung's progress.
+                    PlaceDigit(s, d, c);
+                    if (outerLog != nullptr) outerLog->pop_back();
+                    return true;
+                }
+            }
+            if (s.Halted()) {
+                s.HaltSeen();
+                return false;
+            }
+        }
+    }
+    return false;
+}
+
+bool TrialSolve(GradeState& s, int digit, int cell) {
+    s.SavedSolveGrid = s.SolveGrid;
+    s.SavedCandMask = s.CandMask;
+    PlaceDigit(s, digit, cell);
+    for (;;) {
+        if (IsSolved(s)) return true;
+        if (s.Halted()) {
+            s.HaltSeen();
+            return false;
+        }
+        s.Pump();
+        bool progress = false;
+        for (int rung = 1; rung < kRungCount; ++rung) {
+            if (RunRung(s, rung)) {
+                progress = true;
+                break;
+            }
+        }
+        if (!progress) {
+            s.SolveGrid = s.SavedSolveGrid;
+            s.CandMask = s.SavedCandMask;
+            return false;
+        }
+    }
+}
+
+namespace {
+
+std::string Squash(std::string_view text) {
+    std::string out;
+    for (char ch : text)
+        if (std::isalnum(static_cast<unsigned char>(ch)))
+            out.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(ch))));
+    return out;
+}
+
+bool ParseInt(std::string_view t, int& v) {
+    auto [p, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
+    return ec == std::errc() && p == t.data() + t.size();
+}
+
+}  // namespace
+
+bool ParseRungList(std::string_view text, std::bitset<kRungCount + 1>& out, std::string& error) {
+    std::size_t pos = 0;
+    while (pos <= text.size()) {
+        std::size_t comma = text.find(',', pos);
+        if (comma == std::string_view::npos) comma = text.size();
+        std::string_view item = text.substr(pos, comma - pos);
+        while (!item.empty() && item.front() == ' ') item.remove_prefix(1);
+        while (!item.empty() && item.back() == ' ') item.remove_suffix(1);
+        pos = comma + 1;
+        if (item.empty()) continue;
+        int a = 0, b = 0;
+        const std::size_t dash = item.find('-');
+        if (ParseInt(item, a)) {
+            b = a;
+        } else if (dash != std::string_view::npos && ParseInt(item.substr(0, dash), a) &&
+                   ParseInt(item.substr(dash + 1), b)) {
+        } else {
+            const std::string key = Squash(item);
+            bool found = false;
+            for (const Rung& r : kLadder) {
+                if (Squash(r.technique) == key || Squash(r.player) == key) {
+                    out.set(static_cast<std::size_t>(r.number));
+                    found = true;
+                }
+            }
+            if (!found) {
+                error = "unknown technique or rung: " + std::string(item);
+                return false;
+            }
+            continue;
+        }
+        if (a < 1 || b > kRungCount || a > b) {
+            error = "rung out of range 1-42: " + std::string(item);
+            return false;
+        }
+        for (int r = a; r <= b; ++r) out.set(static_cast<std::size_t>(r));
+    }
+    return true;
+}
+
+}  // namespace gw

@@ -1,0 +1,107 @@
+// Naked subsets (sizes 2 to 5) and hidden subsets (sizes 2 and 3).
+#include "techniques/elementary/subsets.h"
+
+#include <algorithm>
+
+#include "techniques/techniques.h"
+
+namespace gw {
+
+namespace {
+
+// The nine cells of unit u in unit order: rows 0..8, columns 9..17, boxes 18..26.
+std::array<int, 9> UnitCells(int u) {
+    std::array<int, 9> cells{};
+    for (int k = 0; k < 9; ++k) cells[k] = UnitCell(u, k);
+    return cells;
+}
+
+// Calls f(mask) for every combination of `size` digits drawn from `allowed`,
+// in lexicographic order of ascending digits; stops when f returns true.
+template <typename F>
+bool ForEachCombination(std::uint16_t allowed, int size, F&& f) {
+    std::array<int, 5> idx{};
+    std::array<int, 9> digits{};
+    int n = 0;
+    for (int d = 1; d <= 9; ++d)
+        if (allowed & DigitBit(d)) digits[n++] = d;
+    if (size > n || size < 1) return false;
+    for (int i = 0; i < size; ++i) idx[i] = i;
+    for (;;) {
+        std::uint16_t mask = 0;
+        for (int i = 0; i < size; ++i) mask |= DigitBit(digits[idx[i]]);
+        if (f(mask)) return true;
+        int i = size - 1;
+        while (i >= 0 && idx[i] == n - size + i) --i;
+        if (i < 0) return false;
+        ++idx[i];
+        for (int j = i + 1; j < size; ++j) idx[j] = idx[j - 1] + 1;
+    }
+}
+
+bool NakedSubset(GradeState& s, int size) {
+    for (int u = 0; u < 27; ++u) {
+        const auto cells = UnitCells(u);
+        std::uint16_t open = kAllDigits;
+        for (int c : cells)
+            if (s.SolveGrid[c] != 0) open &= static_cast<std::uint16_t>(~DigitBit(s.SolveGrid[c]));
+        const int kind = u < 9 ? kRowUnit : u < 18 ? kColUnit : kBoxUnit;
+        const bool found = ForEachCombination(open, size, [&](std::uint16_t combo) {
+            std::array<int, 9> match{};
+            int n = 0;
+            for (int c : cells)
+                if (s.SolveGrid[c] == 0 && CandidatesWithin(s, combo, c)) match[n++] = c;
+            return n == size && RemoveSubsetFromUnit(s, combo, std::span<const int>(match.data(), static_cast<std::size_t>(n)), kind);
+        });
+        if (found) return true;
+    }
+    return false;
+}
+
+bool HiddenSubset(GradeState& s, int size) {
+    if (size != 2 && size != 3) return false;
+    for (int u = 0; u < 27; ++u) {
+        const auto cells = UnitCells(u);
+        std::uint16_t present = 0;
+        for (int c : cells) present |= s.CandMask[c];
+        const bool found = ForEachCombination(present, size, [&](std::uint16_t combo) {
+            std::array<int, 9> match{};
+            int n = 0;
+            for (int c : cells)
+                if (s.CandMask[c] & combo) match[n++] = c;
+            if (n != size) return false;
+            bool removed = false;
+            for (int i = 0; i < n; ++i)
+                for (int d = 1; d <= 9; ++d)
+                    if (!(combo & DigitBit(d))) removed = RemoveCandidate(s, d, match[i]) || removed;
+            return removed;
+        });
+        if (found) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool RemoveSubsetFromUnit(GradeState& s, std::uint16_t digitSet, std::span<const int> subsetCells, int unitKind) {
+    const int first = subsetCells[0];
+    const int u = unitKind == kRowUnit ? RowOf[first] : unitKind == kColUnit ? 9 + ColOf[first] : 18 + BoxOf[first];
+    bool removed = false;
+    for (int k = 0; k < 9; ++k) {
+        const int cell = UnitCell(u, k);
+        if (std::find(subsetCells.begin(), subsetCells.end(), cell) != subsetCells.end()) continue;
+        for (int d = 1; d <= 9; ++d)
+            if (digitSet & DigitBit(d)) removed = RemoveCandidate(s, d, cell) || removed;
+    }
+    return removed;
+}
+
+// Naked subsets: `size` cells of a unit whose candidates lie within `size`
+// digits; those digits leave the unit's other cells. Hidden subsets: `size`
+// digits of a unit confined to `size` cells; those cells lose every other
+// candidate. Units go rows, columns, boxes; digit combinations ascend.
+bool TrySubset(GradeState& s, bool naked, int size) {
+    return naked ? NakedSubset(s, size) : HiddenSubset(s, size);
+}
+
+}  // namespace gw
