@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -191,6 +192,29 @@ std::string FormatPuzzle(int target, const Grid& puzzle, const Grid& solution) {
         default: break;
     }
     return out;
+}
+
+bool LevelFull(const fs::path& base, int target, int level) {
+    const OutputTarget& t = kTargets[static_cast<std::size_t>(target)];
+    const fs::path folder = TargetFolder(base, target);
+    if (t.levelFile) return std::max(FileLength(folder / LevelFileName(target, level)), 0LL) / t.length >= kMaxPerLevel;
+    for (int n = CountMatchingFiles(folder, target, level) + 1; n <= kMaxPerLevel; ++n) {
+        std::error_code ec;
+        if (!fs::exists(folder / NumberedFileName(target, level, n), ec)) return false;
+    }
+    return true;
+}
+
+int FindTarget(const std::string& text) {
+    if (text.size() == 1 && text[0] >= '0' && text[0] <= '7') return text[0] - '0';
+    for (std::size_t i = 0; i < kTargets.size(); ++i) {
+        const std::string name = kTargets[i].listText;
+        if (name.size() != text.size()) continue;
+        bool same = true;
+        for (std::size_t k = 0; k < name.size() && same; ++k) same = SameIgnoringCase(name[k], text[k]);
+        if (same) return static_cast<int>(i);
+    }
+    return -1;
 }
 
 SaveResult SaveSudoku(const fs::path& base, int target, int level, const Grid& puzzle, const Grid& solution) {

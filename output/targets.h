@@ -49,6 +49,14 @@ std::array<std::string, 9> CountSudokus(const fs::path& base, int target);
 // targets, the whole file for numbered ones.
 std::string FormatPuzzle(int target, const Grid& puzzle, const Grid& solution);
 
+// True when the level of the target holds its 1000 puzzles (no free record or
+// number is left).
+bool LevelFull(const fs::path& base, int target, int level);
+
+// Index of a target from its list text (any case) or its number "0".."7"; -1
+// when unknown.
+int FindTarget(const std::string& text);
+
 struct SaveResult {
     enum class Kind { Written, Full, Failed, NoTarget } kind = Kind::NoTarget;
     fs::path path;      // the file written (or that failed)

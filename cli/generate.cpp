@@ -1,0 +1,320 @@
+// gridwick generate: workers build, reduce and grade puzzles; one writer saves
+// them in sequence order, so numbering stays exact and a seeded run is
+// reproducible whatever the number of workers.
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <csignal>
+#include <cstdio>
+#include <map>
+#include <mutex>
+#include <set>
+#include <thread>
+#include <vector>
+
+#include "cli/commands.h"
+#include "generator/generator.h"
+#include "grader/grader.h"
+#include "output/targets.h"
+
+namespace gw::cli {
+
+namespace {
+
+// The signal handler's only way to reach the run: a lock-free atomic store.
+std::atomic<bool>* gInterruptFlag = nullptr;
+std::atomic<bool> gInterrupted{false};
+
+extern "C" void OnInterrupt(int) {
+    gInterrupted.store(true);
+    if (gInterruptFlag != nullptr) gInterruptFlag->store(true);
+}
+
+std::string Lower(std::string s) {
+    for (char& ch : s) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    return s;
+}
+
+// A distinct stream of random numbers for each puzzle of a run.
+std::uint64_t PuzzleSeed(std::uint64_t runSeed, std::uint64_t seq) {
+    return runSeed ^ (seq * 0x9e3779b97f4a7c15ULL + 0x632be59bd9b4e019ULL);
+}
+
+struct Made {
+    Grid puzzle{};
+    Grid solution{};
+    int level = 0;
+};
+
+class Run {
+public:
+    explicit Run(const GenerateOptions& o, int target, unsigned levels, std::uint64_t seed)
+        : o_(o), target_(target), levels_(levels), seed_(seed), base_(o.out) {}
+
+    int Execute();
+
+private:
+    void Worker();
+    void Save(const Made& m);
+    void ShowProgress(bool final);
+    bool AllSelectedFull() const;
+    double Elapsed() const {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+    }
+
+    const GenerateOptions& o_;
+    const int target_;
+    const unsigned levels_;
+    const std::uint64_t seed_;
+    const fs::path base_;
+
+    RunControl control_;
+    std::mutex mutex_;
+    std::condition_variable writerCv_, workersCv_;
+    std::map<std::uint64_t, Made> ready_;
+    std::uint64_t nextSeq_ = 0;
+    std::uint64_t nextToWrite_ = 0;
+
+    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+    long long made_ = 0;
+    long long saved_ = 0;
+    long long failures_ = 0;
+    std::array<long long, 10> savedPerLevel_{};
+    std::array<bool, 10> full_{};
+    std::set<std::string> reported_;
+    std::string stopMessage_;
+    bool live_ = false;
+};
+
+void Run::Worker() {
+    GenState g;
+    GradeState s;
+    Yielder y(&control_);
+    s.yield = &y;
+    const std::uint64_t window = 64 * static_cast<std::uint64_t>(o_.jobs);
+    for (;;) {
+        std::uint64_t seq = 0;
+        {
+            std::unique_lock lock(mutex_);
+            workersCv_.wait(lock, [&] { return control_.halt.load() || nextSeq_ - nextToWrite_ < window; });
+            if (control_.halt.load()) return;
+            seq = nextSeq_++;
+        }
+        g.rng.Seed(PuzzleSeed(seed_, seq));
+        // A halt at any step discards the puzzle in progress.
+        if (!BuildSolutionGrid(g, y) || y.Halted()) return;
+        if (!RemoveClues(g, y) || y.Halted()) return;
+        const int level = GradePuzzle(s, g.Puzzle);
+        if (y.Halted() || level == 0) return;
+        {
+            std::lock_guard lock(mutex_);
+            ready_[seq] = Made{g.Puzzle, g.Solution, level};
+        }
+        writerCv_.notify_one();
+    }
+}
+
+bool Run::AllSelectedFull() const {
+    for (int l = 1; l <= 9; ++l)
+        if ((levels_ & (1u << l)) && !full_[static_cast<std::size_t>(l)]) return false;
+    return true;
+}
+
+void Run::Save(const Made& m) {
+    ++made_;
+    const auto level = static_cast<std::size_t>(m.level);
+    if (!(levels_ & (1u << m.level)) || full_[level]) return;
+    const SaveResult res = SaveSudoku(base_, target_, m.level, m.puzzle, m.solution);
+    switch (res.kind) {
+        case SaveResult::Kind::Written:
+            ++saved_;
+            ++savedPerLevel_[level];
+            break;
+        case SaveResult::Kind::Full:
+            full_[level] = true;
+            break;
+        case SaveResult::Kind::Failed: {
+            ++failures_;
+            // Each kind of failure is reported once; repeats are only counted.
+            const std::string key = res.path.parent_path().string() + "\n" + res.error;
+            if (reported_.insert(key).second) {
+                if (live_) std::fputs("\r\033[K", stderr);
+                std::fprintf(stderr, "gridwick: cannot write %s: %s\n", res.path.string().c_str(), res.error.c_str());
+            }
+            break;
+        }
+        case SaveResult::Kind::NoTarget: break;
+    }
+}
+
+void Run::ShowProgress(bool final) {
+    if (!live_) return;
+    std::string line = "\r\033[K";
+    char buf[64];
+    for (int l = 1; l <= 9; ++l) {
+        if (!(levels_ & (1u << l))) continue;
+        std::snprintf(buf, sizeof buf, "%s %lld  ", kLevelNames[static_cast<std::size_t>(l)],
+                      savedPerLevel_[static_cast<std::size_t>(l)]);
+        line += buf;
+    }
+    const double t = Elapsed();
+    std::snprintf(buf, sizeof buf, "| %.0f puzzles/s | %d:%02d", t > 0 ? static_cast<double>(made_) / t : 0.0,
+                  static_cast<int>(t) / 60, static_cast<int>(t) % 60);
+    line += buf;
+    if (final) line += "\n";
+    std::fputs(line.c_str(), stderr);
+    std::fflush(stderr);
+}
+
+int Run::Execute() {
+    CreateOutputFolders(base_);
+    for (int l = 1; l <= 9; ++l)
+        if (levels_ & (1u << l)) full_[static_cast<std::size_t>(l)] = LevelFull(base_, target_, l);
+    live_ = !o_.quiet && isatty(STDERR_FILENO);
+
+    std::printf("Generating for \"%s\" into %s\n", kTargets[static_cast<std::size_t>(target_)].listText,
+                fs::absolute(TargetFolder(base_, target_)).lexically_normal().string().c_str());
+    std::fflush(stdout);
+
+    if (AllSelectedFull()) {
+        stopMessage_ = "Every selected level already holds 1000 puzzles: nothing to do.";
+    } else {
+        gInterruptFlag = &control_.halt;
+        auto previous = std::signal(SIGINT, OnInterrupt);
+        std::vector<std::thread> workers;
+        for (int i = 0; i < o_.jobs; ++i) workers.emplace_back([this] { Worker(); });
+
+        auto lastShown = std::chrono::steady_clock::now();
+        std::unique_lock lock(mutex_);
+        while (!control_.halt.load()) {
+            writerCv_.wait_for(lock, std::chrono::milliseconds(200),
+                               [&] { return control_.halt.load() || ready_.count(nextToWrite_) != 0; });
+            while (!control_.halt.load()) {
+                auto it = ready_.find(nextToWrite_);
+                if (it == ready_.end()) break;
+                const Made m = it->second;
+                ready_.erase(it);
+                ++nextToWrite_;
+                workersCv_.notify_all();
+                lock.unlock();
+                Save(m);
+                lock.lock();
+                if (o_.count > 0 && saved_ >= o_.count) {
+                    control_.halt.store(true);
+                } else if (AllSelectedFull()) {
+                    stopMessage_ = "Every selected level now holds 1000 puzzles: stopping.";
+                    control_.halt.store(true);
+                }
+            }
+            if (std::chrono::steady_clock::now() - lastShown >= std::chrono::milliseconds(200)) {
+                lock.unlock();
+                ShowProgress(false);
+                lock.lock();
+                lastShown = std::chrono::steady_clock::now();
+            }
+        }
+        lock.unlock();
+        workersCv_.notify_all();
+        for (auto& w : workers) w.join();
+        std::signal(SIGINT, previous);
+        gInterruptFlag = nullptr;
+        ShowProgress(true);
+    }
+
+    const double t = Elapsed();
+    if (gInterrupted.load()) std::printf("Interrupted: the puzzle in progress was discarded.\n");
+    if (!stopMessage_.empty()) std::printf("%s\n", stopMessage_.c_str());
+    const auto counts = CountSudokus(base_, target_);
+    std::printf("\n%-10s %8s %10s\n", "Level", "Saved", "On disk");
+    for (int l = 1; l <= 9; ++l) {
+        const auto i = static_cast<std::size_t>(l);
+        std::printf("%-10s %8lld %10s%s\n", kLevelNames[i], savedPerLevel_[i], counts[i - 1].c_str(),
+                    (levels_ & (1u << l)) && full_[i] ? "  (full)" : "");
+    }
+    std::printf("\nMade %lld puzzles in %.1f s (%.0f/s), saved %lld, write failures %lld.\n", made_, t,
+                t > 0 ? static_cast<double>(made_) / t : 0.0, saved_, failures_);
+    return failures_ > 0 ? 1 : 0;
+}
+
+}  // namespace
+
+bool ParseLevels(const std::string& text, unsigned& levels, std::string& error) {
+    levels = 0;
+    std::size_t pos = 0;
+    while (pos <= text.size()) {
+        std::size_t comma = text.find(',', pos);
+        if (comma == std::string::npos) comma = text.size();
+        std::string item = text.substr(pos, comma - pos);
+        pos = comma + 1;
+        while (!item.empty() && item.front() == ' ') item.erase(item.begin());
+        while (!item.empty() && item.back() == ' ') item.pop_back();
+        if (item.empty()) continue;
+        auto levelOf = [](const std::string& t) {
+            if (t.size() == 1 && t[0] >= '1' && t[0] <= '9') return t[0] - '0';
+            for (int l = 1; l <= 9; ++l)
+                if (Lower(t) == Lower(kLevelNames[static_cast<std::size_t>(l)])) return l;
+            return 0;
+        };
+        const std::size_t dash = item.find('-');
+        int a = levelOf(item), b = a;
+        if (a == 0 && dash != std::string::npos) {
+            a = levelOf(item.substr(0, dash));
+            b = levelOf(item.substr(dash + 1));
+        }
+        if (a == 0 || b == 0 || a > b) {
+            error = "unknown level '" + item + "' (use Easy..Outlaw or 1-9)";
+            return false;
+        }
+        for (int l = a; l <= b; ++l) levels |= 1u << l;
+    }
+    if (levels == 0) {
+        error = "no level selected";
+        return false;
+    }
+    return true;
+}
+
+int RunGenerate(const GenerateOptions& o) {
+    const int target = FindTarget(o.target);
+    if (target < 0) {
+        std::fprintf(stderr, "gridwick: unknown target '%s'; use 0-7 or one of:", o.target.c_str());
+        for (const auto& t : kTargets) std::fprintf(stderr, " \"%s\"", t.listText);
+        std::fprintf(stderr, "\n");
+        return 2;
+    }
+    unsigned levels = 0x3FEu;
+    if (!o.levels.empty()) {
+        std::string error;
+        if (!ParseLevels(o.levels, levels, error)) {
+            std::fprintf(stderr, "gridwick: --levels: %s\n", error.c_str());
+            return 2;
+        }
+    }
+    std::error_code ec;
+    fs::create_directories(o.out, ec);
+    if (!fs::is_directory(o.out)) {
+        std::fprintf(stderr, "gridwick: cannot use output folder %s: %s\n", o.out.c_str(),
+                     ec ? ec.message().c_str() : "not a folder");
+        return 2;
+    }
+    Run run(o, target, levels, o.seed ? *o.seed : ClockSeed());
+    return run.Execute();
+}
+
+int RunCount(const CountOptions& o) {
+    const int target = FindTarget(o.target);
+    if (target < 0) {
+        std::fprintf(stderr, "gridwick: unknown target '%s'\n", o.target.c_str());
+        return 2;
+    }
+    const auto counts = CountSudokus(o.out, target);
+    std::printf("%s\n", kTargets[static_cast<std::size_t>(target)].listText);
+    for (int l = 1; l <= 9; ++l)
+        std::printf("%-10s %s\n", (std::string(kLevelNames[static_cast<std::size_t>(l)]) + " :").c_str(),
+                    counts[static_cast<std::size_t>(l - 1)].c_str());
+    return 0;
+}
+
+}  // namespace gw::cli
