@@ -1,0 +1,188 @@
+// The grading driver, its level bookkeeping, trial solving and the primitives.
+#include <gtest/gtest.h>
+
+#include "test_util.h"
+
+namespace gw {
+namespace {
+
+std::bitset<kRungCount + 1> Without(std::string_view list) {
+    std::bitset<kRungCount + 1> out;
+    std::string error;
+    EXPECT_TRUE(ParseRungList(list, out, error)) << error;
+    return out;
+}
+
+TEST(Primitives, PlaceDigitClearsTheCellAndItsPeers) {
+    GradeState s;
+    ResetGradeState(s, Grid{});
+    PlaceDigit(s, 5, 40);
+    EXPECT_EQ(s.SolveGrid[40], 5);
+    EXPECT_EQ(s.CandMask[40], 0);
+    for (int d = 1; d <= 9; ++d) EXPECT_FALSE(s.CandFlags(40, d));
+    for (int x = 0; x < 81; ++x) {
+        if (x == 40) continue;
+        EXPECT_EQ(s.CandFlags(x, 5), !Sees(x, 40)) << x;
+        EXPECT_EQ(BitCount[s.CandMask[x]], Sees(x, 40) ? 8 : 9) << x;
+    }
+}
+
+TEST(Primitives, RemoveCandidateReportsWhetherItWasThere) {
+    GradeState s;
+    ResetGradeState(s, Grid{});
+    EXPECT_TRUE(RemoveCandidate(s, 3, 10));
+    EXPECT_FALSE(RemoveCandidate(s, 3, 10));
+    EXPECT_EQ(s.CandMask[10], kAllDigits & ~DigitBit(3));
+}
+
+TEST(Primitives, RemoveFromCommonPeersTouchesOnlyCellsSeeingBothEnds) {
+    GradeState s;
+    ResetGradeState(s, Grid{});
+    EXPECT_TRUE(RemoveFromCommonPeers(s, 0, 8, 4));
+    for (int x = 0; x < 81; ++x) EXPECT_EQ(s.CandFlags(x, 4), !(x >= 1 && x <= 7)) << x;
+    ResetGradeState(s, Grid{});
+    EXPECT_TRUE(RemoveFromCommonPeers(s, 0, 80, 6));
+    for (int x = 0; x < 81; ++x) EXPECT_EQ(s.CandFlags(x, 6), x != 8 && x != 72) << x;
+    EXPECT_FALSE(RemoveFromCommonPeers(s, 0, 80, 6)) << "nothing left to remove";
+    ResetGradeState(s, Grid{});
+    RemoveFromCommonPeers(s, 0, 1, 2);  // same row and box
+    EXPECT_TRUE(s.CandFlags(0, 2));
+    EXPECT_TRUE(s.CandFlags(1, 2));
+    EXPECT_FALSE(s.CandFlags(2, 2));
+    EXPECT_FALSE(s.CandFlags(20, 2));
+    EXPECT_FALSE(s.CandFlags(8, 2));
+    EXPECT_TRUE(s.CandFlags(9 * 3, 2));
+}
+
+TEST(GradePuzzle, FullGridIsEasyWithoutAnyStep) {
+    const auto puzzles = test::LoadSharedPuzzles();
+    ASSERT_FALSE(puzzles.empty());
+    GradeState s;
+    std::vector<Step> steps;
+    EXPECT_EQ(GradePuzzle(s, puzzles[0].second, &steps), 1);
+    EXPECT_TRUE(steps.empty());
+}
+
+TEST(GradePuzzle, SinglesPuzzleIsEasyAndEveryStepIsOnePlacement) {
+    for (const auto& [puzzle, solution] : test::LoadSharedPuzzles()) {
+        const auto rep = test::GradeAndCheck(puzzle, solution);
+        if (rep.level != 1) continue;
+        for (const Step& st : rep.steps) {
+            EXPECT_TRUE(st.rung == 1 || st.rung == 2);
+            ASSERT_EQ(st.changes.size(), 1u);
+            EXPECT_EQ(st.changes[0].kind, 'P');
+        }
+        return;
+    }
+    FAIL() << "no singles puzzle in the shared set";
+}
+
+// With every rung from 3 to 41 switched off, the level still rises before
+// each of them, so a puzzle that singles cannot finish ends as 8 (the trial
+// solved it) or 9 (stuck).
+TEST(GradePuzzle, TrialSolvingGivesMayhemOrOutlaw) {
+    const auto off = Without("3-41");
+    int mayhem = 0, outlaw = 0;
+    for (const auto& [puzzle, solution] : test::LoadSharedPuzzles()) {
+        const auto rep = test::GradeAndCheck(puzzle, solution, off);
+        ASSERT_TRUE(rep.level == 1 || rep.level == 8 || rep.level == 9);
+        if (rep.level == 8) {
+            ++mayhem;
+            const Step& last = rep.steps.back();
+            ASSERT_EQ(last.rung, 42);
+            ASSERT_EQ(last.changes.front().kind, 'T');
+            int filled = 0;
+            for (std::size_t i = 1; i < last.changes.size(); ++i) {
+                EXPECT_EQ(last.changes[i].kind, 'P');
+                if (i > 1) {
+                    EXPECT_LT(last.changes[i - 1].cell, last.changes[i].cell);
+                }
+                ++filled;
+            }
+            // The trial's own cell is among the cells it filled.
+            bool hasTrialCell = false;
+            for (std::size_t i = 1; i < last.changes.size(); ++i)
+                hasTrialCell |= last.changes[i].cell == last.changes[0].cell;
+            EXPECT_TRUE(hasTrialCell);
+            EXPECT_GT(filled, 0);
+        }
+        if (rep.level == 9) ++outlaw;
+        if (mayhem > 20 && outlaw > 3) break;
+    }
+    EXPECT_GT(mayhem, 0);
+    EXPECT_GT(outlaw, 0);
+}
+
+TEST(BivalueTrial, NoBivalueCellMeansNoTrial) {
+    GradeState s;
+    ResetGradeState(s, Grid{});
+    const auto before = s.CandMask;
+    EXPECT_FALSE(BivalueTrial(s));
+    EXPECT_EQ(s.CandMask, before);
+}
+
+TEST(TrialSolve, AFailedTrialRestoresTheStateExactly) {
+    // Find a stuck state with singles only, then try every bivalue candidate.
+    GradeState s;
+    s.disabledRungs = Without("3-42");
+    int failed = 0;
+    for (const auto& [puzzle, solution] : test::LoadSharedPuzzles()) {
+        if (GradePuzzle(s, puzzle) != 9) continue;
+        for (int c = 0; c < 81 && failed < 5; ++c) {
+            if (BitCount[s.CandMask[c]] != 2) continue;
+            for (int d = 1; d <= 9; ++d) {
+                if (!s.CandFlags(c, d) || solution[c] == d) continue;
+                const auto grid = s.SolveGrid;
+                const auto masks = s.CandMask;
+                if (!TrialSolve(s, d, c)) {
+                    ++failed;
+                    EXPECT_EQ(s.SolveGrid, grid);
+                    EXPECT_EQ(s.CandMask, masks);
+                }
+            }
+        }
+        if (failed >= 5) break;
+    }
+    EXPECT_GE(failed, 5);
+}
+
+TEST(GradePuzzle, HaltReturnsZero) {
+    RunControl rc;
+    rc.halt = true;
+    int seen = 0;
+    rc.haltSeenHook = [&] { ++seen; };
+    Yielder y(&rc);
+    GradeState s;
+    s.yield = &y;
+    const auto puzzles = test::LoadSharedPuzzles();
+    EXPECT_EQ(GradePuzzle(s, puzzles[0].first), 0);
+    EXPECT_EQ(seen, 1);
+    EXPECT_EQ(GradePuzzle(s, puzzles[0].second), 1) << "a full grid is graded before any halt test";
+}
+
+TEST(Ladder, TableAndLevelRaises) {
+    ASSERT_EQ(kLadder.size(), 42u);
+    for (std::size_t i = 0; i < kLadder.size(); ++i) EXPECT_EQ(kLadder[i].number, static_cast<int>(i) + 1);
+    std::vector<int> raises;
+    for (std::size_t i = 1; i + 1 < kLadder.size(); ++i)
+        if (kLadder[i].level > kLadder[i - 1].level) raises.push_back(kLadder[i].number);
+    EXPECT_EQ(raises, (std::vector<int>{3, 5, 11, 15, 20, 33, 40}));
+}
+
+TEST(Ladder, ParseRungList) {
+    EXPECT_EQ(Without("24,25"), (std::bitset<kRungCount + 1>().set(24).set(25)));
+    EXPECT_TRUE(Without("X-Wing").test(11));
+    EXPECT_TRUE(Without("x wing").test(11));
+    EXPECT_TRUE(Without("tryxwing").test(11));
+    EXPECT_EQ(Without("TrySubset").count(), 6u);
+    EXPECT_EQ(Without("TryAlternatingChains"), (std::bitset<kRungCount + 1>().set(32).set(36).set(41)));
+    EXPECT_EQ(Without("20-22, naked pair").count(), 4u);
+    std::bitset<kRungCount + 1> out;
+    std::string error;
+    EXPECT_FALSE(ParseRungList("43", out, error));
+    EXPECT_FALSE(ParseRungList("Quantum Entanglement", out, error));
+    EXPECT_NE(error.find("Quantum"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace gw

@@ -1,0 +1,227 @@
+// Target folders, names, numbering, counting and the byte layout of every
+// target, and reading every layout back.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "output/reader.h"
+#include "output/targets.h"
+#include "test_util.h"
+
+namespace gw {
+namespace {
+
+const char* kPuzzle = "53..7....6..195....98....6.8...6...34..8.3..17...2...6.6....28....419..5....8..79";
+const char* kSolution = "534678912672195348198342567859761423426853791713924856961537284287419635345286179";
+
+class OutputTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        base_ = fs::temp_directory_path() /
+                ("gridwick_out_" + std::to_string(::getpid()) + "_" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(base_);
+        fs::create_directories(base_);
+        CreateOutputFolders(base_);
+        puzzle_ = test::ParseGrid(kPuzzle);
+        solution_ = test::ParseGrid(kSolution);
+    }
+    void TearDown() override { fs::remove_all(base_); }
+
+    static std::string Slurp(const fs::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    static void Touch(const fs::path& p, std::size_t bytes = 1) {
+        std::ofstream(p, std::ios::binary) << std::string(bytes, 'x');
+    }
+    SaveResult Save(int target, int level) { return SaveSudoku(base_, target, level, puzzle_, solution_); }
+
+    fs::path base_;
+    Grid puzzle_{}, solution_{};
+};
+
+TEST_F(OutputTest, FoldersAndNames) {
+    for (const char* f : {"YAZ Sudoku 1", "YAZ Sudoku 2", "Simple Sudoku", "Sudocue", "Into Sudoku",
+                          "Sudoku Explainer", "Sudoku_81_Char", "Sudoku_81_Char_0"})
+        EXPECT_TRUE(fs::is_directory(base_ / f)) << f;
+    CreateOutputFolders(base_);  // a second start with the folders present is harmless
+    EXPECT_EQ(LevelFileName(0, 1), "YAZ_Sudoku_1_Easy.sds");
+    EXPECT_EQ(LevelFileName(1, 9), "YAZ_Sudoku_2_Outlaw.sds");
+    EXPECT_EQ(LevelFileName(6, 6), "Sudoku_Kamikaze_.txt");
+    EXPECT_EQ(LevelFileName(6, 5), "Sudoku_Insane.txt");
+    EXPECT_EQ(LevelFileName(7, 6), "Sudoku_Kamikaze_0.txt");
+    EXPECT_EQ(NumberedFileName(2, 1, 1), "Easy_0001.ss");
+    EXPECT_EQ(NumberedFileName(4, 9, 137), "Outlaw_0137.sud");
+    EXPECT_EQ(NumberedFileName(3, 2, 1000), "Medium_1000.sdk");
+    EXPECT_EQ(FindTarget("simple sudoku"), 2);
+    EXPECT_EQ(FindTarget("7"), 7);
+    EXPECT_EQ(FindTarget("81 CHAR $ (.)"), 6);
+    EXPECT_EQ(FindTarget("8"), -1);
+    for (int t = 0; t < 8; ++t)
+        for (const auto& label : CountSudokus(base_, t)) EXPECT_EQ(label, "0");
+}
+
+TEST_F(OutputTest, ByteLayoutsOfEveryTarget) {
+    // Records and files, byte for byte.
+    std::string sds(166, '\0');
+    for (int c = 0; c < 81; ++c) {
+        sds[static_cast<std::size_t>(c)] = static_cast<char>(puzzle_[c]);
+        sds[static_cast<std::size_t>(81 + c)] = static_cast<char>(solution_[c]);
+    }
+    EXPECT_EQ(FormatPuzzle(0, puzzle_, solution_), sds);
+    EXPECT_EQ(FormatPuzzle(1, puzzle_, solution_), sds);
+    EXPECT_EQ(FormatPuzzle(2, puzzle_, solution_),
+              "530|070|000\r\n600|195|000\r\n098|000|060\r\n-----------\r\n"
+              "800|060|003\r\n400|803|001\r\n700|020|006\r\n-----------\r\n"
+              "060|000|280\r\n000|419|005\r\n000|080|079\r\n\r\n");
+    EXPECT_EQ(FormatPuzzle(3, puzzle_, solution_),
+              "53..7....\r\n6..195...\r\n.98....6.\r\n8...6...3\r\n4..8.3..1\r\n"
+              "7...2...6\r\n.6....28.\r\n...419..5\r\n....8..79");
+    EXPECT_EQ(FormatPuzzle(4, puzzle_, solution_),
+              "530070000\r\n600195000\r\n098000060\r\n800060003\r\n400803001\r\n"
+              "700020006\r\n060000280\r\n000419005\r\n000080079\r\n");
+    EXPECT_EQ(FormatPuzzle(5, puzzle_, solution_),
+              "53..7....\r\n6..195...\r\n.98....6.\r\n8...6...3\r\n4..8.3..1\r\n"
+              "7...2...6\r\n.6....28.\r\n...419..5\r\n....8..79\r\n");
+    EXPECT_EQ(FormatPuzzle(6, puzzle_, solution_), std::string(kPuzzle) + "\r\n");
+    std::string zero = kPuzzle;
+    for (char& ch : zero)
+        if (ch == '.') ch = '0';
+    EXPECT_EQ(FormatPuzzle(7, puzzle_, solution_), zero + "\r\n");
+    const std::array<std::size_t, 8> sizes = {166, 166, 145, 97, 99, 99, 83, 83};
+    for (int t = 0; t < 8; ++t)
+        EXPECT_EQ(FormatPuzzle(t, puzzle_, solution_).size(), sizes[static_cast<std::size_t>(t)]);
+}
+
+TEST_F(OutputTest, LevelFilesGrowByOneRecordAndCount) {
+    const fs::path hard = base_ / "YAZ Sudoku 1" / "YAZ_Sudoku_1_Hard.sds";
+    ASSERT_EQ(Save(0, 3).kind, SaveResult::Kind::Written);
+    EXPECT_EQ(fs::file_size(hard), 166u);
+    EXPECT_EQ(Slurp(hard), FormatPuzzle(0, puzzle_, solution_));
+    ASSERT_EQ(Save(0, 3).kind, SaveResult::Kind::Written);
+    EXPECT_EQ(fs::file_size(hard), 332u);
+    EXPECT_EQ(CountSudokus(base_, 0)[2], "2");
+    for (int i = 0; i < 3; ++i) Save(6, 6);
+    EXPECT_EQ(fs::file_size(base_ / "Sudoku_81_Char" / "Sudoku_Kamikaze_.txt"), 3u * 83);
+    EXPECT_EQ(CountSudokus(base_, 6)[5], "3");
+}
+
+TEST_F(OutputTest, TornLevelFileShowsAFractionAndIsRepairedByTheNextRecord) {
+    const fs::path easy = base_ / "YAZ Sudoku 1" / "YAZ_Sudoku_1_Easy.sds";
+    Touch(easy, 250);
+    EXPECT_EQ(CountSudokus(base_, 0)[0], "1.50602409638554");
+    // The torn second record is replaced: no hole of zero bytes is left.
+    ASSERT_EQ(Save(0, 1).kind, SaveResult::Kind::Written);
+    EXPECT_EQ(fs::file_size(easy), 332u);
+    EXPECT_EQ(Slurp(easy).substr(166), FormatPuzzle(0, puzzle_, solution_));
+    EXPECT_EQ(CountSudokus(base_, 0)[0], "2");
+}
+
+TEST_F(OutputTest, FullLevelFileTakesNoMore) {
+    const fs::path easy = base_ / "Sudoku_81_Char_0" / "Sudoku_Easy_0.txt";
+    Touch(easy, 83 * 999);
+    EXPECT_FALSE(LevelFull(base_, 7, 1));
+    ASSERT_EQ(Save(7, 1).kind, SaveResult::Kind::Written);
+    EXPECT_TRUE(LevelFull(base_, 7, 1));
+    EXPECT_EQ(Save(7, 1).kind, SaveResult::Kind::Full);
+    EXPECT_EQ(fs::file_size(easy), 83u * 1000);
+    EXPECT_EQ(CountSudokus(base_, 7)[0], "1000");
+}
+
+TEST_F(OutputTest, NumberedFilesNeverOverwriteAStoredPuzzle) {
+    const fs::path folder = base_ / "Simple Sudoku";
+    ASSERT_EQ(Save(2, 1).kind, SaveResult::Kind::Written);
+    EXPECT_TRUE(fs::exists(folder / "Easy_0001.ss"));
+    EXPECT_EQ(CountSudokus(base_, 2)[0], "1");
+    // A gap: 0001 and 0003 stored, so the count is 2 and 0003 is taken; the new
+    // puzzle goes to the next free number instead of overwriting it.
+    fs::remove(folder / "Easy_0001.ss");
+    Touch(folder / "Easy_0001.ss", 7);
+    Touch(folder / "Easy_0003.ss", 9);
+    const SaveResult r = Save(2, 1);
+    ASSERT_EQ(r.kind, SaveResult::Kind::Written);
+    EXPECT_EQ(r.path.filename(), "Easy_0004.ss");
+    EXPECT_EQ(fs::file_size(folder / "Easy_0003.ss"), 9u);
+    // Any four characters match the pattern.
+    Touch(folder / "Easy_abcd.ss");
+    Touch(folder / "Easy_12345.ss");
+    Touch(folder / "Medium_0001.sud");
+    EXPECT_EQ(CountMatchingFiles(folder, 2, 1), 4);
+}
+
+TEST_F(OutputTest, NumberedLevelStopsAtOneThousand) {
+    const fs::path folder = base_ / "Sudocue";
+    for (int n = 1; n <= 999; ++n) Touch(folder / NumberedFileName(3, 1, n));
+    EXPECT_FALSE(LevelFull(base_, 3, 1));
+    const SaveResult r = Save(3, 1);
+    ASSERT_EQ(r.kind, SaveResult::Kind::Written);
+    EXPECT_EQ(r.path.filename(), "Easy_1000.sdk");
+    EXPECT_EQ(fs::file_size(r.path), 97u);
+    EXPECT_TRUE(LevelFull(base_, 3, 1));
+    EXPECT_EQ(Save(3, 1).kind, SaveResult::Kind::Full);
+    EXPECT_EQ(CountSudokus(base_, 3)[0], "1000");
+}
+
+TEST_F(OutputTest, WriteFailureIsReportedWithItsReason) {
+    fs::remove_all(base_ / "Into Sudoku");
+    const SaveResult r = Save(4, 2);
+    EXPECT_EQ(r.kind, SaveResult::Kind::Failed);
+    EXPECT_FALSE(r.error.empty());
+    EXPECT_EQ(r.path.parent_path().filename(), "Into Sudoku");
+    fs::remove_all(base_ / "YAZ Sudoku 2");
+    EXPECT_EQ(Save(1, 2).kind, SaveResult::Kind::Failed);
+    EXPECT_EQ(CountSudokus(base_, 1)[1], "0");
+}
+
+TEST_F(OutputTest, EveryTargetReadsBack) {
+    for (int t = 0; t < 8; ++t) {
+        const SaveResult r = Save(t, 4);
+        ASSERT_EQ(r.kind, SaveResult::Kind::Written) << t;
+        Save(t, 4);  // a second puzzle of the level, for the level files
+        const auto puzzles = ReadPuzzles(Slurp(r.path));
+        ASSERT_EQ(puzzles.size(), kTargets[static_cast<std::size_t>(t)].levelFile ? 2u : 1u) << t;
+        for (const auto& p : puzzles) {
+            EXPECT_EQ(p.error, "") << "target " << t;
+            EXPECT_EQ(p.grid, puzzle_) << "target " << t;
+        }
+    }
+}
+
+TEST(Reader, LinesCommentsAndErrors) {
+    std::string twice = kPuzzle, bad = kPuzzle;
+    twice[1] = '5';  // 5 twice in row 1
+    bad[0] = 'x';
+    std::string input = "# a comment\n\n";
+    for (const std::string& line : {std::string(kPuzzle) + " " + kSolution + "\r", std::string("12345"), twice,
+                                    std::string(81, '.'), bad})
+        input.append(line).append("\n");
+    const auto p = ReadPuzzles(input);
+    ASSERT_EQ(p.size(), 5u);
+    EXPECT_EQ(p[0].line, 3);
+    EXPECT_EQ(p[0].error, "");
+    EXPECT_EQ(p[0].text, kPuzzle);
+    EXPECT_EQ(p[1].line, 4);
+    EXPECT_EQ(p[1].error, "expected 81 cells, found 5");
+    EXPECT_EQ(p[2].error, "digit 5 appears twice in row 1");
+    EXPECT_EQ(p[3].error, "more than one solution");
+    EXPECT_EQ(p[4].error, "invalid character 'x' at r1c1");
+    Grid noSolution = test::ParseGrid(kPuzzle);
+    noSolution[2] = 1;  // consistent with its units, but no completion exists
+    EXPECT_EQ(CheckPuzzle(noSolution), "no solution");
+}
+
+TEST(Reader, IncompleteGridsAndTornRecords) {
+    const auto rows = ReadPuzzles("53..7....\n6..195...\n\n");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].error, "incomplete grid: 2 rows of 9");
+    std::string sds = FormatPuzzle(0, test::ParseGrid(kPuzzle), test::ParseGrid(kSolution));
+    const auto recs = ReadPuzzles(sds + sds.substr(0, 84));
+    ASSERT_EQ(recs.size(), 2u);
+    EXPECT_EQ(recs[0].error, "");
+    EXPECT_EQ(recs[1].line, 2);
+    EXPECT_EQ(recs[1].error, "incomplete record of 84 bytes");
+}
+
+}  // namespace
+}  // namespace gw
