@@ -1,0 +1,161 @@
+// The command line end to end: the binary is run as users run it.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "output/targets.h"
+#include "test_util.h"
+
+namespace gw {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+    int status = -1;
+    std::string out;
+};
+
+// Runs the command line with a shell command tail; stdout is captured.
+Result RunCli(const std::string& args, const std::string& input = {}) {
+    const fs::path in = fs::temp_directory_path() / ("gridwick_cli_in_" + std::to_string(::getpid()));
+    std::ofstream(in, std::ios::binary) << input;
+    const std::string cmd = std::string("'") + GRIDWICK_CLI + "' " + args + " < '" + in.string() + "' 2>/dev/null";
+    Result r;
+    FILE* p = ::popen(cmd.c_str(), "r");
+    if (p == nullptr) return r;
+    char buf[4096];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+    const int st = ::pclose(p);
+    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    fs::remove(in);
+    return r;
+}
+
+class CliTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("gridwick_cli_" + std::to_string(::getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    static std::string Slurp(const fs::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    fs::path dir_;
+};
+
+TEST_F(CliTest, GradeJsonlCarriesEveryChange) {
+    const auto puzzles = test::LoadSharedPuzzles();
+    const Grid& puzzle = puzzles[0].first;
+    GradeState s;
+    std::vector<Step> steps;
+    const int level = GradePuzzle(s, puzzle, &steps);
+    std::string expected = "{\"line\": 2, \"puzzle\": \"" + test::GridText(puzzle) + "\", \"level\": " +
+                           std::to_string(level) + ", \"name\": \"" + kLevelNames[static_cast<std::size_t>(level)] +
+                           "\", \"steps\": [";
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        if (i) expected += ", ";
+        expected += "{\"rung\": " + std::to_string(steps[i].rung) + ", \"technique\": \"" +
+                    kLadder[static_cast<std::size_t>(steps[i].rung - 1)].technique + "\", \"changes\": [";
+        for (std::size_t k = 0; k < steps[i].changes.size(); ++k) {
+            const Change& c = steps[i].changes[k];
+            if (k) expected += ", ";
+            expected += "[\"" + std::string(1, c.kind) + "\", " + std::to_string(c.cell) + ", " +
+                        std::to_string(c.digit) + "]";
+        }
+        expected += "]}";
+    }
+    expected += "]}\n";
+    const Result r = RunCli("grade --format jsonl -", "# first line is a comment\n" + test::GridText(puzzle) + "\n");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, expected);
+}
+
+TEST_F(CliTest, GradeReportsBadPuzzlesAndGoesOn) {
+    const auto puzzles = test::LoadSharedPuzzles();
+    const std::string input = "123\n" + test::GridText(puzzles[0].first) + "\n";
+    const Result json = RunCli("grade -f jsonl", input);
+    EXPECT_EQ(json.status, 1);
+    EXPECT_EQ(json.out.substr(0, json.out.find('\n')), "{\"line\": 1, \"error\": \"expected 81 cells, found 3\"}");
+    EXPECT_NE(json.out.find("{\"line\": 2, \"puzzle\""), std::string::npos);
+    const Result text = RunCli("grade --explain", input);
+    EXPECT_EQ(text.status, 1);
+    EXPECT_NE(text.out.find(test::GridText(puzzles[0].first) + " "), std::string::npos);
+    EXPECT_NE(text.out.find("Hidden Single: r"), std::string::npos);
+    EXPECT_EQ(RunCli("grade --without 99", input).status, 2);
+}
+
+TEST_F(CliTest, WithoutSwitchesRungsOff) {
+    const auto puzzles = test::LoadSharedPuzzles();
+    const std::string input = test::GridText(puzzles[0].first) + "\n";
+    const Result r = RunCli("grade -f jsonl --without 1,2", input);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.find("\"rung\": 1,"), std::string::npos);
+    EXPECT_EQ(r.out.find("\"rung\": 2,"), std::string::npos);
+}
+
+TEST_F(CliTest, SeededRunsAreReproducibleWhateverTheJobs) {
+    const fs::path a = dir_ / "a", b = dir_ / "b";
+    const Result ra = RunCli("generate -q --seed 77 --count 40 --target '81 char $ (0)' --out '" + a.string() + "'");
+    const Result rb = RunCli("generate -q --seed 77 --count 40 --target 7 --jobs 2 --out '" + b.string() + "'");
+    ASSERT_EQ(ra.status, 0);
+    ASSERT_EQ(rb.status, 0);
+    std::size_t total = 0;
+    for (int level = 1; level <= 9; ++level) {
+        const std::string name = LevelFileName(7, level);
+        EXPECT_EQ(Slurp(a / "Sudoku_81_Char_0" / name), Slurp(b / "Sudoku_81_Char_0" / name)) << name;
+        total += Slurp(a / "Sudoku_81_Char_0" / name).size();
+    }
+    EXPECT_EQ(total, 40u * 83);
+    for (const auto& t : kTargets) EXPECT_TRUE(fs::is_directory(a / t.folder)) << t.folder;
+    EXPECT_NE(ra.out.find("Made "), std::string::npos);
+}
+
+TEST_F(CliTest, LevelsFilterAndFullLevels) {
+    const Result r = RunCli("generate -q --seed 5 --count 6 --levels Easy -t 'Sudoku Explainer' --out '" + dir_.string() + "'");
+    ASSERT_EQ(r.status, 0);
+    EXPECT_EQ(CountMatchingFiles(dir_ / "Sudoku Explainer", 5, 1), 6);
+    for (int l = 2; l <= 9; ++l) EXPECT_EQ(CountMatchingFiles(dir_ / "Sudoku Explainer", 5, l), 0);
+    // A full selected level stops the run with a message.
+    std::ofstream(dir_ / "Sudoku_81_Char" / "Sudoku_Easy.txt", std::ios::binary) << std::string(83 * 1000, 'x');
+    const Result full = RunCli("generate -q --levels 1 -t 6 --out '" + dir_.string() + "'");
+    EXPECT_EQ(full.status, 0);
+    EXPECT_NE(full.out.find("1000 puzzles"), std::string::npos);
+    EXPECT_EQ(RunCli("generate -q --levels Easiest --out '" + dir_.string() + "'").status, 2);
+    EXPECT_EQ(RunCli("generate -q --target 'No Such Program' --out '" + dir_.string() + "'").status, 2);
+}
+
+TEST_F(CliTest, CountShowsTheWindowsCounters) {
+    fs::create_directories(dir_ / "YAZ Sudoku 2");
+    std::ofstream(dir_ / "YAZ Sudoku 2" / "YAZ_Sudoku_2_Hard.sds", std::ios::binary) << std::string(250, 'x');
+    const Result r = RunCli("count --target 1 --out '" + dir_.string() + "'");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("Hard :     1.50602409638554"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Easy :     0"), std::string::npos) << r.out;
+}
+
+TEST_F(CliTest, EveryWrittenFileGradesBack) {
+    for (int t = 0; t < 8; ++t) {
+        const fs::path out = dir_ / std::to_string(t);
+        ASSERT_EQ(RunCli("generate -q --seed 3 --count 2 --levels 1 -t " + std::to_string(t) + " --out '" + out.string() + "'").status, 0);
+        const fs::path folder = out / kTargets[static_cast<std::size_t>(t)].folder;
+        for (const auto& e : fs::directory_iterator(folder)) {
+            const Result r = RunCli("grade '" + e.path().string() + "'");
+            EXPECT_EQ(r.status, 0) << e.path();
+            EXPECT_NE(r.out.find(" 1 Easy\n"), std::string::npos) << e.path() << r.out;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace gw
