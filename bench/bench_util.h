@@ -1,0 +1,67 @@
+// Helpers for the benchmarks: puzzle sets and per-call time distributions.
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "generator/generator.h"
+#include "grader/grader.h"
+
+namespace gw::bench {
+
+inline Grid ParseGrid(const std::string& text) {
+    Grid g{};
+    for (int c = 0; c < 81 && c < static_cast<int>(text.size()); ++c)
+        g[c] = static_cast<std::uint8_t>(text[static_cast<std::size_t>(c)] >= '1' && text[static_cast<std::size_t>(c)] <= '9' ? text[static_cast<std::size_t>(c)] - '0' : 0);
+    return g;
+}
+
+inline std::vector<std::pair<Grid, Grid>> SharedPuzzles() {
+    std::vector<std::pair<Grid, Grid>> out;
+    std::ifstream in(std::string(GRIDWICK_SHARED_PUZZLES) + "/random.txt");
+    std::string p, s;
+    while (in >> p >> s) out.emplace_back(ParseGrid(p), ParseGrid(s));
+    return out;
+}
+
+inline std::vector<std::pair<Grid, Grid>> Generated(int count, std::uint64_t seed) {
+    std::vector<std::pair<Grid, Grid>> out;
+    GenState g;
+    g.rng.Seed(seed);
+    Yielder y;
+    for (int i = 0; i < count; ++i) {
+        BuildSolutionGrid(g, y);
+        RemoveClues(g, y);
+        out.emplace_back(g.Puzzle, g.Solution);
+    }
+    return out;
+}
+
+// Times fn(item) once per item and reports the distribution in microseconds
+// as counters: median, p99 and worst, plus the number of items.
+template <typename T, typename F>
+void ReportDistribution(benchmark::State& state, const std::vector<T>& items, F&& fn) {
+    std::vector<double> us;
+    for (auto _ : state) {
+        us.clear();
+        for (const T& item : items) {
+            const auto t0 = std::chrono::steady_clock::now();
+            fn(item);
+            const auto t1 = std::chrono::steady_clock::now();
+            us.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
+        }
+    }
+    if (us.empty()) return;
+    std::sort(us.begin(), us.end());
+    state.counters["items"] = static_cast<double>(us.size());
+    state.counters["median_us"] = us[us.size() / 2];
+    state.counters["p99_us"] = us[std::min(us.size() - 1, us.size() * 99 / 100)];
+    state.counters["worst_us"] = us.back();
+}
+
+}  // namespace gw::bench
