@@ -54,7 +54,7 @@ int GradingsUsingRung(int rung, int wanted) {
         }
     };
     scan(test::LoadSharedPuzzles());
-    if (found == 0) scan(test::GeneratePuzzles(1000, 24250));
+    if (found == 0) scan(test::GeneratePuzzles(3000, 24250));
     return found;
 }
 
@@ -88,6 +88,26 @@ TEST(ColourPropagation, SameColourTwiceInACellRemovesThatColour) {
     EXPECT_EQ(At(s, "r5c1"), "2");
     EXPECT_EQ(At(s, "r5c5"), "3");
     EXPECT_EQ(At(s, "r9c5"), "9");
+}
+
+TEST(ColourPropagation, ColourThatEmptiesACellIsRemoved) {
+    // Colour 1: 1 of r1c1 {1,2}, 2 of r5c1 {2,3} (column 1 pair of 2s), 3 of
+    // r5c8 (row 5 pair of 3s). r1c8 {1,3} is not coloured (row 1 and column 8
+    // each hold its digits three times) but sees 1 of colour 1 in r1c1 and 3
+    // of colour 1 in r5c8: were colour 1 true, r1c8 would be empty.
+    auto s = Open({{"r1c1", "12"},
+                   {"r5c1", "23"},
+                   {"r5c8", "389"},
+                   {"r1c8", "13"},
+                   {"r1c5", "145"},
+                   {"r8c8", "367"}});
+    EXPECT_TRUE(TryBivalueColourPropagation(s));
+    EXPECT_EQ(At(s, "r1c1"), "2");
+    EXPECT_EQ(At(s, "r5c1"), "3");
+    EXPECT_EQ(At(s, "r5c8"), "89");
+    EXPECT_EQ(At(s, "r1c8"), "13");
+    EXPECT_EQ(At(s, "r1c5"), "145");
+    EXPECT_EQ(At(s, "r8c8"), "367");
 }
 
 TEST(ColourPropagation, CandidateSeeingBothColoursGoes) {
