@@ -69,6 +69,23 @@ TEST(SimpleColouring, TrapRemovesCellsSeeingBothColours) {
     EXPECT_FALSE(TrySimpleColouring(s));
 }
 
+TEST(SimpleColouring, TrappedCellMayBeANodeOfAnotherCluster) {
+    // As above, with r2c2 also one end of the row 2 pair r2c2-r2c9 (cluster
+    // 2). Cluster 1's trap removes it all the same.
+    const auto before = Picture(4, {"x....x...",
+                                    ".x......x",
+                                    ".x.......",
+                                    ".........",
+                                    ".x...x...",
+                                    ".........",
+                                    ".........",
+                                    ".........",
+                                    "........."});
+    auto s = before;
+    EXPECT_TRUE(TrySimpleColouring(s));
+    EXPECT_EQ(Lost(before, s, 4), (Cells{"r2c2", "r3c2"}));
+}
+
 TEST(SimpleColouring, ClustersTakeTurnsInTheOrderOfTheirFirstNode) {
     // Cluster 1 is the chain of the previous test; cluster 2 is the lone row
     // pair r8c7-r8c9 inside box 9, which traps r9c8. Cluster 1 acts first; the
