@@ -1,8 +1,83 @@
+// XYZ-Wing: a three-candidate pivot {x, y, z} that sees two two-candidate
+// pincers {x, z} and {y, z}. If the pivot is not z it is x or y, which forces
+// one pincer to z; so z sits in one of the three cells, and a cell that sees
+// all three cannot hold it. Every removal of the first productive pattern is
+// made before returning.
+#include <array>
+
 #include "techniques/techniques.h"
 
 namespace gw {
 
-// Not built yet: finds nothing.
-bool TryXYZWing(GradeState& s) { (void)s; return false; }
+namespace {
+
+// Marks with true the cells that share a unit with the cell (the cell itself
+// included, since it lies in its own units).
+std::array<bool, 81> UnitsOf(int cell) {
+    std::array<bool, 81> mark{};
+    for (int k = 0; k < 9; ++k) {
+        mark[UnitCell(RowOf[cell], k)] = true;
+        mark[UnitCell(9 + ColOf[cell], k)] = true;
+        mark[UnitCell(18 + BoxOf[cell], k)] = true;
+    }
+    return mark;
+}
+
+// Strikes z from every cell other than p, a and b that shares a unit with
+// each of them, in cell order; true when anything was removed.
+bool RemoveFromPeersOfAll(GradeState& s, int p, int a, int b, int z) {
+    const auto mp = UnitsOf(p), ma = UnitsOf(a), mb = UnitsOf(b);
+    bool removed = false;
+    for (int c = 0; c < 81; ++c) {
+        if (c == p || c == a || c == b) continue;
+        if (mp[c] && ma[c] && mb[c]) removed = RemoveCandidate(s, z, c) || removed;
+    }
+    return removed;
+}
+
+}  // namespace
+
+bool TryXYZWing(GradeState& s) {
+    const Masks cand = s.CandMask;
+
+    struct Choice {
+        int z;
+        std::uint16_t pincerA, pincerB;
+    };
+
+    for (int i = 1; i <= 7; ++i) {
+        for (int j = i + 1; j <= 8; ++j) {
+            for (int k = j + 1; k <= 9; ++k) {
+                const auto ij = static_cast<std::uint16_t>(DigitBit(i) | DigitBit(j));
+                const auto ik = static_cast<std::uint16_t>(DigitBit(i) | DigitBit(k));
+                const auto jk = static_cast<std::uint16_t>(DigitBit(j) | DigitBit(k));
+                const auto ijk = static_cast<std::uint16_t>(ij | DigitBit(k));
+                // z is the digit both pincers hold.
+                const std::array<Choice, 3> choices = {{{i, ij, ik}, {j, ij, jk}, {k, ik, jk}}};
+                for (int p = 0; p < 81; ++p) {
+                    if (cand[p] != ijk) continue;
+                    const int row = RowOf[p], col = 9 + ColOf[p], box = 18 + BoxOf[p];
+                    const std::array<std::array<int, 2>, 6> combos = {{
+                        {row, col}, {row, box}, {col, row}, {col, box}, {box, row}, {box, col},
+                    }};
+                    for (const Choice& ch : choices) {
+                        for (const auto& [unitA, unitB] : combos) {
+                            for (int ka = 0; ka < 9; ++ka) {
+                                const int a = UnitCell(unitA, ka);
+                                if (cand[a] != ch.pincerA) continue;
+                                for (int kb = 0; kb < 9; ++kb) {
+                                    const int b = UnitCell(unitB, kb);
+                                    if (cand[b] != ch.pincerB) continue;
+                                    if (RemoveFromPeersOfAll(s, p, a, b, ch.z)) return true;
+                                }
+                            }
+                        }
+                    }
+                }
+            }
+        }
+    }
+    return false;
+}
 
 }  // namespace gw
