@@ -1,8 +1,75 @@
+// Pair exclusion through bivalue peers.
+//
+// Take two unsolved cells A and B, anywhere in the grid, and list every pair
+// of digits (A = p, B = q) they could hold together. A pair is impossible when
+// A and B share a unit and p = q, or when some bivalue cell {p, q} sees both A
+// and B: that cell would lose both of its candidates. A digit of A (or of B)
+// that appears in no surviving pair cannot be the cell's digit and goes.
+//
+// Pairs are scanned A = 0..79, B = A+1..80; the first pair that removes
+// anything has all of its removals made, digits ascending, A before B.
+#include <array>
+#include <cstdint>
+
 #include "techniques/techniques.h"
 
 namespace gw {
 
-// Not built yet: finds nothing.
-bool TryPairExclusion(GradeState& s) { (void)s; return false; }
+namespace {
+
+// Candidates of A and B that survive the combinations still possible:
+// partners[p] is the set of digits B may take while A holds p.
+void StrikeCombinations(const GradeState& s, int a, int b, const std::array<bool, 81>& bivalue,
+                        std::array<std::uint16_t, 10>& partners) {
+    const std::uint16_t maskA = s.CandMask[a];
+    const std::uint16_t maskB = s.CandMask[b];
+    const bool shareUnit = Sees(a, b);
+    for (int p = 1; p <= 9; ++p) {
+        partners[p] = (maskA & DigitBit(p)) ? maskB : 0;
+        // Cells of one unit never hold the same digit.
+        if (shareUnit) partners[p] = static_cast<std::uint16_t>(partners[p] & ~DigitBit(p));
+    }
+    // A bivalue cell {p, q} that sees both ends rules out A = p with B = q and
+    // A = q with B = p: it would be left without a candidate.
+    for (int c : Peers[a]) {
+        if (c == b || !bivalue[c] || !Sees(c, b)) continue;
+        const int p = LowestDigit(s.CandMask[c]);
+        const int q = LowestDigit(s.CandMask[c] & ~DigitBit(p));
+        partners[p] = static_cast<std::uint16_t>(partners[p] & ~DigitBit(q));
+        partners[q] = static_cast<std::uint16_t>(partners[q] & ~DigitBit(p));
+    }
+}
+
+}  // namespace
+
+bool TryPairExclusion(GradeState& s) {
+    std::array<bool, 81> bivalue{};
+    for (int c = 0; c < 81; ++c) bivalue[c] = BitCount[s.CandMask[c]] == 2;
+
+    for (int a = 0; a < 80; ++a) {
+        if (s.SolveGrid[a] != 0) continue;
+        for (int b = a + 1; b < 81; ++b) {
+            if (s.SolveGrid[b] != 0) continue;
+            std::array<std::uint16_t, 10> partners{};
+            StrikeCombinations(s, a, b, bivalue, partners);
+
+            std::uint16_t allowedA = 0;
+            std::uint16_t allowedB = 0;
+            for (int p = 1; p <= 9; ++p) {
+                if (partners[p] != 0) allowedA |= DigitBit(p);
+                allowedB |= partners[p];
+            }
+            if ((s.CandMask[a] & ~allowedA) == 0 && (s.CandMask[b] & ~allowedB) == 0) continue;
+
+            bool removed = false;
+            for (int d = 1; d <= 9; ++d) {
+                if (!(allowedA & DigitBit(d))) removed = RemoveCandidate(s, d, a) || removed;
+                if (!(allowedB & DigitBit(d))) removed = RemoveCandidate(s, d, b) || removed;
+            }
+            if (removed) return true;
+        }
+    }
+    return false;
+}
 
 }  // namespace gw
