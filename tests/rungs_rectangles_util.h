@@ -39,6 +39,15 @@ inline void Open(GradeState& s, int r, int c, const char* digits) {
     s.CandMask[cell] = m;
 }
 
+// Solves the cell at row r, column c (1-based) with d as the grader would:
+// not a given.
+inline void Place(GradeState& s, int r, int c, int d) {
+    const int cell = CellAt[r - 1][c - 1];
+    s.SolveGrid[cell] = static_cast<std::uint8_t>(d);
+    s.Givens[cell] = 0;
+    s.CandMask[cell] = 0;
+}
+
 inline std::uint16_t Mask(const char* digits) {
     std::uint16_t m = 0;
     for (const char* p = digits; *p; ++p) m |= DigitBit(*p - '0');
@@ -55,6 +64,10 @@ inline std::vector<Change> Changes(GradeState& s, const std::function<bool(Grade
     s.log = nullptr;
     if (result != nullptr) *result = r;
     return log;
+}
+
+inline Change Removed(int r, int c, int d) {
+    return {'R', static_cast<std::uint8_t>(CellAt[r - 1][c - 1]), static_cast<std::uint8_t>(d)};
 }
 
 struct SweepReport {

@@ -13,13 +13,10 @@ namespace {
 using test::Cands;
 using test::Mask;
 using test::Open;
+using test::Removed;
 
 std::vector<Change> Ur(GradeState& s, bool* result = nullptr) {
     return test::Changes(s, TryUniqueRectangles, result);
-}
-
-Change Removed(int r, int c, int d) {
-    return {'R', static_cast<std::uint8_t>(CellAt[r - 1][c - 1]), static_cast<std::uint8_t>(d)};
 }
 
 bool NoteIs(const GradeState& s, const char* note) {
