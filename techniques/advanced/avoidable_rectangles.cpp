@@ -30,11 +30,14 @@ bool Placed(const GradeState& s, int cell) { return s.SolveGrid[cell] != 0 && s.
 bool Given(const GradeState& s, int cell) { return s.Givens[cell] != 0; }
 
 bool FormOne(GradeState& s) {
+    // The placed cells of each digit, in cell order.
+    std::array<std::array<int, 81>, 10> placed{};
+    std::array<int, 10> count{};
+    for (int c = 0; c < 81; ++c)
+        if (Placed(s, c)) placed[s.SolveGrid[c]][count[s.SolveGrid[c]]++] = c;
     for (int d = 1; d <= 9; ++d) {
-        std::array<int, 81> cells{};
-        int n = 0;
-        for (int c = 0; c < 81; ++c)
-            if (Placed(s, c) && s.SolveGrid[c] == d) cells[n++] = c;
+        const auto& cells = placed[d];
+        const int n = count[d];
         for (int ka = 0; ka + 1 < n; ++ka) {
             const int a = cells[ka];
             for (int kb = ka + 1; kb < n; ++kb) {
@@ -61,12 +64,22 @@ struct BivalueList {
     int n = 0;
 
     explicit BivalueList(const GradeState& s) {
-        for (int i = 1; i <= 8; ++i)
-            for (int j = i + 1; j <= 9; ++j) {
-                const auto pair = static_cast<std::uint16_t>(DigitBit(i) | DigitBit(j));
-                for (int c = 0; c < 81; ++c)
-                    if (s.CandMask[c] == pair) cells[n++] = c;
-            }
+        // Counting sort on the rank of the digit pair, stable in cell order.
+        std::array<int, 81> rank{};
+        std::array<int, 37> start{};
+        for (int c = 0; c < 81; ++c) {
+            rank[c] = -1;
+            if (BitCount[s.CandMask[c]] != 2) continue;
+            const int i = LowestDigit(s.CandMask[c]);
+            const int j = LowestDigit(s.CandMask[c] & ~DigitBit(i));
+            // (1,2) .. (1,9) take ranks 0..7, (2,3) .. (2,9) ranks 8..14, ...
+            rank[c] = (i - 1) * (18 - i) / 2 + (j - i - 1);
+            ++start[rank[c] + 1];
+            ++n;
+        }
+        for (int k = 1; k <= 36; ++k) start[k] += start[k - 1];
+        for (int c = 0; c < 81; ++c)
+            if (rank[c] >= 0) cells[start[rank[c]]++] = c;
     }
 };
 
