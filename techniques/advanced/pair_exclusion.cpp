@@ -1,8 +1,97 @@
+// Pair exclusion through bivalue peers.
+//
+// Take two unsolved cells A and B, anywhere in the grid, and list every pair
+// of digits (A = p, B = q) they could hold together. A pair is impossible when
+// A and B share a unit and p = q, or when some bivalue cell {p, q} sees both A
+// and B: that cell would lose both of its candidates. A digit of A (or of B)
+// that appears in no surviving pair cannot be the cell's digit and goes.
+//
+// Pairs are scanned A = 0..79, B = A+1..80; the first pair that removes
+// anything has all of its removals made, digits ascending, A before B.
+#include <array>
+#include <bit>
+#include <cstdint>
+
 #include "techniques/techniques.h"
 
 namespace gw {
 
-// Not built yet: finds nothing.
-bool TryPairExclusion(GradeState& s) { (void)s; return false; }
+namespace {
+
+// A set of cells as two 64-bit words.
+struct CellSet {
+    std::uint64_t lo = 0, hi = 0;
+    void Add(int c) { (c < 64 ? lo : hi) |= std::uint64_t{1} << (c & 63); }
+    CellSet operator&(const CellSet& o) const { return {lo & o.lo, hi & o.hi}; }
+    bool Empty() const { return (lo | hi) == 0; }
+};
+
+// Strikes the combinations (A = p, B = q) that cannot stand together and
+// returns partners[p], the digits B may still take while A holds p.
+std::array<std::uint16_t, 10> Partners(const GradeState& s, int a, int b, CellSet commonBivalue) {
+    std::array<std::uint16_t, 10> partners{};
+    const std::uint16_t maskA = s.CandMask[a];
+    const std::uint16_t maskB = s.CandMask[b];
+    const bool shareUnit = Sees(a, b);
+    for (int p = 1; p <= 9; ++p) {
+        partners[p] = (maskA & DigitBit(p)) ? maskB : 0;
+        // Cells of one unit never hold the same digit.
+        if (shareUnit) partners[p] = static_cast<std::uint16_t>(partners[p] & ~DigitBit(p));
+    }
+    // A bivalue cell {p, q} that sees both ends rules out A = p with B = q and
+    // A = q with B = p: it would be left without a candidate.
+    for (int half = 0; half < 2; ++half) {
+        std::uint64_t bits = half == 0 ? commonBivalue.lo : commonBivalue.hi;
+        while (bits != 0) {
+            const int c = 64 * half + std::countr_zero(bits);
+            bits &= bits - 1;
+            const int p = LowestDigit(s.CandMask[c]);
+            const int q = LowestDigit(s.CandMask[c] & ~DigitBit(p));
+            partners[p] = static_cast<std::uint16_t>(partners[p] & ~DigitBit(q));
+            partners[q] = static_cast<std::uint16_t>(partners[q] & ~DigitBit(p));
+        }
+    }
+    return partners;
+}
+
+}  // namespace
+
+bool TryPairExclusion(GradeState& s) {
+    // The bivalue peers of every cell, from the candidates as they stand at
+    // the start of the call.
+    std::array<CellSet, 81> bivaluePeers{};
+    for (int c = 0; c < 81; ++c) {
+        if (BitCount[s.CandMask[c]] != 2) continue;
+        for (int p : Peers[c]) bivaluePeers[p].Add(c);
+    }
+
+    for (int a = 0; a < 80; ++a) {
+        if (s.SolveGrid[a] != 0) continue;
+        for (int b = a + 1; b < 81; ++b) {
+            if (s.SolveGrid[b] != 0) continue;
+            const CellSet common = bivaluePeers[a] & bivaluePeers[b];
+            // Without a shared unit or a bivalue cell seeing both, every
+            // combination stands and nothing can go.
+            if (common.Empty() && !Sees(a, b)) continue;
+            const auto partners = Partners(s, a, b, common);
+
+            std::uint16_t allowedA = 0;
+            std::uint16_t allowedB = 0;
+            for (int p = 1; p <= 9; ++p) {
+                if (partners[p] != 0) allowedA |= DigitBit(p);
+                allowedB |= partners[p];
+            }
+            if ((s.CandMask[a] & ~allowedA) == 0 && (s.CandMask[b] & ~allowedB) == 0) continue;
+
+            bool removed = false;
+            for (int d = 1; d <= 9; ++d) {
+                if (!(allowedA & DigitBit(d))) removed = RemoveCandidate(s, d, a) || removed;
+                if (!(allowedB & DigitBit(d))) removed = RemoveCandidate(s, d, b) || removed;
+            }
+            if (removed) return true;
+        }
+    }
+    return false;
+}
 
 }  // namespace gw

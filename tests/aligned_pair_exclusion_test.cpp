@@ -1,0 +1,112 @@
+// Aligned pair exclusion: bivalue peers and two-cell sets of the line and of
+// the box on hand-made grids, the scan order, and soundness over real
+// gradings.
+#include <gtest/gtest.h>
+
+#include "rungs_rectangles_util.h"
+#include "techniques/techniques.h"
+
+namespace gw {
+namespace {
+
+using test::Cands;
+using test::Mask;
+using test::Open;
+using test::Removed;
+
+std::vector<Change> Ape(GradeState& s, bool* result = nullptr) {
+    return test::Changes(s, TryAlignedPairExclusion, result);
+}
+
+TEST(AlignedPairExclusion, CellsOfOneSegmentNeverShareADigit) {
+    auto s = test::SolvedBackground();
+    Open(s, 1, 1, "12");
+    Open(s, 1, 2, "1");
+    bool result = false;
+    EXPECT_EQ(Ape(s, &result), (std::vector<Change>{Removed(1, 1, 1)}));
+    EXPECT_TRUE(result);
+}
+
+TEST(AlignedPairExclusion, BivalueCellsOfTheLineAndOfTheBox) {
+    // r1c1 {1,2}, r1c2 {1,3}: r1c7 {1,3} rules out (1,3), r2c3 {2,3} rules
+    // out (2,3); only r1c1 = 2, r1c2 = 1 is left.
+    auto s = test::SolvedBackground();
+    Open(s, 1, 1, "12");
+    Open(s, 1, 2, "13");
+    Open(s, 1, 7, "13");
+    Open(s, 2, 3, "23");
+    EXPECT_EQ(Ape(s), (std::vector<Change>{Removed(1, 1, 1), Removed(1, 2, 3)}));
+}
+
+TEST(AlignedPairExclusion, TwoCellsWithThreeDigitsInTheLine) {
+    // r1c5 {1,2,3} and r1c8 {1,3} need two of 1, 2, 3: r1c1 and r1c2 cannot
+    // take two of them. r1c8 alone would only rule out (1,3).
+    auto s = test::SolvedBackground();
+    Open(s, 1, 1, "124");
+    Open(s, 1, 2, "23");
+    Open(s, 1, 5, "123");
+    Open(s, 1, 8, "13");
+    EXPECT_EQ(Ape(s), (std::vector<Change>{Removed(1, 1, 1), Removed(1, 1, 2)}));
+    EXPECT_EQ(Cands(s, 1, 2), Mask("23"));
+}
+
+TEST(AlignedPairExclusion, TwoCellsWithThreeDigitsInTheBox) {
+    // r2c1 {1,2} and r3c3 {2,3} rule out (1,2) and (2,3) on their own, and
+    // together also (1,3).
+    auto s = test::SolvedBackground();
+    Open(s, 1, 1, "124");
+    Open(s, 1, 2, "23");
+    Open(s, 2, 1, "12");
+    Open(s, 3, 3, "23");
+    EXPECT_EQ(Ape(s), (std::vector<Change>{Removed(1, 1, 1), Removed(1, 1, 2)}));
+}
+
+TEST(AlignedPairExclusion, TwoTrivalueCellsWithFourDigitsExcludeNothing) {
+    auto s = test::SolvedBackground();
+    Open(s, 1, 1, "124");
+    Open(s, 1, 2, "23");
+    Open(s, 1, 5, "123");
+    Open(s, 1, 8, "124");
+    bool result = true;
+    EXPECT_TRUE(Ape(s, &result).empty());
+    EXPECT_FALSE(result);
+}
+
+TEST(AlignedPairExclusion, RowSegmentsComeBeforeColumnSegments) {
+    auto s = test::SolvedBackground();
+    Open(s, 1, 1, "12");
+    Open(s, 3, 1, "1");   // column segment with r1c1
+    Open(s, 9, 8, "56");
+    Open(s, 9, 9, "5");   // row segment, lower in the grid
+    EXPECT_EQ(Ape(s), (std::vector<Change>{Removed(9, 8, 5)}));
+    EXPECT_EQ(Ape(s), (std::vector<Change>{Removed(1, 1, 1)}));
+}
+
+TEST(AlignedPairExclusion, SoundOnStuckStates) {
+    auto puzzles = test::LoadSharedPuzzles();
+    ASSERT_GE(puzzles.size(), 1000u);
+    const auto generated = test::GeneratePuzzles(100, 29);
+    puzzles.insert(puzzles.end(), generated.begin(), generated.end());
+    const auto rep = test::SweepStuckStates(puzzles, TryAlignedPairExclusion);
+    EXPECT_EQ(rep.unsound, 0);
+    EXPECT_EQ(rep.falseClaims, 0);
+    EXPECT_GT(rep.acting, 0);
+}
+
+TEST(AlignedPairExclusion, MakesProgressInRealGradings) {
+    std::bitset<kRungCount + 1> off;
+    for (int r = 20; r <= 28; ++r) off.set(static_cast<std::size_t>(r));
+    for (int r = 30; r <= kRungCount; ++r) off.set(static_cast<std::size_t>(r));
+    int steps = 0;
+    int unsound = 0;
+    for (const auto& [puzzle, solution] : test::LoadSharedPuzzles()) {
+        const auto rep = test::GradeAndCheck(puzzle, solution, off);
+        unsound += rep.unsound;
+        for (const Step& st : rep.steps) steps += st.rung == 29;
+    }
+    EXPECT_EQ(unsound, 0);
+    EXPECT_GT(steps, 0);
+}
+
+}  // namespace
+}  // namespace gw

@@ -1,0 +1,131 @@
+// Bivalue grave plus one: the pattern and its near misses on hand-made grids,
+// the cases where the extra cell's counts give no usable answer, and
+// soundness over real gradings.
+#include <gtest/gtest.h>
+
+#include "rungs_rectangles_util.h"
+#include "techniques/techniques.h"
+
+namespace gw {
+namespace {
+
+using test::Cands;
+using test::Mask;
+using test::Open;
+using test::Removed;
+
+std::vector<Change> Bug(GradeState& s, bool* result = nullptr) {
+    return test::Changes(s, TryBivalueGravePlusOne, result);
+}
+
+// Extra cell r1c1 {1,2,3}; in row 1 and box 1, 3 occurs three times, 1 and 2
+// twice; the column holds no other candidate of the cell.
+GradeState Grave() {
+    auto s = test::SolvedBackground();
+    Open(s, 1, 1, "123");
+    Open(s, 1, 2, "13");
+    Open(s, 1, 3, "23");
+    Open(s, 5, 5, "45");
+    Open(s, 5, 6, "45");
+    return s;
+}
+
+TEST(BivalueGravePlusOne, KeepsTheDigitThatOccursThreeTimes) {
+    auto s = Grave();
+    bool result = false;
+    EXPECT_EQ(Bug(s, &result), (std::vector<Change>{Removed(1, 1, 1), Removed(1, 1, 2)}));
+    EXPECT_TRUE(result);
+    EXPECT_EQ(Cands(s, 1, 1), Mask("3"));
+}
+
+TEST(BivalueGravePlusOne, NoExtraCellDoesNotMatch) {
+    auto s = Grave();
+    Open(s, 1, 1, "12");
+    bool result = true;
+    EXPECT_TRUE(Bug(s, &result).empty());
+    EXPECT_FALSE(result);
+}
+
+TEST(BivalueGravePlusOne, TwoExtraCellsDoNotMatch) {
+    auto s = Grave();
+    Open(s, 9, 9, "789");
+    EXPECT_TRUE(Bug(s).empty());
+}
+
+TEST(BivalueGravePlusOne, ExtraCellWithFourCandidatesDoesNotMatch) {
+    auto s = Grave();
+    Open(s, 1, 1, "1239");
+    EXPECT_TRUE(Bug(s).empty());
+    // A lone single is not an extra cell of three either.
+    auto t = Grave();
+    Open(t, 1, 1, "3");
+    EXPECT_TRUE(Bug(t).empty());
+}
+
+TEST(BivalueGravePlusOne, ExtraCellInTheLastBox) {
+    auto s = test::SolvedBackground();
+    Open(s, 9, 7, "789");
+    Open(s, 9, 8, "79");
+    Open(s, 9, 9, "89");
+    Open(s, 8, 9, "68");
+    Open(s, 7, 9, "68");
+    bool result = false;
+    // Row 9 holds 7 and 8 twice and 9 three times.
+    EXPECT_EQ(Bug(s, &result), (std::vector<Change>{Removed(9, 7, 7), Removed(9, 7, 8)}));
+    EXPECT_TRUE(result);
+}
+
+TEST(BivalueGravePlusOne, NeverEmptiesTheExtraCell) {
+    // Row 1 holds 1 and 2 twice, column 1 holds 3 twice: every candidate of
+    // the extra cell would go. The counts contradict each other, so the cell
+    // is left alone.
+    auto s = test::SolvedBackground();
+    Open(s, 1, 1, "123");
+    Open(s, 1, 5, "12");
+    Open(s, 5, 1, "34");
+    Open(s, 5, 5, "34");
+    bool result = true;
+    EXPECT_TRUE(Bug(s, &result).empty());
+    EXPECT_FALSE(result);
+    EXPECT_EQ(Cands(s, 1, 1), Mask("123"));
+}
+
+TEST(BivalueGravePlusOne, ReportsNoProgressWhenNothingWouldGo) {
+    // No candidate of the extra cell occurs twice in any of its units.
+    auto s = test::SolvedBackground();
+    Open(s, 1, 1, "123");
+    Open(s, 5, 5, "45");
+    Open(s, 5, 6, "45");
+    bool result = true;
+    EXPECT_TRUE(Bug(s, &result).empty());
+    EXPECT_FALSE(result);
+}
+
+TEST(BivalueGravePlusOne, SoundOnStuckStates) {
+    auto puzzles = test::LoadSharedPuzzles();
+    ASSERT_GE(puzzles.size(), 1000u);
+    const auto generated = test::GeneratePuzzles(100, 30);
+    puzzles.insert(puzzles.end(), generated.begin(), generated.end());
+    const auto rep = test::SweepStuckStates(puzzles, TryBivalueGravePlusOne);
+    EXPECT_EQ(rep.unsound, 0);
+    EXPECT_EQ(rep.falseClaims, 0);
+    EXPECT_GT(rep.acting, 0);
+}
+
+TEST(BivalueGravePlusOne, MakesProgressInRealGradings) {
+    std::bitset<kRungCount + 1> off;
+    for (int r = 20; r <= 29; ++r) off.set(static_cast<std::size_t>(r));
+    for (int r = 31; r <= kRungCount; ++r) off.set(static_cast<std::size_t>(r));
+    int steps = 0;
+    int unsound = 0;
+    for (const auto& [puzzle, solution] : test::LoadSharedPuzzles()) {
+        const auto rep = test::GradeAndCheck(puzzle, solution, off);
+        unsound += rep.unsound;
+        for (const Step& st : rep.steps) steps += st.rung == 30;
+    }
+    EXPECT_EQ(unsound, 0);
+    EXPECT_GT(steps, 0);
+}
+
+}  // namespace
+}  // namespace gw

@@ -1,0 +1,107 @@
+// Pair exclusion through bivalue peers: the struck combinations on hand-made
+// grids, the pair that is acted on, and soundness over real gradings.
+#include <gtest/gtest.h>
+
+#include "rungs_rectangles_util.h"
+#include "techniques/techniques.h"
+
+namespace gw {
+namespace {
+
+using test::Cands;
+using test::Mask;
+using test::Open;
+using test::Removed;
+
+std::vector<Change> Pe(GradeState& s, bool* result = nullptr) {
+    return test::Changes(s, TryPairExclusion, result);
+}
+
+TEST(PairExclusion, CellsOfOneUnitNeverShareADigit) {
+    // r1c1 = 1 would leave r1c5 only 1 as well.
+    auto s = test::SolvedBackground();
+    Open(s, 1, 1, "12");
+    Open(s, 1, 5, "1");
+    bool result = false;
+    EXPECT_EQ(Pe(s, &result), (std::vector<Change>{Removed(1, 1, 1)}));
+    EXPECT_TRUE(result);
+}
+
+TEST(PairExclusion, CellsWithoutACommonUnitMayShareADigit) {
+    auto s = test::SolvedBackground();
+    Open(s, 1, 1, "12");
+    Open(s, 2, 5, "1");
+    bool result = true;
+    EXPECT_TRUE(Pe(s, &result).empty());
+    EXPECT_FALSE(result);
+}
+
+TEST(PairExclusion, BivalueCommonPeerStrikesBothOrders) {
+    // r1c5 {3,4} sees r1c1 and r2c5, which share no unit: r1c1 = 4 with
+    // r2c5 = 3 would empty it, and so would r1c1 = 3 with r2c5 = 4.
+    auto s = test::SolvedBackground();
+    Open(s, 1, 1, "34");
+    Open(s, 1, 5, "34");
+    Open(s, 2, 5, "3");
+    EXPECT_EQ(Pe(s), (std::vector<Change>{Removed(1, 1, 4)}));
+
+    auto t = test::SolvedBackground();
+    Open(t, 1, 1, "34");
+    Open(t, 1, 5, "34");
+    Open(t, 2, 5, "4");
+    EXPECT_EQ(Pe(t), (std::vector<Change>{Removed(1, 1, 3)}));
+}
+
+TEST(PairExclusion, BivalueCellMustSeeBothCells) {
+    auto s = test::SolvedBackground();
+    Open(s, 1, 1, "34");
+    Open(s, 1, 9, "34");  // sees r1c1 only
+    Open(s, 2, 5, "3");
+    EXPECT_TRUE(Pe(s).empty());
+}
+
+TEST(PairExclusion, LowestPairIsActedOnWithAllItsRemovals) {
+    // r1c1 {1,2} and r1c2 {2,3}: r2c3 {1,2} rules out (1,2), r1c7 {1,3}
+    // rules out (1,3), so only r1c1 = 2, r1c2 = 3 is left.
+    auto s = test::SolvedBackground();
+    Open(s, 1, 1, "12");
+    Open(s, 1, 2, "23");
+    Open(s, 2, 3, "12");
+    Open(s, 1, 7, "13");
+    // A later pair that could act too.
+    Open(s, 8, 1, "56");
+    Open(s, 8, 5, "5");
+    bool result = false;
+    EXPECT_EQ(Pe(s, &result), (std::vector<Change>{Removed(1, 1, 1), Removed(1, 2, 2)}));
+    EXPECT_TRUE(result);
+    EXPECT_EQ(Cands(s, 8, 1), Mask("56"));
+}
+
+TEST(PairExclusion, SoundOnStuckStates) {
+    auto puzzles = test::LoadSharedPuzzles();
+    ASSERT_GE(puzzles.size(), 1000u);
+    const auto generated = test::GeneratePuzzles(100, 26);
+    puzzles.insert(puzzles.end(), generated.begin(), generated.end());
+    const auto rep = test::SweepStuckStates(puzzles, TryPairExclusion);
+    EXPECT_EQ(rep.unsound, 0);
+    EXPECT_EQ(rep.falseClaims, 0);
+    EXPECT_GT(rep.acting, 0);
+}
+
+TEST(PairExclusion, MakesProgressInRealGradings) {
+    std::bitset<kRungCount + 1> off;
+    for (int r = 20; r <= 25; ++r) off.set(static_cast<std::size_t>(r));
+    for (int r = 27; r <= kRungCount; ++r) off.set(static_cast<std::size_t>(r));
+    int steps = 0;
+    int unsound = 0;
+    for (const auto& [puzzle, solution] : test::LoadSharedPuzzles()) {
+        const auto rep = test::GradeAndCheck(puzzle, solution, off);
+        unsound += rep.unsound;
+        for (const Step& st : rep.steps) steps += st.rung == 26;
+    }
+    EXPECT_EQ(unsound, 0);
+    EXPECT_GT(steps, 0);
+}
+
+}  // namespace
+}  // namespace gw

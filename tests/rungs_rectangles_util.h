@@ -1,0 +1,118 @@
+// Helpers of the tests of the pair-exclusion and rectangle rungs (26 to 30):
+// hand-made grading states and a soundness sweep over the states in which the
+// lower rungs are stuck.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "test_util.h"
+
+namespace gw::test {
+
+// A complete valid grid used as the background of hand-made states.
+inline constexpr const char* kBackground =
+    "123456789456789123789123456214365897365897214897214365531642978642978531978531642";
+
+// Every cell solved from kBackground and marked as a given; Open() then frees
+// the cells a test is about. Techniques that only read candidates see a grid
+// in which nothing but the opened cells takes part.
+inline GradeState SolvedBackground() {
+    GradeState s;
+    s.SolveGrid = ParseGrid(kBackground);
+    s.Givens = s.SolveGrid;
+    s.CandMask.fill(0);
+    return s;
+}
+
+// Opens the cell at row r, column c (1-based) with the given candidates.
+inline void Open(GradeState& s, int r, int c, const char* digits) {
+    const int cell = CellAt[r - 1][c - 1];
+    s.SolveGrid[cell] = 0;
+    s.Givens[cell] = 0;
+    std::uint16_t m = 0;
+    for (const char* p = digits; *p; ++p) m |= DigitBit(*p - '0');
+    s.CandMask[cell] = m;
+}
+
+// Solves the cell at row r, column c (1-based) with d as the grader would:
+// not a given.
+inline void Place(GradeState& s, int r, int c, int d) {
+    const int cell = CellAt[r - 1][c - 1];
+    s.SolveGrid[cell] = static_cast<std::uint8_t>(d);
+    s.Givens[cell] = 0;
+    s.CandMask[cell] = 0;
+}
+
+inline std::uint16_t Mask(const char* digits) {
+    std::uint16_t m = 0;
+    for (const char* p = digits; *p; ++p) m |= DigitBit(*p - '0');
+    return m;
+}
+
+inline std::uint16_t Cands(const GradeState& s, int r, int c) { return s.CandMask[CellAt[r - 1][c - 1]]; }
+
+// Runs a technique with a change log and returns its changes.
+inline std::vector<Change> Changes(GradeState& s, const std::function<bool(GradeState&)>& tech, bool* result = nullptr) {
+    std::vector<Change> log;
+    s.log = &log;
+    const bool r = tech(s);
+    s.log = nullptr;
+    if (result != nullptr) *result = r;
+    return log;
+}
+
+inline Change Removed(int r, int c, int d) {
+    return {'R', static_cast<std::uint8_t>(CellAt[r - 1][c - 1]), static_cast<std::uint8_t>(d)};
+}
+
+struct SweepReport {
+    int states = 0;   // stuck states the technique was called on
+    int acting = 0;   // calls that changed something
+    int unsound = 0;  // changes that contradict the solution
+    int falseClaims = 0;  // calls whose result disagreed with whether anything changed
+};
+
+// Grades each puzzle with rungs 1..lastRung only, pass by pass. Whenever rungs
+// 1..25 are all stuck, `tech` is called on a copy of the state and its changes
+// are checked against the solution.
+inline SweepReport SweepStuckStates(const std::vector<std::pair<Grid, Grid>>& puzzles,
+                                    const std::function<bool(GradeState&)>& tech, int lastRung = 30) {
+    SweepReport rep;
+    for (const auto& [puzzle, solution] : puzzles) {
+        GradeState s;
+        ResetGradeState(s, puzzle);
+        while (!IsSolved(s)) {
+            int made = 0;
+            for (int r = 1; r <= lastRung && made == 0; ++r) {
+                if (r == 26) {
+                    GradeState t = s;
+                    bool result = false;
+                    const auto log = Changes(t, tech, &result);
+                    ++rep.states;
+                    if (!log.empty()) ++rep.acting;
+                    if (result != !log.empty()) ++rep.falseClaims;
+                    for (const Change& ch : log) {
+                        const bool bad = ch.kind == 'P' ? solution[ch.cell] != ch.digit : solution[ch.cell] == ch.digit;
+                        if (bad) {
+                            ++rep.unsound;
+                            ADD_FAILURE() << "unsound change " << ch.kind << " r" << ch.cell / 9 + 1 << "c"
+                                          << ch.cell % 9 + 1 << " digit " << int(ch.digit) << " in puzzle "
+                                          << GridText(puzzle);
+                        }
+                    }
+                }
+                if (RunRung(s, r)) made = r;
+            }
+            if (made == 0) break;
+        }
+    }
+    std::printf("stuck states %d, acting %d\n", rep.states, rep.acting);
+    return rep;
+}
+
+}  // namespace gw::test

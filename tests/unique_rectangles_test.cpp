@@ -1,0 +1,263 @@
+// Unique rectangles: the four types on hand-made grids, the rectangles that
+// must not be used, and soundness over real gradings.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "rungs_rectangles_util.h"
+#include "techniques/techniques.h"
+
+namespace gw {
+namespace {
+
+using test::Cands;
+using test::Mask;
+using test::Open;
+using test::Removed;
+
+std::vector<Change> Ur(GradeState& s, bool* result = nullptr) {
+    return test::Changes(s, TryUniqueRectangles, result);
+}
+
+bool NoteIs(const GradeState& s, const char* note) {
+    return s.stepNote != nullptr && std::strcmp(s.stepNote, note) == 0;
+}
+
+TEST(UniqueRectangles, Type1ClearsTheFloorDigitsFromTheFourthCorner) {
+    auto s = test::SolvedBackground();
+    Open(s, 1, 1, "12");
+    Open(s, 1, 2, "12");
+    Open(s, 5, 1, "12");
+    Open(s, 5, 2, "127");
+    bool result = false;
+    EXPECT_EQ(Ur(s, &result), (std::vector<Change>{Removed(5, 2, 1), Removed(5, 2, 2)}));
+    EXPECT_TRUE(result);
+    EXPECT_TRUE(NoteIs(s, "Unique Rectangle type 1"));
+}
+
+TEST(UniqueRectangles, Type1OnAColumnFloor) {
+    auto s = test::SolvedBackground();
+    Open(s, 1, 1, "12");
+    Open(s, 2, 1, "12");
+    Open(s, 1, 7, "12");
+    Open(s, 2, 7, "1259");
+    EXPECT_EQ(Ur(s), (std::vector<Change>{Removed(2, 7, 1), Removed(2, 7, 2)}));
+    EXPECT_EQ(Cands(s, 2, 7), Mask("59"));
+}
+
+TEST(UniqueRectangles, FourBivalueCornersTriggerNothing) {
+    auto s = test::SolvedBackground();
+    Open(s, 1, 1, "12");
+    Open(s, 1, 2, "12");
+    Open(s, 5, 1, "12");
+    Open(s, 5, 2, "12");
+    Open(s, 5, 7, "19");
+    bool result = true;
+    EXPECT_TRUE(Ur(s, &result).empty());
+    EXPECT_FALSE(result);
+}
+
+TEST(UniqueRectangles, RectangleOverFourBoxesIsNeverUsed) {
+    // Floors r1c1-r1c4 and r1c1-r5c1 lie in two boxes each; the roof r5c4
+    // is in a fourth box, so no digit swap is forbidden there.
+    auto s = test::SolvedBackground();
+    Open(s, 1, 1, "12");
+    Open(s, 1, 4, "12");
+    Open(s, 5, 1, "12");
+    Open(s, 5, 4, "127");
+    EXPECT_TRUE(Ur(s).empty());
+    // Type 2 over four boxes: roof cells {1,2,7} and a 7 they both see.
+    auto t = test::SolvedBackground();
+    Open(t, 1, 1, "12");
+    Open(t, 1, 4, "12");
+    Open(t, 5, 1, "127");
+    Open(t, 5, 4, "127");
+    Open(t, 5, 8, "78");
+    EXPECT_TRUE(Ur(t).empty());
+}
+
+TEST(UniqueRectangles, FloorCellsOnADiagonalAreNeverPaired) {
+    auto s = test::SolvedBackground();
+    Open(s, 1, 1, "12");
+    Open(s, 2, 4, "12");
+    Open(s, 1, 4, "127");
+    Open(s, 2, 1, "127");
+    Open(s, 1, 2, "78");  // sees both {1,2,7} corners
+    EXPECT_TRUE(Ur(s).empty());
+}
+
+TEST(UniqueRectangles, Type2RemovesTheExtraDigitFromCellsSeeingBothRoofCells) {
+    auto s = test::SolvedBackground();
+    Open(s, 1, 1, "12");
+    Open(s, 1, 2, "12");
+    Open(s, 5, 1, "127");
+    Open(s, 5, 2, "127");
+    Open(s, 4, 3, "79");  // same box as the roof
+    Open(s, 5, 7, "78");  // same row as the roof
+    Open(s, 8, 1, "37");  // sees only one roof cell
+    EXPECT_EQ(Ur(s), (std::vector<Change>{Removed(4, 3, 7), Removed(5, 7, 7)}));
+    EXPECT_TRUE(NoteIs(s, "Unique Rectangle type 2"));
+}
+
+TEST(UniqueRectangles, Type2WithFloorInTwoBoxesNeedsTheRoofInThoseBoxes) {
+    auto s = test::SolvedBackground();
+    Open(s, 1, 1, "12");
+    Open(s, 1, 4, "12");
+    Open(s, 2, 1, "127");
+    Open(s, 2, 4, "127");
+    Open(s, 2, 8, "78");
+    EXPECT_EQ(Ur(s), (std::vector<Change>{Removed(2, 8, 7)}));
+}
+
+TEST(UniqueRectangles, PatternThatRemovesNothingIsPassedOver) {
+    auto s = test::SolvedBackground();
+    // Pair {1,2}: type 2 rectangle with no 7 in sight (and 1 and 2 both
+    // outside the roof in row 5, so no type 4 either).
+    Open(s, 1, 1, "12");
+    Open(s, 1, 2, "12");
+    Open(s, 5, 1, "127");
+    Open(s, 5, 2, "127");
+    Open(s, 5, 8, "125");
+    // Pair {3,4}: type 2 rectangle whose extra digit 8 can go.
+    Open(s, 7, 7, "34");
+    Open(s, 7, 9, "34");
+    Open(s, 2, 7, "348");
+    Open(s, 2, 9, "348");
+    Open(s, 2, 4, "68");
+    bool result = false;
+    EXPECT_EQ(Ur(s, &result), (std::vector<Change>{Removed(2, 4, 8)}));
+    EXPECT_TRUE(result);
+}
+
+TEST(UniqueRectangles, Type3NakedPairAlongTheRoofRow) {
+    auto s = test::SolvedBackground();
+    Open(s, 1, 1, "12");
+    Open(s, 1, 2, "12");
+    Open(s, 5, 1, "127");
+    Open(s, 5, 2, "128");
+    Open(s, 5, 9, "78");
+    Open(s, 5, 6, "678");
+    Open(s, 4, 3, "79");  // in the roof box, not in the row: untouched
+    EXPECT_EQ(Ur(s), (std::vector<Change>{Removed(5, 6, 7), Removed(5, 6, 8)}));
+    EXPECT_TRUE(NoteIs(s, "Unique Rectangle type 3"));
+    EXPECT_EQ(Cands(s, 4, 3), Mask("79"));
+}
+
+TEST(UniqueRectangles, Type3NakedPairInTheRoofBox) {
+    auto s = test::SolvedBackground();
+    Open(s, 1, 1, "12");
+    Open(s, 1, 2, "12");
+    Open(s, 5, 1, "127");
+    Open(s, 5, 2, "1278");
+    Open(s, 6, 3, "78");
+    Open(s, 4, 2, "57");
+    EXPECT_EQ(Ur(s), (std::vector<Change>{Removed(4, 2, 7)}));
+    EXPECT_TRUE(NoteIs(s, "Unique Rectangle type 3"));
+}
+
+TEST(UniqueRectangles, Type3UsesNoBoxWhenTheRoofCellsLieInTwoBoxes) {
+    // Floor r1c1-r1c4, roof r2c1 {1,2,7} and r2c4 {1,2,8}. A cell {7,8} in the
+    // box of r2c1 says nothing about that box: r2c1 could be 7 while r2c4 is 8.
+    auto s = test::SolvedBackground();
+    Open(s, 1, 1, "12");
+    Open(s, 1, 4, "12");
+    Open(s, 2, 1, "127");
+    Open(s, 2, 4, "128");
+    Open(s, 2, 8, "125");  // keeps type 4 out
+    Open(s, 3, 2, "78");
+    Open(s, 3, 3, "79");
+    EXPECT_TRUE(Ur(s).empty());
+    EXPECT_EQ(Cands(s, 3, 3), Mask("79"));
+}
+
+TEST(UniqueRectangles, Type3KeepsTheSolutionDigitOnARealGrid) {
+    // A state reached while grading
+    // 475000089800200000020040000080004700701605804006700090000020060000003002210000938.
+    // Floor {1,4} at r2c8 and r8c8 (one column, two boxes), roof r2c7 {1,3,4,5}
+    // and r8c7 {1,4,5}, and a cell {3,5} at r3c9 in the box of r2c7 only.
+    // Treating that box as holding the roof's extra digit would strike 3 and 5
+    // from r2c9, whose digit is 3.
+    const char* listing = R"(
+        =4  =7  =5  | 13   136   16   | =2   =8   =9
+        =8  =6  39  | =2   579   79   | 1345 14   135
+        =1  =2  39  | 589  =4    89   | =6   =7   35
+        ------------+-----------------+--------------
+        39  =8  =2  | 139  139   =4   | =7   =5   =6
+        =7  39  =1  | =6   39    =5   | =8   =2   =4
+        =5  =4  =6  | =7   =8    =2   | 13   =9   13
+        ------------+-----------------+--------------
+        39  359 48  | 14589 =2   189  | 145  =6   =7
+        =6  59  478 | 14589 1579 =3   | 145  14   =2
+        =2  =1  47  | 45   567   67   | =9   =3   =8)";
+    const Grid solution =
+        test::ParseGrid("475361289869257413123948675982134756731695824546782391358429167697813542214576938");
+    auto s = test::FromCandidates(listing);
+    for (const Change& ch : Ur(s)) EXPECT_NE(solution[ch.cell], ch.digit) << "removed r" << ch.cell / 9 + 1 << "c" << ch.cell % 9 + 1;
+    EXPECT_TRUE(s.CandFlags(CellAt[1][8], 3));
+}
+
+TEST(UniqueRectangles, Type4ConjugateDigitInTheRoofRow) {
+    auto s = test::SolvedBackground();
+    Open(s, 1, 1, "12");
+    Open(s, 1, 2, "12");
+    Open(s, 5, 1, "127");
+    Open(s, 5, 2, "1289");
+    Open(s, 5, 8, "25");  // 2 elsewhere in the roof row, 1 only in the roof
+    EXPECT_EQ(Ur(s), (std::vector<Change>{Removed(5, 1, 2), Removed(5, 2, 2)}));
+    EXPECT_TRUE(NoteIs(s, "Unique Rectangle type 4"));
+}
+
+TEST(UniqueRectangles, Type4OtherDigitAndColumnFloor) {
+    // Floor r1c1-r2c1 (a column), roof r1c5 and r2c5: 2 is confined to the
+    // roof in column 5, so 1 goes from both roof cells.
+    auto s = test::SolvedBackground();
+    Open(s, 1, 1, "12");
+    Open(s, 2, 1, "12");
+    Open(s, 1, 5, "127");
+    Open(s, 2, 5, "1289");
+    Open(s, 7, 5, "16");
+    EXPECT_EQ(Ur(s), (std::vector<Change>{Removed(1, 5, 1), Removed(2, 5, 1)}));
+    EXPECT_TRUE(NoteIs(s, "Unique Rectangle type 4"));
+}
+
+TEST(UniqueRectangles, Type4NeedsAConjugateDigit) {
+    auto s = test::SolvedBackground();
+    Open(s, 1, 1, "12");
+    Open(s, 1, 2, "12");
+    Open(s, 5, 1, "127");
+    Open(s, 5, 2, "1289");
+    Open(s, 5, 8, "25");
+    Open(s, 5, 9, "16");
+    EXPECT_TRUE(Ur(s).empty());
+}
+
+TEST(UniqueRectangles, SoundOnStuckStates) {
+    auto puzzles = test::LoadSharedPuzzles();
+    ASSERT_GE(puzzles.size(), 1000u);
+    const auto generated = test::GeneratePuzzles(100, 27);
+    puzzles.insert(puzzles.end(), generated.begin(), generated.end());
+    const auto rep = test::SweepStuckStates(puzzles, TryUniqueRectangles);
+    EXPECT_EQ(rep.unsound, 0);
+    EXPECT_EQ(rep.falseClaims, 0);
+    EXPECT_GT(rep.acting, 0);
+}
+
+TEST(UniqueRectangles, MakesProgressInRealGradings) {
+    // The other level-6 rungs below are switched off, and so is everything
+    // above, so the rung is the one that makes progress where it applies.
+    std::bitset<kRungCount + 1> off;
+    for (int r = 20; r <= 26; ++r) off.set(static_cast<std::size_t>(r));
+    for (int r = 28; r <= kRungCount; ++r) off.set(static_cast<std::size_t>(r));
+    int steps = 0;
+    int unsound = 0;
+    for (const auto& [puzzle, solution] : test::LoadSharedPuzzles()) {
+        const auto rep = test::GradeAndCheck(puzzle, solution, off);
+        unsound += rep.unsound;
+        for (const Step& st : rep.steps) steps += st.rung == 27;
+    }
+    EXPECT_EQ(unsound, 0);
+    EXPECT_GT(steps, 0);
+}
+
+}  // namespace
+}  // namespace gw
