@@ -480,6 +480,21 @@ TEST(AlsXZ, TwoSetsInOneRowAreLeftAlone) {
     EXPECT_EQ(s.CandMask, before);
 }
 
+// A contradictory grid (box 2 needs 2, 3 and 5 in r1c4, r1c5, r2c5, r3c5 and
+// in nothing else): A = {r1c1, r1c4, r1c5} (2356) and B = {r2c5, r3c5} (235),
+// doubly linked on 2 and 3. A's 5 is applied first and strips 5 from both
+// cells of B, so when B's own 5 comes, B has no 5 left. A list without a
+// holder of the digit names no cell; taken literally (every cell then "sees
+// all holders") it would strip 5 from the whole grid.
+TEST(AlsXZ, ListWithoutHoldersRemovesNothing) {
+    GradeState s = Sparse({{{1, 1}, "6"}, {{1, 4}, "235"}, {{1, 5}, "235"}, {{2, 5}, "235"}, {{3, 5}, "235"}});
+    bool result = false;
+    const auto changes = Apply(s, TryAlsXZ, result);
+    EXPECT_TRUE(result);
+    const std::vector<Change> expected{{'R', Cell(2, 5), 5}, {'R', Cell(3, 5), 5}};
+    EXPECT_EQ(changes, expected);
+}
+
 // Random candidate grids, many of them contradictory: no crash, no endless
 // search, and the same changes as the transcription.
 TEST(AlsXZ, RandomCandidateGrids) {
