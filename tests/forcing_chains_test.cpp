@@ -129,7 +129,7 @@ std::vector<Change> Apply(GradeState& s, bool (*rung)(GradeState&), bool& result
 struct Tally {
     int calls = 0;
     int progress = 0;
-    int positive = 0;  // "placed in every branch" conclusions
+    int positive = 0;  // conclusions that leave a cell with one candidate
     int unsound = 0;
 };
 
@@ -155,8 +155,9 @@ void Walk(const Grid& puzzle, const Grid& solution, Tally& t) {
         }
         if (!fast) return;
         ++t.progress;
-        // Several removals in one cell: a digit placed in every branch.
-        if (changes.size() >= 2 && BitCount[s.CandMask[changes[0].cell]] == 1)
+        // The cell is left with one candidate (placed in every branch, or the
+        // other digit of a pair eliminated in every branch): still not placed.
+        if (BitCount[s.CandMask[changes[0].cell]] == 1)
             ++t.positive;
     }
 }
@@ -169,7 +170,7 @@ TEST(ForcingChains, SoundAndAsTranscribedOnSharedPuzzles) {
     EXPECT_EQ(t.unsound, 0);
     EXPECT_GT(t.progress, 0);
     EXPECT_GT(t.positive, 0);
-    std::printf("forcing chains: %d calls, %d with progress, %d placing a digit in every branch\n", t.calls, t.progress,
+    std::printf("forcing chains: %d calls, %d with progress, %d leaving a single candidate\n", t.calls, t.progress,
                 t.positive);
 }
 
@@ -212,6 +213,32 @@ TEST(ForcingChains, ConclusionThatChangesNothingIsNoProgress) {
     EXPECT_FALSE(TryForcingChains(s));
     EXPECT_EQ(s.CandMask, before);
     EXPECT_FALSE(RunRung(s, kRung));
+}
+
+// Only r1c1 {1,5,6}, r1c2 {5,6} and r1c3 {5,6} are open. The base r1c1 finds
+// nothing; the base r1c2 does: with 5 there, r1c3 becomes 6 and r1c1 is left
+// with 1; with 6 there, r1c3 becomes 5 and again r1c1 is left with 1. The 1 is
+// placed in both branches, so the other candidates of r1c1 go, in ascending
+// order; the 1 itself is left for the singles.
+TEST(ForcingChains, DigitPlacedInEveryBranchClearsItsCell) {
+    GradeState s;
+    for (int c = 0; c < 81; ++c) {
+        s.SolveGrid[c] = 9;
+        s.CandMask[c] = 0;
+    }
+    const std::array<std::pair<int, std::uint16_t>, 3> open{
+        {{0, DigitBit(1) | DigitBit(5) | DigitBit(6)}, {1, DigitBit(5) | DigitBit(6)}, {2, DigitBit(5) | DigitBit(6)}}};
+    for (const auto& [cell, mask] : open) {
+        s.SolveGrid[cell] = 0;
+        s.CandMask[cell] = mask;
+    }
+    bool result = false;
+    const auto changes = Apply(s, TryForcingChains, result);
+    EXPECT_TRUE(result);
+    const std::vector<Change> expected{{'R', 0, 5}, {'R', 0, 6}};
+    EXPECT_EQ(changes, expected);
+    EXPECT_EQ(s.SolveGrid[0], 0);
+    EXPECT_EQ(s.CandMask[0], DigitBit(1));
 }
 
 // Two cells that hold the same pair in one row: each base has two branches
