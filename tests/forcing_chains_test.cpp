@@ -264,7 +264,7 @@ TEST(ForcingChains, BaseCellsAndPositionsNeverConclude) {
 // crash nor loop, and must agree with the transcription.
 TEST(ForcingChains, RandomCandidateGrids) {
     std::mt19937 rng(39);
-    for (int iter = 0; iter < 300; ++iter) {
+    for (int iter = 0; iter < 150; ++iter) {
         GradeState s;
         const int density = static_cast<int>(rng() % 6);
         for (int c = 0; c < 81; ++c) {
