@@ -1,8 +1,196 @@
+// Cell and unit forcing chains.
+//
+// A base is a set of mutually exclusive assumptions of which one must hold:
+// the candidates of one cell, or the places of one digit in one unit. Each
+// assumption (branch) is followed through with singles on a private hypothesis
+// table, never on the grid itself. Whatever every branch of a base agrees on
+// (a candidate placed in every branch, or eliminated in every branch) is true,
+// since the true branch is among them and singles only derive consequences.
+//
+// Within a branch, hidden singles are looked for only in the digit placed
+// most recently; a hidden single of another digit is reached once a naked
+// single has made that digit the current one. Contradictions are not looked
+// for: a branch just stops when no single is left.
+#include <array>
+#include <cstdint>
+
 #include "techniques/techniques.h"
 
 namespace gw {
 
-// Not built yet: finds nothing.
-bool TryForcingChains(GradeState& s) { (void)s; return false; }
+namespace {
+
+// Hypothesis entries: 0 untouched, 1 placed, -1 eliminated.
+using Hypothesis = std::array<std::array<std::int8_t, 9>, 81>;
+
+// The three units of every cell (row, column, box as units 0..26).
+struct CellUnits {
+    std::array<std::array<int, 3>, 81> unit{};
+};
+
+constexpr CellUnits MakeCellUnits() {
+    CellUnits t{};
+    for (int c = 0; c < 81; ++c) t.unit[c] = {RowOf[c], 9 + ColOf[c], 18 + BoxOf[c]};
+    return t;
+}
+
+constexpr CellUnits kCellUnits = MakeCellUnits();
+
+// One branch's hypothesis table with running counts that make the singles
+// scans cheap: for each unit and digit, the cells that hold the digit with an
+// untouched entry; for each cell, its candidates with an untouched entry.
+class Branch {
+public:
+    Branch(const std::array<std::uint16_t, 81>& cand, const std::array<std::array<int, 9>, 27>& unitCount)
+        : cand_(cand), unitCount_(unitCount) {}
+
+    void Clear() {
+        for (auto& row : h_) row.fill(0);
+        unitOpen_ = unitCount_;
+        for (int c = 0; c < 81; ++c) cellOpen_[c] = BitCount[cand_[c]];
+    }
+
+    // Marks the digit as placed in the cell, and as eliminated everywhere the
+    // placement excludes it: the cell's other candidates, and the digit in
+    // every peer that holds it.
+    void AssumePlacement(int cell, int digit) {
+        Touch(cell, digit, 1);
+        for (int d = 1; d <= 9; ++d)
+            if (h_[cell][d - 1] == 0 && Holds(cell, d)) Touch(cell, d, -1);
+        for (int p : Peers[cell])
+            if (h_[p][digit - 1] == 0 && Holds(p, digit)) Touch(p, digit, -1);
+    }
+
+    // Follows one assumption through with singles.
+    void Propagate(int base, int digit) {
+        Clear();
+        AssumePlacement(base, digit);
+        int current = digit;
+        for (;;) {
+            // Hidden single of the current digit: rows, then columns, then
+            // boxes; after each placement the scan starts again at row 0.
+            int unit = 0;
+            while (unit < 27) {
+                if (unitOpen_[unit][current - 1] != 1) {
+                    ++unit;
+                    continue;
+                }
+                for (int k = 0; k < 9; ++k) {
+                    const int c = UnitCell(unit, k);
+                    if (Holds(c, current) && h_[c][current - 1] == 0) {
+                        AssumePlacement(c, current);
+                        break;
+                    }
+                }
+                unit = 0;
+            }
+            // Naked single: the first cell, other than the base, left with one
+            // untouched candidate.
+            int single = -1;
+            for (int c = 0; c < 81 && single < 0; ++c)
+                if (c != base && cand_[c] != 0 && cellOpen_[c] == 1) single = c;
+            if (single < 0) return;
+            int d = 1;
+            while (!(Holds(single, d) && h_[single][d - 1] == 0)) ++d;
+            AssumePlacement(single, d);
+            current = d;
+        }
+    }
+
+    const Hypothesis& Table() const { return h_; }
+
+private:
+    bool Holds(int cell, int d) const { return (cand_[cell] >> (d - 1)) & 1u; }
+
+    void Touch(int cell, int d, std::int8_t value) {
+        std::int8_t& e = h_[cell][d - 1];
+        if (e == 0 && Holds(cell, d)) {
+            for (int u : kCellUnits.unit[cell]) --unitOpen_[u][d - 1];
+            --cellOpen_[cell];
+        }
+        e = value;
+    }
+
+    const std::array<std::uint16_t, 81>& cand_;
+    const std::array<std::array<int, 9>, 27>& unitCount_;
+    Hypothesis h_{};
+    std::array<std::array<int, 9>, 27> unitOpen_{};
+    std::array<int, 81> cellOpen_{};
+};
+
+}  // namespace
+
+bool TryForcingChains(GradeState& s) {
+    // The candidates as they stand at the start of the call; nothing changes
+    // them until a conclusion is applied, and the call returns right after.
+    const std::array<std::uint16_t, 81> cand = s.CandMask;
+    // For every unit (rows 0..8, columns 9..17, boxes 18..26) and digit, the
+    // number of the unit's cells that hold the digit.
+    std::array<std::array<int, 9>, 27> unitCount{};
+    for (int c = 0; c < 81; ++c)
+        for (int d = 1; d <= 9; ++d)
+            if ((cand[c] >> (d - 1)) & 1u)
+                for (int u : kCellUnits.unit[c]) ++unitCount[u][d - 1];
+
+    Branch branch(cand, unitCount);
+    std::array<std::array<std::int16_t, 9>, 81> agree{};
+
+    // Adds one branch to the agreement table.
+    auto addBranch = [&](int cell, int digit) {
+        branch.Propagate(cell, digit);
+        const Hypothesis& h = branch.Table();
+        for (int c = 0; c < 81; ++c)
+            for (int k = 0; k < 9; ++k) agree[c][k] = static_cast<std::int16_t>(agree[c][k] + h[c][k]);
+    };
+
+    // After the branches of a base: the first candidate on which all n agree.
+    // A candidate eliminated in every branch goes; a digit placed in every
+    // branch leaves its cell as the only candidate (the next singles pass
+    // places it). True when something was removed.
+    auto conclude = [&](int n) -> int {
+        if (n <= 1) return -1;
+        for (int c = 0; c < 81; ++c)
+            for (int d = 1; d <= 9; ++d) {
+                const int v = agree[c][d - 1];
+                if (v == -n) return RemoveCandidate(s, d, c) ? 1 : 0;
+                if (v == n) {
+                    bool any = false;
+                    for (int e = 1; e <= 9; ++e)
+                        if (e != d && ((cand[c] >> (e - 1)) & 1u)) any = RemoveCandidate(s, e, c) || any;
+                    return any ? 1 : 0;
+                }
+            }
+        return -1;
+    };
+
+    // Cell bases: each candidate of the cell in turn.
+    for (int c = 0; c < 81; ++c) {
+        const int n = BitCount[cand[c]];
+        if (n <= 1) continue;  // a single branch agrees with itself only
+        s.Pump();
+        for (auto& row : agree) row.fill(0);
+        for (int d = 1; d <= 9; ++d)
+            if ((cand[c] >> (d - 1)) & 1u) addBranch(c, d);
+        const int result = conclude(n);
+        if (result >= 0) return result == 1;
+    }
+
+    // Unit bases: each place of the digit in the unit in turn; digits
+    // ascending, and for each digit rows, columns, then boxes.
+    for (int d = 1; d <= 9; ++d)
+        for (int u = 0; u < 27; ++u) {
+            const int n = unitCount[u][d - 1];
+            if (n <= 1) continue;
+            s.Pump();
+            for (auto& row : agree) row.fill(0);
+            for (int k = 0; k < 9; ++k) {
+                const int c = UnitCell(u, k);
+                if ((cand[c] >> (d - 1)) & 1u) addBranch(c, d);
+            }
+            const int result = conclude(n);
+            if (result >= 0) return result == 1;
+        }
+    return false;
+}
 
 }  // namespace gw

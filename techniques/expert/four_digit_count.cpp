@@ -1,8 +1,111 @@
+// Four-digit open-row count.
+//
+// Take four digits. A row where none of them is placed yet ("open") still
+// needs all four, so R open rows need 4R placements of the four digits. Each
+// placement lands either in an empty cell where an open row crosses an open
+// column (such a cell takes at most one digit), or in a closed column, where
+// each of the four digits still missing from that column can go at most once.
+// When those places number exactly 4R, every one of them is used:
+//   - each crossing cell holds one of the four digits, so its other candidates
+//     go;
+//   - each digit missing from a closed column is placed in that column inside
+//     an open row, so the four digits leave every cell of a closed row and a
+//     closed column.
+// Rows are always the open lines and columns the crossing lines.
+#include <array>
+
 #include "techniques/techniques.h"
 
 namespace gw {
 
-// Not built yet: finds nothing.
-bool TryFourDigitOpenRowCount(GradeState& s) { (void)s; return false; }
+namespace {
+
+// With at most five open rows the count can only match when the crossing cells
+// number at most 20; a set with more crossing cells than this list holds can
+// never match and is passed over.
+constexpr int kCrossingRoom = 25;
+
+}  // namespace
+
+bool TryFourDigitOpenRowCount(GradeState& s) {
+    // Bit (d - 1) set in placedInRow[r] when d is placed somewhere in row r.
+    std::array<std::uint16_t, 9> placedInRow{};
+    std::array<std::uint16_t, 9> placedInCol{};
+    for (int cell = 0; cell < 81; ++cell) {
+        const int d = s.SolveGrid[cell];
+        if (d < 1 || d > 9) continue;
+        placedInRow[RowOf[cell]] |= DigitBit(d);
+        placedInCol[ColOf[cell]] |= DigitBit(d);
+    }
+
+    for (int a = 1; a <= 6; ++a)
+        for (int b = a + 1; b <= 7; ++b)
+            for (int c = b + 1; c <= 8; ++c)
+                for (int e = c + 1; e <= 9; ++e) {
+                    const std::array<int, 4> digits{a, b, c, e};
+                    const auto set =
+                        static_cast<std::uint16_t>(DigitBit(a) | DigitBit(b) | DigitBit(c) | DigitBit(e));
+
+                    std::array<bool, 9> openRow{};
+                    std::array<bool, 9> openCol{};
+                    int openRows = 0;
+                    for (int k = 0; k < 9; ++k) {
+                        openRow[k] = (placedInRow[k] & set) == 0;
+                        openCol[k] = (placedInCol[k] & set) == 0;
+                        if (openRow[k]) ++openRows;
+                    }
+                    if (openRows < 3 || openRows > 5) continue;
+
+                    // Empty cells where an open row crosses an open column, row-major.
+                    std::array<int, kCrossingRoom> crossing{};
+                    int crossingCount = 0;
+                    bool overflow = false;
+                    for (int r = 0; r < 9 && !overflow; ++r) {
+                        if (!openRow[r]) continue;
+                        for (int col = 0; col < 9; ++col) {
+                            const int cell = CellAt[r][col];
+                            if (!openCol[col] || s.SolveGrid[cell] != 0) continue;
+                            if (crossingCount == kCrossingRoom) {
+                                overflow = true;
+                                break;
+                            }
+                            crossing[crossingCount++] = cell;
+                        }
+                    }
+                    if (overflow) continue;
+
+                    // Digits of the set still missing from the closed columns.
+                    int missing = 0;
+                    for (int col = 0; col < 9; ++col) {
+                        if (openCol[col]) continue;
+                        for (int d : digits)
+                            if ((placedInCol[col] & DigitBit(d)) == 0) ++missing;
+                    }
+                    if (crossingCount + missing != 4 * openRows) continue;
+
+                    // Only act when the count removes something.
+                    bool removable = false;
+                    for (int cell = 0; cell < 81 && !removable; ++cell)
+                        if (!openRow[RowOf[cell]] && !openCol[ColOf[cell]] && (s.CandMask[cell] & set) != 0)
+                            removable = true;
+                    for (int i = 0; i < crossingCount && !removable; ++i)
+                        if ((s.CandMask[crossing[i]] & ~set & kAllDigits) != 0) removable = true;
+                    if (!removable) continue;
+
+                    bool changed = false;
+                    for (int r = 0; r < 9; ++r) {
+                        if (openRow[r]) continue;
+                        for (int col = 0; col < 9; ++col) {
+                            if (openCol[col]) continue;
+                            for (int d : digits) changed = RemoveCandidate(s, d, CellAt[r][col]) || changed;
+                        }
+                    }
+                    for (int i = 0; i < crossingCount; ++i)
+                        for (int d = 1; d <= 9; ++d)
+                            if ((set & DigitBit(d)) == 0) changed = RemoveCandidate(s, d, crossing[i]) || changed;
+                    return changed;
+                }
+    return false;
+}
 
 }  // namespace gw
