@@ -112,9 +112,12 @@ TEST(AlignedTriple, RandomCandidateGridsNeverFail) {
 }
 
 TEST(AlignedTriple, RealGradingMakesSoundProgress) {
-    // With every rung above switched off, rung 34 is the highest that can act.
+    // Singles and subsets, then rung 34; every other rung is switched off, so
+    // what the test sees does not depend on which of them exist, and rung 34
+    // is what moves the gradings on when the others stick.
     std::bitset<kRungCount + 1> off;
-    for (int r = kRung + 1; r <= kRungCount; ++r) off.set(static_cast<std::size_t>(r));
+    for (int r = 3; r <= kRungCount; ++r)
+        if ((r < 5 || r > 10) && r != kRung) off.set(static_cast<std::size_t>(r));
     int used = 0;
     int unsound = 0;
     for (const auto& set : {test::LoadSharedPuzzles(), test::GeneratePuzzles(60, 34)}) {

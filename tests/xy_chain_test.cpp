@@ -151,11 +151,14 @@ bool SameAsReference(GradeState s, int& steps) {
     return true;
 }
 
-// Grades until stuck with the rungs from 33 up switched off.
-GradeState StuckBelow(const Grid& puzzle, int firstOff) {
+// Grades with singles and subsets only (rungs 1, 2 and 5 to 10) until stuck:
+// a fixed ladder, whichever other rungs exist.
+GradeState StuckAfterSubsets(const Grid& puzzle) {
     GradeState s;
-    for (int r = firstOff; r <= kRungCount; ++r) s.disabledRungs.set(static_cast<std::size_t>(r));
+    for (int r = 3; r <= kRungCount; ++r)
+        if (r < 5 || r > 10) s.disabledRungs.set(static_cast<std::size_t>(r));
     GradePuzzle(s, puzzle);
+    s.disabledRungs.reset();
     return s;
 }
 
@@ -250,13 +253,13 @@ TEST(XYChain, SameChangesAsFullSearch) {
     int skipped = 0;
     int steps = 0;
     const auto puzzles = test::LoadSharedPuzzles();
-    for (std::size_t i = 0; i < puzzles.size(); i += 4) {
-        GradeState s = StuckBelow(puzzles[i].first, kRung);
+    for (std::size_t i = 0; i < puzzles.size(); i += 6) {
+        GradeState s = StuckAfterSubsets(puzzles[i].first);
         if (IsSolved(s)) continue;
         if (SameAsReference(s, steps)) ++compared; else ++skipped;
     }
     Rng rng(33);
-    for (int n = 0; n < 300; ++n) {
+    for (int n = 0; n < 150; ++n) {
         GradeState s;
         for (int c = 0; c < 81; ++c) {
             if (rng.Below(4) == 0) {
@@ -272,7 +275,7 @@ TEST(XYChain, SameChangesAsFullSearch) {
         if (SameAsReference(s, steps)) ++compared; else ++skipped;
     }
     std::printf("compared %d states (%d too long for the full search), %d steps\n", compared, skipped, steps);
-    EXPECT_GT(compared, 300);
+    EXPECT_GT(compared, 250);
     EXPECT_GT(steps, 20);
 }
 
@@ -297,9 +300,12 @@ TEST(XYChain, RandomCandidateGridsNeverFail) {
 }
 
 TEST(XYChain, RealGradingMakesSoundProgress) {
-    // With every rung above switched off, rung 33 is the highest that can act.
+    // Singles and subsets, then rung 33; every other rung is switched off, so
+    // what the test sees does not depend on which of them exist, and rung 33
+    // is what moves the gradings on when the others stick.
     std::bitset<kRungCount + 1> off;
-    for (int r = kRung + 1; r <= kRungCount; ++r) off.set(static_cast<std::size_t>(r));
+    for (int r = 3; r <= kRungCount; ++r)
+        if ((r < 5 || r > 10) && r != kRung) off.set(static_cast<std::size_t>(r));
     int used = 0;
     int unsound = 0;
     for (const auto& set : {test::LoadSharedPuzzles(), test::GeneratePuzzles(60, 33)}) {
