@@ -1,5 +1,5 @@
-// Soundness of the level-2 and level-4 rungs (pointing, claiming, X-Wing,
-// swordfish, bivalue conjugate loop, empty rectangle) over many puzzles with
+// Soundness of rungs 3 to 14 (pointing, claiming, subsets, X-Wing, swordfish,
+// bivalue conjugate loop, empty rectangle) over many puzzles with
 // known solutions: in gradings with the ladder up to rung 14, and on every
 // state such a grading passes through, where each technique is also tried on
 // its own.
@@ -18,15 +18,22 @@ namespace {
 struct Technique {
     int rung;
     bool (*run)(GradeState&);
+    bool mustFire;  // known to make progress somewhere in these puzzles
 };
 
-constexpr std::array<Technique, 6> kTechniques = {{
-    {3, TryPointing},
-    {4, TryClaiming},
-    {11, TryXWing},
-    {12, TrySwordfish},
-    {13, TryBivalueConjugateLoop},
-    {14, TryEmptyRectangle},
+constexpr std::array<Technique, 12> kTechniques = {{
+    {3, TryPointing, true},
+    {4, TryClaiming, true},
+    {5, [](GradeState& s) { return TrySubset(s, true, 2); }, false},
+    {6, [](GradeState& s) { return TrySubset(s, true, 3); }, false},
+    {7, [](GradeState& s) { return TrySubset(s, false, 2); }, false},
+    {8, [](GradeState& s) { return TrySubset(s, true, 4); }, false},
+    {9, [](GradeState& s) { return TrySubset(s, false, 3); }, false},
+    {10, [](GradeState& s) { return TrySubset(s, true, 5); }, false},
+    {11, TryXWing, true},
+    {12, TrySwordfish, true},
+    {13, TryBivalueConjugateLoop, true},
+    {14, TryEmptyRectangle, true},
 }};
 
 constexpr int kTopRung = 14;
@@ -53,7 +60,10 @@ TEST(LowerLadderSoundness, GradingsAreSoundAndUseEveryRung) {
         if (unsound > 10) break;
     }
     EXPECT_EQ(unsound, 0);
-    for (const Technique& t : kTechniques) EXPECT_GT(progressByRung[t.rung], 0) << "rung " << t.rung;
+    for (const Technique& t : kTechniques)
+        if (t.mustFire) {
+            EXPECT_GT(progressByRung[t.rung], 0) << "rung " << t.rung;
+        }
 }
 
 // Walks the grading of each puzzle with rungs 1..14; on every state along the
@@ -61,8 +71,8 @@ TEST(LowerLadderSoundness, GradingsAreSoundAndUseEveryRung) {
 // solution, and progress must be reported exactly when something changed.
 TEST(LowerLadderSoundness, EachTechniqueIsSoundOnEveryStateAlongTheWay) {
     auto puzzles = test::LoadSharedPuzzles();
-    puzzles.resize(std::min<std::size_t>(puzzles.size(), 1500));
-    const auto generated = test::GeneratePuzzles(200, 11);
+    puzzles.resize(std::min<std::size_t>(puzzles.size(), 1000));
+    const auto generated = test::GeneratePuzzles(150, 11);
     puzzles.insert(puzzles.end(), generated.begin(), generated.end());
     std::array<int, kTechniques.size()> fired{};
     int failures = 0;
@@ -98,7 +108,9 @@ TEST(LowerLadderSoundness, EachTechniqueIsSoundOnEveryStateAlongTheWay) {
     }
     EXPECT_EQ(failures, 0);
     for (std::size_t i = 0; i < kTechniques.size(); ++i)
-        EXPECT_GT(fired[i], 0) << "rung " << kTechniques[i].rung << " never applied";
+        if (kTechniques[i].mustFire) {
+            EXPECT_GT(fired[i], 0) << "rung " << kTechniques[i].rung << " never applied";
+        }
 }
 
 }  // namespace
