@@ -1,0 +1,147 @@
+// Multi-colouring (rung 22): hand-made candidate grids for the cluster rules
+// and their edge cases, and real gradings checked against the known solutions.
+//
+// The grids hold digit 1 only in the listed cells (every cell keeps 2..9), so
+// the conjugate pairs of digit 1 are exactly the units with two listed cells.
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <utility>
+
+#include "test_util.h"
+#include "techniques/techniques.h"
+
+namespace gw {
+namespace {
+
+constexpr int kRung = 22;
+
+GradeState OnesAt(std::initializer_list<std::pair<int, int>> cells) {
+    GradeState s;
+    s.CandMask.fill(static_cast<std::uint16_t>(kAllDigits & ~DigitBit(1)));
+    for (auto [r, c] : cells) s.CandMask[CellAt[r][c]] |= DigitBit(1);
+    return s;
+}
+
+std::vector<Change> Colour(GradeState& s, int expectResult) {
+    std::vector<Change> log;
+    s.log = &log;
+    EXPECT_EQ(TryMultiColoring(s), expectResult);
+    s.log = nullptr;
+    return log;
+}
+
+Change Removed(int r, int c) { return {'R', static_cast<std::uint8_t>(CellAt[r][c]), 1}; }
+Change Placed(int r, int c) { return {'P', static_cast<std::uint8_t>(CellAt[r][c]), 1}; }
+
+// Cluster 1: r1c1 (odd) = r1c5 (even) by row 1, r1c5 = r9c5 (odd) by column 5.
+// Cluster 2: r8c1 (odd) = r8c4 (even) by row 8. r6c1 and r7c6 keep column 1
+// and box 8 from being conjugate pairs.
+// Odd(1) sees odd(2) (r1c1-r8c1) and even(2) (r9c5-r8c4): odd(1) is false.
+TEST(MultiColoring, ColourSeeingBothColoursOfAnotherClusterIsFalse) {
+    GradeState s = OnesAt({{0, 0}, {0, 4}, {8, 4}, {7, 0}, {7, 3}, {5, 0}, {6, 5}});
+    const auto log = Colour(s, 1);
+    // r9c5 loses the digit to the placement at r1c5 before its own turn.
+    EXPECT_EQ(log, (std::vector<Change>{Removed(0, 0), Placed(0, 4)}));
+    EXPECT_FALSE(s.CandFlags(CellAt[8][4], 1));
+}
+
+// The same grid upside down: cluster 1 is now the short one and odd(2) sees
+// both colours of cluster 1, so the rule acts on cluster 2.
+TEST(MultiColoring, RuleOnTheSecondCluster) {
+    GradeState s = OnesAt({{8, 0}, {8, 4}, {0, 4}, {1, 0}, {1, 3}, {3, 0}, {2, 5}});
+    const auto log = Colour(s, 1);
+    EXPECT_EQ(log, (std::vector<Change>{Removed(8, 0), Placed(8, 4)}));
+}
+
+// Three flags: odd(1) sees both colours of cluster 2 and even(1) sees odd(2).
+// Both clusters are settled; the result counts the three cells placed.
+TEST(MultiColoring, ThreeFlagsSettleBothClusters) {
+    GradeState s = OnesAt({{0, 0}, {0, 4}, {8, 4}, {7, 0}, {7, 3}, {5, 0}, {6, 5}, {8, 1}, {6, 2}, {6, 7}});
+    const auto log = Colour(s, 3);
+    EXPECT_EQ(log, (std::vector<Change>{Removed(0, 0), Placed(0, 4), Removed(7, 0), Placed(7, 3), Placed(8, 1)}));
+}
+
+// One flag: r1c1 (odd 1) sees r2c2 (odd 2) in box 1, so r1c5 (even 1) or
+// r7c2 (even 2) holds the digit, and r7c5, which sees both, cannot.
+TEST(MultiColoring, OppositeColoursTrapACell) {
+    GradeState s = OnesAt({{0, 0}, {0, 4}, {1, 1}, {6, 1}, {6, 4}, {2, 2}, {3, 4}, {6, 8}});
+    const auto log = Colour(s, 0);
+    EXPECT_EQ(log, (std::vector<Change>{Removed(6, 4)}));
+}
+
+// r1c1 (odd 1) sees r2c2 (odd 2) and r5c1 (even 2), but an entry records only
+// the first entry of the other cluster that it sees. With the one flag the
+// pair is handled as a trap: r1c1 itself sees r1c5 (even 1) and r5c1 (even 2)
+// and loses the digit; nothing is placed.
+TEST(MultiColoring, EachEntryRecordsOnlyTheFirstEntryItSees) {
+    GradeState s = OnesAt({{0, 0}, {0, 4}, {1, 1}, {1, 6}, {4, 0}, {4, 6}, {2, 2}, {7, 0}});
+    const auto log = Colour(s, 0);
+    EXPECT_EQ(log, (std::vector<Change>{Removed(0, 0)}));
+}
+
+// One cluster (r1c1 r1c5 r7c5 r7c2): r2c2 sees both of its colours, which
+// simple colouring would use; multi-colouring compares clusters only.
+TEST(MultiColoring, SingleClusterIsNotCompared) {
+    GradeState s = OnesAt({{0, 0}, {0, 4}, {6, 4}, {6, 1}, {1, 1}, {3, 1}, {2, 2}});
+    const auto before = s.CandMask;
+    Colour(s, -1);
+    EXPECT_EQ(s.CandMask, before);
+}
+
+// Every colour of cluster 1 sees every colour of cluster 2: no solution, and
+// the pair is left alone.
+TEST(MultiColoring, AllFourFlagsAreNotActedOn) {
+    GradeState s = OnesAt({{0, 0}, {0, 8}, {1, 6}, {7, 6}, {8, 8}, {8, 0}, {4, 0}, {4, 8}});
+    const auto before = s.CandMask;
+    Colour(s, -1);
+    EXPECT_EQ(s.CandMask, before);
+}
+
+TEST(MultiColoring, NoConjugatePairsFindsNothing) {
+    GradeState s;
+    s.CandMask.fill(kAllDigits);
+    Colour(s, -1);
+}
+
+std::bitset<kRungCount + 1> ElementaryAnd(int rung) {
+    std::bitset<kRungCount + 1> off;
+    for (int r = 11; r <= kRungCount; ++r) off.set(static_cast<std::size_t>(r));
+    off.reset(static_cast<std::size_t>(rung));
+    return off;
+}
+
+int CountSteps(const std::vector<std::pair<Grid, Grid>>& puzzles, const std::bitset<kRungCount + 1>& off,
+               int* unsound) {
+    int steps = 0;
+    for (const auto& [puzzle, solution] : puzzles) {
+        const auto rep = test::GradeAndCheck(puzzle, solution, off);
+        *unsound += rep.unsound;
+        for (const Step& st : rep.steps) steps += st.rung == kRung;
+        if (*unsound > 5) break;
+    }
+    std::printf("rung %d made progress %d times in %zu gradings\n", kRung, steps, puzzles.size());
+    return steps;
+}
+
+TEST(MultiColoring, SoundOnSharedPuzzles) {
+    const auto puzzles = test::LoadSharedPuzzles();
+    ASSERT_GE(puzzles.size(), 1000u);
+    int unsound = 0;
+    const int steps = CountSteps(puzzles, ElementaryAnd(kRung), &unsound);
+    EXPECT_EQ(unsound, 0);
+    EXPECT_GT(steps, 0) << "the rung never made progress";
+    unsound = 0;
+    CountSteps(std::vector(puzzles.begin(), puzzles.begin() + 500), {}, &unsound);
+    EXPECT_EQ(unsound, 0);
+}
+
+TEST(MultiColoring, SoundOnGeneratedPuzzles) {
+    int unsound = 0;
+    const int steps = CountSteps(test::GeneratePuzzles(150, 2026120722), ElementaryAnd(kRung), &unsound);
+    EXPECT_EQ(unsound, 0);
+    EXPECT_GT(steps, 0);
+}
+
+}  // namespace
+}  // namespace gw
