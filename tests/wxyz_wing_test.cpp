@@ -68,6 +68,16 @@ TEST(WxyzWing, WingsAllInOneKindOfUnitAreNotUsed) {
     EXPECT_TRUE(box.CandFlags(50, 4));
 }
 
+// The unit kinds are those the wings are looked up through: r5c4 and r5c6 lie
+// in the pivot's row and box, so wings that all lie in row 5 are still found
+// as (row, box, row) when one of them is taken through the box. The rest of
+// the row loses z.
+TEST(WxyzWing, WingsReachedThroughDifferentUnitsMayShareOneRow) {
+    GradeState s = Grid({{40, "1234"}, {39, "14"}, {41, "24"}, {44, "34"}, {36, "45"}});
+    const auto log = Wing(s, true);
+    EXPECT_EQ(log, (std::vector<Change>{Removed(36, 4)}));
+}
+
 // The pattern at r2c2 has no z among its common peers; the search goes on to
 // the pattern at r5c5.
 TEST(WxyzWing, PatternWithoutTargetsIsPassedOver) {

@@ -47,6 +47,13 @@ bool SearchOrientation(GradeState& s, bool rowsAsBase) {
             for (int x = 0; x < 9; ++x)
                 if (s.CandFlags(CellOf(rowsAsBase, b, x), d)) lineMask[b] |= static_cast<std::uint16_t>(1u << x);
 
+        // Only lines with one to four candidates can lie inside a cover set.
+        std::array<int, 9> eligible{};
+        int eligibleCount = 0;
+        for (int line = 0; line < 9; ++line)
+            if (lineMask[line] != 0 && BitCount[lineMask[line]] <= 4) eligible[eligibleCount++] = line;
+        if (eligibleCount < 4) continue;
+
         for (int a = 0; a <= 5; ++a) {
             for (int b = a + 1; b <= 6; ++b) {
                 for (int c = b + 1; c <= 7; ++c) {
@@ -55,8 +62,9 @@ bool SearchOrientation(GradeState& s, bool rowsAsBase) {
                         Fish fish;
                         fish.cross = {a, b, c, e};
                         int matches = 0;
-                        for (int line = 0; line < 9; ++line) {
-                            if (lineMask[line] == 0 || (lineMask[line] & ~cover) != 0) continue;
+                        for (int k = 0; k < eligibleCount; ++k) {
+                            const int line = eligible[k];
+                            if ((lineMask[line] & ~cover) != 0) continue;
                             if (matches < 4) fish.base[matches] = line;
                             ++matches;
                         }

@@ -110,15 +110,25 @@ bool TryWings(GradeState& s, int pivot, int z, const std::array<int, 3>& p, bool
 }
 
 bool SearchForm(GradeState& s, bool pivotHasZ) {
+    // Cells with the pivot's number of candidates, ascending; the digit-set
+    // loops below only look at these.
+    const int pivotSize = pivotHasZ ? 4 : 3;
+    std::array<int, 81> pivots{};
+    int pivotCount = 0;
+    for (int cell = 0; cell < 81; ++cell)
+        if (BitCount[s.CandMask[cell]] == pivotSize) pivots[pivotCount++] = cell;
+    if (pivotCount == 0) return false;
+
     for (int a = 1; a <= 6; ++a) {
         for (int b = a + 1; b <= 7; ++b) {
             for (int c = b + 1; c <= 8; ++c) {
                 for (int d = c + 1; d <= 9; ++d) {
                     const std::array<int, 4> digits = {a, b, c, d};
                     const auto set = static_cast<std::uint16_t>(DigitBit(a) | DigitBit(b) | DigitBit(c) | DigitBit(d));
-                    for (int pivot = 0; pivot < 81; ++pivot) {
+                    for (int n = 0; n < pivotCount; ++n) {
+                        const int pivot = pivots[n];
                         const std::uint16_t mask = s.CandMask[pivot];
-                        if ((mask & ~set) != 0 || BitCount[mask] != (pivotHasZ ? 4 : 3)) continue;
+                        if ((mask & ~set) != 0) continue;
                         for (int zi = 0; zi < 4; ++zi) {
                             const int z = digits[zi];
                             // Three-digit pivot: z is the digit of the set it lacks.
