@@ -108,6 +108,29 @@ TEST(FinnedXWing, PatternWithoutTargetsIsPassedOver) {
     EXPECT_EQ(Finned(s, true), (std::vector<Change>{Removed(8, 7, 3)}));
 }
 
+// A position met in a real grading (rungs above the subsets switched off).
+TEST(FinnedXWing, RealPosition) {
+    const Grid solution = test::ParseGrid("143298756926537418578416293391845672682173549457629381765982134834761925219354867");
+    GradeState s = test::FromCandidates(R"(
+        149   1249  =3    | 259   589   58    | =7    458   =6
+        4679  24679 467   | 25679 =3    5678  | 48    =1    58
+        =5    67    =8    | =4    =1    67    | =2    39    39
+        ---------------------+-------------------+------------------
+        =3    15679 167   | =8    =4    56    | 69    2679  279
+        4689  4689  =2    | =1    =7    =3    | =5    4689  89
+        4678  45678 467   | 56    =2    =9    | 3468  34678 =1
+        ---------------------+-------------------+------------------
+        678   678   =5    | 379   89    =2    | =1    36789 =4
+        1478  =3    147   | 579   =6    14    | 89    25789 25789
+        =2    14    =9    | 357   58    14    | 368   35678 3578
+    )");
+    std::vector<Change> log;
+    s.log = &log;
+    EXPECT_TRUE(TryFinnedXWing(s));
+    EXPECT_EQ(log, (std::vector<Change>{{'R', 80, 5}}));
+    for (const Change& ch : log) EXPECT_NE(solution[ch.cell], ch.digit) << int(ch.cell);
+}
+
 std::bitset<kRungCount + 1> ElementaryAnd(int rung) {
     std::bitset<kRungCount + 1> off;
     for (int r = 11; r <= kRungCount; ++r) off.set(static_cast<std::size_t>(r));
@@ -135,9 +158,6 @@ TEST(FinnedXWing, SoundOnSharedPuzzles) {
     const int steps = CountSteps(puzzles, ElementaryAnd(kRung), &unsound);
     EXPECT_EQ(unsound, 0);
     EXPECT_GT(steps, 0) << "the rung never made progress";
-    unsound = 0;
-    CountSteps(std::vector(puzzles.begin(), puzzles.begin() + 500), {}, &unsound);
-    EXPECT_EQ(unsound, 0);
 }
 
 TEST(FinnedXWing, SoundOnGeneratedPuzzles) {

@@ -114,6 +114,31 @@ TEST(Jellyfish, LowerDigitFirst) {
     EXPECT_EQ(log, (std::vector<Change>{Removed(0, 5, 2)}));
 }
 
+// A position met in a real grading (rungs above the subsets switched off):
+// a jellyfish on 9 with columns as base lines clears five cells of columns 1
+// and 3.
+TEST(Jellyfish, RealPosition) {
+    const Grid solution = test::ParseGrid("879134562462758913315962874987321645231645798654897321543276189728519436196483257");
+    GradeState s = test::FromCandidates(R"(
+        389   =7    2369  | =1    356   =4    | 2568  368   235
+        =4    26    236   | 27    3567  =8    | =9    =1    235
+        1389  1269  =5    | 29    36    269   | 2468  =7    234
+        ---------------------+-------------------+------------------
+        79    =8    79    | =3    =2    =1    | 456   46    45
+        =2    =3    =1    | =6    =4    =5    | =7    =9    =8
+        =6    =5    =4    | =8    =9    =7    | =3    =2    =1
+        ---------------------+-------------------+------------------
+        =5    =4    23679 | 279   678   269   | =1    38    79
+        1379  129   =8    | =5    17    29    | 24    34    =6
+        179   1269  2679  | =4    1678  =3    | 28    =5    79
+    )");
+    std::vector<Change> log;
+    s.log = &log;
+    EXPECT_TRUE(TryJellyfish(s));
+    EXPECT_EQ(log, (std::vector<Change>{{'R', 18, 9}, {'R', 63, 9}, {'R', 72, 9}, {'R', 56, 9}, {'R', 74, 9}}));
+    for (const Change& ch : log) EXPECT_NE(solution[ch.cell], ch.digit) << int(ch.cell);
+}
+
 // Everything above the elementary rungs switched off except this one, so the
 // rung meets many real positions; every change must agree with the solution.
 std::bitset<kRungCount + 1> ElementaryAnd(int rung) {
@@ -143,10 +168,6 @@ TEST(Jellyfish, SoundOnSharedPuzzles) {
     const int steps = CountSteps(puzzles, ElementaryAnd(kRung), &unsound);
     EXPECT_EQ(unsound, 0);
     EXPECT_GT(steps, 0) << "the rung never made progress";
-    // The full ladder as well: the rung sits among all the others.
-    unsound = 0;
-    CountSteps(std::vector(puzzles.begin(), puzzles.begin() + 500), {}, &unsound);
-    EXPECT_EQ(unsound, 0);
 }
 
 TEST(Jellyfish, SoundOnGeneratedPuzzles) {

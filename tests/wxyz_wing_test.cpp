@@ -121,6 +121,31 @@ TEST(WxyzWing, WingWithAThirdCandidateIsNoWing) {
     Wing(s, false);
 }
 
+// A position met in a real grading (rungs above the subsets switched off):
+// pivot r6c2 {1379} with z = 9, wings r5c2 {19} (its column), r6c8 {39} and
+// r6c7 {79} (its row); r6c3 sees all four and loses the 9.
+TEST(WxyzWing, RealPosition) {
+    const gw::Grid solution = test::ParseGrid("758496312164732589923851467872149635496375821315628794639514278581267943247983156");
+    GradeState s = test::FromCandidates(R"(
+        =7    =5    =8    | =4    =9    =6    | =3    =1    =2
+        =1    =6    =4    | =7    =3    =2    | =5    =8    =9
+        =9    =2    =3    | =8    =5    =1    | 46    46    =7
+        ---------------------+-------------------+------------------
+        238   378   27    | =1    =4    =9    | 267   236   =5
+        24    19    =6    | =3    =7    =5    | =8    29    14
+        345   1379  579   | =6    =2    =8    | 79    39    14
+        ---------------------+-------------------+------------------
+        =6    39    29    | =5    =1    34    | 249   =7    =8
+        58    789   =1    | =2    =6    47    | 49    459   =3
+        235   =4    257   | =9    =8    37    | =1    25    =6
+    )");
+    std::vector<Change> log;
+    s.log = &log;
+    EXPECT_TRUE(TryWxyzWing(s));
+    EXPECT_EQ(log, (std::vector<Change>{{'R', 47, 9}}));
+    for (const Change& ch : log) EXPECT_NE(solution[ch.cell], ch.digit) << int(ch.cell);
+}
+
 std::bitset<kRungCount + 1> ElementaryAnd(int rung) {
     std::bitset<kRungCount + 1> off;
     for (int r = 11; r <= kRungCount; ++r) off.set(static_cast<std::size_t>(r));
@@ -148,9 +173,6 @@ TEST(WxyzWing, SoundOnSharedPuzzles) {
     const int steps = CountSteps(puzzles, ElementaryAnd(kRung), &unsound);
     EXPECT_EQ(unsound, 0);
     EXPECT_GT(steps, 0) << "the rung never made progress";
-    unsound = 0;
-    CountSteps(std::vector(puzzles.begin(), puzzles.begin() + 500), {}, &unsound);
-    EXPECT_EQ(unsound, 0);
 }
 
 TEST(WxyzWing, SoundOnGeneratedPuzzles) {
