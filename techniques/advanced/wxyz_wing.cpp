@@ -134,8 +134,8 @@ bool SearchForm(GradeState& s, bool pivotHasZ) {
                             // Three-digit pivot: z is the digit of the set it lacks.
                             if (!pivotHasZ && (mask & DigitBit(z)) != 0) continue;
                             std::array<int, 3> p{};
-                            for (int k = 0, n = 0; k < 4; ++k)
-                                if (k != zi) p[n++] = digits[k];
+                            for (int k = 0, m = 0; k < 4; ++k)
+                                if (k != zi) p[m++] = digits[k];
                             if (TryWings(s, pivot, z, p, pivotHasZ)) return true;
                         }
                     }
