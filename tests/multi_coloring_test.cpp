@@ -98,6 +98,21 @@ TEST(MultiColoring, AllFourFlagsAreNotActedOn) {
     EXPECT_EQ(s.CandMask, before);
 }
 
+// A contradictory grid, as trial solving meets them. The rule (odd-odd,
+// odd-even, even-odd) places the digit in even(1) = r7c6, r1c4 and even(2) =
+// r9c6, but r7c6 and r9c6 share column 6 and box 8. Once r7c6 is placed, r9c6
+// no longer holds the digit and is not placed: no unit may get it twice.
+TEST(MultiColoring, NeverPlacesADigitThatIsNoLongerACandidate) {
+    GradeState s = OnesAt({{8, 4}, {6, 3}, {4, 2}, {0, 3}, {1, 5}, {8, 5}, {6, 5}});
+    const auto log = Colour(s, 2);
+    EXPECT_EQ(log, (std::vector<Change>{Removed(6, 3), Placed(6, 5), Placed(0, 3)}));
+    for (int u = 0; u < 27; ++u) {
+        int ones = 0;
+        for (int k = 0; k < 9; ++k) ones += s.SolveGrid[UnitCell(u, k)] == 1;
+        EXPECT_LE(ones, 1) << "unit " << u;
+    }
+}
+
 TEST(MultiColoring, NoConjugatePairsFindsNothing) {
     GradeState s;
     s.CandMask.fill(kAllDigits);

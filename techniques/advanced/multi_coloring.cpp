@@ -156,7 +156,14 @@ int CompareClusters(GradeState& s, int d, const DigitLinks& g) {
                         if (g.colour[p] != colours[k]) continue;
                         if (rule.act[k] == kRemove) {
                             RemoveCandidate(s, d, g.list[p]);
-                        } else if (rule.act[k] == kPlace) {
+                        } else if (rule.act[k] == kPlace && s.CandFlags(g.list[p], d)) {
+                            // In a grid with a solution the cells of the true
+                            // colour never see each other. In a contradictory
+                            // grid (trial solving meets them) an earlier
+                            // placement may already have struck the digit
+                            // here; placing it anyway would put it twice into
+                            // one unit, and trial solving relies on every
+                            // placement being a live candidate. Skip the cell.
                             PlaceDigit(s, d, g.list[p]);
                             ++placed;
                         }
