@@ -1,0 +1,182 @@
+// Multi-colouring (rung 22): hand-made candidate grids for the cluster rules
+// and their edge cases, and real gradings checked against the known solutions.
+//
+// The grids hold digit 1 only in the listed cells (every cell keeps 2..9), so
+// the conjugate pairs of digit 1 are exactly the units with two listed cells.
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <utility>
+
+#include "test_util.h"
+#include "techniques/techniques.h"
+
+namespace gw {
+namespace {
+
+constexpr int kRung = 22;
+
+GradeState OnesAt(std::initializer_list<std::pair<int, int>> cells) {
+    GradeState s;
+    s.CandMask.fill(static_cast<std::uint16_t>(kAllDigits & ~DigitBit(1)));
+    for (auto [r, c] : cells) s.CandMask[CellAt[r][c]] |= DigitBit(1);
+    return s;
+}
+
+std::vector<Change> Colour(GradeState& s, int expectResult) {
+    std::vector<Change> log;
+    s.log = &log;
+    EXPECT_EQ(TryMultiColoring(s), expectResult);
+    s.log = nullptr;
+    return log;
+}
+
+Change Removed(int r, int c) { return {'R', static_cast<std::uint8_t>(CellAt[r][c]), 1}; }
+Change Placed(int r, int c) { return {'P', static_cast<std::uint8_t>(CellAt[r][c]), 1}; }
+
+// Cluster 1: r1c1 (odd) = r1c5 (even) by row 1, r1c5 = r9c5 (odd) by column 5.
+// Cluster 2: r8c1 (odd) = r8c4 (even) by row 8. r6c1 and r7c6 keep column 1
+// and box 8 from being conjugate pairs.
+// Odd(1) sees odd(2) (r1c1-r8c1) and even(2) (r9c5-r8c4): odd(1) is false.
+TEST(MultiColoring, ColourSeeingBothColoursOfAnotherClusterIsFalse) {
+    GradeState s = OnesAt({{0, 0}, {0, 4}, {8, 4}, {7, 0}, {7, 3}, {5, 0}, {6, 5}});
+    const auto log = Colour(s, 1);
+    // r9c5 loses the digit to the placement at r1c5 before its own turn.
+    EXPECT_EQ(log, (std::vector<Change>{Removed(0, 0), Placed(0, 4)}));
+    EXPECT_FALSE(s.CandFlags(CellAt[8][4], 1));
+}
+
+// The same grid upside down: cluster 1 is now the short one and odd(2) sees
+// both colours of cluster 1, so the rule acts on cluster 2.
+TEST(MultiColoring, RuleOnTheSecondCluster) {
+    GradeState s = OnesAt({{8, 0}, {8, 4}, {0, 4}, {1, 0}, {1, 3}, {3, 0}, {2, 5}});
+    const auto log = Colour(s, 1);
+    EXPECT_EQ(log, (std::vector<Change>{Removed(8, 0), Placed(8, 4)}));
+}
+
+// Three flags: odd(1) sees both colours of cluster 2 and even(1) sees odd(2).
+// Both clusters are settled; the result counts the three cells placed.
+TEST(MultiColoring, ThreeFlagsSettleBothClusters) {
+    GradeState s = OnesAt({{0, 0}, {0, 4}, {8, 4}, {7, 0}, {7, 3}, {5, 0}, {6, 5}, {8, 1}, {6, 2}, {6, 7}});
+    const auto log = Colour(s, 3);
+    EXPECT_EQ(log, (std::vector<Change>{Removed(0, 0), Placed(0, 4), Removed(7, 0), Placed(7, 3), Placed(8, 1)}));
+}
+
+// One flag: r1c1 (odd 1) sees r2c2 (odd 2) in box 1, so r1c5 (even 1) or
+// r7c2 (even 2) holds the digit, and r7c5, which sees both, cannot.
+TEST(MultiColoring, OppositeColoursTrapACell) {
+    GradeState s = OnesAt({{0, 0}, {0, 4}, {1, 1}, {6, 1}, {6, 4}, {2, 2}, {3, 4}, {6, 8}});
+    const auto log = Colour(s, 0);
+    EXPECT_EQ(log, (std::vector<Change>{Removed(6, 4)}));
+}
+
+// r1c1 (odd 1) sees r2c2 (odd 2) and r5c1 (even 2), but an entry records only
+// the first entry of the other cluster that it sees. With the one flag the
+// pair is handled as a trap: r1c1 itself sees r1c5 (even 1) and r5c1 (even 2)
+// and loses the digit; nothing is placed.
+TEST(MultiColoring, EachEntryRecordsOnlyTheFirstEntryItSees) {
+    GradeState s = OnesAt({{0, 0}, {0, 4}, {1, 1}, {1, 6}, {4, 0}, {4, 6}, {2, 2}, {7, 0}});
+    const auto log = Colour(s, 0);
+    EXPECT_EQ(log, (std::vector<Change>{Removed(0, 0)}));
+}
+
+// One cluster (r1c1 r1c5 r7c5 r7c2): r2c2 sees both of its colours, which
+// simple colouring would use; multi-colouring compares clusters only.
+TEST(MultiColoring, SingleClusterIsNotCompared) {
+    GradeState s = OnesAt({{0, 0}, {0, 4}, {6, 4}, {6, 1}, {1, 1}, {3, 1}, {2, 2}});
+    const auto before = s.CandMask;
+    Colour(s, -1);
+    EXPECT_EQ(s.CandMask, before);
+}
+
+// Every colour of cluster 1 sees every colour of cluster 2: no solution, and
+// the pair is left alone.
+TEST(MultiColoring, AllFourFlagsAreNotActedOn) {
+    GradeState s = OnesAt({{0, 0}, {0, 8}, {1, 6}, {7, 6}, {8, 8}, {8, 0}, {4, 0}, {4, 8}});
+    const auto before = s.CandMask;
+    Colour(s, -1);
+    EXPECT_EQ(s.CandMask, before);
+}
+
+// A contradictory grid, as trial solving meets them. The rule (odd-odd,
+// odd-even, even-odd) places the digit in even(1) = r7c6, r1c4 and even(2) =
+// r9c6, but r7c6 and r9c6 share column 6 and box 8. Once r7c6 is placed, r9c6
+// no longer holds the digit and is not placed: no unit may get it twice.
+TEST(MultiColoring, NeverPlacesADigitThatIsNoLongerACandidate) {
+    GradeState s = OnesAt({{8, 4}, {6, 3}, {4, 2}, {0, 3}, {1, 5}, {8, 5}, {6, 5}});
+    const auto log = Colour(s, 2);
+    EXPECT_EQ(log, (std::vector<Change>{Removed(6, 3), Placed(6, 5), Placed(0, 3)}));
+    for (int u = 0; u < 27; ++u) {
+        int ones = 0;
+        for (int k = 0; k < 9; ++k) ones += s.SolveGrid[UnitCell(u, k)] == 1;
+        EXPECT_LE(ones, 1) << "unit " << u;
+    }
+}
+
+TEST(MultiColoring, NoConjugatePairsFindsNothing) {
+    GradeState s;
+    s.CandMask.fill(kAllDigits);
+    Colour(s, -1);
+}
+
+// A position met in a real grading (rungs above the subsets switched off).
+TEST(MultiColoring, RealPosition) {
+    const Grid solution = test::ParseGrid("143298756926537418578416293391845672682173549457629381765982134834761925219354867");
+    GradeState s = test::FromCandidates(R"(
+        149   1249  =3    | 259   589   58    | =7    458   =6
+        4679  24679 467   | 25679 =3    5678  | 48    =1    58
+        =5    67    =8    | =4    =1    67    | =2    39    39
+        ---------------------+-------------------+------------------
+        =3    15679 167   | =8    =4    56    | 69    2679  279
+        4689  4689  =2    | =1    =7    =3    | =5    4689  89
+        4678  45678 467   | 56    =2    =9    | 3468  34678 =1
+        ---------------------+-------------------+------------------
+        678   678   =5    | 379   89    =2    | =1    36789 =4
+        1478  =3    147   | 579   =6    14    | 89    25789 25789
+        =2    14    =9    | 357   58    14    | 368   35678 3578
+    )");
+    std::vector<Change> log;
+    s.log = &log;
+    EXPECT_TRUE(TryMultiColoring(s) >= 0);
+    EXPECT_EQ(log, (std::vector<Change>{{'R', 80, 5}}));
+    for (const Change& ch : log) EXPECT_NE(solution[ch.cell], ch.digit) << int(ch.cell);
+}
+
+std::bitset<kRungCount + 1> ElementaryAnd(int rung) {
+    std::bitset<kRungCount + 1> off;
+    for (int r = 11; r <= kRungCount; ++r) off.set(static_cast<std::size_t>(r));
+    off.reset(static_cast<std::size_t>(rung));
+    return off;
+}
+
+int CountSteps(const std::vector<std::pair<Grid, Grid>>& puzzles, const std::bitset<kRungCount + 1>& off,
+               int* unsound) {
+    int steps = 0;
+    for (const auto& [puzzle, solution] : puzzles) {
+        const auto rep = test::GradeAndCheck(puzzle, solution, off);
+        *unsound += rep.unsound;
+        for (const Step& st : rep.steps) steps += st.rung == kRung;
+        if (*unsound > 5) break;
+    }
+    std::printf("rung %d made progress %d times in %zu gradings\n", kRung, steps, puzzles.size());
+    return steps;
+}
+
+TEST(MultiColoring, SoundOnSharedPuzzles) {
+    const auto puzzles = test::LoadSharedPuzzles();
+    ASSERT_GE(puzzles.size(), 1000u);
+    int unsound = 0;
+    const int steps = CountSteps(puzzles, ElementaryAnd(kRung), &unsound);
+    EXPECT_EQ(unsound, 0);
+    EXPECT_GT(steps, 0) << "the rung never made progress";
+}
+
+TEST(MultiColoring, SoundOnGeneratedPuzzles) {
+    int unsound = 0;
+    const int steps = CountSteps(test::GeneratePuzzles(150, 2026120722), ElementaryAnd(kRung), &unsound);
+    EXPECT_EQ(unsound, 0);
+    EXPECT_GT(steps, 0);
+}
+
+}  // namespace
+}  // namespace gw
