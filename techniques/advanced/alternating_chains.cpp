@@ -90,6 +90,12 @@ struct ChainLinks {
     // and those it reaches by a weak link to another cell.
     std::array<std::array<CellSet, 81>, 10> strongNext{};
     std::array<std::array<CellSet, 81>, 10> weakNext{};
+    // Per cell, the digits (bit j-1 for digit j) an in-cell link may move to:
+    // strong only inside a bivalue cell; weak to the other digit of a
+    // bivalue cell, or to any digit of a multi-value cell that is a strong end
+    // of that digit.
+    std::array<std::uint16_t, 81> inCellStrong{};
+    std::array<std::uint16_t, 81> inCellWeak{};
 };
 
 int UnitOf(int kind, int c) { return kind == 0 ? RowOf[c] : kind == 1 ? ColOf[c] : BoxOf[c]; }
@@ -167,6 +173,15 @@ void BuildLinks(const GradeState& s, ChainLinks& L) {
             L.weakNext[k][p] = weakSet;
         }
     }
+    for (int c = 0; c < 81; ++c) {
+        if (L.bivalue[c]) {
+            L.inCellStrong[c] = s.CandMask[c];
+            L.inCellWeak[c] = s.CandMask[c];
+        } else if (L.multi[c]) {
+            for (int j = 1; j <= 9; ++j)
+                if (L.strongEnd[j].Test(c)) L.inCellWeak[c] |= DigitBit(j);
+        }
+    }
 }
 
 bool ShareFlagged(const std::array<std::array<bool, 9>, 3>& flags, int a, int b) {
@@ -198,144 +213,146 @@ int TryAlternatingChains(GradeState& s, int limit, int level) {
 
     for (int d = 1; d <= 9; ++d) {
         const CellSet starts = L.bivalueHolds[d] | L.multiStrongEnd[d];
-        cellCursor.fill(kIdle);
-        digitCursor.fill(1);
-        cellCursor[0] = 0;
-        CellSet used;
-        int depth = 0;
-
-        // Candidates weakly linked to the start node: its cell's other digits
-        // (multi-value start only) and the start digit in the rest of its row
-        // (only when the row is not a conjugate pair).
-        int start = 0;
-        std::uint16_t startOthers = 0;
-        CellSet rowTargets;
-
-        auto descend = [&](const Node& n) {
-            chain[depth] = n;
-            ++depth;
-            cellCursor[depth] = kIdle;
-            digitCursor[depth] = 1;
-        };
-
-        for (;;) {
+        for (int start = starts.NextFrom(0); start < 81; start = starts.NextFrom(start + 1)) {
             s.Pump();
-            if (depth == 0) {
-                const int c = starts.NextFrom(cellCursor[0]);
-                if (c == kExhausted) break;  // next start digit
-                cellCursor[0] = c;
-                start = c;
-                if (L.bivalue[c]) used.Reset(c);
-                else used.Set(c);
-                startOthers = L.multi[c] ? static_cast<std::uint16_t>(s.CandMask[c] & ~DigitBit(d)) : 0;
-                rowTargets = CellSet{};
-                if (!L.strong[d][0][RowOf[c]])
-                    for (int k = 0; k < 9; ++k) {
-                        const int x = CellAt[RowOf[c]][k];
-                        if (x != c && s.CandFlags(x, d)) rowTargets.Set(x);
-                    }
-                descend({c, d, false});
-                continue;
-            }
+            // A bivalue start stays open so that the chain may leave it
+            // through its other digit.
+            CellSet used;
+            if (!L.bivalue[start]) used.Set(start);
 
-            if (depth > limit) {
-                cellCursor[depth] = kExhausted;
-                if (++cutOffs >= kCutOffBudget) return 0;
-            }
-
-            const int p = chain[depth - 1].cell;
-            const int k = chain[depth - 1].digit;
-            const bool odd = depth % 2 == 1;
-
-            if (odd) {
-                // A conjugate link of the start digit back to the start cell.
-                if (depth > 1 && k == d && ShareFlagged(L.strong[d], p, start)) {
-                    PlaceDigit(s, d, start);
-                    return 2;
+            // Candidates weakly linked to the start node: its cell's other
+            // digits (multi-value start only) and the start digit in the rest
+            // of its row (only when the row is not a conjugate pair).
+            const std::uint16_t startOthers =
+                L.multi[start] ? static_cast<std::uint16_t>(s.CandMask[start] & ~DigitBit(d)) : 0;
+            CellSet rowTargets;
+            if (!L.strong[d][0][RowOf[start]])
+                for (int i = 0; i < 9; ++i) {
+                    const int x = CellAt[RowOf[start]][i];
+                    if (x != start && s.CandFlags(x, d)) rowTargets.Set(x);
                 }
-            } else if (depth > 2) {
-                if (k == d && Sees(p, start)) {
-                    chain[depth] = {start, d, false};
-                    bool useful = false;
-                    for (int i = 1; i < depth && !useful; i += 2) {
-                        const Node& a = chain[i];
-                        const Node& b = chain[i + 1];
-                        useful = a.cell == b.cell ? L.multi[a.cell] : ShareFlagged(L.weak[a.digit], a.cell, b.cell);
+
+            chain[0] = {start, d, false};
+            int depth = 1;
+            cellCursor[1] = kIdle;
+            digitCursor[1] = 1;
+            // The tests of a depth depend only on the chain up to the node
+            // before it, so they run once, on arrival.
+            bool arrived = true;
+            while (depth > 0) {
+                s.Pump();
+                const int p = chain[depth - 1].cell;
+                const int k = chain[depth - 1].digit;
+                const bool odd = depth % 2 == 1;
+
+                if (arrived) {
+                    arrived = false;
+                    if (depth > limit) {
+                        // One step beyond the limit: only the closing and
+                        // target tests run here.
+                        cellCursor[depth] = kExhausted;
+                        if (++cutOffs >= kCutOffBudget) return 0;
                     }
-                    if (useful) {
-                        for (int i = 1; i < depth; i += 2) {
-                            const Node& a = chain[i];
-                            const Node& b = chain[i + 1];
-                            if (a.cell == b.cell) {
-                                for (int x = 1; x <= 9; ++x)
-                                    if (x != a.digit && x != b.digit) RemoveCandidate(s, x, a.cell);
-                            } else {
-                                RemoveFromCommonPeers(s, a.cell, b.cell, a.digit);
-                            }
+                    if (odd) {
+                        // A conjugate link of the start digit back to the
+                        // start cell.
+                        if (depth > 1 && k == d && ShareFlagged(L.strong[d], p, start)) {
+                            PlaceDigit(s, d, start);
+                            return 2;
                         }
-                        return 1;
-                    }
-                    chain[depth] = Node{};
-                }
-                // Target test, cells in ascending order. The chain's own end
-                // cell is never a target: the end node is one of the two nodes
-                // the conclusion rests on.
-                if (k == d) {
-                    for (int c = rowTargets.NextFrom(0); c < 81; c = rowTargets.NextFrom(c + 1)) {
-                        if (c != start && used.Test(c)) continue;
-                        if (c != p && Sees(p, c)) {
-                            RemoveCandidate(s, d, c);
+                    } else if (depth > 2) {
+                        if (k == d && Sees(p, start)) {
+                            chain[depth] = {start, d, false};
+                            bool useful = false;
+                            for (int i = 1; i < depth && !useful; i += 2) {
+                                const Node& a = chain[i];
+                                const Node& b = chain[i + 1];
+                                useful = a.cell == b.cell ? L.multi[a.cell]
+                                                          : ShareFlagged(L.weak[a.digit], a.cell, b.cell);
+                            }
+                            if (useful) {
+                                for (int i = 1; i < depth; i += 2) {
+                                    const Node& a = chain[i];
+                                    const Node& b = chain[i + 1];
+                                    if (a.cell == b.cell) {
+                                        for (int x = 1; x <= 9; ++x)
+                                            if (x != a.digit && x != b.digit) RemoveCandidate(s, x, a.cell);
+                                    } else {
+                                        RemoveFromCommonPeers(s, a.cell, b.cell, a.digit);
+                                    }
+                                }
+                                return 1;
+                            }
+                            chain[depth] = Node{};
+                        }
+                        // Target test, cells in ascending order. The chain's
+                        // own end cell is never a target: its node is one of
+                        // the two the conclusion rests on.
+                        if (k == d) {
+                            for (int c = rowTargets.NextFrom(0); c < 81; c = rowTargets.NextFrom(c + 1)) {
+                                if (used.Test(c)) continue;
+                                if (c != p && Sees(p, c)) {
+                                    RemoveCandidate(s, d, c);
+                                    return 3;
+                                }
+                            }
+                        } else if ((startOthers & DigitBit(k)) != 0 && p != start && Sees(p, start)) {
+                            RemoveCandidate(s, k, start);
                             return 3;
                         }
                     }
-                } else if ((startOthers & DigitBit(k)) != 0 && p != start && Sees(p, start)) {
-                    RemoveCandidate(s, k, start);
-                    return 3;
                 }
-            }
 
-            if (cellCursor[depth] == kIdle && used.Test(p)) cellCursor[depth] = 0;
-
-            if (cellCursor[depth] == kIdle) {
-                // A link inside p's cell: strong only in a bivalue cell; weak
-                // to any other digit of a bivalue cell, or to a digit of a
-                // multi-value cell that is itself in a conjugate pair.
-                int j = digitCursor[depth];
-                for (; j <= 9; ++j) {
-                    if (j == k) continue;
-                    if (L.bivalueHolds[j].Test(p)) break;
-                    if (!odd && L.multi[p] && L.strongEnd[j].Test(p)) break;
+                // The next node: first a link inside p's cell (while the cell
+                // is open), then links to other cells in ascending order.
+                Node next;
+                bool found = false;
+                if (cellCursor[depth] == kIdle && used.Test(p)) cellCursor[depth] = 0;
+                if (cellCursor[depth] == kIdle) {
+                    const unsigned digits = (odd ? L.inCellStrong[p] : L.inCellWeak[p]) & ~unsigned{DigitBit(k)} &
+                                            (~0u << (digitCursor[depth] - 1));
+                    used.Set(p);
+                    if (digits != 0) {
+                        const int j = std::countr_zero(digits) + 1;
+                        digitCursor[depth] = j;
+                        next = {p, j, true};
+                        found = true;
+                    } else {
+                        digitCursor[depth] = 1;
+                        cellCursor[depth] = 0;
+                    }
                 }
-                used.Set(p);
-                if (j < kDigitsDone) {
-                    digitCursor[depth] = j;
-                    descend({p, j, true});
-                } else {
-                    // Done inside the cell: go on with links to other cells.
+                if (!found) {
+                    const CellSet links = (odd ? L.strongNext[k][p] : L.weakNext[k][p]).Without(used);
+                    const int c = links.NextFrom(cellCursor[depth]);
+                    if (c < kExhausted) {
+                        cellCursor[depth] = c;
+                        // A bivalue cell stays open so that the next link may
+                        // leave it through its other digit; a cell entered by
+                        // a conjugate link stays open for an in-cell weak link.
+                        if (odd || L.bivalue[c]) used.Reset(c);
+                        else used.Set(c);
+                        next = {c, k, false};
+                        found = true;
+                    }
+                }
+                if (found) {
+                    chain[depth] = next;
+                    ++depth;
+                    cellCursor[depth] = kIdle;
                     digitCursor[depth] = 1;
-                    cellCursor[depth] = 0;
+                    arrived = true;
+                    continue;
                 }
-                continue;
-            }
 
-            const CellSet next = (odd ? L.strongNext[k][p] : L.weakNext[k][p]).Without(used);
-            const int c = next.NextFrom(cellCursor[depth]);
-            if (c < kExhausted) {
-                cellCursor[depth] = c;
-                // A bivalue cell stays open so that the next link may leave it
-                // through its other digit.
-                if (odd || L.bivalue[c]) used.Reset(c);
-                else used.Set(c);
-                descend({c, k, false});
-                continue;
+                // Depth exhausted: take back the previous node and move its
+                // cursor on.
+                cellCursor[depth] = kIdle;
+                --depth;
+                used.Reset(chain[depth].cell);
+                if (chain[depth].inCell) ++digitCursor[depth];
+                else ++cellCursor[depth];
             }
-
-            // Depth exhausted: take back the previous node and move its cursor on.
-            cellCursor[depth] = kIdle;
-            --depth;
-            used.Reset(chain[depth].cell);
-            if (chain[depth].inCell) ++digitCursor[depth];
-            else ++cellCursor[depth];
         }
     }
     return 0;
