@@ -114,6 +114,22 @@ TEST(AlternatingChains, LoopOfPairsAndBivalueCellsIsPassedOver) {
     EXPECT_EQ(log[0], (Change{'R', Cell(0, 3), 9}));
 }
 
+TEST(AlternatingChains, ContinuousLoopThroughMultiValueCells) {
+    // r1c1(1) = r1c5(1) - r1c5(2) = r5c5(2) - r5c5(1) = r5c1(1) - r1c1(1):
+    // every weak link holds exactly one true node, so r1c5 and r5c5 keep only
+    // 1 and 2, and column 1 has its 1 in r1c1 or r5c1.
+    GradeState s = Cands("3456789", {{Cell(0, 0), "134"},
+                                     {Cell(0, 4), "123"},
+                                     {Cell(4, 4), "124"},
+                                     {Cell(4, 0), "134"},
+                                     {Cell(7, 0), "134"},
+                                     {Cell(8, 4), "134"}});
+    std::vector<Change> log;
+    EXPECT_EQ(RunAic(s, 10, log), 1);
+    const std::vector<Change> expected = {{'R', Cell(0, 4), 3}, {'R', Cell(4, 4), 4}, {'R', Cell(7, 0), 1}};
+    EXPECT_EQ(log, expected);
+}
+
 TEST(AlternatingChains, TargetAmongOtherDigitsOfStartCell) {
     // r1c1(1) = r5c1(1) - r5c1(2) = r4c1(2): either r1c1 is 1 or r4c1 is 2,
     // and r4c1 sees r1c1, so r1c1 is not 2.
