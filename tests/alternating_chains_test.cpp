@@ -2,6 +2,7 @@
 // grids, the search budget, real gradings and random candidate grids.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <initializer_list>
 #include <random>
 #include <string_view>
@@ -264,15 +265,16 @@ int CountRungSteps(int rung, std::initializer_list<int> off, int puzzles) {
         EXPECT_EQ(rep.unsound, 0);
         for (const Step& st : rep.steps) steps += st.rung == rung;
     }
+    std::printf("rung %d made progress %d times\n", rung, steps);
     return steps;
 }
 
 TEST(AlternatingChains, RealGradingRung32) { EXPECT_GT(CountRungSteps(32, {}, 250), 0); }
 
-TEST(AlternatingChains, RealGradingRung36) { EXPECT_GT(CountRungSteps(36, {31, 32, 35}, 250), 0); }
+TEST(AlternatingChains, RealGradingRung36) { EXPECT_GT(CountRungSteps(36, {31, 32, 35}, 150), 0); }
 
 TEST(AlternatingChains, RealGradingRung41) {
-    EXPECT_GT(CountRungSteps(41, {31, 32, 33, 34, 35, 36, 37, 38, 39, 40}, 250), 0);
+    EXPECT_GT(CountRungSteps(41, {31, 32, 33, 34, 35, 36, 37, 38, 39, 40}, 150), 0);
 }
 
 TEST(AlternatingChains, SoundOnGeneratedStuckStates) {
