@@ -36,29 +36,40 @@ namespace {
 // A set of cells 0..80 as two words, so that "the first cell at or after the
 // cursor" is one bit scan.
 struct CellSet {
-    std::array<std::uint64_t, 2> w{};
+    std::uint64_t lo = 0;  // cells 0..63
+    std::uint64_t hi = 0;  // cells 64..80
 
-    constexpr void Set(int c) { w[c >> 6] |= std::uint64_t{1} << (c & 63); }
-    constexpr void Reset(int c) { w[c >> 6] &= ~(std::uint64_t{1} << (c & 63)); }
-    constexpr bool Test(int c) const { return (w[c >> 6] >> (c & 63)) & 1u; }
-    constexpr CellSet operator|(const CellSet& o) const { return {{w[0] | o.w[0], w[1] | o.w[1]}}; }
-    constexpr CellSet& operator|=(const CellSet& o) {
-        w[0] |= o.w[0];
-        w[1] |= o.w[1];
-        return *this;
+    // Branch-free word selection: the search flips single cells at random
+    // places, and keeping both words in registers matters there.
+    static constexpr std::uint64_t HighWord(int c) { return std::uint64_t{0} - static_cast<std::uint64_t>(c >> 6); }
+    static constexpr std::uint64_t Bit(int c) { return std::uint64_t{1} << (c & 63); }
+    constexpr void Set(int c) {
+        const std::uint64_t b = Bit(c), h = HighWord(c);
+        lo |= b & ~h;
+        hi |= b & h;
     }
-    constexpr CellSet Without(const CellSet& o) const { return {{w[0] & ~o.w[0], w[1] & ~o.w[1]}}; }
-    constexpr CellSet operator&(const CellSet& o) const { return {{w[0] & o.w[0], w[1] & o.w[1]}}; }
+    constexpr void Reset(int c) {
+        const std::uint64_t b = Bit(c), h = HighWord(c);
+        lo &= ~(b & ~h);
+        hi &= ~(b & h);
+    }
+    constexpr bool Test(int c) const { return (((lo & ~HighWord(c)) | (hi & HighWord(c))) >> (c & 63)) & 1u; }
+    constexpr CellSet operator|(const CellSet& o) const { return {lo | o.lo, hi | o.hi}; }
+    constexpr CellSet Without(const CellSet& o) const { return {lo & ~o.lo, hi & ~o.hi}; }
+    constexpr CellSet operator&(const CellSet& o) const { return {lo & o.lo, hi & o.hi}; }
+    constexpr bool Empty() const { return (lo | hi) == 0; }
+    // The lowest cell of a non-empty set.
+    int First() const { return lo != 0 ? std::countr_zero(lo) : 64 + std::countr_zero(hi); }
     // The first cell of the set at or after `from` (0..81), or 81 when none.
     int NextFrom(int from) const {
         if (from < 64) {
-            const std::uint64_t lo = w[0] & (~std::uint64_t{0} << from);
-            if (lo != 0) return std::countr_zero(lo);
+            const std::uint64_t l = lo & (~std::uint64_t{0} << from);
+            if (l != 0) return std::countr_zero(l);
             from = 64;
         }
         if (from >= 81) return 81;
-        const std::uint64_t hi = w[1] & (~std::uint64_t{0} << (from - 64));
-        return hi != 0 ? 64 + std::countr_zero(hi) : 81;
+        const std::uint64_t h = hi & (~std::uint64_t{0} << (from - 64));
+        return h != 0 ? 64 + std::countr_zero(h) : 81;
     }
 };
 
@@ -70,9 +81,6 @@ constexpr std::array<CellSet, 81> kPeerSets = [] {
     return p;
 }();
 
-constexpr int kIdle = -1;
-constexpr int kExhausted = 81;
-constexpr int kDigitsDone = 10;
 constexpr std::int32_t kCutOffBudget = 50000;
 
 // Links of all nine digits, built once per call.
@@ -195,6 +203,13 @@ struct Node {
     bool inCell = false;  // entered through a link inside its cell
 };
 
+// A weak link of a continuous loop removes something when it lies inside a
+// multi-value cell (the cell's other digits go) or in a unit with three or
+// more candidates of its digit (the weak flag).
+bool UsefulWeakLink(const ChainLinks& L, const Node& a, const Node& b) {
+    return a.cell == b.cell ? L.multi[a.cell] : ShareFlagged(L.weak[a.digit], a.cell, b.cell);
+}
+
 }  // namespace
 
 int TryAlternatingChains(GradeState& s, int limit, int level) {
@@ -208,8 +223,16 @@ int TryAlternatingChains(GradeState& s, int limit, int level) {
     std::int32_t cutOffs = 0;
 
     std::array<Node, 82> chain{};
-    std::array<int, 82> cellCursor{};
-    std::array<int, 82> digitCursor{};
+    // usefulUpTo[i], i even: some weak link among positions 1..i removes
+    // something when the chain closes into a loop.
+    std::array<bool, 82> usefulUpTo{};
+    // Per depth, what is left to try: the digits of an in-cell link, then the
+    // cells of links to other cells (ascending). Everything a deeper search
+    // changes in the used flags is undone when it returns, so both sets can be
+    // taken once and then consumed in order.
+    std::array<bool, 82> inCellPhase{};
+    std::array<unsigned, 82> digitsLeft{};
+    std::array<CellSet, 82> cellsLeft{};
 
     for (int d = 1; d <= 9; ++d) {
         const CellSet starts = L.bivalueHolds[d] | L.multiStrongEnd[d];
@@ -234,8 +257,6 @@ int TryAlternatingChains(GradeState& s, int limit, int level) {
 
             chain[0] = {start, d, false};
             int depth = 1;
-            cellCursor[1] = kIdle;
-            digitCursor[1] = 1;
             // The tests of a depth depend only on the chain up to the node
             // before it, so they run once, on arrival.
             bool arrived = true;
@@ -247,11 +268,19 @@ int TryAlternatingChains(GradeState& s, int limit, int level) {
 
                 if (arrived) {
                     arrived = false;
+                    // An open cell (a bivalue cell just entered, or a cell just
+                    // entered by a conjugate link) is left first through a
+                    // link inside it; a used one only to other cells.
+                    inCellPhase[depth] = !used.Test(p);
+                    digitsLeft[depth] = (odd ? L.inCellStrong[p] : L.inCellWeak[p]) & ~unsigned{DigitBit(k)};
+                    cellsLeft[depth] = CellSet{};
                     if (depth > limit) {
                         // One step beyond the limit: only the closing and
                         // target tests run here.
-                        cellCursor[depth] = kExhausted;
+                        inCellPhase[depth] = false;
                         if (++cutOffs >= kCutOffBudget) return 0;
+                    } else if (!inCellPhase[depth]) {
+                        cellsLeft[depth] = (odd ? L.strongNext[k][p] : L.weakNext[k][p]).Without(used);
                     }
                     if (odd) {
                         // A conjugate link of the start digit back to the
@@ -263,14 +292,7 @@ int TryAlternatingChains(GradeState& s, int limit, int level) {
                     } else if (depth > 2) {
                         if (k == d && Sees(p, start)) {
                             chain[depth] = {start, d, false};
-                            bool useful = false;
-                            for (int i = 1; i < depth && !useful; i += 2) {
-                                const Node& a = chain[i];
-                                const Node& b = chain[i + 1];
-                                useful = a.cell == b.cell ? L.multi[a.cell]
-                                                          : ShareFlagged(L.weak[a.digit], a.cell, b.cell);
-                            }
-                            if (useful) {
+                            if (usefulUpTo[depth - 2] || UsefulWeakLink(L, chain[depth - 1], chain[depth])) {
                                 for (int i = 1; i < depth; i += 2) {
                                     const Node& a = chain[i];
                                     const Node& b = chain[i + 1];
@@ -303,55 +325,44 @@ int TryAlternatingChains(GradeState& s, int limit, int level) {
                     }
                 }
 
-                // The next node: first a link inside p's cell (while the cell
-                // is open), then links to other cells in ascending order.
+                // The next node: first a link inside p's cell, digits
+                // ascending, then links to other cells, cells ascending.
                 Node next;
                 bool found = false;
-                if (cellCursor[depth] == kIdle && used.Test(p)) cellCursor[depth] = 0;
-                if (cellCursor[depth] == kIdle) {
-                    const unsigned digits = (odd ? L.inCellStrong[p] : L.inCellWeak[p]) & ~unsigned{DigitBit(k)} &
-                                            (~0u << (digitCursor[depth] - 1));
+                if (inCellPhase[depth]) {
                     used.Set(p);
-                    if (digits != 0) {
-                        const int j = std::countr_zero(digits) + 1;
-                        digitCursor[depth] = j;
+                    if (digitsLeft[depth] != 0) {
+                        const int j = std::countr_zero(digitsLeft[depth]) + 1;
+                        digitsLeft[depth] &= digitsLeft[depth] - 1;
                         next = {p, j, true};
                         found = true;
                     } else {
-                        digitCursor[depth] = 1;
-                        cellCursor[depth] = 0;
+                        inCellPhase[depth] = false;
+                        cellsLeft[depth] = (odd ? L.strongNext[k][p] : L.weakNext[k][p]).Without(used);
                     }
                 }
-                if (!found) {
-                    const CellSet links = (odd ? L.strongNext[k][p] : L.weakNext[k][p]).Without(used);
-                    const int c = links.NextFrom(cellCursor[depth]);
-                    if (c < kExhausted) {
-                        cellCursor[depth] = c;
-                        // A bivalue cell stays open so that the next link may
-                        // leave it through its other digit; a cell entered by
-                        // a conjugate link stays open for an in-cell weak link.
-                        if (odd || L.bivalue[c]) used.Reset(c);
-                        else used.Set(c);
-                        next = {c, k, false};
-                        found = true;
-                    }
+                if (!found && !cellsLeft[depth].Empty()) {
+                    const int c = cellsLeft[depth].First();
+                    cellsLeft[depth].Reset(c);
+                    // A bivalue cell stays open so that the next link may
+                    // leave it through its other digit; a cell entered by a
+                    // conjugate link stays open for an in-cell weak link.
+                    if (odd || L.bivalue[c]) used.Reset(c);
+                    else used.Set(c);
+                    next = {c, k, false};
+                    found = true;
                 }
                 if (found) {
                     chain[depth] = next;
+                    if (!odd) usefulUpTo[depth] = usefulUpTo[depth - 2] || UsefulWeakLink(L, chain[depth - 1], next);
                     ++depth;
-                    cellCursor[depth] = kIdle;
-                    digitCursor[depth] = 1;
                     arrived = true;
                     continue;
                 }
 
-                // Depth exhausted: take back the previous node and move its
-                // cursor on.
-                cellCursor[depth] = kIdle;
+                // Depth exhausted: take back the previous node.
                 --depth;
                 used.Reset(chain[depth].cell);
-                if (chain[depth].inCell) ++digitCursor[depth];
-                else ++cellCursor[depth];
             }
         }
     }
