@@ -19,10 +19,13 @@
 //    of a cell-to-cell weak link from every cell that sees both its cells
 //    (result 1).
 //
-// The search is a depth-first walk with a cell cursor and an in-cell digit
-// cursor per depth. `limit` is the deepest position an extension may fill;
-// the tests that close a loop or hit a target still run one step beyond it.
-// Every arrival beyond the limit counts, and the call gives up after 50000.
+// The search is depth-first: start digits ascending, start cells ascending,
+// and at each depth first the links inside the tip's cell (digits ascending),
+// then the links to other cells (cells ascending). A cell the chain has passed
+// through is used and never entered again. `limit` is the deepest position an
+// extension may fill; the tests that close a loop or hit a target still run
+// one step beyond it. Every arrival beyond the limit counts, and the call
+// gives up after 50000 of them, over all start digits together.
 #include <array>
 #include <bit>
 #include <cstdint>
@@ -200,7 +203,6 @@ bool ShareFlagged(const std::array<std::array<bool, 9>, 3>& flags, int a, int b)
 struct Node {
     int cell = 0;
     int digit = 0;
-    bool inCell = false;  // entered through a link inside its cell
 };
 
 // A weak link of a continuous loop removes something when it lies inside a
@@ -255,7 +257,7 @@ int TryAlternatingChains(GradeState& s, int limit, int level) {
                     if (x != start && s.CandFlags(x, d)) rowTargets.Set(x);
                 }
 
-            chain[0] = {start, d, false};
+            chain[0] = {start, d};
             int depth = 1;
             // The tests of a depth depend only on the chain up to the node
             // before it, so they run once, on arrival.
@@ -291,7 +293,7 @@ int TryAlternatingChains(GradeState& s, int limit, int level) {
                         }
                     } else if (depth > 2) {
                         if (k == d && Sees(p, start)) {
-                            chain[depth] = {start, d, false};
+                            chain[depth] = {start, d};
                             if (usefulUpTo[depth - 2] || UsefulWeakLink(L, chain[depth - 1], chain[depth])) {
                                 for (int i = 1; i < depth; i += 2) {
                                     const Node& a = chain[i];
@@ -334,7 +336,7 @@ int TryAlternatingChains(GradeState& s, int limit, int level) {
                     if (digitsLeft[depth] != 0) {
                         const int j = std::countr_zero(digitsLeft[depth]) + 1;
                         digitsLeft[depth] &= digitsLeft[depth] - 1;
-                        next = {p, j, true};
+                        next = {p, j};
                         found = true;
                     } else {
                         inCellPhase[depth] = false;
@@ -349,7 +351,7 @@ int TryAlternatingChains(GradeState& s, int limit, int level) {
                     // conjugate link stays open for an in-cell weak link.
                     if (odd || L.bivalue[c]) used.Reset(c);
                     else used.Set(c);
-                    next = {c, k, false};
+                    next = {c, k};
                     found = true;
                 }
                 if (found) {
