@@ -1,0 +1,282 @@
+#include "main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+
+#include <algorithm>
+
+#include "grader/grader.h"
+#include "output/targets.h"
+
+namespace gw {
+
+namespace {
+
+// Layout unit of the window design: 1/1440 inch, 15 to a pixel at 96 dpi.
+constexpr int Twips(int t) { return t / 15; }
+
+QRect TwipRect(int left, int top, int width, int height) {
+    return {Twips(left), Twips(top), Twips(width), Twips(height)};
+}
+
+// The counters' font: MS Sans Serif 8.25 pt bold where the system has it,
+// otherwise the platform's general sans font, bold, at the same size.
+QFont CounterFont() {
+    QFont font;
+    if (QFontDatabase::families().contains(QStringLiteral("MS Sans Serif"))) {
+        font = QFont(QStringLiteral("MS Sans Serif"));
+    } else {
+        font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+        font.setStyleHint(QFont::SansSerif);
+    }
+    font.setPointSizeF(8.25);
+    font.setBold(true);
+    return font;
+}
+
+// Yield points between two clock reads: retuned at every read so that reads
+// come about every kReadGap. The cap bounds how long a sudden drop in the
+// density of yield points (a search that yields rarely after one that yields
+// often) can delay the next read.
+constexpr std::chrono::microseconds kReadGap{250};
+constexpr std::uint32_t kMaxYieldsPerRead = 64;
+
+}  // namespace
+
+MainWindow::MainWindow(std::filesystem::path basePath, QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("Main"));
+    setWindowTitle(QStringLiteral("Gridwick"));
+    BuildControls();
+
+    // Idle: no run, and a press of "Halt Generator" changes nothing.
+    control_.halt.store(true);
+    generating_ = false;
+    control_.pumpHook = [this] { OnEngineYield(); };
+    control_.haltSeenHook = [this] { OnHaltSeen(); };
+    gen_.rng.Seed(ClockSeed());
+
+    // Centred on the screen.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect s = screen->geometry();
+        const QRect w = frameGeometry();
+        move(s.left() + (s.width() - w.width()) / 2, s.top() + (s.height() - w.height()) / 2);
+    }
+
+    // All output goes below the program's own folder.
+    if (basePath.empty()) basePath = QCoreApplication::applicationDirPath().toStdString();
+    basePath_ = std::move(basePath);
+    CreateOutputFolders(basePath_);
+    // The conversion tables of the engine are compile-time constants: there
+    // is nothing to initialise here.
+}
+
+void MainWindow::BuildControls() {
+    setFixedSize(Twips(4335), Twips(5295));
+    const QFont counterFont = CounterFont();
+
+    for (int i = 0; i < 9; ++i) {
+        auto* name = new QLabel(QString::fromLatin1(kLevelNames[static_cast<std::size_t>(i + 1)]) + " :", this);
+        name->setObjectName(QStringLiteral("lblLevel"));
+        name->setProperty("index", i);
+        name->setFont(counterFont);
+        name->setGeometry(TwipRect(240, 240 + 360 * i, 2655, 255));
+        lblLevel_[static_cast<std::size_t>(i)] = name;
+    }
+    for (int i = 0; i < 9; ++i) {
+        auto* count = new QLabel(QStringLiteral("0"), this);
+        count->setObjectName(QStringLiteral("lblLevelCount"));
+        count->setProperty("index", i);
+        count->setFont(counterFont);
+        count->setGeometry(TwipRect(2880, 240 + 360 * i, 1215, 255));
+        lblLevelCount_[static_cast<std::size_t>(i)] = count;
+    }
+
+    commandGenerate_ = new QPushButton(QStringLiteral("Generate Sudokus"), this);
+    commandGenerate_->setObjectName(QStringLiteral("CommandGenerate"));
+    commandGenerate_->setGeometry(TwipRect(120, 3480, 4095, 375));
+
+    commandHalt_ = new QPushButton(QStringLiteral("Halt Generator"), this);
+    commandHalt_->setObjectName(QStringLiteral("CommandHalt"));
+    commandHalt_->setGeometry(TwipRect(120, 3960, 4095, 375));
+
+    label4_ = new QLabel(QStringLiteral("Select output file-type =>"), this);
+    label4_->setObjectName(QStringLiteral("Label4"));
+    label4_->setGeometry(TwipRect(120, 4485, 1815, 255));
+
+    combo2_ = new QComboBox(this);
+    combo2_->setObjectName(QStringLiteral("Combo2"));
+    combo2_->setEditable(false);
+    combo2_->setGeometry(TwipRect(1920, 4440, 2295, 315));
+    {
+        // Filled without a selection: start-up selects the first entry itself.
+        const QSignalBlocker block(combo2_);
+        for (const OutputTarget& t : kTargets) combo2_->addItem(QString::fromLatin1(t.listText));
+        combo2_->setCurrentIndex(-1);
+    }
+
+    buttonExit_ = new QPushButton(QStringLiteral("Exit"), this);
+    buttonExit_->setObjectName(QStringLiteral("ButtonExit"));
+    buttonExit_->setGeometry(TwipRect(120, 4800, 4095, 375));
+
+    timer1_ = new QTimer(this);
+    timer1_->setObjectName(QStringLiteral("Timer1"));
+    timer1_->setInterval(200);
+
+    setTabOrder(commandGenerate_, commandHalt_);
+    setTabOrder(commandHalt_, combo2_);
+    setTabOrder(combo2_, buttonExit_);
+
+    connect(commandGenerate_, &QPushButton::clicked, this, &MainWindow::CommandGenerate_Click);
+    connect(commandHalt_, &QPushButton::clicked, this, &MainWindow::CommandHalt_Click);
+    connect(buttonExit_, &QPushButton::clicked, this, &MainWindow::ButtonExit_Click);
+    connect(combo2_, &QComboBox::currentIndexChanged, this, &MainWindow::Combo2_Click);
+    connect(timer1_, &QTimer::timeout, this, &MainWindow::Timer1_Timer);
+}
+
+void MainWindow::Load() {
+    show();
+    combo2_->setCurrentIndex(0);  // counts the first target through Combo2_Click
+    CountSudokus();
+}
+
+void MainWindow::CountSudokus() {
+    const int target = combo2_->currentIndex();
+    if (target < 0 || target >= static_cast<int>(kTargets.size())) return;
+    const std::array<std::string, 9> counts = gw::CountSudokus(basePath_, target);
+    for (std::size_t i = 0; i < counts.size(); ++i) lblLevelCount_[i]->setText(QString::fromStdString(counts[i]));
+}
+
+void MainWindow::Combo2_Click() { CountSudokus(); }
+
+void MainWindow::CommandHalt_Click() { control_.halt.store(true); }
+
+void MainWindow::ButtonExit_Click() {
+    if (generating_) return;  // the running loop must end the run first
+    QApplication::closeAllWindows();
+    QCoreApplication::quit();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (generating_) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+void MainWindow::Timer1_Timer() {
+    // A tick arrives only while the run yields; it adds one nested pass.
+    QCoreApplication::processEvents();
+}
+
+void MainWindow::EventPass() {
+    const Clock::time_point now = Clock::now();
+    if (generating_ && lastPass_ != Clock::time_point{})
+        stats_.maxPassGap = std::max(stats_.maxPassGap,
+                                     std::chrono::duration_cast<std::chrono::microseconds>(now - lastPass_));
+    lastPass_ = now;
+    QCoreApplication::processEvents();
+}
+
+// Every `pumpEvery` yield points of the engine. Reading the clock is the
+// costly part, so the count between reads follows the measured density of
+// yield points; a real event pass is made at most once per pumpInterval.
+void MainWindow::OnEngineYield() {
+    ++stats_.yields;
+    if (yieldHook) yieldHook(phase_);
+    const Clock::time_point now = Clock::now();
+    const auto gap = now - lastRead_;
+    lastRead_ = now;
+    std::uint32_t every = control_.pumpEvery;
+    if (gap < kReadGap / 2) {
+        every = std::min(every * 2, kMaxYieldsPerRead);
+    } else if (gap > kReadGap * 2) {
+        const auto ratio = static_cast<std::uint32_t>(gap / kReadGap);
+        every = std::max<std::uint32_t>(1, every / ratio);
+    }
+    control_.pumpEvery = every;
+    if (now - lastPass_ >= pumpInterval) {
+        ++stats_.passes;
+        EventPass();
+    }
+}
+
+void MainWindow::OnHaltSeen() { timer1_->stop(); }
+
+// A fresh yielder for each step of a puzzle: its first yield point reads the
+// clock at once, and the count between reads starts low again, so a step that
+// yields rarely is not held to the count tuned for the step before it.
+Yielder MainWindow::NewYielder() {
+    control_.pumpEvery = 1;
+    lastRead_ = Clock::now();
+    return Yielder(&control_);
+}
+
+void MainWindow::CommandGenerate_Click() {
+    if (generating_) return;
+    generating_ = true;
+    control_.halt.store(false);
+    commandHalt_->setEnabled(true);
+    commandGenerate_->setEnabled(false);
+    timer1_->start();
+    stats_ = {};
+    lastPass_ = {};
+
+    for (;;) {
+        // The loop's own pass: this is where a press of "Halt Generator" made
+        // between two puzzles is seen.
+        phase_ = Phase::Events;
+        if (yieldHook) yieldHook(phase_);
+        EventPass();
+        if (haltRequested()) break;
+
+        phase_ = Phase::GridBuild;
+        {
+            Yielder y = NewYielder();
+            BuildSolutionGrid(gen_, y);
+        }
+        if (haltRequested()) break;
+
+        phase_ = Phase::ClueRemoval;
+        {
+            Yielder y = NewYielder();
+            RemoveClues(gen_, y);
+        }
+        if (haltRequested()) break;
+
+        phase_ = Phase::Grading;
+        int level = 0;
+        {
+            Yielder y = NewYielder();
+            grade_.yield = &y;
+            level = GradePuzzle(grade_, gen_.Puzzle);
+            grade_.yield = nullptr;
+        }
+        // A halted grading is never saved, whatever level it got to.
+        if (haltRequested()) break;
+
+        if (level >= 1 && level <= 9) {
+            phase_ = Phase::Saving;
+            // The target is read afresh for every puzzle.
+            SaveSudoku(basePath_, combo2_->currentIndex(), level, gen_.Puzzle, gen_.Solution);
+            ++stats_.puzzles;
+            CountSudokus();
+        }
+    }
+
+    phase_ = Phase::Idle;
+    commandGenerate_->setEnabled(true);
+    commandHalt_->setEnabled(false);
+    generating_ = false;
+    control_.halt.store(true);
+    timer1_->stop();
+    stats_.ended = Clock::now();
+}
+
+}  // namespace gw
