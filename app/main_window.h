@@ -53,8 +53,8 @@ public:
     QLabel* lblLevelCount(int index) const { return lblLevelCount_[static_cast<std::size_t>(index)]; }
 
     // Called at every yield point of a run (before the throttled event pass),
-    // and at the loop's own event pass, with the current phase. Tests use it
-    // to press buttons at a chosen point of a run.
+    // and right after the loop's own event pass, with the current phase. Tests
+    // use it to press buttons at a chosen point of a run.
     std::function<void(Phase)> yieldHook;
 
     // Shortest time between two event passes made from inside the engine.
@@ -88,6 +88,7 @@ private:
     void OnHaltSeen();
     void EventPass();
     Yielder NewYielder();
+    void RecountIfStale(bool now);
 
     std::filesystem::path basePath_;
     bool generating_ = false;
@@ -104,6 +105,11 @@ private:
     Clock::time_point lastPass_{};
     Clock::time_point lastRead_{};
     RunStats stats_;
+
+    // Counters not yet refreshed since the last save, and what a count cost.
+    bool countsStale_ = false;
+    Clock::time_point lastCount_{};
+    Clock::duration countCost_{};
 
     std::array<QLabel*, 9> lblLevel_{};
     std::array<QLabel*, 9> lblLevelCount_{};

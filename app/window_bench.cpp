@@ -15,7 +15,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <map>
+#include <memory>
 #include <random>
 #include <thread>
 #include <vector>
@@ -30,11 +32,24 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using gw::MainWindow;
 
+// CPU time of this thread: the machine may be shared, and CPU time per puzzle
+// is what the window adds to the engine's own work.
+double ThreadCpuSeconds() {
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
 double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 double Millis(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
+struct Rate {
+    double wall = 0;  // puzzles per second
+    double cpu = 0;   // puzzles per CPU second
+};
+
 // The engine loop without a window: build, remove clues, grade, save.
-double PlainRate(double seconds) {
+Rate PlainRate(double seconds) {
     QTemporaryDir dir;
     const std::filesystem::path base = dir.path().toStdString();
     gw::CreateOutputFolders(base);
@@ -43,6 +58,7 @@ double PlainRate(double seconds) {
     gw::GradeState grade;
     gw::Yielder y;
     std::uint64_t n = 0;
+    const double cpu0 = ThreadCpuSeconds();
     const Clock::time_point start = Clock::now();
     Clock::time_point now = start;
     while (Seconds(now - start) < seconds) {
@@ -53,7 +69,7 @@ double PlainRate(double seconds) {
         ++n;
         now = Clock::now();
     }
-    return static_cast<double>(n) / Seconds(now - start);
+    return {static_cast<double>(n) / Seconds(now - start), static_cast<double>(n) / (ThreadCpuSeconds() - cpu0)};
 }
 
 // Presses "Halt Generator" from outside the window's thread after `delay`:
@@ -68,7 +84,7 @@ std::thread PressHaltAfter(MainWindow& w, std::chrono::microseconds delay, Clock
 }
 
 struct WindowRun {
-    double rate = 0;
+    Rate rate;
     double latencyMs = 0;
     MainWindow::RunStats stats;
     MainWindow::Phase seenIn = MainWindow::Phase::Idle;
@@ -79,12 +95,15 @@ WindowRun RunWindow(MainWindow& w, std::chrono::microseconds length) {
     QObject::connect(w.commandHalt(), &QPushButton::clicked, &w, [&w, &r] { r.seenIn = w.phase(); },
                      Qt::SingleShotConnection);
     Clock::time_point pressedAt;
+    const double cpu0 = ThreadCpuSeconds();
     const Clock::time_point start = Clock::now();
     std::thread presser = PressHaltAfter(w, length, pressedAt);
     w.commandGenerate()->click();  // returns when the run has ended
+    const double cpu = ThreadCpuSeconds() - cpu0;
     presser.join();
     r.stats = w.lastRun();
-    r.rate = static_cast<double>(r.stats.puzzles) / Seconds(pressedAt - start);
+    r.rate.wall = static_cast<double>(r.stats.puzzles) / Seconds(r.stats.ended - start);
+    r.rate.cpu = static_cast<double>(r.stats.puzzles) / cpu;
     r.latencyMs = Millis(r.stats.ended - pressedAt);
     return r;
 }
@@ -109,27 +128,39 @@ int main(int argc, char** argv) {
     const int rounds = argc > 2 ? std::atoi(argv[2]) : 3;
     const int trials = argc > 3 ? std::atoi(argv[3]) : 40;
 
-    QTemporaryDir dir;
-    MainWindow w(dir.path().toStdString());
-    w.Load();
+    // Each measured run writes into fresh folders, so that no level reaches
+    // its limit of stored puzzles (a full level makes saving free).
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<MainWindow> window;
+    auto fresh = [&]() -> MainWindow& {
+        window.reset();
+        dir = std::make_unique<QTemporaryDir>();
+        window = std::make_unique<MainWindow>(dir->path().toStdString());
+        window->Load();
+        return *window;
+    };
     const auto length = std::chrono::microseconds(static_cast<long long>(seconds * 1e6));
 
-    double plainTotal = 0, windowTotal = 0;
+    std::vector<double> wallRatios, cpuRatios;
     for (int round = 1; round <= rounds; ++round) {
-        const double plain = PlainRate(seconds);
-        const WindowRun win = RunWindow(w, length);
-        plainTotal += plain;
-        windowTotal += win.rate;
+        const Rate plain = PlainRate(seconds);
+        const WindowRun win = RunWindow(fresh(), length);
+        wallRatios.push_back(win.rate.wall / plain.wall);
+        cpuRatios.push_back(win.rate.cpu / plain.cpu);
         std::printf(
-            "round %d: plain %.1f/s, window %.1f/s (ratio %.3f); yields %llu, event passes %llu, "
-            "longest gap between passes %.1f ms\n",
-            round, plain, win.rate, win.rate / plain, static_cast<unsigned long long>(win.stats.yields),
-            static_cast<unsigned long long>(win.stats.passes),
+            "round %d: plain %.1f/s (%.1f per CPU s), window %.1f/s (%.1f per CPU s); ratio %.3f wall, %.3f CPU; "
+            "yields %llu, event passes %llu, longest gap between passes %.1f ms\n",
+            round, plain.wall, plain.cpu, win.rate.wall, win.rate.cpu, wallRatios.back(), cpuRatios.back(),
+            static_cast<unsigned long long>(win.stats.yields), static_cast<unsigned long long>(win.stats.passes),
             static_cast<double>(win.stats.maxPassGap.count()) / 1000.0);
         std::fflush(stdout);
     }
-    std::printf("overall: plain %.1f/s, window %.1f/s, ratio %.3f\n", plainTotal / rounds, windowTotal / rounds,
-                windowTotal / plainTotal);
+    if (rounds > 0) {
+        std::sort(wallRatios.begin(), wallRatios.end());
+        std::sort(cpuRatios.begin(), cpuRatios.end());
+        std::printf("median ratio window / plain: %.3f wall, %.3f CPU\n", wallRatios[wallRatios.size() / 2],
+                    cpuRatios[cpuRatios.size() / 2]);
+    }
 
     // Halt latency at random moments of a run.
     std::mt19937 rng(12345);
@@ -138,14 +169,18 @@ int main(int argc, char** argv) {
     std::map<std::string, std::pair<int, double>> byPhase;  // count, worst
     double worstGap = 0;
     for (int t = 0; t < trials; ++t) {
-        const WindowRun win = RunWindow(w, std::chrono::microseconds(delayUs(rng)));
+        const WindowRun win = RunWindow(t % 10 == 0 ? fresh() : *window, std::chrono::microseconds(delayUs(rng)));
         latencies.push_back(win.latencyMs);
         auto& slot = byPhase[PhaseName(win.seenIn)];
         ++slot.first;
         slot.second = std::max(slot.second, win.latencyMs);
         worstGap = std::max(worstGap, static_cast<double>(win.stats.maxPassGap.count()) / 1000.0);
     }
-    if (!latencies.empty()) {
+    if (!latencies.empty() && window) {
+        const auto counts = gw::CountSudokus(window->basePath(), 0);
+        std::printf("stored by the last window, Easy..Outlaw:");
+        for (const auto& c : counts) std::printf(" %s", c.c_str());
+        std::printf("\n");
         std::sort(latencies.begin(), latencies.end());
         double sum = 0;
         for (double l : latencies) sum += l;
