@@ -25,9 +25,10 @@ QRect TwipRect(int left, int top, int width, int height) {
     return {Twips(left), Twips(top), Twips(width), Twips(height)};
 }
 
-// The counters' font: MS Sans Serif 8.25 pt bold where the system has it,
-// otherwise the platform's general sans font, bold, at the same size.
-QFont CounterFont() {
+// The window's design font: MS Sans Serif 8.25 pt where the system has it,
+// otherwise the platform's general sans font at the same size. The level
+// names and counters use it in bold.
+QFont DesignFont(bool bold) {
     QFont font;
     if (QFontDatabase::families().contains(QStringLiteral("MS Sans Serif"))) {
         font = QFont(QStringLiteral("MS Sans Serif"));
@@ -36,8 +37,17 @@ QFont CounterFont() {
         font.setStyleHint(QFont::SansSerif);
     }
     font.setPointSizeF(8.25);
-    font.setBold(true);
+    font.setBold(bold);
     return font;
+}
+
+// A fallback font is often wider than the design font: shrink a label's font
+// until its caption fits the label's fixed width, rather than clip it.
+void FitCaption(QLabel* label) {
+    QFont font = label->font();
+    while (font.pointSizeF() > 6.0 && QFontMetrics(font).horizontalAdvance(label->text()) > label->width())
+        font.setPointSizeF(font.pointSizeF() - 0.25);
+    label->setFont(font);
 }
 
 // Yield points between two clock reads: retuned at every read so that reads
@@ -78,7 +88,8 @@ MainWindow::MainWindow(std::filesystem::path basePath, QWidget* parent) : QWidge
 
 void MainWindow::BuildControls() {
     setFixedSize(Twips(4335), Twips(5295));
-    const QFont counterFont = CounterFont();
+    setFont(DesignFont(false));
+    const QFont counterFont = DesignFont(true);
 
     for (int i = 0; i < 9; ++i) {
         auto* name = new QLabel(QString::fromLatin1(kLevelNames[static_cast<std::size_t>(i + 1)]) + " :", this);
@@ -108,6 +119,7 @@ void MainWindow::BuildControls() {
     label4_ = new QLabel(QStringLiteral("Select output file-type =>"), this);
     label4_->setObjectName(QStringLiteral("Label4"));
     label4_->setGeometry(TwipRect(120, 4485, 1815, 255));
+    FitCaption(label4_);
 
     combo2_ = new QComboBox(this);
     combo2_->setObjectName(QStringLiteral("Combo2"));

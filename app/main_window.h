@@ -39,6 +39,10 @@ public:
     // counts it) and counts once more.
     void Load();
 
+    // Reseeds the generator (start-up seeds it from the clock); lets a
+    // measurement replay the same puzzles as another loop.
+    void SeedGenerator(std::uint64_t seed) { gen_.rng.Seed(seed); }
+
     bool generating() const { return generating_; }
     bool haltRequested() const { return control_.halt.load(std::memory_order_relaxed); }
     const std::filesystem::path& basePath() const { return basePath_; }

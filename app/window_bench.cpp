@@ -48,20 +48,21 @@ struct Rate {
     double cpu = 0;   // puzzles per CPU second
 };
 
-// The engine loop without a window: build, remove clues, grade, save.
-Rate PlainRate(double seconds) {
+// The engine loop without a window: build, remove clues, grade, save. Stops
+// after `seconds` or after `limit` puzzles, whichever comes first.
+Rate PlainRate(double seconds, std::uint64_t seed, std::uint64_t limit, std::uint64_t* made = nullptr) {
     QTemporaryDir dir;
     const std::filesystem::path base = dir.path().toStdString();
     gw::CreateOutputFolders(base);
     gw::GenState gen;
-    gen.rng.Seed(gw::ClockSeed());
+    gen.rng.Seed(seed);
     gw::GradeState grade;
     gw::Yielder y;
     std::uint64_t n = 0;
     const double cpu0 = ThreadCpuSeconds();
     const Clock::time_point start = Clock::now();
     Clock::time_point now = start;
-    while (Seconds(now - start) < seconds) {
+    while (Seconds(now - start) < seconds && n < limit) {
         gw::BuildSolutionGrid(gen, y);
         gw::RemoveClues(gen, y);
         const int level = gw::GradePuzzle(grade, gen.Puzzle);
@@ -69,6 +70,7 @@ Rate PlainRate(double seconds) {
         ++n;
         now = Clock::now();
     }
+    if (made != nullptr) *made = n;
     return {static_cast<double>(n) / Seconds(now - start), static_cast<double>(n) / (ThreadCpuSeconds() - cpu0)};
 }
 
@@ -90,17 +92,27 @@ struct WindowRun {
     MainWindow::Phase seenIn = MainWindow::Phase::Idle;
 };
 
-WindowRun RunWindow(MainWindow& w, std::chrono::microseconds length) {
+// A run of the window, halted by a queued press after `length`, or, when
+// `limit` is given, by a press right after puzzle `limit` has been saved.
+WindowRun RunWindow(MainWindow& w, std::chrono::microseconds length, std::uint64_t limit = 0) {
     WindowRun r;
+    w.yieldHook = nullptr;
+    if (limit != 0) {
+        w.yieldHook = [&w, limit](MainWindow::Phase p) {
+            if (p == MainWindow::Phase::Events && w.lastRun().puzzles >= limit) w.commandHalt()->click();
+        };
+        length = std::chrono::hours(1);
+    }
     QObject::connect(w.commandHalt(), &QPushButton::clicked, &w, [&w, &r] { r.seenIn = w.phase(); },
                      Qt::SingleShotConnection);
     Clock::time_point pressedAt;
     const double cpu0 = ThreadCpuSeconds();
     const Clock::time_point start = Clock::now();
-    std::thread presser = PressHaltAfter(w, length, pressedAt);
+    std::thread presser;
+    if (limit == 0) presser = PressHaltAfter(w, length, pressedAt);
     w.commandGenerate()->click();  // returns when the run has ended
     const double cpu = ThreadCpuSeconds() - cpu0;
-    presser.join();
+    if (presser.joinable()) presser.join();
     r.stats = w.lastRun();
     r.rate.wall = static_cast<double>(r.stats.puzzles) / Seconds(r.stats.ended - start);
     r.rate.cpu = static_cast<double>(r.stats.puzzles) / cpu;
@@ -143,8 +155,14 @@ int main(int argc, char** argv) {
 
     std::vector<double> wallRatios, cpuRatios;
     for (int round = 1; round <= rounds; ++round) {
-        const Rate plain = PlainRate(seconds);
-        const WindowRun win = RunWindow(fresh(), length);
+        // Both loops make the same puzzles: the plain loop runs for the
+        // time, and the window replays as many puzzles from the same seed.
+        const std::uint64_t seed = gw::ClockSeed();
+        std::uint64_t made = 0;
+        const Rate plain = PlainRate(seconds, seed, ~0ULL, &made);
+        MainWindow& w = fresh();
+        w.SeedGenerator(seed);
+        const WindowRun win = RunWindow(w, length, made);
         wallRatios.push_back(win.rate.wall / plain.wall);
         cpuRatios.push_back(win.rate.cpu / plain.cpu);
         std::printf(
