@@ -265,10 +265,10 @@ void MainWindow::CommandGenerate_Click() {
 
     for (;;) {
         // The loop's own pass: this is where a press of "Halt Generator" made
-        // between two puzzles is seen. A puzzle takes well under a millisecond
-        // on an easy day, so the pass shares the throttle of the engine's
-        // yield points: processing events (and repainting the counters) after
-        // every puzzle would cost a large share of the run.
+        // between two puzzles is seen. Many puzzles take well under a
+        // millisecond, so the pass shares the throttle of the engine's yield
+        // points: processing events (and repainting the counters) after every
+        // puzzle would cost a large share of the run.
         phase_ = Phase::Events;
         if (Clock::now() - lastPass_ >= pumpInterval) EventPass();
         if (yieldHook) yieldHook(phase_);
