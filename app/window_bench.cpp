@@ -2,6 +2,12 @@
 // engine calls, and how long a press of "Halt Generator" takes to end a run.
 //
 //   gridwick-window-bench [seconds per run = 20] [rounds = 3] [halt trials = 40]
+//   gridwick-window-bench --puzzles N    (one window run of N puzzles, timed)
+//   gridwick-window-bench --grade-gaps FILE
+//       grades every puzzle of FILE (81 cells a line, '.' or '0' empty) and
+//       reports the longest stretch without a yield point, then halts the
+//       slowest gradings at nine moments each and reports how long the grader
+//       takes to return once the halt flag is set.
 //
 // Rounds alternate the plain loop and the window so that a change in machine
 // load hits both alike. Output goes to temporary folders.
@@ -19,6 +25,7 @@
 #include <map>
 #include <memory>
 #include <random>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -131,11 +138,103 @@ const char* PhaseName(MainWindow::Phase p) {
     }
 }
 
+struct Graded {
+    gw::Grid puzzle{};
+    double ms = 0;
+};
+
+int GradeGaps(const char* file) {
+    std::vector<gw::Grid> puzzles;
+    {
+        std::FILE* f = std::fopen(file, "r");
+        if (f == nullptr) {
+            std::perror(file);
+            return 1;
+        }
+        char line[512];
+        while (std::fgets(line, sizeof line, f) != nullptr) {
+            gw::Grid g{};
+            int n = 0;
+            for (const char* p = line; *p != 0 && n < 81; ++p) {
+                if (*p >= '1' && *p <= '9') g[n++] = static_cast<std::uint8_t>(*p - '0');
+                else if (*p == '.' || *p == '0') g[n++] = 0;
+            }
+            if (n == 81) puzzles.push_back(g);
+        }
+        std::fclose(f);
+    }
+
+    gw::RunControl rc;
+    rc.pumpEvery = 1;
+    Clock::time_point last;
+    Clock::duration worstGap{};
+    rc.pumpHook = [&] {
+        const Clock::time_point now = Clock::now();
+        worstGap = std::max(worstGap, now - last);
+        last = now;
+    };
+    gw::GradeState s;
+    std::vector<Graded> graded;
+    for (const gw::Grid& p : puzzles) {
+        gw::Yielder y(&rc);
+        s.yield = &y;
+        const Clock::time_point start = Clock::now();
+        last = start;
+        gw::GradePuzzle(s, p);
+        const Clock::time_point end = Clock::now();
+        worstGap = std::max(worstGap, end - last);
+        graded.push_back({p, Millis(end - start)});
+    }
+    std::sort(graded.begin(), graded.end(), [](const Graded& a, const Graded& b) { return a.ms > b.ms; });
+    std::printf("%zu puzzles graded; slowest %.1f ms; longest stretch without a yield point %.2f ms\n",
+                graded.size(), graded.empty() ? 0.0 : graded.front().ms, Millis(worstGap));
+
+    // Halting the slowest gradings part-way.
+    double worstReturn = 0;
+    int halts = 0;
+    for (std::size_t i = 0; i < std::min<std::size_t>(10, graded.size()); ++i) {
+        for (int k = 1; k <= 9; ++k) {
+            const auto at = std::chrono::duration<double, std::milli>(graded[i].ms * k / 10.0);
+            Clock::time_point start, flagged;
+            rc.halt.store(false);
+            rc.pumpHook = [&] {
+                if (!rc.halt.load() && Clock::now() - start >= at) {
+                    flagged = Clock::now();
+                    rc.halt.store(true);
+                }
+            };
+            gw::Yielder y(&rc);
+            s.yield = &y;
+            start = Clock::now();
+            const int level = gw::GradePuzzle(s, graded[i].puzzle);
+            const Clock::time_point end = Clock::now();
+            if (rc.halt.load()) {
+                ++halts;
+                worstReturn = std::max(worstReturn, Millis(end - flagged));
+            }
+            (void)level;
+        }
+    }
+    std::printf("%d halts inside the 10 slowest gradings: the grader returned at most %.2f ms after the flag\n",
+                halts, worstReturn);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (argc > 2 && std::string(argv[1]) == "--grade-gaps") return GradeGaps(argv[2]);
     QApplication app(argc, argv);
+    if (argc > 2 && std::string(argv[1]) == "--puzzles") {
+        QTemporaryDir dir;
+        MainWindow w(dir.path().toStdString());
+        w.Load();
+        const WindowRun run = RunWindow(w, {}, std::strtoull(argv[2], nullptr, 10));
+        std::printf("window: %llu puzzles, %.1f/s, %.1f per CPU s\n",
+                    static_cast<unsigned long long>(run.stats.puzzles), run.rate.wall, run.rate.cpu);
+        return 0;
+    }
     const double seconds = argc > 1 ? std::atof(argv[1]) : 20.0;
     const int rounds = argc > 2 ? std::atoi(argv[2]) : 3;
     const int trials = argc > 3 ? std::atoi(argv[3]) : 40;

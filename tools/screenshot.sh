@@ -5,7 +5,8 @@
 #
 # Defaults: build-dir = build, output = docs/window.png. Needs xvfb, x11-utils
 # and imagemagick. The window creates its output folders next to its
-# executable, so a copy of it runs from a temporary folder.
+# executable, so a copy of it runs from a temporary folder, which the command
+# line first fills with a few hundred puzzles so that the counters show some.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -28,6 +29,9 @@ cleanup() {
 trap cleanup EXIT
 
 cp "$exe" "$work/"
+if [[ -x $build/gridwick ]]; then
+  "$build/gridwick" generate --target 0 --count 300 --seed 7 --out "$work" --quiet >/dev/null
+fi
 
 # Xvfb picks a free display number and writes it to fd 3 once it is ready.
 Xvfb -displayfd 3 -screen 0 640x480x24 -dpi 96 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
