@@ -2,7 +2,9 @@
 // engine calls, and how long a press of "Halt Generator" takes to end a run.
 //
 //   gridwick-window-bench [seconds per run = 20] [rounds = 3] [halt trials = 40]
-//   gridwick-window-bench --puzzles N    (one window run of N puzzles, timed)
+//   gridwick-window-bench --puzzles N [target [folder]]
+//       one window run of N puzzles, timed, into `folder` (default: a new
+//       temporary one), with a queued halt press afterwards to time its end
 //   gridwick-window-bench --grade-gaps FILE
 //       grades every puzzle of FILE (81 cells a line, '.' or '0' empty) and
 //       reports the longest stretch without a yield point, then halts the
@@ -12,6 +14,7 @@
 // Rounds alternate the plain loop and the window so that a change in machine
 // load hits both alike. Output goes to temporary folders.
 #include <QApplication>
+#include <QComboBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -228,11 +231,16 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     if (argc > 2 && std::string(argv[1]) == "--puzzles") {
         QTemporaryDir dir;
-        MainWindow w(dir.path().toStdString());
+        MainWindow w(argc > 4 ? std::string(argv[4]) : dir.path().toStdString());
         w.Load();
+        if (argc > 3) w.combo2()->setCurrentIndex(std::atoi(argv[3]));
         const WindowRun run = RunWindow(w, {}, std::strtoull(argv[2], nullptr, 10));
-        std::printf("window: %llu puzzles, %.1f/s, %.1f per CPU s\n",
-                    static_cast<unsigned long long>(run.stats.puzzles), run.rate.wall, run.rate.cpu);
+        std::printf("window: %llu puzzles, %.1f/s, %.1f per CPU s; longest gap between event passes %.1f ms\n",
+                    static_cast<unsigned long long>(run.stats.puzzles), run.rate.wall, run.rate.cpu,
+                    static_cast<double>(run.stats.maxPassGap.count()) / 1000.0);
+        // A queued press, as a user's, in a run that goes on.
+        const WindowRun halted = RunWindow(w, std::chrono::milliseconds(500));
+        std::printf("halt press to end of run: %.1f ms\n", halted.latencyMs);
         return 0;
     }
     const double seconds = argc > 1 ? std::atof(argv[1]) : 20.0;
