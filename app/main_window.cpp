@@ -242,7 +242,10 @@ void MainWindow::OnEngineYield() {
     }
 }
 
-void MainWindow::OnHaltSeen() { timer1_->stop(); }
+void MainWindow::OnHaltSeen() {
+    stats_.haltSeenInStep = true;
+    timer1_->stop();
+}
 
 // A fresh yielder for each step of a puzzle: its first yield point reads the
 // clock at once, and the count between reads starts low again, so a step that

@@ -71,6 +71,8 @@ public:
         std::uint64_t passes = 0;      // event passes made from those calls
         // Longest time between two event passes (explicit or from a yield point).
         std::chrono::microseconds maxPassGap{0};
+        // A step of the engine saw the halt flag and returned early.
+        bool haltSeenInStep = false;
         std::chrono::steady_clock::time_point ended{};
     };
     const RunStats& lastRun() const { return stats_; }

@@ -249,6 +249,7 @@ void WindowTest::runStartedAndHaltedByClicks() {
     QCOMPARE(passes, 4);
     QVERIFY(puzzlePhases > 0);
     QCOMPARE(w.lastRun().puzzles, 3u);
+    QVERIFY(!w.lastRun().haltSeenInStep);  // seen by the loop between puzzles
     QCOMPARE(StoredPuzzles(base, 0), 3.0);
     QCOMPARE(Counts(w), CountsOnDisk(base, 0));
 
@@ -299,7 +300,8 @@ void WindowTest::haltInsideAStepSavesNothing() {
     Click(w.commandGenerate());
     ExpectAfterRun(w);
     QVERIFY(halted);
-    // The step returned early: no later step of the puzzle ran.
+    // The step itself saw the flag and returned early; no later step ran.
+    QVERIFY(w.lastRun().haltSeenInStep);
     for (Phase p : afterHalt) QCOMPARE(p, step);
     QCOMPARE(w.lastRun().puzzles, 1u);
     QCOMPARE(StoredPuzzles(base, 0), 6.0);
