@@ -56,7 +56,7 @@ int MostConstrained(const UnitUse& use, const Order& order, int pos) {
     int best = 10;
     int kept = pos;
     for (int j = pos; j >= 0; --j) {
-        const int n = std::popcount(use.Free(order[j]));
+        const int n = BitCount[use.Free(order[j])];
         if (n < best) {
             best = n;
             kept = j;
@@ -163,7 +163,7 @@ private:
         unsigned bestFree = 0;
         for (int i = depth; i < n_; ++i) {
             const unsigned free = use_.Free(open_[i]);
-            const int k = std::popcount(free);
+            const int k = BitCount[free];
             if (k < bestN) {
                 bestN = k;
                 bestAt = i;

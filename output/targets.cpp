@@ -1,5 +1,6 @@
 #include "output/targets.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -63,12 +64,15 @@ bool SameIgnoringCase(char a, char b) {
     return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
 }
 
-bool MatchesPattern(const std::string& name, const std::string& prefix, const std::string& ext) {
-    if (name.size() != prefix.size() + 4 + ext.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i)
-        if (!SameIgnoringCase(name[i], prefix[i])) return false;
+// name = level + "_" + any four characters + ext, letters in any case.
+bool MatchesPattern(std::string_view name, std::string_view level, std::string_view ext) {
+    if (name.size() != level.size() + 5 + ext.size()) return false;
+    for (std::size_t i = 0; i < level.size(); ++i)
+        if (!SameIgnoringCase(name[i], level[i])) return false;
+    if (name[level.size()] != '_') return false;
+    const std::size_t tail = level.size() + 5;
     for (std::size_t i = 0; i < ext.size(); ++i)
-        if (!SameIgnoringCase(name[prefix.size() + 4 + i], ext[i])) return false;
+        if (!SameIgnoringCase(name[tail + i], ext[i])) return false;
     return true;
 }
 
@@ -114,17 +118,40 @@ SaveResult WriteAt(const fs::path& path, const std::string& bytes, long long off
 
 }  // namespace
 
-int CountMatchingFiles(const fs::path& folder, int target, int level) {
-    const std::string prefix = std::string(kLevelNames[static_cast<std::size_t>(level)]) + "_";
+namespace {
+
+// Counts, per level, the files of a numbered target's folder whose names match
+// level + "_????" + ext. One pass over the folder serves all nine levels.
+std::array<int, 10> CountNumberedFiles(const fs::path& folder, int target, int onlyLevel) {
+    std::array<int, 10> counts{};
     const std::string ext = kTargets[static_cast<std::size_t>(target)].ext;
-    int count = 0;
-    std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        std::error_code typeEc;
-        if (!it->is_regular_file(typeEc)) continue;
-        if (MatchesPattern(it->path().filename().string(), prefix, ext)) ++count;
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return counts;
+    while (const dirent* e = ::readdir(dir)) {
+        const std::string_view name = e->d_name;
+        if (name.size() < 7 + ext.size()) continue;
+        for (int level = 1; level <= 9; ++level) {
+            if (onlyLevel != 0 && level != onlyLevel) continue;
+            const std::string_view levelName = kLevelNames[static_cast<std::size_t>(level)];
+            if (name.size() != levelName.size() + 5 + ext.size() || !MatchesPattern(name, levelName, ext)) continue;
+            // Only plain files count, as a file list shows them.
+            bool regular = e->d_type == DT_REG;
+            if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) {
+                struct stat st {};
+                regular = ::stat((folder / e->d_name).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+            }
+            if (regular) ++counts[static_cast<std::size_t>(level)];
+            break;
+        }
     }
-    return count;
+    ::closedir(dir);
+    return counts;
+}
+
+}  // namespace
+
+int CountMatchingFiles(const fs::path& folder, int target, int level) {
+    return CountNumberedFiles(folder, target, level)[static_cast<std::size_t>(level)];
 }
 
 std::string FormatCount(double value) {
@@ -139,13 +166,14 @@ std::array<std::string, 9> CountSudokus(const fs::path& base, int target) {
     if (target < 0 || target > 7) return out;
     const OutputTarget& t = kTargets[static_cast<std::size_t>(target)];
     const fs::path folder = TargetFolder(base, target);
+    const std::array<int, 10> numbered = t.levelFile ? std::array<int, 10>{} : CountNumberedFiles(folder, target, 0);
     for (int level = 1; level <= 9; ++level) {
         std::string& label = out[static_cast<std::size_t>(level - 1)];
         if (t.levelFile) {
             const long long len = FileLength(folder / LevelFileName(target, level));
             if (len >= 0) label = FormatCount(static_cast<double>(len) / t.length);
         } else {
-            label = std::to_string(CountMatchingFiles(folder, target, level));
+            label = std::to_string(numbered[static_cast<std::size_t>(level)]);
         }
     }
     return out;
