@@ -13,22 +13,12 @@
 namespace gw {
 namespace {
 
-// A grading state in which only the listed cells are open ("r1c1" = top left);
-// every other cell is solved and takes part in no pattern.
-GradeState Open(const std::vector<std::pair<std::string, std::string>>& cells) {
-    std::vector<std::string> tok(81, "=9");
-    for (const auto& [name, cand] : cells) tok[9 * (name[1] - '1') + (name[3] - '1')] = cand;
-    std::string listing;
-    for (const auto& t : tok) {
-        listing += t;
-        listing += ' ';
-    }
-    return test::FromCandidates(listing);
-}
+// Grading states in which only the listed cells are open ("r1c1" = top left).
+GradeState Open(std::initializer_list<std::pair<const char*, const char*>> cells) { return test::Sparse(cells); }
 
 // Candidates of one cell as a digit string.
 std::string At(const GradeState& s, const char* name) {
-    const int cell = 9 * (name[1] - '1') + (name[3] - '1');
+    const int cell = test::CellNamed(name);
     std::string out;
     for (int d = 1; d <= 9; ++d)
         if (s.CandFlags(cell, d)) out += static_cast<char>('0' + d);
@@ -39,23 +29,8 @@ std::string At(const GradeState& s, const char* name) {
 // every change of every grading must be sound. The shared puzzles come first,
 // then generated ones should the shared set not need the rung.
 int GradingsUsingRung(int rung, int wanted) {
-    int found = 0;
-    auto scan = [&](const std::vector<std::pair<Grid, Grid>>& puzzles) {
-        for (const auto& [puzzle, solution] : puzzles) {
-            if (found >= wanted) return;
-            const auto rep = test::GradeAndCheck(puzzle, solution);
-            EXPECT_EQ(rep.unsound, 0);
-            for (const Step& st : rep.steps) {
-                if (st.rung != rung) continue;
-                EXPECT_FALSE(st.changes.empty());
-                ++found;
-                break;
-            }
-        }
-    };
-    scan(test::LoadSharedPuzzles());
-    if (found == 0) scan(test::GeneratePuzzles(3000, 24250));
-    return found;
+    const int found = test::GradingsUsingRung(test::LoadSharedPuzzles(), rung, wanted);
+    return found > 0 ? found : test::GradingsUsingRung(test::GeneratePuzzles(3000, 24250), rung, wanted);
 }
 
 // --- Bivalue colour propagation ---------------------------------------------

@@ -2,8 +2,6 @@
 // patterns, and the rungs at work in real gradings.
 #include <gtest/gtest.h>
 
-#include <map>
-#include <string>
 #include <utility>
 #include <vector>
 
@@ -13,38 +11,14 @@
 namespace gw {
 namespace {
 
-// A grading state in which only the listed cells are open ("r1c1" = top left,
-// 1-based as players write it); every other cell is solved, so it takes part
-// in no pattern.
-GradeState Open(const std::vector<std::pair<std::string, std::string>>& cells) {
-    std::vector<std::string> tok(81, "=9");
-    for (const auto& [name, cand] : cells) tok[9 * (name[1] - '1') + (name[3] - '1')] = cand;
-    std::string listing;
-    for (const auto& t : tok) listing += t + " ";
-    return test::FromCandidates(listing);
-}
+// Grading states in which only the listed cells are open ("r1c1" = top left,
+// 1-based as players write it).
+GradeState Open(std::initializer_list<std::pair<const char*, const char*>> cells) { return test::Sparse(cells); }
 
-int Cell(const char* name) { return 9 * (name[1] - '1') + (name[3] - '1'); }
+bool Has(const GradeState& s, const char* cell, int d) { return s.CandFlags(test::CellNamed(cell), d); }
 
-bool Has(const GradeState& s, const char* cell, int d) { return s.CandFlags(Cell(cell), d); }
-
-// Grades the shared puzzles in file order until `rung` has made progress in
-// `wanted` gradings; every change of every grading so graded must be sound.
-int GradingsUsingRung(int rung, int wanted) {
-    int found = 0;
-    for (const auto& [puzzle, solution] : test::LoadSharedPuzzles()) {
-        const auto rep = test::GradeAndCheck(puzzle, solution);
-        EXPECT_EQ(rep.unsound, 0);
-        for (const Step& st : rep.steps) {
-            if (st.rung != rung) continue;
-            EXPECT_FALSE(st.changes.empty());
-            ++found;
-            break;
-        }
-        if (found >= wanted) break;
-    }
-    return found;
-}
+// How many shared-puzzle gradings, up to `wanted`, the rung made progress in.
+int GradingsUsingRung(int rung, int wanted) { return test::GradingsUsingRung(test::LoadSharedPuzzles(), rung, wanted); }
 
 TEST(XYWing, RemovesZFromCellsSeeingBothPincers) {
     // Pivot r1c1 {1,2}, pincers r1c5 {1,3} (row) and r5c1 {2,3} (column):
