@@ -48,8 +48,7 @@ inline void Place(GradeState& s, int r, int c, int d) {
 
 inline std::uint16_t Cands(const GradeState& s, int r, int c) { return s.CandMask[CellAt[r - 1][c - 1]]; }
 
-// Runs a technique with a change log and returns its changes; its result goes
-// to *result when given.
+// Runs a technique with a change log and returns its changes (its result to *result when given).
 inline std::vector<Change> Changes(GradeState& s, const std::function<bool(GradeState&)>& tech, bool* result = nullptr) {
     auto out = Apply(s, tech);
     if (result != nullptr) *result = out.progress;

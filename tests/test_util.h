@@ -101,8 +101,7 @@ inline std::vector<std::pair<Grid, Grid>> GeneratePuzzles(int count, std::uint64
     return out;
 }
 
-// The puzzles with their solutions from the shared folder, then `count`
-// generated from `seed`.
+// The shared puzzles, then `count` puzzles generated from `seed`, each with its solution.
 inline std::vector<std::pair<Grid, Grid>> SharedAndGenerated(int count, std::uint64_t seed) {
     auto puzzles = LoadSharedPuzzles();
     const auto generated = GeneratePuzzles(count, seed);
@@ -110,8 +109,7 @@ inline std::vector<std::pair<Grid, Grid>> SharedAndGenerated(int count, std::uin
     return puzzles;
 }
 
-// True when a change contradicts the solution: a digit placed (or tried)
-// that is not the solution's, or the solution's digit removed.
+// True when a change contradicts the solution: another digit placed or tried, or the solution digit removed.
 inline bool Contradicts(const Change& ch, const Grid& solution) {
     return (ch.kind == 'P' || ch.kind == 'T') ? solution[ch.cell] != ch.digit : solution[ch.cell] == ch.digit;
 }
@@ -176,8 +174,7 @@ struct RungUse {
     int unsound = 0;  // changes that contradict a solution, over all rungs
 };
 
-// Grades each puzzle with GradeAndCheck and `disabled` rungs off and counts the
-// steps of `rung`; stops once more than five changes were unsound.
+// Counts the steps of `rung` in checked gradings with `disabled` rungs off; stops past five unsound changes.
 inline RungUse CountRungSteps(const std::vector<std::pair<Grid, Grid>>& puzzles, int rung,
                               const std::bitset<kRungCount + 1>& disabled) {
     RungUse use;
@@ -191,9 +188,7 @@ inline RungUse CountRungSteps(const std::vector<std::pair<Grid, Grid>>& puzzles,
     return use;
 }
 
-// Grades the puzzles in order with the full ladder until `rung` has made
-// progress in `wanted` gradings, and returns in how many it did. Every grading
-// must be sound, and the rung's first step in each must change something.
+// Counts, up to `wanted`, full-ladder gradings in which `rung` changed something; every grading must be sound.
 inline int GradingsUsingRung(const std::vector<std::pair<Grid, Grid>>& puzzles, int rung, int wanted) {
     int found = 0;
     for (const auto& [puzzle, solution] : puzzles) {
@@ -220,8 +215,7 @@ inline bool RunLowerRungs(GradeState& s, int below) {
     }
 }
 
-// The state in which the singles and the subsets (rungs 1, 2, 5 to 10) are stuck
-// on the puzzle, with no rung left switched off.
+// The state where the singles and subsets (rungs 1, 2, 5-10) are stuck on the puzzle, no rung left off.
 inline GradeState StuckAfterSinglesAndSubsets(const Grid& puzzle) {
     GradeState s;
     s.disabledRungs = OnlySinglesSubsetsAnd();
@@ -230,9 +224,7 @@ inline GradeState StuckAfterSinglesAndSubsets(const Grid& puzzle) {
     return s;
 }
 
-// Grades the puzzle with `rung` and every rung above it switched off, expects
-// it stuck there (no lower rung finds anything), then runs `rung` once, expects
-// progress and returns its changes.
+// Grades with `rung` and above off, expects every lower rung stuck, then runs `rung` and returns its changes.
 inline std::vector<Change> RungWhereLowerRungsAreStuck(std::string_view puzzle, int rung) {
     GradeState s;
     s.disabledRungs = RungsOffFrom(rung);
@@ -273,8 +265,7 @@ std::vector<Change> ChangesExpecting(GradeState& s, F&& technique, R expected) {
     return std::move(out.changes);
 }
 
-// The changes of one call, whose result must say whether anything changed; the
-// result is also stored in *result when given.
+// The changes of one call, whose result (also stored in *result) must say whether anything changed.
 template <typename F>
 std::vector<Change> ReportedChanges(GradeState& s, F&& technique, bool* result = nullptr) {
     auto out = Apply(s, technique);
@@ -283,9 +274,7 @@ std::vector<Change> ReportedChanges(GradeState& s, F&& technique, bool* result =
     return std::move(out.changes);
 }
 
-// Calls the technique until it reports no progress, at most `calls` times;
-// every call that reports progress must have changed something. Wrap it in
-// ASSERT_NO_FATAL_FAILURE to end the test at the first failure.
+// Calls the technique until it finds nothing (at most `calls` times); reported progress must change something.
 template <typename F>
 void CallUntilStuck(GradeState& s, F&& technique, int calls) {
     for (int i = 0; i < calls; ++i) {
@@ -321,8 +310,7 @@ inline GradeState OpenGrid() {
 // Sets the cell's candidates to a digit string.
 inline void SetCell(GradeState& s, int cell, std::string_view digits) { s.CandMask[cell] = Mask(digits); }
 
-// Sets where digit d is possible from an 81-cell map: 'x' possible, '.' not;
-// any other character (spaces, '|') is layout only.
+// Sets where digit d is possible from an 81-cell map: 'x' possible, '.' not, other characters layout only.
 inline void SetLayer(GradeState& s, int d, std::string_view map) {
     int cell = 0;
     for (char ch : map) {
@@ -334,24 +322,20 @@ inline void SetLayer(GradeState& s, int d, std::string_view map) {
     ASSERT_EQ(cell, 81);
 }
 
-// Makes digit d a candidate only in the listed (row, column) cells, counted
-// from 0 (with `transpose`, (column, row)); other digits stay as they are.
+// Makes d a candidate only in the listed 0-based (row, column) cells ((column, row) with `transpose`).
 inline void OnlyAt(GradeState& s, int d, std::initializer_list<std::pair<int, int>> cells, bool transpose = false) {
     for (int cell = 0; cell < 81; ++cell) s.CandMask[cell] &= static_cast<std::uint16_t>(~DigitBit(d));
     for (auto [r, c] : cells) s.CandMask[transpose ? CellAt[c][r] : CellAt[r][c]] |= DigitBit(d);
 }
 
-// Every cell open for every digit except d, which is a candidate only in the
-// listed (row, column) cells, as OnlyAt places them.
+// An open grid in which digit d is a candidate only in the listed cells, as OnlyAt places them.
 inline GradeState DigitOnlyAt(int d, std::initializer_list<std::pair<int, int>> cells, bool transpose = false) {
     GradeState s = OpenGrid();
     OnlyAt(s, d, cells, transpose);
     return s;
 }
 
-// A state in which only the listed cells are open, named like "r1c5" with
-// candidates like "14"; every other cell holds a 9 and no candidate, so it
-// takes part in no pattern.
+// Only the listed cells ("r1c5" with "14") open; every other cell holds a 9 and takes part in no pattern.
 inline GradeState Sparse(std::initializer_list<std::pair<const char*, const char*>> cells) {
     GradeState s;
     s.SolveGrid.fill(9);
@@ -373,9 +357,7 @@ inline std::vector<std::string> Lost(const GradeState& before, const GradeState&
     return out;
 }
 
-// A random candidate grid, contradictions included: a tenth of the cells hold
-// a random digit, `pairTenths` tenths two random candidates (maybe the same
-// one twice) and the rest a random mask (maybe empty).
+// Random cells, contradictions included: 1/10 a placed digit, pairTenths/10 two digits, the rest any mask.
 inline GradeState RandomCandidates(Rng& rng, int pairTenths) {
     GradeState s;
     for (int c = 0; c < 81; ++c) {
