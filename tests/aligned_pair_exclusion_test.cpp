@@ -94,18 +94,9 @@ TEST(AlignedPairExclusion, SoundOnStuckStates) {
 }
 
 TEST(AlignedPairExclusion, MakesProgressInRealGradings) {
-    std::bitset<kRungCount + 1> off;
-    for (int r = 20; r <= 28; ++r) off.set(static_cast<std::size_t>(r));
-    for (int r = 30; r <= kRungCount; ++r) off.set(static_cast<std::size_t>(r));
-    int steps = 0;
-    int unsound = 0;
-    for (const auto& [puzzle, solution] : test::LoadSharedPuzzles()) {
-        const auto rep = test::GradeAndCheck(puzzle, solution, off);
-        unsound += rep.unsound;
-        for (const Step& st : rep.steps) steps += st.rung == 29;
-    }
-    EXPECT_EQ(unsound, 0);
-    EXPECT_GT(steps, 0);
+    const auto use = test::CountRungSteps(test::LoadSharedPuzzles(), 29, test::RungsOffFrom(20, 29));
+    EXPECT_EQ(use.unsound, 0);
+    EXPECT_GT(use.steps, 0);
 }
 
 }  // namespace

@@ -4,10 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <bitset>
-#include <initializer_list>
 #include <memory>
-#include <string>
-#include <utility>
 
 #include "generator/generator.h"
 #include "techniques/expert/aligned_triple.h"
@@ -19,29 +16,9 @@ namespace {
 
 constexpr int kRung = 40;
 
-int Cell(const std::string& name) { return 9 * (name[1] - '1') + (name[3] - '1'); }
+using test::Sparse;
 
-// A state where only the listed cells are open; every other cell is solved.
-GradeState Sparse(std::initializer_list<std::pair<const char*, const char*>> cells) {
-    GradeState s;
-    s.SolveGrid.fill(9);
-    s.CandMask.fill(0);
-    for (const auto& [name, digits] : cells) {
-        const int c = Cell(name);
-        s.SolveGrid[c] = 0;
-        for (const char* p = digits; *p != '\0'; ++p) s.CandMask[c] |= DigitBit(*p - '0');
-    }
-    return s;
-}
-
-std::vector<Change> Groups(GradeState& s) {
-    std::vector<Change> log;
-    s.log = &log;
-    const bool r = TryAlignedTripleGroups(s);
-    s.log = nullptr;
-    EXPECT_EQ(r, !log.empty()) << "the result must say whether anything changed";
-    return log;
-}
+std::vector<Change> Groups(GradeState& s) { return test::ReportedChanges(s, TryAlignedTripleGroups); }
 
 // ---------------------------------------------------------------------------
 // The exhaustive form.
@@ -332,11 +309,7 @@ TEST(AlignedTripleGroups, SameChangesAsExhaustiveForm) {
     const auto puzzles = test::LoadSharedPuzzles();
     for (std::size_t i = 0; i < puzzles.size(); i += 10) {
         // Graded with singles and subsets only, until stuck.
-        GradeState s;
-        for (int r = 3; r <= kRungCount; ++r)
-            if (r < 5 || r > 10) s.disabledRungs.set(static_cast<std::size_t>(r));
-        GradePuzzle(s, puzzles[i].first);
-        s.disabledRungs.reset();
+        GradeState s = test::StuckAfterSinglesAndSubsets(puzzles[i].first);
         if (IsSolved(s)) continue;
         CompareWithReference(s, false, stepsPlain);
         CompareWithReference(s, true, stepsGroups);
@@ -355,11 +328,7 @@ TEST(AlignedTripleGroups, RandomCandidateGridsNeverFail) {
     Rng rng(4006);
     for (int n = 0; n < 300; ++n) {
         GradeState s = RandomGrid(rng);
-        for (int guard = 0; guard < 300; ++guard) {
-            const std::uint64_t before = s.changes;
-            if (!TryAlignedTripleGroups(s)) break;
-            ASSERT_NE(s.changes, before);
-        }
+        ASSERT_NO_FATAL_FAILURE(test::CallUntilStuck(s, TryAlignedTripleGroups, 300));
     }
 }
 
@@ -367,21 +336,10 @@ TEST(AlignedTripleGroups, RealGradingMakesSoundProgress) {
     // Singles and subsets, rung 34, then rung 40; every other rung is switched
     // off, so what the test sees does not depend on which of them exist. Rung
     // 34 stays on, so every step of rung 40 comes from a witness group.
-    std::bitset<kRungCount + 1> off;
-    for (int r = 3; r <= kRungCount; ++r)
-        if ((r < 5 || r > 10) && r != kRung && r != 34) off.set(static_cast<std::size_t>(r));
-    int used = 0;
-    int unsound = 0;
-    for (const auto& set : {test::LoadSharedPuzzles(), test::GeneratePuzzles(60, 40)}) {
-        for (const auto& [puzzle, solution] : set) {
-            const auto rep = test::GradeAndCheck(puzzle, solution, off);
-            unsound += rep.unsound;
-            for (const Step& st : rep.steps) used += st.rung == kRung;
-        }
-    }
-    EXPECT_EQ(unsound, 0);
-    EXPECT_GT(used, 0);
-    std::printf("rung %d made progress %d times\n", kRung, used);
+    const auto use =
+        test::CountRungSteps(test::SharedAndGenerated(60, 40), kRung, test::OnlySinglesSubsetsAnd({34, kRung}));
+    EXPECT_EQ(use.unsound, 0);
+    EXPECT_GT(use.steps, 0);
 }
 
 }  // namespace

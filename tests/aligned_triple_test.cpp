@@ -1,10 +1,6 @@
 // Aligned triple exclusion with single witness cells (rung 34).
 #include <gtest/gtest.h>
 
-#include <initializer_list>
-#include <string>
-#include <utility>
-
 #include "generator/generator.h"
 #include "techniques/techniques.h"
 #include "test_util.h"
@@ -14,31 +10,9 @@ namespace {
 
 constexpr int kRung = 34;
 
-int Cell(const std::string& name) { return 9 * (name[1] - '1') + (name[3] - '1'); }
+using test::Sparse;
 
-// A state where only the listed cells are open (name like "r1c5", candidate
-// digits like "14"); every other cell is solved, so every segment but the
-// ones made of listed cells is skipped.
-GradeState Sparse(std::initializer_list<std::pair<const char*, const char*>> cells) {
-    GradeState s;
-    s.SolveGrid.fill(9);
-    s.CandMask.fill(0);
-    for (const auto& [name, digits] : cells) {
-        const int c = Cell(name);
-        s.SolveGrid[c] = 0;
-        for (const char* p = digits; *p != '\0'; ++p) s.CandMask[c] |= DigitBit(*p - '0');
-    }
-    return s;
-}
-
-std::vector<Change> Triple(GradeState& s) {
-    std::vector<Change> log;
-    s.log = &log;
-    const bool r = TryAlignedTripleExclusion(s);
-    s.log = nullptr;
-    EXPECT_EQ(r, !log.empty()) << "the result must say whether anything changed";
-    return log;
-}
+std::vector<Change> Triple(GradeState& s) { return test::ReportedChanges(s, TryAlignedTripleExclusion); }
 
 TEST(AlignedTriple, WitnessesStrikeAssignmentsUsingAllTheirDigits) {
     // Segment r1c1 {1,2}, r1c2 {1,3}, r1c3 {2,3,4}. r1c5 {1,4} (row) and
@@ -96,18 +70,8 @@ TEST(AlignedTriple, RandomCandidateGridsNeverFail) {
     // candidate, clashing pairs): the rung ends and reports only real changes.
     Rng rng(3402);
     for (int n = 0; n < 300; ++n) {
-        GradeState s;
-        for (int c = 0; c < 81; ++c) {
-            const int kind = rng.Below(10);
-            if (kind == 0) s.SolveGrid[c] = static_cast<std::uint8_t>(1 + rng.Below(9));
-            else if (kind < 5) s.CandMask[c] = static_cast<std::uint16_t>(DigitBit(1 + rng.Below(9)) | DigitBit(1 + rng.Below(9)));
-            else s.CandMask[c] = static_cast<std::uint16_t>(rng.Below(512));
-        }
-        for (int guard = 0; guard < 300; ++guard) {
-            const std::uint64_t before = s.changes;
-            if (!TryAlignedTripleExclusion(s)) break;
-            ASSERT_NE(s.changes, before);
-        }
+        GradeState s = test::RandomCandidates(rng, 4);
+        ASSERT_NO_FATAL_FAILURE(test::CallUntilStuck(s, TryAlignedTripleExclusion, 300));
     }
 }
 
@@ -115,21 +79,10 @@ TEST(AlignedTriple, RealGradingMakesSoundProgress) {
     // Singles and subsets, then rung 34; every other rung is switched off, so
     // what the test sees does not depend on which of them exist, and rung 34
     // is what moves the gradings on when the others stick.
-    std::bitset<kRungCount + 1> off;
-    for (int r = 3; r <= kRungCount; ++r)
-        if ((r < 5 || r > 10) && r != kRung) off.set(static_cast<std::size_t>(r));
-    int used = 0;
-    int unsound = 0;
-    for (const auto& set : {test::LoadSharedPuzzles(), test::GeneratePuzzles(60, 34)}) {
-        for (const auto& [puzzle, solution] : set) {
-            const auto rep = test::GradeAndCheck(puzzle, solution, off);
-            unsound += rep.unsound;
-            for (const Step& st : rep.steps) used += st.rung == kRung;
-        }
-    }
-    EXPECT_EQ(unsound, 0);
-    EXPECT_GT(used, 0);
-    std::printf("rung %d made progress %d times\n", kRung, used);
+    const auto use =
+        test::CountRungSteps(test::SharedAndGenerated(60, 34), kRung, test::OnlySinglesSubsetsAnd({kRung}));
+    EXPECT_EQ(use.unsound, 0);
+    EXPECT_GT(use.steps, 0);
 }
 
 }  // namespace

@@ -253,24 +253,6 @@ bool SlowAlsXZ(GradeState& s) {
 
 // ---------------------------------------------------------------------------
 
-std::vector<Change> Apply(GradeState& s, bool (*rung)(GradeState&), bool& result) {
-    std::vector<Change> log;
-    s.log = &log;
-    result = rung(s);
-    s.log = nullptr;
-    return log;
-}
-
-// Runs rungs 1..below-1 until they are stuck; true when the grid got solved.
-bool RunBelow(GradeState& s, int below) {
-    for (;;) {
-        if (IsSolved(s)) return true;
-        bool progress = false;
-        for (int r = 1; r < below && !progress; ++r) progress = RunRung(s, r);
-        if (!progress) return false;
-    }
-}
-
 // A state in which every cell is solved except the listed ones, which hold the
 // given candidates. The rung reads candidates only, so the solved digits do not
 // matter. Cells are given as (row, column), 1-based.
@@ -288,7 +270,7 @@ GradeState Sparse(std::initializer_list<std::pair<std::pair<int, int>, const cha
     return s;
 }
 
-constexpr std::uint8_t Cell(int row, int col) { return static_cast<std::uint8_t>(9 * (row - 1) + col - 1); }
+using test::Cell;
 
 struct Tally {
     int calls = 0;
@@ -302,23 +284,22 @@ struct Tally {
 void Walk(const Grid& puzzle, const Grid& solution, Tally& t) {
     GradeState s;
     ResetGradeState(s, puzzle);
-    while (!RunBelow(s, kRung)) {
+    while (!test::RunLowerRungs(s, kRung)) {
         GradeState ref = s;
         GradeState probe = s;
         bool probeProgress = false;
         const bool stage1 = SlowStage1(probe, probeProgress);
-        bool fast = false, slow = false;
-        const auto changes = Apply(s, TryAlsXZ, fast);
-        const auto refChanges = Apply(ref, SlowAlsXZ, slow);
+        const auto fast = test::Apply(s, TryAlsXZ);
+        const auto slow = test::Apply(ref, SlowAlsXZ);
         ++t.calls;
-        EXPECT_EQ(fast, slow);
-        EXPECT_EQ(changes, refChanges) << test::GridText(puzzle);
-        EXPECT_EQ(fast, !changes.empty());
-        for (const Change& ch : changes) {
+        EXPECT_EQ(fast.progress, slow.progress);
+        EXPECT_EQ(fast.changes, slow.changes) << test::GridText(puzzle);
+        EXPECT_EQ(fast.progress, !fast.changes.empty());
+        for (const Change& ch : fast.changes) {
             EXPECT_EQ(ch.kind, 'R');
             if (solution[ch.cell] == ch.digit) ++t.unsound;
         }
-        if (!fast) return;
+        if (!fast.progress) return;
         ++t.progress;
         if (!stage1) ++t.stage2;
     }
@@ -344,15 +325,7 @@ TEST(AlsXZ, SoundOnGeneratedPuzzles) {
 // Over the shared puzzles, rung 37 is the one that makes progress in some
 // grading, and the gradings stay sound.
 TEST(AlsXZ, MakesProgressInRealGradings) {
-    const auto puzzles = test::LoadSharedPuzzles();
-    int used = 0;
-    for (std::size_t i = 0; i < puzzles.size() && used == 0; ++i) {
-        const auto rep = test::GradeAndCheck(puzzles[i].first, puzzles[i].second);
-        EXPECT_EQ(rep.unsound, 0);
-        for (const Step& st : rep.steps)
-            if (st.rung == kRung) ++used;
-    }
-    EXPECT_GT(used, 0);
+    EXPECT_GT(test::GradingsUsingRung(test::LoadSharedPuzzles(), kRung, 1), 0);
 }
 
 // ---------------------------------------------------------------------------
@@ -371,11 +344,10 @@ TEST(AlsXZ, DoublyLinkedBivalueFindIsAppliedInFull) {
                            {{6, 5}, "34"},
                            {{7, 5}, "35"},
                            {{4, 4}, "46"}});
-    bool result = false;
-    const auto changes = Apply(s, TryAlsXZ, result);
-    EXPECT_TRUE(result);
+    const auto o = test::Apply(s, TryAlsXZ);
+    EXPECT_TRUE(o.progress);
     const std::vector<Change> expected{{'R', Cell(7, 5), 3}, {'R', Cell(4, 4), 4}};
-    EXPECT_EQ(changes, expected);
+    EXPECT_EQ(o.changes, expected);
 }
 
 // The pair (r, z) of X is exchanged once per peer tried, and the next peer
@@ -394,10 +366,9 @@ TEST(AlsXZ, DigitExchangeCarriesOverToTheNextPeer) {
             s.SolveGrid[Cell(1, 4)] = 0;
             s.CandMask[Cell(1, 4)] = DigitBit(5) | DigitBit(6) | DigitBit(7);
         }
-        bool result = false;
-        const auto changes = Apply(s, TryAlsXZ, result);
-        EXPECT_TRUE(result);
-        return changes;
+        const auto o = test::Apply(s, TryAlsXZ);
+        EXPECT_TRUE(o.progress);
+        return o.changes;
     };
     const std::vector<Change> lowFirst{{'R', Cell(1, 9), 2}, {'R', Cell(1, 9), 1}};
     const std::vector<Change> highFirst{{'R', Cell(1, 9), 1}, {'R', Cell(1, 9), 2}};
@@ -438,11 +409,10 @@ TEST(AlsXZ, TwoSetsRemoveTheSharedDigit) {
                            {{3, 5}, "237"},
                            {{6, 5}, "378"},
                            {{7, 5}, "378"}});
-    bool result = false;
-    const auto changes = Apply(s, TryAlsXZ, result);
-    EXPECT_TRUE(result);
+    const auto o = test::Apply(s, TryAlsXZ);
+    EXPECT_TRUE(o.progress);
     const std::vector<Change> expected{{'R', Cell(2, 5), 3}};
-    EXPECT_EQ(changes, expected);
+    EXPECT_EQ(o.changes, expected);
 }
 
 // Stage 2, doubly linked: A = {r1c4, r1c5} (235) and B = {r3c5, r6c5, r7c5,
@@ -459,11 +429,10 @@ TEST(AlsXZ, TwoSetsDoublyLinkedApplyEveryRemoval) {
                            {{6, 5}, "789"},
                            {{7, 5}, "789"},
                            {{8, 5}, "789"}});
-    bool result = false;
-    const auto changes = Apply(s, TryAlsXZ, result);
-    EXPECT_TRUE(result);
+    const auto o = test::Apply(s, TryAlsXZ);
+    EXPECT_TRUE(o.progress);
     const std::vector<Change> expected{{'R', Cell(1, 9), 5}, {'R', Cell(5, 5), 7}};
-    EXPECT_EQ(changes, expected);
+    EXPECT_EQ(o.changes, expected);
 }
 
 // Two sets whose cells all lie in row 1 ({r1c4, r1c5} 123 and, as a box set,
@@ -488,11 +457,10 @@ TEST(AlsXZ, TwoSetsInOneRowAreLeftAlone) {
 // all holders") it would strip 5 from the whole grid.
 TEST(AlsXZ, ListWithoutHoldersRemovesNothing) {
     GradeState s = Sparse({{{1, 1}, "6"}, {{1, 4}, "235"}, {{1, 5}, "235"}, {{2, 5}, "235"}, {{3, 5}, "235"}});
-    bool result = false;
-    const auto changes = Apply(s, TryAlsXZ, result);
-    EXPECT_TRUE(result);
+    const auto o = test::Apply(s, TryAlsXZ);
+    EXPECT_TRUE(o.progress);
     const std::vector<Change> expected{{'R', Cell(2, 5), 5}, {'R', Cell(3, 5), 5}};
-    EXPECT_EQ(changes, expected);
+    EXPECT_EQ(o.changes, expected);
 }
 
 // Random candidate grids, many of them contradictory: no crash, no endless
@@ -514,11 +482,10 @@ TEST(AlsXZ, RandomCandidateGrids) {
             s.CandMask[c] = m;
         }
         GradeState ref = s;
-        bool fast = false, slow = false;
-        const auto a = Apply(s, TryAlsXZ, fast);
-        const auto b = Apply(ref, SlowAlsXZ, slow);
-        EXPECT_EQ(fast, slow);
-        EXPECT_EQ(a, b);
+        const auto fast = test::Apply(s, TryAlsXZ);
+        const auto slow = test::Apply(ref, SlowAlsXZ);
+        EXPECT_EQ(fast.progress, slow.progress);
+        EXPECT_EQ(fast.changes, slow.changes);
     }
 }
 

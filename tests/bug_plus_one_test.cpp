@@ -113,18 +113,9 @@ TEST(BivalueGravePlusOne, SoundOnStuckStates) {
 }
 
 TEST(BivalueGravePlusOne, MakesProgressInRealGradings) {
-    std::bitset<kRungCount + 1> off;
-    for (int r = 20; r <= 29; ++r) off.set(static_cast<std::size_t>(r));
-    for (int r = 31; r <= kRungCount; ++r) off.set(static_cast<std::size_t>(r));
-    int steps = 0;
-    int unsound = 0;
-    for (const auto& [puzzle, solution] : test::LoadSharedPuzzles()) {
-        const auto rep = test::GradeAndCheck(puzzle, solution, off);
-        unsound += rep.unsound;
-        for (const Step& st : rep.steps) steps += st.rung == 30;
-    }
-    EXPECT_EQ(unsound, 0);
-    EXPECT_GT(steps, 0);
+    const auto use = test::CountRungSteps(test::LoadSharedPuzzles(), 30, test::RungsOffFrom(20, 30));
+    EXPECT_EQ(use.unsound, 0);
+    EXPECT_GT(use.steps, 0);
 }
 
 }  // namespace

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <string>
-#include <string_view>
 #include <vector>
 
 #include "techniques/techniques.h"
@@ -13,23 +11,13 @@
 namespace gw {
 namespace {
 
-// Every cell unsolved with all nine candidates.
-GradeState OpenGrid() {
-    std::string listing;
-    for (int i = 0; i < 81; ++i) listing += "123456789 ";
-    return test::FromCandidates(listing);
-}
+using test::OpenGrid;
+using test::SetCell;
 
 int At(int row, int col) { return 9 * row + col; }
 int Row(int r) { return r; }
 int Col(int c) { return 9 + c; }
 int Box(int b) { return 18 + b; }
-
-void SetCell(GradeState& s, int cell, std::string_view digits) {
-    std::uint16_t m = 0;
-    for (char ch : digits) m |= DigitBit(ch - '0');
-    s.CandMask[cell] = m;
-}
 
 // Removes `digit` from every cell of the unit except `keep`.
 void StripFromUnit(GradeState& s, int unit, int digit, std::initializer_list<int> keep) {
@@ -50,17 +38,7 @@ void ExpectClear(const GradeState& s, int unit, int digit, std::initializer_list
     }
 }
 
-struct Outcome {
-    bool progress = false;
-    std::vector<Change> changes;
-};
-Outcome Apply(GradeState& s) {
-    Outcome out;
-    s.log = &out.changes;
-    out.progress = TryBivalueConjugateLoop(s);
-    s.log = nullptr;
-    return out;
-}
+test::Outcome<> Apply(GradeState& s) { return test::Apply(s, TryBivalueConjugateLoop); }
 
 // Rows 1 and 5: digit 1 only in (1,2) {1,4} and (1,6) {1,5}; digit 2 only in
 // (5,2) {2,4} and (5,6) {2,5}. Column 2 links the 4s, column 6 the 5s.
@@ -81,7 +59,7 @@ TEST(ConjugateLoop, RowsLinkedByColumns) {
     ExpectClear(s, Col(2), 4, {At(1, 2), At(5, 2)}, want);
     ExpectClear(s, Col(6), 5, {At(1, 6), At(5, 6)}, want);
     ASSERT_EQ(want.size(), 14u);
-    const Outcome o = Apply(s);
+    const auto o = Apply(s);
     EXPECT_TRUE(o.progress);
     EXPECT_EQ(o.changes, want);
     EXPECT_FALSE(Apply(s).progress);
@@ -192,20 +170,10 @@ TEST(ConjugateLoop, BoxesLinkedByColumnsTakeEachPairLeftToRight) {
 TEST(ConjugateLoop, MakesTheProgressInARealGrading) {
     // Columns 3 and 5 hold 8 and 2 as conjugate pairs in rows 2 and 7:
     // (2,3) {3,8}, (7,3) {1,8}, (2,5) {2,3}, (7,5) {1,2}. Row 7 loses 1 at (7,4).
-    const Grid puzzle =
-        test::ParseGrid("3..5...9..45...8......6..14.....6..79..748..57..2.....63..7......9...34..8...5..1");
-    std::bitset<kRungCount + 1> off;
-    for (int r = 13; r <= kRungCount; ++r) off.set(static_cast<std::size_t>(r));
-    GradeState s;
-    s.disabledRungs = off;
-    EXPECT_EQ(GradePuzzle(s, puzzle), 9);
-    s.disabledRungs.reset();
-    for (int r = 1; r < 13; ++r) EXPECT_FALSE(RunRung(s, r)) << "rung " << r;
-    std::vector<Change> log;
-    s.log = &log;
-    EXPECT_TRUE(RunRung(s, 13));
     const std::vector<Change> want = {{'R', static_cast<std::uint8_t>(At(7, 4)), 1}};
-    EXPECT_EQ(log, want);
+    EXPECT_EQ(test::RungWhereLowerRungsAreStuck(
+                  "3..5...9..45...8......6..14.....6..79..748..57..2.....63..7......9...34..8...5..1", 13),
+              want);
 }
 
 }  // namespace

@@ -41,23 +41,14 @@ Layout Transposed(const Layout& l) {
 
 // The digit as laid out, every other digit possible everywhere.
 GradeState FromLayout(const Layout& l) {
-    std::string listing;
-    for (int i = 0; i < 81; ++i) listing += "123456789 ";
-    GradeState s = test::FromCandidates(listing);
+    GradeState s = test::OpenGrid();
     for (int r = 0; r < 9; ++r)
         for (int c = 0; c < 9; ++c)
             if (l[r][c] != 'x') s.CandMask[9 * r + c] &= static_cast<std::uint16_t>(~DigitBit(kDigit));
     return s;
 }
 
-std::vector<Change> Apply(GradeState& s) {
-    std::vector<Change> log;
-    s.log = &log;
-    const bool progress = TryEmptyRectangle(s);
-    s.log = nullptr;
-    EXPECT_EQ(progress, !log.empty());
-    return log;
-}
+std::vector<Change> Apply(GradeState& s) { return test::ReportedChanges(s, TryEmptyRectangle); }
 
 std::vector<Change> Removal(int row, int col) {
     return {{'R', static_cast<std::uint8_t>(9 * row + col), static_cast<std::uint8_t>(kDigit)}};
@@ -131,19 +122,9 @@ TEST(EmptyRectangle, PairEndingInTheBoxBandOrStackIsNotUsed) {
 TEST(EmptyRectangle, MakesTheProgressInARealGrading) {
     // Box 2 holds 5 only in (0,7) and (1,8); column 4 pairs (0,4) with (8,4);
     // (8,8) loses 5.
-    const Grid puzzle =
-        test::ParseGrid("......7.6....3..1.5.84..2..3..84......21.35......29..1..5..21.4.3..6....2.9......");
-    std::bitset<kRungCount + 1> off;
-    for (int r = 14; r <= kRungCount; ++r) off.set(static_cast<std::size_t>(r));
-    GradeState s;
-    s.disabledRungs = off;
-    EXPECT_EQ(GradePuzzle(s, puzzle), 9);
-    s.disabledRungs.reset();
-    for (int r = 1; r < 14; ++r) EXPECT_FALSE(RunRung(s, r)) << "rung " << r;
-    std::vector<Change> log;
-    s.log = &log;
-    EXPECT_TRUE(RunRung(s, 14));
-    EXPECT_EQ(log, Removal(8, 8));
+    EXPECT_EQ(test::RungWhereLowerRungsAreStuck(
+                  "......7.6....3..1.5.84..2..3..84......21.35......29..1..5..21.4.3..6....2.9......", 14),
+              Removal(8, 8));
 }
 
 }  // namespace

@@ -13,27 +13,11 @@ namespace {
 
 constexpr int kRung = 23;
 using Cells = std::initializer_list<std::pair<int, int>>;
-
-// Digit `d` is a candidate only in the listed (row, column) cells; every cell
-// keeps all other digits.
-void OnlyAt(GradeState& s, int d, Cells cells, bool transpose = false) {
-    for (int cell = 0; cell < 81; ++cell) s.CandMask[cell] &= static_cast<std::uint16_t>(~DigitBit(d));
-    for (auto [r, c] : cells) s.CandMask[transpose ? CellAt[c][r] : CellAt[r][c]] |= DigitBit(d);
-}
-
-GradeState DigitOnlyAt(int d, Cells cells, bool transpose = false) {
-    GradeState s;
-    s.CandMask.fill(kAllDigits);
-    OnlyAt(s, d, cells, transpose);
-    return s;
-}
+using test::DigitOnlyAt;
+using test::OnlyAt;
 
 std::vector<Change> Finned(GradeState& s, bool expectProgress) {
-    std::vector<Change> log;
-    s.log = &log;
-    EXPECT_EQ(TryFinnedXWing(s), expectProgress);
-    s.log = nullptr;
-    return log;
+    return test::ChangesExpecting(s, TryFinnedXWing, expectProgress);
 }
 
 Change Removed(int r, int c, int d) {
@@ -124,47 +108,24 @@ TEST(FinnedXWing, RealPosition) {
         1478  =3    147   | 579   =6    14    | 89    25789 25789
         =2    14    =9    | 357   58    14    | 368   35678 3578
     )");
-    std::vector<Change> log;
-    s.log = &log;
-    EXPECT_TRUE(TryFinnedXWing(s));
-    EXPECT_EQ(log, (std::vector<Change>{{'R', 80, 5}}));
-    for (const Change& ch : log) EXPECT_NE(solution[ch.cell], ch.digit) << int(ch.cell);
-}
-
-std::bitset<kRungCount + 1> ElementaryAnd(int rung) {
-    std::bitset<kRungCount + 1> off;
-    for (int r = 11; r <= kRungCount; ++r) off.set(static_cast<std::size_t>(r));
-    off.reset(static_cast<std::size_t>(rung));
-    return off;
-}
-
-int CountSteps(const std::vector<std::pair<Grid, Grid>>& puzzles, const std::bitset<kRungCount + 1>& off,
-               int* unsound) {
-    int steps = 0;
-    for (const auto& [puzzle, solution] : puzzles) {
-        const auto rep = test::GradeAndCheck(puzzle, solution, off);
-        *unsound += rep.unsound;
-        for (const Step& st : rep.steps) steps += st.rung == kRung;
-        if (*unsound > 5) break;
-    }
-    std::printf("rung %d made progress %d times in %zu gradings\n", kRung, steps, puzzles.size());
-    return steps;
+    const auto o = test::Apply(s, TryFinnedXWing);
+    EXPECT_TRUE(o.progress);
+    EXPECT_EQ(o.changes, (std::vector<Change>{{'R', 80, 5}}));
+    for (const Change& ch : o.changes) EXPECT_NE(solution[ch.cell], ch.digit) << int(ch.cell);
 }
 
 TEST(FinnedXWing, SoundOnSharedPuzzles) {
     const auto puzzles = test::LoadSharedPuzzles();
     ASSERT_GE(puzzles.size(), 1000u);
-    int unsound = 0;
-    const int steps = CountSteps(puzzles, ElementaryAnd(kRung), &unsound);
-    EXPECT_EQ(unsound, 0);
-    EXPECT_GT(steps, 0) << "the rung never made progress";
+    const auto use = test::CountRungSteps(puzzles, kRung, test::RungsOffFrom(11, kRung));
+    EXPECT_EQ(use.unsound, 0);
+    EXPECT_GT(use.steps, 0) << "the rung never made progress";
 }
 
 TEST(FinnedXWing, SoundOnGeneratedPuzzles) {
-    int unsound = 0;
-    const int steps = CountSteps(test::GeneratePuzzles(150, 2026120723), ElementaryAnd(kRung), &unsound);
-    EXPECT_EQ(unsound, 0);
-    EXPECT_GT(steps, 0);
+    const auto use = test::CountRungSteps(test::GeneratePuzzles(150, 2026120723), kRung, test::RungsOffFrom(11, kRung));
+    EXPECT_EQ(use.unsound, 0);
+    EXPECT_GT(use.steps, 0);
 }
 
 }  // namespace

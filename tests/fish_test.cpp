@@ -2,8 +2,6 @@
 // and in real gradings.
 #include <gtest/gtest.h>
 
-#include <string>
-#include <string_view>
 #include <vector>
 
 #include "techniques/techniques.h"
@@ -12,36 +10,10 @@
 namespace gw {
 namespace {
 
-// Every cell unsolved with all nine candidates.
-GradeState OpenGrid() {
-    std::string listing;
-    for (int i = 0; i < 81; ++i) listing += "123456789 ";
-    return test::FromCandidates(listing);
-}
-
-// Sets where digit d is possible from an 81-cell map: 'x' possible, '.' not.
-void SetLayer(GradeState& s, int d, std::string_view map) {
-    int cell = 0;
-    for (char ch : map) {
-        if (ch != 'x' && ch != '.') continue;
-        if (ch == 'x') s.CandMask[cell] |= DigitBit(d);
-        else s.CandMask[cell] &= static_cast<std::uint16_t>(~DigitBit(d));
-        ++cell;
-    }
-    ASSERT_EQ(cell, 81);
-}
-
-struct Outcome {
-    bool progress = false;
-    std::vector<Change> changes;
-};
-Outcome Apply(GradeState& s, bool (*technique)(GradeState&)) {
-    Outcome out;
-    s.log = &out.changes;
-    out.progress = technique(s);
-    s.log = nullptr;
-    return out;
-}
+using test::Apply;
+using test::OpenGrid;
+using test::RungWhereLowerRungsAreStuck;
+using test::SetLayer;
 
 Change Removal(int digit, int row, int col) {
     return {'R', static_cast<std::uint8_t>(9 * row + col), static_cast<std::uint8_t>(digit)};
@@ -72,7 +44,7 @@ TEST(XWing, TwoRowsWithTheSameTwoColumnsClearThoseColumns) {
              "xxxxxxxxx"
              "xxxxxx.xx"
              "xxxxxxxxx");
-    const Outcome o = Apply(s, TryXWing);
+    const auto o = Apply(s, TryXWing);
     EXPECT_TRUE(o.progress);
     std::vector<Change> want;
     for (int r : {0, 2, 3, 4, 6, 7, 8})
@@ -129,7 +101,7 @@ TEST(XWing, PatternWithNothingToRemoveIsPassedOver) {
              "xx.xxx.xx"
              "xx.xxx.xx");
     GradeState dead = s;
-    const Outcome none = Apply(dead, TryXWing);
+    const auto none = Apply(dead, TryXWing);
     EXPECT_FALSE(none.progress);
     EXPECT_TRUE(none.changes.empty());
 
@@ -253,22 +225,6 @@ TEST(Swordfish, ColumnBasedPatternClearsRows) {
 }
 
 // --- Real gradings ---------------------------------------------------------
-
-// Grades with rung `rung` and everything above it switched off, so the state
-// ends where every lower rung is stuck, then runs the rung there.
-std::vector<Change> RungWhereLowerRungsAreStuck(std::string_view puzzle, int rung) {
-    std::bitset<kRungCount + 1> off;
-    for (int r = rung; r <= kRungCount; ++r) off.set(static_cast<std::size_t>(r));
-    GradeState s;
-    s.disabledRungs = off;
-    EXPECT_EQ(GradePuzzle(s, test::ParseGrid(puzzle)), 9);
-    s.disabledRungs.reset();
-    for (int r = 1; r < rung; ++r) EXPECT_FALSE(RunRung(s, r)) << "rung " << r;
-    std::vector<Change> log;
-    s.log = &log;
-    EXPECT_TRUE(RunRung(s, rung));
-    return log;
-}
 
 TEST(XWing, MakesTheProgressInARealGrading) {
     const std::vector<Change> want = {Removal(8, 1, 2), Removal(8, 8, 2), Removal(8, 8, 4)};

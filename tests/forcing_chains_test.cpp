@@ -108,24 +108,6 @@ bool SlowForcingChains(GradeState& s) {
     return false;
 }
 
-// Runs rungs 1..below-1 until they are stuck; true when the grid got solved.
-bool RunBelow(GradeState& s, int below) {
-    for (;;) {
-        if (IsSolved(s)) return true;
-        bool progress = false;
-        for (int r = 1; r < below && !progress; ++r) progress = RunRung(s, r);
-        if (!progress) return false;
-    }
-}
-
-std::vector<Change> Apply(GradeState& s, bool (*rung)(GradeState&), bool& result) {
-    std::vector<Change> log;
-    s.log = &log;
-    result = rung(s);
-    s.log = nullptr;
-    return log;
-}
-
 struct Tally {
     int calls = 0;
     int progress = 0;
@@ -138,26 +120,25 @@ struct Tally {
 void Walk(const Grid& puzzle, const Grid& solution, Tally& t) {
     GradeState s;
     ResetGradeState(s, puzzle);
-    while (!RunBelow(s, kRung)) {
+    while (!test::RunLowerRungs(s, kRung)) {
         GradeState ref = s;
         const Grid gridBefore = s.SolveGrid;
-        bool fast = false, slow = false;
-        const auto changes = Apply(s, TryForcingChains, fast);
-        const auto refChanges = Apply(ref, SlowForcingChains, slow);
+        const auto fast = test::Apply(s, TryForcingChains);
+        const auto slow = test::Apply(ref, SlowForcingChains);
         ++t.calls;
-        EXPECT_EQ(fast, slow);
-        EXPECT_EQ(changes, refChanges) << test::GridText(puzzle);
-        EXPECT_EQ(fast, !changes.empty());
+        EXPECT_EQ(fast.progress, slow.progress);
+        EXPECT_EQ(fast.changes, slow.changes) << test::GridText(puzzle);
+        EXPECT_EQ(fast.progress, !fast.changes.empty());
         EXPECT_EQ(s.SolveGrid, gridBefore) << "forcing chains never place a digit";
-        for (const Change& ch : changes) {
-            EXPECT_EQ(ch.cell, changes[0].cell) << "one conclusion touches one cell";
+        for (const Change& ch : fast.changes) {
+            EXPECT_EQ(ch.cell, fast.changes[0].cell) << "one conclusion touches one cell";
             if (solution[ch.cell] == ch.digit) ++t.unsound;
         }
-        if (!fast) return;
+        if (!fast.progress) return;
         ++t.progress;
         // The cell is left with one candidate (placed in every branch, or the
         // other digit of a pair eliminated in every branch): still not placed.
-        if (BitCount[s.CandMask[changes[0].cell]] == 1)
+        if (BitCount[s.CandMask[fast.changes[0].cell]] == 1)
             ++t.positive;
     }
 }
@@ -183,15 +164,7 @@ TEST(ForcingChains, SoundOnGeneratedPuzzles) {
 // Over a fixed set of puzzles, rung 39 is the one that makes progress in some
 // grading, and the gradings stay sound.
 TEST(ForcingChains, MakesProgressInRealGradings) {
-    const auto puzzles = test::LoadSharedPuzzles();
-    int used = 0;
-    for (std::size_t i = 0; i < puzzles.size() && used == 0; ++i) {
-        const auto rep = test::GradeAndCheck(puzzles[i].first, puzzles[i].second);
-        EXPECT_EQ(rep.unsound, 0);
-        for (const Step& st : rep.steps)
-            if (st.rung == kRung) ++used;
-    }
-    EXPECT_GT(used, 0);
+    EXPECT_GT(test::GradingsUsingRung(test::LoadSharedPuzzles(), kRung, 1), 0);
 }
 
 // A cell holding a single candidate (here r1c1 = 5) is placed in every branch
@@ -232,11 +205,10 @@ TEST(ForcingChains, DigitPlacedInEveryBranchClearsItsCell) {
         s.SolveGrid[cell] = 0;
         s.CandMask[cell] = mask;
     }
-    bool result = false;
-    const auto changes = Apply(s, TryForcingChains, result);
-    EXPECT_TRUE(result);
+    const auto o = test::Apply(s, TryForcingChains);
+    EXPECT_TRUE(o.progress);
     const std::vector<Change> expected{{'R', 0, 5}, {'R', 0, 6}};
-    EXPECT_EQ(changes, expected);
+    EXPECT_EQ(o.changes, expected);
     EXPECT_EQ(s.SolveGrid[0], 0);
     EXPECT_EQ(s.CandMask[0], DigitBit(1));
 }
@@ -282,11 +254,10 @@ TEST(ForcingChains, RandomCandidateGrids) {
             }
         }
         GradeState ref = s;
-        bool fast = false, slow = false;
-        const auto a = Apply(s, TryForcingChains, fast);
-        const auto b = Apply(ref, SlowForcingChains, slow);
-        EXPECT_EQ(fast, slow);
-        EXPECT_EQ(a, b);
+        const auto fast = test::Apply(s, TryForcingChains);
+        const auto slow = test::Apply(ref, SlowForcingChains);
+        EXPECT_EQ(fast.progress, slow.progress);
+        EXPECT_EQ(fast.changes, slow.changes);
     }
 }
 

@@ -12,13 +12,8 @@
 namespace gw {
 namespace {
 
-constexpr std::uint8_t Cell(int row, int col) { return static_cast<std::uint8_t>(9 * (row - 1) + col - 1); }
-
-std::uint16_t Mask(const char* digits) {
-    std::uint16_t m = 0;
-    for (const char* p = digits; *p; ++p) m |= DigitBit(*p - '0');
-    return m;
-}
+using test::Cell;
+using test::Mask;
 
 // Rows 4-9 and columns 5-9 hold the digits 1..count (count 4 or 5) in a
 // staggered pattern: in row 4+i, column 5+j holds 1 + (i - j) mod 6 when that
@@ -47,14 +42,6 @@ GradeState Layout(int count, const char* crossing, const char* closed, const cha
     return s;
 }
 
-std::vector<Change> Apply(GradeState& s, bool& result) {
-    std::vector<Change> log;
-    s.log = &log;
-    result = TryFourDigitOpenRowCount(s);
-    s.log = nullptr;
-    return log;
-}
-
 // Digits 1234: open rows 1-3 (R = 3), open columns 1-4, so 12 crossing cells;
 // columns 5-9 hold all four digits (nothing missing). 12 = 4R: the crossing
 // cells hold only 1234, and the four digits leave the empty cells of rows 4-9
@@ -63,9 +50,8 @@ std::vector<Change> Apply(GradeState& s, bool& result) {
 TEST(FourDigitCount, MatchingCountMakesBothRemovals) {
     GradeState s = Layout(4, "123456789", "1689", "56789");
     const auto before = s.CandMask;
-    bool result = false;
-    const auto changes = Apply(s, result);
-    EXPECT_TRUE(result);
+    const auto o = test::Apply(s, TryFourDigitOpenRowCount);
+    EXPECT_TRUE(o.progress);
     std::vector<Change> expected;
     for (int row = 4; row <= 9; ++row)
         for (int col = 5; col <= 9; ++col)
@@ -73,7 +59,7 @@ TEST(FourDigitCount, MatchingCountMakesBothRemovals) {
     for (int row = 1; row <= 3; ++row)
         for (int col = 1; col <= 4; ++col)
             for (int d = 5; d <= 9; ++d) expected.push_back({'R', Cell(row, col), static_cast<std::uint8_t>(d)});
-    EXPECT_EQ(changes, expected);
+    EXPECT_EQ(o.changes, expected);
     // Rows 1-3 outside the crossing, and columns 1-4 below it, are untouched.
     for (int c = 0; c < 81; ++c)
         if ((RowOf[c] < 3) != (ColOf[c] < 4)) {
@@ -88,13 +74,12 @@ TEST(FourDigitCount, MatchingCountMakesBothRemovals) {
 TEST(FourDigitCount, PlacedDigitInClosedColumnAddsNothing) {
     GradeState s = Layout(4, "1234", "689", "234");
     PlaceDigit(s, 1, Cell(9, 4));
-    bool result = false;
-    const auto changes = Apply(s, result);
-    EXPECT_TRUE(result);
+    const auto o = test::Apply(s, TryFourDigitOpenRowCount);
+    EXPECT_TRUE(o.progress);
     std::vector<Change> expected;
     for (int row = 4; row <= 8; ++row)
         for (int d = 2; d <= 4; ++d) expected.push_back({'R', Cell(row, 4), static_cast<std::uint8_t>(d)});
-    EXPECT_EQ(changes, expected);
+    EXPECT_EQ(o.changes, expected);
 }
 
 // The count for 1234 matches, but the crossing cells hold only 1234 and no
@@ -103,13 +88,12 @@ TEST(FourDigitCount, PlacedDigitInClosedColumnAddsNothing) {
 // crossing cells.
 TEST(FourDigitCount, SetWithNothingToRemoveIsPassedOver) {
     GradeState s = Layout(5, "1234", "6789", "6789");
-    bool result = false;
-    const auto changes = Apply(s, result);
-    EXPECT_TRUE(result);
+    const auto o = test::Apply(s, TryFourDigitOpenRowCount);
+    EXPECT_TRUE(o.progress);
     std::vector<Change> expected;
     for (int row = 1; row <= 3; ++row)
         for (int col = 1; col <= 4; ++col) expected.push_back({'R', Cell(row, col), 4});
-    EXPECT_EQ(changes, expected);
+    EXPECT_EQ(o.changes, expected);
 }
 
 // With two open rows the count also matches (8 crossing cells, nothing
@@ -193,14 +177,11 @@ TEST(FourDigitCount, SoundOnPuzzleStates) {
         GradeState s;
         ResetGradeState(s, puzzle);
         while (!IsSolved(s)) {
-            std::vector<Change> log;
-            s.log = &log;
-            const bool progress = TryFourDigitOpenRowCount(s);
-            s.log = nullptr;
+            const auto o = test::Apply(s, TryFourDigitOpenRowCount);
             ++calls;
-            fired += progress ? 1 : 0;
-            for (const Change& ch : log) EXPECT_NE(solution[ch.cell], ch.digit) << test::GridText(puzzle);
-            if (progress) continue;
+            fired += o.progress ? 1 : 0;
+            for (const Change& ch : o.changes) EXPECT_NE(solution[ch.cell], ch.digit) << test::GridText(puzzle);
+            if (o.progress) continue;
             bool lower = false;
             for (int r = 1; r < 38 && !lower; ++r) lower = RunRung(s, r);
             if (!lower) break;

@@ -13,15 +13,6 @@ namespace {
 
 constexpr int kRung = 20;
 
-// Every cell open for every digit except `d`, which is a candidate only in the
-// listed (row, column) cells.
-GradeState DigitOnlyAt(int d, std::initializer_list<std::pair<int, int>> cells) {
-    GradeState s;
-    s.CandMask.fill(static_cast<std::uint16_t>(kAllDigits & ~DigitBit(d)));
-    for (auto [r, c] : cells) s.CandMask[CellAt[r][c]] |= DigitBit(d);
-    return s;
-}
-
 // Mirrors a grid on its main diagonal (rows become columns).
 GradeState Transposed(const GradeState& in) {
     GradeState s;
@@ -33,12 +24,10 @@ GradeState Transposed(const GradeState& in) {
     return s;
 }
 
+using test::DigitOnlyAt;
+
 std::vector<Change> Fish(GradeState& s, bool expectProgress) {
-    std::vector<Change> log;
-    s.log = &log;
-    EXPECT_EQ(TryJellyfish(s), expectProgress);
-    s.log = nullptr;
-    return log;
+    return test::ChangesExpecting(s, TryJellyfish, expectProgress);
 }
 
 Change Removed(int r, int c, int d) {
@@ -107,9 +96,7 @@ TEST(Jellyfish, FishInBothOrientationsIsTakenThroughTheRows) {
 TEST(Jellyfish, LowerDigitFirst) {
     GradeState s = RowFish();
     // The same fish for digit 2 on rows shifted down by one.
-    for (int cell = 0; cell < 81; ++cell) s.CandMask[cell] &= static_cast<std::uint16_t>(~DigitBit(2));
-    for (auto [r, c] : {std::pair{1, 1}, {1, 3}, {3, 3}, {3, 5}, {5, 5}, {5, 7}, {7, 1}, {7, 7}, {0, 5}, {0, 8}})
-        s.CandMask[CellAt[r][c]] |= DigitBit(2);
+    test::OnlyAt(s, 2, {{1, 1}, {1, 3}, {3, 3}, {3, 5}, {5, 5}, {5, 7}, {7, 1}, {7, 7}, {0, 5}, {0, 8}});
     const auto log = Fish(s, true);
     EXPECT_EQ(log, (std::vector<Change>{Removed(0, 5, 2)}));
 }
@@ -132,49 +119,26 @@ TEST(Jellyfish, RealPosition) {
         1379  129   =8    | =5    17    29    | 24    34    =6
         179   1269  2679  | =4    1678  =3    | 28    =5    79
     )");
-    std::vector<Change> log;
-    s.log = &log;
-    EXPECT_TRUE(TryJellyfish(s));
-    EXPECT_EQ(log, (std::vector<Change>{{'R', 18, 9}, {'R', 63, 9}, {'R', 72, 9}, {'R', 56, 9}, {'R', 74, 9}}));
-    for (const Change& ch : log) EXPECT_NE(solution[ch.cell], ch.digit) << int(ch.cell);
+    const auto o = test::Apply(s, TryJellyfish);
+    EXPECT_TRUE(o.progress);
+    EXPECT_EQ(o.changes, (std::vector<Change>{{'R', 18, 9}, {'R', 63, 9}, {'R', 72, 9}, {'R', 56, 9}, {'R', 74, 9}}));
+    for (const Change& ch : o.changes) EXPECT_NE(solution[ch.cell], ch.digit) << int(ch.cell);
 }
 
-// Everything above the elementary rungs switched off except this one, so the
-// rung meets many real positions; every change must agree with the solution.
-std::bitset<kRungCount + 1> ElementaryAnd(int rung) {
-    std::bitset<kRungCount + 1> off;
-    for (int r = 11; r <= kRungCount; ++r) off.set(static_cast<std::size_t>(r));
-    off.reset(static_cast<std::size_t>(rung));
-    return off;
-}
-
-int CountSteps(const std::vector<std::pair<Grid, Grid>>& puzzles, const std::bitset<kRungCount + 1>& off,
-               int* unsound) {
-    int steps = 0;
-    for (const auto& [puzzle, solution] : puzzles) {
-        const auto rep = test::GradeAndCheck(puzzle, solution, off);
-        *unsound += rep.unsound;
-        for (const Step& st : rep.steps) steps += st.rung == kRung;
-        if (*unsound > 5) break;
-    }
-    std::printf("rung %d made progress %d times in %zu gradings\n", kRung, steps, puzzles.size());
-    return steps;
-}
-
+// Everything above the elementary rungs switched off but this one, so the rung
+// meets many real positions; every change must agree with the solution.
 TEST(Jellyfish, SoundOnSharedPuzzles) {
     const auto puzzles = test::LoadSharedPuzzles();
     ASSERT_GE(puzzles.size(), 1000u);
-    int unsound = 0;
-    const int steps = CountSteps(puzzles, ElementaryAnd(kRung), &unsound);
-    EXPECT_EQ(unsound, 0);
-    EXPECT_GT(steps, 0) << "the rung never made progress";
+    const auto use = test::CountRungSteps(puzzles, kRung, test::RungsOffFrom(11, kRung));
+    EXPECT_EQ(use.unsound, 0);
+    EXPECT_GT(use.steps, 0) << "the rung never made progress";
 }
 
 TEST(Jellyfish, SoundOnGeneratedPuzzles) {
-    int unsound = 0;
-    const int steps = CountSteps(test::GeneratePuzzles(150, 2026120720), ElementaryAnd(kRung), &unsound);
-    EXPECT_EQ(unsound, 0);
-    EXPECT_GT(steps, 0);
+    const auto use = test::CountRungSteps(test::GeneratePuzzles(150, 2026120720), kRung, test::RungsOffFrom(11, kRung));
+    EXPECT_EQ(use.unsound, 0);
+    EXPECT_GT(use.steps, 0);
 }
 
 }  // namespace

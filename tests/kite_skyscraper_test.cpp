@@ -22,30 +22,10 @@ GradeState Picture(int digit, const std::vector<std::string>& rows) {
     return test::FromCandidates(listing);
 }
 
-// The open cells of a state that no longer hold the digit (1-based "rXcY").
-std::vector<std::string> Lost(const GradeState& before, const GradeState& after, int digit) {
-    std::vector<std::string> out;
-    for (int c = 0; c < 81; ++c)
-        if (before.CandFlags(c, digit) && !after.CandFlags(c, digit))
-            out.push_back({'r', static_cast<char>('1' + c / 9), 'c', static_cast<char>('1' + c % 9)});
-    return out;
-}
+using test::Lost;
 
-int GradingsUsingRung(int rung, int wanted) {
-    int found = 0;
-    for (const auto& [puzzle, solution] : test::LoadSharedPuzzles()) {
-        const auto rep = test::GradeAndCheck(puzzle, solution);
-        EXPECT_EQ(rep.unsound, 0);
-        for (const Step& st : rep.steps) {
-            if (st.rung != rung) continue;
-            EXPECT_FALSE(st.changes.empty());
-            ++found;
-            break;
-        }
-        if (found >= wanted) break;
-    }
-    return found;
-}
+// How many shared-puzzle gradings, up to `wanted`, the rung made progress in.
+int GradingsUsingRung(int rung, int wanted) { return test::GradingsUsingRung(test::LoadSharedPuzzles(), rung, wanted); }
 
 using Cells = std::vector<std::string>;
 

@@ -40,11 +40,7 @@ constexpr int kTopRung = 14;
 
 // Rungs above 14 switched off, trial solving (rung 42) kept: the gradings then
 // do not depend on the higher rungs.
-std::bitset<kRungCount + 1> LowerLadderOnly() {
-    std::bitset<kRungCount + 1> off;
-    for (int r = kTopRung + 1; r < kRungCount; ++r) off.set(static_cast<std::size_t>(r));
-    return off;
-}
+std::bitset<kRungCount + 1> LowerLadderOnly() { return test::RungsOffFrom(kTopRung + 1, kRungCount); }
 
 TEST(LowerLadderSoundness, GradingsAreSoundAndUseEveryRung) {
     auto puzzles = test::LoadSharedPuzzles();
@@ -92,8 +88,7 @@ TEST(LowerLadderSoundness, EachTechniqueIsSoundOnEveryStateAlongTheWay) {
                 }
                 fired[i] += progress;
                 for (const Change& ch : log) {
-                    const bool bad = ch.kind == 'R' ? solution[ch.cell] == ch.digit : solution[ch.cell] != ch.digit;
-                    if (bad) {
+                    if (test::Contradicts(ch, solution)) {
                         ++failures;
                         ADD_FAILURE() << "rung " << kTechniques[i].rung << " unsound " << ch.kind << " cell "
                                       << int(ch.cell) << " digit " << int(ch.digit) << " in "

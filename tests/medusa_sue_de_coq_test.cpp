@@ -13,22 +13,12 @@
 namespace gw {
 namespace {
 
-// A grading state in which only the listed cells are open ("r1c1" = top left);
-// every other cell is solved and takes part in no pattern.
-GradeState Open(const std::vector<std::pair<std::string, std::string>>& cells) {
-    std::vector<std::string> tok(81, "=9");
-    for (const auto& [name, cand] : cells) tok[9 * (name[1] - '1') + (name[3] - '1')] = cand;
-    std::string listing;
-    for (const auto& t : tok) {
-        listing += t;
-        listing += ' ';
-    }
-    return test::FromCandidates(listing);
-}
+// States in which only the listed cells are open ("r1c1" = top left).
+using test::Sparse;
 
 // Candidates of one cell as a digit string.
 std::string At(const GradeState& s, const char* name) {
-    const int cell = 9 * (name[1] - '1') + (name[3] - '1');
+    const int cell = test::CellNamed(name);
     std::string out;
     for (int d = 1; d <= 9; ++d)
         if (s.CandFlags(cell, d)) out += static_cast<char>('0' + d);
@@ -39,23 +29,8 @@ std::string At(const GradeState& s, const char* name) {
 // every change of every grading must be sound. The shared puzzles come first,
 // then generated ones should the shared set not need the rung.
 int GradingsUsingRung(int rung, int wanted) {
-    int found = 0;
-    auto scan = [&](const std::vector<std::pair<Grid, Grid>>& puzzles) {
-        for (const auto& [puzzle, solution] : puzzles) {
-            if (found >= wanted) return;
-            const auto rep = test::GradeAndCheck(puzzle, solution);
-            EXPECT_EQ(rep.unsound, 0);
-            for (const Step& st : rep.steps) {
-                if (st.rung != rung) continue;
-                EXPECT_FALSE(st.changes.empty());
-                ++found;
-                break;
-            }
-        }
-    };
-    scan(test::LoadSharedPuzzles());
-    if (found == 0) scan(test::GeneratePuzzles(3000, 24250));
-    return found;
+    const int found = test::GradingsUsingRung(test::LoadSharedPuzzles(), rung, wanted);
+    return found > 0 ? found : test::GradingsUsingRung(test::GeneratePuzzles(3000, 24250), rung, wanted);
 }
 
 // --- Bivalue colour propagation ---------------------------------------------
@@ -65,7 +40,7 @@ TEST(ColourPropagation, SameColourTwiceInAUnitRemovesThatColour) {
     // colour 1; 2 of r1c1 pairs down column 1 with r7c1 {2,5}, whose 5 pairs
     // along row 7 with r7c8. Colour 1 puts 5 in r1c8 and r7c8, both in
     // column 8, so it is false everywhere.
-    auto s = Open({{"r1c1", "12"}, {"r1c8", "15"}, {"r7c1", "25"}, {"r7c8", "567"}, {"r4c8", "589"}});
+    auto s = Sparse({{"r1c1", "12"}, {"r1c8", "15"}, {"r7c1", "25"}, {"r7c8", "567"}, {"r4c8", "589"}});
     EXPECT_TRUE(TryBivalueColourPropagation(s));
     EXPECT_EQ(At(s, "r1c1"), "2");
     EXPECT_EQ(At(s, "r1c8"), "1");
@@ -81,7 +56,7 @@ TEST(ColourPropagation, SameColourTwiceInACellRemovesThatColour) {
     // (r5c5, r9c5); r9c5 {4,9}; 4 in column 5 (r9c5, r1c5). Colour 2 ends up
     // on both 1 and 3 of r1c5, so it is false: 2 of r1c1, 1 and 3 of r1c5, 3
     // of r5c1, 9 of r5c5 and 4 of r9c5 go.
-    auto s = Open({{"r1c1", "12"}, {"r1c5", "134"}, {"r5c1", "23"}, {"r5c5", "39"}, {"r9c5", "49"}});
+    auto s = Sparse({{"r1c1", "12"}, {"r1c5", "134"}, {"r5c1", "23"}, {"r5c5", "39"}, {"r9c5", "49"}});
     EXPECT_TRUE(TryBivalueColourPropagation(s));
     EXPECT_EQ(At(s, "r1c1"), "1");
     EXPECT_EQ(At(s, "r1c5"), "4");
@@ -95,12 +70,12 @@ TEST(ColourPropagation, ColourThatEmptiesACellIsRemoved) {
     // r5c8 (row 5 pair of 3s). r1c8 {1,3} is not coloured (row 1 and column 8
     // each hold its digits three times) but sees 1 of colour 1 in r1c1 and 3
     // of colour 1 in r5c8: were colour 1 true, r1c8 would be empty.
-    auto s = Open({{"r1c1", "12"},
-                   {"r5c1", "23"},
-                   {"r5c8", "389"},
-                   {"r1c8", "13"},
-                   {"r1c5", "145"},
-                   {"r8c8", "367"}});
+    auto s = Sparse({{"r1c1", "12"},
+                     {"r5c1", "23"},
+                     {"r5c8", "389"},
+                     {"r1c8", "13"},
+                     {"r1c5", "145"},
+                     {"r8c8", "367"}});
     EXPECT_TRUE(TryBivalueColourPropagation(s));
     EXPECT_EQ(At(s, "r1c1"), "2");
     EXPECT_EQ(At(s, "r5c1"), "3");
@@ -113,7 +88,7 @@ TEST(ColourPropagation, ColourThatEmptiesACellIsRemoved) {
 TEST(ColourPropagation, CandidateSeeingBothColoursGoes) {
     // r1c1 and r5c1 {1,2} are chained through the 2s of column 1, so their
     // 1s take opposite colours and r8c1 (seeing both) loses 1.
-    auto s = Open({{"r1c1", "12"}, {"r5c1", "12"}, {"r8c1", "178"}});
+    auto s = Sparse({{"r1c1", "12"}, {"r5c1", "12"}, {"r8c1", "178"}});
     EXPECT_TRUE(TryBivalueColourPropagation(s));
     EXPECT_EQ(At(s, "r8c1"), "78");
     EXPECT_EQ(At(s, "r1c1"), "12");
@@ -125,11 +100,11 @@ TEST(ColourPropagation, CandidateSharingACellWithOneColourAndSeeingTheOtherGoes)
     // r1c8, 6 of r5c1. r5c8 holds 6 of colour 1 and its 1 sees 1 of colour 2
     // in r1c8: whichever colour is true, r5c8 is not 1. Column 8 holds 1 in
     // three cells, so r5c8's 1 is no conjugate and stays uncoloured.
-    auto s = Open({{"r1c1", "12"},
-                   {"r5c1", "26"},
-                   {"r5c8", "169"},
-                   {"r1c8", "158"},
-                   {"r9c8", "134"}});
+    auto s = Sparse({{"r1c1", "12"},
+                     {"r5c1", "26"},
+                     {"r5c8", "169"},
+                     {"r1c8", "158"},
+                     {"r9c8", "134"}});
     EXPECT_TRUE(TryBivalueColourPropagation(s));
     EXPECT_EQ(At(s, "r5c8"), "69");
     EXPECT_EQ(At(s, "r1c8"), "158");
@@ -141,13 +116,13 @@ TEST(ColourPropagation, OneClusterPerCall) {
     // Cluster from r1c1: 8 of r1c5 and 1 of r1c5 take opposite colours, so
     // r1c5's uncoloured 3 goes. Cluster from r7c9: r9c9 loses 1 (it sees both
     // colours of 1 in column 9). The first call acts on the first cluster only.
-    auto s = Open({{"r1c1", "12"},
-                   {"r6c1", "27"},
-                   {"r6c5", "78"},
-                   {"r1c5", "138"},
-                   {"r7c9", "12"},
-                   {"r8c9", "12"},
-                   {"r9c9", "178"}});
+    auto s = Sparse({{"r1c1", "12"},
+                     {"r6c1", "27"},
+                     {"r6c5", "78"},
+                     {"r1c5", "138"},
+                     {"r7c9", "12"},
+                     {"r8c9", "12"},
+                     {"r9c9", "178"}});
     EXPECT_TRUE(TryBivalueColourPropagation(s));
     EXPECT_EQ(At(s, "r1c5"), "18");
     EXPECT_EQ(At(s, "r9c9"), "178");
@@ -156,7 +131,7 @@ TEST(ColourPropagation, OneClusterPerCall) {
 }
 
 TEST(ColourPropagation, NothingWithoutTwoCandidateCells) {
-    auto s = Open({{"r1c1", "123"}, {"r1c5", "123"}, {"r5c1", "124"}});
+    auto s = Sparse({{"r1c1", "123"}, {"r1c5", "123"}, {"r5c1", "124"}});
     EXPECT_FALSE(TryBivalueColourPropagation(s));
 }
 
@@ -168,15 +143,15 @@ TEST(IntersectionSets, PairInTheCrossingWithALineCellAndABoxCell) {
     // r1c1 {1,2,5} and r1c2 {1,2,6} hold four digits in two cells; r1c6 {1,5}
     // in the row and r2c2 {2,6} in the box complete four cells for four
     // digits. 1 and 5 are locked in row 1 and 2 and 6 in box 1.
-    auto s = Open({{"r1c1", "125"},
-                   {"r1c2", "126"},
-                   {"r1c6", "15"},
-                   {"r2c2", "26"},
-                   {"r1c3", "3567"},
-                   {"r1c4", "1589"},
-                   {"r1c7", "134"},
-                   {"r2c1", "234"},
-                   {"r3c3", "678"}});
+    auto s = Sparse({{"r1c1", "125"},
+                     {"r1c2", "126"},
+                     {"r1c6", "15"},
+                     {"r2c2", "26"},
+                     {"r1c3", "3567"},
+                     {"r1c4", "1589"},
+                     {"r1c7", "134"},
+                     {"r2c1", "234"},
+                     {"r3c3", "678"}});
     EXPECT_TRUE(TryIntersectionSets(s));
     EXPECT_EQ(At(s, "r1c3"), "37");  // in row and box: loses all four digits
     EXPECT_EQ(At(s, "r1c4"), "89");
@@ -193,13 +168,13 @@ TEST(IntersectionSets, TripleInTheCrossing) {
     // r1c1 {1,2}, r1c2 {2,3}, r1c3 {1,4,5}: five digits in three cells; r1c7
     // {3,4} in the row and r2c1 {1,5} in the box. 2, 3, 4 leave the rest of
     // row 1 and 1, 2, 5 the rest of box 1. No pair of the crossing makes a set.
-    auto s = Open({{"r1c1", "12"},
-                   {"r1c2", "23"},
-                   {"r1c3", "145"},
-                   {"r1c7", "34"},
-                   {"r2c1", "15"},
-                   {"r1c9", "2349"},
-                   {"r3c3", "1257"}});
+    auto s = Sparse({{"r1c1", "12"},
+                     {"r1c2", "23"},
+                     {"r1c3", "145"},
+                     {"r1c7", "34"},
+                     {"r2c1", "15"},
+                     {"r1c9", "2349"},
+                     {"r3c3", "1257"}});
     EXPECT_TRUE(TryIntersectionSets(s));
     EXPECT_EQ(At(s, "r1c9"), "9");
     EXPECT_EQ(At(s, "r3c3"), "7");
@@ -207,20 +182,20 @@ TEST(IntersectionSets, TripleInTheCrossing) {
 
 TEST(IntersectionSets, TooFewDigitsInTheCrossing) {
     // Two crossing cells with three digits are one digit short.
-    auto s = Open({{"r1c1", "12"}, {"r1c2", "123"}, {"r1c6", "13"}, {"r2c2", "23"}, {"r1c4", "137"}});
+    auto s = Sparse({{"r1c1", "12"}, {"r1c2", "123"}, {"r1c6", "13"}, {"r2c2", "23"}, {"r1c4", "137"}});
     EXPECT_FALSE(TryIntersectionSets(s));
 }
 
 TEST(IntersectionSets, LineAndBoxCellsMustNotShareADigit) {
     // As the first case, but the box cell holds 5 like the row cell: a 5 in
     // each would not clash, so the four cells need not hold four digits.
-    auto s = Open({{"r1c1", "125"},
-                   {"r1c2", "126"},
-                   {"r1c6", "15"},
-                   {"r2c2", "25"},
-                   {"r1c4", "1589"},
-                   {"r2c1", "234"},
-                   {"r3c3", "678"}});
+    auto s = Sparse({{"r1c1", "125"},
+                     {"r1c2", "126"},
+                     {"r1c6", "15"},
+                     {"r2c2", "25"},
+                     {"r1c4", "1589"},
+                     {"r2c1", "234"},
+                     {"r3c3", "678"}});
     EXPECT_FALSE(TryIntersectionSets(s));
 }
 

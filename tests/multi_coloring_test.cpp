@@ -16,19 +16,10 @@ namespace {
 
 constexpr int kRung = 22;
 
-GradeState OnesAt(std::initializer_list<std::pair<int, int>> cells) {
-    GradeState s;
-    s.CandMask.fill(static_cast<std::uint16_t>(kAllDigits & ~DigitBit(1)));
-    for (auto [r, c] : cells) s.CandMask[CellAt[r][c]] |= DigitBit(1);
-    return s;
-}
+GradeState OnesAt(std::initializer_list<std::pair<int, int>> cells) { return test::DigitOnlyAt(1, cells); }
 
 std::vector<Change> Colour(GradeState& s, int expectResult) {
-    std::vector<Change> log;
-    s.log = &log;
-    EXPECT_EQ(TryMultiColoring(s), expectResult);
-    s.log = nullptr;
-    return log;
+    return test::ChangesExpecting(s, TryMultiColoring, expectResult);
 }
 
 Change Removed(int r, int c) { return {'R', static_cast<std::uint8_t>(CellAt[r][c]), 1}; }
@@ -114,8 +105,7 @@ TEST(MultiColoring, NeverPlacesADigitThatIsNoLongerACandidate) {
 }
 
 TEST(MultiColoring, NoConjugatePairsFindsNothing) {
-    GradeState s;
-    s.CandMask.fill(kAllDigits);
+    GradeState s = test::OpenGrid();
     Colour(s, -1);
 }
 
@@ -135,47 +125,24 @@ TEST(MultiColoring, RealPosition) {
         1478  =3    147   | 579   =6    14    | 89    25789 25789
         =2    14    =9    | 357   58    14    | 368   35678 3578
     )");
-    std::vector<Change> log;
-    s.log = &log;
-    EXPECT_TRUE(TryMultiColoring(s) >= 0);
-    EXPECT_EQ(log, (std::vector<Change>{{'R', 80, 5}}));
-    for (const Change& ch : log) EXPECT_NE(solution[ch.cell], ch.digit) << int(ch.cell);
-}
-
-std::bitset<kRungCount + 1> ElementaryAnd(int rung) {
-    std::bitset<kRungCount + 1> off;
-    for (int r = 11; r <= kRungCount; ++r) off.set(static_cast<std::size_t>(r));
-    off.reset(static_cast<std::size_t>(rung));
-    return off;
-}
-
-int CountSteps(const std::vector<std::pair<Grid, Grid>>& puzzles, const std::bitset<kRungCount + 1>& off,
-               int* unsound) {
-    int steps = 0;
-    for (const auto& [puzzle, solution] : puzzles) {
-        const auto rep = test::GradeAndCheck(puzzle, solution, off);
-        *unsound += rep.unsound;
-        for (const Step& st : rep.steps) steps += st.rung == kRung;
-        if (*unsound > 5) break;
-    }
-    std::printf("rung %d made progress %d times in %zu gradings\n", kRung, steps, puzzles.size());
-    return steps;
+    const auto o = test::Apply(s, TryMultiColoring);
+    EXPECT_TRUE(o.progress >= 0);
+    EXPECT_EQ(o.changes, (std::vector<Change>{{'R', 80, 5}}));
+    for (const Change& ch : o.changes) EXPECT_NE(solution[ch.cell], ch.digit) << int(ch.cell);
 }
 
 TEST(MultiColoring, SoundOnSharedPuzzles) {
     const auto puzzles = test::LoadSharedPuzzles();
     ASSERT_GE(puzzles.size(), 1000u);
-    int unsound = 0;
-    const int steps = CountSteps(puzzles, ElementaryAnd(kRung), &unsound);
-    EXPECT_EQ(unsound, 0);
-    EXPECT_GT(steps, 0) << "the rung never made progress";
+    const auto use = test::CountRungSteps(puzzles, kRung, test::RungsOffFrom(11, kRung));
+    EXPECT_EQ(use.unsound, 0);
+    EXPECT_GT(use.steps, 0) << "the rung never made progress";
 }
 
 TEST(MultiColoring, SoundOnGeneratedPuzzles) {
-    int unsound = 0;
-    const int steps = CountSteps(test::GeneratePuzzles(150, 2026120722), ElementaryAnd(kRung), &unsound);
-    EXPECT_EQ(unsound, 0);
-    EXPECT_GT(steps, 0);
+    const auto use = test::CountRungSteps(test::GeneratePuzzles(150, 2026120722), kRung, test::RungsOffFrom(11, kRung));
+    EXPECT_EQ(use.unsound, 0);
+    EXPECT_GT(use.steps, 0);
 }
 
 }  // namespace

@@ -89,18 +89,9 @@ TEST(PairExclusion, SoundOnStuckStates) {
 }
 
 TEST(PairExclusion, MakesProgressInRealGradings) {
-    std::bitset<kRungCount + 1> off;
-    for (int r = 20; r <= 25; ++r) off.set(static_cast<std::size_t>(r));
-    for (int r = 27; r <= kRungCount; ++r) off.set(static_cast<std::size_t>(r));
-    int steps = 0;
-    int unsound = 0;
-    for (const auto& [puzzle, solution] : test::LoadSharedPuzzles()) {
-        const auto rep = test::GradeAndCheck(puzzle, solution, off);
-        unsound += rep.unsound;
-        for (const Step& st : rep.steps) steps += st.rung == 26;
-    }
-    EXPECT_EQ(unsound, 0);
-    EXPECT_GT(steps, 0);
+    const auto use = test::CountRungSteps(test::LoadSharedPuzzles(), 26, test::RungsOffFrom(20, 26));
+    EXPECT_EQ(use.unsound, 0);
+    EXPECT_GT(use.steps, 0);
 }
 
 }  // namespace

@@ -2,8 +2,6 @@
 // in real gradings.
 #include <gtest/gtest.h>
 
-#include <string>
-#include <string_view>
 #include <vector>
 
 #include "techniques/techniques.h"
@@ -12,40 +10,12 @@
 namespace gw {
 namespace {
 
-// Every cell unsolved with all nine candidates: no digit is confined to a
-// line or a box until a test says so.
-GradeState OpenGrid() {
-    std::string listing;
-    for (int i = 0; i < 81; ++i) listing += "123456789 ";
-    return test::FromCandidates(listing);
-}
-
-// Sets where digit d is possible from an 81-cell map: 'x' possible, '.' not;
-// spaces and '|' are layout only.
-void SetLayer(GradeState& s, int d, std::string_view map) {
-    int cell = 0;
-    for (char ch : map) {
-        if (ch != 'x' && ch != '.') continue;
-        if (ch == 'x') s.CandMask[cell] |= DigitBit(d);
-        else s.CandMask[cell] &= static_cast<std::uint16_t>(~DigitBit(d));
-        ++cell;
-    }
-    ASSERT_EQ(cell, 81);
-}
-
-// Runs a technique and returns its result and the removals it made, in order.
-struct Outcome {
-    bool progress = false;
-    std::vector<Change> changes;
-};
-template <typename F>
-Outcome Apply(GradeState& s, F technique) {
-    Outcome out;
-    s.log = &out.changes;
-    out.progress = technique(s);
-    s.log = nullptr;
-    return out;
-}
+// The grids start open (test::OpenGrid): no digit is confined to a line or a
+// box until a test says so.
+using test::Apply;
+using test::OpenGrid;
+using test::RungWhereLowerRungsAreStuck;
+using test::SetLayer;
 
 std::vector<Change> Removals(int digit, std::initializer_list<int> cells) {
     std::vector<Change> out;
@@ -63,7 +33,7 @@ TEST(Pointing, PairOnARowClearsTheRestOfTheRow) {
              "... xxx xxx"
              "xxx xxx xxx xxx xxx xxx xxx xxx xxx xxx xxx xxx xxx xxx xxx xxx xxx xxx");
     s.CandMask[5] &= static_cast<std::uint16_t>(~DigitBit(4));  // "where present"
-    const Outcome o = Apply(s, TryPointing);
+    const auto o = Apply(s, TryPointing);
     EXPECT_TRUE(o.progress);
     EXPECT_EQ(o.changes, Removals(4, {3, 4, 6, 7, 8}));
 }
@@ -77,13 +47,13 @@ TEST(Pointing, PatternWithNothingLeftToRemoveIsPassedOver) {
              "... xxx xxx"
              "xxx xxx xxx xxx xxx xxx xxx xxx xxx xxx xxx xxx xxx xxx xxx xxx xxx xxx");
     GradeState dead = s;
-    const Outcome none = Apply(dead, TryPointing);
+    const auto none = Apply(dead, TryPointing);
     EXPECT_FALSE(none.progress);
     EXPECT_TRUE(none.changes.empty());
 
     // A later box (4) of the same digit points down column 4 and is acted on.
     for (int c : {30, 32, 39, 41, 48, 50}) s.CandMask[c] &= static_cast<std::uint16_t>(~DigitBit(4));
-    const Outcome o = Apply(s, TryPointing);
+    const auto o = Apply(s, TryPointing);
     EXPECT_TRUE(o.progress);
     EXPECT_EQ(o.changes, Removals(4, {13, 22, 58, 67, 76}));
 }
@@ -120,7 +90,7 @@ TEST(Claiming, RowPairClearsTheRestOfItsBox) {
              "xxx x.x xxx"
              "xxx xxx xxx"
              "xxx xxx xxx xxx xxx xxx xxx xxx xxx xxx xxx xxx xxx xxx xxx xxx xxx xxx");
-    const Outcome o = Apply(s, TryClaiming);
+    const auto o = Apply(s, TryClaiming);
     EXPECT_TRUE(o.progress);
     EXPECT_EQ(o.changes, Removals(6, {12, 14, 21, 22, 23}));
 }
@@ -148,7 +118,7 @@ TEST(Claiming, LineWhoseBoxHasNothingElseIsPassedOver) {
     for (int c : {0, 1, 2, 9, 10, 11, 20, 21, 22, 23, 24, 25, 26})
         s.CandMask[c] &= static_cast<std::uint16_t>(~DigitBit(5));
     GradeState dead = s;
-    const Outcome none = Apply(dead, TryClaiming);
+    const auto none = Apply(dead, TryClaiming);
     EXPECT_FALSE(none.progress);
     EXPECT_TRUE(none.changes.empty());
 
@@ -158,22 +128,6 @@ TEST(Claiming, LineWhoseBoxHasNothingElseIsPassedOver) {
 }
 
 // --- Real gradings ---------------------------------------------------------
-
-// Grades with rung `rung` and everything above it switched off, so the state
-// ends where every lower rung is stuck, then runs the rung there.
-std::vector<Change> RungWhereLowerRungsAreStuck(std::string_view puzzle, int rung) {
-    std::bitset<kRungCount + 1> off;
-    for (int r = rung; r <= kRungCount; ++r) off.set(static_cast<std::size_t>(r));
-    GradeState s;
-    s.disabledRungs = off;
-    EXPECT_EQ(GradePuzzle(s, test::ParseGrid(puzzle)), 9);
-    s.disabledRungs.reset();
-    for (int r = 1; r < rung; ++r) EXPECT_FALSE(RunRung(s, r)) << "rung " << r;
-    std::vector<Change> log;
-    s.log = &log;
-    EXPECT_TRUE(RunRung(s, rung));
-    return log;
-}
 
 TEST(Pointing, MakesTheProgressInARealGrading) {
     // Box 6 holds 2 only on row 6; (6,4) and (6,5) lose it.

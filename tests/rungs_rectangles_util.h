@@ -34,9 +34,7 @@ inline void Open(GradeState& s, int r, int c, const char* digits) {
     const int cell = CellAt[r - 1][c - 1];
     s.SolveGrid[cell] = 0;
     s.Givens[cell] = 0;
-    std::uint16_t m = 0;
-    for (const char* p = digits; *p; ++p) m |= DigitBit(*p - '0');
-    s.CandMask[cell] = m;
+    s.CandMask[cell] = Mask(digits);
 }
 
 // Solves the cell at row r, column c (1-based) with d as the grader would:
@@ -48,22 +46,13 @@ inline void Place(GradeState& s, int r, int c, int d) {
     s.CandMask[cell] = 0;
 }
 
-inline std::uint16_t Mask(const char* digits) {
-    std::uint16_t m = 0;
-    for (const char* p = digits; *p; ++p) m |= DigitBit(*p - '0');
-    return m;
-}
-
 inline std::uint16_t Cands(const GradeState& s, int r, int c) { return s.CandMask[CellAt[r - 1][c - 1]]; }
 
-// Runs a technique with a change log and returns its changes.
+// Runs a technique with a change log and returns its changes (its result to *result when given).
 inline std::vector<Change> Changes(GradeState& s, const std::function<bool(GradeState&)>& tech, bool* result = nullptr) {
-    std::vector<Change> log;
-    s.log = &log;
-    const bool r = tech(s);
-    s.log = nullptr;
-    if (result != nullptr) *result = r;
-    return log;
+    auto out = Apply(s, tech);
+    if (result != nullptr) *result = out.progress;
+    return std::move(out.changes);
 }
 
 inline Change Removed(int r, int c, int d) {
@@ -98,8 +87,7 @@ inline SweepReport SweepStuckStates(const std::vector<std::pair<Grid, Grid>>& pu
                     if (!log.empty()) ++rep.acting;
                     if (result != !log.empty()) ++rep.falseClaims;
                     for (const Change& ch : log) {
-                        const bool bad = ch.kind == 'P' ? solution[ch.cell] != ch.digit : solution[ch.cell] == ch.digit;
-                        if (bad) {
+                        if (Contradicts(ch, solution)) {
                             ++rep.unsound;
                             ADD_FAILURE() << "unsound change " << ch.kind << " r" << ch.cell / 9 + 1 << "c"
                                           << ch.cell % 9 + 1 << " digit " << int(ch.digit) << " in puzzle "

@@ -22,13 +22,7 @@ GradeState Picture(int digit, const std::vector<std::string>& rows) {
     return test::FromCandidates(listing);
 }
 
-std::vector<std::string> Lost(const GradeState& before, const GradeState& after, int digit) {
-    std::vector<std::string> out;
-    for (int c = 0; c < 81; ++c)
-        if (before.CandFlags(c, digit) && !after.CandFlags(c, digit))
-            out.push_back({'r', static_cast<char>('1' + c / 9), 'c', static_cast<char>('1' + c % 9)});
-    return out;
-}
+using test::Lost;
 
 using Cells = std::vector<std::string>;
 
@@ -122,18 +116,7 @@ TEST(SimpleColouring, NoConjugateUnitNoColouring) {
 }
 
 TEST(SimpleColouring, MakesProgressInRealGradings) {
-    int found = 0;
-    for (const auto& [puzzle, solution] : test::LoadSharedPuzzles()) {
-        const auto rep = test::GradeAndCheck(puzzle, solution);
-        EXPECT_EQ(rep.unsound, 0);
-        for (const Step& st : rep.steps)
-            if (st.rung == 19) {
-                ++found;
-                break;
-            }
-        if (found >= 3) break;
-    }
-    EXPECT_GE(found, 1);
+    EXPECT_GE(test::GradingsUsingRung(test::LoadSharedPuzzles(), 19, 3), 1);
 }
 
 }  // namespace

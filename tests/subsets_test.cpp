@@ -11,32 +11,17 @@
 namespace gw {
 namespace {
 
-// Every cell unsolved with all nine candidates.
-GradeState OpenGrid() {
-    std::string listing;
-    for (int i = 0; i < 81; ++i) listing += "123456789 ";
-    return test::FromCandidates(listing);
-}
+using test::OpenGrid;
+using test::SetCell;
 
 int At(int row, int col) { return 9 * row + col; }
-
-void SetCell(GradeState& s, int cell, std::string_view digits) {
-    std::uint16_t m = 0;
-    for (char ch : digits) m |= DigitBit(ch - '0');
-    s.CandMask[cell] = m;
-}
 
 void Strike(GradeState& s, int digit, std::initializer_list<int> cells) {
     for (int c : cells) s.CandMask[c] &= static_cast<std::uint16_t>(~DigitBit(digit));
 }
 
 std::vector<Change> Apply(GradeState& s, bool naked, int size) {
-    std::vector<Change> log;
-    s.log = &log;
-    const bool progress = TrySubset(s, naked, size);
-    s.log = nullptr;
-    EXPECT_EQ(progress, !log.empty());
-    return log;
+    return test::ReportedChanges(s, [&](GradeState& t) { return TrySubset(t, naked, size); });
 }
 
 // The removals of `digits` (ascending) from the unit's cells other than

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <bitset>
+#include <cstdio>
 #include <fstream>
+#include <initializer_list>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -98,6 +101,19 @@ inline std::vector<std::pair<Grid, Grid>> GeneratePuzzles(int count, std::uint64
     return out;
 }
 
+// The shared puzzles, then `count` puzzles generated from `seed`, each with its solution.
+inline std::vector<std::pair<Grid, Grid>> SharedAndGenerated(int count, std::uint64_t seed) {
+    auto puzzles = LoadSharedPuzzles();
+    const auto generated = GeneratePuzzles(count, seed);
+    puzzles.insert(puzzles.end(), generated.begin(), generated.end());
+    return puzzles;
+}
+
+// True when a change contradicts the solution: another digit placed or tried, or the solution digit removed.
+inline bool Contradicts(const Change& ch, const Grid& solution) {
+    return (ch.kind == 'P' || ch.kind == 'T') ? solution[ch.cell] != ch.digit : solution[ch.cell] == ch.digit;
+}
+
 // Result of grading one puzzle with every change checked against its solution.
 struct SoundnessReport {
     int level = 0;
@@ -115,9 +131,7 @@ inline SoundnessReport GradeAndCheck(const Grid& puzzle, const Grid& solution,
     rep.level = GradePuzzle(s, puzzle, &rep.steps);
     for (const Step& st : rep.steps) {
         for (const Change& ch : st.changes) {
-            const bool bad = (ch.kind == 'P' || ch.kind == 'T') ? solution[ch.cell] != ch.digit
-                                                                : solution[ch.cell] == ch.digit;
-            if (bad) {
+            if (Contradicts(ch, solution)) {
                 ++rep.unsound;
                 ADD_FAILURE() << "rung " << st.rung << " (" << st.name << ") made unsound change " << ch.kind
                               << " r" << ch.cell / 9 + 1 << "c" << ch.cell % 9 + 1 << " digit " << int(ch.digit)
@@ -129,6 +143,231 @@ inline SoundnessReport GradeAndCheck(const Grid& puzzle, const Grid& solution,
         EXPECT_EQ(s.SolveGrid, solution) << "solved grid differs from the solution: " << GridText(puzzle);
     }
     return rep;
+}
+
+// ---------------------------------------------------------------------------
+// Rung selections for GradeState::disabledRungs (bit r set: rung r is off).
+
+// Every rung from `first` to the top switched off, except `keep` (0: none).
+inline std::bitset<kRungCount + 1> RungsOffFrom(int first, int keep = 0) {
+    std::bitset<kRungCount + 1> off;
+    for (int r = first; r <= kRungCount; ++r) off.set(static_cast<std::size_t>(r));
+    if (keep != 0) off.reset(static_cast<std::size_t>(keep));
+    return off;
+}
+
+// Every rung switched off but the singles (1, 2), the subsets (5 to 10) and `more`.
+inline std::bitset<kRungCount + 1> OnlySinglesSubsetsAnd(std::initializer_list<int> more = {}) {
+    std::bitset<kRungCount + 1> off;
+    for (int r = 3; r <= kRungCount; ++r)
+        if (r < 5 || r > 10) off.set(static_cast<std::size_t>(r));
+    for (int r : more) off.reset(static_cast<std::size_t>(r));
+    return off;
+}
+
+// ---------------------------------------------------------------------------
+// A rung at work in real gradings.
+
+// How often a rung made progress over a set of checked gradings.
+struct RungUse {
+    int steps = 0;    // steps of the rung, over all gradings
+    int unsound = 0;  // changes that contradict a solution, over all rungs
+};
+
+// Counts the steps of `rung` in checked gradings with `disabled` rungs off; stops past five unsound changes.
+inline RungUse CountRungSteps(const std::vector<std::pair<Grid, Grid>>& puzzles, int rung,
+                              const std::bitset<kRungCount + 1>& disabled) {
+    RungUse use;
+    for (const auto& [puzzle, solution] : puzzles) {
+        const auto rep = GradeAndCheck(puzzle, solution, disabled);
+        use.unsound += rep.unsound;
+        for (const Step& st : rep.steps) use.steps += st.rung == rung;
+        if (use.unsound > 5) break;
+    }
+    std::printf("rung %d made progress %d times in %zu gradings\n", rung, use.steps, puzzles.size());
+    return use;
+}
+
+// Counts, up to `wanted`, full-ladder gradings in which `rung` changed something; every grading must be sound.
+inline int GradingsUsingRung(const std::vector<std::pair<Grid, Grid>>& puzzles, int rung, int wanted) {
+    int found = 0;
+    for (const auto& [puzzle, solution] : puzzles) {
+        const auto rep = GradeAndCheck(puzzle, solution);
+        EXPECT_EQ(rep.unsound, 0);
+        for (const Step& st : rep.steps) {
+            if (st.rung != rung) continue;
+            EXPECT_FALSE(st.changes.empty());
+            ++found;
+            break;
+        }
+        if (found >= wanted) break;
+    }
+    return found;
+}
+
+// Runs rungs 1..below-1 until they are all stuck; true when the grid got solved.
+inline bool RunLowerRungs(GradeState& s, int below) {
+    for (;;) {
+        if (IsSolved(s)) return true;
+        bool progress = false;
+        for (int r = 1; r < below && !progress; ++r) progress = RunRung(s, r);
+        if (!progress) return false;
+    }
+}
+
+// The state where the singles and subsets (rungs 1, 2, 5-10) are stuck on the puzzle, no rung left off.
+inline GradeState StuckAfterSinglesAndSubsets(const Grid& puzzle) {
+    GradeState s;
+    s.disabledRungs = OnlySinglesSubsetsAnd();
+    GradePuzzle(s, puzzle);
+    s.disabledRungs.reset();
+    return s;
+}
+
+// Grades with `rung` and above off, expects every lower rung stuck, then runs `rung` and returns its changes.
+inline std::vector<Change> RungWhereLowerRungsAreStuck(std::string_view puzzle, int rung) {
+    GradeState s;
+    s.disabledRungs = RungsOffFrom(rung);
+    EXPECT_EQ(GradePuzzle(s, ParseGrid(puzzle)), 9);
+    s.disabledRungs.reset();
+    for (int r = 1; r < rung; ++r) EXPECT_FALSE(RunRung(s, r)) << "rung " << r;
+    std::vector<Change> log;
+    s.log = &log;
+    EXPECT_TRUE(RunRung(s, rung));
+    return log;
+}
+
+// ---------------------------------------------------------------------------
+// One technique call with its change log.
+
+// What one call of a technique returned and the changes it logged, in order.
+template <typename R = bool>
+struct Outcome {
+    R progress{};
+    std::vector<Change> changes;
+};
+
+// Calls technique(s) with a change log attached to s.
+template <typename F>
+auto Apply(GradeState& s, F&& technique) {
+    Outcome<decltype(technique(s))> out;
+    s.log = &out.changes;
+    out.progress = technique(s);
+    s.log = nullptr;
+    return out;
+}
+
+// The changes of one call, whose result must be `expected`.
+template <typename F, typename R>
+std::vector<Change> ChangesExpecting(GradeState& s, F&& technique, R expected) {
+    auto out = Apply(s, technique);
+    EXPECT_EQ(out.progress, expected);
+    return std::move(out.changes);
+}
+
+// The changes of one call, whose result (also stored in *result) must say whether anything changed.
+template <typename F>
+std::vector<Change> ReportedChanges(GradeState& s, F&& technique, bool* result = nullptr) {
+    auto out = Apply(s, technique);
+    if (result != nullptr) *result = out.progress;
+    EXPECT_EQ(out.progress, !out.changes.empty()) << "the result must say whether anything changed";
+    return std::move(out.changes);
+}
+
+// Calls the technique until it finds nothing (at most `calls` times); reported progress must change something.
+template <typename F>
+void CallUntilStuck(GradeState& s, F&& technique, int calls) {
+    for (int i = 0; i < calls; ++i) {
+        const std::uint64_t before = s.changes;
+        if (!technique(s)) break;
+        ASSERT_NE(s.changes, before);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Hand-made grading states.
+
+// The candidate mask of a digit string such as "137".
+inline std::uint16_t Mask(std::string_view digits) {
+    std::uint16_t m = 0;
+    for (char ch : digits) m |= DigitBit(ch - '0');
+    return m;
+}
+
+// The cell at a row and column counted from 1, as a change records it.
+constexpr std::uint8_t Cell(int row, int col) { return static_cast<std::uint8_t>(9 * (row - 1) + col - 1); }
+
+// The cell named like "r1c5" (row 1, column 5).
+inline int CellNamed(std::string_view name) { return 9 * (name[1] - '1') + (name[3] - '1'); }
+
+// Every cell unsolved with all nine candidates.
+inline GradeState OpenGrid() {
+    GradeState s;
+    s.CandMask.fill(kAllDigits);
+    return s;
+}
+
+// Sets the cell's candidates to a digit string.
+inline void SetCell(GradeState& s, int cell, std::string_view digits) { s.CandMask[cell] = Mask(digits); }
+
+// Sets where digit d is possible from an 81-cell map: 'x' possible, '.' not, other characters layout only.
+inline void SetLayer(GradeState& s, int d, std::string_view map) {
+    int cell = 0;
+    for (char ch : map) {
+        if (ch != 'x' && ch != '.') continue;
+        if (ch == 'x') s.CandMask[cell] |= DigitBit(d);
+        else s.CandMask[cell] &= static_cast<std::uint16_t>(~DigitBit(d));
+        ++cell;
+    }
+    ASSERT_EQ(cell, 81);
+}
+
+// Makes d a candidate only in the listed 0-based (row, column) cells ((column, row) with `transpose`).
+inline void OnlyAt(GradeState& s, int d, std::initializer_list<std::pair<int, int>> cells, bool transpose = false) {
+    for (int cell = 0; cell < 81; ++cell) s.CandMask[cell] &= static_cast<std::uint16_t>(~DigitBit(d));
+    for (auto [r, c] : cells) s.CandMask[transpose ? CellAt[c][r] : CellAt[r][c]] |= DigitBit(d);
+}
+
+// An open grid in which digit d is a candidate only in the listed cells, as OnlyAt places them.
+inline GradeState DigitOnlyAt(int d, std::initializer_list<std::pair<int, int>> cells, bool transpose = false) {
+    GradeState s = OpenGrid();
+    OnlyAt(s, d, cells, transpose);
+    return s;
+}
+
+// Only the listed cells ("r1c5" with "14") open; every other cell holds a 9 and takes part in no pattern.
+inline GradeState Sparse(std::initializer_list<std::pair<const char*, const char*>> cells) {
+    GradeState s;
+    s.SolveGrid.fill(9);
+    s.CandMask.fill(0);
+    for (const auto& [name, digits] : cells) {
+        const int c = CellNamed(name);
+        s.SolveGrid[c] = 0;
+        s.CandMask[c] = Mask(digits);
+    }
+    return s;
+}
+
+// The cells (named like "r8c7") that held digit d in `before` and no longer do in `after`.
+inline std::vector<std::string> Lost(const GradeState& before, const GradeState& after, int d) {
+    std::vector<std::string> out;
+    for (int c = 0; c < 81; ++c)
+        if (before.CandFlags(c, d) && !after.CandFlags(c, d))
+            out.push_back({'r', static_cast<char>('1' + c / 9), 'c', static_cast<char>('1' + c % 9)});
+    return out;
+}
+
+// Random cells, contradictions included: 1/10 a placed digit, pairTenths/10 two digits, the rest any mask.
+inline GradeState RandomCandidates(Rng& rng, int pairTenths) {
+    GradeState s;
+    for (int c = 0; c < 81; ++c) {
+        const int kind = rng.Below(10);
+        if (kind == 0) s.SolveGrid[c] = static_cast<std::uint8_t>(1 + rng.Below(9));
+        else if (kind <= pairTenths)
+            s.CandMask[c] = static_cast<std::uint16_t>(DigitBit(1 + rng.Below(9)) | DigitBit(1 + rng.Below(9)));
+        else s.CandMask[c] = static_cast<std::uint16_t>(rng.Below(512));
+    }
+    return s;
 }
 
 }  // namespace gw::test

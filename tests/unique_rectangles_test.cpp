@@ -245,18 +245,9 @@ TEST(UniqueRectangles, SoundOnStuckStates) {
 TEST(UniqueRectangles, MakesProgressInRealGradings) {
     // The other level-6 rungs below are switched off, and so is everything
     // above, so the rung is the one that makes progress where it applies.
-    std::bitset<kRungCount + 1> off;
-    for (int r = 20; r <= 26; ++r) off.set(static_cast<std::size_t>(r));
-    for (int r = 28; r <= kRungCount; ++r) off.set(static_cast<std::size_t>(r));
-    int steps = 0;
-    int unsound = 0;
-    for (const auto& [puzzle, solution] : test::LoadSharedPuzzles()) {
-        const auto rep = test::GradeAndCheck(puzzle, solution, off);
-        unsound += rep.unsound;
-        for (const Step& st : rep.steps) steps += st.rung == 27;
-    }
-    EXPECT_EQ(unsound, 0);
-    EXPECT_GT(steps, 0);
+    const auto use = test::CountRungSteps(test::LoadSharedPuzzles(), 27, test::RungsOffFrom(20, 27));
+    EXPECT_EQ(use.unsound, 0);
+    EXPECT_GT(use.steps, 0);
 }
 
 }  // namespace

@@ -2,8 +2,6 @@
 // patterns, and the rungs at work in real gradings.
 #include <gtest/gtest.h>
 
-#include <map>
-#include <string>
 #include <utility>
 #include <vector>
 
@@ -13,43 +11,18 @@
 namespace gw {
 namespace {
 
-// A grading state in which only the listed cells are open ("r1c1" = top left,
-// 1-based as players write it); every other cell is solved, so it takes part
-// in no pattern.
-GradeState Open(const std::vector<std::pair<std::string, std::string>>& cells) {
-    std::vector<std::string> tok(81, "=9");
-    for (const auto& [name, cand] : cells) tok[9 * (name[1] - '1') + (name[3] - '1')] = cand;
-    std::string listing;
-    for (const auto& t : tok) listing += t + " ";
-    return test::FromCandidates(listing);
-}
+// States in which only the listed cells are open ("r1c1" = top left).
+using test::Sparse;
 
-int Cell(const char* name) { return 9 * (name[1] - '1') + (name[3] - '1'); }
+bool Has(const GradeState& s, const char* cell, int d) { return s.CandFlags(test::CellNamed(cell), d); }
 
-bool Has(const GradeState& s, const char* cell, int d) { return s.CandFlags(Cell(cell), d); }
-
-// Grades the shared puzzles in file order until `rung` has made progress in
-// `wanted` gradings; every change of every grading so graded must be sound.
-int GradingsUsingRung(int rung, int wanted) {
-    int found = 0;
-    for (const auto& [puzzle, solution] : test::LoadSharedPuzzles()) {
-        const auto rep = test::GradeAndCheck(puzzle, solution);
-        EXPECT_EQ(rep.unsound, 0);
-        for (const Step& st : rep.steps) {
-            if (st.rung != rung) continue;
-            EXPECT_FALSE(st.changes.empty());
-            ++found;
-            break;
-        }
-        if (found >= wanted) break;
-    }
-    return found;
-}
+// How many shared-puzzle gradings, up to `wanted`, the rung made progress in.
+int GradingsUsingRung(int rung, int wanted) { return test::GradingsUsingRung(test::LoadSharedPuzzles(), rung, wanted); }
 
 TEST(XYWing, RemovesZFromCellsSeeingBothPincers) {
     // Pivot r1c1 {1,2}, pincers r1c5 {1,3} (row) and r5c1 {2,3} (column):
     // r5c5 sees both pincers and loses 3.
-    auto s = Open({{"r1c1", "12"}, {"r1c5", "13"}, {"r5c1", "23"}, {"r5c5", "35"}, {"r9c9", "35"}});
+    auto s = Sparse({{"r1c1", "12"}, {"r1c5", "13"}, {"r5c1", "23"}, {"r5c5", "35"}, {"r9c9", "35"}});
     EXPECT_TRUE(TryXYWing(s));
     EXPECT_FALSE(Has(s, "r5c5", 3));
     EXPECT_TRUE(Has(s, "r9c9", 3));
@@ -61,12 +34,12 @@ TEST(XYWing, FirstUnitCombinationDecidesForAPincerInRowAndBox) {
     // Two B pincers {2,3}: r5c1 (column) and r2c3 (box). "A in the row, B in
     // the column" comes first, so the pair (r1c2, r5c1) acts: r5c2 loses 3,
     // while r3c3 (which sees r1c2 and r2c3 only) keeps it.
-    auto s = Open({{"r1c1", "12"},
-                   {"r1c2", "13"},
-                   {"r5c1", "23"},
-                   {"r2c3", "23"},
-                   {"r5c2", "35"},
-                   {"r3c3", "36"}});
+    auto s = Sparse({{"r1c1", "12"},
+                     {"r1c2", "13"},
+                     {"r5c1", "23"},
+                     {"r2c3", "23"},
+                     {"r5c2", "35"},
+                     {"r3c3", "36"}});
     EXPECT_TRUE(TryXYWing(s));
     EXPECT_FALSE(Has(s, "r5c2", 3));
     EXPECT_TRUE(Has(s, "r3c3", 3));
@@ -77,13 +50,13 @@ TEST(XYWing, FirstUnitCombinationDecidesForAPincerInRowAndBox) {
 
 TEST(XYWing, PatternWithoutVictimIsPassedOver) {
     // The wing on digits 1-3 has no 3 to remove; the later one on 4-6 acts.
-    auto s = Open({{"r1c1", "12"},
-                   {"r1c5", "13"},
-                   {"r5c1", "23"},
-                   {"r7c7", "45"},
-                   {"r7c9", "46"},
-                   {"r9c7", "56"},
-                   {"r9c9", "67"}});
+    auto s = Sparse({{"r1c1", "12"},
+                     {"r1c5", "13"},
+                     {"r5c1", "23"},
+                     {"r7c7", "45"},
+                     {"r7c9", "46"},
+                     {"r9c7", "56"},
+                     {"r9c9", "67"}});
     EXPECT_TRUE(TryXYWing(s));
     EXPECT_FALSE(Has(s, "r9c9", 6));
     EXPECT_FALSE(TryXYWing(s));
@@ -91,9 +64,9 @@ TEST(XYWing, PatternWithoutVictimIsPassedOver) {
 
 TEST(XYWing, OnlyTwoCandidateCellsTakePart) {
     // A pincer with a third candidate breaks the wing; so does a pivot.
-    auto s = Open({{"r1c1", "12"}, {"r1c5", "13"}, {"r5c1", "234"}, {"r5c5", "35"}});
+    auto s = Sparse({{"r1c1", "12"}, {"r1c5", "13"}, {"r5c1", "234"}, {"r5c5", "35"}});
     EXPECT_FALSE(TryXYWing(s));
-    auto t = Open({{"r1c1", "124"}, {"r1c5", "13"}, {"r5c1", "23"}, {"r5c5", "35"}});
+    auto t = Sparse({{"r1c1", "124"}, {"r1c5", "13"}, {"r5c1", "23"}, {"r5c5", "35"}});
     EXPECT_FALSE(TryXYWing(t));
     EXPECT_TRUE(Has(t, "r5c5", 3));
 }
@@ -101,12 +74,12 @@ TEST(XYWing, OnlyTwoCandidateCellsTakePart) {
 TEST(XYZWing, RemovesZFromCellsSeeingAllThreeAtOnce) {
     // Pivot r1c1 {1,2,3}; pincers r1c3 {1,3} (row and box) and r5c1 {2,3}
     // (column). r2c1 and r3c1 see all three and both lose 3 in one call.
-    auto s = Open({{"r1c1", "123"},
-                   {"r1c3", "13"},
-                   {"r5c1", "23"},
-                   {"r2c1", "35"},
-                   {"r3c1", "36"},
-                   {"r5c3", "37"}});
+    auto s = Sparse({{"r1c1", "123"},
+                     {"r1c3", "13"},
+                     {"r5c1", "23"},
+                     {"r2c1", "35"},
+                     {"r3c1", "36"},
+                     {"r5c3", "37"}});
     EXPECT_TRUE(TryXYZWing(s));
     EXPECT_FALSE(Has(s, "r2c1", 3));
     EXPECT_FALSE(Has(s, "r3c1", 3));
@@ -117,20 +90,20 @@ TEST(XYZWing, RemovesZFromCellsSeeingAllThreeAtOnce) {
 TEST(XYZWing, PincersOutsideThePivotsBoxRemoveNothing) {
     // r1c6 in the pivot's row, r6c1 in its column, both outside its box: only
     // the pivot itself sees all three.
-    auto s = Open({{"r1c1", "123"},
-                   {"r1c6", "13"},
-                   {"r6c1", "23"},
-                   {"r6c6", "35"},
-                   {"r2c1", "36"},
-                   {"r1c2", "37"}});
+    auto s = Sparse({{"r1c1", "123"},
+                     {"r1c6", "13"},
+                     {"r6c1", "23"},
+                     {"r6c6", "35"},
+                     {"r2c1", "36"},
+                     {"r1c2", "37"}});
     EXPECT_FALSE(TryXYZWing(s));
     EXPECT_TRUE(Has(s, "r6c6", 3) && Has(s, "r2c1", 3) && Has(s, "r1c2", 3));
 }
 
 TEST(XYZWing, PivotNeedsExactlyThreeCandidates) {
-    auto s = Open({{"r1c1", "1234"}, {"r1c3", "13"}, {"r5c1", "23"}, {"r2c1", "35"}});
+    auto s = Sparse({{"r1c1", "1234"}, {"r1c3", "13"}, {"r5c1", "23"}, {"r2c1", "35"}});
     EXPECT_FALSE(TryXYZWing(s));
-    auto t = Open({{"r1c1", "23"}, {"r1c3", "13"}, {"r5c1", "23"}, {"r2c1", "35"}});
+    auto t = Sparse({{"r1c1", "23"}, {"r1c3", "13"}, {"r5c1", "23"}, {"r2c1", "35"}});
     EXPECT_FALSE(TryXYZWing(t));
 }
 

@@ -14,11 +14,7 @@ namespace {
 
 constexpr int kRung = 21;
 
-std::uint16_t Mask(std::string_view digits) {
-    std::uint16_t m = 0;
-    for (char ch : digits) m |= DigitBit(ch - '0');
-    return m;
-}
+using test::Mask;
 
 // Every cell holds 5..9 (no pivot, no wing), except the listed ones.
 GradeState Grid(std::initializer_list<std::pair<int, std::string_view>> cells) {
@@ -29,11 +25,7 @@ GradeState Grid(std::initializer_list<std::pair<int, std::string_view>> cells) {
 }
 
 std::vector<Change> Wing(GradeState& s, bool expectProgress) {
-    std::vector<Change> log;
-    s.log = &log;
-    EXPECT_EQ(TryWxyzWing(s), expectProgress);
-    s.log = nullptr;
-    return log;
+    return test::ChangesExpecting(s, TryWxyzWing, expectProgress);
 }
 
 Change Removed(int cell, int d) { return {'R', static_cast<std::uint8_t>(cell), static_cast<std::uint8_t>(d)}; }
@@ -139,47 +131,24 @@ TEST(WxyzWing, RealPosition) {
         58    789   =1    | =2    =6    47    | 49    459   =3
         235   =4    257   | =9    =8    37    | =1    25    =6
     )");
-    std::vector<Change> log;
-    s.log = &log;
-    EXPECT_TRUE(TryWxyzWing(s));
-    EXPECT_EQ(log, (std::vector<Change>{{'R', 47, 9}}));
-    for (const Change& ch : log) EXPECT_NE(solution[ch.cell], ch.digit) << int(ch.cell);
-}
-
-std::bitset<kRungCount + 1> ElementaryAnd(int rung) {
-    std::bitset<kRungCount + 1> off;
-    for (int r = 11; r <= kRungCount; ++r) off.set(static_cast<std::size_t>(r));
-    off.reset(static_cast<std::size_t>(rung));
-    return off;
-}
-
-int CountSteps(const std::vector<std::pair<gw::Grid, gw::Grid>>& puzzles, const std::bitset<kRungCount + 1>& off,
-               int* unsound) {
-    int steps = 0;
-    for (const auto& [puzzle, solution] : puzzles) {
-        const auto rep = test::GradeAndCheck(puzzle, solution, off);
-        *unsound += rep.unsound;
-        for (const Step& st : rep.steps) steps += st.rung == kRung;
-        if (*unsound > 5) break;
-    }
-    std::printf("rung %d made progress %d times in %zu gradings\n", kRung, steps, puzzles.size());
-    return steps;
+    const auto o = test::Apply(s, TryWxyzWing);
+    EXPECT_TRUE(o.progress);
+    EXPECT_EQ(o.changes, (std::vector<Change>{{'R', 47, 9}}));
+    for (const Change& ch : o.changes) EXPECT_NE(solution[ch.cell], ch.digit) << int(ch.cell);
 }
 
 TEST(WxyzWing, SoundOnSharedPuzzles) {
     const auto puzzles = test::LoadSharedPuzzles();
     ASSERT_GE(puzzles.size(), 1000u);
-    int unsound = 0;
-    const int steps = CountSteps(puzzles, ElementaryAnd(kRung), &unsound);
-    EXPECT_EQ(unsound, 0);
-    EXPECT_GT(steps, 0) << "the rung never made progress";
+    const auto use = test::CountRungSteps(puzzles, kRung, test::RungsOffFrom(11, kRung));
+    EXPECT_EQ(use.unsound, 0);
+    EXPECT_GT(use.steps, 0) << "the rung never made progress";
 }
 
 TEST(WxyzWing, SoundOnGeneratedPuzzles) {
-    int unsound = 0;
-    const int steps = CountSteps(test::GeneratePuzzles(800, 2026120721), ElementaryAnd(kRung), &unsound);
-    EXPECT_EQ(unsound, 0);
-    EXPECT_GT(steps, 0);
+    const auto use = test::CountRungSteps(test::GeneratePuzzles(800, 2026120721), kRung, test::RungsOffFrom(11, kRung));
+    EXPECT_EQ(use.unsound, 0);
+    EXPECT_GT(use.steps, 0);
 }
 
 }  // namespace

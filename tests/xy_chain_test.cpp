@@ -1,9 +1,7 @@
 // XY-chains over conjugate links (rung 33).
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <string>
-#include <utility>
 
 #include "generator/generator.h"
 #include "techniques/techniques.h"
@@ -14,31 +12,9 @@ namespace {
 
 constexpr int kRung = 33;
 
-int Cell(const std::string& name) { return 9 * (name[1] - '1') + (name[3] - '1'); }
+using test::Sparse;
 
-// A state where only the listed cells are open (name like "r5c1", candidate
-// digits like "178"); every other cell is solved, so it holds no candidate.
-GradeState Sparse(std::initializer_list<std::pair<const char*, const char*>> cells) {
-    GradeState s;
-    s.SolveGrid.fill(9);
-    s.CandMask.fill(0);
-    for (const auto& [name, digits] : cells) {
-        const int c = Cell(name);
-        s.SolveGrid[c] = 0;
-        for (const char* p = digits; *p != '\0'; ++p) s.CandMask[c] |= DigitBit(*p - '0');
-    }
-    return s;
-}
-
-std::vector<Change> Chain(GradeState& s, bool* result = nullptr) {
-    std::vector<Change> log;
-    s.log = &log;
-    const bool r = TryConjugateXYChain(s);
-    s.log = nullptr;
-    if (result != nullptr) *result = r;
-    EXPECT_EQ(r, !log.empty()) << "the result must say whether anything changed";
-    return log;
-}
+std::vector<Change> Chain(GradeState& s) { return test::ReportedChanges(s, TryConjugateXYChain); }
 
 // ---------------------------------------------------------------------------
 // The search as a plain depth-first walk over every chain, without skipping
@@ -139,27 +115,13 @@ bool SameAsReference(GradeState s, int& steps) {
         ref.log = &want;
         const int r = ReferenceXYChain(ref, 200000);
         if (r < 0) return false;
-        std::vector<Change> got;
-        s.log = &got;
-        const bool found = TryConjugateXYChain(s);
-        s.log = nullptr;
-        EXPECT_EQ(found, r == 1);
-        EXPECT_EQ(got, want);
-        if (!found || got != want) return true;
+        const auto got = test::Apply(s, TryConjugateXYChain);
+        EXPECT_EQ(got.progress, r == 1);
+        EXPECT_EQ(got.changes, want);
+        if (!got.progress || got.changes != want) return true;
         ++steps;
     }
     return true;
-}
-
-// Grades with singles and subsets only (rungs 1, 2 and 5 to 10) until stuck:
-// a fixed ladder, whichever other rungs exist.
-GradeState StuckAfterSubsets(const Grid& puzzle) {
-    GradeState s;
-    for (int r = 3; r <= kRungCount; ++r)
-        if (r < 5 || r > 10) s.disabledRungs.set(static_cast<std::size_t>(r));
-    GradePuzzle(s, puzzle);
-    s.disabledRungs.reset();
-    return s;
 }
 
 // ---------------------------------------------------------------------------
@@ -254,7 +216,8 @@ TEST(XYChain, SameChangesAsFullSearch) {
     int steps = 0;
     const auto puzzles = test::LoadSharedPuzzles();
     for (std::size_t i = 0; i < puzzles.size(); i += 6) {
-        GradeState s = StuckAfterSubsets(puzzles[i].first);
+        // Singles and subsets only: a fixed ladder, whichever other rungs exist.
+        GradeState s = test::StuckAfterSinglesAndSubsets(puzzles[i].first);
         if (IsSolved(s)) continue;
         if (SameAsReference(s, steps)) ++compared; else ++skipped;
     }
@@ -284,18 +247,8 @@ TEST(XYChain, RandomCandidateGridsNeverFail) {
     // each call that reports progress changed something.
     Rng rng(3301);
     for (int n = 0; n < 400; ++n) {
-        GradeState s;
-        for (int c = 0; c < 81; ++c) {
-            const int kind = rng.Below(10);
-            if (kind == 0) s.SolveGrid[c] = static_cast<std::uint8_t>(1 + rng.Below(9));
-            else if (kind < 6) s.CandMask[c] = static_cast<std::uint16_t>(DigitBit(1 + rng.Below(9)) | DigitBit(1 + rng.Below(9)));
-            else s.CandMask[c] = static_cast<std::uint16_t>(rng.Below(512));
-        }
-        for (int guard = 0; guard < 200; ++guard) {
-            const std::uint64_t before = s.changes;
-            if (!TryConjugateXYChain(s)) break;
-            ASSERT_NE(s.changes, before);
-        }
+        GradeState s = test::RandomCandidates(rng, 5);
+        ASSERT_NO_FATAL_FAILURE(test::CallUntilStuck(s, TryConjugateXYChain, 200));
     }
 }
 
@@ -303,21 +256,10 @@ TEST(XYChain, RealGradingMakesSoundProgress) {
     // Singles and subsets, then rung 33; every other rung is switched off, so
     // what the test sees does not depend on which of them exist, and rung 33
     // is what moves the gradings on when the others stick.
-    std::bitset<kRungCount + 1> off;
-    for (int r = 3; r <= kRungCount; ++r)
-        if ((r < 5 || r > 10) && r != kRung) off.set(static_cast<std::size_t>(r));
-    int used = 0;
-    int unsound = 0;
-    for (const auto& set : {test::LoadSharedPuzzles(), test::GeneratePuzzles(60, 33)}) {
-        for (const auto& [puzzle, solution] : set) {
-            const auto rep = test::GradeAndCheck(puzzle, solution, off);
-            unsound += rep.unsound;
-            for (const Step& st : rep.steps) used += st.rung == kRung;
-        }
-    }
-    EXPECT_EQ(unsound, 0);
-    EXPECT_GT(used, 0);
-    std::printf("rung %d made progress %d times\n", kRung, used);
+    const auto use =
+        test::CountRungSteps(test::SharedAndGenerated(60, 33), kRung, test::OnlySinglesSubsetsAnd({kRung}));
+    EXPECT_EQ(use.unsound, 0);
+    EXPECT_GT(use.steps, 0);
 }
 
 }  // namespace
