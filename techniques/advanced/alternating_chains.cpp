@@ -251,28 +251,31 @@ int TryAlternatingChains(GradeState& s, int limit, int level) {
 
             chain[0] = {start, d};
             int depth = 1;
+            // The node at the tip of the chain (position depth - 1).
+            Node tip = chain[0];
             bool arrived = true;
-            while (depth > 0) {
+            for (;;) {
                 if (pump != nullptr) pump->Pump();
-                const int p = chain[depth - 1].cell;
-                const int k = chain[depth - 1].digit;
+                const int p = tip.cell;
+                const int k = tip.digit;
                 const int odd = depth & 1;
+                unsigned digits;
+                CellSet cells;
 
                 if (arrived) {
-                    arrived = false;
                     if (depth > limit) {
                         // One step beyond the limit: only the closing and
                         // target tests run here.
-                        digitsLeft[depth] = 0;
-                        cellsLeft[depth] = CellSet{};
+                        digits = 0;
+                        cells = CellSet{};
                         if (++cutOffs >= kCutOffBudget) return 0;
                     } else {
                         // An open cell (a bivalue cell just entered, or a cell
                         // just entered by a conjugate link) is left first
                         // through a link inside it; a used one only to other
                         // cells.
-                        digitsLeft[depth] = used.Test(p) ? 0u : L.inCell[odd][p] & ~unsigned{DigitBit(k)};
-                        cellsLeft[depth] = L.next[odd][k][p].Without(used);
+                        digits = used.Test(p) ? 0u : L.inCell[odd][p] & ~unsigned{DigitBit(k)};
+                        cells = L.next[odd][k][p].Without(used);
                     }
                     if (k == d || ((startOthers >> (k - 1)) & 1u) != 0) {
                         if (odd) {
@@ -315,6 +318,9 @@ int TryAlternatingChains(GradeState& s, int limit, int level) {
                             }
                         }
                     }
+                } else {
+                    digits = digitsLeft[depth];
+                    cells = cellsLeft[depth];
                 }
 
                 // The next node: first a link inside p's cell, digits
@@ -322,14 +328,13 @@ int TryAlternatingChains(GradeState& s, int limit, int level) {
                 // tip's cell stays used while the search is deeper.
                 used.Set(p);
                 Node next;
-                if (digitsLeft[depth] != 0) {
-                    const unsigned left = digitsLeft[depth];
-                    next = {p, std::countr_zero(left) + 1};
-                    digitsLeft[depth] = left & (left - 1);
+                if (digits != 0) {
+                    next = {p, std::countr_zero(digits) + 1};
+                    digits &= digits - 1;
                     if (!odd) usefulUpTo[depth] = usefulUpTo[depth - 2] || L.multi[p];
-                } else if (!cellsLeft[depth].Empty()) {
-                    const int c = cellsLeft[depth].First();
-                    cellsLeft[depth].PopFirst();
+                } else if (!cells.Empty()) {
+                    const int c = cells.First();
+                    cells.PopFirst();
                     // A bivalue cell stays open so that the next link may
                     // leave it through its other digit; a cell entered by a
                     // conjugate link stays open for an in-cell weak link.
@@ -340,9 +345,15 @@ int TryAlternatingChains(GradeState& s, int limit, int level) {
                     // Depth exhausted: take back the previous node.
                     --depth;
                     used.Reset(chain[depth].cell);
+                    if (depth == 0) break;
+                    tip = chain[depth - 1];
+                    arrived = false;
                     continue;
                 }
+                digitsLeft[depth] = digits;
+                cellsLeft[depth] = cells;
                 chain[depth] = next;
+                tip = next;
                 ++depth;
                 arrived = true;
             }
