@@ -56,6 +56,10 @@ struct CellSet {
         lo &= ~(b & ~h);
         hi &= ~(b & h);
     }
+    static constexpr CellSet Of(int c) {
+        const std::uint64_t b = Bit(c), h = HighWord(c);
+        return {b & ~h, b & h};
+    }
     constexpr bool Test(int c) const { return (((lo & ~HighWord(c)) | (hi & HighWord(c))) >> (c & 63)) & 1u; }
     constexpr CellSet operator|(const CellSet& o) const { return {lo | o.lo, hi | o.hi}; }
     constexpr CellSet Without(const CellSet& o) const { return {lo & ~o.lo, hi & ~o.hi}; }
@@ -102,6 +106,7 @@ struct ChainLinks {
     std::array<bool, 81> bivalue{};
     std::array<bool, 81> multi{};  // unsolved and not bivalue
     // Indexed by digit 1..9.
+    std::array<CellSet, 10> cand{};
     std::array<CellSet, 10> bivalueHolds{};
     std::array<CellSet, 10> strongEnd{};
     std::array<CellSet, 10> multiStrongEnd{};
@@ -130,7 +135,7 @@ void BuildLinks(const GradeState& s, ChainLinks& L) {
                 if (s.CandFlags(c, k)) L.bivalueHolds[k].Set(c);
     }
     for (int k = 1; k <= 9; ++k) {
-        CellSet cand;
+        CellSet& cand = L.cand[k];
         for (int c = 0; c < 81; ++c)
             if (s.CandFlags(c, k)) cand.Set(c);
         // Both cells of a row or column pair are strong ends; a box pair only
@@ -198,15 +203,24 @@ struct Node {
     int digit = 0;
 };
 
+// What is left to try at one depth of the search, and the used cells while
+// the search is there or deeper.
+struct Frame {
+    CellSet cells;  // links to other cells not yet taken, ascending
+    CellSet used;   // the used cells, the tip's cell included
+    unsigned digits = 0;  // in-cell links not yet taken (bit j-1 for digit j)
+};
+
 }  // namespace
 
 // The search keeps, per depth, what is left to try there: the digits of an
 // in-cell link, then the cells of links to other cells (ascending). Everything
 // a deeper search changes in the used flags is undone when it returns, so both
-// are taken once, on arrival, and then consumed in order; the tests of a depth
-// depend only on the chain before it, so they also run once, on arrival. One
-// pass of the loop (an arrival, or a return from a deeper position) is one
-// step of the search.
+// are taken once, on arrival, and then consumed in order, and the used flags
+// of a depth are kept with it rather than undone cell by cell. The tests of a
+// depth depend only on the chain before it, so they also run once, on
+// arrival. One pass of the loop (an arrival, or a return from a deeper
+// position) is one step of the search.
 int TryAlternatingChains(GradeState& s, int limit, int level) {
     (void)level;
     // Positions are 0..80; a loop closing one step beyond the limit writes
@@ -222,8 +236,7 @@ int TryAlternatingChains(GradeState& s, int limit, int level) {
     // usefulUpTo[i], i even: some weak link among positions 1..i removes
     // something when the chain closes into a loop.
     std::array<bool, 82> usefulUpTo{};
-    std::array<unsigned, 82> digitsLeft{};
-    std::array<CellSet, 82> cellsLeft{};
+    std::array<Frame, 82> frames{};
 
     for (int d = 1; d <= 9; ++d) {
         const CellSet starts = L.bivalueHolds[d] | L.multiStrongEnd[d];
@@ -235,23 +248,24 @@ int TryAlternatingChains(GradeState& s, int limit, int level) {
             // A bivalue start stays open so that the chain may leave it
             // through its other digit.
             CellSet used;
-            if (!L.bivalue[start]) used.Set(start);
+            bool open = L.bivalue[start];
+            if (!open) used = CellSet::Of(start);
 
             // Candidates weakly linked to the start node: its cell's other
             // digits (multi-value start only) and the start digit in the rest
             // of its row (only when the row is not a conjugate pair).
             const unsigned startOthers = L.multi[start] ? s.CandMask[start] & ~unsigned{DigitBit(d)} : 0u;
+            // Digits (bit k) of the tip for which a depth has tests to make.
+            const unsigned testDigits = (1u << d) | (startOthers << 1);
             CellSet rowTargets;
             if (((strongD >> RowOf[start]) & 1u) == 0)
-                for (int i = 0; i < 9; ++i) {
-                    const int x = CellAt[RowOf[start]][i];
-                    if (x != start && s.CandFlags(x, d)) rowTargets.Set(x);
-                }
+                rowTargets = (L.cand[d] & kGeo.unit[RowOf[start]]).Without(CellSet::Of(start));
             const CellSet& startPeers = kGeo.peers[start];
 
             chain[0] = {start, d};
             int depth = 1;
-            // The node at the tip of the chain (position depth - 1).
+            // The node at the tip of the chain (position depth - 1), and
+            // whether this pass arrives at the depth (else it returns to it).
             Node tip = chain[0];
             bool arrived = true;
             for (;;) {
@@ -259,6 +273,7 @@ int TryAlternatingChains(GradeState& s, int limit, int level) {
                 const int p = tip.cell;
                 const int k = tip.digit;
                 const int odd = depth & 1;
+                Frame& f = frames[depth];
                 unsigned digits;
                 CellSet cells;
 
@@ -274,10 +289,10 @@ int TryAlternatingChains(GradeState& s, int limit, int level) {
                         // just entered by a conjugate link) is left first
                         // through a link inside it; a used one only to other
                         // cells.
-                        digits = used.Test(p) ? 0u : L.inCell[odd][p] & ~unsigned{DigitBit(k)};
+                        digits = open ? L.inCell[odd][p] & ~unsigned{DigitBit(k)} : 0u;
                         cells = L.next[odd][k][p].Without(used);
                     }
-                    if (k == d || ((startOthers >> (k - 1)) & 1u) != 0) {
+                    if (((testDigits >> k) & 1u) != 0) {
                         if (odd) {
                             // A conjugate link of the start digit back to the
                             // start cell.
@@ -318,40 +333,43 @@ int TryAlternatingChains(GradeState& s, int limit, int level) {
                             }
                         }
                     }
+                    // The tip's cell stays used while the search is here or
+                    // deeper.
+                    used = used | CellSet::Of(p);
+                    f.used = used;
                 } else {
-                    digits = digitsLeft[depth];
-                    cells = cellsLeft[depth];
+                    digits = f.digits;
+                    cells = f.cells;
+                    used = f.used;
                 }
 
                 // The next node: first a link inside p's cell, digits
-                // ascending, then links to other cells, cells ascending. The
-                // tip's cell stays used while the search is deeper.
-                used.Set(p);
+                // ascending, then links to other cells, cells ascending.
                 Node next;
                 if (digits != 0) {
                     next = {p, std::countr_zero(digits) + 1};
                     digits &= digits - 1;
+                    open = false;
                     if (!odd) usefulUpTo[depth] = usefulUpTo[depth - 2] || L.multi[p];
                 } else if (!cells.Empty()) {
                     const int c = cells.First();
                     cells.PopFirst();
+                    next = {c, k};
                     // A bivalue cell stays open so that the next link may
                     // leave it through its other digit; a cell entered by a
                     // conjugate link stays open for an in-cell weak link.
-                    if (!odd && !L.bivalue[c]) used.Set(c);
-                    next = {c, k};
+                    open = odd || L.bivalue[c];
+                    if (!open) used = used | CellSet::Of(c);
                     if (!odd) usefulUpTo[depth] = usefulUpTo[depth - 2] || ShareUnit(L.weak[k], p, c);
                 } else {
                     // Depth exhausted: take back the previous node.
-                    --depth;
-                    used.Reset(chain[depth].cell);
-                    if (depth == 0) break;
+                    if (--depth == 0) break;
                     tip = chain[depth - 1];
                     arrived = false;
                     continue;
                 }
-                digitsLeft[depth] = digits;
-                cellsLeft[depth] = cells;
+                f.digits = digits;
+                f.cells = cells;
                 chain[depth] = next;
                 tip = next;
                 ++depth;
