@@ -245,11 +245,12 @@ int TryAlternatingChains(GradeState& s, int limit, int level) {
         for (CellSet todo = starts; !todo.Empty(); todo.PopFirst()) {
             const int start = todo.First();
             if (pump != nullptr) pump->Pump();
-            // A bivalue start stays open so that the chain may leave it
-            // through its other digit.
+            // The used cells: those the chain has passed through, its tip
+            // included. A cell's own flag is never looked at while it is the
+            // tip, so each tip is marked on arrival.
             CellSet used;
-            bool open = L.bivalue[start];
-            if (!open) used = CellSet::Of(start);
+            // The tip was reached by a link inside its cell.
+            bool inCellTip = false;
 
             // Candidates weakly linked to the start node: its cell's other
             // digits (multi-value start only) and the start digit in the rest
@@ -285,11 +286,11 @@ int TryAlternatingChains(GradeState& s, int limit, int level) {
                         cells = CellSet{};
                         if (++cutOffs >= kCutOffBudget) return 0;
                     } else {
-                        // An open cell (a bivalue cell just entered, or a cell
-                        // just entered by a conjugate link) is left first
-                        // through a link inside it; a used one only to other
+                        // A cell just entered from another cell is left first
+                        // through a link inside it (a strong one only when it
+                        // is bivalue); after an in-cell link only to other
                         // cells.
-                        digits = open ? L.inCell[odd][p] & ~unsigned{DigitBit(k)} : 0u;
+                        digits = inCellTip ? 0u : L.inCell[odd][p] & ~unsigned{DigitBit(k)};
                         cells = L.next[odd][k][p].Without(used);
                     }
                     if (((testDigits >> k) & 1u) != 0) {
@@ -349,17 +350,13 @@ int TryAlternatingChains(GradeState& s, int limit, int level) {
                 if (digits != 0) {
                     next = {p, std::countr_zero(digits) + 1};
                     digits &= digits - 1;
-                    open = false;
+                    inCellTip = true;
                     if (!odd) usefulUpTo[depth] = usefulUpTo[depth - 2] || L.multi[p];
                 } else if (!cells.Empty()) {
                     const int c = cells.First();
                     cells.PopFirst();
                     next = {c, k};
-                    // A bivalue cell stays open so that the next link may
-                    // leave it through its other digit; a cell entered by a
-                    // conjugate link stays open for an in-cell weak link.
-                    open = odd || L.bivalue[c];
-                    if (!open) used = used | CellSet::Of(c);
+                    inCellTip = false;
                     if (!odd) usefulUpTo[depth] = usefulUpTo[depth - 2] || ShareUnit(L.weak[k], p, c);
                 } else {
                     // Depth exhausted: take back the previous node.
