@@ -29,6 +29,7 @@
 #include <array>
 #include <bit>
 #include <cstdint>
+#include <type_traits>
 
 #include "techniques/techniques.h"
 
@@ -265,113 +266,145 @@ int TryAlternatingChains(GradeState& s, int limit, int level) {
 
             chain[0] = {start, d};
             int depth = 1;
-            // The node at the tip of the chain (position depth - 1), and
-            // whether this pass arrives at the depth (else it returns to it).
+            // The node at the tip of the chain (position depth - 1), and what
+            // is left to try at this depth.
             Node tip = chain[0];
-            bool arrived = true;
-            for (;;) {
-                if (pump != nullptr) pump->Pump();
+            unsigned digits = 0;
+            CellSet cells;
+
+            // Arrival at a depth: its sets, then its tests. Returns 0 to go on,
+            // the result code when a test acted, or -1 when the cut-offs ran
+            // out.
+            const auto arrive = [&](auto oddDepth) -> int {
+                constexpr bool odd = decltype(oddDepth)::value;
                 const int p = tip.cell;
                 const int k = tip.digit;
-                const int odd = depth & 1;
-                Frame& f = frames[depth];
-                unsigned digits;
-                CellSet cells;
-
-                if (arrived) {
-                    if (depth > limit) {
-                        // One step beyond the limit: only the closing and
-                        // target tests run here.
-                        digits = 0;
-                        cells = CellSet{};
-                        if (++cutOffs >= kCutOffBudget) return 0;
-                    } else {
-                        // A cell just entered from another cell is left first
-                        // through a link inside it (a strong one only when it
-                        // is bivalue); after an in-cell link only to other
-                        // cells.
-                        digits = inCellTip ? 0u : L.inCell[odd][p] & ~unsigned{DigitBit(k)};
-                        cells = L.next[odd][k][p].Without(used);
-                    }
-                    if (((testDigits >> k) & 1u) != 0) {
-                        if (odd) {
-                            // A conjugate link of the start digit back to the
-                            // start cell.
-                            if (depth > 1 && k == d && ShareUnit(strongD, p, start)) {
-                                PlaceDigit(s, d, start);
-                                return 2;
-                            }
-                        } else if (depth > 2) {
-                            if (k == d && startPeers.Test(p)) {
-                                chain[depth] = {start, d};
-                                if (usefulUpTo[depth - 2] || ShareUnit(weakD, p, start)) {
-                                    for (int i = 1; i < depth; i += 2) {
-                                        const Node& a = chain[i];
-                                        const Node& b = chain[i + 1];
-                                        if (a.cell == b.cell) {
-                                            for (int x = 1; x <= 9; ++x)
-                                                if (x != a.digit && x != b.digit) RemoveCandidate(s, x, a.cell);
-                                        } else {
-                                            RemoveFromCommonPeers(s, a.cell, b.cell, a.digit);
-                                        }
+                if (depth > limit) {
+                    // One step beyond the limit: only the closing and target
+                    // tests run here.
+                    digits = 0;
+                    cells = CellSet{};
+                    if (++cutOffs >= kCutOffBudget) return -1;
+                } else {
+                    // A cell just entered from another cell is left first
+                    // through a link inside it (a strong one only when it is
+                    // bivalue); after an in-cell link only to other cells.
+                    digits = inCellTip ? 0u : L.inCell[odd][p] & ~unsigned{DigitBit(k)};
+                    cells = L.next[odd][k][p].Without(used);
+                }
+                if (((testDigits >> k) & 1u) != 0) {
+                    if constexpr (odd) {
+                        // A conjugate link of the start digit back to the
+                        // start cell.
+                        if (depth > 1 && k == d && ShareUnit(strongD, p, start)) {
+                            PlaceDigit(s, d, start);
+                            return 2;
+                        }
+                    } else if (depth > 2) {
+                        if (k == d && startPeers.Test(p)) {
+                            chain[depth] = {start, d};
+                            if (usefulUpTo[depth - 2] || ShareUnit(weakD, p, start)) {
+                                for (int i = 1; i < depth; i += 2) {
+                                    const Node& a = chain[i];
+                                    const Node& b = chain[i + 1];
+                                    if (a.cell == b.cell) {
+                                        for (int x = 1; x <= 9; ++x)
+                                            if (x != a.digit && x != b.digit) RemoveCandidate(s, x, a.cell);
+                                    } else {
+                                        RemoveFromCommonPeers(s, a.cell, b.cell, a.digit);
                                     }
-                                    return 1;
                                 }
-                                chain[depth] = Node{};
+                                return 1;
                             }
-                            // Target test, cells in ascending order. The
-                            // chain's own end cell is never a target: its node
-                            // is one of the two the conclusion rests on.
-                            if (k == d) {
-                                const CellSet hit = (rowTargets & kGeo.peers[p]).Without(used);
-                                if (!hit.Empty()) {
-                                    RemoveCandidate(s, d, hit.First());
-                                    return 3;
-                                }
-                            } else if (startPeers.Test(p)) {
-                                RemoveCandidate(s, k, start);
+                            chain[depth] = Node{};
+                        }
+                        // Target test, cells in ascending order. The chain's
+                        // own end cell is never a target: its node is one of
+                        // the two the conclusion rests on.
+                        if (k == d) {
+                            const CellSet hit = (rowTargets & kGeo.peers[p]).Without(used);
+                            if (!hit.Empty()) {
+                                RemoveCandidate(s, d, hit.First());
                                 return 3;
                             }
+                        } else if (startPeers.Test(p)) {
+                            RemoveCandidate(s, k, start);
+                            return 3;
                         }
                     }
-                    // The tip's cell stays used while the search is here or
-                    // deeper.
-                    used = used | CellSet::Of(p);
-                    f.used = used;
-                } else {
-                    digits = f.digits;
-                    cells = f.cells;
-                    used = f.used;
                 }
-
-                // The next node: first a link inside p's cell, digits
-                // ascending, then links to other cells, cells ascending.
+                // The tip's cell stays used while the search is here or
+                // deeper.
+                used = used | CellSet::Of(p);
+                frames[depth].used = used;
+                return 0;
+            };
+            // Back at a depth from a deeper one.
+            const auto resume = [&] {
+                const Frame& f = frames[depth];
+                digits = f.digits;
+                cells = f.cells;
+                used = f.used;
+            };
+            // The next node at this depth: first a link inside the tip's
+            // cell, digits ascending, then links to other cells, cells
+            // ascending. Returns true when the search went one deeper, false
+            // when it took back the tip.
+            const auto advance = [&](auto oddDepth) -> bool {
+                constexpr bool odd = decltype(oddDepth)::value;
+                const int p = tip.cell;
+                const int k = tip.digit;
                 Node next;
                 if (digits != 0) {
                     next = {p, std::countr_zero(digits) + 1};
                     digits &= digits - 1;
                     inCellTip = true;
-                    if (!odd) usefulUpTo[depth] = usefulUpTo[depth - 2] || L.multi[p];
+                    if constexpr (!odd) usefulUpTo[depth] = usefulUpTo[depth - 2] || L.multi[p];
                 } else if (!cells.Empty()) {
                     const int c = cells.First();
                     cells.PopFirst();
                     next = {c, k};
                     inCellTip = false;
-                    if (!odd) usefulUpTo[depth] = usefulUpTo[depth - 2] || ShareUnit(L.weak[k], p, c);
+                    if constexpr (!odd) usefulUpTo[depth] = usefulUpTo[depth - 2] || ShareUnit(L.weak[k], p, c);
                 } else {
-                    // Depth exhausted: take back the previous node.
-                    if (--depth == 0) break;
-                    tip = chain[depth - 1];
-                    arrived = false;
-                    continue;
+                    if (--depth > 0) tip = chain[depth - 1];
+                    return false;
                 }
+                Frame& f = frames[depth];
                 f.digits = digits;
                 f.cells = cells;
                 chain[depth] = next;
                 tip = next;
                 ++depth;
-                arrived = true;
-            }
+                return true;
+            };
+            constexpr std::true_type kOdd{};
+            constexpr std::false_type kEven{};
+
+            // The search steps, one pass of the event pump each (an arrival,
+            // or a return from a deeper position). Odd and even depths have
+            // their own copies of the step.
+        arriveOdd:
+            if (pump != nullptr) pump->Pump();
+            if (const int r = arrive(kOdd); r != 0) return r < 0 ? 0 : r;
+        advanceOdd:
+            if (advance(kOdd)) goto arriveEven;
+            if (depth == 0) continue;  // next start
+            goto returnEven;
+        returnOdd:
+            if (pump != nullptr) pump->Pump();
+            resume();
+            goto advanceOdd;
+        arriveEven:
+            if (pump != nullptr) pump->Pump();
+            if (const int r = arrive(kEven); r != 0) return r < 0 ? 0 : r;
+        advanceEven:
+            if (advance(kEven)) goto arriveOdd;
+            goto returnOdd;
+        returnEven:
+            if (pump != nullptr) pump->Pump();
+            resume();
+            goto advanceEven;
         }
     }
     return 0;
