@@ -127,18 +127,19 @@ struct ChainLinks {
 };
 
 void BuildLinks(const GradeState& s, ChainLinks& L) {
+    CellSet multiCells;
     for (int c = 0; c < 81; ++c) {
+        for (unsigned m = s.CandMask[c] & kAllDigits; m != 0; m &= m - 1) L.cand[std::countr_zero(m) + 1].Set(c);
         if (s.SolveGrid[c] != 0) continue;
         L.bivalue[c] = BitCount[s.CandMask[c]] == 2;
         L.multi[c] = !L.bivalue[c];
         if (L.bivalue[c])
             for (int k = 1; k <= 9; ++k)
                 if (s.CandFlags(c, k)) L.bivalueHolds[k].Set(c);
+        if (L.multi[c]) multiCells.Set(c);
     }
     for (int k = 1; k <= 9; ++k) {
-        CellSet& cand = L.cand[k];
-        for (int c = 0; c < 81; ++c)
-            if (s.CandFlags(c, k)) cand.Set(c);
+        const CellSet& cand = L.cand[k];
         // Both cells of a row or column pair are strong ends; a box pair only
         // when its cells differ in row and in column (otherwise its row or
         // column pair is the same link).
@@ -174,8 +175,7 @@ void BuildLinks(const GradeState& s, ChainLinks& L) {
         L.strong[k] = strong;
         L.weak[k] = weak;
         L.strongEnd[k] = ends;
-        for (int c = 0; c < 81; ++c)
-            if (L.multi[c] && ends.Test(c)) L.multiStrongEnd[k].Set(c);
+        L.multiStrongEnd[k] = ends & multiCells;
 
         for (int p = 0; p < 81; ++p) {
             if (!cand.Test(p)) continue;
