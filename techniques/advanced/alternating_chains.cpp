@@ -220,8 +220,8 @@ struct Frame {
 // are taken once, on arrival, and then consumed in order, and the used flags
 // of a depth are kept with it rather than undone cell by cell. The tests of a
 // depth depend only on the chain before it, so they also run once, on
-// arrival. One pass of the loop (an arrival, or a return from a deeper
-// position) is one step of the search.
+// arrival. A step of the search is an arrival at a depth or a return to it
+// from a deeper one; each step pumps the window's events once.
 int TryAlternatingChains(GradeState& s, int limit, int level) {
     (void)level;
     // Positions are 0..80; a loop closing one step beyond the limit writes
