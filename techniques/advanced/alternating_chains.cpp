@@ -29,6 +29,7 @@
 #include <array>
 #include <bit>
 #include <cstdint>
+#include <type_traits>
 
 #include "techniques/techniques.h"
 
@@ -56,33 +57,48 @@ struct CellSet {
         lo &= ~(b & ~h);
         hi &= ~(b & h);
     }
+    static constexpr CellSet Of(int c) {
+        const std::uint64_t b = Bit(c), h = HighWord(c);
+        return {b & ~h, b & h};
+    }
     constexpr bool Test(int c) const { return (((lo & ~HighWord(c)) | (hi & HighWord(c))) >> (c & 63)) & 1u; }
     constexpr CellSet operator|(const CellSet& o) const { return {lo | o.lo, hi | o.hi}; }
     constexpr CellSet Without(const CellSet& o) const { return {lo & ~o.lo, hi & ~o.hi}; }
     constexpr CellSet operator&(const CellSet& o) const { return {lo & o.lo, hi & o.hi}; }
     constexpr bool Empty() const { return (lo | hi) == 0; }
+    int Count() const { return std::popcount(lo) + std::popcount(hi); }
     // The lowest cell of a non-empty set.
     int First() const { return lo != 0 ? std::countr_zero(lo) : 64 + std::countr_zero(hi); }
-    // The first cell of the set at or after `from` (0..81), or 81 when none.
-    int NextFrom(int from) const {
-        if (from < 64) {
-            const std::uint64_t l = lo & (~std::uint64_t{0} << from);
-            if (l != 0) return std::countr_zero(l);
-            from = 64;
-        }
-        if (from >= 81) return 81;
-        const std::uint64_t h = hi & (~std::uint64_t{0} << (from - 64));
-        return h != 0 ? 64 + std::countr_zero(h) : 81;
+    // Removes the lowest cell of a non-empty set.
+    constexpr void PopFirst() {
+        if (lo != 0) lo &= lo - 1;
+        else hi &= hi - 1;
     }
 };
 
-constexpr std::array<CellSet, 81> kPeerSets = [] {
-    std::array<CellSet, 81> p{};
-    for (int a = 0; a < 81; ++a)
-        for (int b = 0; b < 81; ++b)
-            if (Sees(a, b)) p[a].Set(b);
-    return p;
+// Cells of each unit (rows 0-8, columns 9-17, boxes 18-26), the peers of each
+// cell, and each cell's three units as bits of a 27-bit mask.
+struct Geometry {
+    std::array<CellSet, 27> unit{};
+    std::array<CellSet, 81> peers{};
+    std::array<std::uint32_t, 81> unitBits{};
+};
+
+constexpr Geometry kGeo = [] {
+    Geometry g{};
+    for (int c = 0; c < 81; ++c) {
+        g.unit[RowOf[c]].Set(c);
+        g.unit[9 + ColOf[c]].Set(c);
+        g.unit[18 + BoxOf[c]].Set(c);
+        g.unitBits[c] = (1u << RowOf[c]) | (1u << (9 + ColOf[c])) | (1u << (18 + BoxOf[c]));
+        for (int x = 0; x < 81; ++x)
+            if (Sees(c, x)) g.peers[c].Set(x);
+    }
+    return g;
 }();
+
+// Two cells share a unit whose bit is set in `units`.
+bool ShareUnit(std::uint32_t units, int a, int b) { return (kGeo.unitBits[a] & kGeo.unitBits[b] & units) != 0; }
 
 constexpr std::int32_t kCutOffBudget = 50000;
 
@@ -91,113 +107,96 @@ struct ChainLinks {
     std::array<bool, 81> bivalue{};
     std::array<bool, 81> multi{};  // unsolved and not bivalue
     // Indexed by digit 1..9.
+    std::array<CellSet, 10> cand{};
     std::array<CellSet, 10> bivalueHolds{};
     std::array<CellSet, 10> strongEnd{};
     std::array<CellSet, 10> multiStrongEnd{};
-    // [digit][kind][unit], kind 0 = row, 1 = column, 2 = box.
-    std::array<std::array<std::array<bool, 9>, 3>, 10> strong{};
-    std::array<std::array<std::array<bool, 9>, 3>, 10> weak{};
-    // [digit][cell]: the cells a node (cell, digit) reaches by a conjugate link,
-    // and those it reaches by a weak link to another cell.
-    std::array<std::array<CellSet, 81>, 10> strongNext{};
-    std::array<std::array<CellSet, 81>, 10> weakNext{};
-    // Per cell, the digits (bit j-1 for digit j) an in-cell link may move to:
-    // strong only inside a bivalue cell; weak to the other digit of a
+    // Units (bit u as in kGeo.unit) holding exactly two candidate cells of the
+    // digit, and units without a pair that hold two or more strong-end cells.
+    std::array<std::uint32_t, 10> strong{};
+    std::array<std::uint32_t, 10> weak{};
+    // [strong][digit][cell], strong = 1 for a conjugate link, 0 for a weak
+    // link to another cell: the cells a node (cell, digit) reaches that way.
+    // Only filled for the candidates of the digit.
+    std::array<std::array<std::array<CellSet, 81>, 10>, 2> next;
+    // [strong][cell]: the digits (bit j-1 for digit j) an in-cell link may
+    // move to: strong only inside a bivalue cell; weak to the other digit of a
     // bivalue cell, or to any digit of a multi-value cell that is a strong end
     // of that digit.
-    std::array<std::uint16_t, 81> inCellStrong{};
-    std::array<std::uint16_t, 81> inCellWeak{};
+    std::array<std::array<std::uint16_t, 81>, 2> inCell{};
 };
 
-int UnitOf(int kind, int c) { return kind == 0 ? RowOf[c] : kind == 1 ? ColOf[c] : BoxOf[c]; }
-
-// The k-th cell of a unit of the given kind.
-int CellOfUnit(int kind, int u, int k) { return kind == 0 ? CellAt[u][k] : kind == 1 ? CellAt[k][u] : BoxCell[u][k]; }
-
 void BuildLinks(const GradeState& s, ChainLinks& L) {
+    CellSet multiCells;
     for (int c = 0; c < 81; ++c) {
+        for (unsigned m = s.CandMask[c] & kAllDigits; m != 0; m &= m - 1) L.cand[std::countr_zero(m) + 1].Set(c);
         if (s.SolveGrid[c] != 0) continue;
         L.bivalue[c] = BitCount[s.CandMask[c]] == 2;
         L.multi[c] = !L.bivalue[c];
         if (L.bivalue[c])
             for (int k = 1; k <= 9; ++k)
                 if (s.CandFlags(c, k)) L.bivalueHolds[k].Set(c);
+        if (L.multi[c]) multiCells.Set(c);
     }
     for (int k = 1; k <= 9; ++k) {
-        auto& strong = L.strong[k];
-        auto& weak = L.weak[k];
-        CellSet& ends = L.strongEnd[k];
-        std::array<std::array<int, 9>, 3> count{};
-        for (int c = 0; c < 81; ++c) {
-            if (!s.CandFlags(c, k)) continue;
-            ++count[0][RowOf[c]];
-            ++count[1][ColOf[c]];
-            ++count[2][BoxOf[c]];
-        }
+        const CellSet& cand = L.cand[k];
         // Both cells of a row or column pair are strong ends; a box pair only
         // when its cells differ in row and in column (otherwise its row or
         // column pair is the same link).
-        for (int kind = 0; kind < 3; ++kind) {
-            for (int u = 0; u < 9; ++u) {
-                if (count[kind][u] != 2) continue;
-                strong[kind][u] = true;
-                int pair[2] = {-1, -1};
-                int n = 0;
-                for (int i = 0; i < 9; ++i) {
-                    const int c = CellOfUnit(kind, u, i);
-                    if (s.CandFlags(c, k)) pair[n++] = c;
-                }
-                if (kind == 2 && (RowOf[pair[0]] == RowOf[pair[1]] || ColOf[pair[0]] == ColOf[pair[1]])) continue;
-                ends.Set(pair[0]);
-                ends.Set(pair[1]);
+        std::uint32_t strong = 0;
+        CellSet ends;
+        for (int u = 0; u < 27; ++u) {
+            const CellSet in = cand & kGeo.unit[u];
+            if (in.Count() != 2) continue;
+            strong |= 1u << u;
+            if (u >= 18) {
+                CellSet rest = in;
+                const int a = rest.First();
+                rest.PopFirst();
+                const int b = rest.First();
+                if (RowOf[a] == RowOf[b] || ColOf[a] == ColOf[b]) continue;
+            }
+            ends = ends | in;
+        }
+        // Per unit, the strong ends a conjugate link and a weak link reach.
+        std::uint32_t weak = 0;
+        std::array<CellSet, 27> strongVia{};
+        std::array<CellSet, 27> weakVia{};
+        for (int u = 0; u < 27; ++u) {
+            const CellSet in = ends & kGeo.unit[u];
+            if ((strong >> u) & 1u) {
+                strongVia[u] = in;
+                weakVia[u] = in;
+            } else if (in.Count() >= 2) {
+                weak |= 1u << u;
+                weakVia[u] = in;
             }
         }
-        for (int a = 0; a < 80; ++a) {
-            if (!ends.Test(a)) continue;
-            for (int b = a + 1; b < 81; ++b) {
-                if (!ends.Test(b)) continue;
-                for (int kind = 0; kind < 3; ++kind) {
-                    const int u = UnitOf(kind, a);
-                    if (u == UnitOf(kind, b) && !strong[kind][u]) weak[kind][u] = true;
-                }
-            }
-        }
-        for (int c = 0; c < 81; ++c)
-            if (ends.Test(c) && L.multi[c]) L.multiStrongEnd[k].Set(c);
+        L.strong[k] = strong;
+        L.weak[k] = weak;
+        L.strongEnd[k] = ends;
+        L.multiStrongEnd[k] = ends & multiCells;
 
-        // Next-cell sets of every candidate of k.
         for (int p = 0; p < 81; ++p) {
-            if (!s.CandFlags(p, k)) continue;
-            CellSet strongSet;
-            CellSet weakSet = L.bivalueHolds[k] & kPeerSets[p];
-            for (int kind = 0; kind < 3; ++kind) {
-                const int u = UnitOf(kind, p);
-                if (!strong[kind][u] && !weak[kind][u]) continue;
-                for (int i = 0; i < 9; ++i) {
-                    const int c = CellOfUnit(kind, u, i);
-                    if (c == p || !ends.Test(c)) continue;
-                    weakSet.Set(c);
-                    if (strong[kind][u]) strongSet.Set(c);
-                }
-            }
-            L.strongNext[k][p] = strongSet;
-            L.weakNext[k][p] = weakSet;
+            if (!cand.Test(p)) continue;
+            const int r = RowOf[p], col = 9 + ColOf[p], b = 18 + BoxOf[p];
+            CellSet strongSet = strongVia[r] | strongVia[col] | strongVia[b];
+            CellSet weakSet = weakVia[r] | weakVia[col] | weakVia[b] | (L.bivalueHolds[k] & kGeo.peers[p]);
+            strongSet.Reset(p);
+            weakSet.Reset(p);
+            L.next[1][k][p] = strongSet;
+            L.next[0][k][p] = weakSet;
         }
     }
     for (int c = 0; c < 81; ++c) {
         if (L.bivalue[c]) {
-            L.inCellStrong[c] = s.CandMask[c];
-            L.inCellWeak[c] = s.CandMask[c];
+            L.inCell[1][c] = s.CandMask[c];
+            L.inCell[0][c] = s.CandMask[c];
         } else if (L.multi[c]) {
             for (int j = 1; j <= 9; ++j)
-                if (L.strongEnd[j].Test(c)) L.inCellWeak[c] |= DigitBit(j);
+                if (L.strongEnd[j].Test(c)) L.inCell[0][c] |= DigitBit(j);
         }
     }
-}
-
-bool ShareFlagged(const std::array<std::array<bool, 9>, 3>& flags, int a, int b) {
-    return (RowOf[a] == RowOf[b] && flags[0][RowOf[a]]) || (ColOf[a] == ColOf[b] && flags[1][ColOf[a]]) ||
-           (BoxOf[a] == BoxOf[b] && flags[2][BoxOf[a]]);
 }
 
 struct Node {
@@ -205,15 +204,24 @@ struct Node {
     int digit = 0;
 };
 
-// A weak link of a continuous loop removes something when it lies inside a
-// multi-value cell (the cell's other digits go) or in a unit with three or
-// more candidates of its digit (the weak flag).
-bool UsefulWeakLink(const ChainLinks& L, const Node& a, const Node& b) {
-    return a.cell == b.cell ? L.multi[a.cell] : ShareFlagged(L.weak[a.digit], a.cell, b.cell);
-}
+// What is left to try at one depth of the search, and the used cells while
+// the search is there or deeper.
+struct Frame {
+    CellSet cells;  // links to other cells not yet taken, ascending
+    CellSet used;   // the used cells, the tip's cell included
+    unsigned digits = 0;  // in-cell links not yet taken (bit j-1 for digit j)
+};
 
 }  // namespace
 
+// The search keeps, per depth, what is left to try there: the digits of an
+// in-cell link, then the cells of links to other cells (ascending). Everything
+// a deeper search changes in the used flags is undone when it returns, so both
+// are taken once, on arrival, and then consumed in order, and the used flags
+// of a depth are kept with it rather than undone cell by cell. The tests of a
+// depth depend only on the chain before it, so they also run once, on
+// arrival. A step of the search is an arrival at a depth or a return to it
+// from a deeper one; each step pumps the window's events once.
 int TryAlternatingChains(GradeState& s, int limit, int level) {
     (void)level;
     // Positions are 0..80; a loop closing one step beyond the limit writes
@@ -222,79 +230,80 @@ int TryAlternatingChains(GradeState& s, int limit, int level) {
 
     ChainLinks L;
     BuildLinks(s, L);
+    Yielder* const pump = s.yield;
     std::int32_t cutOffs = 0;
 
     std::array<Node, 82> chain{};
     // usefulUpTo[i], i even: some weak link among positions 1..i removes
     // something when the chain closes into a loop.
     std::array<bool, 82> usefulUpTo{};
-    // Per depth, what is left to try: the digits of an in-cell link, then the
-    // cells of links to other cells (ascending). Everything a deeper search
-    // changes in the used flags is undone when it returns, so both sets can be
-    // taken once and then consumed in order.
-    std::array<bool, 82> inCellPhase{};
-    std::array<unsigned, 82> digitsLeft{};
-    std::array<CellSet, 82> cellsLeft{};
+    std::array<Frame, 82> frames{};
 
     for (int d = 1; d <= 9; ++d) {
         const CellSet starts = L.bivalueHolds[d] | L.multiStrongEnd[d];
-        for (int start = starts.NextFrom(0); start < 81; start = starts.NextFrom(start + 1)) {
-            s.Pump();
-            // A bivalue start stays open so that the chain may leave it
-            // through its other digit.
+        const std::uint32_t strongD = L.strong[d];
+        const std::uint32_t weakD = L.weak[d];
+        for (CellSet todo = starts; !todo.Empty(); todo.PopFirst()) {
+            const int start = todo.First();
+            if (pump != nullptr) pump->Pump();
+            // The used cells: those the chain has passed through, its tip
+            // included. A cell's own flag is never looked at while it is the
+            // tip, so each tip is marked on arrival.
             CellSet used;
-            if (!L.bivalue[start]) used.Set(start);
+            // The tip was reached by a link inside its cell.
+            bool inCellTip = false;
 
             // Candidates weakly linked to the start node: its cell's other
             // digits (multi-value start only) and the start digit in the rest
             // of its row (only when the row is not a conjugate pair).
-            const std::uint16_t startOthers =
-                L.multi[start] ? static_cast<std::uint16_t>(s.CandMask[start] & ~DigitBit(d)) : 0;
+            const unsigned startOthers = L.multi[start] ? s.CandMask[start] & ~unsigned{DigitBit(d)} : 0u;
+            // Digits (bit k) of the tip for which a depth has tests to make.
+            const unsigned testDigits = (1u << d) | (startOthers << 1);
             CellSet rowTargets;
-            if (!L.strong[d][0][RowOf[start]])
-                for (int i = 0; i < 9; ++i) {
-                    const int x = CellAt[RowOf[start]][i];
-                    if (x != start && s.CandFlags(x, d)) rowTargets.Set(x);
-                }
+            if (((strongD >> RowOf[start]) & 1u) == 0)
+                rowTargets = (L.cand[d] & kGeo.unit[RowOf[start]]).Without(CellSet::Of(start));
+            const CellSet& startPeers = kGeo.peers[start];
 
             chain[0] = {start, d};
             int depth = 1;
-            // The tests of a depth depend only on the chain up to the node
-            // before it, so they run once, on arrival.
-            bool arrived = true;
-            while (depth > 0) {
-                s.Pump();
-                const int p = chain[depth - 1].cell;
-                const int k = chain[depth - 1].digit;
-                const bool odd = depth % 2 == 1;
+            // The node at the tip of the chain (position depth - 1), and what
+            // is left to try at this depth.
+            Node tip = chain[0];
+            unsigned digits = 0;
+            CellSet cells;
 
-                if (arrived) {
-                    arrived = false;
-                    // An open cell (a bivalue cell just entered, or a cell just
-                    // entered by a conjugate link) is left first through a
-                    // link inside it; a used one only to other cells.
-                    inCellPhase[depth] = !used.Test(p);
-                    digitsLeft[depth] = (odd ? L.inCellStrong[p] : L.inCellWeak[p]) & ~unsigned{DigitBit(k)};
-                    cellsLeft[depth] = CellSet{};
-                    if (depth > limit) {
-                        // One step beyond the limit: only the closing and
-                        // target tests run here.
-                        inCellPhase[depth] = false;
-                        if (++cutOffs >= kCutOffBudget) return 0;
-                    } else if (!inCellPhase[depth]) {
-                        cellsLeft[depth] = (odd ? L.strongNext[k][p] : L.weakNext[k][p]).Without(used);
-                    }
-                    if (odd) {
+            // Arrival at a depth: its sets, then its tests. Returns 0 to go on,
+            // the result code when a test acted, or -1 when the cut-offs ran
+            // out.
+            const auto arrive = [&](auto oddDepth) -> int {
+                constexpr bool odd = decltype(oddDepth)::value;
+                const int p = tip.cell;
+                const int k = tip.digit;
+                if (depth > limit) {
+                    // One step beyond the limit: only the closing and target
+                    // tests run here.
+                    digits = 0;
+                    cells = CellSet{};
+                    if (++cutOffs >= kCutOffBudget) return -1;
+                } else {
+                    // A cell just entered from another cell is left first
+                    // through a link inside it (a strong one only when it is
+                    // bivalue); after an in-cell link only to other cells.
+                    digits = inCellTip ? 0u : L.inCell[odd][p] & ~unsigned{DigitBit(k)};
+                    cells = L.next[odd][k][p].Without(used);
+                }
+                if (((testDigits >> k) & 1u) != 0) {
+                    if constexpr (odd) {
                         // A conjugate link of the start digit back to the
                         // start cell.
-                        if (depth > 1 && k == d && ShareFlagged(L.strong[d], p, start)) {
+                        if (depth > 1 && k == d && ShareUnit(strongD, p, start)) {
                             PlaceDigit(s, d, start);
                             return 2;
                         }
                     } else if (depth > 2) {
-                        if (k == d && Sees(p, start)) {
+                        if (k == d && startPeers.Test(p)) {
                             chain[depth] = {start, d};
-                            if (usefulUpTo[depth - 2] || UsefulWeakLink(L, chain[depth - 1], chain[depth])) {
+                            if (usefulUpTo[depth - 2] || ShareUnit(weakD, p, start)) {
                                 for (int i = 1; i < depth; i += 2) {
                                     const Node& a = chain[i];
                                     const Node& b = chain[i + 1];
@@ -313,59 +322,89 @@ int TryAlternatingChains(GradeState& s, int limit, int level) {
                         // own end cell is never a target: its node is one of
                         // the two the conclusion rests on.
                         if (k == d) {
-                            for (int c = rowTargets.NextFrom(0); c < 81; c = rowTargets.NextFrom(c + 1)) {
-                                if (used.Test(c)) continue;
-                                if (c != p && Sees(p, c)) {
-                                    RemoveCandidate(s, d, c);
-                                    return 3;
-                                }
+                            const CellSet hit = (rowTargets & kGeo.peers[p]).Without(used);
+                            if (!hit.Empty()) {
+                                RemoveCandidate(s, d, hit.First());
+                                return 3;
                             }
-                        } else if ((startOthers & DigitBit(k)) != 0 && p != start && Sees(p, start)) {
+                        } else if (startPeers.Test(p)) {
                             RemoveCandidate(s, k, start);
                             return 3;
                         }
                     }
                 }
-
-                // The next node: first a link inside p's cell, digits
-                // ascending, then links to other cells, cells ascending.
+                // The tip's cell stays used while the search is here or
+                // deeper.
+                used = used | CellSet::Of(p);
+                frames[depth].used = used;
+                return 0;
+            };
+            // Back at a depth from a deeper one.
+            const auto resume = [&] {
+                const Frame& f = frames[depth];
+                digits = f.digits;
+                cells = f.cells;
+                used = f.used;
+            };
+            // The next node at this depth: first a link inside the tip's
+            // cell, digits ascending, then links to other cells, cells
+            // ascending. Returns true when the search went one deeper, false
+            // when it took back the tip.
+            const auto advance = [&](auto oddDepth) -> bool {
+                constexpr bool odd = decltype(oddDepth)::value;
+                const int p = tip.cell;
+                const int k = tip.digit;
                 Node next;
-                bool found = false;
-                if (inCellPhase[depth]) {
-                    used.Set(p);
-                    if (digitsLeft[depth] != 0) {
-                        const int j = std::countr_zero(digitsLeft[depth]) + 1;
-                        digitsLeft[depth] &= digitsLeft[depth] - 1;
-                        next = {p, j};
-                        found = true;
-                    } else {
-                        inCellPhase[depth] = false;
-                        cellsLeft[depth] = (odd ? L.strongNext[k][p] : L.weakNext[k][p]).Without(used);
-                    }
-                }
-                if (!found && !cellsLeft[depth].Empty()) {
-                    const int c = cellsLeft[depth].First();
-                    cellsLeft[depth].Reset(c);
-                    // A bivalue cell stays open so that the next link may
-                    // leave it through its other digit; a cell entered by a
-                    // conjugate link stays open for an in-cell weak link.
-                    if (odd || L.bivalue[c]) used.Reset(c);
-                    else used.Set(c);
+                if (digits != 0) {
+                    next = {p, std::countr_zero(digits) + 1};
+                    digits &= digits - 1;
+                    inCellTip = true;
+                    if constexpr (!odd) usefulUpTo[depth] = usefulUpTo[depth - 2] || L.multi[p];
+                } else if (!cells.Empty()) {
+                    const int c = cells.First();
+                    cells.PopFirst();
                     next = {c, k};
-                    found = true;
+                    inCellTip = false;
+                    if constexpr (!odd) usefulUpTo[depth] = usefulUpTo[depth - 2] || ShareUnit(L.weak[k], p, c);
+                } else {
+                    if (--depth > 0) tip = chain[depth - 1];
+                    return false;
                 }
-                if (found) {
-                    chain[depth] = next;
-                    if (!odd) usefulUpTo[depth] = usefulUpTo[depth - 2] || UsefulWeakLink(L, chain[depth - 1], next);
-                    ++depth;
-                    arrived = true;
-                    continue;
-                }
+                Frame& f = frames[depth];
+                f.digits = digits;
+                f.cells = cells;
+                chain[depth] = next;
+                tip = next;
+                ++depth;
+                return true;
+            };
+            constexpr std::true_type kOdd{};
+            constexpr std::false_type kEven{};
 
-                // Depth exhausted: take back the previous node.
-                --depth;
-                used.Reset(chain[depth].cell);
-            }
+            // The search steps, one pass of the event pump each (an arrival,
+            // or a return from a deeper position). Odd and even depths have
+            // their own copies of the step.
+        arriveOdd:
+            if (pump != nullptr) pump->Pump();
+            if (const int r = arrive(kOdd); r != 0) return r < 0 ? 0 : r;
+        advanceOdd:
+            if (advance(kOdd)) goto arriveEven;
+            if (depth == 0) continue;  // next start
+            goto returnEven;
+        returnOdd:
+            if (pump != nullptr) pump->Pump();
+            resume();
+            goto advanceOdd;
+        arriveEven:
+            if (pump != nullptr) pump->Pump();
+            if (const int r = arrive(kEven); r != 0) return r < 0 ? 0 : r;
+        advanceEven:
+            if (advance(kEven)) goto arriveOdd;
+            goto returnOdd;
+        returnEven:
+            if (pump != nullptr) pump->Pump();
+            resume();
+            goto advanceEven;
         }
     }
     return 0;

@@ -17,6 +17,8 @@
 //    link holds the digit, and the digit goes from every cell that sees both
 //    cells of a weak link (result 1).
 #include <array>
+#include <bit>
+#include <cstdint>
 
 #include "techniques/techniques.h"
 
@@ -24,171 +26,233 @@ namespace gw {
 
 namespace {
 
-// Strong and weak links of one digit.
-struct DigitLinks {
-    std::array<bool, 81> cand{};
-    std::array<bool, 81> strongEnd{};
-    // Indexed [kind][unit], kind 0 = row, 1 = column, 2 = box.
-    std::array<std::array<bool, 9>, 3> strong{};
-    // A unit without a pair that holds two or more strong-end cells (so three
-    // or more candidate cells).
-    std::array<std::array<bool, 9>, 3> weak{};
-    bool anyStrongEnd = false;
+// A set of cells 0..80 as two words, so that "the first cell at or after the
+// cursor" is one bit scan.
+struct CellSet {
+    std::uint64_t lo = 0;  // cells 0..63
+    std::uint64_t hi = 0;  // cells 64..80
+
+    constexpr void Set(int c) {
+        if (c < 64) lo |= std::uint64_t{1} << c;
+        else hi |= std::uint64_t{1} << (c - 64);
+    }
+    constexpr void Reset(int c) {
+        if (c < 64) lo &= ~(std::uint64_t{1} << c);
+        else hi &= ~(std::uint64_t{1} << (c - 64));
+    }
+    constexpr bool Test(int c) const { return c < 64 ? (lo >> c) & 1u : (hi >> (c - 64)) & 1u; }
+    constexpr CellSet operator|(const CellSet& o) const { return {lo | o.lo, hi | o.hi}; }
+    constexpr CellSet operator&(const CellSet& o) const { return {lo & o.lo, hi & o.hi}; }
+    constexpr CellSet Without(const CellSet& o) const { return {lo & ~o.lo, hi & ~o.hi}; }
+    constexpr bool Empty() const { return (lo | hi) == 0; }
+    // The lowest cell, or 81 when the set is empty.
+    int First() const {
+        if (lo != 0) return std::countr_zero(lo);
+        return hi != 0 ? 64 + std::countr_zero(hi) : 81;
+    }
+    // The same set without its lowest cell.
+    constexpr CellSet WithoutFirst() const {
+        if (lo != 0) return {lo & (lo - 1), hi};
+        return {0, hi & (hi - 1)};
+    }
+    int Count() const { return std::popcount(lo) + std::popcount(hi); }
 };
 
-DigitLinks BuildLinks(const GradeState& s, int d) {
-    DigitLinks L;
-    std::array<std::array<int, 9>, 3> count{};
+// Cells of each unit (rows 0-8, columns 9-17, boxes 18-26), the peers of each
+// cell, and each cell's three units as bits of a 27-bit mask.
+struct Geometry {
+    std::array<CellSet, 27> unit{};
+    std::array<CellSet, 81> peers{};
+    std::array<std::uint32_t, 81> unitBits{};
+};
+
+constexpr Geometry kGeo = [] {
+    Geometry g{};
     for (int c = 0; c < 81; ++c) {
-        if (!s.CandFlags(c, d)) continue;
-        L.cand[c] = true;
-        ++count[0][RowOf[c]];
-        ++count[1][ColOf[c]];
-        ++count[2][BoxOf[c]];
+        g.unit[RowOf[c]].Set(c);
+        g.unit[9 + ColOf[c]].Set(c);
+        g.unit[18 + BoxOf[c]].Set(c);
+        g.unitBits[c] = (1u << RowOf[c]) | (1u << (9 + ColOf[c])) | (1u << (18 + BoxOf[c]));
+        for (int x = 0; x < 81; ++x)
+            if (Sees(c, x)) g.peers[c].Set(x);
     }
-    // Rows, then columns: both cells of a pair are strong ends.
-    for (int kind = 0; kind < 2; ++kind) {
-        for (int u = 0; u < 9; ++u) {
-            if (count[kind][u] != 2) continue;
-            L.strong[kind][u] = true;
-            for (int k = 0; k < 9; ++k) {
-                const int c = kind == 0 ? CellAt[u][k] : CellAt[k][u];
-                if (L.cand[c]) L.strongEnd[c] = true;
-            }
+    return g;
+}();
+
+// Strong and weak links of one digit.
+struct DigitLinks {
+    CellSet cand;
+    CellSet strongEnd;
+    // Units (bit u as in kGeo.unit) holding exactly two candidate cells, and
+    // units without a pair that hold two or more strong-end cells (so three or
+    // more candidate cells).
+    std::uint32_t strong = 0;
+    std::uint32_t weak = 0;
+    // Per unit, its strong-end cells when the unit is a strong link, and when
+    // it is a strong or a weak link.
+    std::array<CellSet, 27> strongEnds{};
+    std::array<CellSet, 27> linkEnds{};
+};
+
+void BuildLinks(const GradeState& s, int d, DigitLinks& L) {
+    const std::uint16_t bit = DigitBit(d);
+    L.cand = CellSet{};
+    for (int c = 0; c < 81; ++c)
+        if (s.CandMask[c] & bit) L.cand.Set(c);
+    L.strong = 0;
+    L.weak = 0;
+    L.strongEnd = CellSet{};
+    for (int u = 0; u < 27; ++u) {
+        const CellSet in = L.cand & kGeo.unit[u];
+        if (in.Count() != 2) continue;
+        L.strong |= 1u << u;
+        // A box pair lying in one row or one column is a strong link but adds
+        // no strong ends of its own (its row or column pair is the same link).
+        if (u >= 18) {
+            const int a = in.First();
+            const int b = in.WithoutFirst().First();
+            if (RowOf[a] == RowOf[b] || ColOf[a] == ColOf[b]) continue;
+        }
+        L.strongEnd = L.strongEnd | in;
+    }
+    for (int u = 0; u < 27; ++u) {
+        const CellSet ends = L.strongEnd & kGeo.unit[u];
+        if ((L.strong >> u) & 1u) {
+            L.strongEnds[u] = ends;
+            L.linkEnds[u] = ends;
+            continue;
+        }
+        L.strongEnds[u] = CellSet{};
+        if (ends.Count() >= 2) {
+            L.weak |= 1u << u;
+            L.linkEnds[u] = ends;
+        } else {
+            L.linkEnds[u] = CellSet{};
         }
     }
-    // Boxes: a pair lying in one row or one column is a strong link but adds no
-    // strong ends of its own (its row or column pair would be the same link).
-    for (int b = 0; b < 9; ++b) {
-        if (count[2][b] != 2) continue;
-        L.strong[2][b] = true;
-        int first = -1;
-        int second = -1;
-        for (int pos = 0; pos < 9; ++pos) {
-            const int c = BoxCell[b][pos];
-            if (!L.cand[c]) continue;
-            if (first < 0) first = c;
-            else second = c;
-        }
-        if (RowOf[first] != RowOf[second] && ColOf[first] != ColOf[second]) {
-            L.strongEnd[first] = true;
-            L.strongEnd[second] = true;
-        }
-    }
-    for (int a = 0; a < 80; ++a) {
-        if (!L.strongEnd[a]) continue;
-        L.anyStrongEnd = true;
-        for (int b = a + 1; b < 81; ++b) {
-            if (!L.strongEnd[b]) continue;
-            if (RowOf[a] == RowOf[b] && !L.strong[0][RowOf[a]]) L.weak[0][RowOf[a]] = true;
-            if (ColOf[a] == ColOf[b] && !L.strong[1][ColOf[a]]) L.weak[1][ColOf[a]] = true;
-            if (BoxOf[a] == BoxOf[b] && !L.strong[2][BoxOf[a]]) L.weak[2][BoxOf[a]] = true;
-        }
-    }
-    if (L.strongEnd[80]) L.anyStrongEnd = true;
-    return L;
 }
 
-// Two different cells in one row, column or box whose flag in `flags` is set.
-bool ShareFlagged(const std::array<std::array<bool, 9>, 3>& flags, int a, int b) {
-    return (RowOf[a] == RowOf[b] && flags[0][RowOf[a]]) || (ColOf[a] == ColOf[b] && flags[1][ColOf[a]]) ||
-           (BoxOf[a] == BoxOf[b] && flags[2][BoxOf[a]]);
+// The union of a per-unit table over the three units of a cell.
+CellSet OverUnits(const std::array<CellSet, 27>& table, int c) {
+    return table[RowOf[c]] | table[9 + ColOf[c]] | table[18 + BoxOf[c]];
 }
 
-bool ShareStrongOrWeak(const DigitLinks& L, int a, int b) {
-    return (RowOf[a] == RowOf[b] && (L.strong[0][RowOf[a]] || L.weak[0][RowOf[a]])) ||
-           (ColOf[a] == ColOf[b] && (L.strong[1][ColOf[a]] || L.weak[1][ColOf[a]])) ||
-           (BoxOf[a] == BoxOf[b] && (L.strong[2][BoxOf[a]] || L.weak[2][BoxOf[a]]));
-}
-
-constexpr int kExhausted = 81;
+// Two cells share a unit whose bit is set in `units`.
+bool ShareUnit(std::uint32_t units, int a, int b) { return (kGeo.unitBits[a] & kGeo.unitBits[b] & units) != 0; }
 
 }  // namespace
 
 // Depth-first search per digit. Position 0 is the start cell; odd positions
 // are entered through a strong link, even ones through a weak link. Each depth
-// has a cursor over the cells 0..80 in ascending order, so the lowest digit,
-// then the lowest start cell, then the lowest cell at each depth wins. With
-// level 6 the chain holds at most 11 cells (positions 0..10).
+// scans the cells 0..80 in ascending order, so the lowest digit, then the
+// lowest start cell, then the lowest cell at each depth wins. With level 6 the
+// chain holds at most 11 cells (positions 0..10).
+//
+// Everything a depth's scan tests depends only on the chain before it, so the
+// cells that would act there are gathered once, on arrival, into a set; every
+// later scan of the depth (after a deeper search gave up) takes the next cell
+// of that set. One scan is one step of the search.
 int TryXCycles(GradeState& s, int level) {
     const bool bounded = level == 6;
+    Yielder* const pump = s.yield;
+    DigitLinks L;
     for (int d = 1; d <= 9; ++d) {
-        const DigitLinks L = BuildLinks(s, d);
-        if (!L.anyStrongEnd) continue;
+        BuildLinks(s, d, L);
+        if (L.strongEnd.Empty()) continue;
 
         // One spare slot for the closing position of an 81-cell loop.
         std::array<int, 82> chain{};
-        std::array<int, 82> cursor{};
-        std::array<bool, 81> inChain{};
-        std::array<bool, 81> startPeer{};
+        // Per depth, the cells still to act on (ascending): a cell seeing
+        // both chain ends (even depths), then cells that extend the chain.
+        std::array<CellSet, 82> eliminate{};
+        std::array<CellSet, 82> extend{};
+        // At this depth the start cell closes the chain: 2 at odd depths
+        // (placement), 1 at even depths (a continuous loop worth acting on).
+        std::array<int, 82> closes{};
+        // usefulUpTo[i], i even: some weak link among positions 1..i lies in
+        // a unit with three or more candidates.
+        std::array<bool, 82> usefulUpTo{};
+        CellSet inChain;
+        CellSet startPeers;
+        CellSet starts = L.strongEnd;
         int depth = 0;
+        bool arrived = false;
         for (;;) {
-            s.Pump();
+            if (pump != nullptr) pump->Pump();
             if (depth == 0) {
-                int c = cursor[0];
-                while (c < 81 && !(L.strongEnd[c] && !inChain[c])) ++c;
-                if (c == kExhausted) break;  // next digit
-                cursor[0] = c;
+                if (starts.Empty()) break;  // next digit
+                const int c = starts.First();
+                starts = starts.WithoutFirst();
                 chain[0] = c;
-                inChain[c] = true;
-                for (int x = 0; x < 81; ++x)
-                    startPeer[x] = L.cand[x] && (x == c || Sees(x, c));
+                inChain.Set(c);
+                startPeers = L.cand & kGeo.peers[c];
+                startPeers.Set(c);
                 depth = 1;
-                cursor[1] = 0;
+                arrived = true;
                 continue;
             }
-            if (bounded && depth > 10) cursor[depth] = kExhausted;
-
             const int start = chain[0];
             const int prev = chain[depth - 1];
-            bool extended = false;
-            for (; cursor[depth] < 81; ++cursor[depth]) {
-                const int c = cursor[depth];
-                if (depth % 2 == 1) {
-                    // Strong link into this position.
-                    if (depth > 1 && c == start && ShareFlagged(L.strong, prev, start)) {
-                        PlaceDigit(s, d, start);
-                        return 2;
-                    }
-                    if (L.strongEnd[c] && !inChain[c] && ShareFlagged(L.strong, prev, c)) extended = true;
+            const bool odd = depth % 2 == 1;
+            if (arrived) {
+                arrived = false;
+                if (bounded && depth > 10) {
+                    eliminate[depth] = CellSet{};
+                    extend[depth] = CellSet{};
+                    closes[depth] = 0;
+                } else if (odd) {
+                    eliminate[depth] = CellSet{};
+                    extend[depth] = OverUnits(L.strongEnds, prev).Without(inChain);
+                    closes[depth] = depth > 1 && ShareUnit(L.strong, prev, start) ? 2 : 0;
                 } else {
-                    // Weak link into this position.
-                    if (depth > 2 && !inChain[c] && startPeer[c] && Sees(c, prev)) {
-                        RemoveCandidate(s, d, c);
-                        return 3;
+                    extend[depth] = OverUnits(L.linkEnds, prev).Without(inChain);
+                    eliminate[depth] = CellSet{};
+                    closes[depth] = 0;
+                    if (depth > 2) {
+                        // A candidate cell off the chain that sees both ends.
+                        eliminate[depth] = (startPeers & kGeo.peers[prev]).Without(inChain);
+                        // A continuous loop: act only when some weak link lies
+                        // in a unit with three or more candidates, or nothing
+                        // would be removed.
+                        if (kGeo.peers[prev].Test(start) &&
+                            (usefulUpTo[depth - 2] || ShareUnit(L.weak, prev, start)))
+                            closes[depth] = 1;
                     }
-                    if (depth > 2 && c == start && Sees(c, prev)) {
-                        // Continuous loop: act only when some weak link lies in
-                        // a unit with three or more candidates, or nothing would
-                        // be removed.
-                        chain[depth] = start;
-                        bool useful = false;
-                        for (int i = 1; i < depth && !useful; i += 2)
-                            useful = ShareFlagged(L.weak, chain[i], chain[i + 1]);
-                        if (useful) {
-                            for (int i = 1; i < depth; i += 2) RemoveFromCommonPeers(s, chain[i], chain[i + 1], d);
-                            return 1;
-                        }
-                        chain[depth] = 0;
-                    }
-                    if (L.strongEnd[c] && !inChain[c] && ShareStrongOrWeak(L, prev, c)) extended = true;
                 }
-                if (extended) break;
             }
-            if (extended) {
-                const int c = cursor[depth];
-                chain[depth] = c;
-                inChain[c] = true;
+
+            // The first cell of this depth's scan that acts; on one cell the
+            // elimination comes before the extension. The start cell is in
+            // the chain, so it is never in the other two sets.
+            const int e = eliminate[depth].First();
+            const int x = extend[depth].First();
+            const int first = e < x ? e : x;
+            if (closes[depth] != 0 && start < first) {
+                if (closes[depth] == 2) {
+                    PlaceDigit(s, d, start);
+                    return 2;
+                }
+                chain[depth] = start;
+                for (int i = 1; i < depth; i += 2) RemoveFromCommonPeers(s, chain[i], chain[i + 1], d);
+                return 1;
+            }
+            if (e <= x && e < 81) {
+                RemoveCandidate(s, d, e);
+                return 3;
+            }
+            if (x < 81) {
+                extend[depth] = extend[depth].WithoutFirst();
+                chain[depth] = x;
+                inChain.Set(x);
+                if (!odd) usefulUpTo[depth] = usefulUpTo[depth - 2] || ShareUnit(L.weak, prev, x);
                 ++depth;
-                cursor[depth] = 0;
+                arrived = true;
                 continue;
             }
             // This depth is exhausted: take back the previous position and try
             // the next cell there.
-            cursor[depth] = 0;
             --depth;
-            inChain[chain[depth]] = false;
-            ++cursor[depth];
+            inChain.Reset(chain[depth]);
         }
     }
     return 0;
