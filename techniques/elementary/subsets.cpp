@@ -45,6 +45,11 @@ bool NakedSubset(GradeState& s, int size) {
         std::uint16_t open = kAllDigits;
         for (int c : cells)
             if (s.SolveGrid[c] != 0) open &= static_cast<std::uint16_t>(~DigitBit(s.SolveGrid[c]));
+        // A subset needs `size` unsolved cells with at most `size` candidates;
+        // a unit with fewer cannot hold one.
+        int small = 0;
+        for (int c : cells) small += s.SolveGrid[c] == 0 && BitCount[s.CandMask[c]] <= size;
+        if (small < size) continue;
         const int kind = u < 9 ? kRowUnit : u < 18 ? kColUnit : kBoxUnit;
         const bool found = ForEachCombination(open, size, [&](std::uint16_t combo) {
             std::array<int, 9> match{};
@@ -62,9 +67,16 @@ bool HiddenSubset(GradeState& s, int size) {
     if (size != 2 && size != 3) return false;
     for (int u = 0; u < 27; ++u) {
         const auto cells = UnitCells(u);
-        std::uint16_t present = 0;
-        for (int c : cells) present |= s.CandMask[c];
-        const bool found = ForEachCombination(present, size, [&](std::uint16_t combo) {
+        // A digit that is a candidate in more than `size` cells can be part of
+        // no hidden subset of this size; leaving it out skips only
+        // combinations that could never match, so the order stays the same.
+        std::uint16_t eligible = 0;
+        for (int d = 1; d <= 9; ++d) {
+            int n = 0;
+            for (int c : cells) n += (s.CandMask[c] & DigitBit(d)) != 0;
+            if (n >= 1 && n <= size) eligible |= DigitBit(d);
+        }
+        const bool found = ForEachCombination(eligible, size, [&](std::uint16_t combo) {
             std::array<int, 9> match{};
             int n = 0;
             for (int c : cells)
