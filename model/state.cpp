@@ -29,10 +29,10 @@ bool RemoveCandidate(GradeState& s, int digit, int cell) {
 }
 
 bool RemoveFromCommonPeers(GradeState& s, int cellA, int cellB, int digit) {
+    // The peers of cellA in ascending order, kept when they also see cellB.
     bool any = false;
-    for (int x = 0; x < 81; ++x) {
-        if (x == cellA || x == cellB) continue;
-        if (Sees(x, cellA) && Sees(x, cellB)) any = RemoveCandidate(s, digit, x) || any;
+    for (int x : Peers[cellA]) {
+        if (x != cellB && Sees(x, cellB)) any = RemoveCandidate(s, digit, x) || any;
     }
     return any;
 }
