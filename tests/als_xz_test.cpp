@@ -322,6 +322,43 @@ TEST(AlsXZ, SoundOnGeneratedPuzzles) {
     EXPECT_EQ(t.unsound, 0);
 }
 
+// States from earlier in the gradings: the ladder is stopped below a lower
+// rung, so more cells are open, more sets are almost locked and both stages
+// find more. Each call is compared with the transcription, its changes are
+// kept and the walk goes on for a few calls.
+TEST(AlsXZ, AsTranscribedOnEarlierStates) {
+    const auto puzzles = test::LoadSharedPuzzles();
+    ASSERT_GE(puzzles.size(), 1000u);
+    int calls = 0, progress = 0, stage2 = 0, unsound = 0;
+    for (int below : {3, 6, 12, 20, 30}) {
+        for (std::size_t i = static_cast<std::size_t>(below); i < puzzles.size(); i += 29) {
+            GradeState s;
+            ResetGradeState(s, puzzles[i].first);
+            for (int round = 0; round < 6 && !RunBelow(s, below); ++round) {
+                GradeState ref = s;
+                GradeState probe = s;
+                bool probeProgress = false;
+                const bool stage1 = SlowStage1(probe, probeProgress);
+                bool fast = false, slow = false;
+                const auto changes = Apply(s, TryAlsXZ, fast);
+                const auto refChanges = Apply(ref, SlowAlsXZ, slow);
+                ++calls;
+                EXPECT_EQ(fast, slow);
+                EXPECT_EQ(changes, refChanges) << below << ' ' << test::GridText(puzzles[i].first);
+                for (const Change& ch : changes)
+                    if (puzzles[i].second[ch.cell] == ch.digit) ++unsound;
+                if (!fast) break;
+                ++progress;
+                if (!stage1) ++stage2;
+            }
+        }
+    }
+    EXPECT_EQ(unsound, 0);
+    EXPECT_GT(stage2, 0);
+    std::printf("ALS-XZ on earlier states: %d calls, %d with progress, %d of them by two sets\n", calls, progress,
+                stage2);
+}
+
 // Over the shared puzzles, rung 37 is the one that makes progress in some
 // grading, and the gradings stay sound.
 TEST(AlsXZ, MakesProgressInRealGradings) {
@@ -487,6 +524,33 @@ TEST(AlsXZ, RandomCandidateGrids) {
         EXPECT_EQ(fast.progress, slow.progress);
         EXPECT_EQ(fast.changes, slow.changes);
     }
+}
+
+// Random grids without two-candidate cells: stage 1 has no cell X to start
+// from, so stage 2 runs, mostly over its whole search.
+TEST(AlsXZ, RandomGridsWithoutBivalueCells) {
+    std::mt19937 rng(3707);
+    int found = 0;
+    for (int iter = 0; iter < 300; ++iter) {
+        GradeState s;
+        const int open = 25 + static_cast<int>(rng() % 40);
+        for (int c = 0; c < 81; ++c) {
+            s.CandMask[c] = 0;
+            s.SolveGrid[c] = static_cast<std::uint8_t>(1 + rng() % 9);
+            if (static_cast<int>(rng() % 81) >= open) continue;
+            s.SolveGrid[c] = 0;
+            while (BitCount[s.CandMask[c]] < 3 + iter % 3) s.CandMask[c] |= DigitBit(1 + static_cast<int>(rng() % 9));
+        }
+        GradeState ref = s;
+        bool fast = false, slow = false;
+        const auto a = Apply(s, TryAlsXZ, fast);
+        const auto b = Apply(ref, SlowAlsXZ, slow);
+        EXPECT_EQ(fast, slow);
+        EXPECT_EQ(a, b);
+        found += fast ? 1 : 0;
+    }
+    EXPECT_GT(found, 0);
+    EXPECT_LT(found, 300);
 }
 
 }  // namespace
