@@ -151,7 +151,15 @@ constexpr SubsetOrder kSubsetOrder = MakeSubsetOrder();
 // An almost locked set of 2..7 cells of one unit.
 struct Als {
     Bits81 cells;
-    std::uint16_t mask = 0;  // union of the candidates
+    std::uint16_t mask = 0;    // union of the candidates
+    std::uint16_t places = 0;  // the cells as places 0..8 of the unit
+};
+
+// For one ALS and each of its digits d: the cells that see every holder of d
+// in the set, and whether one of them holds d (the set alone can then lose it).
+struct AlsSeers {
+    std::array<Bits81, 10> seers{};
+    std::uint16_t removable = 0;
 };
 
 // What the search reads, gathered once per call.
@@ -159,6 +167,12 @@ struct Board {
     std::array<Bits81, 10> holders{};  // [d]: the cells holding digit d
     std::vector<Als> als;              // every ALS, unit by unit
     std::array<int, 28> unitBegin{};   // ALSs of unit u: [unitBegin[u], unitBegin[u + 1])
+    // The ALSs of each unit grouped by a digit and the place of their lowest
+    // holder of it, in list order within a group (filled for stage 2 only).
+    std::vector<std::uint16_t> byLowestHolder;
+    std::array<int, 27 * 81 + 1> groupBegin{};
+    std::vector<AlsSeers> seersOf;     // filled on first use (stage 2 only)
+    std::vector<bool> seersKnown;
 
     explicit Board(const GradeState& s) {
         for (int c = 0; c < 81; ++c)
@@ -167,11 +181,14 @@ struct Board {
         for (int u = 0; u < 27; ++u) {
             unitBegin[u] = static_cast<int>(als.size());
             std::array<int, 9> cells{};
+            std::array<int, 9> places{};
             std::array<std::uint16_t, 512> unionOf{};
             int n = 0;
             for (int k = 0; k < 9; ++k) {
                 const int c = UnitCell(u, k);
-                if (s.CandMask[c] != 0) cells[n++] = c;
+                if (s.CandMask[c] == 0) continue;
+                places[n] = k;
+                cells[n++] = c;
             }
             for (unsigned m = 1; m < (1u << n); ++m)
                 unionOf[m] = static_cast<std::uint16_t>(unionOf[m & (m - 1)] | s.CandMask[cells[std::countr_zero(m)]]);
@@ -180,7 +197,11 @@ struct Board {
                 if (BitCount[unionOf[m]] != std::popcount(m) + 1) continue;
                 Als a;
                 a.mask = unionOf[m];
-                for (unsigned w = m; w != 0; w &= w - 1) a.cells.Set(cells[std::countr_zero(w)]);
+                for (unsigned w = m; w != 0; w &= w - 1) {
+                    const int j = std::countr_zero(w);
+                    a.cells.Set(cells[j]);
+                    a.places = static_cast<std::uint16_t>(a.places | (1u << places[j]));
+                }
                 als.push_back(a);
             }
         }
@@ -189,6 +210,61 @@ struct Board {
 
     std::span<const Als> Unit(int u) const {
         return {als.data() + unitBegin[u], static_cast<std::size_t>(unitBegin[u + 1] - unitBegin[u])};
+    }
+
+    // Group key: unit, digit, place of the lowest holder.
+    static int Group(int u, int d, int place) { return 81 * u + 9 * (d - 1) + place; }
+
+    // The place in unit u of its lowest cell in the set.
+    static int LowestPlace(int u, Bits81 cells) {
+        const int c = cells.Lowest();
+        return u < 9 ? ColOf[c] : u < 18 ? RowOf[c] : 3 * (RowOf[c] % 3) + ColOf[c] % 3;
+    }
+
+    void GroupByLowestHolder() {
+        std::array<int, 27 * 81 + 1> count{};
+        for (int u = 0; u < 27; ++u)
+            for (int i = unitBegin[u]; i < unitBegin[u + 1]; ++i)
+                for (unsigned m = als[i].mask; m != 0; m &= m - 1) {
+                    const int d = 1 + std::countr_zero(m);
+                    ++count[Group(u, d, LowestPlace(u, als[i].cells & holders[d]))];
+                }
+        int at = 0;
+        for (std::size_t g = 0; g < count.size(); ++g) {
+            groupBegin[g] = at;
+            at += count[g];
+        }
+        byLowestHolder.resize(static_cast<std::size_t>(at));
+        std::array<int, 27 * 81 + 1> next = groupBegin;
+        for (int u = 0; u < 27; ++u)
+            for (int i = unitBegin[u]; i < unitBegin[u + 1]; ++i)
+                for (unsigned m = als[i].mask; m != 0; m &= m - 1) {
+                    const int d = 1 + std::countr_zero(m);
+                    byLowestHolder[next[Group(u, d, LowestPlace(u, als[i].cells & holders[d]))]++] =
+                        static_cast<std::uint16_t>(i);
+                }
+        seersOf.resize(als.size());
+        seersKnown.assign(als.size(), false);
+    }
+
+    // The ALSs of unit u that hold d and whose lowest holder of d is the
+    // cell at `place`, in list order.
+    std::span<const std::uint16_t> LowestHolderGroup(int u, int d, int place) const {
+        const int g = Group(u, d, place);
+        return {byLowestHolder.data() + groupBegin[g], static_cast<std::size_t>(groupBegin[g + 1] - groupBegin[g])};
+    }
+
+    const AlsSeers& SeersOf(int i) {
+        AlsSeers& out = seersOf[static_cast<std::size_t>(i)];
+        if (seersKnown[static_cast<std::size_t>(i)]) return out;
+        seersKnown[static_cast<std::size_t>(i)] = true;
+        const Als& a = als[static_cast<std::size_t>(i)];
+        for (unsigned m = a.mask; m != 0; m &= m - 1) {
+            const int d = 1 + std::countr_zero(m);
+            out.seers[d] = CommonPeers(a.cells & holders[d]);
+            if ((out.seers[d] & holders[d]).Any()) out.removable = static_cast<std::uint16_t>(out.removable | (1u << (d - 1)));
+        }
+        return out;
     }
 
     // The cells that see every holder of the digit in the list and hold the
@@ -344,11 +420,12 @@ bool AllInOneUnit(const Als& a, const Als& b) {
            !all.Minus(kUnitBits[18 + BoxOf[first]]).Any();
 }
 
-// Looks for a second ALS B for which x is restricted common with A (an ALS in
-// unit `unitA`, of kind k: 1 row, 2 column, 3 box), and a digit z of both whose
-// elimination (or, when doubly linked, one of the further eliminations) finds
-// something. Records the first such pair.
-bool FindSecondAls(GradeState& s, const Board& bd, const Als& a, int x, int k, int unitA, AlsPairRecord& rec) {
+// Looks for a second ALS B for which x is restricted common with A (ALS
+// number `ai`, in unit `unitA` of kind k: 1 row, 2 column, 3 box), and a digit
+// z of both whose elimination (or, when doubly linked, one of the further
+// eliminations) finds something. Records the first such pair.
+bool FindSecondAls(GradeState& s, Board& bd, int ai, int x, int k, int unitA, AlsPairRecord& rec) {
+    const Als a = bd.als[static_cast<std::size_t>(ai)];
     const std::uint16_t xBit = DigitBit(x);
     const Bits81 xHolders = a.cells & bd.holders[x];
     // The x-holders of a box set that spread over two rows and two columns are
@@ -359,65 +436,50 @@ bool FindSecondAls(GradeState& s, const Board& bd, const Als& a, int x, int k, i
             return false;
     }
     const Bits81 seesAllX = CommonPeers(xHolders);
+    // B starts at a cell holding x that sees every x-holder of A.
+    const Bits81 firstCells = (seesAllX & bd.holders[x]).Minus(a.cells);
+    if (!firstCells.Any()) return false;
+    const AlsSeers& seersA = bd.SeersOf(ai);
 
-    // For each digit of A: the cells that see all its holders in A, and
-    // whether some cell holding it does (A alone can then lose it).
-    std::array<Bits81, 10> seersA{};
-    std::uint16_t aRemovable = 0;
-    for (unsigned m = a.mask; m != 0; m &= m - 1) {
-        const int d = 1 + std::countr_zero(m);
-        seersA[d] = CommonPeers(a.cells & bd.holders[d]);
-        if ((seersA[d] & bd.holders[d]).Any()) aRemovable = static_cast<std::uint16_t>(aRemovable | DigitBit(d));
-    }
-
-    // The pair fits when B is reached from its lowest x-holder B0, shares no
-    // cell with A and every x-holder of B sees every x-holder of A.
-    auto testPair = [&](const Als& b) -> bool {
+    auto testPair = [&](int bi) -> bool {
+        const Als& b = bd.als[static_cast<std::size_t>(bi)];
         if (AllInOneUnit(a, b)) return false;
-        const Bits81 xHoldersB = b.cells & bd.holders[x];
-        for (unsigned common = a.mask & b.mask & ~xBit; common != 0; common &= common - 1) {
-            const int z = 1 + std::countr_zero(common);
-            const Bits81 zHoldersB = b.cells & bd.holders[z];
+        const std::uint16_t common = a.mask & b.mask & ~xBit;
+        if (common == 0) return false;
+        const AlsSeers& seersB = bd.SeersOf(bi);
+        for (unsigned m = common; m != 0; m &= m - 1) {
+            const int z = 1 + std::countr_zero(m);
             // Doubly linked when every z-holder of B sees every z-holder of A.
-            const bool doubly = !zHoldersB.Minus(seersA[z]).Any();
-            if ((seersA[z] & CommonPeers(zHoldersB) & bd.holders[z]).Any()) {
+            const bool doubly = !(b.cells & bd.holders[z]).Minus(seersA.seers[z]).Any();
+            if ((seersA.seers[z] & seersB.seers[z] & bd.holders[z]).Any()) {
                 RecordAlsPair(rec, a, b, x, z, doubly);
                 return true;
             }
             if (!doubly) continue;
-            if ((seesAllX & CommonPeers(xHoldersB) & bd.holders[x]).Any()) {
+            const auto others = static_cast<std::uint16_t>(~(xBit | DigitBit(z)));
+            if ((seesAllX & seersB.seers[x] & bd.holders[x]).Any() ||
+                ((seersA.removable | seersB.removable) & others) != 0) {
                 RecordAlsPair(rec, a, b, x, z, doubly);
                 return true;
-            }
-            for (int d = 1; d <= 9; ++d) {
-                if (d == x || d == z) continue;
-                if (aRemovable & DigitBit(d)) {
-                    RecordAlsPair(rec, a, b, x, z, doubly);
-                    return true;
-                }
-                if ((b.mask & DigitBit(d)) && bd.SeersOfHolders(b.cells, d).Any()) {
-                    RecordAlsPair(rec, a, b, x, z, doubly);
-                    return true;
-                }
             }
         }
         return false;
     };
 
-    const Bits81 firstCells = (seesAllX & bd.holders[x]).Minus(a.cells);
     bool found = false;
     ForEachCell(firstCells, [&](int b0) {
         if (found) return;
         for (int kind = k; kind <= 3 && !found; ++kind) {
             const int unitB = kind == 1 ? RowOf[b0] : kind == 2 ? 9 + ColOf[b0] : 18 + BoxOf[b0];
             if (unitB == unitA) continue;
-            for (const Als& b : bd.Unit(unitB)) {
-                if (!b.cells.Test(b0)) continue;
-                const Bits81 xHoldersB = b.cells & bd.holders[x];
-                if (xHoldersB.Lowest() != b0 || (b.cells & a.cells).Any() || xHoldersB.Minus(seesAllX).Any())
-                    continue;
+            Bits81 b0Cell;
+            b0Cell.Set(b0);
+            // A set met again from a later x-holder was tested already.
+            for (const std::uint16_t bi : bd.LowestHolderGroup(unitB, x, Board::LowestPlace(unitB, b0Cell))) {
+                const Als& b = bd.als[bi];
+                if ((b.cells & a.cells).Any() || (b.cells & bd.holders[x]).Minus(seesAllX).Any()) continue;
                 s.Pump();
-                if (testPair(b)) {
+                if (testPair(bi)) {
                     found = true;
                     break;
                 }
@@ -430,18 +492,20 @@ bool FindSecondAls(GradeState& s, const Board& bd, const Als& a, int x, int k, i
 // Stage 2 search: every ALS A around an anchor cell C (C and 1..6 further
 // cells of one of C's units), for every candidate x of C, handed to
 // FindSecondAls. Stops at the first recorded pair.
-bool FindAlsPair(GradeState& s, const Board& bd, AlsPairRecord& rec) {
+bool FindAlsPair(GradeState& s, Board& bd, AlsPairRecord& rec) {
+    bd.GroupByLowestHolder();
     for (int c = 0; c < 81; ++c) {
-        const std::uint16_t cMask = s.CandMask[c];
-        for (unsigned m = cMask; m != 0; m &= m - 1) {
+        Bits81 cCell;
+        cCell.Set(c);
+        for (unsigned m = s.CandMask[c]; m != 0; m &= m - 1) {
             const int x = 1 + std::countr_zero(m);
             for (int k = 1; k <= 3; ++k) {
                 const int unit = k == 1 ? RowOf[c] : k == 2 ? 9 + ColOf[c] : 18 + BoxOf[c];
-                for (const Als& a : bd.Unit(unit)) {
-                    // A met again from a later x-holder was tested already.
-                    if (!a.cells.Test(c) || (a.cells & bd.holders[x]).Lowest() != c) continue;
-                    if (FindSecondAls(s, bd, a, x, k, unit, rec)) return true;
-                }
+                // The sets of the unit that contain C, taken only where C is
+                // their lowest x-holder: from a later x-holder the same set was
+                // tested already.
+                for (const std::uint16_t ai : bd.LowestHolderGroup(unit, x, Board::LowestPlace(unit, cCell)))
+                    if (FindSecondAls(s, bd, ai, x, k, unit, rec)) return true;
             }
         }
     }
@@ -468,7 +532,7 @@ bool ApplyAlsPair(GradeState& s, const AlsPairRecord& rec) {
 }  // namespace
 
 bool TryAlsXZ(GradeState& s) {
-    const Board board(s);
+    Board board(s);
     Stage1Find find;
     if (FindStage1(s, board, find)) return ApplyStage1(s, find);
     AlsPairRecord rec;
