@@ -30,7 +30,10 @@
 //   was reached from, nor the test of a second set B on the cell B0 it was
 //   reached from. Either is met again from each of its x-holders; since the
 //   first meeting found nothing, the later ones would find nothing either, so
-//   only the first meeting (the lowest x-holder) is tested.
+//   only the first meeting (the lowest x-holder) is tested. The sets are
+//   grouped by unit, digit and lowest holder of the digit to find those.
+// - For each set and digit, the cells seeing all its holders in the set are
+//   worked out once, the first time stage 2 needs them.
 #include <array>
 #include <bit>
 #include <cstdint>
@@ -151,8 +154,7 @@ constexpr SubsetOrder kSubsetOrder = MakeSubsetOrder();
 // An almost locked set of 2..7 cells of one unit.
 struct Als {
     Bits81 cells;
-    std::uint16_t mask = 0;    // union of the candidates
-    std::uint16_t places = 0;  // the cells as places 0..8 of the unit
+    std::uint16_t mask = 0;  // union of the candidates
 };
 
 // For one ALS and each of its digits d: the cells that see every holder of d
@@ -160,6 +162,7 @@ struct Als {
 struct AlsSeers {
     std::array<Bits81, 10> seers{};
     std::uint16_t removable = 0;
+    bool known = false;
 };
 
 // What the search reads, gathered once per call.
@@ -171,8 +174,7 @@ struct Board {
     // holder of it, in list order within a group (filled for stage 2 only).
     std::vector<std::uint16_t> byLowestHolder;
     std::array<int, 27 * 81 + 1> groupBegin{};
-    std::vector<AlsSeers> seersOf;     // filled on first use (stage 2 only)
-    std::vector<bool> seersKnown;
+    std::vector<AlsSeers> seersOf;     // each filled on first use (stage 2 only)
 
     explicit Board(const GradeState& s) {
         for (int c = 0; c < 81; ++c)
@@ -181,27 +183,20 @@ struct Board {
         for (int u = 0; u < 27; ++u) {
             unitBegin[u] = static_cast<int>(als.size());
             std::array<int, 9> cells{};
-            std::array<int, 9> places{};
             std::array<std::uint16_t, 512> unionOf{};
             int n = 0;
             for (int k = 0; k < 9; ++k) {
                 const int c = UnitCell(u, k);
-                if (s.CandMask[c] == 0) continue;
-                places[n] = k;
-                cells[n++] = c;
+                if (s.CandMask[c] != 0) cells[n++] = c;
             }
             for (unsigned m = 1; m < (1u << n); ++m)
                 unionOf[m] = static_cast<std::uint16_t>(unionOf[m & (m - 1)] | s.CandMask[cells[std::countr_zero(m)]]);
             for (int i = kSubsetOrder.begin[n]; i < kSubsetOrder.begin[n + 1]; ++i) {
                 const std::uint16_t m = kSubsetOrder.masks[i];
-                if (BitCount[unionOf[m]] != std::popcount(m) + 1) continue;
+                if (BitCount[unionOf[m]] != BitCount[m] + 1) continue;
                 Als a;
                 a.mask = unionOf[m];
-                for (unsigned w = m; w != 0; w &= w - 1) {
-                    const int j = std::countr_zero(w);
-                    a.cells.Set(cells[j]);
-                    a.places = static_cast<std::uint16_t>(a.places | (1u << places[j]));
-                }
+                for (unsigned w = m; w != 0; w &= w - 1) a.cells.Set(cells[std::countr_zero(w)]);
                 als.push_back(a);
             }
         }
@@ -215,11 +210,9 @@ struct Board {
     // Group key: unit, digit, place of the lowest holder.
     static int Group(int u, int d, int place) { return 81 * u + 9 * (d - 1) + place; }
 
-    // The place in unit u of its lowest cell in the set.
-    static int LowestPlace(int u, Bits81 cells) {
-        const int c = cells.Lowest();
-        return u < 9 ? ColOf[c] : u < 18 ? RowOf[c] : 3 * (RowOf[c] % 3) + ColOf[c] % 3;
-    }
+    // The place of a cell in unit u (one of the cell's units).
+    static int PlaceIn(int u, int c) { return u < 9 ? ColOf[c] : u < 18 ? RowOf[c] : 3 * (RowOf[c] % 3) + ColOf[c] % 3; }
+    static int LowestPlace(int u, Bits81 cells) { return PlaceIn(u, cells.Lowest()); }
 
     void GroupByLowestHolder() {
         std::array<int, 27 * 81 + 1> count{};
@@ -244,7 +237,6 @@ struct Board {
                         static_cast<std::uint16_t>(i);
                 }
         seersOf.resize(als.size());
-        seersKnown.assign(als.size(), false);
     }
 
     // The ALSs of unit u that hold d and whose lowest holder of d is the
@@ -256,8 +248,8 @@ struct Board {
 
     const AlsSeers& SeersOf(int i) {
         AlsSeers& out = seersOf[static_cast<std::size_t>(i)];
-        if (seersKnown[static_cast<std::size_t>(i)]) return out;
-        seersKnown[static_cast<std::size_t>(i)] = true;
+        if (out.known) return out;
+        out.known = true;
         const Als& a = als[static_cast<std::size_t>(i)];
         for (unsigned m = a.mask; m != 0; m &= m - 1) {
             const int d = 1 + std::countr_zero(m);
@@ -472,10 +464,8 @@ bool FindSecondAls(GradeState& s, Board& bd, int ai, int x, int k, int unitA, Al
         for (int kind = k; kind <= 3 && !found; ++kind) {
             const int unitB = kind == 1 ? RowOf[b0] : kind == 2 ? 9 + ColOf[b0] : 18 + BoxOf[b0];
             if (unitB == unitA) continue;
-            Bits81 b0Cell;
-            b0Cell.Set(b0);
             // A set met again from a later x-holder was tested already.
-            for (const std::uint16_t bi : bd.LowestHolderGroup(unitB, x, Board::LowestPlace(unitB, b0Cell))) {
+            for (const std::uint16_t bi : bd.LowestHolderGroup(unitB, x, Board::PlaceIn(unitB, b0))) {
                 const Als& b = bd.als[bi];
                 if ((b.cells & a.cells).Any() || (b.cells & bd.holders[x]).Minus(seesAllX).Any()) continue;
                 s.Pump();
@@ -495,8 +485,6 @@ bool FindSecondAls(GradeState& s, Board& bd, int ai, int x, int k, int unitA, Al
 bool FindAlsPair(GradeState& s, Board& bd, AlsPairRecord& rec) {
     bd.GroupByLowestHolder();
     for (int c = 0; c < 81; ++c) {
-        Bits81 cCell;
-        cCell.Set(c);
         for (unsigned m = s.CandMask[c]; m != 0; m &= m - 1) {
             const int x = 1 + std::countr_zero(m);
             for (int k = 1; k <= 3; ++k) {
@@ -504,7 +492,7 @@ bool FindAlsPair(GradeState& s, Board& bd, AlsPairRecord& rec) {
                 // The sets of the unit that contain C, taken only where C is
                 // their lowest x-holder: from a later x-holder the same set was
                 // tested already.
-                for (const std::uint16_t ai : bd.LowestHolderGroup(unit, x, Board::LowestPlace(unit, cCell)))
+                for (const std::uint16_t ai : bd.LowestHolderGroup(unit, x, Board::PlaceIn(unit, c)))
                     if (FindSecondAls(s, bd, ai, x, k, unit, rec)) return true;
             }
         }
