@@ -326,14 +326,12 @@ TEST(AlsXZ, SoundOnGeneratedPuzzles) {
 // rung, so more cells are open, more sets are almost locked and both stages
 // find more. Each call is compared with the transcription, its changes are
 // kept and the walk goes on for a few calls.
-TEST(AlsXZ, AsTranscribedOnEarlierStates) {
-    const auto puzzles = test::LoadSharedPuzzles();
-    ASSERT_GE(puzzles.size(), 1000u);
-    int calls = 0, progress = 0, stage2 = 0, unsound = 0;
+void WalkEarlier(const std::vector<std::pair<Grid, Grid>>& puzzles, std::size_t step, Tally& t) {
     for (int below : {3, 6, 12, 20, 30}) {
-        for (std::size_t i = static_cast<std::size_t>(below); i < puzzles.size(); i += 29) {
+        for (std::size_t i = static_cast<std::size_t>(below) % step; i < puzzles.size(); i += step) {
+            const auto& [puzzle, solution] = puzzles[i];
             GradeState s;
-            ResetGradeState(s, puzzles[i].first);
+            ResetGradeState(s, puzzle);
             for (int round = 0; round < 6 && !RunBelow(s, below); ++round) {
                 GradeState ref = s;
                 GradeState probe = s;
@@ -342,21 +340,37 @@ TEST(AlsXZ, AsTranscribedOnEarlierStates) {
                 bool fast = false, slow = false;
                 const auto changes = Apply(s, TryAlsXZ, fast);
                 const auto refChanges = Apply(ref, SlowAlsXZ, slow);
-                ++calls;
+                ++t.calls;
                 EXPECT_EQ(fast, slow);
-                EXPECT_EQ(changes, refChanges) << below << ' ' << test::GridText(puzzles[i].first);
+                EXPECT_EQ(changes, refChanges) << below << ' ' << test::GridText(puzzle);
                 for (const Change& ch : changes)
-                    if (puzzles[i].second[ch.cell] == ch.digit) ++unsound;
+                    if (solution[ch.cell] == ch.digit) ++t.unsound;
                 if (!fast) break;
-                ++progress;
-                if (!stage1) ++stage2;
+                ++t.progress;
+                if (!stage1) ++t.stage2;
             }
         }
     }
-    EXPECT_EQ(unsound, 0);
-    EXPECT_GT(stage2, 0);
-    std::printf("ALS-XZ on earlier states: %d calls, %d with progress, %d of them by two sets\n", calls, progress,
-                stage2);
+}
+
+TEST(AlsXZ, AsTranscribedOnEarlierStates) {
+    const auto puzzles = test::LoadSharedPuzzles();
+    ASSERT_GE(puzzles.size(), 1000u);
+    Tally t;
+    WalkEarlier(puzzles, 29, t);
+    EXPECT_EQ(t.unsound, 0);
+    EXPECT_GT(t.stage2, 0);
+    std::printf("ALS-XZ on earlier states: %d calls, %d with progress, %d of them by two sets\n", t.calls,
+                t.progress, t.stage2);
+}
+
+TEST(AlsXZ, AsTranscribedOnEarlierStatesOfGeneratedPuzzles) {
+    Tally t;
+    WalkEarlier(test::GeneratePuzzles(120, 3702), 1, t);
+    EXPECT_EQ(t.unsound, 0);
+    EXPECT_GT(t.stage2, 0);
+    std::printf("ALS-XZ on earlier generated states: %d calls, %d with progress, %d of them by two sets\n",
+                t.calls, t.progress, t.stage2);
 }
 
 // Over the shared puzzles, rung 37 is the one that makes progress in some
