@@ -427,11 +427,12 @@ bool FindSecondAls(GradeState& s, Board& bd, int ai, int x, int k, int unitA, Al
         if (xHolders.Minus(kUnitBits[RowOf[first]]).Any() && xHolders.Minus(kUnitBits[9 + ColOf[first]]).Any())
             return false;
     }
-    const Bits81 seesAllX = CommonPeers(xHolders);
-    // B starts at a cell holding x that sees every x-holder of A.
-    const Bits81 firstCells = (seesAllX & bd.holders[x]).Minus(a.cells);
-    if (!firstCells.Any()) return false;
     const AlsSeers& seersA = bd.SeersOf(ai);
+    const Bits81& seesAllX = seersA.seers[x];
+    // B starts at a cell holding x that sees every x-holder of A (such a cell
+    // is never in A).
+    const Bits81 firstCells = seesAllX & bd.holders[x];
+    if (!firstCells.Any()) return false;
 
     auto testPair = [&](int bi) -> bool {
         const Als& b = bd.als[static_cast<std::size_t>(bi)];
