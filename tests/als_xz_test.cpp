@@ -332,20 +332,19 @@ void WalkEarlier(const std::vector<std::pair<Grid, Grid>>& puzzles, std::size_t 
             const auto& [puzzle, solution] = puzzles[i];
             GradeState s;
             ResetGradeState(s, puzzle);
-            for (int round = 0; round < 6 && !RunBelow(s, below); ++round) {
+            for (int round = 0; round < 6 && !test::RunLowerRungs(s, below); ++round) {
                 GradeState ref = s;
                 GradeState probe = s;
                 bool probeProgress = false;
                 const bool stage1 = SlowStage1(probe, probeProgress);
-                bool fast = false, slow = false;
-                const auto changes = Apply(s, TryAlsXZ, fast);
-                const auto refChanges = Apply(ref, SlowAlsXZ, slow);
+                const auto fast = test::Apply(s, TryAlsXZ);
+                const auto slow = test::Apply(ref, SlowAlsXZ);
                 ++t.calls;
-                EXPECT_EQ(fast, slow);
-                EXPECT_EQ(changes, refChanges) << below << ' ' << test::GridText(puzzle);
-                for (const Change& ch : changes)
+                EXPECT_EQ(fast.progress, slow.progress);
+                EXPECT_EQ(fast.changes, slow.changes) << below << ' ' << test::GridText(puzzle);
+                for (const Change& ch : fast.changes)
                     if (solution[ch.cell] == ch.digit) ++t.unsound;
-                if (!fast) break;
+                if (!fast.progress) break;
                 ++t.progress;
                 if (!stage1) ++t.stage2;
             }
@@ -556,12 +555,11 @@ TEST(AlsXZ, RandomGridsWithoutBivalueCells) {
             while (BitCount[s.CandMask[c]] < 3 + iter % 3) s.CandMask[c] |= DigitBit(1 + static_cast<int>(rng() % 9));
         }
         GradeState ref = s;
-        bool fast = false, slow = false;
-        const auto a = Apply(s, TryAlsXZ, fast);
-        const auto b = Apply(ref, SlowAlsXZ, slow);
-        EXPECT_EQ(fast, slow);
-        EXPECT_EQ(a, b);
-        found += fast ? 1 : 0;
+        const auto fast = test::Apply(s, TryAlsXZ);
+        const auto slow = test::Apply(ref, SlowAlsXZ);
+        EXPECT_EQ(fast.progress, slow.progress);
+        EXPECT_EQ(fast.changes, slow.changes);
+        found += fast.progress ? 1 : 0;
     }
     EXPECT_GT(found, 0);
     EXPECT_LT(found, 150);
