@@ -430,8 +430,10 @@ bool FindSecondAls(GradeState& s, Board& bd, int ai, int x, int k, int unitA, Al
     const AlsSeers& seersA = bd.SeersOf(ai);
     const Bits81& seesAllX = seersA.seers[x];
     // B starts at a cell holding x that sees every x-holder of A (such a cell
-    // is never in A).
-    const Bits81 firstCells = seesAllX & bd.holders[x];
+    // is never in A). For a box set A, B is a box set too and lies in another
+    // box, so its first cell does.
+    Bits81 firstCells = seesAllX & bd.holders[x];
+    if (k == 3) firstCells = firstCells.Minus(kUnitBits[unitA]);
     if (!firstCells.Any()) return false;
 
     auto testPair = [&](int bi) -> bool {
