@@ -356,7 +356,7 @@ TEST(AlsXZ, AsTranscribedOnEarlierStates) {
     const auto puzzles = test::LoadSharedPuzzles();
     ASSERT_GE(puzzles.size(), 1000u);
     Tally t;
-    WalkEarlier(puzzles, 29, t);
+    WalkEarlier(puzzles, 37, t);
     EXPECT_EQ(t.unsound, 0);
     EXPECT_GT(t.stage2, 0);
     std::printf("ALS-XZ on earlier states: %d calls, %d with progress, %d of them by two sets\n", t.calls,
@@ -365,7 +365,7 @@ TEST(AlsXZ, AsTranscribedOnEarlierStates) {
 
 TEST(AlsXZ, AsTranscribedOnEarlierStatesOfGeneratedPuzzles) {
     Tally t;
-    WalkEarlier(test::GeneratePuzzles(120, 3702), 1, t);
+    WalkEarlier(test::GeneratePuzzles(90, 3702), 1, t);
     EXPECT_EQ(t.unsound, 0);
     EXPECT_GT(t.stage2, 0);
     std::printf("ALS-XZ on earlier generated states: %d calls, %d with progress, %d of them by two sets\n",
