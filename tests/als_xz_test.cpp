@@ -322,6 +322,56 @@ TEST(AlsXZ, SoundOnGeneratedPuzzles) {
     EXPECT_EQ(t.unsound, 0);
 }
 
+// States from earlier in the gradings: the ladder is stopped below a lower
+// rung, so more cells are open, more sets are almost locked and both stages
+// find more. Each call is compared with the transcription, its changes are
+// kept and the walk goes on for a few calls.
+void WalkEarlier(const std::vector<std::pair<Grid, Grid>>& puzzles, std::size_t step, Tally& t) {
+    for (int below : {3, 6, 12, 20, 30}) {
+        for (std::size_t i = static_cast<std::size_t>(below) % step; i < puzzles.size(); i += step) {
+            const auto& [puzzle, solution] = puzzles[i];
+            GradeState s;
+            ResetGradeState(s, puzzle);
+            for (int round = 0; round < 6 && !test::RunLowerRungs(s, below); ++round) {
+                GradeState ref = s;
+                GradeState probe = s;
+                bool probeProgress = false;
+                const bool stage1 = SlowStage1(probe, probeProgress);
+                const auto fast = test::Apply(s, TryAlsXZ);
+                const auto slow = test::Apply(ref, SlowAlsXZ);
+                ++t.calls;
+                EXPECT_EQ(fast.progress, slow.progress);
+                EXPECT_EQ(fast.changes, slow.changes) << below << ' ' << test::GridText(puzzle);
+                for (const Change& ch : fast.changes)
+                    if (solution[ch.cell] == ch.digit) ++t.unsound;
+                if (!fast.progress) break;
+                ++t.progress;
+                if (!stage1) ++t.stage2;
+            }
+        }
+    }
+}
+
+TEST(AlsXZ, AsTranscribedOnEarlierStates) {
+    const auto puzzles = test::LoadSharedPuzzles();
+    ASSERT_GE(puzzles.size(), 1000u);
+    Tally t;
+    WalkEarlier(puzzles, 37, t);
+    EXPECT_EQ(t.unsound, 0);
+    EXPECT_GT(t.stage2, 0);
+    std::printf("ALS-XZ on earlier states: %d calls, %d with progress, %d of them by two sets\n", t.calls,
+                t.progress, t.stage2);
+}
+
+TEST(AlsXZ, AsTranscribedOnEarlierStatesOfGeneratedPuzzles) {
+    Tally t;
+    WalkEarlier(test::GeneratePuzzles(90, 3702), 1, t);
+    EXPECT_EQ(t.unsound, 0);
+    EXPECT_GT(t.stage2, 0);
+    std::printf("ALS-XZ on earlier generated states: %d calls, %d with progress, %d of them by two sets\n",
+                t.calls, t.progress, t.stage2);
+}
+
 // Over the shared puzzles, rung 37 is the one that makes progress in some
 // grading, and the gradings stay sound.
 TEST(AlsXZ, MakesProgressInRealGradings) {
@@ -487,6 +537,32 @@ TEST(AlsXZ, RandomCandidateGrids) {
         EXPECT_EQ(fast.progress, slow.progress);
         EXPECT_EQ(fast.changes, slow.changes);
     }
+}
+
+// Random grids without two-candidate cells: stage 1 has no cell X to start
+// from, so stage 2 runs, mostly over its whole search.
+TEST(AlsXZ, RandomGridsWithoutBivalueCells) {
+    std::mt19937 rng(3707);
+    int found = 0;
+    for (int iter = 0; iter < 150; ++iter) {
+        GradeState s;
+        const int open = 25 + static_cast<int>(rng() % 40);
+        for (int c = 0; c < 81; ++c) {
+            s.CandMask[c] = 0;
+            s.SolveGrid[c] = static_cast<std::uint8_t>(1 + rng() % 9);
+            if (static_cast<int>(rng() % 81) >= open) continue;
+            s.SolveGrid[c] = 0;
+            while (BitCount[s.CandMask[c]] < 3 + iter % 3) s.CandMask[c] |= DigitBit(1 + static_cast<int>(rng() % 9));
+        }
+        GradeState ref = s;
+        const auto fast = test::Apply(s, TryAlsXZ);
+        const auto slow = test::Apply(ref, SlowAlsXZ);
+        EXPECT_EQ(fast.progress, slow.progress);
+        EXPECT_EQ(fast.changes, slow.changes);
+        found += fast.progress ? 1 : 0;
+    }
+    EXPECT_GT(found, 0);
+    EXPECT_LT(found, 150);
 }
 
 }  // namespace

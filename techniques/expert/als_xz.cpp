@@ -15,10 +15,31 @@
 //
 // Stage 1 pairs a two-candidate cell X with an ALS of 2..7 cells in a unit
 // through a peer of X; stage 2 pairs two general ALSs of 2..7 cells each.
+//
+// How the search is kept cheap. The search changes no candidate, so all it
+// reads is fixed for the call:
+// - Every ALS of every unit is listed once up front, by size and then in
+//   increasing cell order. The sets made of a cell C and later cells of
+//   "C, then the other open cells of the unit" are exactly the listed sets of
+//   that unit that contain C, and in the same order; a search that admits only
+//   some cells of the unit sees the listed sets drawn from those cells, again
+//   in the same order.
+// - Cells, holders of a digit and peers are 81-bit cell sets, so "the cells
+//   that see every holder of d in a list and hold d" is a few ANDs.
+// - In stage 2 the test of a pair (A, x) does not depend on the anchor C it
+//   was reached from, nor the test of a second set B on the cell B0 it was
+//   reached from. Either is met again from each of its x-holders; since the
+//   first meeting found nothing, the later ones would find nothing either, so
+//   only the first meeting (the lowest x-holder) is tested. The sets are
+//   grouped by unit, digit and lowest holder of the digit to find those.
+// - For each set and digit, the cells seeing all its holders in the set are
+//   worked out once, the first time stage 2 needs them.
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <span>
 #include <utility>
+#include <vector>
 
 #include "techniques/techniques.h"
 
@@ -38,12 +59,30 @@ struct Bits81 {
     constexpr bool Test(int c) const {
         return c < 64 ? ((lo >> c) & 1u) != 0 : ((hi >> (c - 64)) & 1u) != 0;
     }
+    constexpr bool Any() const { return (lo | hi) != 0; }
+    // The lowest cell of a non-empty set.
+    constexpr int Lowest() const { return lo != 0 ? std::countr_zero(lo) : 64 + std::countr_zero(hi); }
     constexpr Bits81& operator&=(const Bits81& o) {
         lo &= o.lo;
         hi &= o.hi;
         return *this;
     }
+    friend constexpr Bits81 operator&(Bits81 a, const Bits81& b) { return a &= b; }
+    friend constexpr Bits81 operator|(Bits81 a, const Bits81& b) {
+        a.lo |= b.lo;
+        a.hi |= b.hi;
+        return a;
+    }
+    // The cells of this set that are not in o.
+    constexpr Bits81 Minus(const Bits81& o) const { return {lo & ~o.lo, hi & ~o.hi}; }
 };
+
+// Calls f(cell) for every cell of the set in ascending order.
+template <class F>
+void ForEachCell(Bits81 b, F&& f) {
+    for (std::uint64_t w = b.lo; w != 0; w &= w - 1) f(std::countr_zero(w));
+    for (std::uint64_t w = b.hi; w != 0; w &= w - 1) f(64 + std::countr_zero(w));
+}
 
 constexpr Bits81 AllCells() {
     Bits81 b;
@@ -58,107 +97,194 @@ constexpr std::array<Bits81, 81> MakePeerBits() {
     return t;
 }
 
+constexpr std::array<Bits81, 27> MakeUnitBits() {
+    std::array<Bits81, 27> t{};
+    for (int u = 0; u < 27; ++u)
+        for (int k = 0; k < 9; ++k) t[u].Set(UnitCell(u, k));
+    return t;
+}
+
 constexpr Bits81 kAllCells = AllCells();
 constexpr std::array<Bits81, 81> kPeerBits = MakePeerBits();
+constexpr std::array<Bits81, 27> kUnitBits = MakeUnitBits();
 
-constexpr bool SameRowColOrBox(int a, int b) { return a == b || Sees(a, b); }
-
-// The cells outside the list that see every listed cell holding the digit and
-// hold the digit themselves, read from the candidates as they stand now. A
-// list with no holder of the digit has no such cell.
-Bits81 SeersOfHolders(const GradeState& s, std::span<const int> cells, int digit) {
-    const std::uint16_t bit = DigitBit(digit);
+// The cells that see every cell of the list (all cells for an empty list).
+Bits81 CommonPeers(Bits81 list) {
     Bits81 seers = kAllCells;
-    bool anyHolder = false;
-    for (int c : cells) {
-        if ((s.CandMask[c] & bit) == 0) continue;
-        seers &= kPeerBits[c];
-        anyHolder = true;
-    }
-    if (!anyHolder) return {};
-    Bits81 out;
-    for (int c = 0; c < 81; ++c)
-        if (seers.Test(c) && (s.CandMask[c] & bit) != 0) out.Set(c);
-    // Listed cells never qualify (a holder is not its own peer; a listed cell
-    // that does not hold the digit is filtered above already).
-    for (int c : cells)
-        if (out.Test(c)) {
-            if (c < 64) out.lo &= ~(std::uint64_t{1} << c);
-            else out.hi &= ~(std::uint64_t{1} << (c - 64));
-        }
-    return out;
-}
-
-// True when some cell outside the list sees every listed holder of the digit
-// and still holds the digit.
-bool CanRemoveFromSeers(const GradeState& s, std::span<const int> cells, int digit) {
-    const Bits81 seers = SeersOfHolders(s, cells, digit);
-    return (seers.lo | seers.hi) != 0;
-}
-
-// Removes the digit from every cell that CanRemoveFromSeers would name, in
-// cell order.
-bool RemoveFromSeers(GradeState& s, std::span<const int> cells, int digit) {
-    const Bits81 seers = SeersOfHolders(s, cells, digit);
-    bool any = false;
-    for (int c = 0; c < 81; ++c)
-        if (seers.Test(c)) any = RemoveCandidate(s, digit, c) || any;
-    return any;
+    ForEachCell(list, [&](int c) { seers &= kPeerBits[c]; });
+    return seers;
 }
 
 constexpr int kMaxAlsCells = 7;
 
-// Cells of one unit that may form a set: the first cell, then the others.
-struct CellList {
-    std::array<int, 9> cells{};
-    int count = 0;
-    void Add(int c) {
-        if (count < 9) cells[count++] = c;
+// The subsets of 2..7 of n places (n = 0..9) as bit masks, by size and then
+// in increasing order of their places (the first place varying slowest): the
+// order in which sets are formed from a list of n cells.
+struct SubsetOrder {
+    std::array<std::uint16_t, 1024> masks{};
+    std::array<int, 11> begin{};  // masks of n places: [begin[n], begin[n + 1])
+};
+
+constexpr SubsetOrder MakeSubsetOrder() {
+    SubsetOrder t{};
+    int at = 0;
+    for (int n = 0; n <= 9; ++n) {
+        t.begin[n] = at;
+        for (int size = 2; size <= kMaxAlsCells && size <= n; ++size) {
+            std::array<int, kMaxAlsCells> idx{};
+            for (int i = 0; i < size; ++i) idx[i] = i;
+            for (;;) {
+                std::uint16_t m = 0;
+                for (int i = 0; i < size; ++i) m = static_cast<std::uint16_t>(m | (1u << idx[i]));
+                t.masks[at++] = m;
+                int i = size - 1;
+                while (i >= 0 && idx[i] == n - size + i) --i;
+                if (i < 0) break;
+                ++idx[i];
+                for (int j = i + 1; j < size; ++j) idx[j] = idx[j - 1] + 1;
+            }
+        }
+    }
+    t.begin[10] = at;
+    return t;
+}
+
+constexpr SubsetOrder kSubsetOrder = MakeSubsetOrder();
+
+// An almost locked set of 2..7 cells of one unit.
+struct Als {
+    Bits81 cells;
+    std::uint16_t mask = 0;  // union of the candidates
+};
+
+// For one ALS and each of its digits d: the cells that see every holder of d
+// in the set, and whether one of them holds d (the set alone can then lose it).
+struct AlsSeers {
+    std::array<Bits81, 10> seers{};
+    std::uint16_t removable = 0;
+    bool known = false;
+};
+
+// What the search reads, gathered once per call.
+struct Board {
+    std::array<Bits81, 10> holders{};  // [d]: the cells holding digit d
+    std::vector<Als> als;              // every ALS, unit by unit
+    std::array<int, 28> unitBegin{};   // ALSs of unit u: [unitBegin[u], unitBegin[u + 1])
+    // The ALSs of each unit grouped by a digit and the place of their lowest
+    // holder of it, in list order within a group (filled for stage 2 only).
+    std::vector<std::uint16_t> byLowestHolder;
+    std::array<int, 27 * 81 + 1> groupBegin{};
+    std::vector<AlsSeers> seersOf;     // each filled on first use (stage 2 only)
+
+    explicit Board(const GradeState& s) {
+        for (int c = 0; c < 81; ++c)
+            for (unsigned m = s.CandMask[c]; m != 0; m &= m - 1) holders[1 + std::countr_zero(m)].Set(c);
+        als.reserve(256);
+        for (int u = 0; u < 27; ++u) {
+            unitBegin[u] = static_cast<int>(als.size());
+            std::array<int, 9> cells{};
+            std::array<std::uint16_t, 512> unionOf{};
+            int n = 0;
+            for (int k = 0; k < 9; ++k) {
+                const int c = UnitCell(u, k);
+                if (s.CandMask[c] != 0) cells[n++] = c;
+            }
+            for (unsigned m = 1; m < (1u << n); ++m)
+                unionOf[m] = static_cast<std::uint16_t>(unionOf[m & (m - 1)] | s.CandMask[cells[std::countr_zero(m)]]);
+            for (int i = kSubsetOrder.begin[n]; i < kSubsetOrder.begin[n + 1]; ++i) {
+                const std::uint16_t m = kSubsetOrder.masks[i];
+                if (BitCount[unionOf[m]] != BitCount[m] + 1) continue;
+                Als a;
+                a.mask = unionOf[m];
+                for (unsigned w = m; w != 0; w &= w - 1) a.cells.Set(cells[std::countr_zero(w)]);
+                als.push_back(a);
+            }
+        }
+        unitBegin[27] = static_cast<int>(als.size());
+    }
+
+    std::span<const Als> Unit(int u) const {
+        return {als.data() + unitBegin[u], static_cast<std::size_t>(unitBegin[u + 1] - unitBegin[u])};
+    }
+
+    // Group key: unit, digit, place of the lowest holder.
+    static int Group(int u, int d, int place) { return 81 * u + 9 * (d - 1) + place; }
+
+    // The place of a cell in unit u (one of the cell's units).
+    static int PlaceIn(int u, int c) { return u < 9 ? ColOf[c] : u < 18 ? RowOf[c] : 3 * (RowOf[c] % 3) + ColOf[c] % 3; }
+    static int LowestPlace(int u, Bits81 cells) { return PlaceIn(u, cells.Lowest()); }
+
+    void GroupByLowestHolder() {
+        std::array<int, 27 * 81 + 1> count{};
+        for (int u = 0; u < 27; ++u)
+            for (int i = unitBegin[u]; i < unitBegin[u + 1]; ++i)
+                for (unsigned m = als[i].mask; m != 0; m &= m - 1) {
+                    const int d = 1 + std::countr_zero(m);
+                    ++count[Group(u, d, LowestPlace(u, als[i].cells & holders[d]))];
+                }
+        int at = 0;
+        for (std::size_t g = 0; g < count.size(); ++g) {
+            groupBegin[g] = at;
+            at += count[g];
+        }
+        byLowestHolder.resize(static_cast<std::size_t>(at));
+        std::array<int, 27 * 81 + 1> next = groupBegin;
+        for (int u = 0; u < 27; ++u)
+            for (int i = unitBegin[u]; i < unitBegin[u + 1]; ++i)
+                for (unsigned m = als[i].mask; m != 0; m &= m - 1) {
+                    const int d = 1 + std::countr_zero(m);
+                    byLowestHolder[next[Group(u, d, LowestPlace(u, als[i].cells & holders[d]))]++] =
+                        static_cast<std::uint16_t>(i);
+                }
+        seersOf.resize(als.size());
+    }
+
+    // The ALSs of unit u that hold d and whose lowest holder of d is the
+    // cell at `place`, in list order.
+    std::span<const std::uint16_t> LowestHolderGroup(int u, int d, int place) const {
+        const int g = Group(u, d, place);
+        return {byLowestHolder.data() + groupBegin[g], static_cast<std::size_t>(groupBegin[g + 1] - groupBegin[g])};
+    }
+
+    const AlsSeers& SeersOf(int i) {
+        AlsSeers& out = seersOf[static_cast<std::size_t>(i)];
+        if (out.known) return out;
+        out.known = true;
+        const Als& a = als[static_cast<std::size_t>(i)];
+        for (unsigned m = a.mask; m != 0; m &= m - 1) {
+            const int d = 1 + std::countr_zero(m);
+            out.seers[d] = CommonPeers(a.cells & holders[d]);
+            if ((out.seers[d] & holders[d]).Any()) out.removable = static_cast<std::uint16_t>(out.removable | (1u << (d - 1)));
+        }
+        return out;
+    }
+
+    // The cells that see every holder of the digit in the list and hold the
+    // digit; empty when the list holds no such digit. Listed cells never
+    // qualify: a holder is not its own peer, and the others lack the digit.
+    Bits81 SeersOfHolders(Bits81 list, int digit) const {
+        const Bits81 held = list & holders[digit];
+        if (!held.Any()) return {};
+        return CommonPeers(held) & holders[digit];
     }
 };
 
-// A set of 1..7 cells with the union of their candidates.
-struct CellSet {
-    std::array<int, kMaxAlsCells> cells{};
-    int count = 0;
-    std::uint16_t mask = 0;
-    std::span<const int> Span() const { return {cells.data(), static_cast<std::size_t>(count)}; }
-};
-
-// Calls onAls for every almost locked set made of list[0] and size - 1 later
-// cells of the list, sizes 2..7 ascending and, within a size, the sets in
-// increasing list order (the first varying slowest). Partial sets whose union
-// is already too wide for the size are cut off, which skips only sets that are
-// not ALSs. Stops and returns true as soon as onAls does.
-template <class OnAls>
-bool ForEachAls(const GradeState& s, const CellList& list, OnAls&& onAls) {
-    CellSet set;
-    set.count = 1;
-    set.cells[0] = list.cells[0];
-    const std::uint16_t firstMask = s.CandMask[list.cells[0]];
-    const int maxSize = list.count < kMaxAlsCells ? list.count : kMaxAlsCells;
-    for (int size = 2; size <= maxSize; ++size) {
-        // Depth-first over the remaining size - 1 cells.
-        auto extend = [&](auto&& self, int from, std::uint16_t mask) -> bool {
-            if (set.count == size) {
-                if (BitCount[mask] != size + 1) return false;
-                set.mask = mask;
-                return onAls(static_cast<const CellSet&>(set));
-            }
-            const int need = size - set.count;
-            for (int i = from; i <= list.count - need; ++i) {
-                const auto m = static_cast<std::uint16_t>(mask | s.CandMask[list.cells[i]]);
-                if (BitCount[m] > size + 1) continue;
-                set.cells[set.count++] = list.cells[i];
-                const bool done = self(self, i + 1, m);
-                --set.count;
-                if (done) return true;
-            }
-            return false;
-        };
-        if (BitCount[firstMask] <= size + 1 && extend(extend, 1, firstMask)) return true;
-    }
-    return false;
+// Removes the digit from every cell that sees every holder of it in the list,
+// in cell order, reading the candidates as they stand now (earlier removals
+// of the same find may have taken the digit from listed cells). A list with
+// no holder of the digit names no cell.
+bool RemoveFromSeers(GradeState& s, Bits81 list, int digit) {
+    const std::uint16_t bit = DigitBit(digit);
+    Bits81 held;
+    ForEachCell(list, [&](int c) {
+        if (s.CandMask[c] & bit) held.Set(c);
+    });
+    if (!held.Any()) return false;
+    bool any = false;
+    ForEachCell(CommonPeers(held), [&](int c) {
+        if (s.CandMask[c] & bit) any = RemoveCandidate(s, digit, c) || any;
+    });
+    return any;
 }
 
 // Stage 1: a two-candidate cell X with digits r (tried as the restricted
@@ -166,108 +292,89 @@ bool ForEachAls(const GradeState& s, const CellList& list, OnAls&& onAls) {
 // is a peer of X holding r. The unit of A is chosen so that every r-holder of
 // A sees X.
 struct Stage1Find {
-    std::array<int, 8> zList{};
-    int zCount = 0;
-    std::array<int, 8> rList{};
-    int rCount = 0;
-    CellSet als;
+    Bits81 zList;  // X and the z-holders of A
+    Bits81 rList;  // X and the r-holders of A that see X (doubly linked only)
+    Als als;
     int r = 0;
     int z = 0;
     bool doubly = false;
 };
 
 // Tests one ALS against X; on a find fills `find` and returns true.
-bool TestStage1(GradeState& s, int x, int r, int z, const CellSet& a, Stage1Find& find) {
-    const std::uint16_t zBit = DigitBit(z);
-    const std::uint16_t rBit = DigitBit(r);
-    Stage1Find f;
-    f.zList[f.zCount++] = x;
-    for (int c : a.Span())
-        if (s.CandMask[c] & zBit) f.zList[f.zCount++] = c;
-    if (f.zCount == 1) return false;  // A does not hold z
-
+bool TestStage1(const Board& b, int x, int r, int z, const Als& a, Stage1Find& find) {
+    const Bits81 zHolders = a.cells & b.holders[z];
+    if (!zHolders.Any()) return false;  // A does not hold z
     // Doubly linked when every z-holder of A sees X too.
-    f.doubly = true;
-    for (int i = 1; i < f.zCount; ++i)
-        if (!Sees(f.zList[i], x)) f.doubly = false;
-    if (f.doubly) {
-        f.rList[f.rCount++] = x;
-        for (int c : a.Span())
-            if ((s.CandMask[c] & rBit) && Sees(c, x)) f.rList[f.rCount++] = c;
+    const bool doubly = !zHolders.Minus(kPeerBits[x]).Any();
+    Bits81 zList = zHolders;
+    zList.Set(x);
+    Bits81 rList;
+    if (doubly) {
+        rList = a.cells & b.holders[r] & kPeerBits[x];
+        rList.Set(x);
     }
-
-    bool found = CanRemoveFromSeers(s, {f.zList.data(), static_cast<std::size_t>(f.zCount)}, z);
-    if (!found && f.doubly) {
-        found = CanRemoveFromSeers(s, {f.rList.data(), static_cast<std::size_t>(f.rCount)}, r);
-        for (int d = 1; d <= 9 && !found; ++d) {
-            if (d == r || d == z || (a.mask & DigitBit(d)) == 0) continue;
-            found = CanRemoveFromSeers(s, a.Span(), d);
-        }
+    bool found = b.SeersOfHolders(zList, z).Any();
+    if (!found && doubly) {
+        found = b.SeersOfHolders(rList, r).Any();
+        for (unsigned m = a.mask & ~(DigitBit(r) | DigitBit(z)); m != 0 && !found; m &= m - 1)
+            found = b.SeersOfHolders(a.cells, 1 + std::countr_zero(m)).Any();
     }
     if (!found) return false;
-    f.als = a;
-    f.r = r;
-    f.z = z;
-    find = f;
+    find.zList = zList;
+    find.rList = rList;
+    find.als = a;
+    find.r = r;
+    find.z = z;
+    find.doubly = doubly;
     return true;
 }
 
 // Applies a stage-1 find in full, whichever of its tests succeeded.
 bool ApplyStage1(GradeState& s, const Stage1Find& f) {
-    bool any = RemoveFromSeers(s, {f.zList.data(), static_cast<std::size_t>(f.zCount)}, f.z);
+    bool any = RemoveFromSeers(s, f.zList, f.z);
     if (f.doubly) {
-        any = RemoveFromSeers(s, {f.rList.data(), static_cast<std::size_t>(f.rCount)}, f.r) || any;
-        for (int d = 1; d <= 9; ++d) {
-            if (d == f.r || d == f.z || (f.als.mask & DigitBit(d)) == 0) continue;
-            any = RemoveFromSeers(s, f.als.Span(), d) || any;
-        }
+        any = RemoveFromSeers(s, f.rList, f.r) || any;
+        for (unsigned m = f.als.mask & ~(DigitBit(f.r) | DigitBit(f.z)); m != 0; m &= m - 1)
+            any = RemoveFromSeers(s, f.als.cells, 1 + std::countr_zero(m)) || any;
     }
     return any;
 }
 
-bool FindStage1(GradeState& s, Stage1Find& find) {
+bool FindStage1(GradeState& s, const Board& b, Stage1Find& find) {
     for (int x = 0; x < 81; ++x) {
         const std::uint16_t xMask = s.CandMask[x];
         if (BitCount[xMask] != 2) continue;
         int r = LowestDigit(xMask);
         int z = LowestDigit(xMask & ~DigitBit(r));
+        const Bits81& xBox = kUnitBits[18 + BoxOf[x]];
+        const Bits81 xLines = kUnitBits[RowOf[x]] | kUnitBits[9 + ColOf[x]];
 
-        for (int y = 0; y < 81; ++y) {
+        for (int y : Peers[x]) {
             s.Pump();
-            if (!Sees(x, y) || s.CandMask[y] == 0) continue;
+            if (s.CandMask[y] == 0) continue;
             s.Pump();
+            Bits81 yCell;
+            yCell.Set(y);
             for (int pass = 0; pass < 2; ++pass) {
                 if (s.CandMask[y] & DigitBit(r)) {
-                    const std::uint16_t rBit = DigitBit(r);
-                    // Y plus the open cells of one unit through Y; an r-holder is
-                    // admitted only where it sees X.
-                    auto search = [&](int unit, auto&& rHolderSeesX) -> bool {
-                        CellList list;
-                        list.Add(y);
-                        for (int k = 0; k < 9; ++k) {
-                            const int c = UnitCell(unit, k);
-                            if (c == y || s.CandMask[c] == 0) continue;
-                            if ((s.CandMask[c] & rBit) && !rHolderSeesX(c)) continue;
-                            list.Add(c);
-                        }
-                        return ForEachAls(s, list, [&](const CellSet& a) {
+                    // The sets of Y and open cells of one unit through Y in
+                    // which every r-holder other than Y lies in `allowed`
+                    // (there it sees X).
+                    auto search = [&](int unit, const Bits81& allowed) -> bool {
+                        for (const Als& a : b.Unit(unit)) {
+                            if (!a.cells.Test(y)) continue;
+                            if ((a.cells & b.holders[r]).Minus(allowed).Minus(yCell).Any()) continue;
                             s.Pump();
-                            return TestStage1(s, x, r, z, a, find);
-                        });
+                            if (TestStage1(b, x, r, z, a, find)) return true;
+                        }
+                        return false;
                     };
                     // Y in X's row: Y's column, r-holders inside X's box.
-                    if (RowOf[y] == RowOf[x] &&
-                        search(9 + ColOf[y], [&](int c) { return BoxOf[c] == BoxOf[x]; }))
-                        return true;
+                    if (RowOf[y] == RowOf[x] && search(9 + ColOf[y], xBox)) return true;
                     // Y in X's column: Y's row, r-holders inside X's box.
-                    if (ColOf[y] == ColOf[x] &&
-                        search(RowOf[y], [&](int c) { return BoxOf[c] == BoxOf[x]; }))
-                        return true;
+                    if (ColOf[y] == ColOf[x] && search(RowOf[y], xBox)) return true;
                     // Y outside X's box: Y's box, r-holders in X's row or column.
-                    if (BoxOf[y] != BoxOf[x] &&
-                        search(18 + BoxOf[y],
-                               [&](int c) { return RowOf[c] == RowOf[x] || ColOf[c] == ColOf[x]; }))
-                        return true;
+                    if (BoxOf[y] != BoxOf[x] && search(18 + BoxOf[y], xLines)) return true;
                 }
                 // Nothing with this r: try the other digit as r. The exchange is
                 // made once per peer, so the next peer starts from the pair as
@@ -283,13 +390,13 @@ bool FindStage1(GradeState& s, Stage1Find& find) {
 struct AlsPairRecord {
     int ZDigit = 0;
     int LinkDigit = 0;
-    CellSet A;
-    CellSet B;
+    Als A;
+    Als B;
     std::uint16_t ExtraMaskA = 0;  // A's union when doubly linked, else 0
     std::uint16_t ExtraMaskB = 0;
 };
 
-void RecordAlsPair(AlsPairRecord& rec, const CellSet& a, const CellSet& b, int x, int z, bool doubly) {
+void RecordAlsPair(AlsPairRecord& rec, const Als& a, const Als& b, int x, int z, bool doubly) {
     rec.A = a;
     rec.B = b;
     rec.LinkDigit = x;
@@ -298,131 +405,98 @@ void RecordAlsPair(AlsPairRecord& rec, const CellSet& a, const CellSet& b, int x
     rec.ExtraMaskB = doubly ? b.mask : 0;
 }
 
-bool AllInOneUnit(const CellSet& a, const CellSet& b) {
-    const int first = a.cells[0];
-    bool row = true, col = true, box = true;
-    auto check = [&](int c) {
-        row = row && RowOf[c] == RowOf[first];
-        col = col && ColOf[c] == ColOf[first];
-        box = box && BoxOf[c] == BoxOf[first];
-    };
-    for (int c : a.Span()) check(c);
-    for (int c : b.Span()) check(c);
-    return row || col || box;
+bool AllInOneUnit(const Als& a, const Als& b) {
+    const Bits81 all = a.cells | b.cells;
+    const int first = a.cells.Lowest();
+    return !all.Minus(kUnitBits[RowOf[first]]).Any() || !all.Minus(kUnitBits[9 + ColOf[first]]).Any() ||
+           !all.Minus(kUnitBits[18 + BoxOf[first]]).Any();
 }
 
-// Looks for a second ALS B for which x is restricted common with A (an ALS in
-// unit `unitA`, of kind k: 1 row, 2 column, 3 box), and a digit z of both whose
-// elimination (or, when doubly linked, one of the further eliminations) finds
-// something. Records the first such pair.
-bool FindSecondAls(GradeState& s, const CellSet& a, int x, int k, int unitA, AlsPairRecord& rec) {
+// Looks for a second ALS B for which x is restricted common with A (ALS
+// number `ai`, in unit `unitA` of kind k: 1 row, 2 column, 3 box), and a digit
+// z of both whose elimination (or, when doubly linked, one of the further
+// eliminations) finds something. Records the first such pair.
+bool FindSecondAls(GradeState& s, Board& bd, int ai, int x, int k, int unitA, AlsPairRecord& rec) {
+    const Als a = bd.als[static_cast<std::size_t>(ai)];
     const std::uint16_t xBit = DigitBit(x);
-    std::array<int, kMaxAlsCells> xHolders{};
-    int xCount = 0;
-    for (int c : a.Span())
-        if (s.CandMask[c] & xBit) xHolders[xCount++] = c;
-    bool manyRows = false, manyCols = false;
-    Bits81 seesAllX = kAllCells;
-    Bits81 inA;
-    for (int i = 0; i < xCount; ++i) {
-        manyRows = manyRows || RowOf[xHolders[i]] != RowOf[xHolders[0]];
-        manyCols = manyCols || ColOf[xHolders[i]] != ColOf[xHolders[0]];
-        seesAllX &= kPeerBits[xHolders[i]];
-    }
-    for (int c : a.Span()) inA.Set(c);
+    const Bits81 xHolders = a.cells & bd.holders[x];
     // The x-holders of a box set that spread over two rows and two columns are
     // seen together only from inside that box.
-    if (k == 3 && manyRows && manyCols) return false;
+    if (k == 3) {
+        const int first = xHolders.Lowest();
+        if (xHolders.Minus(kUnitBits[RowOf[first]]).Any() && xHolders.Minus(kUnitBits[9 + ColOf[first]]).Any())
+            return false;
+    }
+    const AlsSeers& seersA = bd.SeersOf(ai);
+    const Bits81& seesAllX = seersA.seers[x];
+    // B starts at a cell holding x that sees every x-holder of A (such a cell
+    // is never in A). For a box set A, B is a box set too and lies in another
+    // box, so its first cell does.
+    Bits81 firstCells = seesAllX & bd.holders[x];
+    if (k == 3) firstCells = firstCells.Minus(kUnitBits[unitA]);
+    if (!firstCells.Any()) return false;
 
-    for (int b0 = 0; b0 < 81; ++b0) {
-        if (s.CandMask[b0] == 0 || (s.CandMask[b0] & xBit) == 0 || inA.Test(b0)) continue;
-        if (!seesAllX.Test(b0)) continue;
-        for (int kind = 1; kind <= 3; ++kind) {
-            if (kind < k) continue;
+    auto testPair = [&](int bi) -> bool {
+        const Als& b = bd.als[static_cast<std::size_t>(bi)];
+        if (AllInOneUnit(a, b)) return false;
+        const std::uint16_t common = a.mask & b.mask & ~xBit;
+        if (common == 0) return false;
+        const AlsSeers& seersB = bd.SeersOf(bi);
+        for (unsigned m = common; m != 0; m &= m - 1) {
+            const int z = 1 + std::countr_zero(m);
+            // Doubly linked when every z-holder of B sees every z-holder of A.
+            const bool doubly = !(b.cells & bd.holders[z]).Minus(seersA.seers[z]).Any();
+            if ((seersA.seers[z] & seersB.seers[z] & bd.holders[z]).Any()) {
+                RecordAlsPair(rec, a, b, x, z, doubly);
+                return true;
+            }
+            if (!doubly) continue;
+            const auto others = static_cast<std::uint16_t>(~(xBit | DigitBit(z)));
+            if ((seesAllX & seersB.seers[x] & bd.holders[x]).Any() ||
+                ((seersA.removable | seersB.removable) & others) != 0) {
+                RecordAlsPair(rec, a, b, x, z, doubly);
+                return true;
+            }
+        }
+        return false;
+    };
+
+    bool found = false;
+    ForEachCell(firstCells, [&](int b0) {
+        if (found) return;
+        for (int kind = k; kind <= 3 && !found; ++kind) {
             const int unitB = kind == 1 ? RowOf[b0] : kind == 2 ? 9 + ColOf[b0] : 18 + BoxOf[b0];
             if (unitB == unitA) continue;
-            CellList list;
-            list.Add(b0);
-            for (int i = 0; i < 9; ++i) {
-                const int c = UnitCell(unitB, i);
-                if (c == b0 || s.CandMask[c] == 0 || inA.Test(c)) continue;
-                if ((s.CandMask[c] & xBit) && !seesAllX.Test(c)) continue;
-                list.Add(c);
-            }
-            const bool found = ForEachAls(s, list, [&](const CellSet& b) {
+            // A set met again from a later x-holder was tested already.
+            for (const std::uint16_t bi : bd.LowestHolderGroup(unitB, x, Board::PlaceIn(unitB, b0))) {
+                const Als& b = bd.als[bi];
+                if ((b.cells & a.cells).Any() || (b.cells & bd.holders[x]).Minus(seesAllX).Any()) continue;
                 s.Pump();
-                if (AllInOneUnit(a, b)) return false;
-                const auto common = static_cast<std::uint16_t>(a.mask & b.mask & ~xBit);
-                for (int z = 1; z <= 9; ++z) {
-                    const std::uint16_t zBit = DigitBit(z);
-                    if ((common & zBit) == 0) continue;
-                    std::array<int, 2 * kMaxAlsCells> zList{};
-                    int zCount = 0;
-                    for (int c : a.Span())
-                        if (s.CandMask[c] & zBit) zList[zCount++] = c;
-                    for (int c : b.Span())
-                        if (s.CandMask[c] & zBit) zList[zCount++] = c;
-                    bool doubly = true;
-                    for (int i = 0; i < zCount && doubly; ++i)
-                        for (int j = i + 1; j < zCount; ++j)
-                            if (!SameRowColOrBox(zList[i], zList[j])) {
-                                doubly = false;
-                                break;
-                            }
-                    if (CanRemoveFromSeers(s, {zList.data(), static_cast<std::size_t>(zCount)}, z)) {
-                        RecordAlsPair(rec, a, b, x, z, doubly);
-                        return true;
-                    }
-                    if (!doubly) continue;
-                    std::array<int, 2 * kMaxAlsCells> xList{};
-                    int xListCount = 0;
-                    for (int c : a.Span())
-                        if (s.CandMask[c] & xBit) xList[xListCount++] = c;
-                    for (int c : b.Span())
-                        if (s.CandMask[c] & xBit) xList[xListCount++] = c;
-                    if (CanRemoveFromSeers(s, {xList.data(), static_cast<std::size_t>(xListCount)}, x)) {
-                        RecordAlsPair(rec, a, b, x, z, doubly);
-                        return true;
-                    }
-                    for (int d = 1; d <= 9; ++d) {
-                        if (d == x || d == z) continue;
-                        if ((a.mask & DigitBit(d)) && CanRemoveFromSeers(s, a.Span(), d)) {
-                            RecordAlsPair(rec, a, b, x, z, doubly);
-                            return true;
-                        }
-                        if ((b.mask & DigitBit(d)) && CanRemoveFromSeers(s, b.Span(), d)) {
-                            RecordAlsPair(rec, a, b, x, z, doubly);
-                            return true;
-                        }
-                    }
+                if (testPair(bi)) {
+                    found = true;
+                    break;
                 }
-                return false;
-            });
-            if (found) return true;
+            }
         }
-    }
-    return false;
+    });
+    return found;
 }
 
-// Stage 2 search: every ALS A around an anchor cell C (C first, then 1..6
-// further cells of one of C's units), for every candidate x of C, handed to
+// Stage 2 search: every ALS A around an anchor cell C (C and 1..6 further
+// cells of one of C's units), for every candidate x of C, handed to
 // FindSecondAls. Stops at the first recorded pair.
-bool FindAlsPair(GradeState& s, AlsPairRecord& rec) {
+bool FindAlsPair(GradeState& s, Board& bd, AlsPairRecord& rec) {
+    bd.GroupByLowestHolder();
     for (int c = 0; c < 81; ++c) {
-        const std::uint16_t cMask = s.CandMask[c];
-        if (cMask == 0) continue;
-        for (int x = 1; x <= 9; ++x) {
-            if ((cMask & DigitBit(x)) == 0) continue;
+        for (unsigned m = s.CandMask[c]; m != 0; m &= m - 1) {
+            const int x = 1 + std::countr_zero(m);
             for (int k = 1; k <= 3; ++k) {
                 const int unit = k == 1 ? RowOf[c] : k == 2 ? 9 + ColOf[c] : 18 + BoxOf[c];
-                CellList list;
-                list.Add(c);
-                for (int i = 0; i < 9; ++i) {
-                    const int cell = UnitCell(unit, i);
-                    if (cell != c && s.CandMask[cell] != 0) list.Add(cell);
-                }
-                if (ForEachAls(s, list, [&](const CellSet& a) { return FindSecondAls(s, a, x, k, unit, rec); }))
-                    return true;
+                // The sets of the unit that contain C, taken only where C is
+                // their lowest x-holder: from a later x-holder the same set was
+                // tested already.
+                for (const std::uint16_t ai : bd.LowestHolderGroup(unit, x, Board::PlaceIn(unit, c)))
+                    if (FindSecondAls(s, bd, ai, x, k, unit, rec)) return true;
             }
         }
     }
@@ -433,18 +507,14 @@ bool FindAlsPair(GradeState& s, AlsPairRecord& rec) {
 // digit of each set, each step reading the candidates as the previous steps
 // left them.
 bool ApplyAlsPair(GradeState& s, const AlsPairRecord& rec) {
-    std::array<int, 2 * kMaxAlsCells> both{};
-    int n = 0;
-    for (int c : rec.A.Span()) both[n++] = c;
-    for (int c : rec.B.Span()) both[n++] = c;
-    const std::span<const int> bothSpan{both.data(), static_cast<std::size_t>(n)};
-    bool any = RemoveFromSeers(s, bothSpan, rec.ZDigit);
+    const Bits81 both = rec.A.cells | rec.B.cells;
+    bool any = RemoveFromSeers(s, both, rec.ZDigit);
     if (rec.ExtraMaskA != 0) {
-        any = RemoveFromSeers(s, bothSpan, rec.LinkDigit) || any;
+        any = RemoveFromSeers(s, both, rec.LinkDigit) || any;
         for (int d = 1; d <= 9; ++d) {
             if (d == rec.LinkDigit || d == rec.ZDigit) continue;
-            if (rec.ExtraMaskA & DigitBit(d)) any = RemoveFromSeers(s, rec.A.Span(), d) || any;
-            if (rec.ExtraMaskB & DigitBit(d)) any = RemoveFromSeers(s, rec.B.Span(), d) || any;
+            if (rec.ExtraMaskA & DigitBit(d)) any = RemoveFromSeers(s, rec.A.cells, d) || any;
+            if (rec.ExtraMaskB & DigitBit(d)) any = RemoveFromSeers(s, rec.B.cells, d) || any;
         }
     }
     return any;
@@ -453,10 +523,11 @@ bool ApplyAlsPair(GradeState& s, const AlsPairRecord& rec) {
 }  // namespace
 
 bool TryAlsXZ(GradeState& s) {
+    Board board(s);
     Stage1Find find;
-    if (FindStage1(s, find)) return ApplyStage1(s, find);
+    if (FindStage1(s, board, find)) return ApplyStage1(s, find);
     AlsPairRecord rec;
-    if (FindAlsPair(s, rec)) return ApplyAlsPair(s, rec);
+    if (FindAlsPair(s, board, rec)) return ApplyAlsPair(s, rec);
     return false;
 }
 
