@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "model/cellset.h"
 #include "techniques/techniques.h"
 #include "test_util.h"
 
@@ -25,54 +26,17 @@ namespace {
 // return the same code and take the same number of search steps.
 namespace reference {
 
-
-// A set of cells 0..80 as two words, so that "the first cell at or after the
-// cursor" is one bit scan.
-struct CellSet {
-    std::uint64_t lo = 0;  // cells 0..63
-    std::uint64_t hi = 0;  // cells 64..80
-
-    // Branch-free word selection: the search flips single cells at random
-    // places, and keeping both words in registers matters there.
-    static constexpr std::uint64_t HighWord(int c) { return std::uint64_t{0} - static_cast<std::uint64_t>(c >> 6); }
-    static constexpr std::uint64_t Bit(int c) { return std::uint64_t{1} << (c & 63); }
-    constexpr void Set(int c) {
-        const std::uint64_t b = Bit(c), h = HighWord(c);
-        lo |= b & ~h;
-        hi |= b & h;
+// The first cell of the set at or after `from` (0..81), or 81 when none.
+int NextFrom(const CellSet& set, int from) {
+    if (from < 64) {
+        const std::uint64_t l = set.lo & (~std::uint64_t{0} << from);
+        if (l != 0) return std::countr_zero(l);
+        from = 64;
     }
-    constexpr void Reset(int c) {
-        const std::uint64_t b = Bit(c), h = HighWord(c);
-        lo &= ~(b & ~h);
-        hi &= ~(b & h);
-    }
-    constexpr bool Test(int c) const { return (((lo & ~HighWord(c)) | (hi & HighWord(c))) >> (c & 63)) & 1u; }
-    constexpr CellSet operator|(const CellSet& o) const { return {lo | o.lo, hi | o.hi}; }
-    constexpr CellSet Without(const CellSet& o) const { return {lo & ~o.lo, hi & ~o.hi}; }
-    constexpr CellSet operator&(const CellSet& o) const { return {lo & o.lo, hi & o.hi}; }
-    constexpr bool Empty() const { return (lo | hi) == 0; }
-    // The lowest cell of a non-empty set.
-    int First() const { return lo != 0 ? std::countr_zero(lo) : 64 + std::countr_zero(hi); }
-    // The first cell of the set at or after `from` (0..81), or 81 when none.
-    int NextFrom(int from) const {
-        if (from < 64) {
-            const std::uint64_t l = lo & (~std::uint64_t{0} << from);
-            if (l != 0) return std::countr_zero(l);
-            from = 64;
-        }
-        if (from >= 81) return 81;
-        const std::uint64_t h = hi & (~std::uint64_t{0} << (from - 64));
-        return h != 0 ? 64 + std::countr_zero(h) : 81;
-    }
-};
-
-constexpr std::array<CellSet, 81> kPeerSets = [] {
-    std::array<CellSet, 81> p{};
-    for (int a = 0; a < 81; ++a)
-        for (int b = 0; b < 81; ++b)
-            if (Sees(a, b)) p[a].Set(b);
-    return p;
-}();
+    if (from >= 81) return 81;
+    const std::uint64_t h = set.hi & (~std::uint64_t{0} << (from - 64));
+    return h != 0 ? 64 + std::countr_zero(h) : 81;
+}
 
 constexpr std::int32_t kCutOffBudget = 50000;
 
@@ -159,7 +123,7 @@ void BuildLinks(const GradeState& s, ChainLinks& L) {
         for (int p = 0; p < 81; ++p) {
             if (!s.CandFlags(p, k)) continue;
             CellSet strongSet;
-            CellSet weakSet = L.bivalueHolds[k] & kPeerSets[p];
+            CellSet weakSet = L.bivalueHolds[k] & PeerSet[p];
             for (int kind = 0; kind < 3; ++kind) {
                 const int u = UnitOf(kind, p);
                 if (!strong[kind][u] && !weak[kind][u]) continue;
@@ -227,7 +191,7 @@ int ReferenceAlternatingChains(GradeState& s, int limit, int level) {
 
     for (int d = 1; d <= 9; ++d) {
         const CellSet starts = L.bivalueHolds[d] | L.multiStrongEnd[d];
-        for (int start = starts.NextFrom(0); start < 81; start = starts.NextFrom(start + 1)) {
+        for (int start = NextFrom(starts, 0); start < 81; start = NextFrom(starts, start + 1)) {
             s.Pump();
             // A bivalue start stays open so that the chain may leave it
             // through its other digit.
@@ -302,7 +266,7 @@ int ReferenceAlternatingChains(GradeState& s, int limit, int level) {
                         // own end cell is never a target: its node is one of
                         // the two the conclusion rests on.
                         if (k == d) {
-                            for (int c = rowTargets.NextFrom(0); c < 81; c = rowTargets.NextFrom(c + 1)) {
+                            for (int c = NextFrom(rowTargets, 0); c < 81; c = NextFrom(rowTargets, c + 1)) {
                                 if (used.Test(c)) continue;
                                 if (c != p && Sees(p, c)) {
                                     RemoveCandidate(s, d, c);

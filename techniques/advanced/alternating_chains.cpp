@@ -31,74 +31,12 @@
 #include <cstdint>
 #include <type_traits>
 
+#include "model/cellset.h"
 #include "techniques/techniques.h"
 
 namespace gw {
 
 namespace {
-
-// A set of cells 0..80 as two words, so that "the first cell at or after the
-// cursor" is one bit scan.
-struct CellSet {
-    std::uint64_t lo = 0;  // cells 0..63
-    std::uint64_t hi = 0;  // cells 64..80
-
-    // Branch-free word selection: the search flips single cells at random
-    // places, and keeping both words in registers matters there.
-    static constexpr std::uint64_t HighWord(int c) { return std::uint64_t{0} - static_cast<std::uint64_t>(c >> 6); }
-    static constexpr std::uint64_t Bit(int c) { return std::uint64_t{1} << (c & 63); }
-    constexpr void Set(int c) {
-        const std::uint64_t b = Bit(c), h = HighWord(c);
-        lo |= b & ~h;
-        hi |= b & h;
-    }
-    constexpr void Reset(int c) {
-        const std::uint64_t b = Bit(c), h = HighWord(c);
-        lo &= ~(b & ~h);
-        hi &= ~(b & h);
-    }
-    static constexpr CellSet Of(int c) {
-        const std::uint64_t b = Bit(c), h = HighWord(c);
-        return {b & ~h, b & h};
-    }
-    constexpr bool Test(int c) const { return (((lo & ~HighWord(c)) | (hi & HighWord(c))) >> (c & 63)) & 1u; }
-    constexpr CellSet operator|(const CellSet& o) const { return {lo | o.lo, hi | o.hi}; }
-    constexpr CellSet Without(const CellSet& o) const { return {lo & ~o.lo, hi & ~o.hi}; }
-    constexpr CellSet operator&(const CellSet& o) const { return {lo & o.lo, hi & o.hi}; }
-    constexpr bool Empty() const { return (lo | hi) == 0; }
-    int Count() const { return std::popcount(lo) + std::popcount(hi); }
-    // The lowest cell of a non-empty set.
-    int First() const { return lo != 0 ? std::countr_zero(lo) : 64 + std::countr_zero(hi); }
-    // Removes the lowest cell of a non-empty set.
-    constexpr void PopFirst() {
-        if (lo != 0) lo &= lo - 1;
-        else hi &= hi - 1;
-    }
-};
-
-// Cells of each unit (rows 0-8, columns 9-17, boxes 18-26), the peers of each
-// cell, and each cell's three units as bits of a 27-bit mask.
-struct Geometry {
-    std::array<CellSet, 27> unit{};
-    std::array<CellSet, 81> peers{};
-    std::array<std::uint32_t, 81> unitBits{};
-};
-
-constexpr Geometry kGeo = [] {
-    Geometry g{};
-    for (int c = 0; c < 81; ++c) {
-        g.unit[RowOf[c]].Set(c);
-        g.unit[9 + ColOf[c]].Set(c);
-        g.unit[18 + BoxOf[c]].Set(c);
-        g.unitBits[c] = (1u << RowOf[c]) | (1u << (9 + ColOf[c])) | (1u << (18 + BoxOf[c]));
-        for (int x = 0; x < 81; ++x)
-            if (Sees(c, x)) g.peers[c].Set(x);
-    }
-    return g;
-}();
-
-// Two cells share a unit whose bit is set in `units`.
-bool ShareUnit(std::uint32_t units, int a, int b) { return (kGeo.unitBits[a] & kGeo.unitBits[b] & units) != 0; }
 
 constexpr std::int32_t kCutOffBudget = 50000;
 
@@ -111,7 +49,7 @@ struct ChainLinks {
     std::array<CellSet, 10> bivalueHolds{};
     std::array<CellSet, 10> strongEnd{};
     std::array<CellSet, 10> multiStrongEnd{};
-    // Units (bit u as in kGeo.unit) holding exactly two candidate cells of the
+    // Units (bit u as in UnitSet) holding exactly two candidate cells of the
     // digit, and units without a pair that hold two or more strong-end cells.
     std::array<std::uint32_t, 10> strong{};
     std::array<std::uint32_t, 10> weak{};
@@ -146,7 +84,7 @@ void BuildLinks(const GradeState& s, ChainLinks& L) {
         std::uint32_t strong = 0;
         CellSet ends;
         for (int u = 0; u < 27; ++u) {
-            const CellSet in = cand & kGeo.unit[u];
+            const CellSet in = cand & UnitSet[u];
             if (in.Count() != 2) continue;
             strong |= 1u << u;
             if (u >= 18) {
@@ -163,7 +101,7 @@ void BuildLinks(const GradeState& s, ChainLinks& L) {
         std::array<CellSet, 27> strongVia{};
         std::array<CellSet, 27> weakVia{};
         for (int u = 0; u < 27; ++u) {
-            const CellSet in = ends & kGeo.unit[u];
+            const CellSet in = ends & UnitSet[u];
             if ((strong >> u) & 1u) {
                 strongVia[u] = in;
                 weakVia[u] = in;
@@ -181,7 +119,7 @@ void BuildLinks(const GradeState& s, ChainLinks& L) {
             if (!cand.Test(p)) continue;
             const int r = RowOf[p], col = 9 + ColOf[p], b = 18 + BoxOf[p];
             CellSet strongSet = strongVia[r] | strongVia[col] | strongVia[b];
-            CellSet weakSet = weakVia[r] | weakVia[col] | weakVia[b] | (L.bivalueHolds[k] & kGeo.peers[p]);
+            CellSet weakSet = weakVia[r] | weakVia[col] | weakVia[b] | (L.bivalueHolds[k] & PeerSet[p]);
             strongSet.Reset(p);
             weakSet.Reset(p);
             L.next[1][k][p] = strongSet;
@@ -261,8 +199,8 @@ int TryAlternatingChains(GradeState& s, int limit, int level) {
             const unsigned testDigits = (1u << d) | (startOthers << 1);
             CellSet rowTargets;
             if (((strongD >> RowOf[start]) & 1u) == 0)
-                rowTargets = (L.cand[d] & kGeo.unit[RowOf[start]]).Without(CellSet::Of(start));
-            const CellSet& startPeers = kGeo.peers[start];
+                rowTargets = (L.cand[d] & UnitSet[RowOf[start]]).Without(CellSet::Of(start));
+            const CellSet& startPeers = PeerSet[start];
 
             chain[0] = {start, d};
             int depth = 1;
@@ -322,7 +260,7 @@ int TryAlternatingChains(GradeState& s, int limit, int level) {
                         // own end cell is never a target: its node is one of
                         // the two the conclusion rests on.
                         if (k == d) {
-                            const CellSet hit = (rowTargets & kGeo.peers[p]).Without(used);
+                            const CellSet hit = (rowTargets & PeerSet[p]).Without(used);
                             if (!hit.Empty()) {
                                 RemoveCandidate(s, d, hit.First());
                                 return 3;

@@ -9,22 +9,14 @@
 // Pairs are scanned A = 0..79, B = A+1..80; the first pair that removes
 // anything has all of its removals made, digits ascending, A before B.
 #include <array>
-#include <bit>
 #include <cstdint>
 
+#include "model/cellset.h"
 #include "techniques/techniques.h"
 
 namespace gw {
 
 namespace {
-
-// A set of cells as two 64-bit words.
-struct CellSet {
-    std::uint64_t lo = 0, hi = 0;
-    void Add(int c) { (c < 64 ? lo : hi) |= std::uint64_t{1} << (c & 63); }
-    CellSet operator&(const CellSet& o) const { return {lo & o.lo, hi & o.hi}; }
-    bool Empty() const { return (lo | hi) == 0; }
-};
 
 // Strikes the combinations (A = p, B = q) that cannot stand together and
 // returns partners[p], the digits B may still take while A holds p.
@@ -40,36 +32,30 @@ std::array<std::uint16_t, 10> Partners(const GradeState& s, int a, int b, CellSe
     }
     // A bivalue cell {p, q} that sees both ends rules out A = p with B = q and
     // A = q with B = p: it would be left without a candidate.
-    for (int half = 0; half < 2; ++half) {
-        std::uint64_t bits = half == 0 ? commonBivalue.lo : commonBivalue.hi;
-        while (bits != 0) {
-            const int c = 64 * half + std::countr_zero(bits);
-            bits &= bits - 1;
-            const int p = LowestDigit(s.CandMask[c]);
-            const int q = LowestDigit(s.CandMask[c] & ~DigitBit(p));
-            partners[p] = static_cast<std::uint16_t>(partners[p] & ~DigitBit(q));
-            partners[q] = static_cast<std::uint16_t>(partners[q] & ~DigitBit(p));
-        }
-    }
+    ForEachCell(commonBivalue, [&](int c) {
+        const int p = LowestDigit(s.CandMask[c]);
+        const int q = LowestDigit(s.CandMask[c] & ~DigitBit(p));
+        partners[p] = static_cast<std::uint16_t>(partners[p] & ~DigitBit(q));
+        partners[q] = static_cast<std::uint16_t>(partners[q] & ~DigitBit(p));
+    });
     return partners;
 }
 
 }  // namespace
 
 bool TryPairExclusion(GradeState& s) {
-    // The bivalue peers of every cell, from the candidates as they stand at
-    // the start of the call.
-    std::array<CellSet, 81> bivaluePeers{};
-    for (int c = 0; c < 81; ++c) {
-        if (BitCount[s.CandMask[c]] != 2) continue;
-        for (int p : Peers[c]) bivaluePeers[p].Add(c);
-    }
+    // The bivalue cells, from the candidates as they stand at the start of
+    // the call.
+    CellSet bivalue;
+    for (int c = 0; c < 81; ++c)
+        if (BitCount[s.CandMask[c]] == 2) bivalue.Set(c);
 
     for (int a = 0; a < 80; ++a) {
         if (s.SolveGrid[a] != 0) continue;
+        const CellSet bivalueSeeingA = bivalue & PeerSet[a];
         for (int b = a + 1; b < 81; ++b) {
             if (s.SolveGrid[b] != 0) continue;
-            const CellSet common = bivaluePeers[a] & bivaluePeers[b];
+            const CellSet common = bivalueSeeingA & PeerSet[b];
             // Without a shared unit or a bivalue cell seeing both, every
             // combination stands and nothing can go.
             if (common.Empty() && !Sees(a, b)) continue;

@@ -17,73 +17,20 @@
 //    link holds the digit, and the digit goes from every cell that sees both
 //    cells of a weak link (result 1).
 #include <array>
-#include <bit>
 #include <cstdint>
 
+#include "model/cellset.h"
 #include "techniques/techniques.h"
 
 namespace gw {
 
 namespace {
 
-// A set of cells 0..80 as two words, so that "the first cell at or after the
-// cursor" is one bit scan.
-struct CellSet {
-    std::uint64_t lo = 0;  // cells 0..63
-    std::uint64_t hi = 0;  // cells 64..80
-
-    constexpr void Set(int c) {
-        if (c < 64) lo |= std::uint64_t{1} << c;
-        else hi |= std::uint64_t{1} << (c - 64);
-    }
-    constexpr void Reset(int c) {
-        if (c < 64) lo &= ~(std::uint64_t{1} << c);
-        else hi &= ~(std::uint64_t{1} << (c - 64));
-    }
-    constexpr bool Test(int c) const { return c < 64 ? (lo >> c) & 1u : (hi >> (c - 64)) & 1u; }
-    constexpr CellSet operator|(const CellSet& o) const { return {lo | o.lo, hi | o.hi}; }
-    constexpr CellSet operator&(const CellSet& o) const { return {lo & o.lo, hi & o.hi}; }
-    constexpr CellSet Without(const CellSet& o) const { return {lo & ~o.lo, hi & ~o.hi}; }
-    constexpr bool Empty() const { return (lo | hi) == 0; }
-    // The lowest cell, or 81 when the set is empty.
-    int First() const {
-        if (lo != 0) return std::countr_zero(lo);
-        return hi != 0 ? 64 + std::countr_zero(hi) : 81;
-    }
-    // The same set without its lowest cell.
-    constexpr CellSet WithoutFirst() const {
-        if (lo != 0) return {lo & (lo - 1), hi};
-        return {0, hi & (hi - 1)};
-    }
-    int Count() const { return std::popcount(lo) + std::popcount(hi); }
-};
-
-// Cells of each unit (rows 0-8, columns 9-17, boxes 18-26), the peers of each
-// cell, and each cell's three units as bits of a 27-bit mask.
-struct Geometry {
-    std::array<CellSet, 27> unit{};
-    std::array<CellSet, 81> peers{};
-    std::array<std::uint32_t, 81> unitBits{};
-};
-
-constexpr Geometry kGeo = [] {
-    Geometry g{};
-    for (int c = 0; c < 81; ++c) {
-        g.unit[RowOf[c]].Set(c);
-        g.unit[9 + ColOf[c]].Set(c);
-        g.unit[18 + BoxOf[c]].Set(c);
-        g.unitBits[c] = (1u << RowOf[c]) | (1u << (9 + ColOf[c])) | (1u << (18 + BoxOf[c]));
-        for (int x = 0; x < 81; ++x)
-            if (Sees(c, x)) g.peers[c].Set(x);
-    }
-    return g;
-}();
-
 // Strong and weak links of one digit.
 struct DigitLinks {
     CellSet cand;
     CellSet strongEnd;
-    // Units (bit u as in kGeo.unit) holding exactly two candidate cells, and
+    // Units (bit u as in UnitSet) holding exactly two candidate cells, and
     // units without a pair that hold two or more strong-end cells (so three or
     // more candidate cells).
     std::uint32_t strong = 0;
@@ -103,20 +50,22 @@ void BuildLinks(const GradeState& s, int d, DigitLinks& L) {
     L.weak = 0;
     L.strongEnd = CellSet{};
     for (int u = 0; u < 27; ++u) {
-        const CellSet in = L.cand & kGeo.unit[u];
+        const CellSet in = L.cand & UnitSet[u];
         if (in.Count() != 2) continue;
         L.strong |= 1u << u;
         // A box pair lying in one row or one column is a strong link but adds
         // no strong ends of its own (its row or column pair is the same link).
         if (u >= 18) {
-            const int a = in.First();
-            const int b = in.WithoutFirst().First();
+            CellSet rest = in;
+            const int a = rest.First();
+            rest.PopFirst();
+            const int b = rest.First();
             if (RowOf[a] == RowOf[b] || ColOf[a] == ColOf[b]) continue;
         }
         L.strongEnd = L.strongEnd | in;
     }
     for (int u = 0; u < 27; ++u) {
-        const CellSet ends = L.strongEnd & kGeo.unit[u];
+        const CellSet ends = L.strongEnd & UnitSet[u];
         if ((L.strong >> u) & 1u) {
             L.strongEnds[u] = ends;
             L.linkEnds[u] = ends;
@@ -136,9 +85,6 @@ void BuildLinks(const GradeState& s, int d, DigitLinks& L) {
 CellSet OverUnits(const std::array<CellSet, 27>& table, int c) {
     return table[RowOf[c]] | table[9 + ColOf[c]] | table[18 + BoxOf[c]];
 }
-
-// Two cells share a unit whose bit is set in `units`.
-bool ShareUnit(std::uint32_t units, int a, int b) { return (kGeo.unitBits[a] & kGeo.unitBits[b] & units) != 0; }
 
 }  // namespace
 
@@ -182,10 +128,10 @@ int TryXCycles(GradeState& s, int level) {
             if (depth == 0) {
                 if (starts.Empty()) break;  // next digit
                 const int c = starts.First();
-                starts = starts.WithoutFirst();
+                starts.PopFirst();
                 chain[0] = c;
                 inChain.Set(c);
-                startPeers = L.cand & kGeo.peers[c];
+                startPeers = L.cand & PeerSet[c];
                 startPeers.Set(c);
                 depth = 1;
                 arrived = true;
@@ -210,11 +156,11 @@ int TryXCycles(GradeState& s, int level) {
                     closes[depth] = 0;
                     if (depth > 2) {
                         // A candidate cell off the chain that sees both ends.
-                        eliminate[depth] = (startPeers & kGeo.peers[prev]).Without(inChain);
+                        eliminate[depth] = (startPeers & PeerSet[prev]).Without(inChain);
                         // A continuous loop: act only when some weak link lies
                         // in a unit with three or more candidates, or nothing
                         // would be removed.
-                        if (kGeo.peers[prev].Test(start) &&
+                        if (PeerSet[prev].Test(start) &&
                             (usefulUpTo[depth - 2] || ShareUnit(L.weak, prev, start)))
                             closes[depth] = 1;
                     }
@@ -241,7 +187,7 @@ int TryXCycles(GradeState& s, int level) {
                 return 3;
             }
             if (x < 81) {
-                extend[depth] = extend[depth].WithoutFirst();
+                extend[depth].PopFirst();
                 chain[depth] = x;
                 inChain.Set(x);
                 if (!odd) usefulUpTo[depth] = usefulUpTo[depth - 2] || ShareUnit(L.weak, prev, x);

@@ -41,77 +41,17 @@
 #include <utility>
 #include <vector>
 
+#include "model/cellset.h"
 #include "techniques/techniques.h"
 
 namespace gw {
 
 namespace {
 
-// A set of cells as an 81-bit mask.
-struct Bits81 {
-    std::uint64_t lo = 0;
-    std::uint64_t hi = 0;
-
-    constexpr void Set(int c) {
-        if (c < 64) lo |= std::uint64_t{1} << c;
-        else hi |= std::uint64_t{1} << (c - 64);
-    }
-    constexpr bool Test(int c) const {
-        return c < 64 ? ((lo >> c) & 1u) != 0 : ((hi >> (c - 64)) & 1u) != 0;
-    }
-    constexpr bool Any() const { return (lo | hi) != 0; }
-    // The lowest cell of a non-empty set.
-    constexpr int Lowest() const { return lo != 0 ? std::countr_zero(lo) : 64 + std::countr_zero(hi); }
-    constexpr Bits81& operator&=(const Bits81& o) {
-        lo &= o.lo;
-        hi &= o.hi;
-        return *this;
-    }
-    friend constexpr Bits81 operator&(Bits81 a, const Bits81& b) { return a &= b; }
-    friend constexpr Bits81 operator|(Bits81 a, const Bits81& b) {
-        a.lo |= b.lo;
-        a.hi |= b.hi;
-        return a;
-    }
-    // The cells of this set that are not in o.
-    constexpr Bits81 Minus(const Bits81& o) const { return {lo & ~o.lo, hi & ~o.hi}; }
-};
-
-// Calls f(cell) for every cell of the set in ascending order.
-template <class F>
-void ForEachCell(Bits81 b, F&& f) {
-    for (std::uint64_t w = b.lo; w != 0; w &= w - 1) f(std::countr_zero(w));
-    for (std::uint64_t w = b.hi; w != 0; w &= w - 1) f(64 + std::countr_zero(w));
-}
-
-constexpr Bits81 AllCells() {
-    Bits81 b;
-    for (int c = 0; c < 81; ++c) b.Set(c);
-    return b;
-}
-
-constexpr std::array<Bits81, 81> MakePeerBits() {
-    std::array<Bits81, 81> t{};
-    for (int c = 0; c < 81; ++c)
-        for (int p : Peers[c]) t[c].Set(p);
-    return t;
-}
-
-constexpr std::array<Bits81, 27> MakeUnitBits() {
-    std::array<Bits81, 27> t{};
-    for (int u = 0; u < 27; ++u)
-        for (int k = 0; k < 9; ++k) t[u].Set(UnitCell(u, k));
-    return t;
-}
-
-constexpr Bits81 kAllCells = AllCells();
-constexpr std::array<Bits81, 81> kPeerBits = MakePeerBits();
-constexpr std::array<Bits81, 27> kUnitBits = MakeUnitBits();
-
 // The cells that see every cell of the list (all cells for an empty list).
-Bits81 CommonPeers(Bits81 list) {
-    Bits81 seers = kAllCells;
-    ForEachCell(list, [&](int c) { seers &= kPeerBits[c]; });
+CellSet CommonPeers(CellSet list) {
+    CellSet seers = AllCells;
+    ForEachCell(list, [&](int c) { seers &= PeerSet[c]; });
     return seers;
 }
 
@@ -153,28 +93,28 @@ constexpr SubsetOrder kSubsetOrder = MakeSubsetOrder();
 
 // An almost locked set of 2..7 cells of one unit.
 struct Als {
-    Bits81 cells;
+    CellSet cells;
     std::uint16_t mask = 0;  // union of the candidates
 };
 
 // For one ALS and each of its digits d: the cells that see every holder of d
 // in the set, and whether one of them holds d (the set alone can then lose it).
 struct AlsSeers {
-    std::array<Bits81, 10> seers{};
+    std::array<CellSet, 10> seers{};
     std::uint16_t removable = 0;
     bool known = false;
 };
 
 // What the search reads, gathered once per call.
 struct Board {
-    std::array<Bits81, 10> holders{};  // [d]: the cells holding digit d
-    std::vector<Als> als;              // every ALS, unit by unit
-    std::array<int, 28> unitBegin{};   // ALSs of unit u: [unitBegin[u], unitBegin[u + 1])
+    std::array<CellSet, 10> holders{};  // [d]: the cells holding digit d
+    std::vector<Als> als;               // every ALS, unit by unit
+    std::array<int, 28> unitBegin{};    // ALSs of unit u: [unitBegin[u], unitBegin[u + 1])
     // The ALSs of each unit grouped by a digit and the place of their lowest
     // holder of it, in list order within a group (filled for stage 2 only).
     std::vector<std::uint16_t> byLowestHolder;
     std::array<int, 27 * 81 + 1> groupBegin{};
-    std::vector<AlsSeers> seersOf;     // each filled on first use (stage 2 only)
+    std::vector<AlsSeers> seersOf;      // each filled on first use (stage 2 only)
 
     explicit Board(const GradeState& s) {
         for (int c = 0; c < 81; ++c)
@@ -212,7 +152,7 @@ struct Board {
 
     // The place of a cell in unit u (one of the cell's units).
     static int PlaceIn(int u, int c) { return u < 9 ? ColOf[c] : u < 18 ? RowOf[c] : 3 * (RowOf[c] % 3) + ColOf[c] % 3; }
-    static int LowestPlace(int u, Bits81 cells) { return PlaceIn(u, cells.Lowest()); }
+    static int LowestPlace(int u, CellSet cells) { return PlaceIn(u, cells.First()); }
 
     void GroupByLowestHolder() {
         std::array<int, 27 * 81 + 1> count{};
@@ -262,9 +202,9 @@ struct Board {
     // The cells that see every holder of the digit in the list and hold the
     // digit; empty when the list holds no such digit. Listed cells never
     // qualify: a holder is not its own peer, and the others lack the digit.
-    Bits81 SeersOfHolders(Bits81 list, int digit) const {
-        const Bits81 held = list & holders[digit];
-        if (!held.Any()) return {};
+    CellSet SeersOfHolders(CellSet list, int digit) const {
+        const CellSet held = list & holders[digit];
+        if (held.Empty()) return {};
         return CommonPeers(held) & holders[digit];
     }
 };
@@ -273,13 +213,13 @@ struct Board {
 // in cell order, reading the candidates as they stand now (earlier removals
 // of the same find may have taken the digit from listed cells). A list with
 // no holder of the digit names no cell.
-bool RemoveFromSeers(GradeState& s, Bits81 list, int digit) {
+bool RemoveFromSeers(GradeState& s, CellSet list, int digit) {
     const std::uint16_t bit = DigitBit(digit);
-    Bits81 held;
+    CellSet held;
     ForEachCell(list, [&](int c) {
         if (s.CandMask[c] & bit) held.Set(c);
     });
-    if (!held.Any()) return false;
+    if (held.Empty()) return false;
     bool any = false;
     ForEachCell(CommonPeers(held), [&](int c) {
         if (s.CandMask[c] & bit) any = RemoveCandidate(s, digit, c) || any;
@@ -292,8 +232,8 @@ bool RemoveFromSeers(GradeState& s, Bits81 list, int digit) {
 // is a peer of X holding r. The unit of A is chosen so that every r-holder of
 // A sees X.
 struct Stage1Find {
-    Bits81 zList;  // X and the z-holders of A
-    Bits81 rList;  // X and the r-holders of A that see X (doubly linked only)
+    CellSet zList;  // X and the z-holders of A
+    CellSet rList;  // X and the r-holders of A that see X (doubly linked only)
     Als als;
     int r = 0;
     int z = 0;
@@ -302,15 +242,15 @@ struct Stage1Find {
 
 // Tests one ALS against X; on a find fills `find` and returns true.
 bool TestStage1(const Board& b, int x, int r, int z, const Als& a, Stage1Find& find) {
-    const Bits81 zHolders = a.cells & b.holders[z];
-    if (!zHolders.Any()) return false;  // A does not hold z
+    const CellSet zHolders = a.cells & b.holders[z];
+    if (zHolders.Empty()) return false;  // A does not hold z
     // Doubly linked when every z-holder of A sees X too.
-    const bool doubly = !zHolders.Minus(kPeerBits[x]).Any();
-    Bits81 zList = zHolders;
+    const bool doubly = zHolders.Without(PeerSet[x]).Empty();
+    CellSet zList = zHolders;
     zList.Set(x);
-    Bits81 rList;
+    CellSet rList;
     if (doubly) {
-        rList = a.cells & b.holders[r] & kPeerBits[x];
+        rList = a.cells & b.holders[r] & PeerSet[x];
         rList.Set(x);
     }
     bool found = b.SeersOfHolders(zList, z).Any();
@@ -346,24 +286,23 @@ bool FindStage1(GradeState& s, const Board& b, Stage1Find& find) {
         if (BitCount[xMask] != 2) continue;
         int r = LowestDigit(xMask);
         int z = LowestDigit(xMask & ~DigitBit(r));
-        const Bits81& xBox = kUnitBits[18 + BoxOf[x]];
-        const Bits81 xLines = kUnitBits[RowOf[x]] | kUnitBits[9 + ColOf[x]];
+        const CellSet& xBox = UnitSet[18 + BoxOf[x]];
+        const CellSet xLines = UnitSet[RowOf[x]] | UnitSet[9 + ColOf[x]];
 
         for (int y : Peers[x]) {
             s.Pump();
             if (s.CandMask[y] == 0) continue;
             s.Pump();
-            Bits81 yCell;
-            yCell.Set(y);
+            const CellSet yCell = CellSet::Of(y);
             for (int pass = 0; pass < 2; ++pass) {
                 if (s.CandMask[y] & DigitBit(r)) {
                     // The sets of Y and open cells of one unit through Y in
                     // which every r-holder other than Y lies in `allowed`
                     // (there it sees X).
-                    auto search = [&](int unit, const Bits81& allowed) -> bool {
+                    auto search = [&](int unit, const CellSet& allowed) -> bool {
                         for (const Als& a : b.Unit(unit)) {
                             if (!a.cells.Test(y)) continue;
-                            if ((a.cells & b.holders[r]).Minus(allowed).Minus(yCell).Any()) continue;
+                            if ((a.cells & b.holders[r]).Without(allowed).Without(yCell).Any()) continue;
                             s.Pump();
                             if (TestStage1(b, x, r, z, a, find)) return true;
                         }
@@ -406,10 +345,10 @@ void RecordAlsPair(AlsPairRecord& rec, const Als& a, const Als& b, int x, int z,
 }
 
 bool AllInOneUnit(const Als& a, const Als& b) {
-    const Bits81 all = a.cells | b.cells;
-    const int first = a.cells.Lowest();
-    return !all.Minus(kUnitBits[RowOf[first]]).Any() || !all.Minus(kUnitBits[9 + ColOf[first]]).Any() ||
-           !all.Minus(kUnitBits[18 + BoxOf[first]]).Any();
+    const CellSet all = a.cells | b.cells;
+    const int first = a.cells.First();
+    return all.Without(UnitSet[RowOf[first]]).Empty() || all.Without(UnitSet[9 + ColOf[first]]).Empty() ||
+           all.Without(UnitSet[18 + BoxOf[first]]).Empty();
 }
 
 // Looks for a second ALS B for which x is restricted common with A (ALS
@@ -419,22 +358,22 @@ bool AllInOneUnit(const Als& a, const Als& b) {
 bool FindSecondAls(GradeState& s, Board& bd, int ai, int x, int k, int unitA, AlsPairRecord& rec) {
     const Als a = bd.als[static_cast<std::size_t>(ai)];
     const std::uint16_t xBit = DigitBit(x);
-    const Bits81 xHolders = a.cells & bd.holders[x];
+    const CellSet xHolders = a.cells & bd.holders[x];
     // The x-holders of a box set that spread over two rows and two columns are
     // seen together only from inside that box.
     if (k == 3) {
-        const int first = xHolders.Lowest();
-        if (xHolders.Minus(kUnitBits[RowOf[first]]).Any() && xHolders.Minus(kUnitBits[9 + ColOf[first]]).Any())
+        const int first = xHolders.First();
+        if (xHolders.Without(UnitSet[RowOf[first]]).Any() && xHolders.Without(UnitSet[9 + ColOf[first]]).Any())
             return false;
     }
     const AlsSeers& seersA = bd.SeersOf(ai);
-    const Bits81& seesAllX = seersA.seers[x];
+    const CellSet& seesAllX = seersA.seers[x];
     // B starts at a cell holding x that sees every x-holder of A (such a cell
     // is never in A). For a box set A, B is a box set too and lies in another
     // box, so its first cell does.
-    Bits81 firstCells = seesAllX & bd.holders[x];
-    if (k == 3) firstCells = firstCells.Minus(kUnitBits[unitA]);
-    if (!firstCells.Any()) return false;
+    CellSet firstCells = seesAllX & bd.holders[x];
+    if (k == 3) firstCells = firstCells.Without(UnitSet[unitA]);
+    if (firstCells.Empty()) return false;
 
     auto testPair = [&](int bi) -> bool {
         const Als& b = bd.als[static_cast<std::size_t>(bi)];
@@ -445,7 +384,7 @@ bool FindSecondAls(GradeState& s, Board& bd, int ai, int x, int k, int unitA, Al
         for (unsigned m = common; m != 0; m &= m - 1) {
             const int z = 1 + std::countr_zero(m);
             // Doubly linked when every z-holder of B sees every z-holder of A.
-            const bool doubly = !(b.cells & bd.holders[z]).Minus(seersA.seers[z]).Any();
+            const bool doubly = (b.cells & bd.holders[z]).Without(seersA.seers[z]).Empty();
             if ((seersA.seers[z] & seersB.seers[z] & bd.holders[z]).Any()) {
                 RecordAlsPair(rec, a, b, x, z, doubly);
                 return true;
@@ -470,7 +409,7 @@ bool FindSecondAls(GradeState& s, Board& bd, int ai, int x, int k, int unitA, Al
             // A set met again from a later x-holder was tested already.
             for (const std::uint16_t bi : bd.LowestHolderGroup(unitB, x, Board::PlaceIn(unitB, b0))) {
                 const Als& b = bd.als[bi];
-                if ((b.cells & a.cells).Any() || (b.cells & bd.holders[x]).Minus(seesAllX).Any()) continue;
+                if ((b.cells & a.cells).Any() || (b.cells & bd.holders[x]).Without(seesAllX).Any()) continue;
                 s.Pump();
                 if (testPair(bi)) {
                     found = true;
@@ -507,7 +446,7 @@ bool FindAlsPair(GradeState& s, Board& bd, AlsPairRecord& rec) {
 // digit of each set, each step reading the candidates as the previous steps
 // left them.
 bool ApplyAlsPair(GradeState& s, const AlsPairRecord& rec) {
-    const Bits81 both = rec.A.cells | rec.B.cells;
+    const CellSet both = rec.A.cells | rec.B.cells;
     bool any = RemoveFromSeers(s, both, rec.ZDigit);
     if (rec.ExtraMaskA != 0) {
         any = RemoveFromSeers(s, both, rec.LinkDigit) || any;

@@ -1,0 +1,109 @@
+// Sets of cells as 81-bit masks, and the unit and peer sets of the grid in
+// that form.
+//
+// Searches that walk chains or combine almost locked sets ask questions like
+// "which candidate cells of this digit see both ends": with cells as bits
+// that is a couple of ANDs, and "the lowest such cell" is one bit scan.
+#pragma once
+
+#include <array>
+#include <bit>
+#include <cstdint>
+
+#include "model/tables.h"
+
+namespace gw {
+
+// A set of cells 0..80 as two words.
+struct CellSet {
+    std::uint64_t lo = 0;  // cells 0..63
+    std::uint64_t hi = 0;  // cells 64..80
+
+    // Single cells are reached without a branch on the word: the chain
+    // searches flip cells at unpredictable places, and keeping both words in
+    // registers matters there. HighWord is all ones for a cell of `hi`.
+    static constexpr std::uint64_t HighWord(int c) { return std::uint64_t{0} - static_cast<std::uint64_t>(c >> 6); }
+    static constexpr std::uint64_t Bit(int c) { return std::uint64_t{1} << (c & 63); }
+
+    // The set holding only cell c.
+    static constexpr CellSet Of(int c) {
+        const std::uint64_t b = Bit(c), h = HighWord(c);
+        return {b & ~h, b & h};
+    }
+    constexpr void Set(int c) {
+        const std::uint64_t b = Bit(c), h = HighWord(c);
+        lo |= b & ~h;
+        hi |= b & h;
+    }
+    constexpr void Reset(int c) {
+        const std::uint64_t b = Bit(c), h = HighWord(c);
+        lo &= ~(b & ~h);
+        hi &= ~(b & h);
+    }
+    constexpr bool Test(int c) const { return (((lo & ~HighWord(c)) | (hi & HighWord(c))) >> (c & 63)) & 1u; }
+
+    constexpr CellSet operator|(const CellSet& o) const { return {lo | o.lo, hi | o.hi}; }
+    constexpr CellSet operator&(const CellSet& o) const { return {lo & o.lo, hi & o.hi}; }
+    constexpr CellSet& operator&=(const CellSet& o) {
+        lo &= o.lo;
+        hi &= o.hi;
+        return *this;
+    }
+    // The cells of this set that are not in o.
+    constexpr CellSet Without(const CellSet& o) const { return {lo & ~o.lo, hi & ~o.hi}; }
+
+    constexpr bool Empty() const { return (lo | hi) == 0; }
+    constexpr bool Any() const { return (lo | hi) != 0; }
+    constexpr int Count() const { return std::popcount(lo) + std::popcount(hi); }
+    // The lowest cell, or 81 when the set is empty (bit 17 of `hi` stands for
+    // cell 81, so the empty case costs no extra branch).
+    constexpr int First() const {
+        return lo != 0 ? std::countr_zero(lo) : 64 + std::countr_zero(hi | (std::uint64_t{1} << 17));
+    }
+    // Removes the lowest cell (an empty set stays empty).
+    constexpr void PopFirst() {
+        if (lo != 0) lo &= lo - 1;
+        else hi &= hi - 1;
+    }
+};
+
+// Calls f(cell) for every cell of the set in ascending order.
+template <class F>
+constexpr void ForEachCell(CellSet set, F&& f) {
+    for (std::uint64_t w = set.lo; w != 0; w &= w - 1) f(std::countr_zero(w));
+    for (std::uint64_t w = set.hi; w != 0; w &= w - 1) f(64 + std::countr_zero(w));
+}
+
+// The grid's units and peers as cell sets.
+struct CellSetTables {
+    std::array<CellSet, 27> unit{};             // rows 0-8, columns 9-17, boxes 18-26
+    std::array<CellSet, 81> peers{};            // the 20 peers of each cell
+    std::array<std::uint32_t, 81> unitBits{};   // each cell's three units, bit u for unit u
+    CellSet all;                                // every cell
+};
+
+constexpr CellSetTables MakeCellSetTables() {
+    CellSetTables t{};
+    for (int c = 0; c < 81; ++c) {
+        t.unit[RowOf[c]].Set(c);
+        t.unit[9 + ColOf[c]].Set(c);
+        t.unit[18 + BoxOf[c]].Set(c);
+        t.unitBits[c] = (1u << RowOf[c]) | (1u << (9 + ColOf[c])) | (1u << (18 + BoxOf[c]));
+        for (int p : Peers[c]) t.peers[c].Set(p);
+        t.all.Set(c);
+    }
+    return t;
+}
+
+inline constexpr CellSetTables kCellSets = MakeCellSetTables();
+
+inline constexpr const auto& UnitSet = kCellSets.unit;
+inline constexpr const auto& PeerSet = kCellSets.peers;
+inline constexpr const auto& UnitBitsOf = kCellSets.unitBits;
+inline constexpr const CellSet& AllCells = kCellSets.all;
+
+// Two cells share a unit whose bit is set in `units` (a 27-bit mask as in
+// UnitBitsOf).
+constexpr bool ShareUnit(std::uint32_t units, int a, int b) { return (UnitBitsOf[a] & UnitBitsOf[b] & units) != 0; }
+
+}  // namespace gw
