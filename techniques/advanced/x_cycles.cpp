@@ -56,10 +56,8 @@ void BuildLinks(const GradeState& s, int d, DigitLinks& L) {
         // A box pair lying in one row or one column is a strong link but adds
         // no strong ends of its own (its row or column pair is the same link).
         if (u >= 18) {
-            CellSet rest = in;
-            const int a = rest.First();
-            rest.PopFirst();
-            const int b = rest.First();
+            const int a = in.First();
+            const int b = in.Without(CellSet::Of(a)).First();
             if (RowOf[a] == RowOf[b] || ColOf[a] == ColOf[b]) continue;
         }
         L.strongEnd = L.strongEnd | in;
