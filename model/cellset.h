@@ -74,33 +74,30 @@ constexpr void ForEachCell(CellSet set, F&& f) {
     for (std::uint64_t w = set.hi; w != 0; w &= w - 1) f(64 + std::countr_zero(w));
 }
 
-// The grid's units and peers as cell sets.
-struct CellSetTables {
-    std::array<CellSet, 27> unit{};             // rows 0-8, columns 9-17, boxes 18-26
-    std::array<CellSet, 81> peers{};            // the 20 peers of each cell
-    std::array<std::uint32_t, 81> unitBits{};   // each cell's three units, bit u for unit u
-    CellSet all;                                // every cell
-};
-
-constexpr CellSetTables MakeCellSetTables() {
-    CellSetTables t{};
-    for (int c = 0; c < 81; ++c) {
-        t.unit[RowOf[c]].Set(c);
-        t.unit[9 + ColOf[c]].Set(c);
-        t.unit[18 + BoxOf[c]].Set(c);
-        t.unitBits[c] = (1u << RowOf[c]) | (1u << (9 + ColOf[c])) | (1u << (18 + BoxOf[c]));
-        for (int p : Peers[c]) t.peers[c].Set(p);
-        t.all.Set(c);
-    }
+// The cells of each unit: rows 0-8, columns 9-17, boxes 18-26.
+inline constexpr std::array<CellSet, 27> UnitSet = [] {
+    std::array<CellSet, 27> t{};
+    for (int u = 0; u < 27; ++u)
+        for (int k = 0; k < 9; ++k) t[u].Set(UnitCell(u, k));
     return t;
-}
+}();
 
-inline constexpr CellSetTables kCellSets = MakeCellSetTables();
+// The 20 peers of each cell.
+inline constexpr std::array<CellSet, 81> PeerSet = [] {
+    std::array<CellSet, 81> t{};
+    for (int c = 0; c < 81; ++c)
+        for (int p : Peers[c]) t[c].Set(p);
+    return t;
+}();
 
-inline constexpr const auto& UnitSet = kCellSets.unit;
-inline constexpr const auto& PeerSet = kCellSets.peers;
-inline constexpr const auto& UnitBitsOf = kCellSets.unitBits;
-inline constexpr const CellSet& AllCells = kCellSets.all;
+// Each cell's three units, bit u for unit u as in UnitSet.
+inline constexpr std::array<std::uint32_t, 81> UnitBitsOf = [] {
+    std::array<std::uint32_t, 81> t{};
+    for (int c = 0; c < 81; ++c) t[c] = (1u << RowOf[c]) | (1u << (9 + ColOf[c])) | (1u << (18 + BoxOf[c]));
+    return t;
+}();
+
+inline constexpr CellSet AllCells{~std::uint64_t{0}, (std::uint64_t{1} << 17) - 1};
 
 // Two cells share a unit whose bit is set in `units` (a 27-bit mask as in
 // UnitBitsOf).
