@@ -655,33 +655,11 @@ TEST(AlternatingChains, RandomCandidateGrids) {
     }
 }
 
-// What one call does, as far as anyone can see: the return code, the changes
-// in order, the candidates and grid it leaves, and the number of search steps
-// (one event-pump call each; the cut-off makes their count part of the result).
-struct Outcome {
-    int code = 0;
-    std::vector<Change> log;
-    Masks cands{};
-    Grid grid{};
-    long steps = 0;
-    bool operator==(const Outcome&) const = default;
-};
-
-template <class Fn>
-Outcome Observe(const GradeState& base, Fn fn) {
-    Outcome out;
-    RunControl rc;
-    rc.pumpEvery = 1;
-    rc.pumpHook = [&out] { ++out.steps; };
-    Yielder y(&rc);
-    GradeState s = base;
-    s.yield = &y;
-    s.log = &out.log;
-    out.code = fn(s);
-    out.cands = s.CandMask;
-    out.grid = s.SolveGrid;
-    return out;
-}
+using Outcome = test::ObservedCall;
+using test::ForEachLadderCall;
+using test::Observe;
+using test::Thinned;
+using test::kPuzzleStride;
 
 void ExpectSameAsReference(const GradeState& s, int limit, const std::string& where) {
     const Outcome got = Observe(s, [limit](GradeState& t) { return TryAlternatingChains(t, limit, 6); });
@@ -689,50 +667,6 @@ void ExpectSameAsReference(const GradeState& s, int limit, const std::string& wh
     EXPECT_EQ(got.code, want.code) << where;
     EXPECT_EQ(got.steps, want.steps) << where;
     EXPECT_TRUE(got == want) << where;
-}
-
-// Sanitizer and debug builds check every eighth puzzle only.
-#ifdef NDEBUG
-constexpr int kPuzzleStride = 1;
-#else
-constexpr int kPuzzleStride = 8;
-#endif
-
-// Walks the ladder by hand over the shared puzzles (rung 42 left out: a
-// puzzle stuck below it ends there) and hands over every state in which one of
-// `rungs` is called.
-template <class Fn>
-int ForEachLadderCall(const std::bitset<kRungCount + 1>& off, std::initializer_list<int> rungs, Fn fn) {
-    const auto shared = test::LoadSharedPuzzles();
-    int calls = 0;
-    for (std::size_t i = 0; i < shared.size(); i += kPuzzleStride) {
-        GradeState s;
-        ResetGradeState(s, shared[i].first);
-        s.disabledRungs = off;
-        while (!IsSolved(s)) {
-            bool progress = false;
-            for (int rung = 1; rung < kRungCount && !progress; ++rung) {
-                if (!off.test(static_cast<std::size_t>(rung)) && std::find(rungs.begin(), rungs.end(), rung) != rungs.end()) {
-                    fn(rung, s, static_cast<int>(i));
-                    ++calls;
-                }
-                progress = RunRung(s, rung);
-            }
-            if (!progress) break;
-        }
-    }
-    return calls;
-}
-
-// The same state with a few candidates struck at random (never a cell's last).
-GradeState Thinned(const GradeState& base, std::mt19937& rng) {
-    GradeState s = base;
-    for (int n = 0; n < 6; ++n) {
-        const int c = static_cast<int>(rng() % 81);
-        const int d = 1 + static_cast<int>(rng() % 9);
-        if (s.CandFlags(c, d) && BitCount[s.CandMask[c]] > 1) s.CandMask[c] &= static_cast<std::uint16_t>(~DigitBit(d));
-    }
-    return s;
 }
 
 int LimitOfRung(int rung) { return rung == 32 ? 10 : rung == 36 ? 20 : 30; }

@@ -6,6 +6,8 @@
 
 #include <bitset>
 #include <cstdio>
+#include <algorithm>
+#include <random>
 #include <fstream>
 #include <initializer_list>
 #include <sstream>
@@ -366,6 +368,79 @@ inline GradeState RandomCandidates(Rng& rng, int pairTenths) {
         else if (kind <= pairTenths)
             s.CandMask[c] = static_cast<std::uint16_t>(DigitBit(1 + rng.Below(9)) | DigitBit(1 + rng.Below(9)));
         else s.CandMask[c] = static_cast<std::uint16_t>(rng.Below(512));
+    }
+    return s;
+}
+
+// What one call of a technique does, as far as anyone can see: the return
+// code, the changes in order, the candidates and grid it leaves, and the number
+// of search steps (one event-pump call each; a search cut-off makes their count
+// part of the result).
+struct ObservedCall {
+    int code = 0;
+    std::vector<Change> log;
+    Masks cands{};
+    Grid grid{};
+    long steps = 0;
+    bool operator==(const ObservedCall&) const = default;
+};
+
+template <class Fn>
+ObservedCall Observe(const GradeState& base, Fn fn) {
+    ObservedCall out;
+    RunControl rc;
+    rc.pumpEvery = 1;
+    rc.pumpHook = [&out] { ++out.steps; };
+    Yielder y(&rc);
+    GradeState s = base;
+    s.yield = &y;
+    s.log = &out.log;
+    out.code = fn(s);
+    out.cands = s.CandMask;
+    out.grid = s.SolveGrid;
+    return out;
+}
+
+// Sanitizer and debug builds walk every eighth shared puzzle only.
+#ifdef NDEBUG
+inline constexpr int kPuzzleStride = 1;
+#else
+inline constexpr int kPuzzleStride = 8;
+#endif
+
+// Walks the ladder by hand over the shared puzzles (rung 42 left out: a
+// puzzle stuck below it ends there) and hands over every state in which one of
+// `rungs` is called.
+template <class Fn>
+int ForEachLadderCall(const std::bitset<kRungCount + 1>& off, std::initializer_list<int> rungs, Fn fn) {
+    const auto shared = LoadSharedPuzzles();
+    int calls = 0;
+    for (std::size_t i = 0; i < shared.size(); i += kPuzzleStride) {
+        GradeState s;
+        ResetGradeState(s, shared[i].first);
+        s.disabledRungs = off;
+        while (!IsSolved(s)) {
+            bool progress = false;
+            for (int rung = 1; rung < kRungCount && !progress; ++rung) {
+                if (!off.test(static_cast<std::size_t>(rung)) && std::find(rungs.begin(), rungs.end(), rung) != rungs.end()) {
+                    fn(rung, s, static_cast<int>(i));
+                    ++calls;
+                }
+                progress = RunRung(s, rung);
+            }
+            if (!progress) break;
+        }
+    }
+    return calls;
+}
+
+// The same state with a few candidates struck at random (never a cell's last).
+inline GradeState Thinned(const GradeState& base, std::mt19937& rng) {
+    GradeState s = base;
+    for (int n = 0; n < 6; ++n) {
+        const int c = static_cast<int>(rng() % 81);
+        const int d = 1 + static_cast<int>(rng() % 9);
+        if (s.CandFlags(c, d) && BitCount[s.CandMask[c]] > 1) s.CandMask[c] &= static_cast<std::uint16_t>(~DigitBit(d));
     }
     return s;
 }
