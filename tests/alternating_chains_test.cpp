@@ -347,15 +347,8 @@ GradeState Cands(std::string_view filler, std::initializer_list<std::pair<int, s
 // holds every other digit, so only d has conjugate pairs and no cell is
 // bivalue.
 GradeState Picture(int d, std::string_view pic) {
-    GradeState s;
-    int cell = 0;
-    for (char ch : pic) {
-        if (ch != 'x' && ch != '.') continue;
-        s.CandMask[cell] = static_cast<std::uint16_t>(kAllDigits & ~DigitBit(d));
-        if (ch == 'x') s.CandMask[cell] |= DigitBit(d);
-        ++cell;
-    }
-    EXPECT_EQ(cell, 81);
+    GradeState s = test::OpenGrid();
+    test::SetLayer(s, d, pic);
     return s;
 }
 

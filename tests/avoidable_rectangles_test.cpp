@@ -220,14 +220,8 @@ TEST(AvoidableRectangles, FirstFormOnARealGrid) {
 }
 
 TEST(AvoidableRectangles, SoundOnStuckStates) {
-    auto puzzles = test::LoadSharedPuzzles();
-    ASSERT_GE(puzzles.size(), 1000u);
-    const auto generated = test::GeneratePuzzles(100, 28);
-    puzzles.insert(puzzles.end(), generated.begin(), generated.end());
     // Rarely acts on these (see below); the sweep is about soundness.
-    const auto rep = test::SweepStuckStates(puzzles, TryAvoidableRectangles);
-    EXPECT_EQ(rep.unsound, 0);
-    EXPECT_EQ(rep.falseClaims, 0);
+    test::ExpectSoundOnStuckStates(TryAvoidableRectangles, 28, false);
 }
 
 TEST(AvoidableRectangles, MakesProgressInRealGradings) {

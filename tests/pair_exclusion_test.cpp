@@ -78,14 +78,7 @@ TEST(PairExclusion, LowestPairIsActedOnWithAllItsRemovals) {
 }
 
 TEST(PairExclusion, SoundOnStuckStates) {
-    auto puzzles = test::LoadSharedPuzzles();
-    ASSERT_GE(puzzles.size(), 1000u);
-    const auto generated = test::GeneratePuzzles(100, 26);
-    puzzles.insert(puzzles.end(), generated.begin(), generated.end());
-    const auto rep = test::SweepStuckStates(puzzles, TryPairExclusion);
-    EXPECT_EQ(rep.unsound, 0);
-    EXPECT_EQ(rep.falseClaims, 0);
-    EXPECT_GT(rep.acting, 0);
+    test::ExpectSoundOnStuckStates(TryPairExclusion, 26);
 }
 
 TEST(PairExclusion, MakesProgressInRealGradings) {

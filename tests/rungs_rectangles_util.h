@@ -105,4 +105,21 @@ inline SweepReport SweepStuckStates(const std::vector<std::pair<Grid, Grid>>& pu
     return rep;
 }
 
+// Sweeps the stuck states of the shared puzzles and 100 generated ones (from
+// `seed`) with `tech`: no unsound change, progress reported exactly when
+// something changed, and, when `mustAct`, at least one call that acted.
+inline void ExpectSoundOnStuckStates(const std::function<bool(GradeState&)>& tech, std::uint64_t seed,
+                                     bool mustAct = true) {
+    auto puzzles = LoadSharedPuzzles();
+    ASSERT_GE(puzzles.size(), 1000u);
+    const auto generated = GeneratePuzzles(100, seed);
+    puzzles.insert(puzzles.end(), generated.begin(), generated.end());
+    const auto rep = SweepStuckStates(puzzles, tech);
+    EXPECT_EQ(rep.unsound, 0);
+    EXPECT_EQ(rep.falseClaims, 0);
+    if (mustAct) {
+        EXPECT_GT(rep.acting, 0);
+    }
+}
+
 }  // namespace gw::test

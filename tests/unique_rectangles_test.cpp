@@ -232,14 +232,7 @@ TEST(UniqueRectangles, Type4NeedsAConjugateDigit) {
 }
 
 TEST(UniqueRectangles, SoundOnStuckStates) {
-    auto puzzles = test::LoadSharedPuzzles();
-    ASSERT_GE(puzzles.size(), 1000u);
-    const auto generated = test::GeneratePuzzles(100, 27);
-    puzzles.insert(puzzles.end(), generated.begin(), generated.end());
-    const auto rep = test::SweepStuckStates(puzzles, TryUniqueRectangles);
-    EXPECT_EQ(rep.unsound, 0);
-    EXPECT_EQ(rep.falseClaims, 0);
-    EXPECT_GT(rep.acting, 0);
+    test::ExpectSoundOnStuckStates(TryUniqueRectangles, 27);
 }
 
 TEST(UniqueRectangles, MakesProgressInRealGradings) {

@@ -200,15 +200,8 @@ int ReferenceXCycles(GradeState& s, int level) {
 // rows of 9 characters, other characters ignored). Every cell also holds every
 // other digit, so no other digit has a conjugate pair.
 GradeState Picture(int d, std::string_view pic) {
-    GradeState s;
-    int cell = 0;
-    for (char ch : pic) {
-        if (ch != 'x' && ch != '.') continue;
-        s.CandMask[cell] = static_cast<std::uint16_t>(kAllDigits & ~DigitBit(d));
-        if (ch == 'x') s.CandMask[cell] |= DigitBit(d);
-        ++cell;
-    }
-    EXPECT_EQ(cell, 81);
+    GradeState s = test::OpenGrid();
+    test::SetLayer(s, d, pic);
     return s;
 }
 
