@@ -23,7 +23,7 @@ inline Grid ParseGrid(const std::string& text) {
 
 inline std::vector<std::pair<Grid, Grid>> SharedPuzzles() {
     std::vector<std::pair<Grid, Grid>> out;
-    std::ifstream in(std::string(GRIDWICK_SHARED_PUZZLES) + "/random.txt");
+    std::ifstream in(std::string(GRIDWICK_TEST_DATA) + "/random.txt");
     std::string p, s;
     while (in >> p >> s) out.emplace_back(ParseGrid(p), ParseGrid(s));
     return out;

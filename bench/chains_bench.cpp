@@ -44,7 +44,7 @@ double ThreadCpuMicros() {
 
 std::vector<gw::Grid> LoadPuzzles() {
     std::vector<gw::Grid> out;
-    std::ifstream in(std::string(GRIDWICK_SHARED_PUZZLES) + "/random.txt");
+    std::ifstream in(std::string(GRIDWICK_TEST_DATA) + "/random.txt");
     std::string p, sol;
     while (in >> p >> sol) {
         gw::Grid g{};

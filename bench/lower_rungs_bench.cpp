@@ -21,7 +21,7 @@ gw::Grid Parse(const std::string& text) {
 const std::vector<gw::GradeState>& States() {
     static const std::vector<gw::GradeState> states = [] {
         std::vector<gw::GradeState> out;
-        std::ifstream in(std::string(GRIDWICK_SHARED_PUZZLES) + "/random.txt");
+        std::ifstream in(std::string(GRIDWICK_TEST_DATA) + "/random.txt");
         std::string p, sol;
         for (int n = 0; n < 300 && in >> p >> sol; ++n) {
             gw::GradeState s;

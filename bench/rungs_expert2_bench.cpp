@@ -24,7 +24,7 @@ Grid ParseLine(const std::string& text) {
 // 1..rung-1 and then the rung itself while it makes progress.
 std::vector<GradeState> StuckStates(int rung, std::size_t limit) {
     std::vector<GradeState> out;
-    std::ifstream in(std::string(GRIDWICK_SHARED_PUZZLES) + "/random.txt");
+    std::ifstream in(std::string(GRIDWICK_TEST_DATA) + "/random.txt");
     std::string puzzle, solution;
     while (out.size() < limit && in >> puzzle >> solution) {
         GradeState s;

@@ -16,7 +16,7 @@ namespace {
 
 std::vector<Grid> LoadPuzzles() {
     std::vector<Grid> out;
-    std::ifstream in(std::string(GRIDWICK_SHARED_PUZZLES) + "/random.txt");
+    std::ifstream in(std::string(GRIDWICK_TEST_DATA) + "/random.txt");
     std::string p, sol;
     while (in >> p >> sol) {
         Grid g{};

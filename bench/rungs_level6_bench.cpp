@@ -26,7 +26,7 @@ gw::Grid ParseGrid(const std::string& text) {
 const std::vector<GradeState>& StuckGrids() {
     static const std::vector<GradeState> grids = [] {
         std::vector<GradeState> out;
-        std::ifstream in(std::string(GRIDWICK_SHARED_PUZZLES) + "/random.txt");
+        std::ifstream in(std::string(GRIDWICK_TEST_DATA) + "/random.txt");
         std::string puzzle, solution;
         std::bitset<gw::kRungCount + 1> off;
         for (int r = 11; r <= gw::kRungCount; ++r) off.set(static_cast<std::size_t>(r));

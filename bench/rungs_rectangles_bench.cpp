@@ -26,7 +26,7 @@ Grid ParseLine(const std::string& text) {
 const std::vector<GradeState>& StuckStates() {
     static const std::vector<GradeState> states = [] {
         std::vector<GradeState> out;
-        std::ifstream in(std::string(GRIDWICK_SHARED_PUZZLES) + "/random.txt");
+        std::ifstream in(std::string(GRIDWICK_TEST_DATA) + "/random.txt");
         std::string puzzle, solution;
         while (in >> puzzle >> solution && out.size() < 2000) {
             GradeState s;

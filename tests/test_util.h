@@ -11,6 +11,7 @@
 #include <fstream>
 #include <initializer_list>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -80,12 +81,17 @@ inline GradeState FromPuzzle(std::string_view text) {
     return s;
 }
 
-// Puzzles with their solutions from the shared folder ("puzzle solution" a line).
+// Puzzles with their solutions from tests/data ("puzzle solution" a line).
+// A missing or empty file stops the test run: a sweep over zero puzzles would
+// pass without checking anything.
 inline std::vector<std::pair<Grid, Grid>> LoadSharedPuzzles(const std::string& file = "random.txt") {
     std::vector<std::pair<Grid, Grid>> out;
-    std::ifstream in(std::string(GRIDWICK_SHARED_PUZZLES) + "/" + file);
+    const std::string path = std::string(GRIDWICK_TEST_DATA) + "/" + file;
+    std::ifstream in(path);
+    if (!in) throw std::runtime_error("test data missing: " + path);
     std::string p, sol;
     while (in >> p >> sol) out.emplace_back(ParseGrid(p), ParseGrid(sol));
+    if (out.empty()) throw std::runtime_error("test data holds no puzzle: " + path);
     return out;
 }
 
