@@ -45,6 +45,7 @@ int main(int argc, char** argv) {
                  "and writes them for eight puzzle programs.",
                  "gridwick"};
     app.set_version_flag("--version,-V", "gridwick " GRIDWICK_VERSION);
+    app.set_help_all_flag("--help-all", "Print the help of every command and exit");
     app.footer("Exit status: 0 done, 1 some puzzles bad or some writes failed, 2 usage error, 130 stopped by "
                "Ctrl-C.\nRun 'gridwick COMMAND --help' for the options of a command.");
 
