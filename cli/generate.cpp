@@ -237,6 +237,8 @@ void Run::ShowProgress(bool final) {
                   static_cast<int>(t) / 60, static_cast<int>(t) % 60);
     std::string tail = buf;
     if (o_.count > 0 && saved_ > 0 && saved_ < o_.count) {
+        std::snprintf(buf, sizeof buf, " | %lld of %lld", saved_, o_.count);
+        tail += buf;
         const int eta = static_cast<int>(t / static_cast<double>(saved_) * static_cast<double>(o_.count - saved_));
         std::snprintf(buf, sizeof buf, " | ETA %d:%02d:%02d", eta / 3600, eta / 60 % 60, eta % 60);
         tail += buf;
@@ -249,7 +251,9 @@ void Run::ShowProgress(bool final) {
         levels[0] += name + " " + n + "  ";
         levels[1] += name.substr(0, 3) + " " + n + " ";
     }
-    std::string line = levels[0].size() + tail.size() <= width ? levels[0] + tail : levels[1] + tail;
+    std::string line = levels[0] + tail;
+    if (line.size() > width) line = levels[1] + tail;
+    if (line.size() > width) line = tail.substr(2) + " | " + levels[1];  // rate, time and ETA before all else
     if (line.size() > width) line.resize(width);
     line = "\r\033[K" + line;
     if (final) line += "\n";
