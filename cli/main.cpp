@@ -19,8 +19,9 @@ std::string TargetsAndLevels() {
     std::string s = "Targets (--target, by number or name; default " + std::string(gw::cli::kDefaultTarget) + "):\n";
     for (std::size_t t = 0; t < gw::kTargets.size(); ++t)
         s += "  " + std::to_string(t) + "  " + gw::kTargets[t].listText + "\n";
-    s += "Levels (--levels, by number or name):\n ";
-    for (int l = 1; l <= 9; ++l) s += " " + std::to_string(l) + " " + gw::kLevelNames[static_cast<std::size_t>(l)];
+    s += "Levels (--levels, by number or name):\n  ";
+    for (int l = 1; l <= 9; ++l)
+        s += std::to_string(l) + " " + gw::kLevelNames[static_cast<std::size_t>(l)] + (l < 9 ? ", " : "");
     return s + "\n";
 }
 
@@ -46,7 +47,8 @@ int main(int argc, char** argv) {
                  "gridwick"};
     app.set_version_flag("--version,-V", "gridwick " GRIDWICK_VERSION);
     app.set_help_all_flag("--help-all", "Print the help of every command and exit");
-    app.footer("Exit status: 0 done, 1 some puzzles bad or some writes failed, 2 usage error, 130 stopped by "
+    app.footer(TargetsAndLevels() +
+               "Exit status: 0 done, 1 some puzzles bad or some writes failed, 2 usage error, 130 stopped by "
                "Ctrl-C.\nRun 'gridwick COMMAND --help' for the options of a command.");
 
     gw::cli::GenerateOptions gen;
