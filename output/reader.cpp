@@ -80,18 +80,26 @@ void ParseLine(std::string_view line, InputPuzzle& p) {
     if (word.size() == 81) {
         cells = word;
     } else {
+        // Spaced cells come as nine or more groups ("5 3 . . 7 ..." or rows
+        // "53..7.... 6..195..."), so that "80 cells and a level" is no puzzle.
         bool allCells = true;
-        for (char ch : line) {
-            if (IsCellChar(ch)) cells.push_back(ch);
-            else if (ch != '|' && !IsSpace(ch)) allCells = false;
+        int groups = 0;
+        for (std::size_t i = 0; i < line.size(); ++i) {
+            const char ch = line[i];
+            if (IsCellChar(ch)) {
+                cells.push_back(ch);
+                if (i == 0 || !IsCellChar(line[i - 1])) ++groups;
+            } else if (ch != '|' && !IsSpace(ch)) {
+                allCells = false;
+            }
         }
-        if (!allCells || cells.size() != 81) {
+        if (!allCells || groups < 9 || cells.size() != 81) {
             for (std::size_t i = 0; i < word.size(); ++i)
                 if (!IsCellChar(word[i])) {
                     p.error = "not a puzzle: unexpected " + Shown(word[i]) + " at column " + std::to_string(i + 1);
                     return;
                 }
-            p.error = "expected 81 cells, found " + std::to_string(allCells ? cells.size() : word.size());
+            p.error = "expected 81 cells, found " + std::to_string(allCells && groups >= 9 ? cells.size() : word.size());
             return;
         }
     }

@@ -254,6 +254,7 @@ TEST(Reader, InputsPeopleHave) {
         {"# title\n" + rows + "\x1a", 2, ""},                           // nine lines of nine, DOS ^Z at the end
         {P + "\n\x1a", 1, ""},                                           // ^Z does not make the file binary
         {P.substr(0, 80) + "\n", 1, "expected 81 cells, found 80"},
+        {P.substr(0, 80) + " 3\n", 1, "expected 81 cells, found 80"},  // not 81 cells with the level
         {std::string("\0", 1) + P + "\n", 1, "not a puzzle: unexpected byte 0x00 at column 1"},
         {std::string(5000, '1') + "\n", 1, "line longer than 4096 bytes"},
         {"\xFF\xFE" + P, 1, "UTF-16 text is not read: save the file as UTF-8 or ASCII"},
