@@ -47,9 +47,6 @@ int main(int argc, char** argv) {
                  "gridwick"};
     app.set_version_flag("--version,-V", "gridwick " GRIDWICK_VERSION);
     app.set_help_all_flag("--help-all", "Print the help of every command and exit");
-    app.footer(TargetsAndLevels() +
-               "Exit status: 0 done, 1 some puzzles bad or some writes failed, 2 usage error, 130 stopped by "
-               "Ctrl-C.\nRun 'gridwick COMMAND --help' for the options of a command.");
 
     gw::cli::GenerateOptions gen;
     auto* g = app.add_subcommand("generate", "Generate, grade and save puzzles (Ctrl-C stops and prints the summary)");
@@ -69,7 +66,6 @@ int main(int argc, char** argv) {
     g->add_option("--max-made", gen.maxMade, "Stop after making this many puzzles, saved or not")
         ->check(Count("a whole number of puzzles"));
     g->add_flag("--quiet,-q", gen.quiet, "No live progress line");
-    g->footer(TargetsAndLevels());
 
     gw::cli::GradeOptions grade;
     auto* r = app.add_subcommand("grade",
@@ -95,7 +91,15 @@ int main(int argc, char** argv) {
     c->add_option("--out,-o", count.out, "Folder that holds the eight target folders")->capture_default_str();
     c->add_option("--format,-f", count.format, "Output format")
         ->check(CLI::IsMember({"text", "jsonl"}))->capture_default_str();
-    c->footer(TargetsAndLevels());
+
+    // Set last: subcommands take their parent's footer when they are added.
+    const std::string exitStatus =
+        "Exit status: 0 done, 1 some puzzles bad, some input unreadable or some writes failed, 2 usage error, "
+        "130 stopped by Ctrl-C.\n";
+    app.footer(TargetsAndLevels() + exitStatus + "Run 'gridwick COMMAND --help' for the options of a command.");
+    g->footer(TargetsAndLevels() + exitStatus);
+    r->footer(exitStatus);
+    c->footer(TargetsAndLevels() + exitStatus);
 
     if (argc <= 1) {
         std::fputs(app.help().c_str(), stdout);
