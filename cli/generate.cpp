@@ -92,7 +92,6 @@ private:
     std::set<std::string> reported_;
     std::string stopMessage_;
     bool live_ = false;
-    bool stdoutFailed_ = false;
 };
 
 // Measured share of each level among generated puzzles (1,047,908 puzzles; the
@@ -193,7 +192,6 @@ void Run::Save(const Made& m) {
         std::snprintf(tail, sizeof tail, " %d %s\n", m.level, kLevelNames[level]);
         line += tail;
         if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size() || std::fflush(stdout) != 0) {
-            stdoutFailed_ = true;
             ++failures_;
             stopMessage_ = std::string("Cannot write to standard output: ") + std::strerror(errno) + ": stopping.";
             control_.halt.store(true);
