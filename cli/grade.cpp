@@ -505,6 +505,8 @@ int RunGrade(const GradeOptions& o) {
             return 2;
         }
     }
+    if (o.inputs.empty() && isatty(STDIN_FILENO))
+        std::fprintf(stderr, "gridwick: reading puzzles from the terminal, one per line (Ctrl-D ends)\n");
     int failures = 0;
     std::vector<Input> inputs = ExpandInputs(o.inputs.empty() ? std::vector<std::string>{"-"} : o.inputs, failures);
     Grader grader(o, disabled, std::move(inputs));
