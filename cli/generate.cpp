@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
 #include <cerrno>
 #include <csignal>
@@ -132,9 +133,10 @@ std::string RareLevelWarning(unsigned levels, long long count) {
     const long long n = count > 0 ? count : 1;
     const double minutes = static_cast<double>(n) / rate / 2300 / 60;
     char buf[160];
-    std::snprintf(buf, sizeof buf, "; %s puzzle%s take%s about %.0f %s per core. --max-time or --max-made stop it.\n",
-                  Grouped(n).c_str(), n == 1 ? "" : "s", n == 1 ? "s" : "", minutes < 120 ? std::max(1.0, minutes) : minutes / 60,
-                  minutes < 120 ? "minutes" : "hours");
+    const double shown = minutes < 120 ? std::max(1.0, std::round(minutes)) : std::round(minutes / 60);
+    std::snprintf(buf, sizeof buf, "; %s puzzle%s take%s about %.0f %s%s per core. --max-time or --max-made stop it.\n",
+                  Grouped(n).c_str(), n == 1 ? "" : "s", n == 1 ? "s" : "", shown, minutes < 120 ? "minute" : "hour",
+                  shown == 1 ? "" : "s");
     return msg + buf;
 }
 
