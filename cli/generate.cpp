@@ -407,7 +407,9 @@ int RunGenerate(const GenerateOptions& o) {
     }
     std::error_code ec;
     if (o.out != "-") fs::create_directories(o.out, ec);
-    if (o.out != "-" && !fs::is_directory(o.out)) {
+    std::error_code statusEc;
+    if (o.out != "-" && !fs::is_directory(o.out, statusEc)) {
+        if (!ec) ec = statusEc;
         std::fprintf(stderr, "gridwick: cannot use output folder %s: %s\n", o.out.c_str(),
                      ec ? ec.message().c_str() : "not a folder");
         return 2;
@@ -424,8 +426,7 @@ int RunCount(const CountOptions& o) {
     }
     std::error_code ec;
     if (!fs::is_directory(o.out, ec)) {
-        std::fprintf(stderr, "gridwick: %s: %s\n", o.out.c_str(),
-                     fs::exists(o.out, ec) ? "not a folder" : std::strerror(ENOENT));
+        std::fprintf(stderr, "gridwick: %s: %s\n", o.out.c_str(), ec ? ec.message().c_str() : "not a folder");
         return 1;
     }
     bool anyTarget = false;

@@ -120,8 +120,16 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "gridwick: %s\ngridwick: run 'gridwick --help' for usage\n", what.c_str());
         return 2;
     }
-    if (g->parsed()) return gw::cli::RunGenerate(gen);
-    if (r->parsed()) return gw::cli::RunGrade(grade);
-    if (c->parsed()) return gw::cli::RunCount(count);
+    // Failures are reported where they happen; this only keeps an unforeseen
+    // one from ending the program without a word.
+    try {
+        if (g->parsed()) return gw::cli::RunGenerate(gen);
+        if (r->parsed()) return gw::cli::RunGrade(grade);
+        if (c->parsed()) return gw::cli::RunCount(count);
+    } catch (const std::exception& e) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "gridwick: %s\n", e.what());
+        return 1;
+    }
     return 2;
 }
