@@ -6,7 +6,15 @@
 #include <string>
 #include <vector>
 
+namespace CLI {
+class App;
+}
+
 namespace gw::cli {
+
+// Subcommands that register themselves: parsing runs them and stores their exit status.
+void AddRungsCommand(CLI::App& app, int& status);
+void AddBenchCommand(CLI::App& app, int& status);
 
 // The target the command line writes when none is given: one line per puzzle,
 // readable in any editor and by `gridwick grade`.

@@ -47,6 +47,9 @@ int main(int argc, char** argv) {
                  "gridwick"};
     app.set_version_flag("--version,-V", "gridwick " GRIDWICK_VERSION);
     app.set_help_all_flag("--help-all", "Print the help of every command and exit");
+    int status = 2;
+    gw::cli::AddRungsCommand(app, status);
+    gw::cli::AddBenchCommand(app, status);
 
     gw::cli::GenerateOptions gen;
     auto* g = app.add_subcommand("generate", "Generate, grade and save puzzles (Ctrl-C stops and prints the summary)");
@@ -119,6 +122,10 @@ int main(int argc, char** argv) {
         std::string what = e.what();
         std::fprintf(stderr, "gridwick: %s\ngridwick: run 'gridwick --help' for usage\n", what.c_str());
         return 2;
+    } catch (const std::exception& e) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "gridwick: %s\n", e.what());
+        return 1;
     }
     // Failures are reported where they happen; this only keeps an unforeseen
     // one from ending the program without a word.
@@ -131,5 +138,5 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "gridwick: %s\n", e.what());
         return 1;
     }
-    return 2;
+    return status;
 }
