@@ -3,10 +3,14 @@
 // reproducible whatever the number of workers.
 #include <unistd.h>
 
+#include <array>
 #include <atomic>
+#include <cerrno>
+#include <cstring>
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
+#include <signal.h>
 #include <cstdio>
 #include <map>
 #include <mutex>
@@ -23,13 +27,64 @@ namespace gw::cli {
 
 namespace {
 
-// The signal handler's only way to reach the run: a lock-free atomic store.
+// The signal handler's only way to reach the run: lock-free atomic stores.
 std::atomic<bool>* gInterruptFlag = nullptr;
-std::atomic<bool> gInterrupted{false};
+std::atomic<int> gInterruptSignal{0};
 
-extern "C" void OnInterrupt(int) {
-    gInterrupted.store(true);
+extern "C" void OnInterrupt(int sig) {
+    gInterruptSignal.store(sig);
     if (gInterruptFlag != nullptr) gInterruptFlag->store(true);
+}
+
+// Ctrl-C, kill and a closed terminal all end a run the same way: the puzzle in
+// progress is dropped, nothing is half saved, and the summary is printed.
+constexpr std::array<int, 3> kStopSignals = {SIGINT, SIGTERM, SIGHUP};
+
+class StopSignals {
+public:
+    explicit StopSignals(std::atomic<bool>* flag) {
+        gInterruptFlag = flag;
+        struct sigaction sa {};
+        sa.sa_handler = OnInterrupt;
+        sigemptyset(&sa.sa_mask);
+        sa.sa_flags = SA_RESTART;
+        for (std::size_t i = 0; i < kStopSignals.size(); ++i) ::sigaction(kStopSignals[i], &sa, &previous_[i]);
+    }
+    ~StopSignals() {
+        for (std::size_t i = 0; i < kStopSignals.size(); ++i) ::sigaction(kStopSignals[i], &previous_[i], nullptr);
+        gInterruptFlag = nullptr;
+    }
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+
+private:
+    std::array<struct sigaction, kStopSignals.size()> previous_{};
+};
+
+// A failing level is dropped from the run; when nothing was saved for this
+// many puzzles after a failure, the levels still open are taken to fail too
+// (a full disk, a read-only folder): the run stops instead of spinning.
+constexpr long long kPuzzlesWithoutSave = 1000;
+
+// Flushes standard output; true (after a message) when it could not be written.
+bool FinishStdout() {
+    errno = 0;
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return false;
+    const int err = errno != 0 ? errno : EIO;
+    std::fprintf(stderr, "gridwick: cannot write the output: %s\n", std::strerror(err));
+    return true;
+}
+
+// Why `folder` cannot serve as the base folder ("" when it can). With
+// `create`, a missing folder is created first.
+std::string UnusableFolder(const std::string& folder, bool create) {
+    std::error_code ec;
+    if (create) fs::create_directories(folder, ec);
+    const fs::file_status st = fs::status(folder, ec);
+    if (ec) return ec.message();
+    if (!fs::is_directory(st)) return fs::exists(st) ? "not a folder" : std::strerror(ENOENT);
+    if (::access(folder.c_str(), (create ? W_OK : 0) | R_OK | X_OK) != 0) return std::strerror(errno);
+    return {};
 }
 
 std::string Lower(std::string s) {
@@ -60,6 +115,7 @@ private:
     void Save(const Made& m);
     void ShowProgress(bool final);
     bool AllSelectedFull() const;
+    bool AllSelectedClosed() const;
     double Elapsed() const {
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
     }
@@ -83,6 +139,8 @@ private:
     long long failures_ = 0;
     std::array<long long, 10> savedPerLevel_{};
     std::array<bool, 10> full_{};
+    std::array<bool, 10> failing_{};
+    long long madeAtLastSave_ = 0;
     std::set<std::string> reported_;
     std::string stopMessage_;
     bool live_ = false;
@@ -122,23 +180,34 @@ bool Run::AllSelectedFull() const {
     return true;
 }
 
+// No selected level can take a puzzle: each is full or failed to save.
+bool Run::AllSelectedClosed() const {
+    for (int l = 1; l <= 9; ++l) {
+        const auto i = static_cast<std::size_t>(l);
+        if ((levels_ & (1u << l)) && !full_[i] && !failing_[i]) return false;
+    }
+    return true;
+}
+
 void Run::Save(const Made& m) {
     ++made_;
     const auto level = static_cast<std::size_t>(m.level);
-    if (!(levels_ & (1u << m.level)) || full_[level]) return;
+    if (!(levels_ & (1u << m.level)) || full_[level] || failing_[level]) return;
     const SaveResult res = SaveSudoku(base_, target_, m.level, m.puzzle, m.solution);
     switch (res.kind) {
         case SaveResult::Kind::Written:
             ++saved_;
             ++savedPerLevel_[level];
+            madeAtLastSave_ = made_;
             break;
         case SaveResult::Kind::Full:
             full_[level] = true;
             break;
         case SaveResult::Kind::Failed: {
             ++failures_;
-            // Each kind of failure is reported once; repeats are only counted.
-            const std::string key = res.path.parent_path().string() + "\n" + res.error;
+            failing_[level] = true;
+            // Each failing file is named once, with its reason.
+            const std::string key = res.path.string() + "\n" + res.error;
             if (reported_.insert(key).second) {
                 if (live_) std::fputs("\r\033[K", stderr);
                 std::fprintf(stderr, "gridwick: cannot write %s: %s\n", res.path.string().c_str(), res.error.c_str());
@@ -174,15 +243,18 @@ int Run::Execute() {
         if (levels_ & (1u << l)) full_[static_cast<std::size_t>(l)] = LevelFull(base_, target_, l);
     live_ = !o_.quiet && isatty(STDERR_FILENO);
 
+    std::error_code ec;
+    fs::path shown = fs::absolute(TargetFolder(base_, target_), ec);
+    if (ec) shown = TargetFolder(base_, target_);
     std::printf("Generating for \"%s\" into %s\n", kTargets[static_cast<std::size_t>(target_)].listText,
-                fs::absolute(TargetFolder(base_, target_)).lexically_normal().string().c_str());
+                shown.lexically_normal().string().c_str());
     std::fflush(stdout);
 
+    const std::string limit = std::to_string(kMaxPerLevel);
     if (AllSelectedFull()) {
-        stopMessage_ = "Every selected level already holds 1000 puzzles: nothing to do.";
+        stopMessage_ = "Every selected level already holds " + limit + " puzzles: nothing to do.";
     } else {
-        gInterruptFlag = &control_.halt;
-        auto previous = std::signal(SIGINT, OnInterrupt);
+        const StopSignals signals(&control_.halt);
         std::vector<std::thread> workers;
         for (int i = 0; i < o_.jobs; ++i) workers.emplace_back([this] { Worker(); });
 
@@ -204,7 +276,14 @@ int Run::Execute() {
                 if (o_.count > 0 && saved_ >= o_.count) {
                     control_.halt.store(true);
                 } else if (AllSelectedFull()) {
-                    stopMessage_ = "Every selected level now holds 1000 puzzles: stopping.";
+                    stopMessage_ = "Every selected level now holds " + limit + " puzzles: stopping.";
+                    control_.halt.store(true);
+                } else if (AllSelectedClosed()) {
+                    stopMessage_ = "No selected level can take a puzzle (full, or saving failed as shown above): stopping.";
+                    control_.halt.store(true);
+                } else if (failures_ > 0 && made_ - madeAtLastSave_ >= kPuzzlesWithoutSave) {
+                    stopMessage_ = "Nothing could be saved for " + std::to_string(kPuzzlesWithoutSave) +
+                                   " puzzles after the failures shown above: stopping.";
                     control_.halt.store(true);
                 }
             }
@@ -218,24 +297,26 @@ int Run::Execute() {
         lock.unlock();
         workersCv_.notify_all();
         for (auto& w : workers) w.join();
-        std::signal(SIGINT, previous);
-        gInterruptFlag = nullptr;
         ShowProgress(true);
     }
 
     const double t = Elapsed();
-    if (gInterrupted.load()) std::printf("Interrupted: the puzzle in progress was discarded.\n");
+    const int signal = gInterruptSignal.load();
+    if (signal != 0) std::printf("Interrupted: the puzzle in progress was discarded.\n");
     if (!stopMessage_.empty()) std::printf("%s\n", stopMessage_.c_str());
     const auto counts = CountSudokus(base_, target_);
     std::printf("\n%-10s %8s %10s\n", "Level", "Saved", "On disk");
     for (int l = 1; l <= 9; ++l) {
         const auto i = static_cast<std::size_t>(l);
+        const bool selected = (levels_ & (1u << l)) != 0;
         std::printf("%-10s %8lld %10s%s\n", kLevelNames[i], savedPerLevel_[i], counts[i - 1].c_str(),
-                    (levels_ & (1u << l)) && full_[i] ? "  (full)" : "");
+                    selected && full_[i] ? "  (full)" : selected && failing_[i] ? "  (cannot save)" : "");
     }
     std::printf("\nMade %lld puzzles in %.1f s (%.0f/s), saved %lld, write failures %lld.\n", made_, t,
                 t > 0 ? static_cast<double>(made_) / t : 0.0, saved_, failures_);
-    return failures_ > 0 ? 1 : 0;
+    const bool outputFailed = FinishStdout();
+    if (signal != 0) return 128 + signal;
+    return failures_ > 0 || outputFailed ? 1 : 0;
 }
 
 }  // namespace
@@ -292,11 +373,8 @@ int RunGenerate(const GenerateOptions& o) {
             return 2;
         }
     }
-    std::error_code ec;
-    fs::create_directories(o.out, ec);
-    if (!fs::is_directory(o.out)) {
-        std::fprintf(stderr, "gridwick: cannot use output folder %s: %s\n", o.out.c_str(),
-                     ec ? ec.message().c_str() : "not a folder");
+    if (const std::string why = UnusableFolder(o.out, true); !why.empty()) {
+        std::fprintf(stderr, "gridwick: cannot use output folder %s: %s\n", o.out.c_str(), why.c_str());
         return 2;
     }
     Run run(o, target, levels, o.seed ? *o.seed : ClockSeed());
@@ -309,12 +387,16 @@ int RunCount(const CountOptions& o) {
         std::fprintf(stderr, "gridwick: unknown target '%s'\n", o.target.c_str());
         return 2;
     }
+    if (const std::string why = UnusableFolder(o.out, false); !why.empty()) {
+        std::fprintf(stderr, "gridwick: cannot count in %s: %s\n", o.out.c_str(), why.c_str());
+        return 2;
+    }
     const auto counts = CountSudokus(o.out, target);
     std::printf("%s\n", kTargets[static_cast<std::size_t>(target)].listText);
     for (int l = 1; l <= 9; ++l)
         std::printf("%-10s %s\n", (std::string(kLevelNames[static_cast<std::size_t>(l)]) + " :").c_str(),
                     counts[static_cast<std::size_t>(l - 1)].c_str());
-    return 0;
+    return FinishStdout() ? 1 : 0;
 }
 
 }  // namespace gw::cli
