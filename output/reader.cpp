@@ -1,6 +1,7 @@
 #include "output/reader.h"
 
 #include "generator/generator.h"
+#include "generator/solution_count.h"
 
 namespace gw {
 
@@ -80,7 +81,9 @@ std::string CheckPuzzle(const Grid& g) {
             seen |= DigitBit(d);
         }
     }
-    const int n = CountSolutions(g, 2);
+    const SolutionCount count = CountSolutionsBounded(g, 2);
+    if (!count.complete) return "too many possibilities to decide whether the solution is unique";
+    const int n = count.solutions;
     if (n == 0) return "no solution";
     if (n > 1) return "more than one solution";
     return {};
