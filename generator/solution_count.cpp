@@ -17,7 +17,7 @@ constexpr int kRowUnit = 0, kColUnit = 9, kBoxUnit = 18;
 
 class BoundedCounter {
 public:
-    BoundedCounter(int limit, long maxGuesses) : limit_(limit), maxGuesses_(maxGuesses) {}
+    BoundedCounter(int limit, long maxGuesses, Grid* first) : limit_(limit), maxGuesses_(maxGuesses), first_(first) {}
 
     SolutionCount Run(const Grid& puzzle) {
         Board b;
@@ -98,6 +98,8 @@ private:
     void Search(Board& b) {
         if (!Propagate(b)) return;
         if (b.open == 0) {
+            if (result_.solutions == 0 && first_ != nullptr)
+                for (int c = 0; c < 81; ++c) (*first_)[c] = static_cast<std::uint8_t>(std::countr_zero(b.cand[c] & 0x1FFu) + 1);
             ++result_.solutions;
             return;
         }
@@ -159,13 +161,14 @@ private:
 
     int limit_;
     long maxGuesses_;
+    Grid* first_;
     SolutionCount result_;
 };
 
 }  // namespace
 
-SolutionCount CountSolutionsBounded(const Grid& puzzle, int limit, long maxGuesses) {
-    return BoundedCounter(limit, maxGuesses).Run(puzzle);
+SolutionCount CountSolutionsBounded(const Grid& puzzle, int limit, long maxGuesses, Grid* first) {
+    return BoundedCounter(limit, maxGuesses, first).Run(puzzle);
 }
 
 }  // namespace gw

@@ -19,7 +19,9 @@ struct SolutionCount {
     long guesses = 0;       // branch points tried
 };
 
-// Counts the solutions of `puzzle` up to `limit`; clashing givens count 0.
-SolutionCount CountSolutionsBounded(const Grid& puzzle, int limit, long maxGuesses = kSolutionCountGuesses);
+// Counts the solutions of `puzzle` up to `limit`; clashing givens count 0. The
+// first solution found goes to `first` when given.
+SolutionCount CountSolutionsBounded(const Grid& puzzle, int limit, long maxGuesses = kSolutionCountGuesses,
+                                    Grid* first = nullptr);
 
 }  // namespace gw

@@ -22,9 +22,13 @@ TEST(SolutionCountBounded, AgreesWithTheExhaustiveCount) {
                 break;
             }
         for (const Grid& g : {puzzle, fewer, wrong}) {
-            const SolutionCount n = CountSolutionsBounded(g, 2);
+            Grid first{}, firstExhaustive{};
+            const SolutionCount n = CountSolutionsBounded(g, 2, kSolutionCountGuesses, &first);
             ASSERT_TRUE(n.complete) << test::GridText(g);
-            ASSERT_EQ(n.solutions, CountSolutions(g, 2)) << test::GridText(g);
+            ASSERT_EQ(n.solutions, CountSolutions(g, 2, &firstExhaustive)) << test::GridText(g);
+            if (n.solutions == 1) {
+                EXPECT_EQ(first, firstExhaustive);
+            }
             ++checked;
         }
     }
