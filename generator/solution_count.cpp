@@ -99,7 +99,8 @@ private:
         if (!Propagate(b)) return;
         if (b.open == 0) {
             if (result_.solutions == 0 && first_ != nullptr)
-                for (int c = 0; c < 81; ++c) (*first_)[c] = static_cast<std::uint8_t>(std::countr_zero(b.cand[c] & 0x1FFu) + 1);
+                for (int c = 0; c < 81; ++c)
+                    (*first_)[c] = static_cast<std::uint8_t>(std::countr_zero(b.cand[c] & 0x1FFu) + 1);
             ++result_.solutions;
             return;
         }

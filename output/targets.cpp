@@ -281,7 +281,8 @@ std::string ReadAt(int fd, long long offset, std::size_t n) {
     std::string buf(n, '\0');
     std::size_t done = 0;
     while (done < n) {
-        const ssize_t r = ::pread(fd, buf.data() + done, n - done, static_cast<off_t>(offset + static_cast<long long>(done)));
+        const off_t at = static_cast<off_t>(offset + static_cast<long long>(done));
+        const ssize_t r = ::pread(fd, buf.data() + done, n - done, at);
         if (r < 0 && errno == EINTR) continue;
         if (r <= 0) break;
         done += static_cast<std::size_t>(r);
@@ -357,9 +358,12 @@ int OpenLocked(const fs::path& path, SaveResult& failure) {
         const int raw = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
         if (raw < 0) {
             const int err = errno;
-            if (err == ELOOP) failure = Failure(path, err, std::string("a symbolic link, not a regular file: ") + kOnlyRegular);
-            else if (err == EISDIR) failure = Failure(path, err, std::string("a folder, not a regular file: ") + kOnlyRegular);
-            else failure = Failure(path, err);
+            if (err == ELOOP)
+                failure = Failure(path, err, std::string("a symbolic link, not a regular file: ") + kOnlyRegular);
+            else if (err == EISDIR)
+                failure = Failure(path, err, std::string("a folder, not a regular file: ") + kOnlyRegular);
+            else
+                failure = Failure(path, err);
             return -1;
         }
         Fd fd(raw);
@@ -543,7 +547,8 @@ SaveResult SaveSudoku(const fs::path& base, int target, int level, const Grid& p
     const OutputTarget& t = TargetAt(target);
     const fs::path folder = TargetFolder(base, target);
     const std::string bytes = t.format(puzzle, solution);
-    return t.levelFile ? SaveToLevelFile(folder, target, level, bytes) : SaveToNumberedFile(folder, target, level, bytes);
+    return t.levelFile ? SaveToLevelFile(folder, target, level, bytes)
+                       : SaveToNumberedFile(folder, target, level, bytes);
 }
 
 }  // namespace gw
