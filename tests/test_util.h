@@ -452,3 +452,36 @@ inline GradeState Thinned(const GradeState& base, std::mt19937& rng) {
 }
 
 }  // namespace gw::test
+
+namespace gw::test {
+
+// The same puzzle in disguise: digits relabelled, rows permuted within bands
+// and columns within stacks, bands and stacks permuted, and maybe transposed.
+inline Grid RandomDisguise(const Grid& g, std::mt19937& rng) {
+    auto shuffled = [&](int n) {
+        std::vector<int> v(static_cast<std::size_t>(n));
+        for (int i = 0; i < n; ++i) v[static_cast<std::size_t>(i)] = i;
+        std::shuffle(v.begin(), v.end(), rng);
+        return v;
+    };
+    auto lineOrder = [&] {
+        std::vector<int> order;
+        for (int band : shuffled(3))
+            for (int k : shuffled(3)) order.push_back(3 * band + k);
+        return order;
+    };
+    const std::vector<int> rows = lineOrder(), cols = lineOrder(), digits = shuffled(9);
+    const bool transpose = rng() & 1;
+    Grid out{};
+    for (int r = 0; r < 9; ++r)
+        for (int c = 0; c < 9; ++c) {
+            const int src = transpose ? cols[static_cast<std::size_t>(c)] * 9 + rows[static_cast<std::size_t>(r)]
+                                      : rows[static_cast<std::size_t>(r)] * 9 + cols[static_cast<std::size_t>(c)];
+            const int d = g[static_cast<std::size_t>(src)];
+            out[static_cast<std::size_t>(r * 9 + c)] =
+                static_cast<std::uint8_t>(d == 0 ? 0 : 1 + digits[static_cast<std::size_t>(d - 1)]);
+        }
+    return out;
+}
+
+}  // namespace gw::test
