@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "model/state.h"
+
 namespace gw::cli {
 
 struct GenerateOptions {
@@ -22,6 +24,8 @@ struct GradeOptions {
     std::string format = "text";
     bool explain = false;
     std::string without;
+    bool solution = false;   // add the 81-digit solution
+    bool canonical = false;  // add the canonical form
 };
 
 struct CountOptions {
@@ -32,6 +36,10 @@ struct CountOptions {
 int RunGenerate(const GenerateOptions& o);
 int RunGrade(const GradeOptions& o);
 int RunCount(const CountOptions& o);
+
+// The answer-key fields of a graded puzzle that `o` asks for: " SOLUTION
+// CANONICAL" for text, or the jsonl keys ", \"solution\": ..." to follow "name".
+std::string AnswerFields(const GradeOptions& o, const Grid& puzzle, bool json);
 
 // Parses a list of levels ("Extreme,Mayhem,Outlaw", "6-9", "1,3"); bit L set
 // for level L. False on an unknown item, with the reason in `error`.

@@ -41,8 +41,9 @@ std::string ChangeText(const Change& ch) {
     }
 }
 
-void PrintText(const InputPuzzle& p, int level, const std::vector<Step>& steps, bool explain) {
-    std::printf("%s %d %s\n", p.text.c_str(), level, kLevelNames[static_cast<std::size_t>(level)]);
+void PrintText(const InputPuzzle& p, int level, const std::vector<Step>& steps, bool explain,
+               const std::string& answer) {
+    std::printf("%s %d %s%s\n", p.text.c_str(), level, kLevelNames[static_cast<std::size_t>(level)], answer.c_str());
     if (!explain) return;
     int n = 0;
     for (const Step& st : steps) {
@@ -56,10 +57,10 @@ void PrintText(const InputPuzzle& p, int level, const std::vector<Step>& steps, 
     if (level == 9) std::printf("  stuck: no technique makes progress\n");
 }
 
-void PrintJson(const InputPuzzle& p, int level, const std::vector<Step>& steps) {
+void PrintJson(const InputPuzzle& p, int level, const std::vector<Step>& steps, const std::string& answer) {
     std::string out = "{\"line\": " + std::to_string(p.line) + ", \"puzzle\": " + JsonString(p.text) +
                       ", \"level\": " + std::to_string(level) + ", \"name\": " +
-                      JsonString(kLevelNames[static_cast<std::size_t>(level)]) + ", \"steps\": [";
+                      JsonString(kLevelNames[static_cast<std::size_t>(level)]) + answer + ", \"steps\": [";
     for (std::size_t i = 0; i < steps.size(); ++i) {
         const Step& st = steps[i];
         if (i) out += ", ";
@@ -115,8 +116,9 @@ int RunGrade(const GradeOptions& o) {
         }
         steps.clear();
         const int level = GradePuzzle(s, p.grid, &steps);
-        if (json) PrintJson(p, level, steps);
-        else PrintText(p, level, steps, o.explain);
+        const std::string answer = AnswerFields(o, p.grid, json);
+        if (json) PrintJson(p, level, steps, answer);
+        else PrintText(p, level, steps, o.explain, answer);
     }
     std::fflush(stdout);
     return bad > 0 ? 1 : 0;

@@ -2,6 +2,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/commands.h"
+#include "cli/publish.h"
 
 int main(int argc, char** argv) {
     CLI::App app{"Gridwick: mass-produces Sudoku puzzles, grades them the way a person solves them, "
@@ -28,14 +29,24 @@ int main(int argc, char** argv) {
     r->add_option("--without,-w", grade.without,
                   "Rungs that count as making no progress: numbers, ranges or technique names, e.g. 24,25 or X-Wing");
 
+    r->add_flag("--solution", grade.solution, "Add each puzzle's solution (81 digits)");
+    r->add_flag("--canonical", grade.canonical, "Add each puzzle's canonical form (the same for every disguise)");
+
     gw::cli::CountOptions count;
     auto* c = app.add_subcommand("count", "Print the nine level counters of a target as the window shows them");
     c->add_option("--target,-t", count.target, "Output target: name or index 0-7")->capture_default_str();
     c->add_option("--out,-o", count.out, "Folder that holds the eight target folders")->capture_default_str();
 
+    gw::cli::PrintOptions print;
+    auto* p = gw::cli::AddPrintCommand(app, print);
+    gw::cli::MergeOptions merge;
+    auto* m = gw::cli::AddMergeCommand(app, merge);
+
     CLI11_PARSE(app, argc, argv);
     if (g->parsed()) return gw::cli::RunGenerate(gen);
     if (r->parsed()) return gw::cli::RunGrade(grade);
     if (c->parsed()) return gw::cli::RunCount(count);
+    if (p->parsed()) return gw::cli::RunPrint(print);
+    if (m->parsed()) return gw::cli::RunMerge(merge);
     return 2;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <bitset>
 #include <cstdio>
@@ -482,6 +483,33 @@ inline Grid RandomDisguise(const Grid& g, std::mt19937& rng) {
                 static_cast<std::uint8_t>(d == 0 ? 0 : 1 + digits[static_cast<std::size_t>(d - 1)]);
         }
     return out;
+}
+
+}  // namespace gw::test
+
+namespace gw::test {
+
+struct CommandResult {
+    int status = -1;  // exit status, -1 when it did not exit normally
+    std::string out;  // standard output
+};
+
+// Runs a shell command; standard error is dropped.
+inline CommandResult RunCommand(const std::string& command) {
+    CommandResult r;
+    FILE* p = ::popen((command + " 2>/dev/null").c_str(), "r");
+    if (p == nullptr) return r;
+    char buf[4096];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+    const int st = ::pclose(p);
+    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    return r;
+}
+
+// The gridwick command line with arguments (a shell command tail).
+inline CommandResult RunGridwick(const std::string& args) {
+    return RunCommand(std::string("'") + GRIDWICK_CLI + "' " + args);
 }
 
 }  // namespace gw::test
