@@ -45,7 +45,7 @@ bool RemoveDigits(GradeState& s, const std::array<int, 9>& cells, int n, std::ui
 
 }  // namespace
 
-bool TryIntersectionSets(GradeState& s) {
+bool TrySueDeCoq(GradeState& s) {
     const Masks cand = s.CandMask;
     const auto unsolved = [&](int cell) { return s.SolveGrid[cell] == 0 && cand[cell] != 0; };
 
