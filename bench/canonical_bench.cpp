@@ -1,28 +1,21 @@
-// Canonical form per puzzle: the shared puzzles and the hard ones (sparser,
-// not symmetric), one call per iteration over the whole set.
-#include <fstream>
-
+// Canonical form per puzzle: the shared puzzles, generated ones and the hard
+// ones (sparser, not symmetric). BM_Canonical gives the mean CPU time per
+// call; BM_CanonicalDistribution the median, p99 and worst call.
 #include "bench_util.h"
 #include "model/canonical.h"
 
 namespace gw::bench {
 namespace {
 
-std::vector<Grid> Puzzles(bool hard) {
+std::vector<Grid> Puzzles(int set) {
+    const auto pairs = set == 0 ? SharedPuzzles() : set == 1 ? Generated(2000, 13) : HardPuzzles();
     std::vector<Grid> out;
-    if (hard) {
-        std::ifstream in(std::string(GRIDWICK_BENCH_DATA) + "/hard.txt");
-        std::string line;
-        while (std::getline(in, line))
-            if (line.size() >= 81 && line[0] != '#') out.push_back(ParseGrid(line.substr(0, 81)));
-    } else {
-        for (const auto& p : SharedPuzzles()) out.push_back(p.first);
-    }
+    for (const auto& p : pairs) out.push_back(p.first);
     return out;
 }
 
 void BM_Canonical(benchmark::State& state) {
-    const std::vector<Grid> puzzles = Puzzles(state.range(0) == 1);
+    const std::vector<Grid> puzzles = Puzzles(static_cast<int>(state.range(0)));
     if (puzzles.empty()) {
         state.SkipWithError("no puzzles in the data files");
         return;
@@ -33,7 +26,14 @@ void BM_Canonical(benchmark::State& state) {
         if (++i == puzzles.size()) i = 0;
     }
 }
-BENCHMARK(BM_Canonical)->Arg(0)->Arg(1)->ArgName("hard");
+// set 0: shared puzzles, 1: generated, 2: hard.
+BENCHMARK(BM_Canonical)->Arg(0)->Arg(1)->Arg(2)->ArgName("set");
+
+void BM_CanonicalDistribution(benchmark::State& state) {
+    const std::vector<Grid> puzzles = Puzzles(static_cast<int>(state.range(0)));
+    ReportDistribution(state, puzzles, [](const Grid& g) { benchmark::DoNotOptimize(CanonicalForm(g)); });
+}
+BENCHMARK(BM_CanonicalDistribution)->Arg(0)->Arg(1)->Arg(2)->ArgName("set")->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace gw::bench
