@@ -4,42 +4,56 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
-#include "model/state.h"
+namespace CLI {
+class App;
+}
 
 namespace gw::cli {
 
+// Subcommands that register themselves: parsing runs them and stores their exit status.
+void AddRungsCommand(CLI::App& app, int& status);
+void AddBenchCommand(CLI::App& app, int& status);
+
+// The target the command line writes when none is given: one line per puzzle,
+// readable in any editor and by `gridwick grade`.
+inline constexpr const char* kDefaultTarget = "6";
+
 struct GenerateOptions {
-    std::string target = "0";
+    std::string target = kDefaultTarget;
     long long count = 0;  // 0: until interrupted
     std::string levels;   // empty: all nine
     int jobs = 1;
     std::optional<std::uint64_t> seed;
-    std::string out = ".";
-    bool quiet = false;   // no live progress line
+    std::string out = ".";  // "-": one line per puzzle on stdout
+    bool quiet = false;     // no live progress line
+    double maxTime = 0;     // seconds; 0: no limit
+    long long maxMade = 0;  // puzzles made (saved or not); 0: no limit
 };
 
 struct GradeOptions {
-    std::string input = "-";
+    std::vector<std::string> inputs;  // files, folders, "-"; empty: standard input
     std::string format = "text";
     bool explain = false;
     std::string without;
-    bool solution = false;   // add the 81-digit solution
-    bool canonical = false;  // add the canonical form
+    int jobs = 1;
+    std::string steps = "all";  // jsonl: "all" or "none"
+    bool summary = false;
+    bool quiet = false;         // no progress line
+    bool solution = false;      // text: add the 81-digit solution (jsonl always has it)
+    bool canonical = false;     // add the canonical form
 };
 
 struct CountOptions {
-    std::string target = "0";
+    std::string target = kDefaultTarget;
     std::string out = ".";
+    std::string format = "text";
 };
 
 int RunGenerate(const GenerateOptions& o);
 int RunGrade(const GradeOptions& o);
 int RunCount(const CountOptions& o);
-
-// The answer-key fields of a graded puzzle that `o` asks for: " SOLUTION
-// CANONICAL" for text, or the jsonl keys ", \"solution\": ..." to follow "name".
-std::string AnswerFields(const GradeOptions& o, const Grid& puzzle, bool json);
 
 // Parses a list of levels ("Extreme,Mayhem,Outlaw", "6-9", "1,3"); bit L set
 // for level L. False on an unknown item, with the reason in `error`.

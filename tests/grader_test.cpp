@@ -1,6 +1,7 @@
 // The grading driver, its level bookkeeping, trial solving and the primitives.
 #include <gtest/gtest.h>
 
+#include "grader/signature.h"
 #include "test_util.h"
 
 namespace gw {
@@ -219,6 +220,31 @@ TEST(Ladder, ParseRungList) {
     EXPECT_FALSE(ParseRungList("43", out, error));
     EXPECT_FALSE(ParseRungList("Quantum Entanglement", out, error));
     EXPECT_NE(error.find("Quantum"), std::string::npos);
+}
+
+// The signature tells apart gradings that differ in any rung, change or level.
+TEST(GradingSignature, ChangesWithEveryPartOfAGrading) {
+    const std::vector<Step> steps = {{1, "Hidden Single", {{'P', 3, 4}}}, {11, "X-Wing", {{'R', 5, 6}, {'R', 7, 6}}}};
+    const auto sign = [](int level, const std::vector<Step>& st) {
+        GradingSignature g;
+        g.Add(level, st);
+        return g.Value();
+    };
+    const std::uint64_t base = sign(4, steps);
+    EXPECT_EQ(sign(4, steps), base);
+    EXPECT_NE(sign(5, steps), base);
+    auto other = steps;
+    other[1].rung = 12;
+    EXPECT_NE(sign(4, other), base);
+    other = steps;
+    other[1].changes[1].cell = 8;
+    EXPECT_NE(sign(4, other), base);
+    other = steps;
+    std::swap(other[1].changes[0], other[1].changes[1]);
+    EXPECT_NE(sign(4, other), base) << "the order of the changes counts";
+    other = steps;
+    other[0].changes[0].kind = 'T';
+    EXPECT_NE(sign(4, other), base);
 }
 
 }  // namespace

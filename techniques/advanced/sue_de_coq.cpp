@@ -1,4 +1,4 @@
-// Intersection sets (the pattern players call Sue de Coq).
+// Sue de Coq: intersection sets where a line crosses a box.
 //
 // Where a line (row or column) crosses a box, take a set C of two or three
 // unsolved cells of the crossing, whose candidates together form the digit set
