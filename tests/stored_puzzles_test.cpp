@@ -127,6 +127,7 @@ protected:
         const OutputTarget& t = kTargets[static_cast<std::size_t>(target)];
         const fs::path folder = TargetFolder(dir_, target);
         long long stored = 0;
+        if (!fs::is_directory(folder)) return 0;  // a run killed before it made its folders
         for (const auto& e : fs::directory_iterator(folder)) {
             const std::string name = e.path().filename().string();
             if (IsTemporaryName(name)) {
@@ -191,7 +192,13 @@ TEST_F(StoredPuzzles, KilledRunsLeaveOnlyWholePuzzles) {
     for (const int target : kKinds) {
         for (const int sig : signals) {
             std::vector<Proc> runs = {Start(Generate(target)), Start(Generate(target, {"--jobs", "2"}))};
-            std::this_thread::sleep_for(std::chrono::milliseconds(30 + rng() % 300));
+            // The runs make their folders just before they take over the stop
+            // signals: wait for them, so that a slow start (sanitizers, a busy
+            // machine) does not meet the signal's default action.
+            const fs::path folder = TargetFolder(dir_, target);
+            for (int i = 0; i < 500 && !fs::is_directory(folder); ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            std::this_thread::sleep_for(std::chrono::milliseconds(50 + rng() % 300));
             for (const Proc& p : runs) ::kill(p.pid, sig);
             for (const Proc& p : runs) {
                 const Done d = Wait(p);
