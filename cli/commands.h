@@ -15,6 +15,8 @@ struct GenerateOptions {
     std::optional<std::uint64_t> seed;
     std::string out = ".";
     bool quiet = false;   // no live progress line
+    std::string method = "random";  // "random": the plain loop; "hunt": search near the hardest found
+    int perGrid = 3;      // hunt: at most this many saved puzzles per solution grid
 };
 
 struct GradeOptions {
