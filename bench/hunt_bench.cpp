@@ -6,7 +6,7 @@
 //   hunt_bench [seconds=60] [seed=1] [methods=both|plain|hunt] [key=value ...]
 //
 // Hunt settings: pool=64 poolgrid=2 seeds=500 fresh=5 keep=0 tour=2 visits=0
-// score=effort|top|level digits=solutions|random pergrid=3
+// score=effort|top|level digits=solutions|random pergrid=3 list=32 pick=score|yield
 #include <time.h>
 
 #include <cstdio>
@@ -78,6 +78,8 @@ bool Setting(const std::string& key, const std::string& v, gw::HuntOptions& o) {
     else if (key == "visits") o.maxVisits = n;
     else if (key == "pergrid") o.perGrid = n;
     else if (key == "list") o.listLimit = n;
+    else if (key == "pick" && v == "score") o.pick = gw::HuntOptions::Pick::Score;
+    else if (key == "pick" && v == "yield") o.pick = gw::HuntOptions::Pick::Yield;
     else if (key == "score" && v == "effort") o.score = gw::HuntOptions::Score::Effort;
     else if (key == "score" && v == "top") o.score = gw::HuntOptions::Score::TopRung;
     else if (key == "score" && v == "level") o.score = gw::HuntOptions::Score::Level;

@@ -90,7 +90,9 @@ bool HuntPool::Pick(Rng& rng, HuntPuzzle& parent) {
     int best = rng.Below(n);
     for (int k = 1; k < o_.tournament; ++k) {
         const int i = rng.Below(n);
-        if (pool_[static_cast<std::size_t>(i)].p.score > pool_[static_cast<std::size_t>(best)].p.score) best = i;
+        const Entry& a = pool_[static_cast<std::size_t>(i)];
+        const Entry& b = pool_[static_cast<std::size_t>(best)];
+        if (o_.pick == HuntOptions::Pick::Yield ? a.Rate() > b.Rate() : a.p.score > b.p.score) best = i;
     }
     Entry& e = pool_[static_cast<std::size_t>(best)];
     parent = e.p;
@@ -104,6 +106,15 @@ bool HuntPool::FirstSight(const Grid& puzzle) {
     // means that a puzzle may be graded twice (handing out is checked exactly).
     if (seen_.size() >= (1u << 22)) seen_.clear();
     return seen_.insert(HashGrid(puzzle)).second;
+}
+
+void HuntPool::Report(const Grid& parent, int level) {
+    std::lock_guard lock(mutex_);
+    for (Entry& e : pool_) {
+        if (e.p.puzzle != parent) continue;
+        e.yield += level >= 8 ? 4 : level == 7 ? 1 : 0;
+        return;
+    }
 }
 
 void HuntPool::Offer(const HuntPuzzle& p) {
@@ -172,7 +183,9 @@ bool Hunter::NeighbourTurn(std::optional<HuntPuzzle>& found) {
     if (!MakeNeighbour(parent, puzzle, solution, added)) return !y_.Halted();
     ++counts_.unique;
     if (!Reduce(puzzle, added)) return false;
-    return Finish(puzzle, solution, true, found);
+    if (!Finish(puzzle, solution, true, found)) return false;
+    pool_.Report(parent.puzzle, lastLevel_);
+    return true;
 }
 
 // Takes a random clue pair out of the parent and puts another in, with digits
@@ -258,11 +271,13 @@ bool Hunter::Reduce(Grid& puzzle, int keep) {
 }
 
 bool Hunter::Finish(const Grid& puzzle, const Grid& solution, bool neighbour, std::optional<HuntPuzzle>& found) {
+    lastLevel_ = 0;
     if (!pool_.FirstSight(puzzle)) return true;
     steps_.clear();
     const int level = GradePuzzle(s_, puzzle, &steps_);
     if (y_.Halted() || level == 0) return false;
     if (neighbour) ++counts_.graded;
+    lastLevel_ = level;
     ++counts_.levels[static_cast<std::size_t>(level)];
     HuntPuzzle p{puzzle, solution, level, ScoreGrading(level, steps_).Value(pool_.options().score)};
     pool_.Offer(p);

@@ -39,6 +39,9 @@ struct HuntOptions {
     // needs no further uniqueness test.
     int listLimit = 32;
     enum class Score { Level, TopRung, Effort } score = Score::Effort;
+    // Which parent of a tournament wins: the higher score, or the parent
+    // whose neighbours were hard most often.
+    enum class Pick { Score, Yield } pick = Pick::Score;
     enum class Digits { Random, FromSolutions } digits = Digits::FromSolutions;
 };
 
@@ -81,6 +84,10 @@ public:
     // True the first time a puzzle is seen by the hunt: a puzzle is graded once.
     bool FirstSight(const Grid& puzzle);
 
+    // Tells the pool what a neighbour of `parent` turned out to be (level 0:
+    // none was made).
+    void Report(const Grid& parent, int level);
+
     // Offers a graded puzzle as a parent.
     void Offer(const HuntPuzzle& p);
 
@@ -95,6 +102,10 @@ private:
     struct Entry {
         HuntPuzzle p;
         int visits = 0;
+        int yield = 0;  // what its neighbours were worth: 1 per Extreme, 4 per Mayhem or Outlaw
+        // Priority of a parent under Pick::Yield: the worth of its neighbours
+        // so far, with one imagined success in two tries for a new parent.
+        double Rate() const { return (yield + 1.0) / (visits + 2.0); }
     };
 
     HuntOptions o_;
@@ -140,6 +151,7 @@ private:
     std::vector<Step> steps_;
     std::vector<Grid> solutions_;
     HuntCounts counts_;
+    int lastLevel_ = 0;  // level of the puzzle the last turn graded (0: none)
 };
 
 }  // namespace gw
