@@ -4,31 +4,51 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
+
+namespace CLI {
+class App;
+}
 
 namespace gw::cli {
 
+// Subcommands that register themselves: parsing runs them and stores their exit status.
+void AddRungsCommand(CLI::App& app, int& status);
+void AddBenchCommand(CLI::App& app, int& status);
+
+// The target the command line writes when none is given: one line per puzzle,
+// readable in any editor and by `gridwick grade`.
+inline constexpr const char* kDefaultTarget = "6";
+
 struct GenerateOptions {
-    std::string target = "0";
+    std::string target = kDefaultTarget;
     long long count = 0;  // 0: until interrupted
     std::string levels;   // empty: all nine
     int jobs = 1;
     std::optional<std::uint64_t> seed;
-    std::string out = ".";
-    bool quiet = false;   // no live progress line
+    std::string out = ".";  // "-": one line per puzzle on stdout
+    bool quiet = false;     // no live progress line
+    double maxTime = 0;     // seconds; 0: no limit
+    long long maxMade = 0;  // puzzles made (saved or not); 0: no limit
     std::string method = "random";  // "random": the plain loop; "hunt": search near the hardest found
-    int perGrid = 3;      // hunt: at most this many saved puzzles per solution grid
+    int perGrid = 3;        // hunt: at most this many saved puzzles per solution grid
 };
 
 struct GradeOptions {
-    std::string input = "-";
+    std::vector<std::string> inputs;  // files, folders, "-"; empty: standard input
     std::string format = "text";
     bool explain = false;
     std::string without;
+    int jobs = 1;
+    std::string steps = "all";  // jsonl: "all" or "none"
+    bool summary = false;
+    bool quiet = false;         // no progress line
 };
 
 struct CountOptions {
-    std::string target = "0";
+    std::string target = kDefaultTarget;
     std::string out = ".";
+    std::string format = "text";
 };
 
 int RunGenerate(const GenerateOptions& o);

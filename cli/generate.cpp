@@ -1,12 +1,15 @@
 // gridwick generate: workers build, reduce and grade puzzles; one writer saves
 // them in sequence order, so numbering stays exact and a seeded run is
 // reproducible whatever the number of workers.
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -54,7 +57,8 @@ struct Made {
 class Run {
 public:
     explicit Run(const GenerateOptions& o, int target, unsigned levels, std::uint64_t seed)
-        : o_(o), target_(target), levels_(levels), seed_(seed), base_(o.out) {}
+        : o_(o), target_(target), levels_(levels), seed_(seed), base_(o.out), toStdout_(o.out == "-"),
+          info_(o.out == "-" ? stderr : stdout) {}
 
     int Execute();
 
@@ -73,6 +77,8 @@ private:
     const unsigned levels_;
     const std::uint64_t seed_;
     const fs::path base_;
+    const bool toStdout_;  // puzzles go to stdout as lines, reports to stderr
+    std::FILE* const info_;
 
     RunControl control_;
     std::unique_ptr<HuntPool> hunt_;  // set for --method hunt
@@ -92,6 +98,57 @@ private:
     std::string stopMessage_;
     bool live_ = false;
 };
+
+// Measured share of each level among generated puzzles (1,047,908 puzzles; the
+// first seven from 100,000), to tell what a run of rare levels may expect.
+constexpr std::array<double, 10> kLevelRate = {0,       0.67181, 0.06961, 0.02974,     0.05776,
+                                               0.04547, 0.11485, 0.01071, 41.0 / 1047908, 0};
+
+// A number with thousands separators: 25,000.
+std::string Grouped(long long n) {
+    const std::string digits = std::to_string(n);
+    std::string s;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) s.push_back(',');
+        s.push_back(digits[i]);
+    }
+    return s;
+}
+
+// A warning when every selected level is rare: how often each turns up, and
+// that the run may take hours or never end.
+std::string RareLevelWarning(unsigned levels, long long count) {
+    double rate = 0;
+    std::string parts;
+    for (int l = 1; l <= 9; ++l) {
+        if (!(levels & (1u << l))) continue;
+        const double r = kLevelRate[static_cast<std::size_t>(l)];
+        if (r >= 0.001) return {};
+        rate += r;
+        if (!parts.empty()) parts += "; ";
+        parts += kLevelNames[static_cast<std::size_t>(l)];
+        parts += r > 0 ? ": about 1 in " + Grouped(static_cast<long long>(1 / r / 1000 + 0.5) * 1000) +
+                             " generated puzzles"
+                       : ": none in 1,047,908 generated puzzles";
+    }
+    std::string msg = "gridwick: rare levels. " + parts;
+    if (rate == 0) return msg + "; this run may never end. --max-time or --max-made stop it.\n";
+    // About 2,300 puzzles are made per second and core.
+    const long long n = count > 0 ? count : 1;
+    const double minutes = static_cast<double>(n) / rate / 2300 / 60;
+    char buf[160];
+    std::snprintf(buf, sizeof buf, "; %s puzzle%s take%s about %.0f %s per core. --max-time or --max-made stop it.\n",
+                  Grouped(n).c_str(), n == 1 ? "" : "s", n == 1 ? "s" : "", minutes < 120 ? std::max(1.0, minutes) : minutes / 60,
+                  minutes < 120 ? "minutes" : "hours");
+    return msg + buf;
+}
+
+// Width of the terminal on stderr, 80 when it cannot be told.
+int TerminalWidth() {
+    winsize ws{};
+    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &ws) == 0 && ws.ws_col >= 20) return ws.ws_col;
+    return 80;
+}
 
 void Run::Worker() {
     GenState g;
@@ -156,6 +213,24 @@ void Run::Save(const Made& m) {
     ++made_;
     const auto level = static_cast<std::size_t>(m.level);
     if (!(levels_ & (1u << m.level)) || full_[level]) return;
+    if (toStdout_) {
+        // One line per puzzle: the cells ('.' empty), the level number and name.
+        std::string line(81, '.');
+        for (int c = 0; c < 81; ++c)
+            if (m.puzzle[c] != 0) line[static_cast<std::size_t>(c)] = static_cast<char>('0' + m.puzzle[c]);
+        char tail[32];
+        std::snprintf(tail, sizeof tail, " %d %s\n", m.level, kLevelNames[level]);
+        line += tail;
+        if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size() || std::fflush(stdout) != 0) {
+            ++failures_;
+            stopMessage_ = std::string("Cannot write to standard output: ") + std::strerror(errno) + ": stopping.";
+            control_.halt.store(true);
+            return;
+        }
+        ++saved_;
+        if (++savedPerLevel_[level] >= kMaxPerLevel) full_[level] = true;
+        return;
+    }
     const SaveResult res = SaveSudoku(base_, target_, m.level, m.puzzle, m.solution);
     switch (res.kind) {
         case SaveResult::Kind::Written:
@@ -181,32 +256,56 @@ void Run::Save(const Made& m) {
 
 void Run::ShowProgress(bool final) {
     if (!live_) return;
-    std::string line = "\r\033[K";
-    char buf[64];
+    // The line never wraps: full level names when they fit the terminal,
+    // three letters when not, and cut at the edge as a last resort.
+    const auto width = static_cast<std::size_t>(TerminalWidth() - 1);
+    const double t = Elapsed();
+    char buf[96];
+    std::snprintf(buf, sizeof buf, "| %.0f/s | %d:%02d", t > 0 ? static_cast<double>(made_) / t : 0.0,
+                  static_cast<int>(t) / 60, static_cast<int>(t) % 60);
+    std::string tail = buf;
+    if (o_.count > 0 && saved_ > 0 && saved_ < o_.count) {
+        std::snprintf(buf, sizeof buf, " | %lld of %lld", saved_, o_.count);
+        tail += buf;
+        const int eta = static_cast<int>(t / static_cast<double>(saved_) * static_cast<double>(o_.count - saved_));
+        std::snprintf(buf, sizeof buf, " | ETA %d:%02d:%02d", eta / 3600, eta / 60 % 60, eta % 60);
+        tail += buf;
+    }
+    std::string levels[2];
     for (int l = 1; l <= 9; ++l) {
         if (!(levels_ & (1u << l))) continue;
-        std::snprintf(buf, sizeof buf, "%s %lld  ", kLevelNames[static_cast<std::size_t>(l)],
-                      savedPerLevel_[static_cast<std::size_t>(l)]);
-        line += buf;
+        const std::string name = kLevelNames[static_cast<std::size_t>(l)];
+        const std::string n = std::to_string(savedPerLevel_[static_cast<std::size_t>(l)]);
+        levels[0] += name + " " + n + "  ";
+        levels[1] += name.substr(0, 3) + " " + n + " ";
     }
-    const double t = Elapsed();
-    std::snprintf(buf, sizeof buf, "| %.0f puzzles/s | %d:%02d", t > 0 ? static_cast<double>(made_) / t : 0.0,
-                  static_cast<int>(t) / 60, static_cast<int>(t) % 60);
-    line += buf;
+    std::string line = levels[0] + tail;
+    if (line.size() > width) line = levels[1] + tail;
+    if (line.size() > width) line = tail.substr(2) + " | " + levels[1];  // rate, time and ETA before all else
+    if (line.size() > width) line.resize(width);
+    line = "\r\033[K" + line;
     if (final) line += "\n";
     std::fputs(line.c_str(), stderr);
     std::fflush(stderr);
 }
 
 int Run::Execute() {
-    CreateOutputFolders(base_);
-    for (int l = 1; l <= 9; ++l)
-        if (levels_ & (1u << l)) full_[static_cast<std::size_t>(l)] = LevelFull(base_, target_, l);
+    if (!toStdout_) {
+        CreateOutputFolders(base_);
+        for (int l = 1; l <= 9; ++l)
+            if (levels_ & (1u << l)) full_[static_cast<std::size_t>(l)] = LevelFull(base_, target_, l);
+    }
     live_ = !o_.quiet && isatty(STDERR_FILENO);
 
-    std::printf("Generating for \"%s\" into %s\n", kTargets[static_cast<std::size_t>(target_)].listText,
-                fs::absolute(TargetFolder(base_, target_)).lexically_normal().string().c_str());
-    std::fflush(stdout);
+    if (toStdout_)
+        std::fprintf(info_, "Generating to standard output\n");
+    else
+        std::fprintf(info_, "Generating for \"%s\" into %s\n", kTargets[static_cast<std::size_t>(target_)].listText,
+                     fs::absolute(TargetFolder(base_, target_)).lexically_normal().string().c_str());
+    std::fflush(info_);
+    // The estimate holds for the plain loop; the hunt finds rare levels far faster.
+    const std::string rare = o_.method == "hunt" ? std::string() : RareLevelWarning(levels_, o_.count);
+    if (!rare.empty()) std::fputs(rare.c_str(), stderr);
 
     if (AllSelectedFull()) {
         stopMessage_ = "Every selected level already holds 1000 puzzles: nothing to do.";
@@ -240,10 +339,17 @@ int Run::Execute() {
                 lock.lock();
                 if (o_.count > 0 && saved_ >= o_.count) {
                     control_.halt.store(true);
+                } else if (o_.maxMade > 0 && made_ >= o_.maxMade) {
+                    stopMessage_ = "Made " + std::to_string(made_) + " puzzles (--max-made): stopping.";
+                    control_.halt.store(true);
                 } else if (AllSelectedFull()) {
                     stopMessage_ = "Every selected level now holds 1000 puzzles: stopping.";
                     control_.halt.store(true);
                 }
+            }
+            if (o_.maxTime > 0 && Elapsed() >= o_.maxTime && !control_.halt.load()) {
+                stopMessage_ = "Time is up (--max-time): stopping.";
+                control_.halt.store(true);
             }
             if (std::chrono::steady_clock::now() - lastShown >= std::chrono::milliseconds(200)) {
                 lock.unlock();
@@ -261,17 +367,23 @@ int Run::Execute() {
     }
 
     const double t = Elapsed();
-    if (gInterrupted.load()) std::printf("Interrupted: the puzzle in progress was discarded.\n");
-    if (!stopMessage_.empty()) std::printf("%s\n", stopMessage_.c_str());
-    const auto counts = CountSudokus(base_, target_);
-    std::printf("\n%-10s %8s %10s\n", "Level", "Saved", "On disk");
+    std::FILE* const f = info_;
+    if (gInterrupted.load()) std::fprintf(f, "Interrupted: the puzzle in progress was discarded.\n");
+    if (!stopMessage_.empty()) std::fprintf(f, "%s\n", stopMessage_.c_str());
+    const auto counts = toStdout_ ? std::array<std::string, 9>{} : CountSudokus(base_, target_);
+    std::fprintf(f, "\n%-10s %8s %10s\n", "Level", "Saved", toStdout_ ? "" : "On disk");
     for (int l = 1; l <= 9; ++l) {
         const auto i = static_cast<std::size_t>(l);
-        std::printf("%-10s %8lld %10s%s\n", kLevelNames[i], savedPerLevel_[i], counts[i - 1].c_str(),
-                    (levels_ & (1u << l)) && full_[i] ? "  (full)" : "");
+        std::fprintf(f, "%-10s %8lld %10s%s\n", kLevelNames[i], savedPerLevel_[i], counts[i - 1].c_str(),
+                     (levels_ & (1u << l)) && full_[i] ? "  (full)" : "");
     }
-    std::printf("\nMade %lld puzzles in %.1f s (%.0f/s), saved %lld, write failures %lld.\n", made_, t,
-                t > 0 ? static_cast<double>(made_) / t : 0.0, saved_, failures_);
+    std::fprintf(f, "\nMade %lld puzzles in %.1f s (%.0f/s), saved %lld, write failures %lld.\n", made_, t,
+                 t > 0 ? static_cast<double>(made_) / t : 0.0, saved_, failures_);
+    if (std::fflush(f) != 0 || std::ferror(f)) {
+        if (f == stdout) std::fprintf(stderr, "gridwick: cannot write the summary: %s\n", std::strerror(errno));
+        return 1;
+    }
+    if (gInterrupted.load()) return 130;
     return failures_ > 0 ? 1 : 0;
 }
 
@@ -332,8 +444,8 @@ int RunGenerate(const GenerateOptions& o) {
     if (o.method == "random" && (levels & 0x3FEu & ~0x380u) == 0)
         std::fprintf(stderr, "gridwick: hint: --method hunt finds Extreme, Mayhem and Outlaw puzzles far faster\n");
     std::error_code ec;
-    fs::create_directories(o.out, ec);
-    if (!fs::is_directory(o.out)) {
+    if (o.out != "-") fs::create_directories(o.out, ec);
+    if (o.out != "-" && !fs::is_directory(o.out)) {
         std::fprintf(stderr, "gridwick: cannot use output folder %s: %s\n", o.out.c_str(),
                      ec ? ec.message().c_str() : "not a folder");
         return 2;
@@ -348,11 +460,38 @@ int RunCount(const CountOptions& o) {
         std::fprintf(stderr, "gridwick: unknown target '%s'\n", o.target.c_str());
         return 2;
     }
+    std::error_code ec;
+    if (!fs::is_directory(o.out, ec)) {
+        std::fprintf(stderr, "gridwick: %s: %s\n", o.out.c_str(),
+                     fs::exists(o.out, ec) ? "not a folder" : std::strerror(ENOENT));
+        return 1;
+    }
+    bool anyTarget = false;
+    for (int t = 0; t < static_cast<int>(kTargets.size()); ++t) anyTarget |= fs::is_directory(TargetFolder(o.out, t), ec);
+    if (!anyTarget) {
+        std::fprintf(stderr, "gridwick: %s holds none of the eight target folders (is it the folder given to "
+                             "generate --out?)\n", o.out.c_str());
+        return 1;
+    }
     const auto counts = CountSudokus(o.out, target);
-    std::printf("%s\n", kTargets[static_cast<std::size_t>(target)].listText);
-    for (int l = 1; l <= 9; ++l)
-        std::printf("%-10s %s\n", (std::string(kLevelNames[static_cast<std::size_t>(l)]) + " :").c_str(),
-                    counts[static_cast<std::size_t>(l - 1)].c_str());
+    const char* name = kTargets[static_cast<std::size_t>(target)].listText;
+    if (o.format == "jsonl") {
+        // The counts as numbers; a torn level file gives a fraction.
+        std::string line = "{\"target\": \"" + std::string(name) + "\", \"index\": " + std::to_string(target);
+        for (int l = 1; l <= 9; ++l)
+            line += ", \"" + std::string(kLevelNames[static_cast<std::size_t>(l)]) + "\": " +
+                    counts[static_cast<std::size_t>(l - 1)];
+        std::printf("%s}\n", line.c_str());
+    } else {
+        std::printf("%s\n", name);
+        for (int l = 1; l <= 9; ++l)
+            std::printf("%-10s %s\n", (std::string(kLevelNames[static_cast<std::size_t>(l)]) + " :").c_str(),
+                        counts[static_cast<std::size_t>(l - 1)].c_str());
+    }
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "gridwick: cannot write the counts: %s\n", std::strerror(errno));
+        return 1;
+    }
     return 0;
 }
 

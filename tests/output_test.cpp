@@ -2,6 +2,7 @@
 // target, and reading every layout back.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 
 #include "output/reader.h"
@@ -191,7 +192,7 @@ TEST_F(OutputTest, EveryTargetReadsBack) {
 TEST(Reader, LinesCommentsAndErrors) {
     std::string twice = kPuzzle, bad = kPuzzle;
     twice[1] = '5';  // 5 twice in row 1
-    bad[0] = 'x';
+    bad[0] = 'a';
     std::string input = "# a comment\n\n";
     for (const std::string& line : {std::string(kPuzzle) + " " + kSolution + "\r", std::string("12345"), twice,
                                     std::string(81, '.'), bad})
@@ -205,7 +206,7 @@ TEST(Reader, LinesCommentsAndErrors) {
     EXPECT_EQ(p[1].error, "expected 81 cells, found 5");
     EXPECT_EQ(p[2].error, "digit 5 appears twice in row 1");
     EXPECT_EQ(p[3].error, "more than one solution");
-    EXPECT_EQ(p[4].error, "invalid character 'x' at r1c1");
+    EXPECT_EQ(p[4].error, "invalid character 'a' at r1c1");
     Grid noSolution = test::ParseGrid(kPuzzle);
     noSolution[2] = 1;  // consistent with its units, but no completion exists
     EXPECT_EQ(CheckPuzzle(noSolution), "no solution");
@@ -221,6 +222,87 @@ TEST(Reader, IncompleteGridsAndTornRecords) {
     EXPECT_EQ(recs[0].error, "");
     EXPECT_EQ(recs[1].line, 2);
     EXPECT_EQ(recs[1].error, "incomplete record of 84 bytes");
+}
+
+// The layouts people have: each input holds kPuzzle once in some form (or
+// fails with the given reason at the given line).
+TEST(Reader, InputsPeopleHave) {
+    const std::string P = kPuzzle;
+    auto with = [&](char blank) {
+        std::string s = P;
+        for (char& ch : s)
+            if (ch == '.') ch = blank;
+        return s;
+    };
+    std::string spaced, rows;
+    for (std::size_t i = 0; i < 81; ++i) spaced += std::string(1, P[i]) + (i % 9 == 8 ? "  " : " ");
+    for (int r = 0; r < 9; ++r) rows += P.substr(static_cast<std::size_t>(9 * r), 9) + "\r\n";
+    struct Case {
+        std::string input;
+        int line;
+        std::string error;
+    };
+    const Case cases[] = {
+        {"\xEF\xBB\xBF" + P + "\r\n", 1, ""},                       // byte-order mark, CRLF
+        {with('0') + "\n", 1, ""},
+        {with('*') + "\n", 1, ""},
+        {with('x') + "\n", 1, ""},
+        {with('_') + "\n", 1, ""},
+        {spaced + "\n", 1, ""},                                         // cells separated by spaces
+        {P + " 3 Hard\n", 1, ""},                                       // puzzle level
+        {"Puzzle,Solution,Difficulty\n\"" + P + "\"," + kSolution + ",Hard\n", 2, ""},  // CSV with a header
+        {"# title\n" + rows + "\x1a", 2, ""},                           // nine lines of nine, DOS ^Z at the end
+        {P + "\n\x1a", 1, ""},                                           // ^Z does not make the file binary
+        {P.substr(0, 80) + "\n", 1, "expected 81 cells, found 80"},
+        {P.substr(0, 80) + " 3\n", 1, "expected 81 cells, found 80"},  // not 81 cells with the level
+        {std::string("\0", 1) + P + "\n", 1, "not a puzzle: unexpected byte 0x00 at column 1"},
+        {std::string(5000, '1') + "\n", 1, "line longer than 4096 bytes"},
+        {"\xFF\xFE" + P, 1, "UTF-16 text is not read: save the file as UTF-8 or ASCII"},
+    };
+    for (const Case& c : cases) {
+        const auto p = ReadPuzzles(c.input);
+        ASSERT_EQ(p.size(), 1u) << c.input;
+        EXPECT_EQ(p[0].line, c.line) << c.input;
+        EXPECT_EQ(p[0].error, c.error) << c.input;
+        if (c.error.empty()) {
+            EXPECT_EQ(p[0].text, P) << c.input;
+        }
+    }
+    // Lines after an over-long one are still read; a line end that never comes
+    // ends the reading after a bounded amount.
+    const auto after = ReadPuzzles(std::string(10000, '.') + "\n" + P + "\n");
+    ASSERT_EQ(after.size(), 2u);
+    EXPECT_EQ(after[1].line, 2);
+    EXPECT_EQ(after[1].error, "");
+    const auto zeros = ReadPuzzles(std::string(3 << 20, '\0'));
+    ASSERT_EQ(zeros.size(), 1u);
+    EXPECT_NE(zeros[0].error.find("not a text file of puzzles"), std::string::npos);
+}
+
+// The reader hands out puzzles as their bytes arrive and holds one chunk at a
+// time, whatever the input's length.
+TEST(Reader, StreamsFromASource) {
+    const std::string line = std::string(kPuzzle) + "\n";
+    long calls = 0;
+    const long lines = 20000;
+    std::size_t at = 0;
+    PuzzleReader reader([&](char* buf, std::size_t n) -> long {
+        ++calls;
+        if (calls > lines) return 0;
+        (void)n;
+        std::memcpy(buf, line.data(), line.size());  // one line per read, as a terminal gives
+        at += line.size();
+        return static_cast<long>(line.size());
+    });
+    InputPuzzle p;
+    for (long k = 1; k <= lines; ++k) {
+        ASSERT_TRUE(reader.Next(p));
+        EXPECT_EQ(p.line, k);
+        ASSERT_EQ(calls, k) << "a puzzle waited for more input than its own line";
+    }
+    EXPECT_FALSE(reader.Next(p));
+    EXPECT_EQ(reader.ReadError(), 0);
+    EXPECT_EQ(reader.BytesRead(), at);
 }
 
 }  // namespace
