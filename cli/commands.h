@@ -43,6 +43,8 @@ struct GradeOptions {
     std::string steps = "all";  // jsonl: "all" or "none"
     bool summary = false;
     bool quiet = false;         // no progress line
+    bool solution = false;      // text: add the 81-digit solution (jsonl always has it)
+    bool canonical = false;     // add the canonical form
 };
 
 struct CountOptions {

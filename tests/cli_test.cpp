@@ -281,6 +281,7 @@ TEST_F(CliTest, ExitStatusesAndMessages) {
         {"count --out '" + missing.string() + "'", "", 1},
         {"count --out '" + dir_.string() + "'", "", 1},  // no target folders
         {"frobnicate", "", 2},
+        {"generate -q -n 1 --out '" + (dir_ / std::string(300, 'a')).string() + "'", "", 2},  // name too long
     };
     for (const Case& c : cases) EXPECT_EQ(RunCli(c.args, c.input).status, c.status) << c.args;
     EXPECT_NE(RunCli("").out.find("generate"), std::string::npos);
