@@ -70,6 +70,12 @@ int main(int argc, char** argv) {
     g->add_option("--max-made", gen.maxMade, "Stop after making this many puzzles, saved or not")
         ->check(Count("a whole number of puzzles"));
     g->add_flag("--quiet,-q", gen.quiet, "No live progress line");
+    g->add_option("--method,-m", gen.method,
+                  "random: a new random grid per puzzle; hunt: neighbours of the hardest puzzles found "
+                  "(far faster for Extreme, Mayhem and Outlaw)")
+        ->check(CLI::IsMember({"random", "hunt"}))->capture_default_str();
+    g->add_option("--per-grid", gen.perGrid, "Hunt: at most this many saved puzzles per solution grid")
+        ->check(CLI::PositiveNumber)->capture_default_str();
 
     gw::cli::GradeOptions grade;
     auto* r = app.add_subcommand("grade",
