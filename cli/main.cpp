@@ -70,6 +70,12 @@ int main(int argc, char** argv) {
     g->add_option("--max-made", gen.maxMade, "Stop after making this many puzzles, saved or not")
         ->check(Count("a whole number of puzzles"));
     g->add_flag("--quiet,-q", gen.quiet, "No live progress line");
+    g->add_option("--method,-m", gen.method,
+                  "random: a new random grid per puzzle; hunt: neighbours of the hardest puzzles found "
+                  "(far faster for Extreme, Mayhem and Outlaw)")
+        ->check(CLI::IsMember({"random", "hunt"}))->capture_default_str();
+    g->add_option("--per-grid", gen.perGrid, "Hunt: at most this many saved puzzles per solution grid")
+        ->check(CLI::PositiveNumber)->capture_default_str();
 
     gw::cli::GradeOptions grade;
     auto* r = app.add_subcommand("grade",
@@ -132,11 +138,23 @@ int main(int argc, char** argv) {
         std::string what = e.what();
         std::fprintf(stderr, "gridwick: %s\ngridwick: run 'gridwick --help' for usage\n", what.c_str());
         return 2;
+    } catch (const std::exception& e) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "gridwick: %s\n", e.what());
+        return 1;
     }
-    if (g->parsed()) return gw::cli::RunGenerate(gen);
-    if (r->parsed()) return gw::cli::RunGrade(grade);
-    if (c->parsed()) return gw::cli::RunCount(count);
-    if (p->parsed()) return gw::cli::RunPrint(print);
-    if (m->parsed()) return gw::cli::RunMerge(merge);
+    // Failures are reported where they happen; this only keeps an unforeseen
+    // one from ending the program without a word.
+    try {
+        if (g->parsed()) return gw::cli::RunGenerate(gen);
+        if (r->parsed()) return gw::cli::RunGrade(grade);
+        if (c->parsed()) return gw::cli::RunCount(count);
+        if (p->parsed()) return gw::cli::RunPrint(print);
+        if (m->parsed()) return gw::cli::RunMerge(merge);
+    } catch (const std::exception& e) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "gridwick: %s\n", e.what());
+        return 1;
+    }
     return status;
 }

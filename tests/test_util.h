@@ -118,6 +118,23 @@ inline std::vector<std::pair<Grid, Grid>> SharedAndGenerated(int count, std::uin
     return puzzles;
 }
 
+// A puzzle as clue removal leaves it: half-turn symmetric, its clues those of
+// `solution`, the only solution, and no symmetric pair (or the centre) can go
+// without losing uniqueness.
+inline void ExpectSymmetricUniquePairMinimal(const Grid& puzzle, const Grid& solution) {
+    Grid found{};
+    ASSERT_EQ(CountSolutions(puzzle, 2, &found), 1) << GridText(puzzle);
+    EXPECT_EQ(found, solution);
+    for (int c = 0; c <= 40; ++c) {
+        ASSERT_EQ(puzzle[c] == 0, puzzle[80 - c] == 0) << "not symmetric at " << c << ": " << GridText(puzzle);
+        if (puzzle[c] == 0) continue;
+        EXPECT_EQ(puzzle[c], solution[c]);
+        Grid less = puzzle;
+        less[c] = less[80 - c] = 0;
+        EXPECT_FALSE(HasUniqueSolution(less)) << "pair " << c << " could still be removed: " << GridText(puzzle);
+    }
+}
+
 // True when a change contradicts the solution: another digit placed or tried, or the solution digit removed.
 inline bool Contradicts(const Change& ch, const Grid& solution) {
     return (ch.kind == 'P' || ch.kind == 'T') ? solution[ch.cell] != ch.digit : solution[ch.cell] == ch.digit;
