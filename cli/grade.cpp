@@ -7,6 +7,8 @@
 
 #include "cli/commands.h"
 #include "grader/grader.h"
+#include "explain/explain.h"
+#include "explain/html.h"
 #include "output/reader.h"
 
 namespace gw::cli {
@@ -31,29 +33,10 @@ std::string JsonString(const std::string& s) {
     return out + "\"";
 }
 
-// "r1c3=4" for a placement, "r2c5<>7" for a removal.
-std::string ChangeText(const Change& ch) {
-    const std::string cell = CellName(ch.cell);
-    switch (ch.kind) {
-        case 'P': return cell + "=" + std::to_string(ch.digit);
-        case 'T': return "assume " + cell + "=" + std::to_string(ch.digit);
-        default: return cell + "<>" + std::to_string(ch.digit);
-    }
-}
-
-void PrintText(const InputPuzzle& p, int level, const std::vector<Step>& steps, bool explain) {
+void PrintText(const InputPuzzle& p, int level, const std::vector<Step>& steps, const GradeOptions& o) {
     std::printf("%s %d %s\n", p.text.c_str(), level, kLevelNames[static_cast<std::size_t>(level)]);
-    if (!explain) return;
-    int n = 0;
-    for (const Step& st : steps) {
-        std::string line;
-        for (const Change& ch : st.changes) {
-            if (!line.empty()) line += ", ";
-            line += ChangeText(ch);
-        }
-        std::printf("  %3d. %s: %s\n", ++n, st.name.c_str(), line.c_str());
-    }
-    if (level == 9) std::printf("  stuck: no technique makes progress\n");
+    if (o.explain || o.grid) std::fputs(explain::ExplanationText(p.grid, level, steps, o.grid).c_str(), stdout);
+    else if (o.stuckGrid && level == 9) std::fputs(explain::StuckGridText(p.grid, steps).c_str(), stdout);
 }
 
 void PrintJson(const InputPuzzle& p, int level, const std::vector<Step>& steps) {
@@ -71,7 +54,7 @@ void PrintJson(const InputPuzzle& p, int level, const std::vector<Step>& steps) 
             out += "[\"" + std::string(1, ch.kind) + "\", " + std::to_string(ch.cell) + ", " +
                    std::to_string(ch.digit) + "]";
         }
-        out += "]}";
+        out += "], \"pattern\": " + explain::PatternJson(st.pattern) + "}";
     }
     out += "]}\n";
     std::fputs(out.c_str(), stdout);
@@ -105,6 +88,7 @@ int RunGrade(const GradeOptions& o) {
     GradeState s;
     s.disabledRungs = disabled;
     std::vector<Step> steps;
+    explain::HtmlPage page;
     for (const InputPuzzle& p : ReadPuzzles(data)) {
         if (!p.error.empty()) {
             ++bad;
@@ -114,11 +98,17 @@ int RunGrade(const GradeOptions& o) {
             continue;
         }
         steps.clear();
-        const int level = GradePuzzle(s, p.grid, &steps);
+        const bool explaining = json || o.explain || o.grid || o.stuckGrid || !o.html.empty();
+        const int level = GradePuzzle(s, p.grid, explaining ? &steps : nullptr);
         if (json) PrintJson(p, level, steps);
-        else PrintText(p, level, steps, o.explain);
+        else PrintText(p, level, steps, o);
+        if (!o.html.empty()) page.Add(p.line, p.grid, level, steps);
     }
     std::fflush(stdout);
+    if (!o.html.empty() && !page.Write(o.html)) {
+        std::fprintf(stderr, "gridwick: cannot write %s\n", o.html.c_str());
+        return 2;
+    }
     return bad > 0 ? 1 : 0;
 }
 

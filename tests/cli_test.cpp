@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "explain/explain.h"
 #include "output/targets.h"
 #include "test_util.h"
 
@@ -73,7 +74,7 @@ TEST_F(CliTest, GradeJsonlCarriesEveryChange) {
             expected += "[\"" + std::string(1, c.kind) + "\", " + std::to_string(c.cell) + ", " +
                         std::to_string(c.digit) + "]";
         }
-        expected += "]}";
+        expected += "], \"pattern\": " + explain::PatternJson(steps[i].pattern) + "}";
     }
     expected += "]}\n";
     const Result r = RunCli("grade --format jsonl -", "# first line is a comment\n" + test::GridText(puzzle) + "\n");

@@ -3,7 +3,7 @@
 # Does nothing when they are all present.
 set -euo pipefail
 packages=(g++ cmake ninja-build libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev qt6-qpa-plugins libgl-dev)
+          qt6-base-dev qt6-qpa-plugins libgl-dev zlib1g-dev chromium)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
