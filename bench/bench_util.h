@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <fstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -21,12 +22,30 @@ inline Grid ParseGrid(const std::string& text) {
     return g;
 }
 
-inline std::vector<std::pair<Grid, Grid>> SharedPuzzles() {
+// Puzzles with their solutions ("puzzle solution" a line; lines starting with
+// '#' are comments). A missing or empty file stops the benchmark: figures
+// measured over no puzzles would mean nothing.
+inline std::vector<std::pair<Grid, Grid>> ReadPuzzleFile(const std::string& path) {
     std::vector<std::pair<Grid, Grid>> out;
-    std::ifstream in(std::string(GRIDWICK_TEST_DATA) + "/random.txt");
-    std::string p, s;
-    while (in >> p >> s) out.emplace_back(ParseGrid(p), ParseGrid(s));
+    std::ifstream in(path);
+    if (!in) throw std::runtime_error("benchmark data missing: " + path);
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        if (line.size() < 163) throw std::runtime_error("bad line in " + path + ": " + line);
+        out.emplace_back(ParseGrid(line.substr(0, 81)), ParseGrid(line.substr(82, 81)));
+    }
+    if (out.empty()) throw std::runtime_error("benchmark data holds no puzzle: " + path);
     return out;
+}
+
+// The test suite's puzzles (tests/data/random.txt).
+inline std::vector<std::pair<Grid, Grid>> SharedPuzzles() {
+    return ReadPuzzleFile(std::string(GRIDWICK_TEST_DATA) + "/random.txt");
+}
+
+// Puzzles of levels 8 and 9 (bench/data/hard.txt).
+inline std::vector<std::pair<Grid, Grid>> HardPuzzles() {
+    return ReadPuzzleFile(std::string(GRIDWICK_BENCH_DATA) + "/hard.txt");
 }
 
 inline std::vector<std::pair<Grid, Grid>> Generated(int count, std::uint64_t seed) {

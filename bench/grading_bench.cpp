@@ -1,6 +1,5 @@
 // Grading time per puzzle by level (median, 99th percentile, worst) over a
 // fixed set: the shared puzzles plus generated ones.
-#include <fstream>
 #include <map>
 
 #include "bench_util.h"
@@ -14,9 +13,8 @@ const std::map<int, std::vector<Grid>>& ByLevel() {
         GradeState s;
         auto puzzles = SharedPuzzles();
         // The rare levels 8 and 9 come from a file of hard puzzles.
-        std::ifstream hard(std::string(GRIDWICK_BENCH_DATA) + "/hard.txt");
-        for (std::string line; std::getline(hard, line);)
-            if (!line.empty() && line[0] != '#') puzzles.emplace_back(ParseGrid(line), ParseGrid(line.substr(82)));
+        const auto hard = HardPuzzles();
+        puzzles.insert(puzzles.end(), hard.begin(), hard.end());
         const auto more = Generated(2000, 6);
         puzzles.insert(puzzles.end(), more.begin(), more.end());
         for (const auto& [p, sol] : puzzles) out[GradePuzzle(s, p)].push_back(p);

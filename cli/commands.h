@@ -5,7 +5,15 @@
 #include <optional>
 #include <string>
 
+namespace CLI {
+class App;
+}
+
 namespace gw::cli {
+
+// Subcommands that register themselves: parsing runs them and stores their exit status.
+void AddRungsCommand(CLI::App& app, int& status);
+void AddBenchCommand(CLI::App& app, int& status);
 
 struct GenerateOptions {
     std::string target = "0";

@@ -7,6 +7,9 @@ int main(int argc, char** argv) {
     CLI::App app{"Gridwick: mass-produces Sudoku puzzles, grades them the way a person solves them, "
                  "and writes them for eight puzzle programs."};
     app.require_subcommand(1);
+    int status = 2;
+    gw::cli::AddRungsCommand(app, status);
+    gw::cli::AddBenchCommand(app, status);
 
     gw::cli::GenerateOptions gen;
     auto* g = app.add_subcommand("generate", "Generate, grade and save puzzles (Ctrl-C stops and prints the summary)");
@@ -40,5 +43,5 @@ int main(int argc, char** argv) {
     if (g->parsed()) return gw::cli::RunGenerate(gen);
     if (r->parsed()) return gw::cli::RunGrade(grade);
     if (c->parsed()) return gw::cli::RunCount(count);
-    return 2;
+    return status;
 }

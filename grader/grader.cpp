@@ -8,70 +8,6 @@
 
 namespace gw {
 
-namespace {
-
-bool Cycles(int code) { return code >= 1 && code <= 3; }
-
-}  // namespace
-
-// The ladder. Rungs are tried in this order; the level column says which level
-// the driver enters before calling the rung (raises happen before rungs 3, 5,
-// 11, 15, 20, 33 and 40).
-const std::array<Rung, kRungCount> kLadder = {{
-    {1, 1, "TryHiddenSingle", "Hidden Single", [](GradeState& s) { return TryHiddenSingle(s); }},
-    {2, 1, "TryNakedSingle", "Naked Single", [](GradeState& s) { return TryNakedSingle(s); }},
-    {3, 2, "TryPointing", "Pointing", [](GradeState& s) { return TryPointing(s); }},
-    {4, 2, "TryClaiming", "Claiming", [](GradeState& s) { return TryClaiming(s); }},
-    {5, 3, "TrySubset", "Naked Pair", [](GradeState& s) { return TrySubset(s, true, 2); }},
-    {6, 3, "TrySubset", "Naked Triple", [](GradeState& s) { return TrySubset(s, true, 3); }},
-    {7, 3, "TrySubset", "Hidden Pair", [](GradeState& s) { return TrySubset(s, false, 2); }},
-    {8, 3, "TrySubset", "Naked Quad", [](GradeState& s) { return TrySubset(s, true, 4); }},
-    {9, 3, "TrySubset", "Hidden Triple", [](GradeState& s) { return TrySubset(s, false, 3); }},
-    {10, 3, "TrySubset", "Naked Quint", [](GradeState& s) { return TrySubset(s, true, 5); }},
-    {11, 4, "TryXWing", "X-Wing", [](GradeState& s) { return TryXWing(s); }},
-    {12, 4, "TrySwordfish", "Swordfish", [](GradeState& s) { return TrySwordfish(s); }},
-    {13, 4, "TryBivalueConjugateLoop", "Bivalue Conjugate Loop",
-     [](GradeState& s) { return TryBivalueConjugateLoop(s); }},
-    {14, 4, "TryEmptyRectangle", "Empty Rectangle", [](GradeState& s) { return TryEmptyRectangle(s); }},
-    {15, 5, "TryXYWing", "XY-Wing", [](GradeState& s) { return TryXYWing(s); }},
-    {16, 5, "TryTwoStringKite", "Two-String Kite", [](GradeState& s) { return TryTwoStringKite(s); }},
-    {17, 5, "TrySkyscraper", "Skyscraper", [](GradeState& s) { return TrySkyscraper(s); }},
-    {18, 5, "TryXYZWing", "XYZ-Wing", [](GradeState& s) { return TryXYZWing(s); }},
-    {19, 5, "TrySimpleColouring", "Simple Colouring", [](GradeState& s) { return TrySimpleColouring(s); }},
-    {20, 6, "TryJellyfish", "Jellyfish", [](GradeState& s) { return TryJellyfish(s); }},
-    {21, 6, "TryWxyzWing", "WXYZ-Wing", [](GradeState& s) { return TryWxyzWing(s); }},
-    {22, 6, "TryMultiColoring", "Multi-Colouring", [](GradeState& s) { return TryMultiColoring(s) >= 0; }},
-    {23, 6, "TryFinnedXWing", "Finned X-Wing", [](GradeState& s) { return TryFinnedXWing(s); }},
-    {24, 6, "TryBivalueColourPropagation", "3D Medusa",
-     [](GradeState& s) { return TryBivalueColourPropagation(s); }},
-    {25, 6, "TryIntersectionSets", "Sue de Coq", [](GradeState& s) { return TryIntersectionSets(s); }},
-    {26, 6, "TryPairExclusion", "Pair Exclusion", [](GradeState& s) { return TryPairExclusion(s); }},
-    {27, 6, "TryUniqueRectangles", "Unique Rectangle", [](GradeState& s) { return TryUniqueRectangles(s); }},
-    {28, 6, "TryAvoidableRectangles", "Avoidable Rectangle",
-     [](GradeState& s) { return TryAvoidableRectangles(s); }},
-    {29, 6, "TryAlignedPairExclusion", "Aligned Pair Exclusion",
-     [](GradeState& s) { return TryAlignedPairExclusion(s); }},
-    {30, 6, "TryBivalueGravePlusOne", "BUG+1", [](GradeState& s) { return TryBivalueGravePlusOne(s); }},
-    {31, 6, "TryXCycles", "X-Cycle", [](GradeState& s) { return Cycles(TryXCycles(s, 6)); }},
-    {32, 6, "TryAlternatingChains", "Alternating Inference Chain",
-     [](GradeState& s) { return Cycles(TryAlternatingChains(s, 10, 6)); }},
-    {33, 7, "TryConjugateXYChain", "XY-Chain", [](GradeState& s) { return TryConjugateXYChain(s); }},
-    {34, 7, "TryAlignedTripleExclusion", "Aligned Triple Exclusion",
-     [](GradeState& s) { return TryAlignedTripleExclusion(s); }},
-    {35, 7, "TryXCycles", "X-Cycle", [](GradeState& s) { return Cycles(TryXCycles(s, 7)); }},
-    {36, 7, "TryAlternatingChains", "Alternating Inference Chain",
-     [](GradeState& s) { return Cycles(TryAlternatingChains(s, 20, 7)); }},
-    {37, 7, "TryAlsXZ", "ALS-XZ", [](GradeState& s) { return TryAlsXZ(s); }},
-    {38, 7, "TryFourDigitOpenRowCount", "Four-Digit Row Count",
-     [](GradeState& s) { return TryFourDigitOpenRowCount(s); }},
-    {39, 7, "TryForcingChains", "Forcing Chain", [](GradeState& s) { return TryForcingChains(s); }},
-    {40, 8, "TryAlignedTripleGroups", "Aligned Triple Exclusion (witness groups)",
-     [](GradeState& s) { return TryAlignedTripleGroups(s); }},
-    {41, 8, "TryAlternatingChains", "Alternating Inference Chain",
-     [](GradeState& s) { return Cycles(TryAlternatingChains(s, 30, 8)); }},
-    {42, 8, "BivalueTrial", "Bivalue Trial", [](GradeState& s) { return BivalueTrial(s); }},
-}};
-
 bool RunRung(GradeState& s, int rung) {
     if (s.disabledRungs.test(static_cast<std::size_t>(rung))) return false;
     const std::uint64_t before = s.changes;
@@ -271,6 +207,18 @@ bool ParseInt(std::string_view t, int& v) {
     return ec == std::errc() && p == t.data() + t.size();
 }
 
+// True when one of the rung's comma-separated aliases squashes to `key`.
+bool HasAlias(const Rung& r, const std::string& key) {
+    std::string_view rest = r.aliases;
+    while (!rest.empty()) {
+        const std::size_t comma = rest.find(',');
+        if (Squash(rest.substr(0, comma)) == key) return true;
+        if (comma == std::string_view::npos) break;
+        rest.remove_prefix(comma + 1);
+    }
+    return false;
+}
+
 }  // namespace
 
 bool ParseRungList(std::string_view text, std::bitset<kRungCount + 1>& out, std::string& error) {
@@ -293,7 +241,7 @@ bool ParseRungList(std::string_view text, std::bitset<kRungCount + 1>& out, std:
             const std::string key = Squash(item);
             bool found = false;
             for (const Rung& r : kLadder) {
-                if (Squash(r.technique) == key || Squash(r.player) == key) {
+                if (Squash(r.technique) == key || Squash(r.player) == key || HasAlias(r, key)) {
                     out.set(static_cast<std::size_t>(r.number));
                     found = true;
                 }

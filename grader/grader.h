@@ -7,22 +7,13 @@
 #include <string_view>
 #include <vector>
 
+#include "grader/ladder.h"
 #include "model/state.h"
 
 namespace gw {
 
 inline constexpr std::array<const char*, 10> kLevelNames = {
     "", "Easy", "Medium", "Hard", "Crazy", "Insane", "Kamikaze", "Extreme", "Mayhem", "Outlaw"};
-
-struct Rung {
-    int number;             // 1..42
-    int level;              // 1..8 (rung 42 counts as 8)
-    const char* technique;  // the procedure's name, as in the ladder table
-    const char* player;     // what a Sudoku player calls it
-    bool (*run)(GradeState&);  // already reads the rung's result as progress or not
-};
-
-extern const std::array<Rung, kRungCount> kLadder;
 
 // One ladder pass that made progress.
 struct Step {
@@ -36,10 +27,9 @@ struct Step {
 // halted. When `steps` is given, every pass that made progress is recorded.
 int GradePuzzle(GradeState& s, const Grid& puzzle, std::vector<Step>* steps = nullptr);
 
-// Rung 42: assumes each candidate of each two-candidate cell in turn (digits
-// 1..9, cells 0..80) and keeps the first assumption with which rungs 1..41
-// fill the whole grid.
-bool BivalueTrial(GradeState& s);
+// The last rung, BivalueTrial (declared with the techniques), assumes each
+// candidate of each two-candidate cell in turn (digits 1..9, cells 0..80) and
+// keeps the first assumption with which the other rungs fill the whole grid.
 
 // Places the digit and runs rungs 1..41 until the grid is full (true, the state
 // stays solved) or they get stuck (false, the state is restored).
@@ -49,9 +39,9 @@ bool TrialSolve(GradeState& s, int digit, int cell);
 // disabled rungs and counting a reported progress that changed nothing as none.
 bool RunRung(GradeState& s, int rung);
 
-// Parses a --without list: rung numbers, ranges ("20-25") and technique
-// names (procedure or player names, case and punctuation ignored), separated by
-// commas. Returns false and fills `error` on an unknown item.
+// Parses a --without list: rung numbers, ranges ("20-25") and names (a rung's
+// player's name, technique name or alias; case and punctuation ignored),
+// separated by commas. Returns false and fills `error` on an unknown item.
 bool ParseRungList(std::string_view text, std::bitset<kRungCount + 1>& out, std::string& error);
 
 }  // namespace gw

@@ -1,12 +1,22 @@
-// Every solving technique of the grading ladder. Each inspects the grading
-// state and changes it only through PlaceDigit, RemoveCandidate and
-// RemoveFromCommonPeers. Unless noted, a technique returns true when it placed a
+// Every solving technique of the grading ladder, named as players name them.
+// Each inspects the grading state and changes it only through PlaceDigit,
+// RemoveCandidate and RemoveFromCommonPeers, and returns true when it placed a
 // digit or removed at least one candidate, false when it changed nothing.
+// A technique that serves several rungs takes that rung's parameters from the
+// ladder table (grader/ladder.h).
 #pragma once
 
 #include "model/state.h"
 
 namespace gw {
+
+// What distinguishes the rungs that share one technique.
+struct RungParams {
+    bool naked = false;      // subsets: naked (cells) rather than hidden (digits)
+    int size = 0;            // subsets: how many cells or digits
+    int chainLimit = 0;      // alternating inference chains: deepest chain position
+    bool anyLength = false;  // X-cycles: chains of any length, not only up to 11 cells
+};
 
 // Level 1: singles.
 bool TryHiddenSingle(GradeState& s);
@@ -16,8 +26,8 @@ bool TryNakedSingle(GradeState& s);
 bool TryPointing(GradeState& s);
 bool TryClaiming(GradeState& s);
 
-// Level 3: naked (naked = true) or hidden subsets of the given size.
-bool TrySubset(GradeState& s, bool naked, int size);
+// Level 3: naked or hidden subsets (params.naked, params.size).
+bool TrySubset(GradeState& s, const RungParams& params);
 
 // Level 4.
 bool TryXWing(GradeState& s);
@@ -34,27 +44,28 @@ bool TrySimpleColouring(GradeState& s);
 
 // Level 6.
 bool TryJellyfish(GradeState& s);
-bool TryWxyzWing(GradeState& s);
-// Zero or positive = progress, negative = nothing found.
-int TryMultiColoring(GradeState& s);
+bool TryWXYZWing(GradeState& s);
+bool TryMultiColouring(GradeState& s);
 bool TryFinnedXWing(GradeState& s);
-bool TryBivalueColourPropagation(GradeState& s);
-bool TryIntersectionSets(GradeState& s);
+bool Try3DMedusa(GradeState& s);
+bool TrySueDeCoq(GradeState& s);
 bool TryPairExclusion(GradeState& s);
-bool TryUniqueRectangles(GradeState& s);
-bool TryAvoidableRectangles(GradeState& s);
+bool TryUniqueRectangle(GradeState& s);
+bool TryAvoidableRectangle(GradeState& s);
 bool TryAlignedPairExclusion(GradeState& s);
-bool TryBivalueGravePlusOne(GradeState& s);
-// 1, 2 or 3 = progress, anything else = nothing found.
-int TryXCycles(GradeState& s, int level);
-int TryAlternatingChains(GradeState& s, int limit, int level);
+bool TryBugPlusOne(GradeState& s);
+bool TryXCycle(GradeState& s, const RungParams& params);
+bool TryAlternatingInferenceChain(GradeState& s, const RungParams& params);
 
 // Levels 7 and 8.
-bool TryConjugateXYChain(GradeState& s);
+bool TryXYChain(GradeState& s);
 bool TryAlignedTripleExclusion(GradeState& s);
 bool TryAlsXZ(GradeState& s);
-bool TryFourDigitOpenRowCount(GradeState& s);
-bool TryForcingChains(GradeState& s);
+bool TryFourDigitRowCount(GradeState& s);
+bool TryForcingChain(GradeState& s);
 bool TryAlignedTripleGroups(GradeState& s);
+
+// Level 8, the last rung: trial of two-candidate cells (grader/grader.cpp).
+bool BivalueTrial(GradeState& s);
 
 }  // namespace gw

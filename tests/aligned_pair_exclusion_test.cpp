@@ -87,7 +87,8 @@ TEST(AlignedPairExclusion, SoundOnStuckStates) {
 }
 
 TEST(AlignedPairExclusion, MakesProgressInRealGradings) {
-    const auto use = test::CountRungSteps(test::LoadSharedPuzzles(), 29, test::RungsOffFrom(20, 29));
+    const int rung = test::RungNo("Aligned Pair Exclusion");
+    const auto use = test::CountRungSteps(test::LoadSharedPuzzles(), rung, test::RungsOffFrom(test::RungNo("Jellyfish"), rung));
     EXPECT_EQ(use.unsound, 0);
     EXPECT_GT(use.steps, 0);
 }

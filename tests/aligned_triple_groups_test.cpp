@@ -1,4 +1,4 @@
-// Aligned triple exclusion with three-cell witness groups (rung 40), checked
+// Aligned triple exclusion with three-cell witness groups, checked
 // against the exhaustive form of the group rule: every ordered group, every
 // 4-tuple and 5-tuple of digits whose powers of two add up to the group's mask.
 #include <gtest/gtest.h>
@@ -7,14 +7,14 @@
 #include <memory>
 
 #include "generator/generator.h"
-#include "techniques/expert/aligned_triple.h"
+#include "techniques/expert/aligned_triple_exclusion.h"
 #include "techniques/techniques.h"
 #include "test_util.h"
 
 namespace gw {
 namespace {
 
-constexpr int kRung = 40;
+constexpr int kRung = test::RungNo("Aligned Triple Exclusion (witness groups)");
 
 using test::Sparse;
 
@@ -155,7 +155,7 @@ bool ReferenceAlignedTriple(GradeState& s, bool withGroups) {
     return false;
 }
 
-// Applies the rung (or plain rung 34) and the reference to copies of `s`
+// Applies the rung (or plain aligned triple exclusion) and the reference to copies of `s`
 // until neither acts; every step must make the same changes.
 void CompareWithReference(GradeState s, bool withGroups, int& steps) {
     for (int guard = 0; guard < 200; ++guard) {
@@ -333,11 +333,11 @@ TEST(AlignedTripleGroups, RandomCandidateGridsNeverFail) {
 }
 
 TEST(AlignedTripleGroups, RealGradingMakesSoundProgress) {
-    // Singles and subsets, rung 34, then rung 40; every other rung is switched
+    // Singles and subsets, aligned triple exclusion, then the witness groups; every other rung is switched
     // off, so what the test sees does not depend on which of them exist. Rung
-    // 34 stays on, so every step of rung 40 comes from a witness group.
-    const auto use =
-        test::CountRungSteps(test::SharedAndGenerated(60, 40), kRung, test::OnlySinglesSubsetsAnd({34, kRung}));
+    // Aligned triple exclusion stays on, so every step of this rung comes from a witness group.
+    const auto use = test::CountRungSteps(test::SharedAndGenerated(60, 40), kRung,
+                                          test::OnlySinglesSubsetsAnd({test::RungNo("Aligned Triple Exclusion"), kRung}));
     EXPECT_EQ(use.unsound, 0);
     EXPECT_GT(use.steps, 0);
 }

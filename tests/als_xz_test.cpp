@@ -1,4 +1,4 @@
-// ALS-XZ (rung 37): a two-candidate cell with an ALS, then pairs of ALSs.
+// ALS-XZ: a two-candidate cell with an ALS, then pairs of ALSs.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,7 +13,7 @@
 namespace gw {
 namespace {
 
-constexpr int kRung = 37;
+constexpr int kRung = test::RungNo("ALS-XZ");
 
 // ---------------------------------------------------------------------------
 // A plain transcription of the rung: every set of every size is formed and
@@ -327,7 +327,8 @@ TEST(AlsXZ, SoundOnGeneratedPuzzles) {
 // find more. Each call is compared with the transcription, its changes are
 // kept and the walk goes on for a few calls.
 void WalkEarlier(const std::vector<std::pair<Grid, Grid>>& puzzles, std::size_t step, Tally& t) {
-    for (int below : {3, 6, 12, 20, 30}) {
+    for (const char* stop : {"Pointing", "Naked Triple", "Swordfish", "Jellyfish", "BUG+1"}) {
+        const int below = test::RungNo(stop);
         for (std::size_t i = static_cast<std::size_t>(below) % step; i < puzzles.size(); i += step) {
             const auto& [puzzle, solution] = puzzles[i];
             GradeState s;
@@ -372,7 +373,7 @@ TEST(AlsXZ, AsTranscribedOnEarlierStatesOfGeneratedPuzzles) {
                 t.calls, t.progress, t.stage2);
 }
 
-// Over the shared puzzles, rung 37 is the one that makes progress in some
+// Over the shared puzzles, ALS-XZ is the one that makes progress in some
 // grading, and the gradings stay sound.
 TEST(AlsXZ, MakesProgressInRealGradings) {
     EXPECT_GT(test::GradingsUsingRung(test::LoadSharedPuzzles(), kRung, 1), 0);

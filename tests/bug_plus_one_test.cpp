@@ -15,7 +15,7 @@ using test::Open;
 using test::Removed;
 
 std::vector<Change> Bug(GradeState& s, bool* result = nullptr) {
-    return test::Changes(s, TryBivalueGravePlusOne, result);
+    return test::Changes(s, TryBugPlusOne, result);
 }
 
 // Extra cell r1c1 {1,2,3}; in row 1 and box 1, 3 occurs three times, 1 and 2
@@ -30,7 +30,7 @@ GradeState Grave() {
     return s;
 }
 
-TEST(BivalueGravePlusOne, KeepsTheDigitThatOccursThreeTimes) {
+TEST(BugPlusOne, KeepsTheDigitThatOccursThreeTimes) {
     auto s = Grave();
     bool result = false;
     EXPECT_EQ(Bug(s, &result), (std::vector<Change>{Removed(1, 1, 1), Removed(1, 1, 2)}));
@@ -38,7 +38,7 @@ TEST(BivalueGravePlusOne, KeepsTheDigitThatOccursThreeTimes) {
     EXPECT_EQ(Cands(s, 1, 1), Mask("3"));
 }
 
-TEST(BivalueGravePlusOne, NoExtraCellDoesNotMatch) {
+TEST(BugPlusOne, NoExtraCellDoesNotMatch) {
     auto s = Grave();
     Open(s, 1, 1, "12");
     bool result = true;
@@ -46,13 +46,13 @@ TEST(BivalueGravePlusOne, NoExtraCellDoesNotMatch) {
     EXPECT_FALSE(result);
 }
 
-TEST(BivalueGravePlusOne, TwoExtraCellsDoNotMatch) {
+TEST(BugPlusOne, TwoExtraCellsDoNotMatch) {
     auto s = Grave();
     Open(s, 9, 9, "789");
     EXPECT_TRUE(Bug(s).empty());
 }
 
-TEST(BivalueGravePlusOne, ExtraCellWithFourCandidatesDoesNotMatch) {
+TEST(BugPlusOne, ExtraCellWithFourCandidatesDoesNotMatch) {
     auto s = Grave();
     Open(s, 1, 1, "1239");
     EXPECT_TRUE(Bug(s).empty());
@@ -62,7 +62,7 @@ TEST(BivalueGravePlusOne, ExtraCellWithFourCandidatesDoesNotMatch) {
     EXPECT_TRUE(Bug(t).empty());
 }
 
-TEST(BivalueGravePlusOne, ExtraCellInTheLastBox) {
+TEST(BugPlusOne, ExtraCellInTheLastBox) {
     auto s = test::SolvedBackground();
     Open(s, 9, 7, "789");
     Open(s, 9, 8, "79");
@@ -75,7 +75,7 @@ TEST(BivalueGravePlusOne, ExtraCellInTheLastBox) {
     EXPECT_TRUE(result);
 }
 
-TEST(BivalueGravePlusOne, NeverEmptiesTheExtraCell) {
+TEST(BugPlusOne, NeverEmptiesTheExtraCell) {
     // Row 1 holds 1 and 2 twice, column 1 holds 3 twice: every candidate of
     // the extra cell would go. The counts contradict each other, so the cell
     // is left alone.
@@ -90,7 +90,7 @@ TEST(BivalueGravePlusOne, NeverEmptiesTheExtraCell) {
     EXPECT_EQ(Cands(s, 1, 1), Mask("123"));
 }
 
-TEST(BivalueGravePlusOne, ReportsNoProgressWhenNothingWouldGo) {
+TEST(BugPlusOne, ReportsNoProgressWhenNothingWouldGo) {
     // No candidate of the extra cell occurs twice in any of its units.
     auto s = test::SolvedBackground();
     Open(s, 1, 1, "123");
@@ -101,12 +101,13 @@ TEST(BivalueGravePlusOne, ReportsNoProgressWhenNothingWouldGo) {
     EXPECT_FALSE(result);
 }
 
-TEST(BivalueGravePlusOne, SoundOnStuckStates) {
-    test::ExpectSoundOnStuckStates(TryBivalueGravePlusOne, 30);
+TEST(BugPlusOne, SoundOnStuckStates) {
+    test::ExpectSoundOnStuckStates(TryBugPlusOne, 30);
 }
 
-TEST(BivalueGravePlusOne, MakesProgressInRealGradings) {
-    const auto use = test::CountRungSteps(test::LoadSharedPuzzles(), 30, test::RungsOffFrom(20, 30));
+TEST(BugPlusOne, MakesProgressInRealGradings) {
+    const int rung = test::RungNo("BUG+1");
+    const auto use = test::CountRungSteps(test::LoadSharedPuzzles(), rung, test::RungsOffFrom(test::RungNo("Jellyfish"), rung));
     EXPECT_EQ(use.unsound, 0);
     EXPECT_GT(use.steps, 0);
 }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "explain/explain.h"
 #include "output/targets.h"
@@ -156,6 +157,45 @@ TEST_F(CliTest, EveryWrittenFileGradesBack) {
             EXPECT_NE(r.out.find(" 1 Easy\n"), std::string::npos) << e.path() << r.out;
         }
     }
+}
+
+// The ladder as `gridwick rungs` lists it: 42 rows, and every name in a row
+// switches that rung off when given to --without.
+TEST_F(CliTest, RungsListsTheLadderAndWithoutTakesEveryName) {
+    const Result r = RunCli("rungs");
+    ASSERT_EQ(r.status, 0);
+    std::istringstream in(r.out);
+    std::string line;
+    int rows = 0;
+    while (std::getline(in, line)) {
+        int number = 0;
+        if (std::sscanf(line.c_str(), "%d", &number) != 1) continue;
+        ++rows;
+        const Rung& rung = RungNumbered(number);
+        EXPECT_NE(line.find(rung.player), std::string::npos) << line;
+        EXPECT_NE(line.find(kLevelNames[static_cast<std::size_t>(rung.level)]), std::string::npos) << line;
+        // The names after the player's name, comma-separated.
+        std::string names = line.substr(line.find(rung.player) + std::string_view(rung.player).size());
+        names += ",";
+        names += rung.player;
+        std::bitset<kRungCount + 1> off;
+        std::string error;
+        EXPECT_TRUE(ParseRungList(names, off, error)) << error;
+        EXPECT_TRUE(off.test(static_cast<std::size_t>(number))) << line;
+    }
+    EXPECT_EQ(rows, kRungCount);
+    const std::string puzzle = test::GridText(test::LoadSharedPuzzles()[0].first) + "\n";
+    EXPECT_EQ(RunCli("grade --without 'medusa, forcing chains, SUE DE COQ'", puzzle).status, 0);
+}
+
+// The signature of every grading of the built-in benchmark set. It changes
+// only when some grading changes: a change that alters a grading on purpose
+// updates it here and says why in its commit.
+TEST_F(CliTest, BenchSignatureIsPinned) {
+    const Result r = RunCli("bench");
+    ASSERT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("graded 1038 puzzles"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\nsignature: 9bcd6d9cf3cc7d13\n"), std::string::npos) << r.out;
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// Bivalue conjugate loop (rung 13) on hand-made candidate grids, and in a real
+// Bivalue conjugate loop on hand-made candidate grids, and in a real
 // grading.
 #include <gtest/gtest.h>
 
@@ -172,7 +172,7 @@ TEST(ConjugateLoop, MakesTheProgressInARealGrading) {
     // (2,3) {3,8}, (7,3) {1,8}, (2,5) {2,3}, (7,5) {1,2}. Row 7 loses 1 at (7,4).
     const std::vector<Change> want = {{'R', static_cast<std::uint8_t>(At(7, 4)), 1}};
     EXPECT_EQ(test::RungWhereLowerRungsAreStuck(
-                  "3..5...9..45...8......6..14.....6..79..748..57..2.....63..7......9...34..8...5..1", 13),
+                  "3..5...9..45...8......6..14.....6..79..748..57..2.....63..7......9...34..8...5..1", test::RungNo("Bivalue Conjugate Loop")),
               want);
 }
 

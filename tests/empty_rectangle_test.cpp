@@ -1,4 +1,4 @@
-// Empty rectangle (rung 14) on hand-made single-digit layouts, and in a real
+// Empty rectangle on hand-made single-digit layouts, and in a real
 // grading.
 #include <gtest/gtest.h>
 
@@ -123,7 +123,7 @@ TEST(EmptyRectangle, MakesTheProgressInARealGrading) {
     // Box 2 holds 5 only in (0,7) and (1,8); column 4 pairs (0,4) with (8,4);
     // (8,8) loses 5.
     EXPECT_EQ(test::RungWhereLowerRungsAreStuck(
-                  "......7.6....3..1.5.84..2..3..84......21.35......29..1..5..21.4.3..6....2.9......", 14),
+                  "......7.6....3..1.5.84..2..3..84......21.35......29..1..5..21.4.3..6....2.9......", test::RungNo("Empty Rectangle")),
               Removal(8, 8));
 }
 

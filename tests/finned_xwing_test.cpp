@@ -1,4 +1,4 @@
-// Finned X-wing (rung 23): hand-made candidate grids for the pattern's edge
+// Finned X-wing: hand-made candidate grids for the pattern's edge
 // cases, and real gradings checked against the known solutions.
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 namespace gw {
 namespace {
 
-constexpr int kRung = 23;
+constexpr int kRung = test::RungNo("Finned X-Wing");
 using Cells = std::initializer_list<std::pair<int, int>>;
 using test::DigitOnlyAt;
 using test::OnlyAt;
@@ -117,13 +117,13 @@ TEST(FinnedXWing, RealPosition) {
 TEST(FinnedXWing, SoundOnSharedPuzzles) {
     const auto puzzles = test::LoadSharedPuzzles();
     ASSERT_GE(puzzles.size(), 1000u);
-    const auto use = test::CountRungSteps(puzzles, kRung, test::RungsOffFrom(11, kRung));
+    const auto use = test::CountRungSteps(puzzles, kRung, test::RungsOffFrom(test::RungNo("X-Wing"), kRung));
     EXPECT_EQ(use.unsound, 0);
     EXPECT_GT(use.steps, 0) << "the rung never made progress";
 }
 
 TEST(FinnedXWing, SoundOnGeneratedPuzzles) {
-    const auto use = test::CountRungSteps(test::GeneratePuzzles(150, 2026120723), kRung, test::RungsOffFrom(11, kRung));
+    const auto use = test::CountRungSteps(test::GeneratePuzzles(150, 2026120723), kRung, test::RungsOffFrom(test::RungNo("X-Wing"), kRung));
     EXPECT_EQ(use.unsound, 0);
     EXPECT_GT(use.steps, 0);
 }

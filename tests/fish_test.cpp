@@ -1,4 +1,4 @@
-// X-Wing (rung 11) and swordfish (rung 12) on hand-made single-digit layouts,
+// X-Wing and swordfish on hand-made single-digit layouts,
 // and in real gradings.
 #include <gtest/gtest.h>
 
@@ -229,14 +229,14 @@ TEST(Swordfish, ColumnBasedPatternClearsRows) {
 TEST(XWing, MakesTheProgressInARealGrading) {
     const std::vector<Change> want = {Removal(8, 1, 2), Removal(8, 8, 2), Removal(8, 8, 4)};
     EXPECT_EQ(RungWhereLowerRungsAreStuck(
-                  ".1.....2.....32.1.6..7....93.16.....98.3.5.64.....18.32....9..7.3.54.....9.....5.", 11),
+                  ".1.....2.....32.1.6..7....93.16.....98.3.5.64.....18.32....9..7.3.54.....9.....5.", test::RungNo("X-Wing")),
               want);
 }
 
 TEST(Swordfish, MakesTheProgressInARealGrading) {
     const std::vector<Change> want = {Removal(5, 2, 4), Removal(5, 3, 8), Removal(5, 8, 4)};
     EXPECT_EQ(RungWhereLowerRungsAreStuck(
-                  ".6.2..9..5....4....83.....4..8..2.4.42.9.5.83.3.8..2..3.....15....7....8..6..3.2.", 12),
+                  ".6.2..9..5....4....83.....4..8..2.4.42.9.5.83.3.8..2..3.....15....7....8..6..3.2.", test::RungNo("Swordfish")),
               want);
 }
 

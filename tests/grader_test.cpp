@@ -1,6 +1,7 @@
 // The grading driver, its level bookkeeping, trial solving and the primitives.
 #include <gtest/gtest.h>
 
+#include "grader/signature.h"
 #include "test_util.h"
 
 namespace gw {
@@ -167,6 +168,33 @@ TEST(Ladder, TableAndLevelRaises) {
     for (std::size_t i = 1; i + 1 < kLadder.size(); ++i)
         if (kLadder[i].level > kLadder[i - 1].level) raises.push_back(kLadder[i].number);
     EXPECT_EQ(raises, (std::vector<int>{3, 5, 11, 15, 20, 33, 40}));
+    // Player's names are unique, so tests and benchmarks can name rungs by them.
+    for (const Rung& r : kLadder) EXPECT_EQ(&RungNamed(r.player), &r) << r.player;
+    EXPECT_THROW(RungNamed("X-Wings"), std::invalid_argument);
+    // The parameters of the rungs that share a technique.
+    struct Case {
+        int rung;
+        bool naked;
+        int size, chainLimit;
+        bool anyLength;
+    };
+    for (const Case& c : std::vector<Case>{{5, true, 2, 0, false},
+                                           {6, true, 3, 0, false},
+                                           {7, false, 2, 0, false},
+                                           {8, true, 4, 0, false},
+                                           {9, false, 3, 0, false},
+                                           {10, true, 5, 0, false},
+                                           {31, false, 0, 0, false},
+                                           {32, false, 0, 10, false},
+                                           {35, false, 0, 0, true},
+                                           {36, false, 0, 20, false},
+                                           {41, false, 0, 30, false}}) {
+        const RungParams& p = RungNumbered(c.rung).params;
+        EXPECT_EQ(p.naked, c.naked) << c.rung;
+        EXPECT_EQ(p.size, c.size) << c.rung;
+        EXPECT_EQ(p.chainLimit, c.chainLimit) << c.rung;
+        EXPECT_EQ(p.anyLength, c.anyLength) << c.rung;
+    }
 }
 
 TEST(Ladder, ParseRungList) {
@@ -177,11 +205,46 @@ TEST(Ladder, ParseRungList) {
     EXPECT_EQ(Without("TrySubset").count(), 6u);
     EXPECT_EQ(Without("TryAlternatingChains"), (std::bitset<kRungCount + 1>().set(32).set(36).set(41)));
     EXPECT_EQ(Without("20-22, naked pair").count(), 4u);
+    // Every name the ladder lists is accepted, whatever its case.
+    EXPECT_EQ(Without("medusa"), (std::bitset<kRungCount + 1>().set(24)));
+    EXPECT_EQ(Without("FORCING CHAINS"), (std::bitset<kRungCount + 1>().set(39)));
+    EXPECT_EQ(Without("x-cycle"), (std::bitset<kRungCount + 1>().set(31).set(35)));
+    EXPECT_EQ(Without("X-Cycle (any length)"), (std::bitset<kRungCount + 1>().set(35)));
+    EXPECT_EQ(Without("TryIntersectionSets, sue de coq"), (std::bitset<kRungCount + 1>().set(25)));
+    for (const Rung& r : kLadder) {
+        EXPECT_TRUE(Without(r.player).test(static_cast<std::size_t>(r.number))) << r.player;
+        EXPECT_TRUE(Without(r.technique).test(static_cast<std::size_t>(r.number))) << r.technique;
+    }
     std::bitset<kRungCount + 1> out;
     std::string error;
     EXPECT_FALSE(ParseRungList("43", out, error));
     EXPECT_FALSE(ParseRungList("Quantum Entanglement", out, error));
     EXPECT_NE(error.find("Quantum"), std::string::npos);
+}
+
+// The signature tells apart gradings that differ in any rung, change or level.
+TEST(GradingSignature, ChangesWithEveryPartOfAGrading) {
+    const std::vector<Step> steps = {{1, "Hidden Single", {{'P', 3, 4}}}, {11, "X-Wing", {{'R', 5, 6}, {'R', 7, 6}}}};
+    const auto sign = [](int level, const std::vector<Step>& st) {
+        GradingSignature g;
+        g.Add(level, st);
+        return g.Value();
+    };
+    const std::uint64_t base = sign(4, steps);
+    EXPECT_EQ(sign(4, steps), base);
+    EXPECT_NE(sign(5, steps), base);
+    auto other = steps;
+    other[1].rung = 12;
+    EXPECT_NE(sign(4, other), base);
+    other = steps;
+    other[1].changes[1].cell = 8;
+    EXPECT_NE(sign(4, other), base);
+    other = steps;
+    std::swap(other[1].changes[0], other[1].changes[1]);
+    EXPECT_NE(sign(4, other), base) << "the order of the changes counts";
+    other = steps;
+    other[0].changes[0].kind = 'T';
+    EXPECT_NE(sign(4, other), base);
 }
 
 }  // namespace

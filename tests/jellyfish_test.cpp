@@ -1,4 +1,4 @@
-// Jellyfish (rung 20): hand-made candidate grids for the pattern's edge cases,
+// Jellyfish: hand-made candidate grids for the pattern's edge cases,
 // and real gradings checked against the known solutions.
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 namespace gw {
 namespace {
 
-constexpr int kRung = 20;
+constexpr int kRung = test::RungNo("Jellyfish");
 
 // Mirrors a grid on its main diagonal (rows become columns).
 GradeState Transposed(const GradeState& in) {
@@ -130,13 +130,13 @@ TEST(Jellyfish, RealPosition) {
 TEST(Jellyfish, SoundOnSharedPuzzles) {
     const auto puzzles = test::LoadSharedPuzzles();
     ASSERT_GE(puzzles.size(), 1000u);
-    const auto use = test::CountRungSteps(puzzles, kRung, test::RungsOffFrom(11, kRung));
+    const auto use = test::CountRungSteps(puzzles, kRung, test::RungsOffFrom(test::RungNo("X-Wing"), kRung));
     EXPECT_EQ(use.unsound, 0);
     EXPECT_GT(use.steps, 0) << "the rung never made progress";
 }
 
 TEST(Jellyfish, SoundOnGeneratedPuzzles) {
-    const auto use = test::CountRungSteps(test::GeneratePuzzles(150, 2026120720), kRung, test::RungsOffFrom(11, kRung));
+    const auto use = test::CountRungSteps(test::GeneratePuzzles(150, 2026120720), kRung, test::RungsOffFrom(test::RungNo("X-Wing"), kRung));
     EXPECT_EQ(use.unsound, 0);
     EXPECT_GT(use.steps, 0);
 }

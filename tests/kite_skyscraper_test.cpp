@@ -122,9 +122,9 @@ TEST(Skyscraper, XWingIsNoSkyscraper) {
     EXPECT_FALSE(TrySkyscraper(s));
 }
 
-TEST(TwoStringKite, MakesProgressInRealGradings) { EXPECT_GE(GradingsUsingRung(16, 3), 1); }
+TEST(TwoStringKite, MakesProgressInRealGradings) { EXPECT_GE(GradingsUsingRung(test::RungNo("Two-String Kite"), 3), 1); }
 
-TEST(Skyscraper, MakesProgressInRealGradings) { EXPECT_GE(GradingsUsingRung(17, 3), 1); }
+TEST(Skyscraper, MakesProgressInRealGradings) { EXPECT_GE(GradingsUsingRung(test::RungNo("Skyscraper"), 3), 1); }
 
 }  // namespace
 }  // namespace gw

@@ -1,6 +1,7 @@
-// Soundness of rungs 3 to 14 (pointing, claiming, subsets, X-Wing, swordfish,
-// bivalue conjugate loop, empty rectangle) over many puzzles with
-// known solutions: in gradings with the ladder up to rung 14, and on every
+// Soundness of the rungs from pointing to the empty rectangle (pointing,
+// claiming, subsets, X-Wing, swordfish, bivalue conjugate loop, empty
+// rectangle) over many puzzles with known solutions: in gradings with the
+// ladder up to the empty rectangle, and on every
 // state such a grading passes through, where each technique is also tried on
 // its own.
 #include <gtest/gtest.h>
@@ -21,25 +22,29 @@ struct Technique {
     bool mustFire;  // known to make progress somewhere in these puzzles
 };
 
+constexpr Technique Named(std::string_view name, bool mustFire) {
+    return {RungNamed(name).number, RungNamed(name).run, mustFire};
+}
+
 constexpr std::array<Technique, 12> kTechniques = {{
-    {3, TryPointing, true},
-    {4, TryClaiming, true},
-    {5, [](GradeState& s) { return TrySubset(s, true, 2); }, false},
-    {6, [](GradeState& s) { return TrySubset(s, true, 3); }, false},
-    {7, [](GradeState& s) { return TrySubset(s, false, 2); }, false},
-    {8, [](GradeState& s) { return TrySubset(s, true, 4); }, false},
-    {9, [](GradeState& s) { return TrySubset(s, false, 3); }, false},
-    {10, [](GradeState& s) { return TrySubset(s, true, 5); }, false},
-    {11, TryXWing, true},
-    {12, TrySwordfish, true},
-    {13, TryBivalueConjugateLoop, true},
-    {14, TryEmptyRectangle, true},
+    Named("Pointing", true),
+    Named("Claiming", true),
+    Named("Naked Pair", false),
+    Named("Naked Triple", false),
+    Named("Hidden Pair", false),
+    Named("Naked Quad", false),
+    Named("Hidden Triple", false),
+    Named("Naked Quint", false),
+    Named("X-Wing", true),
+    Named("Swordfish", true),
+    Named("Bivalue Conjugate Loop", true),
+    Named("Empty Rectangle", true),
 }};
 
-constexpr int kTopRung = 14;
+constexpr int kTopRung = test::RungNo("Empty Rectangle");
 
-// Rungs above 14 switched off, trial solving (rung 42) kept: the gradings then
-// do not depend on the higher rungs.
+// Rungs above the empty rectangle switched off, trial solving kept: the
+// gradings then do not depend on the higher rungs.
 std::bitset<kRungCount + 1> LowerLadderOnly() { return test::RungsOffFrom(kTopRung + 1, kRungCount); }
 
 TEST(LowerLadderSoundness, GradingsAreSoundAndUseEveryRung) {
@@ -62,7 +67,7 @@ TEST(LowerLadderSoundness, GradingsAreSoundAndUseEveryRung) {
         }
 }
 
-// Walks the grading of each puzzle with rungs 1..14; on every state along the
+// Walks the grading of each puzzle with the rungs up to the empty rectangle; on every state along the
 // way each technique runs on a copy. Every change must agree with the
 // solution, and progress must be reported exactly when something changed.
 TEST(LowerLadderSoundness, EachTechniqueIsSoundOnEveryStateAlongTheWay) {

@@ -35,13 +35,13 @@ int GradingsUsingRung(int rung, int wanted) {
 
 // --- Bivalue colour propagation ---------------------------------------------
 
-TEST(ColourPropagation, SameColourTwiceInAUnitRemovesThatColour) {
+TEST(Medusa3D, SameColourTwiceInAUnitRemovesThatColour) {
     // From 1 in r1c1 {1,2}: row 1 pairs 1 with r1c8 {1,5}, whose 5 takes
     // colour 1; 2 of r1c1 pairs down column 1 with r7c1 {2,5}, whose 5 pairs
     // along row 7 with r7c8. Colour 1 puts 5 in r1c8 and r7c8, both in
     // column 8, so it is false everywhere.
     auto s = Sparse({{"r1c1", "12"}, {"r1c8", "15"}, {"r7c1", "25"}, {"r7c8", "567"}, {"r4c8", "589"}});
-    EXPECT_TRUE(TryBivalueColourPropagation(s));
+    EXPECT_TRUE(Try3DMedusa(s));
     EXPECT_EQ(At(s, "r1c1"), "2");
     EXPECT_EQ(At(s, "r1c8"), "1");
     EXPECT_EQ(At(s, "r7c1"), "5");
@@ -49,7 +49,7 @@ TEST(ColourPropagation, SameColourTwiceInAUnitRemovesThatColour) {
     EXPECT_EQ(At(s, "r4c8"), "589");
 }
 
-TEST(ColourPropagation, SameColourTwiceInACellRemovesThatColour) {
+TEST(Medusa3D, SameColourTwiceInACellRemovesThatColour) {
     // Colour 1 starts on 1 of r1c1 {1,2}. Links: r1c1's two digits; 1 in row
     // 1 (r1c1, r1c5); 2 in column 1 (r1c1, r5c1); r5c1 {2,3}; 3 in row 5
     // (r5c1, r5c5) and in column 5 (r5c5, r1c5); r5c5 {3,9}; 9 in column 5
@@ -57,7 +57,7 @@ TEST(ColourPropagation, SameColourTwiceInACellRemovesThatColour) {
     // on both 1 and 3 of r1c5, so it is false: 2 of r1c1, 1 and 3 of r1c5, 3
     // of r5c1, 9 of r5c5 and 4 of r9c5 go.
     auto s = Sparse({{"r1c1", "12"}, {"r1c5", "134"}, {"r5c1", "23"}, {"r5c5", "39"}, {"r9c5", "49"}});
-    EXPECT_TRUE(TryBivalueColourPropagation(s));
+    EXPECT_TRUE(Try3DMedusa(s));
     EXPECT_EQ(At(s, "r1c1"), "1");
     EXPECT_EQ(At(s, "r1c5"), "4");
     EXPECT_EQ(At(s, "r5c1"), "2");
@@ -65,7 +65,7 @@ TEST(ColourPropagation, SameColourTwiceInACellRemovesThatColour) {
     EXPECT_EQ(At(s, "r9c5"), "9");
 }
 
-TEST(ColourPropagation, ColourThatEmptiesACellIsRemoved) {
+TEST(Medusa3D, ColourThatEmptiesACellIsRemoved) {
     // Colour 1: 1 of r1c1 {1,2}, 2 of r5c1 {2,3} (column 1 pair of 2s), 3 of
     // r5c8 (row 5 pair of 3s). r1c8 {1,3} is not coloured (row 1 and column 8
     // each hold its digits three times) but sees 1 of colour 1 in r1c1 and 3
@@ -76,7 +76,7 @@ TEST(ColourPropagation, ColourThatEmptiesACellIsRemoved) {
                      {"r1c8", "13"},
                      {"r1c5", "145"},
                      {"r8c8", "367"}});
-    EXPECT_TRUE(TryBivalueColourPropagation(s));
+    EXPECT_TRUE(Try3DMedusa(s));
     EXPECT_EQ(At(s, "r1c1"), "2");
     EXPECT_EQ(At(s, "r5c1"), "3");
     EXPECT_EQ(At(s, "r5c8"), "89");
@@ -85,17 +85,17 @@ TEST(ColourPropagation, ColourThatEmptiesACellIsRemoved) {
     EXPECT_EQ(At(s, "r8c8"), "367");
 }
 
-TEST(ColourPropagation, CandidateSeeingBothColoursGoes) {
+TEST(Medusa3D, CandidateSeeingBothColoursGoes) {
     // r1c1 and r5c1 {1,2} are chained through the 2s of column 1, so their
     // 1s take opposite colours and r8c1 (seeing both) loses 1.
     auto s = Sparse({{"r1c1", "12"}, {"r5c1", "12"}, {"r8c1", "178"}});
-    EXPECT_TRUE(TryBivalueColourPropagation(s));
+    EXPECT_TRUE(Try3DMedusa(s));
     EXPECT_EQ(At(s, "r8c1"), "78");
     EXPECT_EQ(At(s, "r1c1"), "12");
     EXPECT_EQ(At(s, "r5c1"), "12");
 }
 
-TEST(ColourPropagation, CandidateSharingACellWithOneColourAndSeeingTheOtherGoes) {
+TEST(Medusa3D, CandidateSharingACellWithOneColourAndSeeingTheOtherGoes) {
     // Colour 1: 1 of r1c1, 2 of r5c1, 6 of r5c8. Colour 2: 2 of r1c1, 1 of
     // r1c8, 6 of r5c1. r5c8 holds 6 of colour 1 and its 1 sees 1 of colour 2
     // in r1c8: whichever colour is true, r5c8 is not 1. Column 8 holds 1 in
@@ -105,14 +105,14 @@ TEST(ColourPropagation, CandidateSharingACellWithOneColourAndSeeingTheOtherGoes)
                      {"r5c8", "169"},
                      {"r1c8", "158"},
                      {"r9c8", "134"}});
-    EXPECT_TRUE(TryBivalueColourPropagation(s));
+    EXPECT_TRUE(Try3DMedusa(s));
     EXPECT_EQ(At(s, "r5c8"), "69");
     EXPECT_EQ(At(s, "r1c8"), "158");
     EXPECT_EQ(At(s, "r9c8"), "134");
-    EXPECT_FALSE(TryBivalueColourPropagation(s));
+    EXPECT_FALSE(Try3DMedusa(s));
 }
 
-TEST(ColourPropagation, OneClusterPerCall) {
+TEST(Medusa3D, OneClusterPerCall) {
     // Cluster from r1c1: 8 of r1c5 and 1 of r1c5 take opposite colours, so
     // r1c5's uncoloured 3 goes. Cluster from r7c9: r9c9 loses 1 (it sees both
     // colours of 1 in column 9). The first call acts on the first cluster only.
@@ -123,23 +123,23 @@ TEST(ColourPropagation, OneClusterPerCall) {
                      {"r7c9", "12"},
                      {"r8c9", "12"},
                      {"r9c9", "178"}});
-    EXPECT_TRUE(TryBivalueColourPropagation(s));
+    EXPECT_TRUE(Try3DMedusa(s));
     EXPECT_EQ(At(s, "r1c5"), "18");
     EXPECT_EQ(At(s, "r9c9"), "178");
-    EXPECT_TRUE(TryBivalueColourPropagation(s));
+    EXPECT_TRUE(Try3DMedusa(s));
     EXPECT_EQ(At(s, "r9c9"), "78");
 }
 
-TEST(ColourPropagation, NothingWithoutTwoCandidateCells) {
+TEST(Medusa3D, NothingWithoutTwoCandidateCells) {
     auto s = Sparse({{"r1c1", "123"}, {"r1c5", "123"}, {"r5c1", "124"}});
-    EXPECT_FALSE(TryBivalueColourPropagation(s));
+    EXPECT_FALSE(Try3DMedusa(s));
 }
 
-TEST(ColourPropagation, MakesProgressInRealGradings) { EXPECT_GE(GradingsUsingRung(24, 3), 1); }
+TEST(Medusa3D, MakesProgressInRealGradings) { EXPECT_GE(GradingsUsingRung(test::RungNo("3D Medusa"), 3), 1); }
 
-// --- Intersection sets --------------------------------------------------------
+// --- Sue de Coq --------------------------------------------------------
 
-TEST(IntersectionSets, PairInTheCrossingWithALineCellAndABoxCell) {
+TEST(SueDeCoq, PairInTheCrossingWithALineCellAndABoxCell) {
     // r1c1 {1,2,5} and r1c2 {1,2,6} hold four digits in two cells; r1c6 {1,5}
     // in the row and r2c2 {2,6} in the box complete four cells for four
     // digits. 1 and 5 are locked in row 1 and 2 and 6 in box 1.
@@ -152,7 +152,7 @@ TEST(IntersectionSets, PairInTheCrossingWithALineCellAndABoxCell) {
                      {"r1c7", "134"},
                      {"r2c1", "234"},
                      {"r3c3", "678"}});
-    EXPECT_TRUE(TryIntersectionSets(s));
+    EXPECT_TRUE(TrySueDeCoq(s));
     EXPECT_EQ(At(s, "r1c3"), "37");  // in row and box: loses all four digits
     EXPECT_EQ(At(s, "r1c4"), "89");
     EXPECT_EQ(At(s, "r1c7"), "34");
@@ -164,7 +164,7 @@ TEST(IntersectionSets, PairInTheCrossingWithALineCellAndABoxCell) {
     EXPECT_EQ(At(s, "r2c2"), "26");
 }
 
-TEST(IntersectionSets, TripleInTheCrossing) {
+TEST(SueDeCoq, TripleInTheCrossing) {
     // r1c1 {1,2}, r1c2 {2,3}, r1c3 {1,4,5}: five digits in three cells; r1c7
     // {3,4} in the row and r2c1 {1,5} in the box. 2, 3, 4 leave the rest of
     // row 1 and 1, 2, 5 the rest of box 1. No pair of the crossing makes a set.
@@ -175,18 +175,18 @@ TEST(IntersectionSets, TripleInTheCrossing) {
                      {"r2c1", "15"},
                      {"r1c9", "2349"},
                      {"r3c3", "1257"}});
-    EXPECT_TRUE(TryIntersectionSets(s));
+    EXPECT_TRUE(TrySueDeCoq(s));
     EXPECT_EQ(At(s, "r1c9"), "9");
     EXPECT_EQ(At(s, "r3c3"), "7");
 }
 
-TEST(IntersectionSets, TooFewDigitsInTheCrossing) {
+TEST(SueDeCoq, TooFewDigitsInTheCrossing) {
     // Two crossing cells with three digits are one digit short.
     auto s = Sparse({{"r1c1", "12"}, {"r1c2", "123"}, {"r1c6", "13"}, {"r2c2", "23"}, {"r1c4", "137"}});
-    EXPECT_FALSE(TryIntersectionSets(s));
+    EXPECT_FALSE(TrySueDeCoq(s));
 }
 
-TEST(IntersectionSets, LineAndBoxCellsMustNotShareADigit) {
+TEST(SueDeCoq, LineAndBoxCellsMustNotShareADigit) {
     // As the first case, but the box cell holds 5 like the row cell: a 5 in
     // each would not clash, so the four cells need not hold four digits.
     auto s = Sparse({{"r1c1", "125"},
@@ -196,10 +196,10 @@ TEST(IntersectionSets, LineAndBoxCellsMustNotShareADigit) {
                      {"r1c4", "1589"},
                      {"r2c1", "234"},
                      {"r3c3", "678"}});
-    EXPECT_FALSE(TryIntersectionSets(s));
+    EXPECT_FALSE(TrySueDeCoq(s));
 }
 
-TEST(IntersectionSets, MakesProgressInRealGradings) { EXPECT_GE(GradingsUsingRung(25, 2), 1); }
+TEST(SueDeCoq, MakesProgressInRealGradings) { EXPECT_GE(GradingsUsingRung(test::RungNo("Sue de Coq"), 2), 1); }
 
 }  // namespace
 }  // namespace gw

@@ -82,7 +82,8 @@ TEST(PairExclusion, SoundOnStuckStates) {
 }
 
 TEST(PairExclusion, MakesProgressInRealGradings) {
-    const auto use = test::CountRungSteps(test::LoadSharedPuzzles(), 26, test::RungsOffFrom(20, 26));
+    const int rung = test::RungNo("Pair Exclusion");
+    const auto use = test::CountRungSteps(test::LoadSharedPuzzles(), rung, test::RungsOffFrom(test::RungNo("Jellyfish"), rung));
     EXPECT_EQ(use.unsound, 0);
     EXPECT_GT(use.steps, 0);
 }

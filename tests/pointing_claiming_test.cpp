@@ -1,4 +1,4 @@
-// Pointing (rung 3) and claiming (rung 4) on hand-made candidate grids, and
+// Pointing and claiming on hand-made candidate grids, and
 // in real gradings.
 #include <gtest/gtest.h>
 
@@ -132,13 +132,13 @@ TEST(Claiming, LineWhoseBoxHasNothingElseIsPassedOver) {
 TEST(Pointing, MakesTheProgressInARealGrading) {
     // Box 6 holds 2 only on row 6; (6,4) and (6,5) lose it.
     EXPECT_EQ(RungWhereLowerRungsAreStuck(
-                  ".......1.2..48...5594..7...3162...5...........5...1923...5..3747...43..2.4.......", 3),
+                  ".......1.2..48...5594..7...3162...5...........5...1923...5..3747...43..2.4.......", test::RungNo("Pointing")),
               Removals(2, {58, 59}));
 }
 
 TEST(Claiming, MakesTheProgressInARealGrading) {
     EXPECT_EQ(RungWhereLowerRungsAreStuck(
-                  ".......1.2..48...5594..7...3162...5...........5...1923...5..3747...43..2.4.......", 4),
+                  ".......1.2..48...5594..7...3162...5...........5...1923...5..3747...43..2.4.......", test::RungNo("Claiming")),
               Removals(7, {42, 44}));
 }
 

@@ -30,7 +30,7 @@ GradeState RandomState(Rng& rng, int kind, const std::vector<std::pair<Grid, Gri
             const auto& [puzzle, solution] = puzzles[static_cast<std::size_t>(rng.Below(static_cast<int>(puzzles.size())))];
             ResetGradeState(s, puzzle);
             // A few singles, as the grader would make them.
-            for (int i = rng.Below(20); i > 0 && (RunRung(s, 1) || RunRung(s, 2));) --i;
+            for (int i = rng.Below(20); i > 0 && (RunRung(s, test::RungNo("Hidden Single")) || RunRung(s, test::RungNo("Naked Single")));) --i;
             for (int i = rng.Below(12); i > 0; --i) RemoveCandidate(s, 1 + rng.Below(9), rng.Below(81));
             break;
         }
@@ -78,7 +78,7 @@ TEST(RungRobustness, TrialSolvingOnContradictoryStates) {
     for (int i = 0; i < 6; ++i) {
         GradeState s = RandomState(rng, 1, puzzles);
         const GradeState before = s;
-        if (!RunRung(s, kRungCount)) {
+        if (!RunRung(s, test::RungNo("Bivalue Trial"))) {
             EXPECT_EQ(s.CandMask, before.CandMask) << "a failed trial must leave the state as it was";
             EXPECT_EQ(s.SolveGrid, before.SolveGrid);
         }

@@ -1,4 +1,5 @@
-// Helpers of the tests of the pair-exclusion and rectangle rungs (26 to 30):
+// Helpers of the tests of the pair-exclusion and rectangle rungs (pair
+// exclusion to BUG+1):
 // hand-made grading states and a soundness sweep over the states in which the
 // lower rungs are stuck.
 #pragma once
@@ -66,12 +67,16 @@ struct SweepReport {
     int falseClaims = 0;  // calls whose result disagreed with whether anything changed
 };
 
-// Grades each puzzle with rungs 1..19 and 26..lastRung only, pass by pass (the
-// other level-6 rungs are left out so that the sweep sees the same states
-// whichever of them exist). Whenever rungs 1..19 are all stuck, `tech` is called on a copy of the state and its changes
-// are checked against the solution.
+// Grades each puzzle with the rungs below level 6 and those from pair exclusion
+// to `lastRung` only, pass by pass (the level-6 rungs before pair exclusion are
+// left out so that the sweep sees the same states whichever of them exist).
+// Whenever the rungs below level 6 are all stuck, `tech` is called on a copy of
+// the state and its changes are checked against the solution.
 inline SweepReport SweepStuckStates(const std::vector<std::pair<Grid, Grid>>& puzzles,
-                                    const std::function<bool(GradeState&)>& tech, int lastRung = 30) {
+                                    const std::function<bool(GradeState&)>& tech,
+                                    int lastRung = RungNo("BUG+1")) {
+    constexpr int kFirstLevel6 = RungNo("Jellyfish");
+    constexpr int kPairExclusion = RungNo("Pair Exclusion");
     SweepReport rep;
     for (const auto& [puzzle, solution] : puzzles) {
         GradeState s;
@@ -79,7 +84,7 @@ inline SweepReport SweepStuckStates(const std::vector<std::pair<Grid, Grid>>& pu
         while (!IsSolved(s)) {
             int made = 0;
             for (int r = 1; r <= lastRung && made == 0; ++r) {
-                if (r == 26) {
+                if (r == kPairExclusion) {
                     GradeState t = s;
                     bool result = false;
                     const auto log = Changes(t, tech, &result);
@@ -95,7 +100,7 @@ inline SweepReport SweepStuckStates(const std::vector<std::pair<Grid, Grid>>& pu
                         }
                     }
                 }
-                if (r >= 20 && r <= 25) continue;
+                if (r >= kFirstLevel6 && r < kPairExclusion) continue;
                 if (RunRung(s, r)) made = r;
             }
             if (made == 0) break;

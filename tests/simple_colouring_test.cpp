@@ -116,7 +116,7 @@ TEST(SimpleColouring, NoConjugateUnitNoColouring) {
 }
 
 TEST(SimpleColouring, MakesProgressInRealGradings) {
-    EXPECT_GE(test::GradingsUsingRung(test::LoadSharedPuzzles(), 19, 3), 1);
+    EXPECT_GE(test::GradingsUsingRung(test::LoadSharedPuzzles(), test::RungNo("Simple Colouring"), 3), 1);
 }
 
 }  // namespace

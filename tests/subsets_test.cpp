@@ -1,4 +1,4 @@
-// Naked and hidden subsets (rungs 5 to 10) on hand-made candidate grids.
+// Naked and hidden subsets on hand-made candidate grids.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -21,7 +21,7 @@ void Strike(GradeState& s, int digit, std::initializer_list<int> cells) {
 }
 
 std::vector<Change> Apply(GradeState& s, bool naked, int size) {
-    return test::ReportedChanges(s, [&](GradeState& t) { return TrySubset(t, naked, size); });
+    return test::ReportedChanges(s, [&](GradeState& t) { return TrySubset(t, {.naked = naked, .size = size}); });
 }
 
 // The removals of `digits` (ascending) from the unit's cells other than

@@ -164,14 +164,20 @@ inline std::bitset<kRungCount + 1> RungsOffFrom(int first, int keep = 0) {
     return off;
 }
 
-// Every rung switched off but the singles (1, 2), the subsets (5 to 10) and `more`.
+// Every rung switched off but the singles, the subsets and `more`.
 inline std::bitset<kRungCount + 1> OnlySinglesSubsetsAnd(std::initializer_list<int> more = {}) {
     std::bitset<kRungCount + 1> off;
-    for (int r = 3; r <= kRungCount; ++r)
-        if (r < 5 || r > 10) off.set(static_cast<std::size_t>(r));
+    for (const Rung& r : kLadder) {
+        const std::string_view t = r.technique;
+        if (t != "TryHiddenSingle" && t != "TryNakedSingle" && t != "TrySubset")
+            off.set(static_cast<std::size_t>(r.number));
+    }
     for (int r : more) off.reset(static_cast<std::size_t>(r));
     return off;
 }
+
+// The number of the rung a player's name stands for.
+constexpr int RungNo(std::string_view player) { return RungNamed(player).number; }
 
 // ---------------------------------------------------------------------------
 // A rung at work in real gradings.
@@ -213,7 +219,7 @@ inline int GradingsUsingRung(const std::vector<std::pair<Grid, Grid>>& puzzles, 
     return found;
 }
 
-// Runs rungs 1..below-1 until they are all stuck; true when the grid got solved.
+// Runs the rungs numbered below `below` until they are all stuck; true when the grid got solved.
 inline bool RunLowerRungs(GradeState& s, int below) {
     for (;;) {
         if (IsSolved(s)) return true;
@@ -223,7 +229,7 @@ inline bool RunLowerRungs(GradeState& s, int below) {
     }
 }
 
-// The state where the singles and subsets (rungs 1, 2, 5-10) are stuck on the puzzle, no rung left off.
+// The state where the singles and subsets are stuck on the puzzle, no rung left off.
 inline GradeState StuckAfterSinglesAndSubsets(const Grid& puzzle) {
     GradeState s;
     s.disabledRungs = OnlySinglesSubsetsAnd();
@@ -414,7 +420,7 @@ inline constexpr int kPuzzleStride = 1;
 inline constexpr int kPuzzleStride = 8;
 #endif
 
-// Walks the ladder by hand over the shared puzzles (rung 42 left out: a
+// Walks the ladder by hand over the shared puzzles (the trial left out: a
 // puzzle stuck below it ends there) and hands over every state in which one of
 // `rungs` is called.
 template <class Fn>

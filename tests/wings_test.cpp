@@ -107,9 +107,9 @@ TEST(XYZWing, PivotNeedsExactlyThreeCandidates) {
     EXPECT_FALSE(TryXYZWing(t));
 }
 
-TEST(XYWing, MakesProgressInRealGradings) { EXPECT_GE(GradingsUsingRung(15, 3), 1); }
+TEST(XYWing, MakesProgressInRealGradings) { EXPECT_GE(GradingsUsingRung(test::RungNo("XY-Wing"), 3), 1); }
 
-TEST(XYZWing, MakesProgressInRealGradings) { EXPECT_GE(GradingsUsingRung(18, 3), 1); }
+TEST(XYZWing, MakesProgressInRealGradings) { EXPECT_GE(GradingsUsingRung(test::RungNo("XYZ-Wing"), 3), 1); }
 
 }  // namespace
 }  // namespace gw

@@ -1,4 +1,4 @@
-// XY-chains over conjugate links (rung 33).
+// XY-chains over conjugate links.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,11 +10,11 @@
 namespace gw {
 namespace {
 
-constexpr int kRung = 33;
+constexpr int kRung = test::RungNo("XY-Chain");
 
 using test::Sparse;
 
-std::vector<Change> Chain(GradeState& s) { return test::ReportedChanges(s, TryConjugateXYChain); }
+std::vector<Change> Chain(GradeState& s) { return test::ReportedChanges(s, TryXYChain); }
 
 // ---------------------------------------------------------------------------
 // The search as a plain depth-first walk over every chain, without skipping
@@ -115,7 +115,7 @@ bool SameAsReference(GradeState s, int& steps) {
         ref.log = &want;
         const int r = ReferenceXYChain(ref, 200000);
         if (r < 0) return false;
-        const auto got = test::Apply(s, TryConjugateXYChain);
+        const auto got = test::Apply(s, TryXYChain);
         EXPECT_EQ(got.progress, r == 1);
         EXPECT_EQ(got.changes, want);
         if (!got.progress || got.changes != want) return true;
@@ -248,13 +248,13 @@ TEST(XYChain, RandomCandidateGridsNeverFail) {
     Rng rng(3301);
     for (int n = 0; n < 400; ++n) {
         GradeState s = test::RandomCandidates(rng, 5);
-        ASSERT_NO_FATAL_FAILURE(test::CallUntilStuck(s, TryConjugateXYChain, 200));
+        ASSERT_NO_FATAL_FAILURE(test::CallUntilStuck(s, TryXYChain, 200));
     }
 }
 
 TEST(XYChain, RealGradingMakesSoundProgress) {
-    // Singles and subsets, then rung 33; every other rung is switched off, so
-    // what the test sees does not depend on which of them exist, and rung 33
+    // Singles and subsets, then the XY-chain; every other rung is switched off, so
+    // what the test sees does not depend on which of them exist, and the XY-chain
     // is what moves the gradings on when the others stick.
     const auto use =
         test::CountRungSteps(test::SharedAndGenerated(60, 33), kRung, test::OnlySinglesSubsetsAnd({kRung}));

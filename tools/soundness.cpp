@@ -88,6 +88,10 @@ int main(int argc, char** argv) {
             if (a.size() == 1 && b.size() == 1) given.emplace_back(a[0].grid, b[0].grid);
         }
         count = static_cast<long long>(given.size());
+        if (count == 0) {
+            std::fprintf(stderr, "no puzzle read from %s\n", shared.c_str());
+            return 1;
+        }
     }
 
     std::atomic<long long> next{0};

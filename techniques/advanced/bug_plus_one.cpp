@@ -22,7 +22,7 @@
 
 namespace gw {
 
-bool TryBivalueGravePlusOne(GradeState& s) {
+bool TryBugPlusOne(GradeState& s) {
     // How often each digit is a candidate in each row, column and box.
     std::array<std::array<int, 10>, 9> inRow{}, inCol{}, inBox{};
     int open = 0;

@@ -148,7 +148,7 @@ bool SearchForm(GradeState& s, bool pivotHasZ) {
 
 }  // namespace
 
-bool TryWxyzWing(GradeState& s) {
+bool TryWXYZWing(GradeState& s) {
     if (SearchForm(s, true)) return true;
     return SearchForm(s, false);
 }

@@ -112,8 +112,8 @@ bool RemoveSubsetFromUnit(GradeState& s, std::uint16_t digitSet, std::span<const
 // digits; those digits leave the unit's other cells. Hidden subsets: `size`
 // digits of a unit confined to `size` cells; those cells lose every other
 // candidate. Units go rows, columns, boxes; digit combinations ascend.
-bool TrySubset(GradeState& s, bool naked, int size) {
-    return naked ? NakedSubset(s, size) : HiddenSubset(s, size);
+bool TrySubset(GradeState& s, const RungParams& params) {
+    return params.naked ? NakedSubset(s, params.size) : HiddenSubset(s, params.size);
 }
 
 }  // namespace gw

@@ -12,11 +12,11 @@
 // of those still leaves the group at most two digits.
 //
 // The test of a group against an assignment is GroupStrikes in
-// aligned_triple.h: a subtraction and a bit count instead of walking every
+// aligned_triple_exclusion.h: a subtraction and a bit count instead of walking every
 // tuple of four or five digits, and every group is visited once whatever the
 // order of its cells. Single witnesses, segment order and removals are those
 // of the plain rung, so everything the plain rung finds is found here too.
-#include "techniques/expert/aligned_triple.h"
+#include "techniques/expert/aligned_triple_exclusion.h"
 #include "techniques/techniques.h"
 
 namespace gw {

@@ -241,7 +241,7 @@ private:
 
 }  // namespace
 
-bool TryConjugateXYChain(GradeState& s) {
+bool TryXYChain(GradeState& s) {
     const ChainTables t = BuildTables(s);
     for (int j = 1; j <= 9; ++j) {
         if (t.bivalueCount[j] <= 1) continue;

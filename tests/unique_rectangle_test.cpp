@@ -16,14 +16,14 @@ using test::Open;
 using test::Removed;
 
 std::vector<Change> Ur(GradeState& s, bool* result = nullptr) {
-    return test::Changes(s, TryUniqueRectangles, result);
+    return test::Changes(s, TryUniqueRectangle, result);
 }
 
 bool NoteIs(const GradeState& s, const char* note) {
     return s.stepNote != nullptr && std::strcmp(s.stepNote, note) == 0;
 }
 
-TEST(UniqueRectangles, Type1ClearsTheFloorDigitsFromTheFourthCorner) {
+TEST(UniqueRectangle, Type1ClearsTheFloorDigitsFromTheFourthCorner) {
     auto s = test::SolvedBackground();
     Open(s, 1, 1, "12");
     Open(s, 1, 2, "12");
@@ -35,7 +35,7 @@ TEST(UniqueRectangles, Type1ClearsTheFloorDigitsFromTheFourthCorner) {
     EXPECT_TRUE(NoteIs(s, "Unique Rectangle type 1"));
 }
 
-TEST(UniqueRectangles, Type1OnAColumnFloor) {
+TEST(UniqueRectangle, Type1OnAColumnFloor) {
     auto s = test::SolvedBackground();
     Open(s, 1, 1, "12");
     Open(s, 2, 1, "12");
@@ -45,7 +45,7 @@ TEST(UniqueRectangles, Type1OnAColumnFloor) {
     EXPECT_EQ(Cands(s, 2, 7), Mask("59"));
 }
 
-TEST(UniqueRectangles, FourBivalueCornersTriggerNothing) {
+TEST(UniqueRectangle, FourBivalueCornersTriggerNothing) {
     auto s = test::SolvedBackground();
     Open(s, 1, 1, "12");
     Open(s, 1, 2, "12");
@@ -57,7 +57,7 @@ TEST(UniqueRectangles, FourBivalueCornersTriggerNothing) {
     EXPECT_FALSE(result);
 }
 
-TEST(UniqueRectangles, RectangleOverFourBoxesIsNeverUsed) {
+TEST(UniqueRectangle, RectangleOverFourBoxesIsNeverUsed) {
     // Floors r1c1-r1c4 and r1c1-r5c1 lie in two boxes each; the roof r5c4
     // is in a fourth box, so no digit swap is forbidden there.
     auto s = test::SolvedBackground();
@@ -76,7 +76,7 @@ TEST(UniqueRectangles, RectangleOverFourBoxesIsNeverUsed) {
     EXPECT_TRUE(Ur(t).empty());
 }
 
-TEST(UniqueRectangles, FloorCellsOnADiagonalAreNeverPaired) {
+TEST(UniqueRectangle, FloorCellsOnADiagonalAreNeverPaired) {
     auto s = test::SolvedBackground();
     Open(s, 1, 1, "12");
     Open(s, 2, 4, "12");
@@ -86,7 +86,7 @@ TEST(UniqueRectangles, FloorCellsOnADiagonalAreNeverPaired) {
     EXPECT_TRUE(Ur(s).empty());
 }
 
-TEST(UniqueRectangles, Type2RemovesTheExtraDigitFromCellsSeeingBothRoofCells) {
+TEST(UniqueRectangle, Type2RemovesTheExtraDigitFromCellsSeeingBothRoofCells) {
     auto s = test::SolvedBackground();
     Open(s, 1, 1, "12");
     Open(s, 1, 2, "12");
@@ -99,7 +99,7 @@ TEST(UniqueRectangles, Type2RemovesTheExtraDigitFromCellsSeeingBothRoofCells) {
     EXPECT_TRUE(NoteIs(s, "Unique Rectangle type 2"));
 }
 
-TEST(UniqueRectangles, Type2WithFloorInTwoBoxesNeedsTheRoofInThoseBoxes) {
+TEST(UniqueRectangle, Type2WithFloorInTwoBoxesNeedsTheRoofInThoseBoxes) {
     auto s = test::SolvedBackground();
     Open(s, 1, 1, "12");
     Open(s, 1, 4, "12");
@@ -109,7 +109,7 @@ TEST(UniqueRectangles, Type2WithFloorInTwoBoxesNeedsTheRoofInThoseBoxes) {
     EXPECT_EQ(Ur(s), (std::vector<Change>{Removed(2, 8, 7)}));
 }
 
-TEST(UniqueRectangles, PatternThatRemovesNothingIsPassedOver) {
+TEST(UniqueRectangle, PatternThatRemovesNothingIsPassedOver) {
     auto s = test::SolvedBackground();
     // Pair {1,2}: type 2 rectangle with no 7 in sight (and 1 and 2 both
     // outside the roof in row 5, so no type 4 either).
@@ -129,7 +129,7 @@ TEST(UniqueRectangles, PatternThatRemovesNothingIsPassedOver) {
     EXPECT_TRUE(result);
 }
 
-TEST(UniqueRectangles, Type3NakedPairAlongTheRoofRow) {
+TEST(UniqueRectangle, Type3NakedPairAlongTheRoofRow) {
     auto s = test::SolvedBackground();
     Open(s, 1, 1, "12");
     Open(s, 1, 2, "12");
@@ -143,7 +143,7 @@ TEST(UniqueRectangles, Type3NakedPairAlongTheRoofRow) {
     EXPECT_EQ(Cands(s, 4, 3), Mask("79"));
 }
 
-TEST(UniqueRectangles, Type3NakedPairInTheRoofBox) {
+TEST(UniqueRectangle, Type3NakedPairInTheRoofBox) {
     auto s = test::SolvedBackground();
     Open(s, 1, 1, "12");
     Open(s, 1, 2, "12");
@@ -155,7 +155,7 @@ TEST(UniqueRectangles, Type3NakedPairInTheRoofBox) {
     EXPECT_TRUE(NoteIs(s, "Unique Rectangle type 3"));
 }
 
-TEST(UniqueRectangles, Type3UsesNoBoxWhenTheRoofCellsLieInTwoBoxes) {
+TEST(UniqueRectangle, Type3UsesNoBoxWhenTheRoofCellsLieInTwoBoxes) {
     // Floor r1c1-r1c4, roof r2c1 {1,2,7} and r2c4 {1,2,8}. A cell {7,8} in the
     // box of r2c1 says nothing about that box: r2c1 could be 7 while r2c4 is 8.
     auto s = test::SolvedBackground();
@@ -170,7 +170,7 @@ TEST(UniqueRectangles, Type3UsesNoBoxWhenTheRoofCellsLieInTwoBoxes) {
     EXPECT_EQ(Cands(s, 3, 3), Mask("79"));
 }
 
-TEST(UniqueRectangles, Type3KeepsTheSolutionDigitOnARealGrid) {
+TEST(UniqueRectangle, Type3KeepsTheSolutionDigitOnARealGrid) {
     // A state reached while grading
     // 475000089800200000020040000080004700701605804006700090000020060000003002210000938.
     // Floor {1,4} at r2c8 and r8c8 (one column, two boxes), roof r2c7 {1,3,4,5}
@@ -196,7 +196,7 @@ TEST(UniqueRectangles, Type3KeepsTheSolutionDigitOnARealGrid) {
     EXPECT_TRUE(s.CandFlags(CellAt[1][8], 3));
 }
 
-TEST(UniqueRectangles, Type4ConjugateDigitInTheRoofRow) {
+TEST(UniqueRectangle, Type4ConjugateDigitInTheRoofRow) {
     auto s = test::SolvedBackground();
     Open(s, 1, 1, "12");
     Open(s, 1, 2, "12");
@@ -207,7 +207,7 @@ TEST(UniqueRectangles, Type4ConjugateDigitInTheRoofRow) {
     EXPECT_TRUE(NoteIs(s, "Unique Rectangle type 4"));
 }
 
-TEST(UniqueRectangles, Type4OtherDigitAndColumnFloor) {
+TEST(UniqueRectangle, Type4OtherDigitAndColumnFloor) {
     // Floor r1c1-r2c1 (a column), roof r1c5 and r2c5: 2 is confined to the
     // roof in column 5, so 1 goes from both roof cells.
     auto s = test::SolvedBackground();
@@ -220,7 +220,7 @@ TEST(UniqueRectangles, Type4OtherDigitAndColumnFloor) {
     EXPECT_TRUE(NoteIs(s, "Unique Rectangle type 4"));
 }
 
-TEST(UniqueRectangles, Type4NeedsAConjugateDigit) {
+TEST(UniqueRectangle, Type4NeedsAConjugateDigit) {
     auto s = test::SolvedBackground();
     Open(s, 1, 1, "12");
     Open(s, 1, 2, "12");
@@ -231,14 +231,15 @@ TEST(UniqueRectangles, Type4NeedsAConjugateDigit) {
     EXPECT_TRUE(Ur(s).empty());
 }
 
-TEST(UniqueRectangles, SoundOnStuckStates) {
-    test::ExpectSoundOnStuckStates(TryUniqueRectangles, 27);
+TEST(UniqueRectangle, SoundOnStuckStates) {
+    test::ExpectSoundOnStuckStates(TryUniqueRectangle, 27);
 }
 
-TEST(UniqueRectangles, MakesProgressInRealGradings) {
+TEST(UniqueRectangle, MakesProgressInRealGradings) {
     // The other level-6 rungs below are switched off, and so is everything
     // above, so the rung is the one that makes progress where it applies.
-    const auto use = test::CountRungSteps(test::LoadSharedPuzzles(), 27, test::RungsOffFrom(20, 27));
+    const int rung = test::RungNo("Unique Rectangle");
+    const auto use = test::CountRungSteps(test::LoadSharedPuzzles(), rung, test::RungsOffFrom(test::RungNo("Jellyfish"), rung));
     EXPECT_EQ(use.unsound, 0);
     EXPECT_GT(use.steps, 0);
 }

@@ -121,9 +121,9 @@ void Colour(DigitLinks& g) {
     }
 }
 
-// Compares the clusters of one digit pair by pair. Returns -1 when nothing
-// was done, else the number of placements (0 for removals only).
-int CompareClusters(GradeState& s, int d, const DigitLinks& g) {
+// Compares the clusters of one digit pair by pair. Returns true when a rule
+// or a trapped cell was acted on.
+bool CompareClusters(GradeState& s, int d, const DigitLinks& g) {
     // seen[x][j]: colour of the first entry of cluster j (in list order) that
     // entry x sees, 0 when x sees none. Each entry counts only that first one.
     std::array<std::array<std::uint8_t, kMaxClusters + 1>, 81> seen{};
@@ -150,7 +150,6 @@ int CompareClusters(GradeState& s, int d, const DigitLinks& g) {
             const std::array<int, 4> colours = {2 * i - 1, 2 * i, 2 * j - 1, 2 * j};
             for (const Rule& rule : kRules) {
                 if ((flags & rule.flags) != rule.flags) continue;
-                int placed = 0;
                 for (int p = 0; p < g.size; ++p) {
                     for (int k = 0; k < 4; ++k) {
                         if (g.colour[p] != colours[k]) continue;
@@ -165,11 +164,10 @@ int CompareClusters(GradeState& s, int d, const DigitLinks& g) {
                             // one unit, and trial solving relies on every
                             // placement being a live candidate. Skip the cell.
                             PlaceDigit(s, d, g.list[p]);
-                            ++placed;
                         }
                     }
                 }
-                return placed;
+                return true;
             }
 
             // Two colours that see each other are not both true, so their
@@ -187,18 +185,18 @@ int CompareClusters(GradeState& s, int d, const DigitLinks& g) {
                     if (g.colour[x] != pairColours[0]) continue;
                     for (int y = 0; y < g.size; ++y) {
                         if (g.colour[y] != pairColours[1]) continue;
-                        if (RemoveFromCommonPeers(s, g.list[x], g.list[y], d)) return 0;
+                        if (RemoveFromCommonPeers(s, g.list[x], g.list[y], d)) return true;
                     }
                 }
             }
         }
     }
-    return -1;
+    return false;
 }
 
 }  // namespace
 
-int TryMultiColoring(GradeState& s) {
+bool TryMultiColouring(GradeState& s) {
     // Nothing changes before the call returns, so each digit's links can be
     // built when its turn comes.
     for (int d = 1; d <= 9; ++d) {
@@ -207,10 +205,9 @@ int TryMultiColoring(GradeState& s) {
         if (g.size == 0) continue;
         Colour(g);
         if (g.clusters < 2) continue;
-        const int result = CompareClusters(s, d, g);
-        if (result >= 0) return result;
+        if (CompareClusters(s, d, g)) return true;
     }
-    return -1;
+    return false;
 }
 
 }  // namespace gw

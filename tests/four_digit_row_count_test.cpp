@@ -1,4 +1,4 @@
-// Four-digit open-row count (rung 38). It hardly ever fires on real puzzles,
+// Four-digit row count. It hardly ever fires on real puzzles,
 // so its cases are built by hand: digits placed so that rows 1-3 are the open
 // rows of a digit set, with every other cell given chosen candidates.
 #include <gtest/gtest.h>
@@ -47,10 +47,10 @@ GradeState Layout(int count, const char* crossing, const char* closed, const cha
 // cells hold only 1234, and the four digits leave the empty cells of rows 4-9
 // x columns 5-9. Both kinds of removal are made in the same call, the closed
 // cells first.
-TEST(FourDigitCount, MatchingCountMakesBothRemovals) {
+TEST(FourDigitRowCount, MatchingCountMakesBothRemovals) {
     GradeState s = Layout(4, "123456789", "1689", "56789");
     const auto before = s.CandMask;
-    const auto o = test::Apply(s, TryFourDigitOpenRowCount);
+    const auto o = test::Apply(s, TryFourDigitRowCount);
     EXPECT_TRUE(o.progress);
     std::vector<Change> expected;
     for (int row = 4; row <= 9; ++row)
@@ -71,10 +71,10 @@ TEST(FourDigitCount, MatchingCountMakesBothRemovals) {
 // with a 1 in r9c4, column 4 is closed and misses only 2, 3 and 4. Crossing
 // cells: 9 (rows 1-3 x columns 1-3), missing pairs: 3, so 9 + 3 = 12 = 4R.
 // The 2, 3 and 4 of column 4 must go in rows 1-3, so they leave r4c4..r8c4.
-TEST(FourDigitCount, PlacedDigitInClosedColumnAddsNothing) {
+TEST(FourDigitRowCount, PlacedDigitInClosedColumnAddsNothing) {
     GradeState s = Layout(4, "1234", "689", "234");
     PlaceDigit(s, 1, Cell(9, 4));
-    const auto o = test::Apply(s, TryFourDigitOpenRowCount);
+    const auto o = test::Apply(s, TryFourDigitRowCount);
     EXPECT_TRUE(o.progress);
     std::vector<Change> expected;
     for (int row = 4; row <= 8; ++row)
@@ -86,9 +86,9 @@ TEST(FourDigitCount, PlacedDigitInClosedColumnAddsNothing) {
 // closed cell holds any of them: the set is passed over. The next set, 1235,
 // matches as well (columns 5-9 hold 1..5) and removes the 4s from the
 // crossing cells.
-TEST(FourDigitCount, SetWithNothingToRemoveIsPassedOver) {
+TEST(FourDigitRowCount, SetWithNothingToRemoveIsPassedOver) {
     GradeState s = Layout(5, "1234", "6789", "6789");
-    const auto o = test::Apply(s, TryFourDigitOpenRowCount);
+    const auto o = test::Apply(s, TryFourDigitRowCount);
     EXPECT_TRUE(o.progress);
     std::vector<Change> expected;
     for (int row = 1; row <= 3; ++row)
@@ -98,19 +98,19 @@ TEST(FourDigitCount, SetWithNothingToRemoveIsPassedOver) {
 
 // With two open rows the count also matches (8 crossing cells, nothing
 // missing), but a set is acted on only with three to five open rows.
-TEST(FourDigitCount, TwoOpenRowsAreNotEnough) {
+TEST(FourDigitRowCount, TwoOpenRowsAreNotEnough) {
     GradeState s = Layout(4, "123456789", "1689", "56789");
     s.SolveGrid[Cell(3, 5)] = 1;  // closes row 3 without touching columns 1-4
     s.CandMask[Cell(3, 5)] = 0;
     const auto before = s.CandMask;
-    EXPECT_FALSE(TryFourDigitOpenRowCount(s));
+    EXPECT_FALSE(TryFourDigitRowCount(s));
     EXPECT_EQ(s.CandMask, before);
 }
 
 // Six open rows: rows 7-9 x columns 4-9 hold three of 1234 in each column,
 // columns 1-3 are open: 18 crossing cells + 6 missing = 24 = 4 x 6, yet the
 // set is not acted on.
-TEST(FourDigitCount, SixOpenRowsAreTooMany) {
+TEST(FourDigitRowCount, SixOpenRowsAreTooMany) {
     GradeState s;
     for (int c = 0; c < 81; ++c) {
         const int row = RowOf[c], col = ColOf[c];
@@ -122,14 +122,14 @@ TEST(FourDigitCount, SixOpenRowsAreTooMany) {
         }
     }
     const auto before = s.CandMask;
-    EXPECT_FALSE(TryFourDigitOpenRowCount(s));
+    EXPECT_FALSE(TryFourDigitRowCount(s));
     EXPECT_EQ(s.CandMask, before);
 }
 
 // Five open rows crossing six open columns: 30 crossing cells, more than the
 // list holds. Such a set can never match and is passed over without writing
 // past the list.
-TEST(FourDigitCount, ManyCrossingCellsArePassedOver) {
+TEST(FourDigitRowCount, ManyCrossingCellsArePassedOver) {
     GradeState s;
     for (int c = 0; c < 81; ++c) s.CandMask[c] = kAllDigits;
     for (int row = 5; row < 9; ++row)
@@ -139,13 +139,13 @@ TEST(FourDigitCount, ManyCrossingCellsArePassedOver) {
             s.CandMask[c] = 0;
         }
     const auto before = s.CandMask;
-    EXPECT_FALSE(TryFourDigitOpenRowCount(s));
+    EXPECT_FALSE(TryFourDigitRowCount(s));
     EXPECT_EQ(s.CandMask, before);
 }
 
 // Whatever the grid (solved digits in any pattern, contradictions included),
 // the rung returns and reports progress exactly when it removed something.
-TEST(FourDigitCount, RandomGrids) {
+TEST(FourDigitRowCount, RandomGrids) {
     std::mt19937 rng(38);
     int fired = 0;
     for (int iter = 0; iter < 3000; ++iter) {
@@ -160,16 +160,16 @@ TEST(FourDigitCount, RandomGrids) {
             }
         }
         const std::uint64_t before = s.changes;
-        const bool result = TryFourDigitOpenRowCount(s);
+        const bool result = TryFourDigitRowCount(s);
         EXPECT_EQ(result, s.changes != before);
         fired += result ? 1 : 0;
     }
     std::printf("four-digit count fired on %d random grids\n", fired);
 }
 
-// On every state met while grading real puzzles with rungs 1-38 the count
+// On every state met while grading real puzzles with the rungs up to it the count
 // never removes a digit of the solution.
-TEST(FourDigitCount, SoundOnPuzzleStates) {
+TEST(FourDigitRowCount, SoundOnPuzzleStates) {
     const auto puzzles = test::LoadSharedPuzzles();
     int calls = 0, fired = 0;
     for (std::size_t i = 0; i < puzzles.size(); i += 6) {
@@ -177,13 +177,13 @@ TEST(FourDigitCount, SoundOnPuzzleStates) {
         GradeState s;
         ResetGradeState(s, puzzle);
         while (!IsSolved(s)) {
-            const auto o = test::Apply(s, TryFourDigitOpenRowCount);
+            const auto o = test::Apply(s, TryFourDigitRowCount);
             ++calls;
             fired += o.progress ? 1 : 0;
             for (const Change& ch : o.changes) EXPECT_NE(solution[ch.cell], ch.digit) << test::GridText(puzzle);
             if (o.progress) continue;
             bool lower = false;
-            for (int r = 1; r < 38 && !lower; ++r) lower = RunRung(s, r);
+            for (int r = 1; r < test::RungNo("Four-Digit Row Count") && !lower; ++r) lower = RunRung(s, r);
             if (!lower) break;
         }
     }

@@ -1,4 +1,4 @@
-// Alternating inference chains (rungs 32, 36 and 41): hand-made candidate
+// Alternating inference chains (lengths 10, 20 and 30): hand-made candidate
 // grids, the search budget, real gradings and random candidate grids.
 #include <gtest/gtest.h>
 
@@ -352,14 +352,20 @@ GradeState Picture(int d, std::string_view pic) {
     return s;
 }
 
-int RunAic(GradeState& s, int limit, std::vector<Change>& log) {
+constexpr const Rung& kAic10 = RungNamed("Alternating Inference Chain (length 10)");
+constexpr const Rung& kAic20 = RungNamed("Alternating Inference Chain (length 20)");
+constexpr const Rung& kAic30 = RungNamed("Alternating Inference Chain (length 30)");
+constexpr std::array<const Rung*, 3> kAicRungs = {&kAic10, &kAic20, &kAic30};
+
+// Runs the rung with a change log.
+bool RunAic(GradeState& s, const Rung& rung, std::vector<Change>& log) {
     s.log = &log;
-    const int r = TryAlternatingChains(s, limit, 6);
+    const bool r = rung.run(s);
     s.log = nullptr;
     return r;
 }
 
-TEST(AlternatingChains, LoopThroughConjugatePairOfStartDigitPlaces) {
+TEST(AlternatingInferenceChain, LoopThroughConjugatePairOfStartDigitPlaces) {
     // r1c1 pairs with r1c2 (row 1) and r2c1 (column 1), which see each other
     // in box 1: were r1c1 not 7, both would be.
     GradeState s = Picture(7,
@@ -373,7 +379,7 @@ TEST(AlternatingChains, LoopThroughConjugatePairOfStartDigitPlaces) {
                            "........."
                            ".........");
     std::vector<Change> log;
-    EXPECT_EQ(RunAic(s, 10, log), 2);
+    EXPECT_TRUE(RunAic(s, kAic10, log));
     EXPECT_EQ(s.SolveGrid[0], 7);
 }
 
@@ -400,15 +406,15 @@ GradeState SkyscraperOfNines() {
     return s;
 }
 
-TEST(AlternatingChains, TargetInStartRow) {
+TEST(AlternatingInferenceChain, TargetInStartRow) {
     GradeState s = SkyscraperOfNines();
     std::vector<Change> log;
-    EXPECT_EQ(RunAic(s, 10, log), 3);
+    EXPECT_TRUE(RunAic(s, kAic10, log));
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0], (Change{'R', Cell(0, 3), 9}));
 }
 
-TEST(AlternatingChains, LoopOfPairsAndBivalueCellsIsPassedOver) {
+TEST(AlternatingInferenceChain, LoopOfPairsAndBivalueCellsIsPassedOver) {
     // A naked pair {1,2} in row 7: the loop 1=2-2=1-1 through the two cells
     // has its weak links in units with two candidates and its in-cell links in
     // bivalue cells, so it removes nothing. The search goes on to 9.
@@ -416,12 +422,12 @@ TEST(AlternatingChains, LoopOfPairsAndBivalueCellsIsPassedOver) {
     s.CandMask[Cell(6, 0)] = Mask("12");
     s.CandMask[Cell(6, 4)] = Mask("12");
     std::vector<Change> log;
-    EXPECT_EQ(RunAic(s, 10, log), 3);
+    EXPECT_TRUE(RunAic(s, kAic10, log));
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0], (Change{'R', Cell(0, 3), 9}));
 }
 
-TEST(AlternatingChains, ContinuousLoopThroughMultiValueCells) {
+TEST(AlternatingInferenceChain, ContinuousLoopThroughMultiValueCells) {
     // r1c1(1) = r1c5(1) - r1c5(2) = r5c5(2) - r5c5(1) = r5c1(1) - r1c1(1):
     // every weak link holds exactly one true node, so r1c5 and r5c5 keep only
     // 1 and 2, and column 1 has its 1 in r1c1 or r5c1.
@@ -432,12 +438,12 @@ TEST(AlternatingChains, ContinuousLoopThroughMultiValueCells) {
                                      {Cell(7, 0), "134"},
                                      {Cell(8, 4), "134"}});
     std::vector<Change> log;
-    EXPECT_EQ(RunAic(s, 10, log), 1);
+    EXPECT_TRUE(RunAic(s, kAic10, log));
     const std::vector<Change> expected = {{'R', Cell(0, 4), 3}, {'R', Cell(4, 4), 4}, {'R', Cell(7, 0), 1}};
     EXPECT_EQ(log, expected);
 }
 
-TEST(AlternatingChains, TargetAmongOtherDigitsOfStartCell) {
+TEST(AlternatingInferenceChain, TargetAmongOtherDigitsOfStartCell) {
     // r1c1(1) = r5c1(1) - r5c1(2) = r4c1(2): either r1c1 is 1 or r4c1 is 2,
     // and r4c1 sees r1c1, so r1c1 is not 2.
     GradeState s = Cands("3456789", {{Cell(0, 0), "123"},
@@ -446,12 +452,12 @@ TEST(AlternatingChains, TargetAmongOtherDigitsOfStartCell) {
                                      {Cell(4, 7), "234"},
                                      {Cell(3, 4), "234"}});
     std::vector<Change> log;
-    EXPECT_EQ(RunAic(s, 10, log), 3);
+    EXPECT_TRUE(RunAic(s, kAic10, log));
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0], (Change{'R', Cell(0, 0), 2}));
 }
 
-TEST(AlternatingChains, NoTargetsInStartColumnOrBoxNorInPairedRow) {
+TEST(AlternatingInferenceChain, NoTargetsInStartColumnOrBoxNorInPairedRow) {
     // The skyscraper turned on its side: every cell that sees both ends lies
     // in a start cell's column or box, and every start cell's row is a
     // conjugate pair. X-cycles finds it; alternating chains do not.
@@ -468,15 +474,15 @@ TEST(AlternatingChains, NoTargetsInStartColumnOrBoxNorInPairedRow) {
     GradeState s = Picture(1, kSideways);
     const GradeState before = s;
     std::vector<Change> log;
-    EXPECT_EQ(RunAic(s, 30, log), 0);
+    EXPECT_FALSE(RunAic(s, kAic30, log));
     EXPECT_EQ(s.CandMask, before.CandMask);
 
     GradeState x = Picture(1, kSideways);
-    EXPECT_EQ(TryXCycles(x, 7), 3);
+    EXPECT_TRUE(RungNamed("X-Cycle (any length)").run(x));
     EXPECT_FALSE(x.CandFlags(Cell(1, 1), 1));
 }
 
-TEST(AlternatingChains, ChainEndIsNeverItsOwnTarget) {
+TEST(AlternatingInferenceChain, ChainEndIsNeverItsOwnTarget) {
     // r1c1(1) = r1c1(2) - r2c2(2) = r2c2(1) - r2c6(1) = r1c6(1): r1c1 or r1c6
     // is 1. The chain's end r1c6 lies in the start row and is the first row
     // cell holding 1; it must stay. r1c9 sees both ends and goes.
@@ -488,7 +494,7 @@ TEST(AlternatingChains, ChainEndIsNeverItsOwnTarget) {
                                       {Cell(2, 2), "145"},
                                       {Cell(1, 3), "145"}});
     std::vector<Change> log;
-    EXPECT_EQ(RunAic(s, 10, log), 3);
+    EXPECT_TRUE(RunAic(s, kAic10, log));
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0], (Change{'R', Cell(0, 8), 1}));
     EXPECT_TRUE(s.CandFlags(Cell(0, 5), 1));
@@ -506,13 +512,13 @@ constexpr std::string_view kThirteenLinks =
     "....x...."
     "x....x..x";
 
-TEST(AlternatingChains, LimitBoundsTheChain) {
+TEST(AlternatingInferenceChain, LimitBoundsTheChain) {
     GradeState s = Picture(1, kThirteenLinks);
     const GradeState before = s;
     std::vector<Change> log;
-    EXPECT_EQ(RunAic(s, 10, log), 0);
+    EXPECT_FALSE(RunAic(s, kAic10, log));
     EXPECT_EQ(s.CandMask, before.CandMask);
-    EXPECT_EQ(RunAic(s, 20, log), 2);
+    EXPECT_TRUE(RunAic(s, kAic20, log));
     EXPECT_EQ(s.SolveGrid[Cell(0, 2)], 1);
 }
 
@@ -530,7 +536,7 @@ GradeState BivalueWeb(unsigned seed) {
     return s;
 }
 
-TEST(AlternatingChains, CutOffGivesUpBeforeLaterPatterns) {
+TEST(AlternatingInferenceChain, CutOffGivesUpBeforeLaterPatterns) {
     // A lone 1 in r5c5 starts chains that can never close or hit a target;
     // with limit 20 they spend the whole budget before digit 2 is reached.
     const GradeState web = BivalueWeb(1);
@@ -546,21 +552,21 @@ TEST(AlternatingChains, CutOffGivesUpBeforeLaterPatterns) {
     GradeState t = s;
     t.yield = &y;
     std::vector<Change> log;
-    EXPECT_EQ(RunAic(t, 20, log), 0);
+    EXPECT_FALSE(RunAic(t, kAic20, log));
     EXPECT_TRUE(log.empty());
     EXPECT_GT(steps, 50000);
     EXPECT_LT(steps, 1000000);
 
     // Without the lone 1 a pattern is found at once.
     GradeState u = web;
-    EXPECT_NE(TryAlternatingChains(u, 20, 7), 0);
+    EXPECT_TRUE(kAic20.run(u));
     // With limit 10 the chains from the lone 1 are fewer than the budget.
     GradeState v = s;
-    EXPECT_NE(TryAlternatingChains(v, 10, 6), 0);
+    EXPECT_TRUE(kAic10.run(v));
 }
 
 // Real gradings in which the rung makes progress, every change sound.
-int CountRungSteps(int rung, std::initializer_list<int> off, int puzzles) {
+int CountRungSteps(int rung, const std::vector<int>& off, int puzzles) {
     std::bitset<kRungCount + 1> disabled;
     for (int r : off) disabled.set(static_cast<std::size_t>(r));
     const auto shared = test::LoadSharedPuzzles();
@@ -575,26 +581,34 @@ int CountRungSteps(int rung, std::initializer_list<int> off, int puzzles) {
     return steps;
 }
 
-TEST(AlternatingChains, RealGradingRung32) { EXPECT_GT(CountRungSteps(32, {}, 250), 0); }
+TEST(AlternatingInferenceChain, RealGradingLength10) { EXPECT_GT(CountRungSteps(kAic10.number, {}, 250), 0); }
 
-TEST(AlternatingChains, RealGradingRung36) { EXPECT_GT(CountRungSteps(36, {31, 32, 35}, 150), 0); }
-
-TEST(AlternatingChains, RealGradingRung41) {
-    EXPECT_GT(CountRungSteps(41, {31, 32, 33, 34, 35, 36, 37, 38, 39, 40}, 150), 0);
+// The X-cycles and the shorter chains off, so that the longer chains get their turn.
+TEST(AlternatingInferenceChain, RealGradingLength20) {
+    EXPECT_GT(CountRungSteps(kAic20.number,
+                             {test::RungNo("X-Cycle (up to 11 cells)"), kAic10.number, test::RungNo("X-Cycle (any length)")},
+                             150),
+              0);
 }
 
-TEST(AlternatingChains, SoundOnGeneratedStuckStates) {
-    std::bitset<kRungCount + 1> off;
-    for (int r = 31; r <= kRungCount; ++r) off.set(r);
+// Everything from the short X-cycles to the rung before it off.
+TEST(AlternatingInferenceChain, RealGradingLength30) {
+    std::vector<int> off;
+    for (int r = test::RungNo("X-Cycle (up to 11 cells)"); r < kAic30.number; ++r) off.push_back(r);
+    EXPECT_GT(CountRungSteps(kAic30.number, off, 150), 0);
+}
+
+TEST(AlternatingInferenceChain, SoundOnGeneratedStuckStates) {
+    const auto off = test::RungsOffFrom(test::RungNo("X-Cycle (up to 11 cells)"));
     int progress = 0;
     for (const auto& [puzzle, solution] : test::GeneratePuzzles(60, 3641)) {
         GradeState stuck;
         stuck.disabledRungs = off;
         if (GradePuzzle(stuck, puzzle) != 9) continue;
-        for (int limit : {10, 20, 30}) {
+        for (const Rung* rung : kAicRungs) {
             GradeState s = stuck;
             std::vector<Change> log;
-            progress += RunAic(s, limit, log) != 0;
+            progress += RunAic(s, *rung, log);
             for (const Change& ch : log) {
                 if (ch.kind == 'P') EXPECT_EQ(solution[ch.cell], ch.digit);
                 else EXPECT_NE(solution[ch.cell], ch.digit);
@@ -634,16 +648,15 @@ GradeState RandomGrid(std::mt19937& rng, int i) {
     return s;
 }
 
-TEST(AlternatingChains, RandomCandidateGrids) {
+TEST(AlternatingInferenceChain, RandomCandidateGrids) {
     std::mt19937 rng(777);
     for (int i = 0; i < 300; ++i) {
         const GradeState s = RandomGrid(rng, i);
-        for (int limit : {10, 20, 30}) {
+        for (const Rung* rung : kAicRungs) {
             GradeState t = s;
             const std::uint64_t before = t.changes;
-            const int r = TryAlternatingChains(t, limit, 6);
-            EXPECT_TRUE(r >= 0 && r <= 3);
-            EXPECT_EQ(r != 0, t.changes != before) << "grid " << i << " limit " << limit;
+            const bool r = rung->run(t);
+            EXPECT_EQ(r, t.changes != before) << "grid " << i << " " << rung->player;
         }
     }
 }
@@ -654,44 +667,48 @@ using test::Observe;
 using test::Thinned;
 using test::kPuzzleStride;
 
-void ExpectSameAsReference(const GradeState& s, int limit, const std::string& where) {
-    const Outcome got = Observe(s, [limit](GradeState& t) { return TryAlternatingChains(t, limit, 6); });
-    const Outcome want = Observe(s, [limit](GradeState& t) { return reference::ReferenceAlternatingChains(t, limit, 6); });
+// The reference's result code (1, 2 or 3 for progress) read as the rung reads it.
+void ExpectSameAsReference(const GradeState& s, const Rung& rung, const std::string& where) {
+    const int limit = rung.params.chainLimit;
+    const Outcome got = Observe(s, rung.run);
+    const Outcome want = Observe(s, [limit](GradeState& t) {
+        const int code = reference::ReferenceAlternatingChains(t, limit, 6);
+        return code >= 1 && code <= 3;
+    });
     EXPECT_EQ(got.code, want.code) << where;
     EXPECT_EQ(got.steps, want.steps) << where;
     EXPECT_TRUE(got == want) << where;
 }
 
-int LimitOfRung(int rung) { return rung == 32 ? 10 : rung == 36 ? 20 : 30; }
-
-TEST(AlternatingChains, SameAsReferenceOnLadderStates) {
+TEST(AlternatingInferenceChain, SameAsReferenceOnLadderStates) {
     std::mt19937 rng(9901);
     const auto check = [&rng](int rung, const GradeState& s, int puzzle) {
         const std::string where = "puzzle " + std::to_string(puzzle) + " rung " + std::to_string(rung);
-        ExpectSameAsReference(s, LimitOfRung(rung), where);
-        ExpectSameAsReference(Thinned(s, rng), LimitOfRung(rung), where + " thinned");
+        ExpectSameAsReference(s, RungNumbered(rung), where);
+        ExpectSameAsReference(Thinned(s, rng), RungNumbered(rung), where + " thinned");
     };
-    const int calls = ForEachLadderCall({}, {32, 36, 41}, check);
-    // Rung 41 as it is reached when the level-7 and level-8 rungs before it
-    // find nothing: the hardest searches of the set.
+    const int calls = ForEachLadderCall({}, {kAic10.number, kAic20.number, kAic30.number}, check);
+    // The longest chains as they are reached when the level-7 and level-8
+    // rungs before them find nothing: the hardest searches of the set.
     std::bitset<kRungCount + 1> off;
-    for (int r = 33; r <= 40; ++r) off.set(static_cast<std::size_t>(r));
-    const int deep = ForEachLadderCall(off, {41}, check);
+    for (const Rung& r : kLadder)
+        if (r.level >= 7 && r.number < kAic30.number) off.set(static_cast<std::size_t>(r.number));
+    const int deep = ForEachLadderCall(off, {kAic30.number}, check);
     std::printf("%d ladder calls, %d with levels 7 and 8 off\n", calls, deep);
     EXPECT_GT(calls, 100 / kPuzzleStride);
     EXPECT_GT(deep, 10 / kPuzzleStride);
 }
 
-TEST(AlternatingChains, SameAsReferenceOnRandomGrids) {
+TEST(AlternatingInferenceChain, SameAsReferenceOnRandomGrids) {
     std::mt19937 rng(31337);
     for (int i = 0; i < 300; ++i) {
         const GradeState s = RandomGrid(rng, i);
-        for (int limit : {10, 20, 30}) ExpectSameAsReference(s, limit, "grid " + std::to_string(i));
+        for (const Rung* rung : kAicRungs) ExpectSameAsReference(s, *rung, "grid " + std::to_string(i));
     }
     for (unsigned seed = 1; seed <= 6; ++seed) {
         GradeState s = BivalueWeb(seed);
         s.CandMask[Cell(4, 4)] = Mask("12");
-        for (int limit : {10, 20, 30}) ExpectSameAsReference(s, limit, "web " + std::to_string(seed));
+        for (const Rung* rung : kAicRungs) ExpectSameAsReference(s, *rung, "web " + std::to_string(seed));
     }
 }
 

@@ -1,4 +1,4 @@
-// Multi-colouring (rung 22): hand-made candidate grids for the cluster rules
+// Multi-colouring: hand-made candidate grids for the cluster rules
 // and their edge cases, and real gradings checked against the known solutions.
 //
 // The grids hold digit 1 only in the listed cells (every cell keeps 2..9), so
@@ -14,12 +14,12 @@
 namespace gw {
 namespace {
 
-constexpr int kRung = 22;
+constexpr int kRung = test::RungNo("Multi-Colouring");
 
 GradeState OnesAt(std::initializer_list<std::pair<int, int>> cells) { return test::DigitOnlyAt(1, cells); }
 
-std::vector<Change> Colour(GradeState& s, int expectResult) {
-    return test::ChangesExpecting(s, TryMultiColoring, expectResult);
+std::vector<Change> Colour(GradeState& s, bool expectProgress) {
+    return test::ChangesExpecting(s, TryMultiColouring, expectProgress);
 }
 
 Change Removed(int r, int c) { return {'R', static_cast<std::uint8_t>(CellAt[r][c]), 1}; }
@@ -29,9 +29,9 @@ Change Placed(int r, int c) { return {'P', static_cast<std::uint8_t>(CellAt[r][c
 // Cluster 2: r8c1 (odd) = r8c4 (even) by row 8. r6c1 and r7c6 keep column 1
 // and box 8 from being conjugate pairs.
 // Odd(1) sees odd(2) (r1c1-r8c1) and even(2) (r9c5-r8c4): odd(1) is false.
-TEST(MultiColoring, ColourSeeingBothColoursOfAnotherClusterIsFalse) {
+TEST(MultiColouring, ColourSeeingBothColoursOfAnotherClusterIsFalse) {
     GradeState s = OnesAt({{0, 0}, {0, 4}, {8, 4}, {7, 0}, {7, 3}, {5, 0}, {6, 5}});
-    const auto log = Colour(s, 1);
+    const auto log = Colour(s, true);
     // r9c5 loses the digit to the placement at r1c5 before its own turn.
     EXPECT_EQ(log, (std::vector<Change>{Removed(0, 0), Placed(0, 4)}));
     EXPECT_FALSE(s.CandFlags(CellAt[8][4], 1));
@@ -39,25 +39,25 @@ TEST(MultiColoring, ColourSeeingBothColoursOfAnotherClusterIsFalse) {
 
 // The same grid upside down: cluster 1 is now the short one and odd(2) sees
 // both colours of cluster 1, so the rule acts on cluster 2.
-TEST(MultiColoring, RuleOnTheSecondCluster) {
+TEST(MultiColouring, RuleOnTheSecondCluster) {
     GradeState s = OnesAt({{8, 0}, {8, 4}, {0, 4}, {1, 0}, {1, 3}, {3, 0}, {2, 5}});
-    const auto log = Colour(s, 1);
+    const auto log = Colour(s, true);
     EXPECT_EQ(log, (std::vector<Change>{Removed(8, 0), Placed(8, 4)}));
 }
 
 // Three flags: odd(1) sees both colours of cluster 2 and even(1) sees odd(2).
 // Both clusters are settled; the result counts the three cells placed.
-TEST(MultiColoring, ThreeFlagsSettleBothClusters) {
+TEST(MultiColouring, ThreeFlagsSettleBothClusters) {
     GradeState s = OnesAt({{0, 0}, {0, 4}, {8, 4}, {7, 0}, {7, 3}, {5, 0}, {6, 5}, {8, 1}, {6, 2}, {6, 7}});
-    const auto log = Colour(s, 3);
+    const auto log = Colour(s, true);
     EXPECT_EQ(log, (std::vector<Change>{Removed(0, 0), Placed(0, 4), Removed(7, 0), Placed(7, 3), Placed(8, 1)}));
 }
 
 // One flag: r1c1 (odd 1) sees r2c2 (odd 2) in box 1, so r1c5 (even 1) or
 // r7c2 (even 2) holds the digit, and r7c5, which sees both, cannot.
-TEST(MultiColoring, OppositeColoursTrapACell) {
+TEST(MultiColouring, OppositeColoursTrapACell) {
     GradeState s = OnesAt({{0, 0}, {0, 4}, {1, 1}, {6, 1}, {6, 4}, {2, 2}, {3, 4}, {6, 8}});
-    const auto log = Colour(s, 0);
+    const auto log = Colour(s, true);
     EXPECT_EQ(log, (std::vector<Change>{Removed(6, 4)}));
 }
 
@@ -65,27 +65,27 @@ TEST(MultiColoring, OppositeColoursTrapACell) {
 // the first entry of the other cluster that it sees. With the one flag the
 // pair is handled as a trap: r1c1 itself sees r1c5 (even 1) and r5c1 (even 2)
 // and loses the digit; nothing is placed.
-TEST(MultiColoring, EachEntryRecordsOnlyTheFirstEntryItSees) {
+TEST(MultiColouring, EachEntryRecordsOnlyTheFirstEntryItSees) {
     GradeState s = OnesAt({{0, 0}, {0, 4}, {1, 1}, {1, 6}, {4, 0}, {4, 6}, {2, 2}, {7, 0}});
-    const auto log = Colour(s, 0);
+    const auto log = Colour(s, true);
     EXPECT_EQ(log, (std::vector<Change>{Removed(0, 0)}));
 }
 
 // One cluster (r1c1 r1c5 r7c5 r7c2): r2c2 sees both of its colours, which
 // simple colouring would use; multi-colouring compares clusters only.
-TEST(MultiColoring, SingleClusterIsNotCompared) {
+TEST(MultiColouring, SingleClusterIsNotCompared) {
     GradeState s = OnesAt({{0, 0}, {0, 4}, {6, 4}, {6, 1}, {1, 1}, {3, 1}, {2, 2}});
     const auto before = s.CandMask;
-    Colour(s, -1);
+    Colour(s, false);
     EXPECT_EQ(s.CandMask, before);
 }
 
 // Every colour of cluster 1 sees every colour of cluster 2: no solution, and
 // the pair is left alone.
-TEST(MultiColoring, AllFourFlagsAreNotActedOn) {
+TEST(MultiColouring, AllFourFlagsAreNotActedOn) {
     GradeState s = OnesAt({{0, 0}, {0, 8}, {1, 6}, {7, 6}, {8, 8}, {8, 0}, {4, 0}, {4, 8}});
     const auto before = s.CandMask;
-    Colour(s, -1);
+    Colour(s, false);
     EXPECT_EQ(s.CandMask, before);
 }
 
@@ -93,9 +93,9 @@ TEST(MultiColoring, AllFourFlagsAreNotActedOn) {
 // odd-even, even-odd) places the digit in even(1) = r7c6, r1c4 and even(2) =
 // r9c6, but r7c6 and r9c6 share column 6 and box 8. Once r7c6 is placed, r9c6
 // no longer holds the digit and is not placed: no unit may get it twice.
-TEST(MultiColoring, NeverPlacesADigitThatIsNoLongerACandidate) {
+TEST(MultiColouring, NeverPlacesADigitThatIsNoLongerACandidate) {
     GradeState s = OnesAt({{8, 4}, {6, 3}, {4, 2}, {0, 3}, {1, 5}, {8, 5}, {6, 5}});
-    const auto log = Colour(s, 2);
+    const auto log = Colour(s, true);
     EXPECT_EQ(log, (std::vector<Change>{Removed(6, 3), Placed(6, 5), Placed(0, 3)}));
     for (int u = 0; u < 27; ++u) {
         int ones = 0;
@@ -104,13 +104,13 @@ TEST(MultiColoring, NeverPlacesADigitThatIsNoLongerACandidate) {
     }
 }
 
-TEST(MultiColoring, NoConjugatePairsFindsNothing) {
+TEST(MultiColouring, NoConjugatePairsFindsNothing) {
     GradeState s = test::OpenGrid();
-    Colour(s, -1);
+    Colour(s, false);
 }
 
 // A position met in a real grading (rungs above the subsets switched off).
-TEST(MultiColoring, RealPosition) {
+TEST(MultiColouring, RealPosition) {
     const Grid solution = test::ParseGrid("143298756926537418578416293391845672682173549457629381765982134834761925219354867");
     GradeState s = test::FromCandidates(R"(
         149   1249  =3    | 259   589   58    | =7    458   =6
@@ -125,22 +125,22 @@ TEST(MultiColoring, RealPosition) {
         1478  =3    147   | 579   =6    14    | 89    25789 25789
         =2    14    =9    | 357   58    14    | 368   35678 3578
     )");
-    const auto o = test::Apply(s, TryMultiColoring);
+    const auto o = test::Apply(s, TryMultiColouring);
     EXPECT_TRUE(o.progress >= 0);
     EXPECT_EQ(o.changes, (std::vector<Change>{{'R', 80, 5}}));
     for (const Change& ch : o.changes) EXPECT_NE(solution[ch.cell], ch.digit) << int(ch.cell);
 }
 
-TEST(MultiColoring, SoundOnSharedPuzzles) {
+TEST(MultiColouring, SoundOnSharedPuzzles) {
     const auto puzzles = test::LoadSharedPuzzles();
     ASSERT_GE(puzzles.size(), 1000u);
-    const auto use = test::CountRungSteps(puzzles, kRung, test::RungsOffFrom(11, kRung));
+    const auto use = test::CountRungSteps(puzzles, kRung, test::RungsOffFrom(test::RungNo("X-Wing"), kRung));
     EXPECT_EQ(use.unsound, 0);
     EXPECT_GT(use.steps, 0) << "the rung never made progress";
 }
 
-TEST(MultiColoring, SoundOnGeneratedPuzzles) {
-    const auto use = test::CountRungSteps(test::GeneratePuzzles(150, 2026120722), kRung, test::RungsOffFrom(11, kRung));
+TEST(MultiColouring, SoundOnGeneratedPuzzles) {
+    const auto use = test::CountRungSteps(test::GeneratePuzzles(150, 2026120722), kRung, test::RungsOffFrom(test::RungNo("X-Wing"), kRung));
     EXPECT_EQ(use.unsound, 0);
     EXPECT_GT(use.steps, 0);
 }

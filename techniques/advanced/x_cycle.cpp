@@ -89,15 +89,15 @@ CellSet OverUnits(const std::array<CellSet, 27>& table, int c) {
 // Depth-first search per digit. Position 0 is the start cell; odd positions
 // are entered through a strong link, even ones through a weak link. Each depth
 // scans the cells 0..80 in ascending order, so the lowest digit, then the
-// lowest start cell, then the lowest cell at each depth wins. With level 6 the
-// chain holds at most 11 cells (positions 0..10).
+// lowest start cell, then the lowest cell at each depth wins. Unless the rung
+// allows any length, the chain holds at most 11 cells (positions 0..10).
 //
 // Everything a depth's scan tests depends only on the chain before it, so the
 // cells that would act there are gathered once, on arrival, into a set; every
 // later scan of the depth (after a deeper search gave up) takes the next cell
 // of that set. One scan is one step of the search.
-int TryXCycles(GradeState& s, int level) {
-    const bool bounded = level == 6;
+bool TryXCycle(GradeState& s, const RungParams& params) {
+    const bool bounded = !params.anyLength;
     Yielder* const pump = s.yield;
     DigitLinks L;
     for (int d = 1; d <= 9; ++d) {
@@ -174,15 +174,15 @@ int TryXCycles(GradeState& s, int level) {
             if (closes[depth] != 0 && start < first) {
                 if (closes[depth] == 2) {
                     PlaceDigit(s, d, start);
-                    return 2;
+                    return true;
                 }
                 chain[depth] = start;
                 for (int i = 1; i < depth; i += 2) RemoveFromCommonPeers(s, chain[i], chain[i + 1], d);
-                return 1;
+                return true;
             }
             if (e <= x && e < 81) {
                 RemoveCandidate(s, d, e);
-                return 3;
+                return true;
             }
             if (x < 81) {
                 extend[depth].PopFirst();
@@ -199,7 +199,7 @@ int TryXCycles(GradeState& s, int level) {
             inChain.Reset(chain[depth]);
         }
     }
-    return 0;
+    return false;
 }
 
 }  // namespace gw

@@ -1,4 +1,4 @@
-// Cell and unit forcing chains (rung 39).
+// Cell and unit forcing chains.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -10,7 +10,7 @@
 namespace gw {
 namespace {
 
-constexpr int kRung = 39;
+constexpr int kRung = test::RungNo("Forcing Chain");
 
 // A plain transcription of the technique, scan for scan, without the running
 // counts of the real one: both must make the same changes in the same order.
@@ -123,7 +123,7 @@ void Walk(const Grid& puzzle, const Grid& solution, Tally& t) {
     while (!test::RunLowerRungs(s, kRung)) {
         GradeState ref = s;
         const Grid gridBefore = s.SolveGrid;
-        const auto fast = test::Apply(s, TryForcingChains);
+        const auto fast = test::Apply(s, TryForcingChain);
         const auto slow = test::Apply(ref, SlowForcingChains);
         ++t.calls;
         EXPECT_EQ(fast.progress, slow.progress);
@@ -143,7 +143,7 @@ void Walk(const Grid& puzzle, const Grid& solution, Tally& t) {
     }
 }
 
-TEST(ForcingChains, SoundAndAsTranscribedOnSharedPuzzles) {
+TEST(ForcingChain, SoundAndAsTranscribedOnSharedPuzzles) {
     const auto puzzles = test::LoadSharedPuzzles();
     ASSERT_GE(puzzles.size(), 1000u);
     Tally t;
@@ -155,22 +155,22 @@ TEST(ForcingChains, SoundAndAsTranscribedOnSharedPuzzles) {
                 t.positive);
 }
 
-TEST(ForcingChains, SoundOnGeneratedPuzzles) {
+TEST(ForcingChain, SoundOnGeneratedPuzzles) {
     Tally t;
     for (const auto& [p, sol] : test::GeneratePuzzles(60, 3901)) Walk(p, sol, t);
     EXPECT_EQ(t.unsound, 0);
 }
 
-// Over a fixed set of puzzles, rung 39 is the one that makes progress in some
+// Over a fixed set of puzzles, the forcing chain is the one that makes progress in some
 // grading, and the gradings stay sound.
-TEST(ForcingChains, MakesProgressInRealGradings) {
+TEST(ForcingChain, MakesProgressInRealGradings) {
     EXPECT_GT(test::GradingsUsingRung(test::LoadSharedPuzzles(), kRung, 1), 0);
 }
 
 // A cell holding a single candidate (here r1c1 = 5) is placed in every branch
 // of every base. The conclusion "5 goes in r1c1" then removes nothing, and the
 // rung reports no progress rather than a step that changed nothing.
-TEST(ForcingChains, ConclusionThatChangesNothingIsNoProgress) {
+TEST(ForcingChain, ConclusionThatChangesNothingIsNoProgress) {
     GradeState s = test::FromCandidates(R"(
         5   =1  =2 | =3  =4  =6 | =7  =8  =9
         =3  =4  =6 | =7  =8  =9 | =1  =2  =5
@@ -183,7 +183,7 @@ TEST(ForcingChains, ConclusionThatChangesNothingIsNoProgress) {
         =9  =7  =5 | =8  =3  =2 | 16  16  =4
     )");
     const auto before = s.CandMask;
-    EXPECT_FALSE(TryForcingChains(s));
+    EXPECT_FALSE(TryForcingChain(s));
     EXPECT_EQ(s.CandMask, before);
     EXPECT_FALSE(RunRung(s, kRung));
 }
@@ -193,7 +193,7 @@ TEST(ForcingChains, ConclusionThatChangesNothingIsNoProgress) {
 // with 1; with 6 there, r1c3 becomes 5 and again r1c1 is left with 1. The 1 is
 // placed in both branches, so the other candidates of r1c1 go, in ascending
 // order; the 1 itself is left for the singles.
-TEST(ForcingChains, DigitPlacedInEveryBranchClearsItsCell) {
+TEST(ForcingChain, DigitPlacedInEveryBranchClearsItsCell) {
     GradeState s;
     for (int c = 0; c < 81; ++c) {
         s.SolveGrid[c] = 9;
@@ -205,7 +205,7 @@ TEST(ForcingChains, DigitPlacedInEveryBranchClearsItsCell) {
         s.SolveGrid[cell] = 0;
         s.CandMask[cell] = mask;
     }
-    const auto o = test::Apply(s, TryForcingChains);
+    const auto o = test::Apply(s, TryForcingChain);
     EXPECT_TRUE(o.progress);
     const std::vector<Change> expected{{'R', 0, 5}, {'R', 0, 6}};
     EXPECT_EQ(o.changes, expected);
@@ -215,7 +215,7 @@ TEST(ForcingChains, DigitPlacedInEveryBranchClearsItsCell) {
 
 // Two cells that hold the same pair in one row: each base has two branches
 // that disagree on every entry, including the base's own candidates.
-TEST(ForcingChains, BaseCellsAndPositionsNeverConclude) {
+TEST(ForcingChain, BaseCellsAndPositionsNeverConclude) {
     GradeState s = test::FromCandidates(R"(
         =5  =1  =2 | =3  =4  =6 | =7  =8  =9
         =3  =4  =6 | =7  =8  =9 | =1  =2  =5
@@ -228,13 +228,13 @@ TEST(ForcingChains, BaseCellsAndPositionsNeverConclude) {
         =9  =7  =5 | =8  =3  =2 | 16  16  =4
     )");
     const auto before = s.CandMask;
-    EXPECT_FALSE(TryForcingChains(s));
+    EXPECT_FALSE(TryForcingChain(s));
     EXPECT_EQ(s.CandMask, before);
 }
 
 // Random candidate grids, many of them contradictory: the rung must neither
 // crash nor loop, and must agree with the transcription.
-TEST(ForcingChains, RandomCandidateGrids) {
+TEST(ForcingChain, RandomCandidateGrids) {
     std::mt19937 rng(39);
     for (int iter = 0; iter < 150; ++iter) {
         GradeState s;
@@ -254,7 +254,7 @@ TEST(ForcingChains, RandomCandidateGrids) {
             }
         }
         GradeState ref = s;
-        const auto fast = test::Apply(s, TryForcingChains);
+        const auto fast = test::Apply(s, TryForcingChain);
         const auto slow = test::Apply(ref, SlowForcingChains);
         EXPECT_EQ(fast.progress, slow.progress);
         EXPECT_EQ(fast.changes, slow.changes);

@@ -1,4 +1,4 @@
-// Aligned triple exclusion (see aligned_triple.h for the pattern).
+// Aligned triple exclusion (see aligned_triple_exclusion.h for the pattern).
 //
 // A single witness is a cell of the segment's line or box, outside the
 // segment, with two or three candidates. It sees all three segment cells, so
@@ -10,7 +10,7 @@
 // segment cells 1, 2 and 3 hold. Whether one is struck depends only on its set
 // of digits, so each set is judged once and the verdict reused for all of its
 // orderings.
-#include "techniques/expert/aligned_triple.h"
+#include "techniques/expert/aligned_triple_exclusion.h"
 
 #include <array>
 #include <cstdint>

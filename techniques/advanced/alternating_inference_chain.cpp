@@ -10,14 +10,13 @@
 //
 //  - a loop closed on its start node by a second conjugate link of the start
 //    digit: were the start node false, the alternation would make it true, so
-//    the start digit goes into the start cell (result 2);
+//    the start digit goes into the start cell;
 //  - a chain that begins and ends with a strong link: one of its two end nodes
-//    is true, so a candidate weakly linked to both is false (result 3);
+//    is true, so a candidate weakly linked to both is false;
 //  - a continuous loop: the strong links pair off its nodes, and so do the
 //    weak links, so exactly one node of every weak link is true; every other
 //    digit of a cell holding an in-cell weak link goes, and so does the digit
-//    of a cell-to-cell weak link from every cell that sees both its cells
-//    (result 1).
+//    of a cell-to-cell weak link from every cell that sees both its cells.
 //
 // The search is depth-first: start digits ascending, start cells ascending,
 // and at each depth first the links inside the tip's cell (digits ascending),
@@ -160,8 +159,8 @@ struct Frame {
 // depth depend only on the chain before it, so they also run once, on
 // arrival. A step of the search is an arrival at a depth or a return to it
 // from a deeper one; each step pumps the window's events once.
-int TryAlternatingChains(GradeState& s, int limit, int level) {
-    (void)level;
+bool TryAlternatingInferenceChain(GradeState& s, const RungParams& params) {
+    int limit = params.chainLimit;
     // Positions are 0..80; a loop closing one step beyond the limit writes
     // position limit + 1.
     if (limit > 79) limit = 79;
@@ -211,8 +210,8 @@ int TryAlternatingChains(GradeState& s, int limit, int level) {
             CellSet cells;
 
             // Arrival at a depth: its sets, then its tests. Returns 0 to go on,
-            // the result code when a test acted, or -1 when the cut-offs ran
-            // out.
+            // 1 (loop), 2 (placement) or 3 (target) when a test acted, or -1
+            // when the cut-offs ran out.
             const auto arrive = [&](auto oddDepth) -> int {
                 constexpr bool odd = decltype(oddDepth)::value;
                 const int p = tip.cell;
@@ -324,7 +323,7 @@ int TryAlternatingChains(GradeState& s, int limit, int level) {
             // their own copies of the step.
         arriveOdd:
             if (pump != nullptr) pump->Pump();
-            if (const int r = arrive(kOdd); r != 0) return r < 0 ? 0 : r;
+            if (const int r = arrive(kOdd); r != 0) return r > 0;
         advanceOdd:
             if (advance(kOdd)) goto arriveEven;
             if (depth == 0) continue;  // next start
@@ -335,7 +334,7 @@ int TryAlternatingChains(GradeState& s, int limit, int level) {
             goto advanceOdd;
         arriveEven:
             if (pump != nullptr) pump->Pump();
-            if (const int r = arrive(kEven); r != 0) return r < 0 ? 0 : r;
+            if (const int r = arrive(kEven); r != 0) return r > 0;
         advanceEven:
             if (advance(kEven)) goto arriveOdd;
             goto returnOdd;
@@ -345,7 +344,7 @@ int TryAlternatingChains(GradeState& s, int limit, int level) {
             goto advanceEven;
         }
     }
-    return 0;
+    return false;
 }
 
 }  // namespace gw

@@ -1,4 +1,4 @@
-// Bivalue colour propagation (the pattern players call 3D Medusa).
+// 3D Medusa: bivalue colour propagation over cells and candidates.
 //
 // The nodes are candidates: a digit in a cell. Two kinds of link join them,
 // each saying that exactly one of its two candidates is true:
@@ -47,7 +47,7 @@ constexpr int Node(int cell, int d) { return cell * 9 + d - 1; }
 
 }  // namespace
 
-bool TryBivalueColourPropagation(GradeState& s) {
+bool Try3DMedusa(GradeState& s) {
     const Masks cand = s.CandMask;
 
     // Conjugate pairs, per unit (rows 0-8, columns 9-17, boxes 18-26) and digit:

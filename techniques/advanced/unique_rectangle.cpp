@@ -185,7 +185,7 @@ bool Type4(GradeState& s, const PairLists& L, const Floor& f, int j, int i, std:
 
 }  // namespace
 
-bool TryUniqueRectangles(GradeState& s) {
+bool TryUniqueRectangle(GradeState& s) {
     for (int j = 1; j <= 8; ++j) {
         for (int i = j + 1; i <= 9; ++i) {
             const auto pair = static_cast<std::uint16_t>(DigitBit(j) | DigitBit(i));

@@ -1,4 +1,4 @@
-// Intersection sets (the pattern players call Sue de Coq).
+// Sue de Coq: intersection sets where a line crosses a box.
 //
 // Where a line (row or column) crosses a box, take a set C of two or three
 // unsolved cells of the crossing, whose candidates together form the digit set
@@ -45,7 +45,7 @@ bool RemoveDigits(GradeState& s, const std::array<int, 9>& cells, int n, std::ui
 
 }  // namespace
 
-bool TryIntersectionSets(GradeState& s) {
+bool TrySueDeCoq(GradeState& s) {
     const Masks cand = s.CandMask;
     const auto unsolved = [&](int cell) { return s.SolveGrid[cell] == 0 && cand[cell] != 0; };
 

@@ -1,4 +1,4 @@
-// X-cycles (rungs 31 and 35): hand-made single-digit patterns, real gradings,
+// X-cycles (up to 11 cells, and of any length): hand-made single-digit patterns, real gradings,
 // and random candidate grids.
 #include <gtest/gtest.h>
 
@@ -205,17 +205,20 @@ GradeState Picture(int d, std::string_view pic) {
     return s;
 }
 
-// Runs the technique with a change log.
-int RunX(GradeState& s, int level, std::vector<Change>& log) {
+constexpr const Rung& kShort = RungNamed("X-Cycle (up to 11 cells)");
+constexpr const Rung& kAny = RungNamed("X-Cycle (any length)");
+
+// Runs the rung with a change log.
+bool RunX(GradeState& s, const Rung& rung, std::vector<Change>& log) {
     s.log = &log;
-    const int r = TryXCycles(s, level);
+    const bool r = rung.run(s);
     s.log = nullptr;
     return r;
 }
 
 constexpr int Cell(int row, int col) { return 9 * row + col; }
 
-TEST(XCycles, DigitWithoutConjugatePairIsSkipped) {
+TEST(XCycle, DigitWithoutConjugatePairIsSkipped) {
     // Digit 1 three times in each of rows 0-2, columns 0, 3, 6 and boxes 0-2.
     GradeState s = Picture(1,
                            "x..x..x.."
@@ -229,7 +232,7 @@ TEST(XCycles, DigitWithoutConjugatePairIsSkipped) {
                            ".........");
     const GradeState before = s;
     std::vector<Change> log;
-    EXPECT_EQ(RunX(s, 7, log), 0);
+    EXPECT_FALSE(RunX(s, kAny, log));
     EXPECT_TRUE(log.empty());
     EXPECT_EQ(s.CandMask, before.CandMask);
 }
@@ -248,15 +251,15 @@ constexpr std::string_view kSkyscraper =
     "........."
     ".........";
 
-TEST(XCycles, SkyscraperRemovesLowestCellSeeingBothEnds) {
+TEST(XCycle, SkyscraperRemovesLowestCellSeeingBothEnds) {
     GradeState s = Picture(1, kSkyscraper);
     std::vector<Change> log;
-    EXPECT_EQ(RunX(s, 6, log), 3);
+    EXPECT_TRUE(RunX(s, kShort, log));
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0], (Change{'R', Cell(0, 3), 1}));
 }
 
-TEST(XCycles, LoopWithTwoStrongLinksAtStartPlacesDigit) {
+TEST(XCycle, LoopWithTwoStrongLinksAtStartPlacesDigit) {
     // r1c1 pairs with r1c2 (row) and with r2c1 (column); those two see each
     // other in box 1, so r1c1 must hold the digit.
     GradeState s = Picture(4,
@@ -270,13 +273,13 @@ TEST(XCycles, LoopWithTwoStrongLinksAtStartPlacesDigit) {
                            "........."
                            ".........");
     std::vector<Change> log;
-    EXPECT_EQ(RunX(s, 6, log), 2);
+    EXPECT_TRUE(RunX(s, kShort, log));
     EXPECT_EQ(s.SolveGrid[0], 4);
     ASSERT_FALSE(log.empty());
     EXPECT_EQ(log[0], (Change{'P', 0, 4}));
 }
 
-TEST(XCycles, LoopOfConjugatePairsOnlyIsPassedOver) {
+TEST(XCycle, LoopOfConjugatePairsOnlyIsPassedOver) {
     // Digit 1 forms an X-wing of four conjugate pairs: a continuous loop whose
     // weak links all lie in two-candidate units, which removes nothing. The
     // search goes on to digit 2, which holds the skyscraper.
@@ -284,12 +287,12 @@ TEST(XCycles, LoopOfConjugatePairsOnlyIsPassedOver) {
     for (int c = 0; c < 81; ++c) s.CandMask[c] &= static_cast<std::uint16_t>(~DigitBit(1));
     for (int c : {Cell(0, 0), Cell(0, 4), Cell(4, 0), Cell(4, 4)}) s.CandMask[c] |= DigitBit(1);
     std::vector<Change> log;
-    EXPECT_EQ(RunX(s, 7, log), 3);
+    EXPECT_TRUE(RunX(s, kAny, log));
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0], (Change{'R', Cell(0, 3), 2}));
 }
 
-TEST(XCycles, BoxPairInOneRowServesAsStrongLink) {
+TEST(XCycle, BoxPairInOneRowServesAsStrongLink) {
     // Box 1 holds the digit only in r1c1 and r1c2: no strong ends of its own,
     // but both cells are strong ends through their columns, and the box links
     // them: r1c1 = r1c2 (box) - r8c2 (column) = r8c6 (row). r1c6 sees both
@@ -305,7 +308,7 @@ TEST(XCycles, BoxPairInOneRowServesAsStrongLink) {
                            ".x...x..."
                            ".........");
     std::vector<Change> log;
-    EXPECT_EQ(RunX(s, 6, log), 3);
+    EXPECT_TRUE(RunX(s, kShort, log));
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0], (Change{'R', Cell(0, 5), 1}));
 }
@@ -323,20 +326,21 @@ constexpr std::string_view kTwelveCells =
     ".....x.x."
     "...xxx...";
 
-TEST(XCycles, Level6StopsAtElevenCells) {
+TEST(XCycle, Level6StopsAtElevenCells) {
     GradeState s = Picture(1, kTwelveCells);
     const GradeState before = s;
     std::vector<Change> log;
-    EXPECT_EQ(RunX(s, 6, log), 0);
+    EXPECT_FALSE(RunX(s, kShort, log));
     EXPECT_EQ(s.CandMask, before.CandMask);
 
     std::vector<Change> log7;
-    EXPECT_EQ(RunX(s, 7, log7), 3);
+    EXPECT_TRUE(RunX(s, kAny, log7));
     ASSERT_EQ(log7.size(), 1u);
     EXPECT_EQ(log7[0], (Change{'R', Cell(3, 2), 1}));
 }
 
-// Rung 31 (or 35 with rung 31 off) makes progress in real gradings, soundly.
+// The short cycles (or the long ones with the short ones off) make progress in
+// real gradings, soundly.
 // The other level-6 rungs are switched off so that the cycles get their turn
 // whatever those rungs catch first.
 int CountRungSteps(int rung, const std::bitset<kRungCount + 1>& off, int puzzles) {
@@ -351,37 +355,40 @@ int CountRungSteps(int rung, const std::bitset<kRungCount + 1>& off, int puzzles
     return steps;
 }
 
-std::bitset<kRungCount + 1> OtherLevel6RungsOff() {
+// The rungs of level 6 and above (the last rung left on) that are not an X-cycle
+// rung, and below kShort when `onlyBelowShort`.
+std::bitset<kRungCount + 1> OtherRungsOff(bool onlyBelowShort) {
     std::bitset<kRungCount + 1> off;
-    for (int r = 20; r <= 30; ++r) off.set(static_cast<std::size_t>(r));
+    for (const Rung& r : kLadder)
+        if (r.level >= 6 && r.number < kRungCount && std::string_view(r.technique) != kShort.technique &&
+            (!onlyBelowShort || r.number < kShort.number))
+            off.set(static_cast<std::size_t>(r.number));
     return off;
 }
 
-TEST(XCycles, RealGradingRung31) {
-    EXPECT_GT(CountRungSteps(31, OtherLevel6RungsOff(), 250), 0);
+TEST(XCycle, RealGradingShortCycles) {
+    EXPECT_GT(CountRungSteps(kShort.number, OtherRungsOff(true), 250), 0);
 }
 
-TEST(XCycles, RealGradingRung35) {
-    std::bitset<kRungCount + 1> off = OtherLevel6RungsOff();
-    off.set(31);
-    off.set(32);
-    EXPECT_GT(CountRungSteps(35, off, 250), 0);
+TEST(XCycle, RealGradingLongCycles) {
+    std::bitset<kRungCount + 1> off = OtherRungsOff(true);
+    off.set(static_cast<std::size_t>(kShort.number));
+    off.set(static_cast<std::size_t>(test::RungNo("Alternating Inference Chain (length 10)")));
+    EXPECT_GT(CountRungSteps(kAny.number, off, 250), 0);
 }
 
 // Stuck states of generated puzzles: every change of either level is sound.
-TEST(XCycles, SoundOnGeneratedStuckStates) {
-    std::bitset<kRungCount + 1> off;
-    for (int r = 31; r <= kRungCount; ++r) off.set(r);
+TEST(XCycle, SoundOnGeneratedStuckStates) {
+    const auto off = test::RungsOffFrom(kShort.number);
     int progress = 0;
     for (const auto& [puzzle, solution] : test::GeneratePuzzles(60, 7311)) {
         GradeState stuck;
         stuck.disabledRungs = off;
         if (GradePuzzle(stuck, puzzle) != 9) continue;
-        for (int level : {6, 7}) {
+        for (const Rung* rung : {&kShort, &kAny}) {
             GradeState s = stuck;
             std::vector<Change> log;
-            const int r = RunX(s, level, log);
-            progress += r != 0;
+            progress += RunX(s, *rung, log);
             for (const Change& ch : log) {
                 if (ch.kind == 'P') EXPECT_EQ(solution[ch.cell], ch.digit);
                 else EXPECT_NE(solution[ch.cell], ch.digit);
@@ -414,16 +421,15 @@ GradeState RandomGrid(std::mt19937& rng) {
     return s;
 }
 
-TEST(XCycles, RandomCandidateGrids) {
+TEST(XCycle, RandomCandidateGrids) {
     std::mt19937 rng(424242);
     for (int i = 0; i < 400; ++i) {
         const GradeState s = RandomGrid(rng);
-        for (int level : {6, 7}) {
+        for (const Rung* rung : {&kShort, &kAny}) {
             GradeState t = s;
             const std::uint64_t before = t.changes;
-            const int r = TryXCycles(t, level);
-            EXPECT_TRUE(r >= 0 && r <= 3);
-            EXPECT_EQ(r != 0, t.changes != before) << "grid " << i << " level " << level;
+            const bool r = rung->run(t);
+            EXPECT_EQ(r, t.changes != before) << "grid " << i << " " << rung->player;
         }
     }
 }
@@ -434,40 +440,40 @@ using test::Observe;
 using test::Thinned;
 using test::kPuzzleStride;
 
-void ExpectSameAsReference(const GradeState& s, int level, const std::string& where) {
-    const Outcome got = Observe(s, [level](GradeState& t) { return TryXCycles(t, level); });
-    const Outcome want = Observe(s, [level](GradeState& t) { return reference::ReferenceXCycles(t, level); });
+// The reference's result code (1, 2 or 3 for progress) read as the rung reads it.
+void ExpectSameAsReference(const GradeState& s, const Rung& rung, const std::string& where) {
+    const int level = rung.params.anyLength ? 7 : 6;
+    const Outcome got = Observe(s, rung.run);
+    const Outcome want = Observe(s, [level](GradeState& t) {
+        const int code = reference::ReferenceXCycles(t, level);
+        return code >= 1 && code <= 3;
+    });
     EXPECT_EQ(got.code, want.code) << where;
     EXPECT_EQ(got.steps, want.steps) << where;
     EXPECT_TRUE(got == want) << where;
 }
 
-TEST(XCycles, SameAsReferenceOnLadderStates) {
+TEST(XCycle, SameAsReferenceOnLadderStates) {
     std::mt19937 rng(5501);
     const auto check = [&rng](int rung, const GradeState& s, int puzzle) {
         const std::string where = "puzzle " + std::to_string(puzzle) + " rung " + std::to_string(rung);
-        const int level = rung == 31 ? 6 : 7;
-        ExpectSameAsReference(s, level, where);
-        ExpectSameAsReference(Thinned(s, rng), level, where + " thinned");
+        ExpectSameAsReference(s, RungNumbered(rung), where);
+        ExpectSameAsReference(Thinned(s, rng), RungNumbered(rung), where + " thinned");
     };
-    const int calls = ForEachLadderCall({}, {31, 35}, check);
+    const int calls = ForEachLadderCall({}, {kShort.number, kAny.number}, check);
     EXPECT_GT(calls, 100 / kPuzzleStride);
     // With the rest of levels 6 and 7 switched off the cycles see many more
     // states, and the first level-7 call comes straight after the level-6 one.
-    std::bitset<kRungCount + 1> off;
-    for (int r = 20; r <= 30; ++r) off.set(static_cast<std::size_t>(r));
-    for (int r = 32; r <= 34; ++r) off.set(static_cast<std::size_t>(r));
-    for (int r = 36; r <= 41; ++r) off.set(static_cast<std::size_t>(r));
-    const int more = ForEachLadderCall(off, {31, 35}, check);
+    const int more = ForEachLadderCall(OtherRungsOff(false), {kShort.number, kAny.number}, check);
     std::printf("%d ladder calls, %d with the other rungs off\n", calls, more);
     EXPECT_GT(more, 100 / kPuzzleStride);
 }
 
-TEST(XCycles, SameAsReferenceOnRandomGrids) {
+TEST(XCycle, SameAsReferenceOnRandomGrids) {
     std::mt19937 rng(2718);
     for (int i = 0; i < 400; ++i) {
         const GradeState s = RandomGrid(rng);
-        for (int level : {6, 7}) ExpectSameAsReference(s, level, "grid " + std::to_string(i));
+        for (const Rung* rung : {&kShort, &kAny}) ExpectSameAsReference(s, *rung, "grid " + std::to_string(i));
     }
 }
 

@@ -1,4 +1,4 @@
-// Aligned triple exclusion with single witness cells (rung 34).
+// Aligned triple exclusion with single witness cells.
 #include <gtest/gtest.h>
 
 #include "generator/generator.h"
@@ -8,47 +8,47 @@
 namespace gw {
 namespace {
 
-constexpr int kRung = 34;
+constexpr int kRung = test::RungNo("Aligned Triple Exclusion");
 
 using test::Sparse;
 
 std::vector<Change> Triple(GradeState& s) { return test::ReportedChanges(s, TryAlignedTripleExclusion); }
 
-TEST(AlignedTriple, WitnessesStrikeAssignmentsUsingAllTheirDigits) {
+TEST(AlignedTripleExclusion, WitnessesStrikeAssignmentsUsingAllTheirDigits) {
     // Segment r1c1 {1,2}, r1c2 {1,3}, r1c3 {2,3,4}. r1c5 {1,4} (row) and
     // r2c2 {2,4} (box) strike (1,3,4), (2,1,4) and (2,3,4): r1c3 never gets 4.
     GradeState s = Sparse({{"r1c1", "12"}, {"r1c2", "13"}, {"r1c3", "234"}, {"r1c5", "14"}, {"r2c2", "24"}});
     EXPECT_EQ(Triple(s), (std::vector<Change>{{'R', 2, 4}}));
 }
 
-TEST(AlignedTriple, PairWitnessStrikesItsDigitsInAnyTwoPositions) {
+TEST(AlignedTripleExclusion, PairWitnessStrikesItsDigitsInAnyTwoPositions) {
     // r1c5 {1,2} rules out every assignment holding both 1 and 2, whichever
     // two cells take them and in either order; only r1c3 = 6 is left for it.
     GradeState s = Sparse({{"r1c1", "125"}, {"r1c2", "125"}, {"r1c3", "126"}, {"r1c5", "12"}});
     EXPECT_EQ(Triple(s), (std::vector<Change>{{'R', 2, 1}, {'R', 2, 2}}));
 }
 
-TEST(AlignedTriple, WitnessWithFourCandidatesStrikesNothing) {
+TEST(AlignedTripleExclusion, WitnessWithFourCandidatesStrikesNothing) {
     GradeState s =
         Sparse({{"r1c1", "12"}, {"r1c2", "13"}, {"r1c3", "234"}, {"r1c5", "1456"}, {"r2c2", "24"}});
     EXPECT_TRUE(Triple(s).empty());
 }
 
-TEST(AlignedTriple, SegmentWithSolvedCellIsNeverExamined) {
+TEST(AlignedTripleExclusion, SegmentWithSolvedCellIsNeverExamined) {
     // r1c3 would lose 1 and 2 to the pair in r1c2 and r1c5 ... but r1c1 is
     // solved, and the column segments through r1c2 and r1c3 are too.
     GradeState s = Sparse({{"r1c2", "125"}, {"r1c3", "126"}, {"r1c5", "12"}});
     EXPECT_TRUE(Triple(s).empty());
 }
 
-TEST(AlignedTriple, SameDigitLeavesTwoCellsInOneCall) {
+TEST(AlignedTripleExclusion, SameDigitLeavesTwoCellsInOneCall) {
     // r1c5 {3,4} and r2c2 {4,5}: with r1c3 = 3 or 5, 4 cannot go in r1c1 or
     // r1c2. Both removals are made before the call returns.
     GradeState s = Sparse({{"r1c1", "124"}, {"r1c2", "124"}, {"r1c3", "35"}, {"r1c5", "34"}, {"r2c2", "45"}});
     EXPECT_EQ(Triple(s), (std::vector<Change>{{'R', 0, 4}, {'R', 1, 4}}));
 }
 
-TEST(AlignedTriple, RowSegmentsComeBeforeColumnSegments) {
+TEST(AlignedTripleExclusion, RowSegmentsComeBeforeColumnSegments) {
     // The same pattern in column 1 (top) and in row 9: row 9 acts first even
     // though the column segment holds lower cells; the next call takes the
     // column.
@@ -65,7 +65,7 @@ TEST(AlignedTriple, RowSegmentsComeBeforeColumnSegments) {
     EXPECT_TRUE(Triple(s).empty());
 }
 
-TEST(AlignedTriple, RandomCandidateGridsNeverFail) {
+TEST(AlignedTripleExclusion, RandomCandidateGridsNeverFail) {
     // Random candidate sets, contradictory ones included (cells without any
     // candidate, clashing pairs): the rung ends and reports only real changes.
     Rng rng(3402);
@@ -75,9 +75,9 @@ TEST(AlignedTriple, RandomCandidateGridsNeverFail) {
     }
 }
 
-TEST(AlignedTriple, RealGradingMakesSoundProgress) {
-    // Singles and subsets, then rung 34; every other rung is switched off, so
-    // what the test sees does not depend on which of them exist, and rung 34
+TEST(AlignedTripleExclusion, RealGradingMakesSoundProgress) {
+    // Singles and subsets, then aligned triple exclusion; every other rung is switched off, so
+    // what the test sees does not depend on which of them exist, and aligned triple exclusion
     // is what moves the gradings on when the others stick.
     const auto use =
         test::CountRungSteps(test::SharedAndGenerated(60, 34), kRung, test::OnlySinglesSubsetsAnd({kRung}));

@@ -120,7 +120,7 @@ private:
 
 }  // namespace
 
-bool TryForcingChains(GradeState& s) {
+bool TryForcingChain(GradeState& s) {
     // The candidates as they stand at the start of the call; nothing changes
     // them until a conclusion is applied, and the call returns right after.
     const std::array<std::uint16_t, 81> cand = s.CandMask;

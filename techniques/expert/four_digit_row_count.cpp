@@ -27,7 +27,7 @@ constexpr int kCrossingRoom = 25;
 
 }  // namespace
 
-bool TryFourDigitOpenRowCount(GradeState& s) {
+bool TryFourDigitRowCount(GradeState& s) {
     // Bit (d - 1) set in placedInRow[r] when d is placed somewhere in row r.
     std::array<std::uint16_t, 9> placedInRow{};
     std::array<std::uint16_t, 9> placedInCol{};

@@ -121,7 +121,7 @@ bool FormTwo(GradeState& s) {
 
 }  // namespace
 
-bool TryAvoidableRectangles(GradeState& s) {
+bool TryAvoidableRectangle(GradeState& s) {
     if (FormOne(s)) return true;
     return FormTwo(s);
 }
