@@ -69,7 +69,7 @@ void Append(std::string& out, const std::string& part, const char* sep = " ") {
 
 std::string ChainsText(const Pattern& p) {
     std::string out;
-    for (const Chain& c : p.chains) Append(out, Eureka(c), "; ");
+    for (const PatternChain& c : p.chains) Append(out, Eureka(c), "; ");
     return out;
 }
 
@@ -157,7 +157,7 @@ std::string Digits(unsigned mask) {
     return out;
 }
 
-std::string Eureka(const Chain& chain) {
+std::string Eureka(const PatternChain& chain) {
     std::string out;
     auto node = [](const ChainNode& n) {
         std::vector<int> cells(n.cells.begin(), n.cells.end());
@@ -199,25 +199,30 @@ std::string PatternText(const Step& step) {
             out = "pivot " + CellsWithDigits(p, Role::Pivot) + ", pincers " + CellsWithDigits(p, Role::Pincer);
             break;
         case PatternKind::Colouring: {
+            // One digit: the cells of each colour; several (3D Medusa): each
+            // candidate of each colour.
             const int top = MaxGroup(p, Role::Set);
-            out = digit;
-            for (int g = 0; g <= top; g += 2) {
-                out += (g == 0 ? ": " : "; ");
-                out += Cells(GroupCells(p, Role::Set, g)) + " / " + Cells(GroupCells(p, Role::Set, g + 1));
-            }
+            auto side = [&](int g) {
+                return p.digits ? Cells(GroupCells(p, Role::Set, g)) : CellsWithDigits(p, Role::Set, g);
+            };
+            for (int g = 0; g <= top; g += 2) Append(out, side(g) + " / " + side(g + 1), "; ");
+            if (p.digits) out = digit + ": " + out;
             break;
         }
-        case PatternKind::Rectangle:
-            out = digit + " in " + Cells(CellsOf(p, Role::Base));
+        case PatternKind::Rectangle: {
+            std::vector<int> corners = CellsOf(p, Role::Base), roof = CellsOf(p, Role::Cover);
+            corners.insert(corners.end(), roof.begin(), roof.end());
+            out = digit + " in " + Cells(corners);
+            break;
+        }
+        case PatternKind::Exclusion:
+            out = Cells(CellsOf(p, Role::Base));
+            if (!CellsOf(p, Role::Link).empty()) out += " with " + CellsWithDigits(p, Role::Link);
             break;
         case PatternKind::Als: {
             const int top = MaxGroup(p, Role::Set);
             for (int g = 0; g <= top; ++g) {
-                std::string set;
-                for (const PatternCell& c : p.cells)
-                    if (c.role == Role::Set && c.group == g) {
-                        Append(set, Cell(c.cell), ",");
-                    }
+                const std::string set = Cells(GroupCells(p, Role::Set, g));
                 unsigned mask = 0;
                 for (const PatternCell& c : p.cells)
                     if (c.role == Role::Set && c.group == g) mask |= c.digits;
@@ -229,14 +234,12 @@ std::string PatternText(const Step& step) {
             std::string source = CellsWithDigits(p, Role::Source);
             for (const PatternUnit& u : p.units)
                 if (u.role == Role::Source) source = Digits(u.digits) + " in " + Unit(u.unit);
-            out = source + ": ";
+            // Each branch assumes one candidate of the source; all agree.
             std::string branches;
-            for (const Chain& c : p.chains) Append(branches, Eureka(c), "; ");
-            return out + branches + (p.note.empty() ? "" : " (" + p.note + ")");
+            for (const PatternCell& c : p.cells)
+                if (c.role == Role::Branch) Append(branches, Cell(c.cell) + "=" + Digits(c.digits), " | ");
+            return source + ": " + branches + (p.note.empty() ? "" : ", " + p.note);
         }
-        case PatternKind::Exclusion:
-            out = Cells(CellsOf(p, Role::Base));
-            break;
         case PatternKind::Count:
             out = digit + " in " + Units(UnitsOf(p, Role::Base));
             break;
@@ -250,7 +253,8 @@ std::string PatternText(const Step& step) {
             break;
     }
     Append(out, ChainsText(p), out.empty() ? "" : ": ");
-    if (!p.note.empty()) out += " (" + p.note + ")";
+    // A note the step's name carries already is not repeated.
+    if (!p.note.empty() && step.name.find(p.note) == std::string::npos) out += " (" + p.note + ")";
     return out;
 }
 
@@ -389,7 +393,7 @@ std::string PatternJson(const Pattern& p) {
     if (!p.chains.empty()) {
         out += ", \"chains\": [";
         for (std::size_t i = 0; i < p.chains.size(); ++i) {
-            const Chain& ch = p.chains[i];
+            const PatternChain& ch = p.chains[i];
             out += std::string(i ? ", " : "") + "{\"role\": \"" + RoleName(ch.role) + "\", \"loop\": " +
                    (ch.loop ? "true" : "false") + ", \"nodes\": [";
             for (std::size_t k = 0; k < ch.nodes.size(); ++k) {

@@ -24,7 +24,7 @@ std::string Units(std::vector<int> units);
 // "4", "37": the digits of a mask in ascending order.
 std::string Digits(unsigned mask);
 // One chain in Eureka notation: "(4)r1c2=(4)r1c7-(4)r3c9".
-std::string Eureka(const Chain& chain);
+std::string Eureka(const PatternChain& chain);
 
 // The pattern part of a step line, and the result part ("r1c23<>4, r5c5=7").
 std::string PatternText(const Step& step);

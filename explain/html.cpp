@@ -108,7 +108,7 @@ std::string GridSvg(const Board& board, const Step* step) {
         for (int d = 1; d <= 9; ++d)
             if ((c.digits & board.masks[c.cell] & DigitBit(d)) && !(struck[c.cell] & DigitBit(d))) mark(c.cell, d, fill);
     }
-    for (const Chain& ch : p.chains)
+    for (const PatternChain& ch : p.chains)
         for (const ChainNode& n : ch.nodes)
             for (int cell : n.cells)
                 for (int d = 1; d <= 9; ++d)
@@ -150,7 +150,7 @@ std::string GridSvg(const Board& board, const Step* step) {
                        "\" y2=\"" + Num(CandidateY(c, d) - kMarkHalf) + "\"/>";
 
     // Chain links between the centres of consecutive nodes.
-    for (const Chain& ch : p.chains) {
+    for (const PatternChain& ch : p.chains) {
         auto centre = [&](const ChainNode& n, double& x, double& y) {
             x = y = 0;
             int count = 0;

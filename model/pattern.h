@@ -98,22 +98,26 @@ struct ChainNode {
 // A chain or cycle: strong[i] is the kind of the link from node i to node i+1
 // (true: at least one end is true, written '='; false: not both, written '-').
 // A loop has one more link, from the last node back to the first.
-struct Chain {
+struct PatternChain {
     std::vector<ChainNode> nodes;
     std::vector<bool> strong;
     bool loop = false;
     Role role = Role::None;
-    bool operator==(const Chain&) const = default;
+    bool operator==(const PatternChain&) const = default;
 
     // Appends a node; from the second node on, `strongLink` is the kind of the
     // link that joins it to the node before.
-    Chain& Add(bool strongLink, std::uint16_t nodeDigits, std::initializer_list<int> nodeCells) {
+    template <typename Cells>
+    PatternChain& Add(bool strongLink, std::uint16_t nodeDigits, const Cells& nodeCells) {
         if (!nodes.empty()) strong.push_back(strongLink);
         ChainNode n;
         n.digits = nodeDigits;
         for (int x : nodeCells) n.cells.push_back(static_cast<std::uint8_t>(x));
         nodes.push_back(std::move(n));
         return *this;
+    }
+    PatternChain& Add(bool strongLink, std::uint16_t nodeDigits, std::initializer_list<int> nodeCells) {
+        return Add<std::initializer_list<int>>(strongLink, nodeDigits, nodeCells);
     }
 };
 
@@ -122,7 +126,7 @@ struct Pattern {
     std::uint16_t digits = 0;  // the digits the pattern is about
     std::vector<PatternUnit> units;
     std::vector<PatternCell> cells;
-    std::vector<Chain> chains;
+    std::vector<PatternChain> chains;
     // A refinement in words: "type 2", "colour wrap", the contradiction met...
     std::string note;
 
@@ -151,7 +155,7 @@ struct Pattern {
     }
     // Starts a chain; add its nodes with Node() and the links between them
     // with Link().
-    Chain& NewChain(Role role = Role::None) {
+    PatternChain& NewChain(Role role = Role::None) {
         chains.emplace_back();
         chains.back().role = role;
         return chains.back();
