@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace CLI {
 class App;
@@ -15,29 +16,42 @@ namespace gw::cli {
 void AddRungsCommand(CLI::App& app, int& status);
 void AddBenchCommand(CLI::App& app, int& status);
 
+// The target the command line writes when none is given: one line per puzzle,
+// readable in any editor and by `gridwick grade`.
+inline constexpr const char* kDefaultTarget = "6";
+
 struct GenerateOptions {
-    std::string target = "0";
+    std::string target = kDefaultTarget;
     long long count = 0;  // 0: until interrupted
     std::string levels;   // empty: all nine
     int jobs = 1;
     std::optional<std::uint64_t> seed;
-    std::string out = ".";
-    bool quiet = false;   // no live progress line
+    std::string out = ".";  // "-": one line per puzzle on stdout
+    bool quiet = false;     // no live progress line
+    double maxTime = 0;     // seconds; 0: no limit
+    long long maxMade = 0;  // puzzles made (saved or not); 0: no limit
 };
 
 struct GradeOptions {
-    std::string input = "-";
+    std::vector<std::string> inputs;  // files, folders, "-"; empty: standard input
     std::string format = "text";
     bool explain = false;
     bool grid = false;       // the candidate grid before every step (implies explain)
     bool stuckGrid = false;  // the candidate grid where the ladder got stuck
     std::string html;        // a page with a drawn grid per step
     std::string without;
+    int jobs = 1;
+    std::string steps = "all";  // jsonl: "all" or "none"
+    bool summary = false;
+    bool quiet = false;         // no progress line
+    bool solution = false;      // text: add the 81-digit solution (jsonl always has it)
+    bool canonical = false;     // add the canonical form
 };
 
 struct CountOptions {
-    std::string target = "0";
+    std::string target = kDefaultTarget;
     std::string out = ".";
+    std::string format = "text";
 };
 
 int RunGenerate(const GenerateOptions& o);

@@ -1,12 +1,19 @@
 // gridwick generate: workers build, reduce and grade puzzles; one writer saves
 // them in sequence order, so numbering stays exact and a seeded run is
 // reproducible whatever the number of workers.
+#include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <signal.h>
+
+#include <array>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <cstdio>
 #include <map>
 #include <mutex>
@@ -23,13 +30,55 @@ namespace gw::cli {
 
 namespace {
 
-// The signal handler's only way to reach the run: a lock-free atomic store.
+// The signal handler's only way to reach the run: lock-free atomic stores.
 std::atomic<bool>* gInterruptFlag = nullptr;
-std::atomic<bool> gInterrupted{false};
+std::atomic<int> gInterruptSignal{0};
 
-extern "C" void OnInterrupt(int) {
-    gInterrupted.store(true);
+extern "C" void OnInterrupt(int sig) {
+    gInterruptSignal.store(sig);
     if (gInterruptFlag != nullptr) gInterruptFlag->store(true);
+}
+
+// Ctrl-C, kill and a closed terminal all end a run the same way: the puzzle in
+// progress is dropped, nothing is half saved, and the summary is printed.
+constexpr std::array<int, 3> kStopSignals = {SIGINT, SIGTERM, SIGHUP};
+
+class StopSignals {
+public:
+    explicit StopSignals(std::atomic<bool>* flag) {
+        gInterruptFlag = flag;
+        struct sigaction sa {};
+        sa.sa_handler = OnInterrupt;
+        sigemptyset(&sa.sa_mask);
+        sa.sa_flags = SA_RESTART;
+        for (std::size_t i = 0; i < kStopSignals.size(); ++i) ::sigaction(kStopSignals[i], &sa, &previous_[i]);
+    }
+    ~StopSignals() {
+        for (std::size_t i = 0; i < kStopSignals.size(); ++i) ::sigaction(kStopSignals[i], &previous_[i], nullptr);
+        gInterruptFlag = nullptr;
+    }
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+
+private:
+    std::array<struct sigaction, kStopSignals.size()> previous_{};
+};
+
+// A failing level is dropped from the run; when nothing was saved for this
+// many puzzles after a failure, the levels still open are taken to fail too
+// (a full disk, a read-only folder): the run stops instead of spinning.
+constexpr long long kPuzzlesWithoutSave = 1000;
+
+// Why `folder` cannot serve as the base folder ("" when it can). With
+// `create`, a missing folder is created first.
+std::string UnusableFolder(const std::string& folder, bool create) {
+    std::error_code ec;
+    if (create) fs::create_directories(folder, ec);
+    const fs::file_status st = fs::status(folder, ec);
+    if (ec) return ec.message();
+    if (!fs::is_directory(st)) return fs::exists(st) ? "not a folder" : std::strerror(ENOENT);
+    if (::access(folder.c_str(), (create ? W_OK : 0) | R_OK | X_OK) != 0) return std::strerror(errno);
+    return {};
 }
 
 std::string Lower(std::string s) {
@@ -51,7 +100,8 @@ struct Made {
 class Run {
 public:
     explicit Run(const GenerateOptions& o, int target, unsigned levels, std::uint64_t seed)
-        : o_(o), target_(target), levels_(levels), seed_(seed), base_(o.out) {}
+        : o_(o), target_(target), levels_(levels), seed_(seed), base_(o.out), toStdout_(o.out == "-"),
+          info_(o.out == "-" ? stderr : stdout) {}
 
     int Execute();
 
@@ -60,6 +110,7 @@ private:
     void Save(const Made& m);
     void ShowProgress(bool final);
     bool AllSelectedFull() const;
+    bool AllSelectedClosed() const;
     double Elapsed() const {
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
     }
@@ -69,6 +120,8 @@ private:
     const unsigned levels_;
     const std::uint64_t seed_;
     const fs::path base_;
+    const bool toStdout_;  // puzzles go to stdout as lines, reports to stderr
+    std::FILE* const info_;
 
     RunControl control_;
     std::mutex mutex_;
@@ -83,10 +136,64 @@ private:
     long long failures_ = 0;
     std::array<long long, 10> savedPerLevel_{};
     std::array<bool, 10> full_{};
+    std::array<bool, 10> failing_{};
+    long long madeAtLastSave_ = 0;
     std::set<std::string> reported_;
     std::string stopMessage_;
     bool live_ = false;
 };
+
+// Measured share of each level among generated puzzles (1,047,908 puzzles; the
+// first seven from 100,000), to tell what a run of rare levels may expect.
+constexpr std::array<double, 10> kLevelRate = {0,       0.67181, 0.06961, 0.02974,     0.05776,
+                                               0.04547, 0.11485, 0.01071, 41.0 / 1047908, 0};
+
+// A number with thousands separators: 25,000.
+std::string Grouped(long long n) {
+    const std::string digits = std::to_string(n);
+    std::string s;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) s.push_back(',');
+        s.push_back(digits[i]);
+    }
+    return s;
+}
+
+// A warning when every selected level is rare: how often each turns up, and
+// that the run may take hours or never end.
+std::string RareLevelWarning(unsigned levels, long long count) {
+    double rate = 0;
+    std::string parts;
+    for (int l = 1; l <= 9; ++l) {
+        if (!(levels & (1u << l))) continue;
+        const double r = kLevelRate[static_cast<std::size_t>(l)];
+        if (r >= 0.001) return {};
+        rate += r;
+        if (!parts.empty()) parts += "; ";
+        parts += kLevelNames[static_cast<std::size_t>(l)];
+        parts += r > 0 ? ": about 1 in " + Grouped(static_cast<long long>(1 / r / 1000 + 0.5) * 1000) +
+                             " generated puzzles"
+                       : ": none in 1,047,908 generated puzzles";
+    }
+    std::string msg = "gridwick: rare levels. " + parts;
+    if (rate == 0) return msg + "; this run may never end. --max-time or --max-made stop it.\n";
+    // About 2,300 puzzles are made per second and core.
+    const long long n = count > 0 ? count : 1;
+    const double minutes = static_cast<double>(n) / rate / 2300 / 60;
+    char buf[160];
+    const double shown = minutes < 120 ? std::max(1.0, std::round(minutes)) : std::round(minutes / 60);
+    std::snprintf(buf, sizeof buf, "; %s puzzle%s take%s about %.0f %s%s per core. --max-time or --max-made stop it.\n",
+                  Grouped(n).c_str(), n == 1 ? "" : "s", n == 1 ? "s" : "", shown, minutes < 120 ? "minute" : "hour",
+                  shown == 1 ? "" : "s");
+    return msg + buf;
+}
+
+// Width of the terminal on stderr, 80 when it cannot be told.
+int TerminalWidth() {
+    winsize ws{};
+    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &ws) == 0 && ws.ws_col >= 20) return ws.ws_col;
+    return 80;
+}
 
 void Run::Worker() {
     GenState g;
@@ -122,23 +229,52 @@ bool Run::AllSelectedFull() const {
     return true;
 }
 
+// No selected level can take a puzzle: each is full or failed to save.
+bool Run::AllSelectedClosed() const {
+    for (int l = 1; l <= 9; ++l) {
+        const auto i = static_cast<std::size_t>(l);
+        if ((levels_ & (1u << l)) && !full_[i] && !failing_[i]) return false;
+    }
+    return true;
+}
+
 void Run::Save(const Made& m) {
     ++made_;
     const auto level = static_cast<std::size_t>(m.level);
-    if (!(levels_ & (1u << m.level)) || full_[level]) return;
+    if (!(levels_ & (1u << m.level)) || full_[level] || failing_[level]) return;
+    if (toStdout_) {
+        // One line per puzzle: the cells ('.' empty), the level number and name.
+        std::string line(81, '.');
+        for (int c = 0; c < 81; ++c)
+            if (m.puzzle[c] != 0) line[static_cast<std::size_t>(c)] = static_cast<char>('0' + m.puzzle[c]);
+        char tail[32];
+        std::snprintf(tail, sizeof tail, " %d %s\n", m.level, kLevelNames[level]);
+        line += tail;
+        if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size() || std::fflush(stdout) != 0) {
+            ++failures_;
+            stopMessage_ = std::string("Cannot write to standard output: ") + std::strerror(errno) + ": stopping.";
+            control_.halt.store(true);
+            return;
+        }
+        ++saved_;
+        if (++savedPerLevel_[level] >= kMaxPerLevel) full_[level] = true;
+        return;
+    }
     const SaveResult res = SaveSudoku(base_, target_, m.level, m.puzzle, m.solution);
     switch (res.kind) {
         case SaveResult::Kind::Written:
             ++saved_;
             ++savedPerLevel_[level];
+            madeAtLastSave_ = made_;
             break;
         case SaveResult::Kind::Full:
             full_[level] = true;
             break;
         case SaveResult::Kind::Failed: {
             ++failures_;
-            // Each kind of failure is reported once; repeats are only counted.
-            const std::string key = res.path.parent_path().string() + "\n" + res.error;
+            failing_[level] = true;
+            // Each failing file is named once, with its reason.
+            const std::string key = res.path.string() + "\n" + res.error;
             if (reported_.insert(key).second) {
                 if (live_) std::fputs("\r\033[K", stderr);
                 std::fprintf(stderr, "gridwick: cannot write %s: %s\n", res.path.string().c_str(), res.error.c_str());
@@ -151,38 +287,65 @@ void Run::Save(const Made& m) {
 
 void Run::ShowProgress(bool final) {
     if (!live_) return;
-    std::string line = "\r\033[K";
-    char buf[64];
+    // The line never wraps: full level names when they fit the terminal,
+    // three letters when not, and cut at the edge as a last resort.
+    const auto width = static_cast<std::size_t>(TerminalWidth() - 1);
+    const double t = Elapsed();
+    char buf[96];
+    std::snprintf(buf, sizeof buf, "| %.0f/s | %d:%02d", t > 0 ? static_cast<double>(made_) / t : 0.0,
+                  static_cast<int>(t) / 60, static_cast<int>(t) % 60);
+    std::string tail = buf;
+    if (o_.count > 0 && saved_ > 0 && saved_ < o_.count) {
+        std::snprintf(buf, sizeof buf, " | %lld of %lld", saved_, o_.count);
+        tail += buf;
+        const int eta = static_cast<int>(t / static_cast<double>(saved_) * static_cast<double>(o_.count - saved_));
+        std::snprintf(buf, sizeof buf, " | ETA %d:%02d:%02d", eta / 3600, eta / 60 % 60, eta % 60);
+        tail += buf;
+    }
+    std::string levels[2];
     for (int l = 1; l <= 9; ++l) {
         if (!(levels_ & (1u << l))) continue;
-        std::snprintf(buf, sizeof buf, "%s %lld  ", kLevelNames[static_cast<std::size_t>(l)],
-                      savedPerLevel_[static_cast<std::size_t>(l)]);
-        line += buf;
+        const std::string name = kLevelNames[static_cast<std::size_t>(l)];
+        const std::string n = std::to_string(savedPerLevel_[static_cast<std::size_t>(l)]);
+        levels[0] += name + " " + n + "  ";
+        levels[1] += name.substr(0, 3) + " " + n + " ";
     }
-    const double t = Elapsed();
-    std::snprintf(buf, sizeof buf, "| %.0f puzzles/s | %d:%02d", t > 0 ? static_cast<double>(made_) / t : 0.0,
-                  static_cast<int>(t) / 60, static_cast<int>(t) % 60);
-    line += buf;
+    std::string line = levels[0] + tail;
+    if (line.size() > width) line = levels[1] + tail;
+    if (line.size() > width) line = tail.substr(2) + " | " + levels[1];  // rate, time and ETA before all else
+    if (line.size() > width) line.resize(width);
+    line = "\r\033[K" + line;
     if (final) line += "\n";
     std::fputs(line.c_str(), stderr);
     std::fflush(stderr);
 }
 
 int Run::Execute() {
-    CreateOutputFolders(base_);
-    for (int l = 1; l <= 9; ++l)
-        if (levels_ & (1u << l)) full_[static_cast<std::size_t>(l)] = LevelFull(base_, target_, l);
+    if (!toStdout_) {
+        CreateOutputFolders(base_);
+        for (int l = 1; l <= 9; ++l)
+            if (levels_ & (1u << l)) full_[static_cast<std::size_t>(l)] = LevelFull(base_, target_, l);
+    }
     live_ = !o_.quiet && isatty(STDERR_FILENO);
 
-    std::printf("Generating for \"%s\" into %s\n", kTargets[static_cast<std::size_t>(target_)].listText,
-                fs::absolute(TargetFolder(base_, target_)).lexically_normal().string().c_str());
-    std::fflush(stdout);
+    if (toStdout_)
+        std::fprintf(info_, "Generating to standard output\n");
+    else {
+        std::error_code ec;
+        fs::path shown = fs::absolute(TargetFolder(base_, target_), ec);
+        if (ec) shown = TargetFolder(base_, target_);
+        std::fprintf(info_, "Generating for \"%s\" into %s\n", kTargets[static_cast<std::size_t>(target_)].listText,
+                     shown.lexically_normal().string().c_str());
+    }
+    std::fflush(info_);
+    const std::string rare = RareLevelWarning(levels_, o_.count);
+    if (!rare.empty()) std::fputs(rare.c_str(), stderr);
 
+    const std::string limit = std::to_string(kMaxPerLevel);
     if (AllSelectedFull()) {
-        stopMessage_ = "Every selected level already holds 1000 puzzles: nothing to do.";
+        stopMessage_ = "Every selected level already holds " + limit + " puzzles: nothing to do.";
     } else {
-        gInterruptFlag = &control_.halt;
-        auto previous = std::signal(SIGINT, OnInterrupt);
+        const StopSignals signals(&control_.halt);
         std::vector<std::thread> workers;
         for (int i = 0; i < o_.jobs; ++i) workers.emplace_back([this] { Worker(); });
 
@@ -203,10 +366,24 @@ int Run::Execute() {
                 lock.lock();
                 if (o_.count > 0 && saved_ >= o_.count) {
                     control_.halt.store(true);
+                } else if (o_.maxMade > 0 && made_ >= o_.maxMade) {
+                    stopMessage_ = "Made " + std::to_string(made_) + " puzzles (--max-made): stopping.";
+                    control_.halt.store(true);
                 } else if (AllSelectedFull()) {
-                    stopMessage_ = "Every selected level now holds 1000 puzzles: stopping.";
+                    stopMessage_ = "Every selected level now holds " + limit + " puzzles: stopping.";
+                    control_.halt.store(true);
+                } else if (AllSelectedClosed()) {
+                    stopMessage_ = "No selected level can take a puzzle (full, or saving failed as shown above): stopping.";
+                    control_.halt.store(true);
+                } else if (failures_ > 0 && made_ - madeAtLastSave_ >= kPuzzlesWithoutSave) {
+                    stopMessage_ = "Nothing could be saved for " + std::to_string(kPuzzlesWithoutSave) +
+                                   " puzzles after the failures shown above: stopping.";
                     control_.halt.store(true);
                 }
+            }
+            if (o_.maxTime > 0 && Elapsed() >= o_.maxTime && !control_.halt.load()) {
+                stopMessage_ = "Time is up (--max-time): stopping.";
+                control_.halt.store(true);
             }
             if (std::chrono::steady_clock::now() - lastShown >= std::chrono::milliseconds(200)) {
                 lock.unlock();
@@ -218,23 +395,29 @@ int Run::Execute() {
         lock.unlock();
         workersCv_.notify_all();
         for (auto& w : workers) w.join();
-        std::signal(SIGINT, previous);
-        gInterruptFlag = nullptr;
         ShowProgress(true);
     }
 
     const double t = Elapsed();
-    if (gInterrupted.load()) std::printf("Interrupted: the puzzle in progress was discarded.\n");
-    if (!stopMessage_.empty()) std::printf("%s\n", stopMessage_.c_str());
-    const auto counts = CountSudokus(base_, target_);
-    std::printf("\n%-10s %8s %10s\n", "Level", "Saved", "On disk");
+    std::FILE* const f = info_;
+    const int signal = gInterruptSignal.load();
+    if (signal != 0) std::fprintf(f, "Interrupted: the puzzle in progress was discarded.\n");
+    if (!stopMessage_.empty()) std::fprintf(f, "%s\n", stopMessage_.c_str());
+    const auto counts = toStdout_ ? std::array<std::string, 9>{} : CountSudokus(base_, target_);
+    std::fprintf(f, "\n%-10s %8s %10s\n", "Level", "Saved", toStdout_ ? "" : "On disk");
     for (int l = 1; l <= 9; ++l) {
         const auto i = static_cast<std::size_t>(l);
-        std::printf("%-10s %8lld %10s%s\n", kLevelNames[i], savedPerLevel_[i], counts[i - 1].c_str(),
-                    (levels_ & (1u << l)) && full_[i] ? "  (full)" : "");
+        const bool selected = (levels_ & (1u << l)) != 0;
+        std::fprintf(f, "%-10s %8lld %10s%s\n", kLevelNames[i], savedPerLevel_[i], counts[i - 1].c_str(),
+                     selected && full_[i] ? "  (full)" : selected && failing_[i] ? "  (cannot save)" : "");
     }
-    std::printf("\nMade %lld puzzles in %.1f s (%.0f/s), saved %lld, write failures %lld.\n", made_, t,
-                t > 0 ? static_cast<double>(made_) / t : 0.0, saved_, failures_);
+    std::fprintf(f, "\nMade %lld puzzles in %.1f s (%.0f/s), saved %lld, write failures %lld.\n", made_, t,
+                 t > 0 ? static_cast<double>(made_) / t : 0.0, saved_, failures_);
+    if (std::fflush(f) != 0 || std::ferror(f)) {
+        if (f == stdout) std::fprintf(stderr, "gridwick: cannot write the summary: %s\n", std::strerror(errno));
+        return 1;
+    }
+    if (signal != 0) return 128 + signal;
     return failures_ > 0 ? 1 : 0;
 }
 
@@ -292,11 +475,8 @@ int RunGenerate(const GenerateOptions& o) {
             return 2;
         }
     }
-    std::error_code ec;
-    fs::create_directories(o.out, ec);
-    if (!fs::is_directory(o.out)) {
-        std::fprintf(stderr, "gridwick: cannot use output folder %s: %s\n", o.out.c_str(),
-                     ec ? ec.message().c_str() : "not a folder");
+    if (const std::string why = o.out == "-" ? std::string() : UnusableFolder(o.out, true); !why.empty()) {
+        std::fprintf(stderr, "gridwick: cannot use output folder %s: %s\n", o.out.c_str(), why.c_str());
         return 2;
     }
     Run run(o, target, levels, o.seed ? *o.seed : ClockSeed());
@@ -309,11 +489,37 @@ int RunCount(const CountOptions& o) {
         std::fprintf(stderr, "gridwick: unknown target '%s'\n", o.target.c_str());
         return 2;
     }
+    std::error_code ec;
+    if (const std::string why = UnusableFolder(o.out, false); !why.empty()) {
+        std::fprintf(stderr, "gridwick: %s: %s\n", o.out.c_str(), why.c_str());
+        return 1;
+    }
+    bool anyTarget = false;
+    for (int t = 0; t < static_cast<int>(kTargets.size()); ++t) anyTarget |= fs::is_directory(TargetFolder(o.out, t), ec);
+    if (!anyTarget) {
+        std::fprintf(stderr, "gridwick: %s holds none of the eight target folders (is it the folder given to "
+                             "generate --out?)\n", o.out.c_str());
+        return 1;
+    }
     const auto counts = CountSudokus(o.out, target);
-    std::printf("%s\n", kTargets[static_cast<std::size_t>(target)].listText);
-    for (int l = 1; l <= 9; ++l)
-        std::printf("%-10s %s\n", (std::string(kLevelNames[static_cast<std::size_t>(l)]) + " :").c_str(),
-                    counts[static_cast<std::size_t>(l - 1)].c_str());
+    const char* name = kTargets[static_cast<std::size_t>(target)].listText;
+    if (o.format == "jsonl") {
+        // The counts as numbers; a torn level file gives a fraction.
+        std::string line = "{\"target\": \"" + std::string(name) + "\", \"index\": " + std::to_string(target);
+        for (int l = 1; l <= 9; ++l)
+            line += ", \"" + std::string(kLevelNames[static_cast<std::size_t>(l)]) + "\": " +
+                    counts[static_cast<std::size_t>(l - 1)];
+        std::printf("%s}\n", line.c_str());
+    } else {
+        std::printf("%s\n", name);
+        for (int l = 1; l <= 9; ++l)
+            std::printf("%-10s %s\n", (std::string(kLevelNames[static_cast<std::size_t>(l)]) + " :").c_str(),
+                        counts[static_cast<std::size_t>(l - 1)].c_str());
+    }
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "gridwick: cannot write the counts: %s\n", std::strerror(errno));
+        return 1;
+    }
     return 0;
 }
 

@@ -1,19 +1,41 @@
 // gridwick grade: rates puzzles that users bring and explains the path.
+//
+// Input is read, graded and printed puzzle by puzzle, so results appear while
+// input still arrives and memory stays flat. With --jobs N, N workers grade
+// while one thread reads and one prints in input order: the output is the
+// same bytes whatever N.
+#include <fcntl.h>
+#include <glob.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <csignal>
 #include <cstdio>
-#include <fstream>
-#include <iostream>
-#include <iterator>
-#include <sstream>
+#include <cstring>
+#include <deque>
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <thread>
 
 #include "cli/commands.h"
 #include "grader/grader.h"
 #include "explain/explain.h"
 #include "explain/html.h"
+#include "model/canonical.h"
 #include "output/reader.h"
 
 namespace gw::cli {
 
 namespace {
+
+namespace fs = std::filesystem;
 
 std::string JsonString(const std::string& s) {
     std::string out = "\"";
@@ -33,31 +55,437 @@ std::string JsonString(const std::string& s) {
     return out + "\"";
 }
 
-void PrintText(const InputPuzzle& p, int level, const std::vector<Step>& steps, const GradeOptions& o) {
-    std::printf("%s %d %s\n", p.text.c_str(), level, kLevelNames[static_cast<std::size_t>(level)]);
-    if (o.explain || o.grid) std::fputs(explain::ExplanationText(p.grid, level, steps, o.grid).c_str(), stdout);
-    else if (o.stuckGrid && level == 9) std::fputs(explain::StuckGridText(p.grid, steps).c_str(), stdout);
+std::string GridDigits(const Grid& g) {
+    std::string s(81, '0');
+    for (int c = 0; c < 81; ++c) s[static_cast<std::size_t>(c)] = static_cast<char>('0' + g[c]);
+    return s;
 }
 
-void PrintJson(const InputPuzzle& p, int level, const std::vector<Step>& steps) {
-    std::string out = "{\"line\": " + std::to_string(p.line) + ", \"puzzle\": " + JsonString(p.text) +
-                      ", \"level\": " + std::to_string(level) + ", \"name\": " +
-                      JsonString(kLevelNames[static_cast<std::size_t>(level)]) + ", \"steps\": [";
-    for (std::size_t i = 0; i < steps.size(); ++i) {
-        const Step& st = steps[i];
-        if (i) out += ", ";
-        out += "{\"rung\": " + std::to_string(st.rung) + ", \"technique\": " +
-               JsonString(kLadder[static_cast<std::size_t>(st.rung - 1)].technique) + ", \"changes\": [";
-        for (std::size_t k = 0; k < st.changes.size(); ++k) {
-            const Change& ch = st.changes[k];
-            if (k) out += ", ";
-            out += "[\"" + std::string(1, ch.kind) + "\", " + std::to_string(ch.cell) + ", " +
-                   std::to_string(ch.digit) + "]";
-        }
-        out += "], \"pattern\": " + explain::PatternJson(st.pattern) + "}";
+// One input as the user named it (a file found in a folder keeps its path).
+struct Input {
+    std::string name;  // "-" for standard input
+    bool regular = false;
+    unsigned long long size = 0;
+};
+
+// One puzzle (or bad line) travelling from the reader to the printer.
+struct Item {
+    std::size_t input = 0;
+    InputPuzzle p;
+    int level = 0;  // 0: bad
+    Grid solution{};
+    std::vector<Step> steps;
+    std::string out;  // what goes to stdout
+    std::string err;  // what goes to stderr
+    std::string html;  // its section of the --html page
+};
+
+class Grader {
+public:
+    Grader(const GradeOptions& o, std::bitset<kRungCount + 1> disabled, std::vector<Input> inputs)
+        : o_(o), disabled_(disabled), inputs_(std::move(inputs)) {
+        json_ = o.format == "jsonl";
+        withSteps_ = (json_ ? o.steps != "none" : o.explain || o.grid || o.stuckGrid) || !o.html.empty();
+        several_ = inputs_.size() > 1;
     }
-    out += "]}\n";
-    std::fputs(out.c_str(), stdout);
+    int Run();
+
+private:
+    void Process(Item& it, GradeState& s) const;
+    void Render(Item& it) const;
+    std::string Where(const Item& it) const;
+    bool Emit(const Item& it);  // false when stdout cannot be written
+    void ReadAll(const std::function<bool(Item&&)>& sink);
+    void Progress(bool final);
+    int RunParallel();
+
+    const GradeOptions& o_;
+    const std::bitset<kRungCount + 1> disabled_;
+    std::vector<Input> inputs_;
+    bool json_ = false, withSteps_ = false, several_ = false;
+
+    // Printer's tallies.
+    std::array<long long, 10> perLevel_{};
+    long long bad_ = 0;
+    bool writeFailed_ = false;
+    int inputFailures_ = 0;
+    std::atomic<unsigned long long> bytesRead_{0};
+    unsigned long long totalBytes_ = 0;
+    bool progress_ = false;
+    bool eagerFlush_ = true;  // stdout is read as it comes (not a plain file)
+    bool progressShown_ = false;
+    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+    std::chrono::steady_clock::time_point lastProgress_{};
+    explain::HtmlPage page_;
+};
+
+volatile std::sig_atomic_t gSignal = 0;
+extern "C" void OnGradeSignal(int sig) { gSignal = sig; }
+
+std::string Grader::Where(const Item& it) const {
+    const std::string pos = std::string(it.p.record ? "record " : "line ") + std::to_string(it.p.line);
+    const std::string& name = inputs_[it.input].name;
+    return name == "-" ? pos : name + " " + pos;
+}
+
+void Grader::Process(Item& it, GradeState& s) const {
+    if (it.p.error.empty()) it.p.error = CheckPuzzle(it.p.grid, &it.solution);
+    if (it.p.error.empty()) it.level = GradePuzzle(s, it.p.grid, withSteps_ ? &it.steps : nullptr);
+    Render(it);
+    it.steps = {};
+}
+
+// Everything printed for one puzzle. Further views of a graded puzzle belong
+// here, as more branches.
+void Grader::Render(Item& it) const {
+    const InputPuzzle& p = it.p;
+    const std::string& file = inputs_[it.input].name;
+    if (it.level == 0) {
+        it.err = "gridwick: " + Where(it) + ": " + p.error + "\n";
+        if (json_) {
+            it.out = "{";
+            if (file != "-") it.out += "\"file\": " + JsonString(file) + ", ";
+            it.out += "\"line\": " + std::to_string(p.line) + ", \"error\": " + JsonString(p.error) + "}\n";
+        }
+        return;
+    }
+    const int level = it.level;
+    const auto levelName = kLevelNames[static_cast<std::size_t>(level)];
+    if (!o_.html.empty()) it.html = explain::HtmlPage::Section(p.line, p.grid, level, it.steps);
+    if (json_) {
+        std::string& out = it.out;
+        out = "{";
+        if (file != "-") out += "\"file\": " + JsonString(file) + ", ";
+        out += "\"line\": " + std::to_string(p.line) + ", \"puzzle\": " + JsonString(p.text) +
+               ", \"level\": " + std::to_string(level) + ", \"name\": " + JsonString(levelName) +
+               ", \"solution\": \"" + GridDigits(it.solution) + "\"";
+        if (o_.canonical) out += ", \"canonical\": \"" + CanonicalText(p.grid) + "\"";
+        if (withSteps_ && o_.steps != "none") {
+            out += ", \"steps\": [";
+            for (std::size_t i = 0; i < it.steps.size(); ++i) {
+                const Step& st = it.steps[i];
+                const Rung& rung = kLadder[static_cast<std::size_t>(st.rung - 1)];
+                if (i) out += ", ";
+                out += "{\"rung\": " + std::to_string(st.rung) + ", \"technique\": " + JsonString(rung.player) +
+                       ", \"level\": " + std::to_string(rung.level) + ", \"changes\": [";
+                for (std::size_t k = 0; k < st.changes.size(); ++k) {
+                    const Change& ch = st.changes[k];
+                    if (k) out += ", ";
+                    out += "[\"" + std::string(1, ch.kind) + "\", " + std::to_string(ch.cell) + ", " +
+                           std::to_string(ch.digit) + "]";
+                }
+                out += "], \"pattern\": " + explain::PatternJson(st.pattern) + "}";
+            }
+            out += "]";
+        }
+        out += "}\n";
+        return;
+    }
+    std::string& out = it.out;
+    if (several_) out = file + ":" + std::to_string(p.line) + ": ";
+    out += p.text + " " + std::to_string(level) + " " + levelName;
+    if (o_.solution) out += " " + GridDigits(it.solution);
+    if (o_.canonical) out += " " + CanonicalText(p.grid);
+    out += "\n";
+    if (o_.explain || o_.grid) out += explain::ExplanationText(p.grid, level, it.steps, o_.grid);
+    else if (o_.stuckGrid && level == 9) out += explain::StuckGridText(p.grid, it.steps);
+}
+
+bool Grader::Emit(const Item& it) {
+    if (it.level == 0) ++bad_;
+    else ++perLevel_[static_cast<std::size_t>(it.level)];
+    if (!it.err.empty()) {
+        std::fflush(stdout);
+        if (progressShown_) std::fputs("\r\033[K", stderr);
+        std::fputs(it.err.c_str(), stderr);
+    }
+    if (!it.html.empty()) page_.Append(it.html);
+    if (!it.out.empty() && !writeFailed_) {
+        std::fwrite(it.out.data(), 1, it.out.size(), stdout);
+        if (std::ferror(stdout)) writeFailed_ = true;
+    }
+    Progress(false);
+    return !writeFailed_;
+}
+
+void Grader::Progress(bool final) {
+    if (!progress_) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (!final && now - lastProgress_ < std::chrono::milliseconds(200)) return;
+    lastProgress_ = now;
+    long long done = bad_;
+    for (long long n : perLevel_) done += n;
+    const double t = std::chrono::duration<double>(now - start_).count();
+    const double frac = totalBytes_ > 0 ? static_cast<double>(bytesRead_.load()) / static_cast<double>(totalBytes_) : 0;
+    char buf[160];
+    int len = std::snprintf(buf, sizeof buf, "\r\033[Kgridwick: %lld puzzles", done);
+    if (frac > 0.001) {
+        const double total = static_cast<double>(done) / frac;
+        len += std::snprintf(buf + len, sizeof buf - static_cast<std::size_t>(len), " of about %.0f (%.0f%%)", total,
+                             100 * frac);
+    }
+    if (t > 0) len += std::snprintf(buf + len, sizeof buf - static_cast<std::size_t>(len), ", %.0f/s", done / t);
+    if (frac > 0.01 && frac < 1) {
+        const int eta = static_cast<int>(t / frac - t);
+        std::snprintf(buf + len, sizeof buf - static_cast<std::size_t>(len), ", ETA %d:%02d", eta / 60, eta % 60);
+    }
+    std::fputs(buf, stderr);
+    if (final) std::fputs("\r\033[K", stderr);
+    std::fflush(stderr);
+    progressShown_ = !final;
+}
+
+// Reads every input in turn and hands each puzzle or bad line to `sink`
+// (which returns false to stop).
+void Grader::ReadAll(const std::function<bool(Item&&)>& sink) {
+    unsigned long long before = 0;
+    for (std::size_t i = 0; i < inputs_.size() && gSignal == 0; ++i) {
+        const Input& in = inputs_[i];
+        const std::string shown = in.name == "-" ? "standard input" : in.name;
+        int fd = 0;
+        if (in.name != "-") {
+            fd = ::open(in.name.c_str(), O_RDONLY | O_CLOEXEC);
+            if (fd < 0) {
+                std::fprintf(stderr, "gridwick: %s: %s\n", in.name.c_str(), std::strerror(errno));
+                ++inputFailures_;
+                continue;
+            }
+        }
+        PuzzleReader reader([fd, this](char* buf, std::size_t n) -> long {
+            // Whatever was graded so far is shown before waiting for more input.
+            if (eagerFlush_) std::fflush(stdout);
+            for (;;) {
+                const ssize_t k = ::read(fd, buf, n);
+                if (k >= 0 || errno != EINTR) return static_cast<long>(k);
+                if (gSignal != 0) return 0;
+            }
+        });
+        long long found = 0;
+        bool go = true;
+        Item it;
+        it.input = i;
+        while (go && gSignal == 0 && reader.Next(it.p)) {
+            ++found;
+            bytesRead_.store(before + reader.BytesRead());
+            go = sink(std::move(it));
+            it = Item{};
+            it.input = i;
+        }
+        before += reader.BytesRead();
+        if (fd != 0) ::close(fd);
+        if (!go) return;
+        if (reader.ReadError() != 0) {
+            std::fflush(stdout);
+            std::fprintf(stderr, "gridwick: %s: %s\n", shown.c_str(), std::strerror(reader.ReadError()));
+            ++inputFailures_;
+        } else if (found == 0 && gSignal == 0) {
+            std::fflush(stdout);
+            std::fprintf(stderr, "gridwick: %s: no puzzle found\n", shown.c_str());
+            ++inputFailures_;
+        }
+    }
+}
+
+int Grader::RunParallel() {
+    std::mutex m;
+    std::condition_variable workCv, doneCv, roomCv;
+    std::deque<std::pair<std::uint64_t, Item>> queue;
+    std::map<std::uint64_t, Item> done;
+    std::uint64_t nextSeq = 0, nextOut = 0;
+    bool readingDone = false, stop = false;
+    const std::uint64_t window = 64 * static_cast<std::uint64_t>(o_.jobs);
+
+    std::vector<std::thread> workers;
+    for (int w = 0; w < o_.jobs; ++w)
+        workers.emplace_back([&] {
+            GradeState s;
+            s.disabledRungs = disabled_;
+            std::unique_lock lock(m);
+            for (;;) {
+                workCv.wait(lock, [&] { return stop || !queue.empty() || readingDone; });
+                if (stop || (queue.empty() && readingDone)) return;
+                auto [seq, it] = std::move(queue.front());
+                queue.pop_front();
+                lock.unlock();
+                Process(it, s);
+                lock.lock();
+                done.emplace(seq, std::move(it));
+                if (seq == nextOut) doneCv.notify_one();
+            }
+        });
+    // The printer: results in input order.
+    std::thread printer([&] {
+        std::unique_lock lock(m);
+        for (;;) {
+            doneCv.wait_for(lock, std::chrono::milliseconds(200),
+                            [&] { return stop || done.count(nextOut) != 0 || (readingDone && nextOut == nextSeq); });
+            if (stop || (readingDone && nextOut == nextSeq)) return;
+            while (true) {
+                auto found = done.find(nextOut);
+                if (found == done.end()) {
+                    lock.unlock();
+                    if (eagerFlush_) std::fflush(stdout);  // nothing more to print yet: show what is there
+                    lock.lock();
+                    break;
+                }
+                Item it = std::move(found->second);
+                done.erase(found);
+                ++nextOut;
+                roomCv.notify_one();
+                lock.unlock();
+                const bool ok = Emit(it) && gSignal == 0;
+                lock.lock();
+                if (!ok) {
+                    stop = true;
+                    workCv.notify_all();
+                    roomCv.notify_all();
+                    return;
+                }
+            }
+            lock.unlock();
+            Progress(false);
+            lock.lock();
+        }
+    });
+    ReadAll([&](Item&& it) {
+        std::unique_lock lock(m);
+        roomCv.wait(lock, [&] { return stop || nextSeq - nextOut < window; });
+        if (stop) return false;
+        queue.emplace_back(nextSeq++, std::move(it));
+        workCv.notify_one();
+        return true;
+    });
+    {
+        std::lock_guard lock(m);
+        readingDone = true;
+        if (gSignal != 0) stop = true;
+    }
+    workCv.notify_all();
+    doneCv.notify_all();
+    for (auto& w : workers) w.join();
+    doneCv.notify_all();
+    printer.join();
+    return 0;
+}
+
+int Grader::Run() {
+    progress_ = isatty(STDERR_FILENO) && !isatty(STDOUT_FILENO) && !o_.quiet;
+    struct stat st {};
+    eagerFlush_ = !(::fstat(STDOUT_FILENO, &st) == 0 && S_ISREG(st.st_mode));
+    for (const Input& in : inputs_) {
+        if (!in.regular) progress_ = false;
+        totalBytes_ += in.size;
+    }
+    struct sigaction sa {};
+    sa.sa_handler = OnGradeSignal;  // no SA_RESTART: a read in progress returns
+    sigemptyset(&sa.sa_mask);
+    struct sigaction oldInt {}, oldTerm {}, oldHup {};
+    sigaction(SIGINT, &sa, &oldInt);
+    sigaction(SIGTERM, &sa, &oldTerm);
+    sigaction(SIGHUP, &sa, &oldHup);
+
+    if (o_.jobs <= 1) {
+        GradeState s;
+        s.disabledRungs = disabled_;
+        ReadAll([&](Item&& it) {
+            Process(it, s);
+            return Emit(it) && gSignal == 0;
+        });
+    } else {
+        RunParallel();
+    }
+    Progress(true);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) writeFailed_ = true;
+    const int savedErrno = errno;
+    sigaction(SIGINT, &oldInt, nullptr);
+    sigaction(SIGTERM, &oldTerm, nullptr);
+    sigaction(SIGHUP, &oldHup, nullptr);
+
+    long long graded = 0;
+    for (long long n : perLevel_) graded += n;
+    if (writeFailed_)
+        std::fprintf(stderr, "gridwick: cannot write the results: %s\n",
+                     std::strerror(savedErrno != 0 ? savedErrno : EIO));
+    if (gSignal != 0) std::fprintf(stderr, "gridwick: stopped; the puzzles after the last one shown were not graded\n");
+    if (o_.summary || isatty(STDERR_FILENO)) {
+        const double t = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+        std::string levels;
+        for (int l = 1; l <= 9; ++l) {
+            if (l > 1) levels += ", ";
+            levels += std::string(kLevelNames[static_cast<std::size_t>(l)]) + " " +
+                      std::to_string(perLevel_[static_cast<std::size_t>(l)]);
+        }
+        std::fprintf(stderr, "gridwick: graded %lld puzzles in %.1f s (%.0f/s), %lld bad\ngridwick: %s\n", graded, t,
+                     t > 0 ? static_cast<double>(graded) / t : 0.0, bad_, levels.c_str());
+    }
+    if (gSignal != 0) return 128 + gSignal;
+    if (!o_.html.empty() && !page_.Write(o_.html)) {
+        std::fprintf(stderr, "gridwick: cannot write %s\n", o_.html.c_str());
+        return 2;
+    }
+    return bad_ > 0 || writeFailed_ || inputFailures_ > 0 ? 1 : 0;
+}
+
+bool IsPuzzleFileName(const fs::path& p) {
+    static constexpr std::array<const char*, 8> kExts = {".sds", ".ss", ".sdk", ".sud", ".txt", ".csv", ".sdm", ".opensudoku"};
+    const std::string name = p.filename().string();
+    if (name.empty() || name[0] == '.') return false;  // hidden files and temporaries
+    std::string ext = p.extension().string();
+    for (char& ch : ext) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    return std::find(kExts.begin(), kExts.end(), ext) != kExts.end();
+}
+
+// Expands the named inputs: a folder stands for every puzzle file below it (by
+// extension, in sorted order), a pattern the shell left alone for its matches.
+// False when nothing at all can be read.
+std::vector<Input> ExpandInputs(const std::vector<std::string>& names, int& failures) {
+    std::vector<Input> out;
+    auto addFile = [&](const std::string& name) {
+        struct stat st {};
+        Input in{name, false, 0};
+        if (::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+            in.regular = true;
+            in.size = static_cast<unsigned long long>(st.st_size);
+        }
+        out.push_back(in);
+    };
+    for (const std::string& name : names) {
+        if (name == "-") {
+            out.push_back({"-", false, 0});
+            continue;
+        }
+        std::error_code ec;
+        if (fs::is_directory(name, ec)) {
+            std::vector<std::string> found;
+            fs::recursive_directory_iterator it(name, fs::directory_options::none, ec), end;
+            for (; !ec && it != end; it.increment(ec)) {
+                std::error_code fec;
+                if (it->is_regular_file(fec) && IsPuzzleFileName(it->path())) found.push_back(it->path().string());
+            }
+            if (ec) {
+                std::fprintf(stderr, "gridwick: %s: %s\n", name.c_str(), ec.message().c_str());
+                ++failures;
+            }
+            std::sort(found.begin(), found.end());
+            if (found.empty() && !ec) {
+                std::fprintf(stderr, "gridwick: %s: no puzzle file in this folder\n", name.c_str());
+                ++failures;
+            }
+            for (const auto& f : found) addFile(f);
+            continue;
+        }
+        if (!fs::exists(name, ec) && name.find_first_of("*?[") != std::string::npos) {
+            glob_t g{};
+            if (::glob(name.c_str(), 0, nullptr, &g) == 0) {
+                for (std::size_t k = 0; k < g.gl_pathc; ++k) addFile(g.gl_pathv[k]);
+                ::globfree(&g);
+                continue;
+            }
+            ::globfree(&g);
+        }
+        addFile(name);  // a missing or unreadable file is named when it is opened
+    }
+    return out;
 }
 
 }  // namespace
@@ -71,45 +499,13 @@ int RunGrade(const GradeOptions& o) {
             return 2;
         }
     }
-    std::string data;
-    if (o.input == "-") {
-        data.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-    } else {
-        std::ifstream in(o.input, std::ios::binary);
-        if (!in) {
-            std::fprintf(stderr, "gridwick: cannot read %s\n", o.input.c_str());
-            return 2;
-        }
-        data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-
-    const bool json = o.format == "jsonl";
-    int bad = 0;
-    GradeState s;
-    s.disabledRungs = disabled;
-    std::vector<Step> steps;
-    explain::HtmlPage page;
-    for (const InputPuzzle& p : ReadPuzzles(data)) {
-        if (!p.error.empty()) {
-            ++bad;
-            if (json) std::printf("{\"line\": %d, \"error\": %s}\n", p.line, JsonString(p.error).c_str());
-            std::fflush(stdout);
-            std::fprintf(stderr, "line %d: %s\n", p.line, p.error.c_str());
-            continue;
-        }
-        steps.clear();
-        const bool explaining = json || o.explain || o.grid || o.stuckGrid || !o.html.empty();
-        const int level = GradePuzzle(s, p.grid, explaining ? &steps : nullptr);
-        if (json) PrintJson(p, level, steps);
-        else PrintText(p, level, steps, o);
-        if (!o.html.empty()) page.Add(p.line, p.grid, level, steps);
-    }
-    std::fflush(stdout);
-    if (!o.html.empty() && !page.Write(o.html)) {
-        std::fprintf(stderr, "gridwick: cannot write %s\n", o.html.c_str());
-        return 2;
-    }
-    return bad > 0 ? 1 : 0;
+    if (o.inputs.empty() && isatty(STDIN_FILENO))
+        std::fprintf(stderr, "gridwick: reading puzzles from the terminal, one per line (Ctrl-D ends)\n");
+    int failures = 0;
+    std::vector<Input> inputs = ExpandInputs(o.inputs.empty() ? std::vector<std::string>{"-"} : o.inputs, failures);
+    Grader grader(o, disabled, std::move(inputs));
+    const int status = grader.Run();
+    return status == 0 && failures > 0 ? 1 : status;
 }
 
 }  // namespace gw::cli

@@ -176,8 +176,8 @@ std::string GridSvg(const Board& board, const Step* step) {
     return out + "</svg>";
 }
 
-void HtmlPage::Add(int line, const Grid& puzzle, int level, const std::vector<Step>& steps) {
-    std::string& out = sections_;
+std::string HtmlPage::Section(int line, const Grid& puzzle, int level, const std::vector<Step>& steps) {
+    std::string out;
     out += "<section><h2>Line " + std::to_string(line) + ": " + kLevelNames[static_cast<std::size_t>(level)] + " (" +
            std::to_string(level) + "), " + std::to_string(steps.size()) + " steps</h2><div class=\"grids\">";
     Board board(puzzle);
@@ -192,6 +192,7 @@ void HtmlPage::Add(int line, const Grid& puzzle, int level, const std::vector<St
     out += "</div><p class=\"summary\">";
     for (const std::string& l : Summary(steps)) out += Escape(l) + "<br>";
     out += "</p></section>\n";
+    return out;
 }
 
 std::string HtmlPage::Text() const {

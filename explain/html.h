@@ -40,8 +40,13 @@ std::string GridSvg(const Board& board, const Step* step);
 
 class HtmlPage {
 public:
-    // Adds one graded puzzle (its input line, the givens, the level, the steps).
-    void Add(int line, const Grid& puzzle, int level, const std::vector<Step>& steps);
+    // The section of one graded puzzle (its input line, the givens, the level,
+    // the steps); Add appends it, Append appends one made before.
+    static std::string Section(int line, const Grid& puzzle, int level, const std::vector<Step>& steps);
+    void Add(int line, const Grid& puzzle, int level, const std::vector<Step>& steps) {
+        sections_ += Section(line, puzzle, level, steps);
+    }
+    void Append(const std::string& section) { sections_ += section; }
     std::string Text() const;
     bool Write(const std::string& path) const;
 

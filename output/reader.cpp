@@ -1,30 +1,36 @@
 #include "output/reader.h"
 
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
 #include "generator/generator.h"
+#include "generator/solution_count.h"
 
 namespace gw {
 
 namespace {
 
-bool IsBinary(std::string_view data) {
-    for (unsigned char ch : data)
-        if (ch < 32 && ch != '\t' && ch != '\r' && ch != '\n') return true;
-    return false;
+constexpr std::size_t kRecord = 166;      // .sds: 81 puzzle bytes, 81 solution bytes, two words
+constexpr std::size_t kRecordShape = 162; // the bytes whose values tell a record
+constexpr std::size_t kChunk = 64 * 1024;
+constexpr std::size_t kGiveUp = 1024 * 1024;  // bytes without a line end after which a file is not text
+
+// Digits, and the blanks people write: '.', '0', '*', 'x', '_'.
+bool IsCellChar(char ch) {
+    return (ch >= '0' && ch <= '9') || ch == '.' || ch == '*' || ch == 'x' || ch == 'X' || ch == '_';
 }
 
-bool IsCellChar(char ch) { return (ch >= '0' && ch <= '9') || ch == '.'; }
+std::uint8_t CellValue(char ch) { return ch >= '1' && ch <= '9' ? static_cast<std::uint8_t>(ch - '0') : 0; }
 
-// Fills the grid from cell characters; returns an error text or "".
-std::string ParseCells(std::string_view cells, Grid& g) {
-    if (cells.size() != 81)
-        return "expected 81 cells, found " + std::to_string(cells.size());
-    for (int c = 0; c < 81; ++c) {
-        const char ch = cells[static_cast<std::size_t>(c)];
-        if (ch >= '1' && ch <= '9') g[c] = static_cast<std::uint8_t>(ch - '0');
-        else if (ch == '0' || ch == '.') g[c] = 0;
-        else return std::string("invalid character '") + ch + "' at " + CellName(c);
-    }
-    return {};
+// A character as a message shows it: 'x', or byte 0x1a for what cannot be shown.
+std::string Shown(char ch) {
+    const auto u = static_cast<unsigned char>(ch);
+    if (u >= 0x20 && u < 0x7f) return std::string("'") + ch + "'";
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "byte 0x%02x", u);
+    return buf;
 }
 
 std::string DotText(const Grid& g) {
@@ -34,19 +40,17 @@ std::string DotText(const Grid& g) {
     return s;
 }
 
-void Finish(InputPuzzle& p, std::string_view cells) {
-    p.error = ParseCells(cells, p.grid);
-    p.text = p.error.empty() ? DotText(p.grid) : std::string(cells);
-    if (p.error.empty()) p.error = CheckPuzzle(p.grid);
-}
+bool IsSpace(char ch) { return ch == ' ' || ch == '\t'; }
 
-// The cells of a grid row line such as "530|070|000" or "53..7....": nine cell
-// characters, optionally split by '|' or spaces. Empty when it is not one.
+// The cells of a grid row line such as "530|070|000", "53..7...." or
+// "5 3 . . 7 . . . .": nine cell characters, optionally split by '|' or
+// spaces. Empty when it is not one.
 std::string RowCells(std::string_view line) {
     std::string cells;
     for (char ch : line) {
         if (IsCellChar(ch)) cells.push_back(ch);
-        else if (ch != '|' && ch != ' ' && ch != '\t') return {};
+        else if (ch != '|' && !IsSpace(ch)) return {};
+        if (cells.size() > 9) return {};
     }
     return cells.size() == 9 ? cells : std::string{};
 }
@@ -60,14 +64,270 @@ bool IsSeparator(std::string_view line) {
     return dash;
 }
 
+// Parses one line that holds a whole puzzle into `p` (grid and text, or the
+// reason it is not one).
+void ParseLine(std::string_view line, InputPuzzle& p) {
+    // A CSV line: the puzzle is the first field, possibly quoted.
+    const std::size_t comma = line.find(',');
+    if (comma != std::string_view::npos) {
+        line = line.substr(0, comma);
+        while (!line.empty() && IsSpace(line.back())) line.remove_suffix(1);
+        if (line.size() >= 2 && line.front() == '"' && line.back() == '"') line = line.substr(1, line.size() - 2);
+    }
+    // The first word is the puzzle ("puzzle level", "puzzle solution"); failing
+    // that, the whole line may be the cells with spaces or '|' between them.
+    const std::string_view word = line.substr(0, std::min(line.size(), line.find_first_of(" \t")));
+    std::string cells;
+    if (word.size() == 81) {
+        cells = word;
+    } else {
+        // Spaced cells come as nine or more groups ("5 3 . . 7 ..." or rows
+        // "53..7.... 6..195..."), so that "80 cells and a level" is no puzzle.
+        bool allCells = true;
+        int groups = 0;
+        for (std::size_t i = 0; i < line.size(); ++i) {
+            const char ch = line[i];
+            if (IsCellChar(ch)) {
+                cells.push_back(ch);
+                if (i == 0 || !IsCellChar(line[i - 1])) ++groups;
+            } else if (ch != '|' && !IsSpace(ch)) {
+                allCells = false;
+            }
+        }
+        if (!allCells || groups < 9 || cells.size() != 81) {
+            for (std::size_t i = 0; i < word.size(); ++i)
+                if (!IsCellChar(word[i])) {
+                    p.error = "not a puzzle: unexpected " + Shown(word[i]) + " at column " + std::to_string(i + 1);
+                    return;
+                }
+            p.error = "expected 81 cells, found " + std::to_string(allCells && groups >= 9 ? cells.size() : word.size());
+            return;
+        }
+    }
+    for (int c = 0; c < 81; ++c) {
+        const char ch = cells[static_cast<std::size_t>(c)];
+        if (!IsCellChar(ch)) {
+            p.error = "invalid character " + Shown(ch) + " at " + CellName(c);
+            return;
+        }
+        p.grid[c] = CellValue(ch);
+    }
+    p.text = DotText(p.grid);
+}
+
 }  // namespace
+
+PuzzleReader::PuzzleReader(Source source) : source_(std::move(source)) {}
+
+bool PuzzleReader::Fill() {
+    if (eof_) return false;
+    if (pos_ > 0 && pos_ >= buf_.size() / 2) {
+        buf_.erase(0, pos_);
+        pos_ = 0;
+    }
+    const std::size_t old = buf_.size();
+    buf_.resize(old + kChunk);
+    const long n = source_(buf_.data() + old, kChunk);
+    buf_.resize(old + (n > 0 ? static_cast<std::size_t>(n) : 0));
+    if (n < 0) readErrno_ = errno != 0 ? errno : EIO;
+    if (n <= 0) eof_ = true;
+    return n > 0;
+}
+
+bool PuzzleReader::Next(InputPuzzle& out) {
+    out = InputPuzzle{};
+    if (layout_ == Layout::Unknown) {
+        // Decide the layout from the first bytes: as soon as one does not fit
+        // a record, or once a whole record's worth fits.
+        for (;;) {
+            const std::size_t avail = buf_.size() - pos_;
+            bool fits = true;
+            bool onlyTabs = true;
+            for (std::size_t i = 0; i < std::min(avail, kRecordShape) && fits; ++i) {
+                const auto b = static_cast<unsigned char>(buf_[pos_ + i]);
+                fits = i < 81 ? b <= 9 : (b >= 1 && b <= 9);
+                if (b != 9) onlyTabs = false;
+            }
+            if (!fits) {
+                layout_ = Layout::Text;
+                break;
+            }
+            if (avail >= kRecordShape || (eof_ && avail > 0 && !onlyTabs)) {
+                layout_ = Layout::Records;
+                break;
+            }
+            if (eof_) {
+                layout_ = Layout::Text;
+                break;
+            }
+            Fill();
+        }
+    }
+    return layout_ == Layout::Records ? NextRecord(out) : NextText(out);
+}
+
+bool PuzzleReader::NextRecord(InputPuzzle& out) {
+    if (stop_) return false;
+    while (buf_.size() - pos_ < kRecord && Fill()) {
+    }
+    const std::size_t avail = buf_.size() - pos_;
+    if (avail == 0) return false;
+    out.record = true;
+    out.line = ++record_;
+    if (avail < kRecord) {
+        out.error = "incomplete record of " + std::to_string(avail) + " bytes";
+        consumed_ += avail;
+        pos_ = buf_.size();
+        stop_ = true;
+        return true;
+    }
+    const char* rec = buf_.data() + pos_;
+    pos_ += kRecord;
+    consumed_ += kRecord;
+    for (int c = 0; c < 81; ++c) {
+        const auto v = static_cast<unsigned char>(rec[c]);
+        if (v > 9) {
+            out.error = "invalid byte " + std::to_string(v) + " at " + CellName(c);
+            return true;
+        }
+        out.grid[c] = v;
+    }
+    out.text = DotText(out.grid);
+    return true;
+}
+
+// One text line without its line end into `line`; false at the end of the
+// input. A line longer than kMaxLineLength is skipped, not stored: `tooLong`.
+bool PuzzleReader::ReadLine(std::string& line, bool& tooLong) {
+    tooLong = false;
+    std::size_t scanned = 0;  // bytes of buf_ after pos_ known to hold no line end
+    for (;;) {
+        const std::size_t nl = buf_.find('\n', pos_ + scanned);
+        if (nl != std::string::npos && nl - pos_ <= kMaxLineLength) {
+            line.assign(buf_, pos_, nl - pos_);
+            consumed_ += nl + 1 - pos_;
+            pos_ = nl + 1;
+            ++lineNo_;
+            return true;
+        }
+        if (nl != std::string::npos || buf_.size() - pos_ > kMaxLineLength) break;
+        scanned = buf_.size() - pos_;
+        if (!Fill()) {
+            if (buf_.size() == pos_) return false;
+            line.assign(buf_, pos_, std::string::npos);  // a last line without a line end
+            consumed_ += buf_.size() - pos_;
+            pos_ = buf_.size();
+            ++lineNo_;
+            return true;
+        }
+    }
+    // Too long: drop bytes up to the line end, holding at most one chunk.
+    tooLong = true;
+    ++lineNo_;
+    std::size_t skipped = 0;
+    for (;;) {
+        const std::size_t nl = buf_.find('\n', pos_);
+        if (nl != std::string::npos) {
+            consumed_ += nl + 1 - pos_;
+            pos_ = nl + 1;
+            return true;
+        }
+        skipped += buf_.size() - pos_;
+        consumed_ += buf_.size() - pos_;
+        pos_ = buf_.size();
+        if (skipped > kGiveUp) {
+            stop_ = true;
+            return true;
+        }
+        if (!Fill()) return true;
+    }
+}
+
+bool PuzzleReader::NextText(InputPuzzle& out) {
+    // An incomplete grid of row lines is reported at the line that ends it;
+    // that line's own puzzle then waits in `held`.
+    auto incompleteRows = [&](InputPuzzle& p) {
+        p.line = rowsStart_;
+        p.text = rows_;
+        p.error = "incomplete grid: " + std::to_string(rowCount_) + " rows of 9";
+        rows_.clear();
+        rowCount_ = 0;
+    };
+    if (held_) {
+        out = std::move(*held_);
+        held_.reset();
+        return true;
+    }
+    std::string line;
+    bool tooLong = false;
+    while (!stop_) {
+        if (!ReadLine(line, tooLong)) break;
+        InputPuzzle p;
+        p.line = lineNo_;
+        if (tooLong) {
+            p.error = "line longer than " + std::to_string(kMaxLineLength) + " bytes";
+            if (stop_) p.error += " and no line end in the next MiB: not a text file of puzzles; the rest is not read";
+        } else {
+            std::string_view v = line;
+            if (lineNo_ == 1 && v.substr(0, 3) == "\xEF\xBB\xBF") v.remove_prefix(3);  // UTF-8 byte-order mark
+            if (lineNo_ == 1 && (v.substr(0, 2) == "\xFF\xFE" || v.substr(0, 2) == "\xFE\xFF")) {
+                p.error = "UTF-16 text is not read: save the file as UTF-8 or ASCII";
+                stop_ = true;
+            } else {
+                // CR of CRLF, spaces, and a DOS end-of-file mark (^Z) are no content.
+                while (!v.empty() && (v.back() == '\r' || IsSpace(v.back()) || v.back() == '\x1a')) v.remove_suffix(1);
+                while (!v.empty() && IsSpace(v.front())) v.remove_prefix(1);
+                if (v.empty() || v.front() == '#') {
+                    if (rowCount_ == 0) continue;
+                    incompleteRows(out);
+                    return true;
+                }
+                if (IsSeparator(v)) continue;
+                const std::string row = RowCells(v);
+                if (!row.empty()) {
+                    if (rowCount_ == 0) rowsStart_ = lineNo_;
+                    rows_ += row;
+                    if (++rowCount_ < 9) continue;
+                    out.line = rowsStart_;
+                    for (int c = 0; c < 81; ++c) out.grid[c] = CellValue(rows_[static_cast<std::size_t>(c)]);
+                    out.text = DotText(out.grid);
+                    rows_.clear();
+                    rowCount_ = 0;
+                    return true;
+                }
+                const bool first = !headerChecked_;
+                headerChecked_ = true;
+                ParseLine(v, p);
+                // A CSV header ("Puzzle,Solution,...") on the first line.
+                if (first && !p.error.empty() && v.find(',') != std::string_view::npos) {
+                    bool words = true;
+                    for (char ch : v.substr(0, v.find(',')))
+                        if (!std::isalpha(static_cast<unsigned char>(ch)) && !IsSpace(ch) && ch != '"') words = false;
+                    if (words) continue;
+                }
+            }
+        }
+        if (rowCount_ > 0) {
+            held_ = std::move(p);
+            incompleteRows(out);
+            return true;
+        }
+        out = std::move(p);
+        return true;
+    }
+    if (rowCount_ > 0) {
+        incompleteRows(out);
+        return true;
+    }
+    return false;
+}
 
 std::string CellName(int cell) {
     const char name[] = {'r', static_cast<char>('1' + cell / 9), 'c', static_cast<char>('1' + cell % 9), '\0'};
     return name;
 }
 
-std::string CheckPuzzle(const Grid& g) {
+std::string CheckPuzzle(const Grid& g, Grid* solution) {
     static constexpr const char* kKinds[3] = {"row", "column", "box"};
     for (int u = 0; u < 27; ++u) {
         unsigned seen = 0;
@@ -80,94 +340,28 @@ std::string CheckPuzzle(const Grid& g) {
             seen |= DigitBit(d);
         }
     }
-    const int n = CountSolutions(g, 2);
+    const SolutionCount count = CountSolutionsBounded(g, 2, kSolutionCountGuesses, solution);
+    if (!count.complete) return "too many possibilities to decide whether the solution is unique";
+    const int n = count.solutions;
     if (n == 0) return "no solution";
     if (n > 1) return "more than one solution";
     return {};
 }
 
 std::vector<InputPuzzle> ReadPuzzles(std::string_view data) {
+    std::size_t at = 0;
+    PuzzleReader reader([&](char* buf, std::size_t n) -> long {
+        const std::size_t k = std::min(n, data.size() - at);
+        std::memcpy(buf, data.data() + at, k);
+        at += k;
+        return static_cast<long>(k);
+    });
     std::vector<InputPuzzle> out;
-    if (IsBinary(data)) {
-        constexpr std::size_t kRecord = 166;
-        for (std::size_t off = 0, rec = 1; off < data.size(); off += kRecord, ++rec) {
-            InputPuzzle p;
-            p.line = static_cast<int>(rec);
-            if (data.size() - off < kRecord) {
-                p.error = "incomplete record of " + std::to_string(data.size() - off) + " bytes";
-                out.push_back(p);
-                break;
-            }
-            std::string cells(81, '0');
-            bool ok = true;
-            for (int c = 0; c < 81; ++c) {
-                const auto v = static_cast<unsigned char>(data[off + static_cast<std::size_t>(c)]);
-                if (v > 9) {
-                    p.error = "invalid byte " + std::to_string(v) + " at " + CellName(c);
-                    ok = false;
-                    break;
-                }
-                cells[static_cast<std::size_t>(c)] = static_cast<char>('0' + v);
-            }
-            if (ok) Finish(p, cells);
-            out.push_back(p);
-        }
-        return out;
+    InputPuzzle p;
+    while (reader.Next(p)) {
+        if (p.error.empty()) p.error = CheckPuzzle(p.grid);
+        out.push_back(std::move(p));
     }
-
-    std::string rows;  // cells gathered from row lines
-    int rowsStart = 0;
-    int rowCount = 0;
-    auto flushRows = [&](bool force) {
-        if (rowCount == 0) return;
-        if (rowCount == 9 || force) {
-            InputPuzzle p;
-            p.line = rowsStart;
-            if (rowCount == 9) Finish(p, rows);
-            else {
-                p.text = rows;
-                p.error = "incomplete grid: " + std::to_string(rowCount) + " rows of 9";
-            }
-            out.push_back(p);
-            rows.clear();
-            rowCount = 0;
-        }
-    };
-
-    int lineNo = 0;
-    std::size_t pos = 0;
-    while (pos < data.size()) {
-        std::size_t end = data.find('\n', pos);
-        if (end == std::string_view::npos) end = data.size();
-        std::string_view line = data.substr(pos, end - pos);
-        pos = end + 1;
-        ++lineNo;
-        while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
-            line.remove_suffix(1);
-        while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
-        if (line.empty() || line.front() == '#') {
-            flushRows(true);
-            continue;
-        }
-        if (IsSeparator(line)) continue;
-        const std::string row = RowCells(line);
-        if (!row.empty()) {
-            if (rowCount == 0) rowsStart = lineNo;
-            rows += row;
-            ++rowCount;
-            flushRows(false);
-            continue;
-        }
-        flushRows(true);
-        // One puzzle on one line: its first word (a solution may follow it).
-        const std::size_t space = line.find_first_of(" \t");
-        const std::string_view word = line.substr(0, space);
-        InputPuzzle p;
-        p.line = lineNo;
-        Finish(p, word);
-        out.push_back(p);
-    }
-    flushRows(true);
     return out;
 }
 

@@ -1,7 +1,11 @@
-// Reads puzzles that users bring: 81-character lines, and every file layout
-// Gridwick writes (the nine-line layouts and the raw .sds records).
+// Reads puzzles that users bring: one-line puzzles (81 cells, optionally
+// followed by a level, a solution or CSV fields), nine lines of nine, and every
+// file layout Gridwick writes (the nine-line layouts and the raw .sds records).
 #pragma once
 
+#include <cstddef>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,23 +15,76 @@
 namespace gw {
 
 struct InputPuzzle {
-    int line = 0;       // first line of the puzzle (record number for .sds data)
-    std::string text;   // the puzzle as read, 81 characters with '.' for empty when parsed
+    int line = 0;        // first line of the puzzle (record number for .sds data)
+    bool record = false; // `line` counts 166-byte records, not text lines
+    std::string text;    // the puzzle as read, 81 characters with '.' for empty when parsed
     Grid grid{};
-    std::string error;  // empty when the puzzle parsed and is valid
+    std::string error;   // empty when the puzzle parsed (and, once checked, is valid)
 };
 
-// Splits input into puzzles. Binary data (bytes below 32 other than tab, CR and
-// LF) is read as 166-byte records whose first 81 bytes are the puzzle. Text is
-// read line by line: blank lines and lines starting with '#' are skipped; a line
-// whose first word has 81 cells is one puzzle; lines of nine cells (optionally
-// split by '|' into groups of three) gather into a puzzle of nine rows, lines
-// of '-' between them are separators.
+// Longest text line read; a longer one is reported and skipped without being
+// stored.
+inline constexpr std::size_t kMaxLineLength = 4096;
+
+// Reads puzzles one at a time from a byte source, holding at most one line (or
+// one record) in memory, so input of any size and input that still arrives
+// (a pipe, a terminal) are read as they come.
+//
+// The layout is decided per input: data whose first bytes have the shape of a
+// .sds record (81 cell bytes 0-9, then solution bytes 1-9) is read as 166-byte
+// records; anything else is text. A UTF-8 byte-order mark is skipped.
+//
+// Puzzles come out parsed but not checked for a unique solution (that is the
+// costly part, left to the caller: see CheckPuzzle).
+class PuzzleReader {
+public:
+    // Fills up to `n` bytes; returns the count, 0 at the end, -1 on a read
+    // error (with errno set).
+    using Source = std::function<long(char* buf, std::size_t n)>;
+
+    explicit PuzzleReader(Source source);
+
+    // The next puzzle, or a line that is not one (with `error` set). False at
+    // the end of the input or after a read error.
+    bool Next(InputPuzzle& out);
+
+    // errno of a failed read, 0 when the input ended normally.
+    int ReadError() const { return readErrno_; }
+    // Bytes consumed so far (for progress).
+    unsigned long long BytesRead() const { return consumed_; }
+
+private:
+    bool Fill();                       // more bytes into buf_; false at end or error
+    bool NextRecord(InputPuzzle& out);
+    bool NextText(InputPuzzle& out);
+    bool ReadLine(std::string& line, bool& tooLong);
+
+    Source source_;
+    std::string buf_;          // bytes read but not consumed
+    std::size_t pos_ = 0;      // first unconsumed byte of buf_
+    bool eof_ = false;
+    int readErrno_ = 0;
+    unsigned long long consumed_ = 0;
+    enum class Layout { Unknown, Text, Records } layout_ = Layout::Unknown;
+    int lineNo_ = 0;
+    int record_ = 0;
+    bool stop_ = false;        // the rest of the input is not read
+    // Rows of a nine-line grid being gathered.
+    std::string rows_;
+    int rowsStart_ = 0;
+    int rowCount_ = 0;
+    bool headerChecked_ = false;
+    std::optional<InputPuzzle> held_;  // a line's result that waits behind an incomplete grid
+};
+
+// Splits a whole buffer into puzzles and checks each (CheckPuzzle): the simple
+// entry point for input held in memory.
 std::vector<InputPuzzle> ReadPuzzles(std::string_view data);
 
-// Checks a parsed puzzle: no digit twice in a unit, exactly one solution.
-// Returns an empty string when valid, else the reason.
-std::string CheckPuzzle(const Grid& grid);
+// Checks a parsed puzzle: no digit twice in a unit, exactly one solution
+// (stored in `solution` when given). Returns an empty string when valid, else
+// the reason.
+std::string CheckPuzzle(const Grid& grid, Grid* solution = nullptr);
 
 // "r5c3" for a cell.
 std::string CellName(int cell);

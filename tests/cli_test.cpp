@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -62,13 +63,17 @@ TEST_F(CliTest, GradeJsonlCarriesEveryChange) {
     GradeState s;
     std::vector<Step> steps;
     const int level = GradePuzzle(s, puzzle, &steps);
-    std::string expected = "{\"line\": 2, \"puzzle\": \"" + test::GridText(puzzle) + "\", \"level\": " +
-                           std::to_string(level) + ", \"name\": \"" + kLevelNames[static_cast<std::size_t>(level)] +
-                           "\", \"steps\": [";
+    std::string solution;
+    for (int c = 0; c < 81; ++c) solution += static_cast<char>('0' + puzzles[0].second[c]);
+    const std::string head = "{\"line\": 2, \"puzzle\": \"" + test::GridText(puzzle) + "\", \"level\": " +
+                             std::to_string(level) + ", \"name\": \"" +
+                             kLevelNames[static_cast<std::size_t>(level)] + "\", \"solution\": \"" + solution + "\"";
+    std::string expected = head + ", \"steps\": [";
     for (std::size_t i = 0; i < steps.size(); ++i) {
         if (i) expected += ", ";
-        expected += "{\"rung\": " + std::to_string(steps[i].rung) + ", \"technique\": \"" +
-                    kLadder[static_cast<std::size_t>(steps[i].rung - 1)].technique + "\", \"changes\": [";
+        const Rung& rung = kLadder[static_cast<std::size_t>(steps[i].rung - 1)];
+        expected += "{\"rung\": " + std::to_string(steps[i].rung) + ", \"technique\": \"" + rung.player +
+                    "\", \"level\": " + std::to_string(rung.level) + ", \"changes\": [";
         for (std::size_t k = 0; k < steps[i].changes.size(); ++k) {
             const Change& c = steps[i].changes[k];
             if (k) expected += ", ";
@@ -81,6 +86,8 @@ TEST_F(CliTest, GradeJsonlCarriesEveryChange) {
     const Result r = RunCli("grade --format jsonl -", "# first line is a comment\n" + test::GridText(puzzle) + "\n");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, expected);
+    EXPECT_EQ(RunCli("grade -f jsonl --steps none", test::GridText(puzzle) + "\n").out,
+              "{\"line\": 1" + head.substr(head.find(','), std::string::npos) + "}\n");
 }
 
 TEST_F(CliTest, GradeReportsBadPuzzlesAndGoesOn) {
@@ -196,6 +203,86 @@ TEST_F(CliTest, BenchSignatureIsPinned) {
     ASSERT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("graded 1038 puzzles"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("\nsignature: 9bcd6d9cf3cc7d13\n"), std::string::npos) << r.out;
+}
+
+// Workers give the bytes one worker gives; folders and several files are read
+// in sorted order and each result names its file.
+TEST_F(CliTest, GradeJobsFoldersAndSeveralFiles) {
+    const auto puzzles = test::LoadSharedPuzzles();
+    std::string input;
+    for (std::size_t i = 0; i < 300 && i < puzzles.size(); ++i) input += test::GridText(puzzles[i].first) + "\n";
+    input += "not a puzzle\n";
+    const Result one = RunCli("grade -f jsonl -j 1", input);
+    const Result two = RunCli("grade -f jsonl -j 2", input);
+    EXPECT_EQ(one.status, 1);
+    EXPECT_EQ(two.status, 1);
+    EXPECT_EQ(std::count(one.out.begin(), one.out.end(), '\n'), 301);
+    EXPECT_EQ(one.out, two.out);
+
+    fs::create_directories(dir_ / "in" / "sub");
+    std::ofstream(dir_ / "in" / "b.txt") << test::GridText(puzzles[1].first) << "\n";
+    std::ofstream(dir_ / "in" / "sub" / "a.txt") << test::GridText(puzzles[2].first) << "\n";
+    std::ofstream(dir_ / "in" / "notes.md") << "ignored: not a puzzle file\n";
+    const std::string folder = (dir_ / "in").string();
+    const Result text = RunCli("grade '" + folder + "'");
+    EXPECT_EQ(text.status, 0);
+    EXPECT_EQ(text.out.find(folder + "/b.txt:1: " + test::GridText(puzzles[1].first)), 0u) << text.out;
+    EXPECT_NE(text.out.find("\n" + folder + "/sub/a.txt:1: "), std::string::npos) << text.out;
+    const Result json = RunCli("grade -f jsonl --steps none - '" + folder + "/b.txt'", test::GridText(puzzles[0].first) + "\n");
+    EXPECT_EQ(json.out.find("{\"line\": 1, "), 0u) << json.out;
+    EXPECT_NE(json.out.find("\n{\"file\": \"" + folder + "/b.txt\", \"line\": 1, "), std::string::npos) << json.out;
+}
+
+// One status scheme: 0 done, 1 bad input or failed writes, 2 usage.
+TEST_F(CliTest, ExitStatusesAndMessages) {
+    const auto puzzles = test::LoadSharedPuzzles();
+    const std::string good = test::GridText(puzzles[0].first) + "\n";
+    const fs::path missing = dir_ / "missing.txt";
+    struct Case {
+        std::string args, input;
+        int status;
+    };
+    const Case cases[] = {
+        {"", "", 0},  // bare: the help
+        {"--version", "", 0},
+        {"grade", "", 1},  // no puzzle in the input
+        {"grade /dev/null", "", 1},
+        {"grade '" + missing.string() + "'", "", 1},
+        {"grade '" + dir_.string() + "'", "", 1},  // a folder with no puzzle file
+        {"grade > /dev/full", good, 1},
+        {"grade", good, 0},
+        {"grade --jobs 0", good, 2},
+        {"generate --count abc", "", 2},
+        {"generate --seed -1", "", 2},
+        {"count --out '" + missing.string() + "'", "", 1},
+        {"count --out '" + dir_.string() + "'", "", 1},  // no target folders
+        {"frobnicate", "", 2},
+        {"generate -q -n 1 --out '" + (dir_ / std::string(300, 'a')).string() + "'", "", 2},  // name too long
+    };
+    for (const Case& c : cases) EXPECT_EQ(RunCli(c.args, c.input).status, c.status) << c.args;
+    EXPECT_NE(RunCli("").out.find("generate"), std::string::npos);
+    EXPECT_EQ(RunCli("--version").out.rfind("gridwick ", 0), 0u);
+    const Result help = RunCli("generate --help");
+    for (const auto& t : kTargets) EXPECT_NE(help.out.find(t.listText), std::string::npos) << t.listText;
+    for (int l = 1; l <= 9; ++l) EXPECT_NE(help.out.find(kLevelNames[static_cast<std::size_t>(l)]), std::string::npos);
+}
+
+// generate --out - writes one line per puzzle that grade reads back; the
+// count of a folder comes as numbers in jsonl.
+TEST_F(CliTest, GeneratePipesIntoGradeAndCountsAsJson) {
+    const Result gen = RunCli("generate -q --seed 9 --count 4 --out -");
+    ASSERT_EQ(gen.status, 0);
+    ASSERT_EQ(std::count(gen.out.begin(), gen.out.end(), '\n'), 4);
+    const Result graded = RunCli("grade", gen.out);
+    EXPECT_EQ(graded.status, 0);
+    EXPECT_EQ(graded.out, gen.out);  // the same 81 cells, level number and name
+    ASSERT_EQ(RunCli("generate -q --seed 9 --count 2 --out '" + dir_.string() + "'").status, 0);
+    const Result count = RunCli("count -f jsonl --out '" + dir_.string() + "'");
+    EXPECT_EQ(count.status, 0);
+    EXPECT_EQ(count.out.rfind("{\"target\": \"81 char $ (.)\", \"index\": 6, \"Easy\": ", 0), 0u) << count.out;
+    const Result limited = RunCli("generate -q --levels Outlaw --max-made 20 --out -");
+    EXPECT_EQ(limited.status, 0);
+    EXPECT_EQ(limited.out, "");
 }
 
 }  // namespace

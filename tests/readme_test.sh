@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# usage: readme_test.sh README.md path/to/gridwick SCRATCH_DIR
+# Runs the command-line examples of the README in order, as a user on a fresh
+# clone would, in an empty scratch folder. Every generate run is bounded with
+# --max-made so that the test ends whatever the examples ask for.
+set -euo pipefail
+readme=$1
+bin=$2
+scratch=$3
+rm -rf "$scratch"
+mkdir -p "$scratch"
+cd "$scratch"
+# The sh blocks of the command-line section, without comments and blank lines.
+commands=$(awk '/^## The command line/{on=1; next} /^## /{on=0} on && /^```sh/{inblock=1; next} /^```/{inblock=0} on && inblock' "$readme" |
+           sed 's/[[:space:]]*#.*$//' | grep -v '^[[:space:]]*$' || true)
+[ -n "$commands" ] || { echo "readme test: no examples found in $readme" >&2; exit 1; }
+n=0
+while IFS= read -r line; do
+  run=${line//build\/gridwick /\"$bin\" }
+  run=${run//generate /generate --max-made 400 }
+  n=$((n + 1))
+  if ! bash -o pipefail -c "$run" >"out.$n" 2>"err.$n"; then
+    echo "readme test: example $n failed: $line" >&2
+    tail -5 "err.$n" >&2
+    exit 1
+  fi
+done <<< "$commands"
+echo "readme test: $n examples ran"
