@@ -38,6 +38,9 @@ struct GradeOptions {
     std::vector<std::string> inputs;  // files, folders, "-"; empty: standard input
     std::string format = "text";
     bool explain = false;
+    bool grid = false;       // the candidate grid before every step (implies explain)
+    bool stuckGrid = false;  // the candidate grid where the ladder got stuck
+    std::string html;        // a page with a drawn grid per step
     std::string without;
     int jobs = 1;
     std::string steps = "all";  // jsonl: "all" or "none"

@@ -26,6 +26,8 @@
 
 #include "cli/commands.h"
 #include "grader/grader.h"
+#include "explain/explain.h"
+#include "explain/html.h"
 #include "model/canonical.h"
 #include "output/reader.h"
 
@@ -53,16 +55,6 @@ std::string JsonString(const std::string& s) {
     return out + "\"";
 }
 
-// "r1c3=4" for a placement, "r2c5<>7" for a removal.
-std::string ChangeText(const Change& ch) {
-    const std::string cell = CellName(ch.cell);
-    switch (ch.kind) {
-        case 'P': return cell + "=" + std::to_string(ch.digit);
-        case 'T': return "assume " + cell + "=" + std::to_string(ch.digit);
-        default: return cell + "<>" + std::to_string(ch.digit);
-    }
-}
-
 std::string GridDigits(const Grid& g) {
     std::string s(81, '0');
     for (int c = 0; c < 81; ++c) s[static_cast<std::size_t>(c)] = static_cast<char>('0' + g[c]);
@@ -85,6 +77,7 @@ struct Item {
     std::vector<Step> steps;
     std::string out;  // what goes to stdout
     std::string err;  // what goes to stderr
+    std::string html;  // its section of the --html page
 };
 
 class Grader {
@@ -92,7 +85,7 @@ public:
     Grader(const GradeOptions& o, std::bitset<kRungCount + 1> disabled, std::vector<Input> inputs)
         : o_(o), disabled_(disabled), inputs_(std::move(inputs)) {
         json_ = o.format == "jsonl";
-        withSteps_ = json_ ? o.steps != "none" : o.explain;
+        withSteps_ = (json_ ? o.steps != "none" : o.explain || o.grid || o.stuckGrid) || !o.html.empty();
         several_ = inputs_.size() > 1;
     }
     int Run();
@@ -123,6 +116,7 @@ private:
     bool progressShown_ = false;
     std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
     std::chrono::steady_clock::time_point lastProgress_{};
+    explain::HtmlPage page_;
 };
 
 volatile std::sig_atomic_t gSignal = 0;
@@ -157,6 +151,7 @@ void Grader::Render(Item& it) const {
     }
     const int level = it.level;
     const auto levelName = kLevelNames[static_cast<std::size_t>(level)];
+    if (!o_.html.empty()) it.html = explain::HtmlPage::Section(p.line, p.grid, level, it.steps);
     if (json_) {
         std::string& out = it.out;
         out = "{";
@@ -165,7 +160,7 @@ void Grader::Render(Item& it) const {
                ", \"level\": " + std::to_string(level) + ", \"name\": " + JsonString(levelName) +
                ", \"solution\": \"" + GridDigits(it.solution) + "\"";
         if (o_.canonical) out += ", \"canonical\": \"" + CanonicalText(p.grid) + "\"";
-        if (withSteps_) {
+        if (withSteps_ && o_.steps != "none") {
             out += ", \"steps\": [";
             for (std::size_t i = 0; i < it.steps.size(); ++i) {
                 const Step& st = it.steps[i];
@@ -179,7 +174,7 @@ void Grader::Render(Item& it) const {
                     out += "[\"" + std::string(1, ch.kind) + "\", " + std::to_string(ch.cell) + ", " +
                            std::to_string(ch.digit) + "]";
                 }
-                out += "]}";
+                out += "], \"pattern\": " + explain::PatternJson(st.pattern) + "}";
             }
             out += "]";
         }
@@ -192,19 +187,8 @@ void Grader::Render(Item& it) const {
     if (o_.solution) out += " " + GridDigits(it.solution);
     if (o_.canonical) out += " " + CanonicalText(p.grid);
     out += "\n";
-    if (!o_.explain) return;
-    int n = 0;
-    for (const Step& st : it.steps) {
-        std::string line;
-        for (const Change& ch : st.changes) {
-            if (!line.empty()) line += ", ";
-            line += ChangeText(ch);
-        }
-        char num[16];
-        std::snprintf(num, sizeof num, "  %3d. ", ++n);
-        out += num + st.name + ": " + line + "\n";
-    }
-    if (level == 9) out += "  stuck: no technique makes progress\n";
+    if (o_.explain || o_.grid) out += explain::ExplanationText(p.grid, level, it.steps, o_.grid);
+    else if (o_.stuckGrid && level == 9) out += explain::StuckGridText(p.grid, it.steps);
 }
 
 bool Grader::Emit(const Item& it) {
@@ -215,6 +199,7 @@ bool Grader::Emit(const Item& it) {
         if (progressShown_) std::fputs("\r\033[K", stderr);
         std::fputs(it.err.c_str(), stderr);
     }
+    if (!it.html.empty()) page_.Append(it.html);
     if (!it.out.empty() && !writeFailed_) {
         std::fwrite(it.out.data(), 1, it.out.size(), stdout);
         if (std::ferror(stdout)) writeFailed_ = true;
@@ -434,6 +419,10 @@ int Grader::Run() {
                      t > 0 ? static_cast<double>(graded) / t : 0.0, bad_, levels.c_str());
     }
     if (gSignal != 0) return 128 + gSignal;
+    if (!o_.html.empty() && !page_.Write(o_.html)) {
+        std::fprintf(stderr, "gridwick: cannot write %s\n", o_.html.c_str());
+        return 2;
+    }
     return bad_ > 0 || writeFailed_ || inputFailures_ > 0 ? 1 : 0;
 }
 

@@ -85,6 +85,9 @@ int main(int argc, char** argv) {
     r->add_option("--format,-f", grade.format, "Output format")
         ->check(CLI::IsMember({"text", "jsonl"}))->capture_default_str();
     r->add_flag("--explain,-e", grade.explain, "Show the solution path, one step per ladder pass");
+    r->add_flag("--grid", grade.grid, "With the path, the candidate grid before every step");
+    r->add_flag("--stuck-grid", grade.stuckGrid, "The candidate grid where the ladder got stuck (Outlaw puzzles)");
+    r->add_option("--html", grade.html, "Also write a page with the puzzle and a drawn grid for every step");
     r->add_option("--without,-w", grade.without,
                   "Rungs that count as making no progress: numbers, ranges or technique names, e.g. 24,25 or X-Wing");
     r->add_option("--jobs,-j", grade.jobs, "Grading workers; results stay in input order")

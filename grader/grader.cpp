@@ -24,6 +24,9 @@ int GradePuzzle(GradeState& s, const Grid& puzzle, std::vector<Step>* steps) {
     ResetGradeState(s, puzzle);
 
     std::vector<Change> passLog;
+    Pattern pattern;
+    Pattern* const outerPattern = s.pattern;
+    s.pattern = steps != nullptr ? &pattern : nullptr;
     for (;;) {
         if (IsSolved(s)) break;
         s.Pump();
@@ -38,6 +41,7 @@ int GradePuzzle(GradeState& s, const Grid& puzzle, std::vector<Step>* steps) {
         for (const Rung& r : kLadder) {
             if (r.number < kRungCount && r.level > level) level = r.level;
             s.stepNote = nullptr;
+            if (s.pattern != nullptr) s.pattern->Clear();
             if (RunRung(s, r.number)) {
                 made = r.number;
                 break;
@@ -51,12 +55,65 @@ int GradePuzzle(GradeState& s, const Grid& puzzle, std::vector<Step>* steps) {
         if (userLog != nullptr) userLog->insert(userLog->end(), passLog.begin(), passLog.end());
         if (steps != nullptr) {
             const Rung& r = kLadder[static_cast<std::size_t>(made - 1)];
-            steps->push_back({made, s.stepNote != nullptr ? s.stepNote : r.player, passLog});
+            steps->push_back({made, s.stepNote != nullptr ? s.stepNote : r.player, passLog, std::move(pattern)});
         }
     }
     s.log = userLog;
+    s.pattern = outerPattern;
     return level;
 }
+
+namespace {
+
+// The first contradiction in a grading state, if any, into `p`: a cell
+// without candidates, or a digit that has no place left in a unit.
+bool FindContradiction(const GradeState& s, Pattern& p) {
+    for (int c = 0; c < 81; ++c) {
+        if (s.SolveGrid[c] == 0 && s.CandMask[c] == 0) {
+            p.Cell(c, 0, Role::Contradiction);
+            return true;
+        }
+    }
+    for (int u = 0; u < 27; ++u) {
+        unsigned present = 0;
+        for (int k = 0; k < 9; ++k) {
+            const int c = UnitCell(u, k);
+            present |= s.CandMask[c];
+            if (s.SolveGrid[c] != 0) present |= DigitBit(s.SolveGrid[c]);
+        }
+        if (present != kAllDigits) {
+            const int d = LowestDigit(kAllDigits & ~present);
+            p.Unit(u, Role::Contradiction, DigitBit(d));
+            return true;
+        }
+    }
+    return false;
+}
+
+// Explains a successful trial of `digit` in the two-candidate `cell` from the
+// state before it: the cell's other candidate is assumed on a scratch copy and
+// rungs 1..41 run until they meet a contradiction or get stuck. Runs only when
+// an explanation is asked for; the grading state is not touched.
+void RecordTrial(const GradeState& s, const Grid& grid, const Masks& masks, int digit, int cell, Pattern& p) {
+    p.Kind(PatternKind::Trial).Digit(digit).Cell(cell, DigitBit(digit), Role::Assumption);
+    const unsigned other = masks[cell] & ~DigitBit(digit);
+    if (other == 0) return;
+    const int e = LowestDigit(other);
+    p.Cell(cell, DigitBit(e), Role::Branch);
+    GradeState t;
+    t.SolveGrid = grid;
+    t.CandMask = masks;
+    t.disabledRungs = s.disabledRungs;
+    PlaceDigit(t, e, cell);
+    for (;;) {
+        if (FindContradiction(t, p) || IsSolved(t)) return;
+        bool progress = false;
+        for (int rung = 1; rung < kRungCount && !progress; ++rung) progress = RunRung(t, rung);
+        if (!progress) return;
+    }
+}
+
+}  // namespace
 
 bool BivalueTrial(GradeState& s) {
     // Two-candidate cells, computed once: failed trials restore the state, so
@@ -69,10 +126,12 @@ bool BivalueTrial(GradeState& s) {
         for (int c = 0; c < 81; ++c) {
             if (s.CandFlags(c, d) && bivalue[c]) {
                 const Grid before = s.SolveGrid;
+                const Masks beforeMasks = s.CandMask;
                 s.log = nullptr;  // the trial's own steps rest on an assumption
                 const bool solved = TrialSolve(s, d, c);
                 s.log = outerLog;
                 if (solved) {
+                    if (s.pattern != nullptr) RecordTrial(s, before, beforeMasks, d, c, *s.pattern);
                     if (outerLog != nullptr) {
                         outerLog->push_back({'T', static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(d)});
                         for (int x = 0; x < 81; ++x)
@@ -96,6 +155,18 @@ bool BivalueTrial(GradeState& s) {
 }
 
 bool TrialSolve(GradeState& s, int digit, int cell) {
+    // The steps inside a trial are not the trial's own: they neither name it
+    // nor describe its pattern.
+    struct KeepOwn {
+        GradeState& s;
+        const char* note = s.stepNote;
+        Pattern* pattern = s.pattern;
+        ~KeepOwn() {
+            s.stepNote = note;
+            s.pattern = pattern;
+        }
+    } keep{s};
+    s.pattern = nullptr;
     s.SavedSolveGrid = s.SolveGrid;
     s.SavedCandMask = s.CandMask;
     PlaceDigit(s, digit, cell);

@@ -18,8 +18,9 @@ inline constexpr std::array<const char*, 10> kLevelNames = {
 // One ladder pass that made progress.
 struct Step {
     int rung = 0;
-    std::string name;  // player's name (a technique's own note when it gave one)
+    std::string name;  // player's name, refined by the rung's own note when it gave one
     std::vector<Change> changes;
+    Pattern pattern;   // what the rung saw (recorded only when steps are asked for)
 };
 
 // Grades `puzzle`: 1..8 when the ladder solved it, 9 when it got stuck, 0 when

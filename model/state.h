@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/control.h"
+#include "model/pattern.h"
 #include "model/tables.h"
 
 namespace gw {
@@ -51,6 +52,9 @@ struct GradeState {
     // A technique may name the exact pattern it used (for example a unique
     // rectangle's type) for explanations; the driver clears it before each rung.
     const char* stepNote = nullptr;
+    // When set (an explanation was asked for), the rung that makes progress
+    // describes its pattern here; left null, techniques record nothing.
+    Pattern* pattern = nullptr;
 
     void Pump() {
         if (yield != nullptr) yield->Pump();

@@ -6,6 +6,9 @@
 // ladder table (grader/ladder.h).
 #pragma once
 
+#include <initializer_list>
+#include <utility>
+
 #include "model/state.h"
 
 namespace gw {
@@ -17,6 +20,44 @@ struct RungParams {
     int chainLimit = 0;      // alternating inference chains: deepest chain position
     bool anyLength = false;  // X-cycles: chains of any length, not only up to 11 cells
 };
+
+// Explanations: the cells of `unit` that hold candidate `digit`, recorded
+// into the pattern in the given role (group tells the sides of a pattern apart).
+inline void RecordHolders(const GradeState& s, int unit, int digit, Role role, int group = 0) {
+    for (int k = 0; k < 9; ++k) {
+        const int c = UnitCell(unit, k);
+        if (s.CandFlags(c, digit)) s.pattern->Cell(c, DigitBit(digit), role, group);
+    }
+}
+
+// Explanations: a fish of digit d, its base lines and cover lines as bit sets
+// (bit i for row i when rowsAreBase, else for column i) and the candidates on
+// its base lines.
+inline void RecordFish(const GradeState& s, int d, bool rowsAreBase, unsigned baseLines, unsigned coverLines) {
+    Pattern& p = s.pattern->Kind(PatternKind::Fish).Digit(d);
+    for (int i = 0; i < 9; ++i)
+        if ((baseLines >> i) & 1u) p.Unit(rowsAreBase ? i : 9 + i, Role::Base);
+    for (int i = 0; i < 9; ++i)
+        if ((coverLines >> i) & 1u) p.Unit(rowsAreBase ? 9 + i : i, Role::Cover);
+    for (int i = 0; i < 9; ++i)
+        if ((baseLines >> i) & 1u) RecordHolders(s, rowsAreBase ? i : 9 + i, d, Role::Base);
+}
+
+// Explanations: a wing, its pivot and pincers with their candidates, and the
+// digit z it removes from the cells that see the pincers.
+inline void RecordWing(const GradeState& s, int z, int pivot, std::uint16_t pivotDigits,
+                       std::initializer_list<std::pair<int, std::uint16_t>> pincers) {
+    s.pattern->Kind(PatternKind::Wing).Digit(z).Cell(pivot, pivotDigits, Role::Pivot);
+    for (const auto& [cell, digits] : pincers) s.pattern->Cell(cell, digits, Role::Pincer);
+}
+
+// Explanations: two conjugate pairs of digit d joined at one end each, as the
+// chain far end = joint - joint = far end.
+inline void RecordPairs(const GradeState& s, int d, int farA, int jointA, int jointB, int farB) {
+    const std::uint16_t bit = DigitBit(d);
+    s.pattern->Kind(PatternKind::Pairs).Digit(d).NewChain().Add(false, bit, {farA}).Add(true, bit, {jointA}).Add(
+        false, bit, {jointB}).Add(true, bit, {farB});
+}
 
 // Level 1: singles.
 bool TryHiddenSingle(GradeState& s);

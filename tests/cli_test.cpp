@@ -10,6 +10,7 @@
 #include <set>
 #include <sstream>
 
+#include "explain/explain.h"
 #include "output/targets.h"
 #include "test_util.h"
 
@@ -80,7 +81,7 @@ TEST_F(CliTest, GradeJsonlCarriesEveryChange) {
             expected += "[\"" + std::string(1, c.kind) + "\", " + std::to_string(c.cell) + ", " +
                         std::to_string(c.digit) + "]";
         }
-        expected += "]}";
+        expected += "], \"pattern\": " + explain::PatternJson(steps[i].pattern) + "}";
     }
     expected += "]}\n";
     const Result r = RunCli("grade --format jsonl -", "# first line is a comment\n" + test::GridText(puzzle) + "\n");
@@ -100,7 +101,7 @@ TEST_F(CliTest, GradeReportsBadPuzzlesAndGoesOn) {
     const Result text = RunCli("grade --explain", input);
     EXPECT_EQ(text.status, 1);
     EXPECT_NE(text.out.find(test::GridText(puzzles[0].first) + " "), std::string::npos);
-    EXPECT_NE(text.out.find("Hidden Single: r"), std::string::npos);
+    EXPECT_NE(text.out.find("Hidden Single: "), std::string::npos);
     EXPECT_EQ(RunCli("grade --without 99", input).status, 2);
 }
 

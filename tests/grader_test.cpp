@@ -224,7 +224,7 @@ TEST(Ladder, ParseRungList) {
 
 // The signature tells apart gradings that differ in any rung, change or level.
 TEST(GradingSignature, ChangesWithEveryPartOfAGrading) {
-    const std::vector<Step> steps = {{1, "Hidden Single", {{'P', 3, 4}}}, {11, "X-Wing", {{'R', 5, 6}, {'R', 7, 6}}}};
+    const std::vector<Step> steps = {{1, "Hidden Single", {{'P', 3, 4}}, {}}, {11, "X-Wing", {{'R', 5, 6}, {'R', 7, 6}}, {}}};
     const auto sign = [](int level, const std::vector<Step>& st) {
         GradingSignature g;
         g.Add(level, st);

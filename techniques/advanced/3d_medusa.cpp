@@ -116,6 +116,14 @@ bool Try3DMedusa(GradeState& s) {
             for (int p : Peers[cell]) seen[colour[n]][p] |= DigitBit(d);
         }
 
+        // Explanations: the candidates of the two colours (groups 0 and 1).
+        const auto record = [&](const char* note) {
+            s.pattern->Kind(PatternKind::Colouring).note = note;
+            for (int x = 1; x <= 2; ++x)
+                for (int cell = 0; cell < 81; ++cell)
+                    if (inCell[x][cell] != 0) s.pattern->Cell(cell, inCell[x][cell], Role::Set, x - 1);
+        };
+
         // Colour contradictions.
         int falseColour = 0;
         for (int x = 1; x <= 2 && falseColour == 0; ++x) {
@@ -139,6 +147,7 @@ bool Try3DMedusa(GradeState& s) {
                     if (inCell[falseColour][cell] & DigitBit(d)) removed = RemoveCandidate(s, d, cell) || removed;
             if (removed) {
                 s.stepNote = "3D Medusa (colour contradiction)";
+                if (s.pattern != nullptr) record("colour contradiction");
                 return true;
             }
             continue;
@@ -155,7 +164,10 @@ bool Try3DMedusa(GradeState& s) {
             for (int d = 1; d <= 9; ++d)
                 if (doomed & DigitBit(d)) removed = RemoveCandidate(s, d, cell) || removed;
         }
-        if (removed) return true;
+        if (removed) {
+            if (s.pattern != nullptr) record("");
+            return true;
+        }
     }
     return false;
 }

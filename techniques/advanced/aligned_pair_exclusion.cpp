@@ -73,6 +73,9 @@ bool TryPair(GradeState& s, int a, int b, const std::array<int, 9>& line, const 
         if (!(allowedA & DigitBit(d))) removed = RemoveCandidate(s, d, a) || removed;
         if (!(allowedB & DigitBit(d))) removed = RemoveCandidate(s, d, b) || removed;
     }
+    // Explanations: the two aligned cells and the digits left in some combination.
+    if (removed && s.pattern != nullptr)
+        s.pattern->Kind(PatternKind::Exclusion).Cell(a, allowedA, Role::Base).Cell(b, allowedB, Role::Base);
     return removed;
 }
 

@@ -212,6 +212,15 @@ bool TryAlternatingInferenceChain(GradeState& s, const RungParams& params) {
             // Arrival at a depth: its sets, then its tests. Returns 0 to go on,
             // 1 (loop), 2 (placement) or 3 (target) when a test acted, or -1
             // when the cut-offs ran out.
+            // Explanations: nodes 0..depth-1, strong links from even
+            // positions, weak from odd ones; a loop closes back to the start.
+            const auto record = [&](bool loop, bool closingStrong) {
+                if (s.pattern == nullptr) return;
+                PatternChain& ch = s.pattern->Kind(PatternKind::Chain).Digit(d).NewChain();
+                for (int i = 0; i < depth; ++i) ch.Add(i % 2 == 1, DigitBit(chain[i].digit), {chain[i].cell});
+                if (loop) ch.strong.push_back(closingStrong);
+                ch.loop = loop;
+            };
             const auto arrive = [&](auto oddDepth) -> int {
                 constexpr bool odd = decltype(oddDepth)::value;
                 const int p = tip.cell;
@@ -234,6 +243,7 @@ bool TryAlternatingInferenceChain(GradeState& s, const RungParams& params) {
                         // A conjugate link of the start digit back to the
                         // start cell.
                         if (depth > 1 && k == d && ShareUnit(strongD, p, start)) {
+                            record(true, true);
                             PlaceDigit(s, d, start);
                             return 2;
                         }
@@ -241,6 +251,7 @@ bool TryAlternatingInferenceChain(GradeState& s, const RungParams& params) {
                         if (k == d && startPeers.Test(p)) {
                             chain[depth] = {start, d};
                             if (usefulUpTo[depth - 2] || ShareUnit(weakD, p, start)) {
+                                record(true, false);
                                 for (int i = 1; i < depth; i += 2) {
                                     const Node& a = chain[i];
                                     const Node& b = chain[i + 1];
@@ -261,10 +272,12 @@ bool TryAlternatingInferenceChain(GradeState& s, const RungParams& params) {
                         if (k == d) {
                             const CellSet hit = (rowTargets & PeerSet[p]).Without(used);
                             if (!hit.Empty()) {
+                                record(false, false);
                                 RemoveCandidate(s, d, hit.First());
                                 return 3;
                             }
                         } else if (startPeers.Test(p)) {
+                            record(false, false);
                             RemoveCandidate(s, k, start);
                             return 3;
                         }

@@ -29,6 +29,15 @@ bool Placed(const GradeState& s, int cell) { return s.SolveGrid[cell] != 0 && s.
 
 bool Given(const GradeState& s, int cell) { return s.Givens[cell] != 0; }
 
+// Explanations: the corners placed by the ladder (base) and the open ones.
+void RecordCorners(const GradeState& s, std::initializer_list<int> corners) {
+    if (s.pattern == nullptr) return;
+    s.pattern->Kind(PatternKind::Rectangle).note = "avoidable";
+    for (int c : corners)
+        s.pattern->Cell(c, s.SolveGrid[c] ? DigitBit(s.SolveGrid[c]) : s.CandMask[c],
+                        s.SolveGrid[c] ? Role::Base : Role::Cover);
+}
+
 bool FormOne(GradeState& s) {
     // The placed cells of each digit, in cell order.
     std::array<std::array<int, 81>, 10> placed{};
@@ -49,8 +58,11 @@ bool FormOne(GradeState& s) {
                 const bool cSolved = s.SolveGrid[c] != 0;
                 const bool dSolved = s.SolveGrid[dd] != 0;
                 if (cSolved == dSolved) continue;
-                if (!cSolved && RemoveCandidate(s, s.SolveGrid[dd], c)) return true;
-                if (!dSolved && RemoveCandidate(s, s.SolveGrid[c], dd)) return true;
+                if ((!cSolved && RemoveCandidate(s, s.SolveGrid[dd], c)) ||
+                    (!dSolved && RemoveCandidate(s, s.SolveGrid[c], dd))) {
+                    RecordCorners(s, {a, b, c, dd});
+                    return true;
+                }
             }
         }
     }
@@ -92,7 +104,9 @@ bool TryCorners(GradeState& s, int a, int b, int e, int f) {
     const int x = LowestDigit(s.CandMask[e] & ~DigitBit(db));
     if (!s.CandFlags(f, da) || BitCount[s.CandMask[f]] != 2 || !s.CandFlags(f, x)) return false;
     if (BoxOf[a] != BoxOf[b] && BoxOf[a] != BoxOf[e]) return false;
-    return RemoveFromCommonPeers(s, e, f, x);
+    if (!RemoveFromCommonPeers(s, e, f, x)) return false;
+    RecordCorners(s, {a, b, e, f});
+    return true;
 }
 
 bool FormTwo(GradeState& s) {

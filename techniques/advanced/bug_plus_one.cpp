@@ -51,6 +51,7 @@ bool TryBugPlusOne(GradeState& s) {
             drop |= DigitBit(d);
     }
     if (drop == 0 || drop == m) return false;
+    if (s.pattern != nullptr) s.pattern->Kind(PatternKind::Bug).Digits(m & ~drop).Cell(extra, m, Role::Target);
     for (int d = 1; d <= 9; ++d)
         if (drop & DigitBit(d)) RemoveCandidate(s, d, extra);
     return true;

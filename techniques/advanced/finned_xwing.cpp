@@ -53,13 +53,22 @@ bool Search(GradeState& s, bool rowsAsBase) {
                         const int box2 = BoxOf[CellOf(rowsAsBase, second, c2)];
                         auto boxAt = [&](int x) { return BoxOf[CellOf(rowsAsBase, second, x)]; };
                         auto isFin = [&](int x) { return x != c1 && x != c2 && has(second, x); };
+                        // Explanations: the X-Wing on the two lines and its fins.
+                        auto record = [&](int f, int g) {
+                            RecordFish(s, d, rowsAsBase, (1u << base) | (1u << second), (1u << c1) | (1u << c2));
+                            for (int x : {f, g})
+                                if (x >= 0) s.pattern->Cell(CellOf(rowsAsBase, second, x), DigitBit(d), Role::Fin);
+                        };
                         if (count[second] == 3) {
                             for (int f = 0; f < 9; ++f) {
                                 if (!isFin(f)) continue;
                                 const int finBox = boxAt(f);
                                 if (finBox != box1 && finBox != box2) continue;
                                 const int target = finBox == box1 ? c1 : c2;
-                                if (RemoveInFinBox(s, rowsAsBase, d, second, target)) return true;
+                                if (RemoveInFinBox(s, rowsAsBase, d, second, target)) {
+                                    if (s.pattern != nullptr) record(f, -1);
+                                    return true;
+                                }
                             }
                         } else {
                             for (int f = 0; f < 8; ++f) {
@@ -70,7 +79,10 @@ bool Search(GradeState& s, bool rowsAsBase) {
                                     // Both fins in the same one of the two boxes.
                                     if (boxAt(g) != finBox || (finBox != box1 && finBox != box2)) continue;
                                     const int target = finBox == box1 ? c1 : c2;
-                                    if (RemoveInFinBox(s, rowsAsBase, d, second, target)) return true;
+                                    if (RemoveInFinBox(s, rowsAsBase, d, second, target)) {
+                                        if (s.pattern != nullptr) record(f, g);
+                                        return true;
+                                    }
                                 }
                             }
                         }

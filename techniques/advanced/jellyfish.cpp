@@ -70,7 +70,14 @@ bool SearchOrientation(GradeState& s, bool rowsAsBase) {
                         }
                         // Five or more lines inside four cross lines cannot
                         // happen in a puzzle with a solution: leave them alone.
-                        if (matches == 4 && RemoveFromCrossLines(s, fish, d, rowsAsBase)) return true;
+                        if (matches == 4 && RemoveFromCrossLines(s, fish, d, rowsAsBase)) {
+                            if (s.pattern != nullptr) {
+                                unsigned baseLines = 0;
+                                for (int line : fish.base) baseLines |= 1u << line;
+                                RecordFish(s, d, rowsAsBase, baseLines, cover);
+                            }
+                            return true;
+                        }
                     }
                 }
             }

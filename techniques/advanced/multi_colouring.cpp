@@ -121,6 +121,15 @@ void Colour(DigitLinks& g) {
     }
 }
 
+// Explanations: the colours of clusters i (groups 0 and 1) and j (2 and 3).
+void RecordClusters(const GradeState& s, int d, const DigitLinks& g, int i, int j, const char* rule) {
+    s.pattern->Kind(PatternKind::Colouring).Digit(d).note = rule;
+    for (int cluster : {i, j})
+        for (int p = 0; p < g.size; ++p)
+            if (ClusterOf(g.colour[p]) == cluster)
+                s.pattern->Cell(g.list[p], DigitBit(d), Role::Set, (cluster == i ? 0 : 2) + (IsOdd(g.colour[p]) ? 0 : 1));
+}
+
 // Compares the clusters of one digit pair by pair. Returns true when a rule
 // or a trapped cell was acted on.
 bool CompareClusters(GradeState& s, int d, const DigitLinks& g) {
@@ -150,6 +159,7 @@ bool CompareClusters(GradeState& s, int d, const DigitLinks& g) {
             const std::array<int, 4> colours = {2 * i - 1, 2 * i, 2 * j - 1, 2 * j};
             for (const Rule& rule : kRules) {
                 if ((flags & rule.flags) != rule.flags) continue;
+                if (s.pattern != nullptr) RecordClusters(s, d, g, i, j, "colours that see each other");
                 for (int p = 0; p < g.size; ++p) {
                     for (int k = 0; k < 4; ++k) {
                         if (g.colour[p] != colours[k]) continue;
@@ -185,7 +195,10 @@ bool CompareClusters(GradeState& s, int d, const DigitLinks& g) {
                     if (g.colour[x] != pairColours[0]) continue;
                     for (int y = 0; y < g.size; ++y) {
                         if (g.colour[y] != pairColours[1]) continue;
-                        if (RemoveFromCommonPeers(s, g.list[x], g.list[y], d)) return true;
+                        if (RemoveFromCommonPeers(s, g.list[x], g.list[y], d)) {
+                            if (s.pattern != nullptr) RecordClusters(s, d, g, i, j, "trap");
+                            return true;
+                        }
                     }
                 }
             }

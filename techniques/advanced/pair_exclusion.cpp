@@ -74,6 +74,11 @@ bool TryPairExclusion(GradeState& s) {
                 if (!(allowedA & DigitBit(d))) removed = RemoveCandidate(s, d, a) || removed;
                 if (!(allowedB & DigitBit(d))) removed = RemoveCandidate(s, d, b) || removed;
             }
+            if (removed && s.pattern != nullptr) {
+                // The pair of cells and the bivalue cells that see both.
+                s.pattern->Kind(PatternKind::Exclusion).Cell(a, 0, Role::Base).Cell(b, 0, Role::Base);
+                ForEachCell(common, [&](int c) { s.pattern->Cell(c, s.CandMask[c], Role::Link); });
+            }
             if (removed) return true;
         }
     }

@@ -128,6 +128,17 @@ bool TrySueDeCoq(GradeState& s) {
                         }
                         bool removed = RemoveDigits(s, lineRest, nlr, static_cast<std::uint16_t>(v & ~db));
                         removed = RemoveDigits(s, boxRest, nbr, static_cast<std::uint16_t>(v & ~dl)) || removed;
+                        if (removed && s.pattern != nullptr) {
+                            // The crossing cells, the line's cells and the box's cells as three sets.
+                            Pattern& pat = s.pattern->Kind(PatternKind::Als).Digits(v);
+                            pat.Unit(line, Role::Base).Unit(boxUnit, Role::Base);
+                            for (int i = 0; i < 3; ++i)
+                                if (sub & (1u << i)) pat.Cell(cross[i], cand[cross[i]], Role::Set, 0);
+                            for (int i = 0; i < nl; ++i)
+                                if (lm & (1u << i)) pat.Cell(lineCells[i], cand[lineCells[i]], Role::Set, 1);
+                            for (int i = 0; i < nb; ++i)
+                                if (bm & (1u << i)) pat.Cell(boxCells[i], cand[boxCells[i]], Role::Set, 2);
+                        }
                         if (removed) return true;
                     }
                 }

@@ -81,6 +81,11 @@ struct Floor {
     int RoofKind() const { return rowFloor ? kRowUnit : kColUnit; }
 };
 
+// Explanations: the two corners beyond the floor.
+void RecordRoof(const GradeState& s, int r1, int r2) {
+    if (s.pattern != nullptr) s.pattern->Cell(r1, s.CandMask[r1], Role::Cover).Cell(r2, s.CandMask[r2], Role::Cover);
+}
+
 bool HoldsPairAndMore(const GradeState& s, int cell, std::uint16_t pair) {
     return (s.CandMask[cell] & pair) == pair && BitCount[s.CandMask[cell]] > 2;
 }
@@ -92,6 +97,7 @@ bool Type1(GradeState& s, const PairLists& L, const Floor& f, int j, int i, std:
         RemoveCandidate(s, j, r2);
         RemoveCandidate(s, i, r2);
         s.stepNote = "Unique Rectangle type 1";
+        RecordRoof(s, L.l2[k], r2);
         return true;
     }
     return false;
@@ -105,6 +111,7 @@ bool Type2(GradeState& s, const PairLists& L, const Floor& f, std::uint16_t pair
         const int z = LowestDigit(s.CandMask[r1] & ~pair);
         if (RemoveFromCommonPeers(s, r1, r2, z)) {
             s.stepNote = "Unique Rectangle type 2";
+            RecordRoof(s, r1, r2);
             return true;
         }
     }
@@ -135,6 +142,7 @@ bool Type3(GradeState& s, const PairLists& L, const Floor& f, std::uint16_t pair
             const std::array<int, 3> cells = {r1, r2, inLine};
             if (RemoveSubsetFromUnit(s, xy, cells, f.RoofKind())) {
                 s.stepNote = "Unique Rectangle type 3";
+                RecordRoof(s, r1, r2);
                 return true;
             }
         }
@@ -146,6 +154,7 @@ bool Type3(GradeState& s, const PairLists& L, const Floor& f, std::uint16_t pair
             const std::array<int, 3> cells = {r1, r2, inBox};
             if (RemoveSubsetFromUnit(s, xy, cells, kBoxUnit)) {
                 s.stepNote = "Unique Rectangle type 3";
+                RecordRoof(s, r1, r2);
                 return true;
             }
         }
@@ -172,6 +181,7 @@ bool Type4With(GradeState& s, const Floor& f, int r1, int j, int i, std::uint16_
     RemoveCandidate(s, drop, r1);
     RemoveCandidate(s, drop, r2);
     s.stepNote = "Unique Rectangle type 4";
+    RecordRoof(s, r1, r2);
     return true;
 }
 
@@ -200,10 +210,15 @@ bool TryUniqueRectangle(GradeState& s) {
                     const Floor f{f1, f2, sameRow, BoxOf[f1] == BoxOf[f2]};
                     // Type 1 needs a floor in one box: its third corner may
                     // then sit in any other band and still leave two boxes.
-                    if (f.sameBox && Type1(s, L, f, j, i, pair)) return true;
-                    if (Type2(s, L, f, pair)) return true;
-                    if (Type3(s, L, f, pair)) return true;
-                    if (Type4(s, L, f, j, i, pair)) return true;
+                    if ((f.sameBox && Type1(s, L, f, j, i, pair)) || Type2(s, L, f, pair) || Type3(s, L, f, pair) ||
+                        Type4(s, L, f, j, i, pair)) {
+                        if (s.pattern != nullptr) {
+                            s.pattern->Kind(PatternKind::Rectangle).Digits(pair).Cell(f1, pair, Role::Base).Cell(
+                                f2, pair, Role::Base);
+                            s.pattern->note = s.stepNote + sizeof "Unique Rectangle";  // "type N"
+                        }
+                        return true;
+                    }
                 }
             }
         }

@@ -101,6 +101,8 @@ bool TryWings(GradeState& s, int pivot, int z, const std::array<int, 3>& p, bool
                     const bool removed = pivotHasZ
                                              ? RemoveFromCellsSeeingAll(s, {pivot, a, b, c}, {pivot, a, b, c}, z)
                                              : RemoveFromCellsSeeingAll(s, {a, b, c}, {pivot, a, b, c}, z);
+                    if (removed && s.pattern != nullptr)
+                        RecordWing(s, z, pivot, s.CandMask[pivot], {{a, s.CandMask[a]}, {b, s.CandMask[b]}, {c, s.CandMask[c]}});
                     if (removed) return true;
                 }
             }

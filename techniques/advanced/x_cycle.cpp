@@ -171,7 +171,16 @@ bool TryXCycle(GradeState& s, const RungParams& params) {
             const int e = eliminate[depth].First();
             const int x = extend[depth].First();
             const int first = e < x ? e : x;
+            // Explanations: positions 0..depth-1, strong links from even
+            // positions, weak from odd ones; a loop closes back to the start.
+            const auto record = [&](bool loop, bool closingStrong) {
+                PatternChain& ch = s.pattern->Kind(PatternKind::Chain).Digit(d).NewChain();
+                for (int i = 0; i < depth; ++i) ch.Add(i % 2 == 1, DigitBit(d), {chain[i]});
+                if (loop) ch.strong.push_back(closingStrong);
+                ch.loop = loop;
+            };
             if (closes[depth] != 0 && start < first) {
+                if (s.pattern != nullptr) record(true, closes[depth] == 2);
                 if (closes[depth] == 2) {
                     PlaceDigit(s, d, start);
                     return true;
@@ -181,6 +190,7 @@ bool TryXCycle(GradeState& s, const RungParams& params) {
                 return true;
             }
             if (e <= x && e < 81) {
+                if (s.pattern != nullptr) record(false, false);
                 RemoveCandidate(s, d, e);
                 return true;
             }

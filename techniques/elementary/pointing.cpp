@@ -56,8 +56,16 @@ bool TryPointing(GradeState& s) {
                 }
             }
             if (total < 1 || total > 3) continue;
-            for (int line = 0; line < 6; ++line)
-                if (lineCount[line] == total && RemoveFromLineOutsideBox(s, d, start, line)) return true;
+            for (int line = 0; line < 6; ++line) {
+                if (lineCount[line] == total && RemoveFromLineOutsideBox(s, d, start, line)) {
+                    if (s.pattern != nullptr) {
+                        s.pattern->Kind(PatternKind::Locked).Digit(d).Unit(18 + b, Role::Base);
+                        s.pattern->Unit(line < 3 ? start / 9 + line : 9 + start % 9 + line - 3, Role::Cover);
+                        RecordHolders(s, 18 + b, d, Role::Base);
+                    }
+                    return true;
+                }
+            }
         }
     }
     return false;

@@ -25,6 +25,9 @@ bool TryHiddenSingle(GradeState& s) {
                 const int cell = UnitCell(u, k);
                 if (s.CandFlags(cell, d)) {
                     if (BitCount[s.CandMask[cell]] >= 2) {
+                        if (s.pattern != nullptr)
+                            s.pattern->Kind(PatternKind::Single).Digit(d).Unit(u, Role::Base).Cell(cell, DigitBit(d),
+                                                                                                 Role::Target);
                         PlaceDigit(s, d, cell);
                         return true;
                     }
@@ -40,6 +43,8 @@ bool TryHiddenSingle(GradeState& s) {
 bool TryNakedSingle(GradeState& s) {
     for (int cell = 0; cell < 81; ++cell) {
         if (BitCount[s.CandMask[cell]] == 1) {
+            if (s.pattern != nullptr)
+                s.pattern->Kind(PatternKind::Single).Digits(s.CandMask[cell]).Cell(cell, s.CandMask[cell], Role::Target);
             PlaceDigit(s, LowestDigit(s.CandMask[cell]), cell);
             return true;
         }

@@ -39,6 +39,12 @@ bool ForEachCombination(std::uint16_t allowed, int size, F&& f) {
     }
 }
 
+// Explanations: the digits and cells of the subset, and its unit.
+void RecordSubset(const GradeState& s, int unit, std::uint16_t digits, const int* cells, int n) {
+    s.pattern->Kind(PatternKind::Subset).Digits(digits).Unit(unit, Role::Base);
+    for (int i = 0; i < n; ++i) s.pattern->Cell(cells[i], s.CandMask[cells[i]] & digits, Role::Set);
+}
+
 bool NakedSubset(GradeState& s, int size) {
     for (int u = 0; u < 27; ++u) {
         const auto cells = UnitCells(u);
@@ -56,7 +62,10 @@ bool NakedSubset(GradeState& s, int size) {
             int n = 0;
             for (int c : cells)
                 if (s.SolveGrid[c] == 0 && CandidatesWithin(s, combo, c)) match[n++] = c;
-            return n == size && RemoveSubsetFromUnit(s, combo, std::span<const int>(match.data(), static_cast<std::size_t>(n)), kind);
+            if (n != size || !RemoveSubsetFromUnit(s, combo, std::span<const int>(match.data(), static_cast<std::size_t>(n)), kind))
+                return false;
+            if (s.pattern != nullptr) RecordSubset(s, u, combo, match.data(), n);
+            return true;
         });
         if (found) return true;
     }
@@ -86,6 +95,7 @@ bool HiddenSubset(GradeState& s, int size) {
             for (int i = 0; i < n; ++i)
                 for (int d = 1; d <= 9; ++d)
                     if (!(combo & DigitBit(d))) removed = RemoveCandidate(s, d, match[i]) || removed;
+            if (removed && s.pattern != nullptr) RecordSubset(s, u, combo, match.data(), n);
             return removed;
         });
         if (found) return true;

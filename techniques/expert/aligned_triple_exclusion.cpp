@@ -122,6 +122,11 @@ bool ExcludeInSegment(GradeState& s, const Segment& seg, bool withGroups) {
             }
         }
     }
+    if (removed && s.pattern != nullptr) {
+        // The three aligned cells and the digits each keeps in some combination.
+        s.pattern->Kind(PatternKind::Exclusion).Unit(seg.line, Role::Base).Unit(18 + seg.box, Role::Base);
+        for (int i = 0; i < 3; ++i) s.pattern->Cell(seg.cells[i], supported[i], Role::Base);
+    }
     return removed;
 }
 

@@ -459,14 +459,31 @@ bool ApplyAlsPair(GradeState& s, const AlsPairRecord& rec) {
     return any;
 }
 
+// Explanations: the two sets (groups 0 and 1), the restricted common digit x
+// and the digit z.
+void RecordAls(const GradeState& s, CellSet a, CellSet b, int x, int z, bool doubly) {
+    s.pattern->Kind(PatternKind::Als).Digit(z).note =
+        "x=" + std::to_string(x) + ", z=" + std::to_string(z) + (doubly ? ", doubly linked" : "");
+    ForEachCell(a, [&](int c) { s.pattern->Cell(c, s.CandMask[c], Role::Set, 0); });
+    ForEachCell(b, [&](int c) { s.pattern->Cell(c, s.CandMask[c], Role::Set, 1); });
+}
+
 }  // namespace
 
 bool TryAlsXZ(GradeState& s) {
     Board board(s);
     Stage1Find find;
-    if (FindStage1(s, board, find)) return ApplyStage1(s, find);
+    if (FindStage1(s, board, find)) {
+        // The two-candidate cell is the second set.
+        if (s.pattern != nullptr)
+            RecordAls(s, find.als.cells, find.zList.Without(find.als.cells), find.r, find.z, find.doubly);
+        return ApplyStage1(s, find);
+    }
     AlsPairRecord rec;
-    if (FindAlsPair(s, board, rec)) return ApplyAlsPair(s, rec);
+    if (FindAlsPair(s, board, rec)) {
+        if (s.pattern != nullptr) RecordAls(s, rec.A.cells, rec.B.cells, rec.LinkDigit, rec.ZDigit, rec.ExtraMaskA != 0);
+        return ApplyAlsPair(s, rec);
+    }
     return false;
 }
 

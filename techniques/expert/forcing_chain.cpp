@@ -14,6 +14,8 @@
 #include <array>
 #include <cstdint>
 
+#include <string>
+
 #include "techniques/techniques.h"
 
 namespace gw {
@@ -147,11 +149,16 @@ bool TryForcingChain(GradeState& s) {
     // A candidate eliminated in every branch goes; a digit placed in every
     // branch leaves its cell as the only candidate (the next singles pass
     // places it). True when something was removed.
+    std::string verdict;  // explanations: what every branch agrees on
     auto conclude = [&](int n) -> int {
         if (n <= 1) return -1;
         for (int c = 0; c < 81; ++c)
             for (int d = 1; d <= 9; ++d) {
                 const int v = agree[c][d - 1];
+                if (s.pattern != nullptr && (v == n || v == -n))
+                    verdict = "every branch " + std::string(v == n ? "places " : "removes ") + std::to_string(d) +
+                              (v == n ? " in r" : " from r") + std::to_string(RowOf[c] + 1) + "c" +
+                              std::to_string(ColOf[c] + 1);
                 if (v == -n) return RemoveCandidate(s, d, c) ? 1 : 0;
                 if (v == n) {
                     bool any = false;
@@ -172,6 +179,11 @@ bool TryForcingChain(GradeState& s) {
         for (int d = 1; d <= 9; ++d)
             if ((cand[c] >> (d - 1)) & 1u) addBranch(c, d);
         const int result = conclude(n);
+        if (result == 1 && s.pattern != nullptr) {
+            s.pattern->Kind(PatternKind::Forcing).Cell(c, cand[c], Role::Source).note = verdict;
+            for (int d = 1; d <= 9; ++d)
+                if ((cand[c] >> (d - 1)) & 1u) s.pattern->Cell(c, DigitBit(d), Role::Branch);
+        }
         if (result >= 0) return result == 1;
     }
 
@@ -188,6 +200,11 @@ bool TryForcingChain(GradeState& s) {
                 if ((cand[c] >> (d - 1)) & 1u) addBranch(c, d);
             }
             const int result = conclude(n);
+            if (result == 1 && s.pattern != nullptr) {
+                s.pattern->Kind(PatternKind::Forcing).Digit(d).Unit(u, Role::Source, DigitBit(d)).note = verdict;
+                for (int k = 0; k < 9; ++k)
+                    if ((cand[UnitCell(u, k)] >> (d - 1)) & 1u) s.pattern->Cell(UnitCell(u, k), DigitBit(d), Role::Branch);
+            }
             if (result >= 0) return result == 1;
         }
     return false;

@@ -103,6 +103,15 @@ bool TryFourDigitRowCount(GradeState& s) {
                     for (int i = 0; i < crossingCount; ++i)
                         for (int d = 1; d <= 9; ++d)
                             if ((set & DigitBit(d)) == 0) changed = RemoveCandidate(s, d, crossing[i]) || changed;
+                    if (changed && s.pattern != nullptr) {
+                        // The rows still open for the four digits, and their open cells in open columns.
+                        s.pattern->Kind(PatternKind::Count).Digits(set);
+                        for (int k = 0; k < 9; ++k)
+                            if (openRow[k]) s.pattern->Unit(k, Role::Base);
+                        for (int k = 0; k < 9; ++k)
+                            if (openCol[k]) s.pattern->Unit(9 + k, Role::Cover);
+                        for (int i = 0; i < crossingCount; ++i) s.pattern->Cell(crossing[i], set, Role::Set);
+                    }
                     return changed;
                 }
     return false;

@@ -135,7 +135,10 @@ public:
                 const int out = OtherDigit(t_.cand[next], d);
                 if (out == j_ || d == j_) ++tally_;
                 Push(next, out);
-                if (ActOnEnds(d)) return true;
+                if (ActOnEnds(d)) {
+                    if (s_.pattern != nullptr) Record();
+                    return true;
+                }
                 continue;
             }
 
@@ -204,6 +207,17 @@ private:
             }
         }
         return false;
+    }
+
+    // Explanations: the chain cell by cell, each bivalue cell a strong link
+    // between its entry and exit digits, each step to the next cell weak.
+    void Record() const {
+        PatternChain& ch = s_.pattern->Kind(PatternKind::Chain).Digit(j_).NewChain();
+        int entry = j_;
+        for (int k = 0; k < len_; ++k) {
+            ch.Add(false, DigitBit(entry), {chain_[k].cell}).Add(true, DigitBit(chain_[k].out), {chain_[k].cell});
+            entry = chain_[k].out;
+        }
     }
 
     // The new last cell was entered by `entry`.

@@ -73,6 +73,15 @@ bool TryLinks(GradeState& s, const LoopTables& t, int a, int b, int p1, int p2, 
                 continue;
             ClearLink(s, linkKind, lUnit, l, p1, q1);
             ClearLink(s, linkKind, mUnit, m, p2, q2);
+            if (s.pattern != nullptr) {
+                // The loop of bivalue cells, each cell a strong link between its two digits.
+                PatternChain& loop = s.pattern->Kind(PatternKind::Chain).Digits(DigitBit(l) | DigitBit(m)).NewChain();
+                loop.Add(false, DigitBit(l), {p1}).Add(true, DigitBit(a), {p1}).Add(false, DigitBit(a), {p2});
+                loop.Add(true, DigitBit(m), {p2}).Add(false, DigitBit(m), {q2}).Add(true, DigitBit(b), {q2});
+                loop.Add(false, DigitBit(b), {q1}).Add(true, DigitBit(l), {q1});
+                loop.strong.push_back(false);
+                loop.loop = true;
+            }
             return true;
         }
     }

@@ -8,6 +8,7 @@
 // the box, and the box could not hold it at all. So (p, S) loses the digit.
 // Step B is the same with a row pair met in column S, removing from (U, q).
 #include <array>
+#include <vector>
 
 #include "techniques/techniques.h"
 
@@ -107,6 +108,22 @@ Crosses FindCrosses(const GradeState& s, int d, int b) {
 
 // Step A: a conjugate pair of d in a column, one end on row U outside the box,
 // the other end outside the box's band; removes d from (p, S).
+// Explanations: the conjugate pair far - near, then the box's candidates in
+// the cross row and in the cross column, as one chain.
+void RecordEmptyRectangle(const GradeState& s, int d, int b, Cross x, int far, int near, bool rowFirst) {
+    std::vector<int> inRow, inCol;
+    for (int k = 0; k < 9; ++k) {
+        const int c = UnitCell(18 + b, k);
+        if (!s.CandFlags(c, d)) continue;
+        if (RowOf[c] == x.row) inRow.push_back(c);
+        if (ColOf[c] == x.col) inCol.push_back(c);
+    }
+    const std::uint16_t bit = DigitBit(d);
+    s.pattern->Kind(PatternKind::Pairs).Digit(d).Unit(18 + b, Role::Base);
+    s.pattern->NewChain().Add(false, bit, {far}).Add(true, bit, {near}).Add(false, bit, rowFirst ? inRow : inCol).Add(
+        true, bit, rowFirst ? inCol : inRow);
+}
+
 bool StepA(GradeState& s, int d, int b, Cross x) {
     for (int c = 0; c < 9; ++c) {
         const int o = CellAt[x.row][c];
@@ -118,7 +135,10 @@ bool StepA(GradeState& s, int d, int b, Cross x) {
             if (others++ == 0) p = r;
         }
         if (others != 1 || p / 3 == BoxTopRow[b] / 3) continue;
-        if (RemoveCandidate(s, d, CellAt[p][x.col])) return true;
+        if (RemoveCandidate(s, d, CellAt[p][x.col])) {
+            if (s.pattern != nullptr) RecordEmptyRectangle(s, d, b, x, CellAt[p][c], o, true);
+            return true;
+        }
     }
     return false;
 }
@@ -136,7 +156,10 @@ bool StepB(GradeState& s, int d, int b, Cross x) {
             if (others++ == 0) q = c;
         }
         if (others != 1 || q / 3 == BoxLeftCol[b] / 3) continue;
-        if (RemoveCandidate(s, d, CellAt[x.row][q])) return true;
+        if (RemoveCandidate(s, d, CellAt[x.row][q])) {
+            if (s.pattern != nullptr) RecordEmptyRectangle(s, d, b, x, CellAt[r][q], o, false);
+            return true;
+        }
     }
     return false;
 }

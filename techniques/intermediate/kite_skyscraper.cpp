@@ -79,7 +79,10 @@ bool TryTwoStringKite(GradeState& s) {
                     // The joint holds when the two ends are different cells of
                     // one box; only the first joint that holds is used.
                     if (jr == jc || BoxOf[jr] != BoxOf[jc]) continue;
-                    if (RemoveFromCommonPeers(s, farRow, farCol, d)) return true;
+                    if (RemoveFromCommonPeers(s, farRow, farCol, d)) {
+                        if (s.pattern != nullptr) RecordPairs(s, d, farRow, jr, jc, farCol);
+                        return true;
+                    }
                     break;
                 }
             }
@@ -115,7 +118,10 @@ bool TrySkyscraper(GradeState& s) {
                         // Joined ends aligned, far ends not (aligned far ends
                         // would make an X-Wing, not a skyscraper).
                         if (across(ja) != across(jb) || across(farA) == across(farB)) continue;
-                        if (RemoveFromCommonPeers(s, farA, farB, d)) return true;
+                        if (RemoveFromCommonPeers(s, farA, farB, d)) {
+                            if (s.pattern != nullptr) RecordPairs(s, d, farA, ja, jb, farB);
+                            return true;
+                        }
                     }
                 }
             }

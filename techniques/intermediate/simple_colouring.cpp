@@ -110,6 +110,14 @@ bool Colour(const GradeState& s, int d, Colouring& g) {
     return true;
 }
 
+// Explanations: the two colours of cluster c (groups 0 and 1) and the rule used.
+void RecordCluster(const GradeState& s, int d, const Colouring& g, int c, const char* rule) {
+    s.pattern->Kind(PatternKind::Colouring).Digit(d).note = rule;
+    for (int n = 0; n < g.nodes; ++n)
+        if (g.colour[n] == 2 * c - 1 || g.colour[n] == 2 * c)
+            s.pattern->Cell(g.nodeCell[n], DigitBit(d), Role::Set, g.colour[n] == 2 * c ? 1 : 0);
+}
+
 }  // namespace
 
 bool TrySimpleColouring(GradeState& s) {
@@ -124,6 +132,7 @@ bool TrySimpleColouring(GradeState& s) {
                     const int ci = g.colour[i];
                     if (ci != g.colour[j] || (ci != odd && ci != even)) continue;
                     if (!Sees(g.nodeCell[i], g.nodeCell[j])) continue;
+                    if (s.pattern != nullptr) RecordCluster(s, d, g, c, "colour wrap");
                     for (int n = 0; n < g.nodes; ++n)
                         if (g.colour[n] == ci) RemoveCandidate(s, d, g.nodeCell[n]);
                     return true;
@@ -134,7 +143,10 @@ bool TrySimpleColouring(GradeState& s) {
                 for (int j = i + 1; j < g.nodes; ++j) {
                     const int ci = g.colour[i], cj = g.colour[j];
                     if (!((ci == odd && cj == even) || (ci == even && cj == odd))) continue;
-                    if (RemoveFromCommonPeers(s, g.nodeCell[i], g.nodeCell[j], d)) return true;
+                    if (RemoveFromCommonPeers(s, g.nodeCell[i], g.nodeCell[j], d)) {
+                        if (s.pattern != nullptr) RecordCluster(s, d, g, c, "colour trap");
+                        return true;
+                    }
                 }
             }
         }

@@ -46,6 +46,7 @@ bool XWingSearch(GradeState& s, int d, bool rowsAreBase) {
                 removed = RemoveCandidate(s, d, LineCell(rowsAreBase, j, a)) || removed;
                 removed = RemoveCandidate(s, d, LineCell(rowsAreBase, j, b)) || removed;
             }
+            if (removed && s.pattern != nullptr) RecordFish(s, d, rowsAreBase, (1u << base[0]) | (1u << base[1]), pair);
             if (removed) return true;
         }
     }
@@ -76,6 +77,8 @@ bool SwordfishSearch(GradeState& s, int d, bool rowsAreBase) {
                     removed = RemoveCandidate(s, d, LineCell(rowsAreBase, j, b)) || removed;
                     removed = RemoveCandidate(s, d, LineCell(rowsAreBase, j, c)) || removed;
                 }
+                if (removed && s.pattern != nullptr)
+                    RecordFish(s, d, rowsAreBase, (1u << base[0]) | (1u << base[1]) | (1u << base[2]), triple);
                 if (removed) return true;
             }
         }

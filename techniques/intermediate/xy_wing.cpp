@@ -45,7 +45,11 @@ bool TryXYWing(GradeState& s) {
                                 for (int kb = 0; kb < 9; ++kb) {
                                     const int b = UnitCell(unitB, kb);
                                     if (cand[b] != o.pincerB) continue;
-                                    if (RemoveFromCommonPeers(s, a, b, o.z)) return true;
+                                    if (RemoveFromCommonPeers(s, a, b, o.z)) {
+                                        if (s.pattern != nullptr)
+                                            RecordWing(s, o.z, p, cand[p], {{a, cand[a]}, {b, cand[b]}});
+                                        return true;
+                                    }
                                 }
                             }
                         }

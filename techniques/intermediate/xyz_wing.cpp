@@ -68,7 +68,11 @@ bool TryXYZWing(GradeState& s) {
                                 for (int kb = 0; kb < 9; ++kb) {
                                     const int b = UnitCell(unitB, kb);
                                     if (cand[b] != ch.pincerB) continue;
-                                    if (RemoveFromPeersOfAll(s, p, a, b, ch.z)) return true;
+                                    if (RemoveFromPeersOfAll(s, p, a, b, ch.z)) {
+                                        if (s.pattern != nullptr)
+                                            RecordWing(s, ch.z, p, s.CandMask[p], {{a, s.CandMask[a]}, {b, s.CandMask[b]}});
+                                        return true;
+                                    }
                                 }
                             }
                         }

@@ -1,0 +1,503 @@
+#include "explain/explain.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <map>
+
+namespace gw::explain {
+
+namespace {
+
+char Num(int v) { return static_cast<char>('1' + v); }
+
+std::vector<int> CellsOf(const Pattern& p, Role role) {
+    std::vector<int> out;
+    for (const PatternCell& c : p.cells)
+        if (c.role == role && std::find(out.begin(), out.end(), c.cell) == out.end()) out.push_back(c.cell);
+    return out;
+}
+
+std::vector<int> UnitsOf(const Pattern& p, Role role) {
+    std::vector<int> out;
+    for (const PatternUnit& u : p.units)
+        if (u.role == role) out.push_back(u.unit);
+    return out;
+}
+
+// "r1c1{12}" for the cells of one role, each with the digits it contributes.
+std::string CellsWithDigits(const Pattern& p, Role role, int group = -1) {
+    std::string out;
+    for (const PatternCell& c : p.cells) {
+        if (c.role != role || (group >= 0 && c.group != group)) continue;
+        if (!out.empty()) out += ' ';
+        out += Cell(c.cell);
+        if (c.digits != 0) out += "{" + Digits(c.digits) + "}";
+    }
+    return out;
+}
+
+std::vector<int> GroupCells(const Pattern& p, Role role, int group) {
+    std::vector<int> out;
+    for (const PatternCell& c : p.cells)
+        if (c.role == role && c.group == group) out.push_back(c.cell);
+    return out;
+}
+
+int MaxGroup(const Pattern& p, Role role) {
+    int m = -1;
+    for (const PatternCell& c : p.cells)
+        if (c.role == role) m = std::max(m, static_cast<int>(c.group));
+    return m;
+}
+
+std::string Slashed(unsigned mask) {
+    std::string out;
+    for (int d = 1; d <= 9; ++d) {
+        if (!(mask & DigitBit(d))) continue;
+        if (!out.empty()) out += '/';
+        out += static_cast<char>('0' + d);
+    }
+    return out;
+}
+
+void Append(std::string& out, const std::string& part, const char* sep = " ") {
+    if (part.empty()) return;
+    if (!out.empty()) out += sep;
+    out += part;
+}
+
+std::string ChainsText(const Pattern& p) {
+    std::string out;
+    for (const PatternChain& c : p.chains) Append(out, Eureka(c), "; ");
+    return out;
+}
+
+std::string TrialText(const Pattern& p) {
+    std::string out;
+    for (const PatternCell& c : p.cells)
+        if (c.role == Role::Assumption) out = "assume " + Cell(c.cell) + "=" + Digits(c.digits);
+    std::string branch;
+    for (const PatternCell& c : p.cells)
+        if (c.role == Role::Branch) branch = Cell(c.cell) + "=" + Digits(c.digits);
+    if (branch.empty()) return out;
+    std::string why;
+    for (const PatternCell& c : p.cells)
+        if (c.role == Role::Contradiction) why = Cell(c.cell) + " has no candidate left";
+    for (const PatternUnit& u : p.units)
+        if (u.role == Role::Contradiction) why = "no place left for " + Digits(u.digits) + " in " + Unit(u.unit);
+    out += ", the ladder fills the grid; ";
+    if (why.empty()) return out + branch + " leaves the ladder stuck";
+    return out + branch + " meets a contradiction: " + why;
+}
+
+}  // namespace
+
+std::string Cell(int cell) { return {'r', Num(cell / 9), 'c', Num(cell % 9)}; }
+
+std::string Unit(int unit) {
+    const char kind = unit < 9 ? 'r' : unit < 18 ? 'c' : 'b';
+    return {kind, Num(unit % 9)};
+}
+
+std::string Cells(std::vector<int> cells) {
+    std::sort(cells.begin(), cells.end());
+    cells.erase(std::unique(cells.begin(), cells.end()), cells.end());
+    // Group by rows (the columns of each row) or by columns; lines with the
+    // same cells across merge ("r15c37"). The grouping with fewer parts wins,
+    // rows on a tie; each part is written rows first.
+    using Part = std::pair<unsigned, unsigned>;  // (rows, columns) as bit sets
+    auto group = [&](bool byRow) {
+        std::array<unsigned, 9> lines{};
+        for (int c : cells) lines[static_cast<std::size_t>(byRow ? c / 9 : c % 9)] |= 1u << (byRow ? c % 9 : c / 9);
+        std::vector<Part> parts;  // (lines, cells across)
+        for (unsigned m = 0; m < 9; ++m) {
+            if (lines[m] == 0) continue;
+            auto it = std::find_if(parts.begin(), parts.end(), [&](const Part& p) { return p.second == lines[m]; });
+            if (it != parts.end()) it->first |= 1u << m;
+            else parts.push_back({1u << m, lines[m]});
+        }
+        if (!byRow)
+            for (Part& p : parts) std::swap(p.first, p.second);
+        return parts;
+    };
+    std::vector<Part> rows = group(true), cols = group(false);
+    std::string out;
+    for (const auto& [rs, cs] : cols.size() < rows.size() ? cols : rows) {
+        if (!out.empty()) out += ',';
+        out += 'r';
+        for (int k = 0; k < 9; ++k)
+            if (rs & (1u << k)) out += Num(k);
+        out += 'c';
+        for (int k = 0; k < 9; ++k)
+            if (cs & (1u << k)) out += Num(k);
+    }
+    return out;
+}
+
+std::string Units(std::vector<int> units) {
+    std::string out;
+    std::sort(units.begin(), units.end());
+    int kind = -1;
+    for (int u : units) {
+        if (u / 9 != kind) {
+            if (!out.empty()) out += ',';
+            out += "rcb"[u / 9];
+            kind = u / 9;
+        }
+        out += Num(u % 9);
+    }
+    return out;
+}
+
+std::string Digits(unsigned mask) {
+    std::string out;
+    for (int d = 1; d <= 9; ++d)
+        if (mask & DigitBit(d)) out += static_cast<char>('0' + d);
+    return out;
+}
+
+std::string Eureka(const PatternChain& chain) {
+    std::string out;
+    auto node = [](const ChainNode& n) {
+        std::vector<int> cells(n.cells.begin(), n.cells.end());
+        return "(" + Digits(n.digits) + ")" + Cells(cells);
+    };
+    for (std::size_t i = 0; i < chain.nodes.size(); ++i) {
+        if (i > 0) out += (i - 1 < chain.strong.size() && chain.strong[i - 1]) ? '=' : '-';
+        out += node(chain.nodes[i]);
+    }
+    if (chain.loop && !chain.nodes.empty()) {
+        const std::size_t last = chain.nodes.size() - 1;
+        out += (last < chain.strong.size() && chain.strong[last]) ? '=' : '-';
+        out += node(chain.nodes[0]);
+    }
+    return out;
+}
+
+std::string PatternText(const Step& step) {
+    const Pattern& p = step.pattern;
+    std::string out;
+    const std::string digit = Slashed(p.digits);
+    switch (p.kind) {
+        case PatternKind::None: return {};
+        case PatternKind::Single:
+            if (!UnitsOf(p, Role::Base).empty()) out = digit + " in " + Units(UnitsOf(p, Role::Base));
+            else out = "only " + digit + " left in " + Cells(CellsOf(p, Role::Target));
+            break;
+        case PatternKind::Locked:
+            out = digit + " in " + Units(UnitsOf(p, Role::Base)) + " only in " + Units(UnitsOf(p, Role::Cover));
+            break;
+        case PatternKind::Subset:
+            out = digit + " in " + Cells(CellsOf(p, Role::Set));
+            break;
+        case PatternKind::Fish:
+            out = digit + " " + Units(UnitsOf(p, Role::Base)) + " " + Units(UnitsOf(p, Role::Cover));
+            if (!CellsOf(p, Role::Fin).empty()) out += " fin " + Cells(CellsOf(p, Role::Fin));
+            break;
+        case PatternKind::Wing:
+            out = "pivot " + CellsWithDigits(p, Role::Pivot) + ", pincers " + CellsWithDigits(p, Role::Pincer);
+            break;
+        case PatternKind::Colouring: {
+            // One digit: the cells of each colour; several (3D Medusa): each
+            // candidate of each colour.
+            const int top = MaxGroup(p, Role::Set);
+            auto side = [&](int g) {
+                return p.digits ? Cells(GroupCells(p, Role::Set, g)) : CellsWithDigits(p, Role::Set, g);
+            };
+            for (int g = 0; g <= top; g += 2) Append(out, side(g) + " / " + side(g + 1), "; ");
+            if (p.digits) out = digit + ": " + out;
+            break;
+        }
+        case PatternKind::Rectangle: {
+            std::vector<int> corners = CellsOf(p, Role::Base), roof = CellsOf(p, Role::Cover);
+            corners.insert(corners.end(), roof.begin(), roof.end());
+            out = digit + " in " + Cells(corners);
+            break;
+        }
+        case PatternKind::Exclusion:
+            out = Cells(CellsOf(p, Role::Base));
+            if (!CellsOf(p, Role::Link).empty()) out += " with " + CellsWithDigits(p, Role::Link);
+            break;
+        case PatternKind::Als: {
+            const int top = MaxGroup(p, Role::Set);
+            for (int g = 0; g <= top; ++g) {
+                const std::string set = Cells(GroupCells(p, Role::Set, g));
+                unsigned mask = 0;
+                for (const PatternCell& c : p.cells)
+                    if (c.role == Role::Set && c.group == g) mask |= c.digits;
+                Append(out, std::string(1, static_cast<char>('A' + g)) + "=" + set + "{" + Digits(mask) + "}", ", ");
+            }
+            break;
+        }
+        case PatternKind::Forcing: {
+            std::string source = CellsWithDigits(p, Role::Source);
+            for (const PatternUnit& u : p.units)
+                if (u.role == Role::Source) source = Digits(u.digits) + " in " + Unit(u.unit);
+            // Each branch assumes one candidate of the source; all agree.
+            std::string branches;
+            for (const PatternCell& c : p.cells)
+                if (c.role == Role::Branch) Append(branches, Cell(c.cell) + "=" + Digits(c.digits), " | ");
+            return source + ": " + branches + (p.note.empty() ? "" : ", " + p.note);
+        }
+        case PatternKind::Count:
+            out = digit + " in " + Units(UnitsOf(p, Role::Base));
+            break;
+        case PatternKind::Bug:
+            out = CellsWithDigits(p, Role::Target);
+            break;
+        case PatternKind::Trial: return TrialText(p);
+        case PatternKind::Pairs:
+        case PatternKind::Chain:
+            if (!UnitsOf(p, Role::Base).empty()) out = digit + " in " + Units(UnitsOf(p, Role::Base));
+            break;
+    }
+    Append(out, ChainsText(p), out.empty() ? "" : ": ");
+    // A note the step's name carries already is not repeated.
+    if (!p.note.empty() && step.name.find(p.note) == std::string::npos) out += " (" + p.note + ")";
+    return out;
+}
+
+std::string ResultText(const std::vector<Change>& changes) {
+    std::string out;
+    int placedAfterTrial = -1;
+    std::map<int, std::vector<int>> removed;  // digit -> cells
+    for (const Change& c : changes) {
+        if (c.kind == 'T') {
+            Append(out, Cell(c.cell) + "=" + std::to_string(c.digit), ", ");
+            placedAfterTrial = 0;
+        } else if (c.kind == 'P') {
+            if (placedAfterTrial >= 0) ++placedAfterTrial;
+            else Append(out, Cell(c.cell) + "=" + std::to_string(c.digit), ", ");
+        } else {
+            removed[c.digit].push_back(c.cell);
+        }
+    }
+    // Digits removed from the same cells are written together: r1c2569<>37.
+    std::vector<std::pair<std::vector<int>, unsigned>> groups;
+    for (auto& [d, cells] : removed) {
+        std::sort(cells.begin(), cells.end());
+        auto it = std::find_if(groups.begin(), groups.end(), [&](const auto& g) { return g.first == cells; });
+        if (it != groups.end()) it->second |= DigitBit(d);
+        else groups.push_back({cells, DigitBit(d)});
+    }
+    for (const auto& [cells, digits] : groups) Append(out, Cells(cells) + "<>" + Digits(digits), ", ");
+    if (placedAfterTrial > 0)
+        out += " (and " + std::to_string(placedAfterTrial) + " more cells)";
+    return out;
+}
+
+std::string StepText(const Step& step) {
+    const std::string pattern = PatternText(step);
+    return step.name + ": " + (pattern.empty() ? "" : pattern + " => ") + ResultText(step.changes);
+}
+
+std::vector<std::string> Summary(const std::vector<Step>& steps) {
+    std::vector<std::string> out;
+    if (steps.empty()) return out;
+    std::vector<std::pair<std::string, int>> counts;
+    std::size_t hardest = 0;
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        auto it = std::find_if(counts.begin(), counts.end(), [&](const auto& c) { return c.first == steps[i].name; });
+        if (it != counts.end()) ++it->second;
+        else counts.push_back({steps[i].name, 1});
+        if (steps[i].rung >= steps[hardest].rung) hardest = i;
+    }
+    std::string used = "techniques:";
+    for (std::size_t i = 0; i < counts.size(); ++i)
+        used += (i ? ", " : " ") + counts[i].first + " x" + std::to_string(counts[i].second);
+    out.push_back(used);
+    const Step& h = steps[hardest];
+    const Rung& r = kLadder[static_cast<std::size_t>(h.rung - 1)];
+    out.push_back("hardest: step " + std::to_string(hardest + 1) + ", " + h.name + " (rung " +
+                  std::to_string(h.rung) + ", " + kLevelNames[static_cast<std::size_t>(r.level)] + ")");
+    return out;
+}
+
+namespace {
+
+std::string JsonText(const std::string& s) {
+    std::string out = "\"";
+    for (char ch : s) {
+        const auto u = static_cast<unsigned char>(ch);
+        if (ch == '"' || ch == '\\') {
+            out += '\\';
+            out += ch;
+        } else if (u < 0x20 || u >= 0x7f) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", u);
+            out += buf;
+        } else {
+            out += ch;
+        }
+    }
+    return out + "\"";
+}
+
+std::string JsonDigits(unsigned mask) {
+    std::string out = "[";
+    for (int d = 1; d <= 9; ++d)
+        if (mask & DigitBit(d)) out += (out.size() > 1 ? ", " : "") + std::to_string(d);
+    return out + "]";
+}
+
+const char* KindName(PatternKind k) {
+    switch (k) {
+        case PatternKind::Single: return "single";
+        case PatternKind::Locked: return "locked";
+        case PatternKind::Subset: return "subset";
+        case PatternKind::Fish: return "fish";
+        case PatternKind::Wing: return "wing";
+        case PatternKind::Pairs: return "pairs";
+        case PatternKind::Colouring: return "colouring";
+        case PatternKind::Rectangle: return "rectangle";
+        case PatternKind::Als: return "als";
+        case PatternKind::Chain: return "chain";
+        case PatternKind::Forcing: return "forcing";
+        case PatternKind::Exclusion: return "exclusion";
+        case PatternKind::Count: return "count";
+        case PatternKind::Bug: return "bug";
+        case PatternKind::Trial: return "trial";
+        case PatternKind::None: break;
+    }
+    return "none";
+}
+
+}  // namespace
+
+std::string PatternJson(const Pattern& p) {
+    // Members without content are left out.
+    std::string out = "{\"kind\": \"" + std::string(KindName(p.kind)) + "\"";
+    if (p.digits) out += ", \"digits\": " + JsonDigits(p.digits);
+    if (!p.units.empty()) {
+        out += ", \"units\": [";
+        for (std::size_t i = 0; i < p.units.size(); ++i) {
+            const PatternUnit& u = p.units[i];
+            out += std::string(i ? ", " : "") + "{\"unit\": \"" + Unit(u.unit) + "\", \"role\": \"" +
+                   RoleName(u.role) + "\"";
+            if (u.digits) out += ", \"digits\": " + JsonDigits(u.digits);
+            out += "}";
+        }
+        out += "]";
+    }
+    if (!p.cells.empty()) {
+        out += ", \"cells\": [";
+        for (std::size_t i = 0; i < p.cells.size(); ++i) {
+            const PatternCell& c = p.cells[i];
+            out += std::string(i ? ", " : "") + "{\"cell\": " + std::to_string(c.cell) + ", \"digits\": " +
+                   JsonDigits(c.digits) + ", \"role\": \"" + RoleName(c.role) + "\", \"group\": " +
+                   std::to_string(c.group) + "}";
+        }
+        out += "]";
+    }
+    if (!p.chains.empty()) {
+        out += ", \"chains\": [";
+        for (std::size_t i = 0; i < p.chains.size(); ++i) {
+            const PatternChain& ch = p.chains[i];
+            out += std::string(i ? ", " : "") + "{\"role\": \"" + RoleName(ch.role) + "\", \"loop\": " +
+                   (ch.loop ? "true" : "false") + ", \"nodes\": [";
+            for (std::size_t k = 0; k < ch.nodes.size(); ++k) {
+                out += std::string(k ? ", " : "") + "{\"digits\": " + JsonDigits(ch.nodes[k].digits) +
+                       ", \"cells\": [";
+                for (std::size_t j = 0; j < ch.nodes[k].cells.size(); ++j)
+                    out += (j ? ", " : "") + std::to_string(ch.nodes[k].cells[j]);
+                out += "]}";
+            }
+            out += "], \"links\": [";
+            for (std::size_t k = 0; k < ch.strong.size(); ++k)
+                out += std::string(k ? ", " : "") + (ch.strong[k] ? "\"strong\"" : "\"weak\"");
+            out += "]}";
+        }
+        out += "]";
+    }
+    if (!p.note.empty()) out += ", \"note\": " + JsonText(p.note);
+    return out + "}";
+}
+
+Board::Board(const Grid& puzzle) {
+    masks.fill(kAllDigits);
+    for (int c = 0; c < 81; ++c)
+        if (puzzle[c]) {
+            Apply(Change{'P', static_cast<std::uint8_t>(c), puzzle[c]});
+            given[c] = true;
+        }
+}
+
+void Board::Apply(const Change& change) {
+    const int c = change.cell, d = change.digit;
+    if (change.kind == 'R') {
+        masks[c] = static_cast<std::uint16_t>(masks[c] & ~DigitBit(d));
+        return;
+    }
+    // A placement, or the assumption of a trial that the grid then confirms.
+    grid[c] = static_cast<std::uint8_t>(d);
+    masks[c] = 0;
+    for (int p : Peers[c]) masks[p] = static_cast<std::uint16_t>(masks[p] & ~DigitBit(d));
+}
+
+std::string CandidateGrid(const Board& b) {
+    std::array<std::string, 81> text;
+    std::array<std::size_t, 9> width{};
+    for (int c = 0; c < 81; ++c) {
+        text[c] = Digits(b.grid[c] ? DigitBit(b.grid[c]) : b.masks[c]);
+        if (text[c].empty()) text[c].push_back('-');  // no candidate left
+        width[c % 9] = std::max(width[c % 9], text[c].size());
+    }
+    std::string rule;
+    for (int band = 0; band < 3; ++band) {
+        rule += band == 0 ? "." : ".";
+        for (int k = 0; k < 3; ++k) rule += std::string(width[3 * band + k] + 2, '-');
+        rule += '-';
+    }
+    rule += ".\n";
+    std::string out = rule;
+    for (int r = 0; r < 9; ++r) {
+        for (int col = 0; col < 9; ++col) {
+            if (col % 3 == 0) out += "| ";
+            const std::string& t = text[9 * r + col];
+            out += t + std::string(width[col] - t.size() + 2, ' ');
+        }
+        out += "|\n";
+        if (r % 3 == 2) out += rule;
+    }
+    return out;
+}
+
+namespace {
+
+std::string Indented(const std::string& text) {
+    std::string out;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find('\n', start);
+        out += "     " + text.substr(start, end - start + 1);
+        start = end + 1;
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string ExplanationText(const Grid& puzzle, int level, const std::vector<Step>& steps, bool grids) {
+    std::string out;
+    Board board(puzzle);
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        if (grids) out += Indented(CandidateGrid(board));
+        out += "  " + std::to_string(i + 1) + ". " + StepText(steps[i]) + "\n";
+        board.Apply(steps[i]);
+    }
+    if (level == 9) {
+        out += "  stuck: no technique makes progress\n";
+        if (grids) out += Indented(CandidateGrid(board));
+    }
+    for (const std::string& line : Summary(steps)) out += "  " + line + "\n";
+    return out;
+}
+
+std::string StuckGridText(const Grid& puzzle, const std::vector<Step>& steps) {
+    Board board(puzzle);
+    for (const Step& st : steps) board.Apply(st);
+    return "  stuck here:\n" + Indented(CandidateGrid(board));
+}
+
+}  // namespace gw::explain

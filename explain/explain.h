@@ -1,0 +1,63 @@
+// Explanations of a grading as players write them: cells as r1c1 (grouped as
+// r1c23 where a row or column is shared), boxes as b1, chains in Eureka
+// notation, one line per step; the same facts as a JSON object per step; the
+// candidate grid before a step.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "grader/grader.h"
+#include "model/pattern.h"
+#include "model/state.h"
+
+namespace gw::explain {
+
+// "r5c3", "r1" / "c4" / "b9" (units 0..26: rows, columns, boxes).
+std::string Cell(int cell);
+std::string Unit(int unit);
+// Cells grouped where they share a row or column: "r1c23", "r12c5", "r1c2,r4c7".
+std::string Cells(std::vector<int> cells);
+// Units of one kind grouped: "r15", "c37"; mixed kinds are listed one by one.
+std::string Units(std::vector<int> units);
+// "4", "37": the digits of a mask in ascending order.
+std::string Digits(unsigned mask);
+// One chain in Eureka notation: "(4)r1c2=(4)r1c7-(4)r3c9".
+std::string Eureka(const PatternChain& chain);
+
+// The pattern part of a step line, and the result part ("r1c23<>4, r5c5=7").
+std::string PatternText(const Step& step);
+std::string ResultText(const std::vector<Change>& changes);
+// "Technique: pattern => result" (without number or indent).
+std::string StepText(const Step& step);
+// The closing lines: techniques used with their counts, and the hardest step.
+std::vector<std::string> Summary(const std::vector<Step>& steps);
+
+// The pattern as a JSON object: {"kind": ..., "digits": [...], "units": [...],
+// "cells": [...], "chains": [...], "note": ...}.
+std::string PatternJson(const Pattern& p);
+
+// The grading state before each step, rebuilt from the puzzle and the changes.
+struct Board {
+    Grid grid{};
+    Masks masks{};
+    std::array<bool, 81> given{};
+    explicit Board(const Grid& puzzle);
+    void Apply(const Change& change);
+    void Apply(const Step& step) {
+        for (const Change& c : step.changes) Apply(c);
+    }
+};
+
+// The whole explanation of one grading: "  N. Technique: pattern => result"
+// per step (with `grids`, each after the candidate grid it starts from), a
+// line where the ladder got stuck followed by that grid, and the summary.
+std::string ExplanationText(const Grid& puzzle, int level, const std::vector<Step>& steps, bool grids);
+// Only the grid where the ladder got stuck (level 9).
+std::string StuckGridText(const Grid& puzzle, const std::vector<Step>& steps);
+
+// The pencil-mark grid, nine text lines of 3x3 blocks per cell row group.
+std::string CandidateGrid(const Board& board);
+
+}  // namespace gw::explain

@@ -1,0 +1,57 @@
+// One self-contained page that shows a grading: the puzzle, then a drawn grid
+// per step with pencil marks, the pattern highlighted, chain links as lines
+// (strong solid, weak dashed), removed candidates struck out, placed digits in
+// their own colour, and the step's text beneath. Inline SVG and CSS only.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "explain/explain.h"
+
+namespace gw::explain {
+
+// Page geometry, in CSS pixels: each section starts with a heading of fixed
+// height, then the drawn grids in columns of kGridPx with kGapPx between them,
+// kPadPx from the section's edges. Grid k of a section (0 = the puzzle, k = step
+// k) sits in column k mod columns, row k div columns.
+inline constexpr int kCellPx = 45;
+inline constexpr int kBorderPx = 4;
+inline constexpr int kGridPx = 9 * kCellPx + 2 * kBorderPx;
+inline constexpr int kGapPx = 24;
+inline constexpr int kPadPx = 16;
+inline constexpr int kHeadingPx = 48;
+
+// Where candidate `digit` of `cell` is drawn inside a grid: its centre.
+double CandidateX(int cell, int digit);
+double CandidateY(int cell, int digit);
+// The half side of the square behind a highlighted or struck candidate.
+inline constexpr double kMarkHalf = 6;
+
+// Palette (colour-blind safe: the Okabe-Ito hues and pale tints of them).
+inline constexpr const char* kStrikeFill = "#f7c7aa";   // behind a removed candidate
+inline constexpr const char* kStrikeLine = "#d55e00";   // the stroke through it
+inline constexpr const char* kPlacedInk = "#009e73";    // a digit this step places
+inline constexpr const char* kSolvedInk = "#0072b2";    // digits placed by earlier steps
+
+// The SVG of one grid: the state `board` before `step` (the puzzle alone when
+// step is null).
+std::string GridSvg(const Board& board, const Step* step);
+
+class HtmlPage {
+public:
+    // The section of one graded puzzle (its input line, the givens, the level,
+    // the steps); Add appends it, Append appends one made before.
+    static std::string Section(int line, const Grid& puzzle, int level, const std::vector<Step>& steps);
+    void Add(int line, const Grid& puzzle, int level, const std::vector<Step>& steps) {
+        sections_ += Section(line, puzzle, level, steps);
+    }
+    void Append(const std::string& section) { sections_ += section; }
+    std::string Text() const;
+    bool Write(const std::string& path) const;
+
+private:
+    std::string sections_;
+};
+
+}  // namespace gw::explain

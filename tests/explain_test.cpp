@@ -1,0 +1,354 @@
+// Explanations: step names, the players' notation, the text and jsonl of the
+// command line, and the drawn page as a real browser renders it.
+#include <gtest/gtest.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
+
+#include "explain/explain.h"
+#include "explain/html.h"
+#include "test_util.h"
+
+namespace gw {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace explain;
+
+// Runs a shell command; returns its standard output.
+std::string RunShell(const std::string& cmd, int* status = nullptr) {
+    std::string out;
+    FILE* p = ::popen(cmd.c_str(), "r");
+    if (p == nullptr) return out;
+    char buf[4096];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    const int st = ::pclose(p);
+    if (status != nullptr) *status = st;
+    return out;
+}
+
+fs::path TempPath(const std::string& name) {
+    return fs::temp_directory_path() / ("gridwick_explain_" + std::to_string(::getpid()) + "_" + name);
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string l; std::getline(in, l);) out.push_back(l);
+    return out;
+}
+
+TEST(Explain, NotationOfCellsUnitsChainsAndResults) {
+    const struct {
+        std::vector<int> cells;
+        const char* text;
+    } cells[] = {
+        {{0}, "r1c1"},          {{1, 2}, "r1c23"},       {{0, 9, 18}, "r123c1"},
+        {{0, 10}, "r1c1,r2c2"}, {{0, 2, 18, 20}, "r13c13"}, {{3, 4, 5, 6, 7, 8}, "r1c456789"},
+        {{0, 1, 9}, "r1c12,r2c1"},
+    };
+    for (const auto& c : cells) EXPECT_EQ(Cells(c.cells), c.text);
+    EXPECT_EQ(Units({0, 4}), "r15");
+    EXPECT_EQ(Units({11, 15, 18}), "c37,b1");
+    PatternChain ch;
+    ch.Add(false, DigitBit(4), {1}).Add(true, DigitBit(4), {6}).Add(false, DigitBit(4), {26}).Add(true, DigitBit(4), {18, 19});
+    EXPECT_EQ(Eureka(ch), "(4)r1c2=(4)r1c7-(4)r3c9=(4)r3c12");
+    ch.loop = true;
+    ch.strong.push_back(false);
+    EXPECT_EQ(Eureka(ch), "(4)r1c2=(4)r1c7-(4)r3c9=(4)r3c12-(4)r1c2");
+    const std::vector<Change> changes = {{'R', 1, 3}, {'R', 1, 7}, {'R', 4, 3}, {'R', 4, 7}, {'R', 5, 7}, {'P', 80, 2}};
+    EXPECT_EQ(ResultText(changes), "r9c9=2, r1c25<>3, r1c256<>7");
+}
+
+// The steps of a grading are named by the rung that made them: a technique's
+// own note set while the ladder runs inside a trial never names the trial.
+TEST(Explain, TrialStepsAreNamedByTheTrialAndShowTheContradiction) {
+    const auto puzzles = test::LoadSharedPuzzles("trial.txt");
+    int trials = 0;
+    for (const auto& [puzzle, solution] : puzzles) {
+        GradeState s;
+        std::vector<Step> steps;
+        GradePuzzle(s, puzzle, &steps);
+        for (const Step& st : steps) {
+            const std::string player = kLadder[static_cast<std::size_t>(st.rung - 1)].player;
+            EXPECT_EQ(st.name.rfind(player, 0), 0u) << st.name << " made by rung " << st.rung;
+            if (st.rung != kRungCount) continue;
+            ++trials;
+            EXPECT_EQ(st.name, player);
+            ASSERT_EQ(st.pattern.kind, PatternKind::Trial);
+            ASSERT_FALSE(st.changes.empty());
+            const Change assumed = st.changes[0];
+            EXPECT_EQ(assumed.kind, 'T');
+            EXPECT_EQ(st.pattern.cells[0], (PatternCell{assumed.cell, DigitBit(assumed.digit), Role::Assumption}));
+            // The cell's other candidate runs into a contradiction.
+            const std::string text = StepText(st);
+            EXPECT_NE(text.find("meets a contradiction"), std::string::npos) << text;
+            EXPECT_EQ(text.find("(and "), text.rfind("(and ")) << text;
+        }
+    }
+    EXPECT_EQ(trials, static_cast<int>(puzzles.size()));
+}
+
+// Puzzles that reach every family of rungs: the stored hard ones of the
+// benchmarks, then the first shared puzzles.
+std::vector<Grid> FamilyPuzzles() {
+    std::vector<Grid> out;
+    std::ifstream hard(std::string(GRIDWICK_TEST_DATA) + "/../../bench/data/hard.txt");
+    for (std::string line; std::getline(hard, line);)
+        if (!line.empty() && line[0] != '#') out.push_back(test::ParseGrid(line.substr(0, 81)));
+    if (out.empty()) throw std::runtime_error("bench/data/hard.txt holds no puzzle");
+    const auto shared = test::LoadSharedPuzzles();
+    for (std::size_t i = 0; i < 500 && i < shared.size(); ++i) out.push_back(shared[i].first);
+    return out;
+}
+
+// Every step of a real grading states its pattern in the players' words, for
+// every family of rungs, and the pattern's kind is the family's.
+TEST(Explain, EveryStepReadsTechniquePatternResult) {
+    const struct {
+        PatternKind kind;
+        std::vector<int> rungs;
+    } families[] = {
+        {PatternKind::Single, {1, 2}},          {PatternKind::Locked, {3, 4}},
+        {PatternKind::Subset, {5, 6, 7, 8, 9, 10}}, {PatternKind::Fish, {11, 12, 20, 23}},
+        {PatternKind::Chain, {13, 31, 32, 33, 35, 36, 41}}, {PatternKind::Pairs, {14, 16, 17}},
+        {PatternKind::Wing, {15, 18, 21}},      {PatternKind::Colouring, {19, 22, 24}},
+        {PatternKind::Als, {25, 37}},           {PatternKind::Exclusion, {26, 29, 34, 40}},
+        {PatternKind::Rectangle, {27, 28}},     {PatternKind::Bug, {30}},
+        {PatternKind::Count, {38}},             {PatternKind::Forcing, {39}},
+        {PatternKind::Trial, {42}},
+    };
+    std::map<PatternKind, int> seen;
+    const std::regex line(R"([^:]+: \S.* => \S.*)");
+    for (const Grid& puzzle : FamilyPuzzles()) {
+        GradeState s;
+        std::vector<Step> steps;
+        GradePuzzle(s, puzzle, &steps);
+        for (const Step& st : steps) {
+            const std::string text = StepText(st);
+            EXPECT_TRUE(std::regex_match(text, line)) << text;
+            bool known = false;
+            for (const auto& f : families)
+                if (std::find(f.rungs.begin(), f.rungs.end(), st.rung) != f.rungs.end()) {
+                    EXPECT_EQ(st.pattern.kind, f.kind) << "rung " << st.rung << ": " << text;
+                    known = true;
+                }
+            EXPECT_TRUE(known) << "rung " << st.rung;
+            ++seen[st.pattern.kind];
+        }
+    }
+    // The rare families (BUG+1, the four-digit count) do not occur in this data.
+    for (const auto& f : families) {
+        if (f.kind != PatternKind::Bug && f.kind != PatternKind::Count) {
+            EXPECT_GT(seen[f.kind], 0) << "no step of rung " << f.rungs[0] << "'s family";
+        }
+    }
+}
+
+// The command line: step lines, summary, jsonl patterns agreeing with the text,
+// candidate grids and the page.
+TEST(Explain, CommandLineTextJsonlGridsAndPage) {
+    const auto puzzles = test::LoadSharedPuzzles("trial.txt");
+    const fs::path in = TempPath("in.txt"), page = TempPath("page.html");
+    // An Outlaw puzzle: the ladder gets stuck, and the grid shows where.
+    const std::string outlaw =
+        "..51....7..4.7.....1...98..3......6...9.2.5.3.8...3..9..84...9.....9.2..1....73..";
+    std::ofstream(in) << test::GridText(puzzles[0].first) << "\n" << outlaw << "\n";
+    const std::string cli = std::string("'") + GRIDWICK_CLI + "' grade '" + in.string() + "'";
+
+    const std::string explained = RunShell(cli + " --explain --html '" + page.string() + "'");
+    const auto text = Lines(explained);
+    // Step for step the library's own explanation of the same gradings.
+    std::string expected;
+    for (const std::string& p : {test::GridText(puzzles[0].first), outlaw}) {
+        GradeState s;
+        std::vector<Step> steps;
+        const int level = GradePuzzle(s, test::ParseGrid(p), &steps);
+        expected += p + " " + std::to_string(level) + " " + kLevelNames[static_cast<std::size_t>(level)] + "\n" +
+                    ExplanationText(test::ParseGrid(p), level, steps, false);
+    }
+    EXPECT_EQ(explained, expected);
+    const auto json = Lines(RunShell(cli + " --format jsonl"));
+    ASSERT_EQ(json.size(), 2u);
+    const std::regex stepLine(R"(  (\d+)\. ([^:]+): (.+) => (.+))");
+    std::vector<std::string> names;
+    int summaries = 0, stuck = 0;
+    for (const std::string& l : text) {
+        std::smatch m;
+        if (std::regex_match(l, m, stepLine)) names.push_back(m[2]);
+        else if (l.rfind("  techniques: ", 0) == 0 || l.rfind("  hardest: step ", 0) == 0) ++summaries;
+        else if (l == "  stuck: no technique makes progress") ++stuck;
+        else if (l.rfind("  ", 0) == 0) ADD_FAILURE() << "step line without pattern: " << l;
+    }
+    EXPECT_EQ(summaries, 4);
+    EXPECT_EQ(stuck, 1);
+    // The jsonl steps, in the same order, each with its pattern object.
+    std::size_t jsonSteps = 0;
+    for (const std::string& j : json)
+        for (std::size_t at = j.find("{\"rung\": "); at != std::string::npos; at = j.find("{\"rung\": ", at + 1)) {
+            ++jsonSteps;
+            const std::size_t end = j.find("{\"rung\": ", at + 1);
+            EXPECT_NE(j.substr(at, end - at).find("\"pattern\": {\"kind\": "), std::string::npos);
+        }
+    EXPECT_EQ(names.size(), jsonSteps);
+    EXPECT_NE(json[0].find("\"kind\": \"trial\""), std::string::npos);
+
+    // Grids: one before every step (11 lines each) plus the stuck grid.
+    const std::string grids = RunShell(cli + " --grid");
+    std::size_t rules = 0;
+    for (const std::string& l : Lines(grids)) rules += l.rfind("     .---", 0) == 0;
+    EXPECT_EQ(rules, 4 * (names.size() + 1));
+    const auto stuckOnly = Lines(RunShell(cli + " --stuck-grid"));
+    EXPECT_EQ(stuckOnly.size(), 2u + 1 + 13);
+
+    std::ifstream f(page);
+    const std::string html{std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+    std::size_t svgs = 0;
+    for (std::size_t at = html.find("<svg"); at != std::string::npos; at = html.find("<svg", at + 1)) ++svgs;
+    EXPECT_EQ(svgs, names.size() + 2 + 1);  // each puzzle, each step, the stuck grid
+    EXPECT_EQ(html.find("<script"), std::string::npos);
+    fs::remove(in);
+    fs::remove(page);
+}
+
+// A PNG as Chromium writes it: 8-bit RGB or RGBA, not interlaced.
+struct Png {
+    int width = 0, height = 0, channels = 0;
+    std::vector<unsigned char> pixels;
+    std::array<int, 3> At(int x, int y) const {
+        const unsigned char* p = &pixels[(static_cast<std::size_t>(y) * width + x) * channels];
+        return {p[0], p[1], p[2]};
+    }
+};
+
+bool ReadPng(const fs::path& path, Png& png) {
+    std::ifstream in(path, std::ios::binary);
+    const std::string data{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    auto u32 = [&](std::size_t at) {
+        return static_cast<std::uint32_t>(static_cast<unsigned char>(data[at]) << 24 |
+                                          static_cast<unsigned char>(data[at + 1]) << 16 |
+                                          static_cast<unsigned char>(data[at + 2]) << 8 |
+                                          static_cast<unsigned char>(data[at + 3]));
+    };
+    if (data.size() < 33 || data.compare(1, 3, "PNG") != 0) return false;
+    std::string idat;
+    for (std::size_t at = 8; at + 8 <= data.size();) {
+        const std::uint32_t len = u32(at);
+        const std::string type = data.substr(at + 4, 4);
+        if (at + 12 + len > data.size()) return false;
+        if (type == "IHDR") {
+            png.width = static_cast<int>(u32(at + 8));
+            png.height = static_cast<int>(u32(at + 12));
+            const int depth = data[at + 16], colour = data[at + 17], interlace = data[at + 20];
+            if (depth != 8 || (colour != 2 && colour != 6) || interlace != 0) return false;
+            png.channels = colour == 6 ? 4 : 3;
+        } else if (type == "IDAT") {
+            idat += data.substr(at + 8, len);
+        }
+        at += 12 + len;
+    }
+    const std::size_t stride = static_cast<std::size_t>(png.width) * png.channels;
+    std::vector<unsigned char> raw((stride + 1) * static_cast<std::size_t>(png.height));
+    uLongf rawSize = raw.size();
+    if (uncompress(raw.data(), &rawSize, reinterpret_cast<const Bytef*>(idat.data()), idat.size()) != Z_OK ||
+        rawSize != raw.size())
+        return false;
+    png.pixels.assign(stride * static_cast<std::size_t>(png.height), 0);
+    const int bpp = png.channels;
+    for (int y = 0; y < png.height; ++y) {
+        const unsigned char filter = raw[y * (stride + 1)];
+        const unsigned char* src = &raw[y * (stride + 1) + 1];
+        unsigned char* row = &png.pixels[y * stride];
+        const unsigned char* up = y > 0 ? &png.pixels[(y - 1) * stride] : nullptr;
+        for (std::size_t i = 0; i < stride; ++i) {
+            const int a = i >= static_cast<std::size_t>(bpp) ? row[i - bpp] : 0, b = up ? up[i] : 0,
+                      c = (up && i >= static_cast<std::size_t>(bpp)) ? up[i - bpp] : 0;
+            int pred = 0;
+            switch (filter) {
+                case 1: pred = a; break;
+                case 2: pred = b; break;
+                case 3: pred = (a + b) / 2; break;
+                case 4: {
+                    const int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+                    pred = (pa <= pb && pa <= pc) ? a : pb <= pc ? b : c;
+                    break;
+                }
+                default: break;
+            }
+            row[i] = static_cast<unsigned char>(src[i] + pred);
+        }
+    }
+    return true;
+}
+
+std::array<int, 3> Hex(const char* colour) {
+    const unsigned v = static_cast<unsigned>(std::strtoul(colour + 1, nullptr, 16));
+    return {static_cast<int>(v >> 16), static_cast<int>((v >> 8) & 255), static_cast<int>(v & 255)};
+}
+
+bool Near(const std::array<int, 3>& a, const std::array<int, 3>& b, int tolerance = 24) {
+    for (int i = 0; i < 3; ++i)
+        if (std::abs(a[i] - b[i]) > tolerance) return false;
+    return true;
+}
+
+// The page in headless Chromium: a highlighted pattern cell and a struck
+// candidate are where the drawing puts them. Skipped only where Chromium is
+// not installed and the run is not a CI run (CI installs it).
+TEST(Explain, PageRendersInChromium) {
+    const std::string browser = RunShell("command -v chromium || command -v chromium-browser");
+    if (browser.empty()) {
+        if (std::getenv("CI") != nullptr || std::getenv("GRIDWICK_REQUIRE_CHROMIUM") != nullptr)
+            FAIL() << "chromium is not installed (tools/install-deps.sh installs it)";
+        GTEST_SKIP() << "chromium is not installed";
+    }
+    const Grid puzzle =
+        test::ParseGrid("1...2......68....17.2..4......1.93.731.2.7.466.73.8......9..5.29....51......8...3");
+    Board board(puzzle);
+    // A hand-made step: the pattern's cell r1c2 highlighted, 5 struck from r1c3.
+    const int patternCell = 1, struckCell = 2, struckDigit = 5;
+    ASSERT_TRUE(board.masks[struckCell] & DigitBit(struckDigit));
+    Step step{4, "Claiming", {{'R', struckCell, struckDigit}}, {}};
+    step.pattern.Kind(PatternKind::Locked).Digit(struckDigit).Cell(patternCell, 0, Role::Base);
+    HtmlPage page;
+    page.Add(1, puzzle, 2, {step});
+    const fs::path dir = TempPath("chromium"), html = dir / "page.html", png = dir / "shot.png";
+    fs::remove_all(dir);
+    fs::create_directories(dir / "profile");
+    ASSERT_TRUE(page.Write(html.string()));
+    const int width = 2 * kPadPx + 2 * kGridPx + kGapPx + 40, height = kHeadingPx + kPadPx + kGridPx + 40;
+    int status = 0;
+    RunShell("timeout 120 '" + browser.substr(0, browser.find('\n')) +
+            "' --headless --no-sandbox --disable-gpu --disable-quic --no-first-run --disable-background-networking "
+            "--disable-component-update --disable-sync --hide-scrollbars --force-device-scale-factor=1 "
+            "--user-data-dir='" + (dir / "profile").string() + "' --window-size=" + std::to_string(width) + "," +
+            std::to_string(height) + " --screenshot='" + png.string() + "' 'file://" + html.string() + "' 2>&1",
+        &status);
+    Png shot;
+    ASSERT_TRUE(ReadPng(png, shot)) << "no screenshot (status " << status << ")";
+    ASSERT_GE(shot.width, width - 20);
+    // Step 1 is the second grid of the section's first row.
+    const int left = kPadPx + kGridPx + kGapPx, top = kHeadingPx + kPadPx;
+    auto cellCorner = [&](int cell) {
+        return shot.At(left + kBorderPx + kCellPx * (cell % 9) + 3, top + kBorderPx + kCellPx * (cell / 9) + 3);
+    };
+    EXPECT_TRUE(Near(cellCorner(patternCell), Hex("#cde8f8"))) << "highlighted cell";
+    EXPECT_TRUE(Near(cellCorner(struckCell), {255, 255, 255})) << "plain cell";
+    const int sx = left + static_cast<int>(CandidateX(struckCell, struckDigit)),
+              sy = top + static_cast<int>(CandidateY(struckCell, struckDigit));
+    EXPECT_TRUE(Near(shot.At(sx - 5, sy - 5), Hex(kStrikeFill))) << "struck candidate's square";
+    const auto stroke = shot.At(sx + 4, sy - 4);
+    EXPECT_TRUE(stroke[0] > 170 && stroke[2] < 120) << "stroke through the struck candidate";
+    // The same candidate in the puzzle's own grid (left) is not struck.
+    EXPECT_TRUE(Near(shot.At(sx - left + kPadPx - 5, sy - 5), {255, 255, 255})) << "candidate before the step";
+    fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace gw
