@@ -137,6 +137,15 @@ void MainWindow::BuildControls() {
     buttonExit_->setObjectName(QStringLiteral("ButtonExit"));
     buttonExit_->setGeometry(TwipRect(120, 4800, 4095, 375));
 
+    // Below the design's controls, shown (and the window grown to hold it)
+    // only when a save fails.
+    lblStatus_ = new QLabel(this);
+    lblStatus_->setObjectName(QStringLiteral("lblStatus"));
+    lblStatus_->setWordWrap(true);
+    lblStatus_->setStyleSheet(QStringLiteral("color: #b00000"));
+    lblStatus_->setGeometry(TwipRect(120, 5235, 4095, 900));
+    lblStatus_->hide();
+
     timer1_ = new QTimer(this);
     timer1_->setObjectName(QStringLiteral("Timer1"));
     timer1_->setInterval(200);
@@ -184,6 +193,12 @@ void MainWindow::RecountIfStale(bool now) {
     constexpr Clock::duration kCheapCount = std::chrono::milliseconds(1);
     if (!now && countCost_ > kCheapCount && Clock::now() - lastCount_ < countCost_ * 9) return;
     CountSudokus();
+}
+
+void MainWindow::ShowStatus(const QString& text) {
+    lblStatus_->setText(text);
+    lblStatus_->setVisible(!text.isEmpty());
+    setFixedSize(Twips(4335), Twips(text.isEmpty() ? 5295 : 6195));
 }
 
 void MainWindow::Combo2_Click() { CountSudokus(); }
@@ -265,6 +280,7 @@ void MainWindow::CommandGenerate_Click() {
     timer1_->start();
     stats_ = {};
     lastPass_ = {};
+    ShowStatus({});
 
     for (;;) {
         // The loop's own pass: this is where a press of "Halt Generator" made
@@ -306,9 +322,17 @@ void MainWindow::CommandGenerate_Click() {
         if (level >= 1 && level <= 9) {
             phase_ = Phase::Saving;
             // The target is read afresh for every puzzle.
-            SaveSudoku(basePath_, combo2_->currentIndex(), level, gen_.Puzzle, gen_.Solution);
-            ++stats_.puzzles;
-            countsStale_ = true;
+            const SaveResult saved = SaveSudoku(basePath_, combo2_->currentIndex(), level, gen_.Puzzle, gen_.Solution);
+            if (saved.kind == SaveResult::Kind::Written) {
+                ++stats_.puzzles;
+                countsStale_ = true;
+            } else if (saved.kind == SaveResult::Kind::Failed) {
+                // A failed save would fail again for the next puzzle: the run
+                // stops and says why, and the puzzle is not counted.
+                ShowStatus(QStringLiteral("Cannot save to %1: %2")
+                               .arg(QString::fromStdString(saved.path.string()), QString::fromStdString(saved.error)));
+                break;
+            }
         }
     }
     RecountIfStale(true);

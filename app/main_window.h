@@ -55,6 +55,8 @@ public:
     QTimer* timer1() const { return timer1_; }
     QLabel* lblLevel(int index) const { return lblLevel_[static_cast<std::size_t>(index)]; }
     QLabel* lblLevelCount(int index) const { return lblLevelCount_[static_cast<std::size_t>(index)]; }
+    // Why the last run stopped on a failed save; hidden while there is none.
+    QLabel* lblStatus() const { return lblStatus_; }
 
     // Called at every yield point of a run (before the throttled event pass),
     // and right after the loop's own event pass, with the current phase. Tests
@@ -95,6 +97,7 @@ private:
     void EventPass();
     Yielder NewYielder();
     void RecountIfStale(bool now);
+    void ShowStatus(const QString& text);
 
     std::filesystem::path basePath_;
     bool generating_ = false;
@@ -125,6 +128,7 @@ private:
     QComboBox* combo2_ = nullptr;
     QPushButton* buttonExit_ = nullptr;
     QTimer* timer1_ = nullptr;
+    QLabel* lblStatus_ = nullptr;
 };
 
 }  // namespace gw

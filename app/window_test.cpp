@@ -113,6 +113,8 @@ private slots:
     void exitAndCloseRefusedDuringRun();
     void exitEndsProgramWhenIdle();
     void newSelectionRecountsAndRedirectsSaves();
+    void failedSaveStopsTheRunAndSaysWhy_data();
+    void failedSaveStopsTheRunAndSaysWhy();
 };
 
 void WindowTest::startUpShowsCountsOfFirstTarget() {
@@ -389,6 +391,38 @@ void WindowTest::newSelectionRecountsAndRedirectsSaves() {
     QCOMPARE(FilesIn(base / "Sudocue"), 2);
     QCOMPARE(Counts(w), CountsOnDisk(base, 3));
     QCOMPARE(StoredPuzzles(base, 0), 0.0);
+}
+
+void WindowTest::failedSaveStopsTheRunAndSaysWhy_data() {
+    QTest::addColumn<int>("target");
+    QTest::newRow("level file") << 0;
+    QTest::newRow("numbered file") << 2;
+}
+
+// A file where the target folder should be: no save can succeed. The run ends
+// by itself at the first puzzle, the reason shows in the window, and nothing is
+// counted.
+void WindowTest::failedSaveStopsTheRunAndSaysWhy() {
+    QFETCH(int, target);
+    QTemporaryDir dir;
+    const fs::path base = Base(dir);
+    const fs::path folder = base / kFolders[target];
+    WriteBytes(folder, 3);  // created before the window, so it stays a file
+    MainWindow w(base);
+    w.Load();
+    w.combo2()->setCurrentIndex(target);
+    QVERIFY(!w.lblStatus()->isVisible());
+    w.yieldHook = [&](Phase) { Bail(w); };
+    Click(w.commandGenerate());
+    ExpectAfterRun(w);
+    QCOMPARE(w.lastRun().puzzles, 0u);
+    QVERIFY(w.lblStatus()->isVisible());
+    const QString status = w.lblStatus()->text();
+    QVERIFY2(status.contains(QString::fromStdString(folder.string())), qPrintable(status));
+    QVERIFY2(status.contains(QStringLiteral("Not a directory")), qPrintable(status));
+    QCOMPARE(Counts(w), (QStringList{"0", "0", "0", "0", "0", "0", "0", "0", "0"}));
+    QVERIFY(fs::is_regular_file(folder));
+    QCOMPARE(fs::file_size(folder), 3u);
 }
 
 int main(int argc, char** argv) {

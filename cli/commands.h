@@ -30,6 +30,8 @@ struct GenerateOptions {
     bool quiet = false;     // no live progress line
     double maxTime = 0;     // seconds; 0: no limit
     long long maxMade = 0;  // puzzles made (saved or not); 0: no limit
+    std::string method = "random";  // "random": the plain loop; "hunt": search near the hardest found
+    int perGrid = 3;        // hunt: at most this many saved puzzles per solution grid
 };
 
 struct GradeOptions {
@@ -41,6 +43,8 @@ struct GradeOptions {
     std::string steps = "all";  // jsonl: "all" or "none"
     bool summary = false;
     bool quiet = false;         // no progress line
+    bool solution = false;      // text: add the 81-digit solution (jsonl always has it)
+    bool canonical = false;     // add the canonical form
 };
 
 struct CountOptions {

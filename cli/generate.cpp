@@ -4,21 +4,28 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <signal.h>
+
+#include <array>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <thread>
 #include <vector>
 
 #include "cli/commands.h"
 #include "generator/generator.h"
+#include "generator/hunt.h"
 #include "grader/grader.h"
 #include "output/targets.h"
 
@@ -26,13 +33,55 @@ namespace gw::cli {
 
 namespace {
 
-// The signal handler's only way to reach the run: a lock-free atomic store.
+// The signal handler's only way to reach the run: lock-free atomic stores.
 std::atomic<bool>* gInterruptFlag = nullptr;
-std::atomic<bool> gInterrupted{false};
+std::atomic<int> gInterruptSignal{0};
 
-extern "C" void OnInterrupt(int) {
-    gInterrupted.store(true);
+extern "C" void OnInterrupt(int sig) {
+    gInterruptSignal.store(sig);
     if (gInterruptFlag != nullptr) gInterruptFlag->store(true);
+}
+
+// Ctrl-C, kill and a closed terminal all end a run the same way: the puzzle in
+// progress is dropped, nothing is half saved, and the summary is printed.
+constexpr std::array<int, 3> kStopSignals = {SIGINT, SIGTERM, SIGHUP};
+
+class StopSignals {
+public:
+    explicit StopSignals(std::atomic<bool>* flag) {
+        gInterruptFlag = flag;
+        struct sigaction sa {};
+        sa.sa_handler = OnInterrupt;
+        sigemptyset(&sa.sa_mask);
+        sa.sa_flags = SA_RESTART;
+        for (std::size_t i = 0; i < kStopSignals.size(); ++i) ::sigaction(kStopSignals[i], &sa, &previous_[i]);
+    }
+    ~StopSignals() {
+        for (std::size_t i = 0; i < kStopSignals.size(); ++i) ::sigaction(kStopSignals[i], &previous_[i], nullptr);
+        gInterruptFlag = nullptr;
+    }
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+
+private:
+    std::array<struct sigaction, kStopSignals.size()> previous_{};
+};
+
+// A failing level is dropped from the run; when nothing was saved for this
+// many puzzles after a failure, the levels still open are taken to fail too
+// (a full disk, a read-only folder): the run stops instead of spinning.
+constexpr long long kPuzzlesWithoutSave = 1000;
+
+// Why `folder` cannot serve as the base folder ("" when it can). With
+// `create`, a missing folder is created first.
+std::string UnusableFolder(const std::string& folder, bool create) {
+    std::error_code ec;
+    if (create) fs::create_directories(folder, ec);
+    const fs::file_status st = fs::status(folder, ec);
+    if (ec) return ec.message();
+    if (!fs::is_directory(st)) return fs::exists(st) ? "not a folder" : std::strerror(ENOENT);
+    if (::access(folder.c_str(), (create ? W_OK : 0) | R_OK | X_OK) != 0) return std::strerror(errno);
+    return {};
 }
 
 std::string Lower(std::string s) {
@@ -61,9 +110,11 @@ public:
 
 private:
     void Worker();
+    void HuntWorker(int index);
     void Save(const Made& m);
     void ShowProgress(bool final);
     bool AllSelectedFull() const;
+    bool AllSelectedClosed() const;
     double Elapsed() const {
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
     }
@@ -77,6 +128,7 @@ private:
     std::FILE* const info_;
 
     RunControl control_;
+    std::unique_ptr<HuntPool> hunt_;  // set for --method hunt
     std::mutex mutex_;
     std::condition_variable writerCv_, workersCv_;
     std::map<std::uint64_t, Made> ready_;
@@ -89,6 +141,8 @@ private:
     long long failures_ = 0;
     std::array<long long, 10> savedPerLevel_{};
     std::array<bool, 10> full_{};
+    std::array<bool, 10> failing_{};
+    long long madeAtLastSave_ = 0;
     std::set<std::string> reported_;
     std::string stopMessage_;
     bool live_ = false;
@@ -132,9 +186,10 @@ std::string RareLevelWarning(unsigned levels, long long count) {
     const long long n = count > 0 ? count : 1;
     const double minutes = static_cast<double>(n) / rate / 2300 / 60;
     char buf[160];
-    std::snprintf(buf, sizeof buf, "; %s puzzle%s take%s about %.0f %s per core. --max-time or --max-made stop it.\n",
-                  Grouped(n).c_str(), n == 1 ? "" : "s", n == 1 ? "s" : "", minutes < 120 ? std::max(1.0, minutes) : minutes / 60,
-                  minutes < 120 ? "minutes" : "hours");
+    const double shown = minutes < 120 ? std::max(1.0, std::round(minutes)) : std::round(minutes / 60);
+    std::snprintf(buf, sizeof buf, "; %s puzzle%s take%s about %.0f %s%s per core. --max-time or --max-made stop it.\n",
+                  Grouped(n).c_str(), n == 1 ? "" : "s", n == 1 ? "s" : "", shown, minutes < 120 ? "minute" : "hour",
+                  shown == 1 ? "" : "s");
     return msg + buf;
 }
 
@@ -174,16 +229,50 @@ void Run::Worker() {
     }
 }
 
+// --method hunt: the workers share one pool of parents and hand each puzzle
+// they find to the writer in the order found, so a seeded run is reproducible
+// with one worker.
+void Run::HuntWorker(int index) {
+    Yielder y(&control_);
+    Hunter hunter(*hunt_, PuzzleSeed(seed_, static_cast<std::uint64_t>(index)), y);
+    const std::uint64_t window = 64 * static_cast<std::uint64_t>(o_.jobs);
+    std::optional<HuntPuzzle> found;
+    for (;;) {
+        {
+            std::unique_lock lock(mutex_);
+            workersCv_.wait(lock, [&] { return control_.halt.load() || nextSeq_ - nextToWrite_ < window; });
+            if (control_.halt.load()) return;
+        }
+        // A halt at any step discards the puzzle in progress.
+        if (!hunter.Turn(found) || y.Halted()) return;
+        if (!found) continue;
+        {
+            std::lock_guard lock(mutex_);
+            ready_[nextSeq_++] = Made{found->puzzle, found->solution, found->level};
+        }
+        writerCv_.notify_one();
+    }
+}
+
 bool Run::AllSelectedFull() const {
     for (int l = 1; l <= 9; ++l)
         if ((levels_ & (1u << l)) && !full_[static_cast<std::size_t>(l)]) return false;
     return true;
 }
 
+// No selected level can take a puzzle: each is full or failed to save.
+bool Run::AllSelectedClosed() const {
+    for (int l = 1; l <= 9; ++l) {
+        const auto i = static_cast<std::size_t>(l);
+        if ((levels_ & (1u << l)) && !full_[i] && !failing_[i]) return false;
+    }
+    return true;
+}
+
 void Run::Save(const Made& m) {
     ++made_;
     const auto level = static_cast<std::size_t>(m.level);
-    if (!(levels_ & (1u << m.level)) || full_[level]) return;
+    if (!(levels_ & (1u << m.level)) || full_[level] || failing_[level]) return;
     if (toStdout_) {
         // One line per puzzle: the cells ('.' empty), the level number and name.
         std::string line(81, '.');
@@ -207,14 +296,16 @@ void Run::Save(const Made& m) {
         case SaveResult::Kind::Written:
             ++saved_;
             ++savedPerLevel_[level];
+            madeAtLastSave_ = made_;
             break;
         case SaveResult::Kind::Full:
             full_[level] = true;
             break;
         case SaveResult::Kind::Failed: {
             ++failures_;
-            // Each kind of failure is reported once; repeats are only counted.
-            const std::string key = res.path.parent_path().string() + "\n" + res.error;
+            failing_[level] = true;
+            // Each failing file is named once, with its reason.
+            const std::string key = res.path.string() + "\n" + res.error;
             if (reported_.insert(key).second) {
                 if (live_) std::fputs("\r\033[K", stderr);
                 std::fprintf(stderr, "gridwick: cannot write %s: %s\n", res.path.string().c_str(), res.error.c_str());
@@ -270,20 +361,35 @@ int Run::Execute() {
 
     if (toStdout_)
         std::fprintf(info_, "Generating to standard output\n");
-    else
+    else {
+        std::error_code ec;
+        fs::path shown = fs::absolute(TargetFolder(base_, target_), ec);
+        if (ec) shown = TargetFolder(base_, target_);
         std::fprintf(info_, "Generating for \"%s\" into %s\n", kTargets[static_cast<std::size_t>(target_)].listText,
-                     fs::absolute(TargetFolder(base_, target_)).lexically_normal().string().c_str());
+                     shown.lexically_normal().string().c_str());
+    }
     std::fflush(info_);
-    const std::string rare = RareLevelWarning(levels_, o_.count);
+    // The estimate holds for the plain loop; the hunt finds rare levels far faster.
+    const std::string rare = o_.method == "hunt" ? std::string() : RareLevelWarning(levels_, o_.count);
     if (!rare.empty()) std::fputs(rare.c_str(), stderr);
 
+    const std::string limit = std::to_string(kMaxPerLevel);
     if (AllSelectedFull()) {
-        stopMessage_ = "Every selected level already holds 1000 puzzles: nothing to do.";
+        stopMessage_ = "Every selected level already holds " + limit + " puzzles: nothing to do.";
     } else {
-        gInterruptFlag = &control_.halt;
-        auto previous = std::signal(SIGINT, OnInterrupt);
+        const StopSignals signals(&control_.halt);
         std::vector<std::thread> workers;
-        for (int i = 0; i < o_.jobs; ++i) workers.emplace_back([this] { Worker(); });
+        if (o_.method == "hunt") {
+            HuntOptions ho;
+            ho.levels = levels_;
+            // Levels already full are not handed out, so they use up no grid's share.
+            for (int l = 1; l <= 9; ++l)
+                if (full_[static_cast<std::size_t>(l)]) ho.levels &= ~(1u << l);
+            ho.perGrid = o_.perGrid;
+            hunt_ = std::make_unique<HuntPool>(ho);
+        }
+        for (int i = 0; i < o_.jobs; ++i)
+            workers.emplace_back([this, i] { hunt_ ? HuntWorker(i) : Worker(); });
 
         auto lastShown = std::chrono::steady_clock::now();
         std::unique_lock lock(mutex_);
@@ -306,7 +412,14 @@ int Run::Execute() {
                     stopMessage_ = "Made " + std::to_string(made_) + " puzzles (--max-made): stopping.";
                     control_.halt.store(true);
                 } else if (AllSelectedFull()) {
-                    stopMessage_ = "Every selected level now holds 1000 puzzles: stopping.";
+                    stopMessage_ = "Every selected level now holds " + limit + " puzzles: stopping.";
+                    control_.halt.store(true);
+                } else if (AllSelectedClosed()) {
+                    stopMessage_ = "No selected level can take a puzzle (full, or saving failed as shown above): stopping.";
+                    control_.halt.store(true);
+                } else if (failures_ > 0 && made_ - madeAtLastSave_ >= kPuzzlesWithoutSave) {
+                    stopMessage_ = "Nothing could be saved for " + std::to_string(kPuzzlesWithoutSave) +
+                                   " puzzles after the failures shown above: stopping.";
                     control_.halt.store(true);
                 }
             }
@@ -324,21 +437,21 @@ int Run::Execute() {
         lock.unlock();
         workersCv_.notify_all();
         for (auto& w : workers) w.join();
-        std::signal(SIGINT, previous);
-        gInterruptFlag = nullptr;
         ShowProgress(true);
     }
 
     const double t = Elapsed();
     std::FILE* const f = info_;
-    if (gInterrupted.load()) std::fprintf(f, "Interrupted: the puzzle in progress was discarded.\n");
+    const int signal = gInterruptSignal.load();
+    if (signal != 0) std::fprintf(f, "Interrupted: the puzzle in progress was discarded.\n");
     if (!stopMessage_.empty()) std::fprintf(f, "%s\n", stopMessage_.c_str());
     const auto counts = toStdout_ ? std::array<std::string, 9>{} : CountSudokus(base_, target_);
     std::fprintf(f, "\n%-10s %8s %10s\n", "Level", "Saved", toStdout_ ? "" : "On disk");
     for (int l = 1; l <= 9; ++l) {
         const auto i = static_cast<std::size_t>(l);
+        const bool selected = (levels_ & (1u << l)) != 0;
         std::fprintf(f, "%-10s %8lld %10s%s\n", kLevelNames[i], savedPerLevel_[i], counts[i - 1].c_str(),
-                     (levels_ & (1u << l)) && full_[i] ? "  (full)" : "");
+                     selected && full_[i] ? "  (full)" : selected && failing_[i] ? "  (cannot save)" : "");
     }
     std::fprintf(f, "\nMade %lld puzzles in %.1f s (%.0f/s), saved %lld, write failures %lld.\n", made_, t,
                  t > 0 ? static_cast<double>(made_) / t : 0.0, saved_, failures_);
@@ -346,7 +459,7 @@ int Run::Execute() {
         if (f == stdout) std::fprintf(stderr, "gridwick: cannot write the summary: %s\n", std::strerror(errno));
         return 1;
     }
-    if (gInterrupted.load()) return 130;
+    if (signal != 0) return 128 + signal;
     return failures_ > 0 ? 1 : 0;
 }
 
@@ -404,11 +517,10 @@ int RunGenerate(const GenerateOptions& o) {
             return 2;
         }
     }
-    std::error_code ec;
-    if (o.out != "-") fs::create_directories(o.out, ec);
-    if (o.out != "-" && !fs::is_directory(o.out)) {
-        std::fprintf(stderr, "gridwick: cannot use output folder %s: %s\n", o.out.c_str(),
-                     ec ? ec.message().c_str() : "not a folder");
+    if (o.method == "random" && (levels & 0x3FEu & ~0x380u) == 0)
+        std::fprintf(stderr, "gridwick: hint: --method hunt finds Extreme, Mayhem and Outlaw puzzles far faster\n");
+    if (const std::string why = o.out == "-" ? std::string() : UnusableFolder(o.out, true); !why.empty()) {
+        std::fprintf(stderr, "gridwick: cannot use output folder %s: %s\n", o.out.c_str(), why.c_str());
         return 2;
     }
     Run run(o, target, levels, o.seed ? *o.seed : ClockSeed());
@@ -422,9 +534,8 @@ int RunCount(const CountOptions& o) {
         return 2;
     }
     std::error_code ec;
-    if (!fs::is_directory(o.out, ec)) {
-        std::fprintf(stderr, "gridwick: %s: %s\n", o.out.c_str(),
-                     fs::exists(o.out, ec) ? "not a folder" : std::strerror(ENOENT));
+    if (const std::string why = UnusableFolder(o.out, false); !why.empty()) {
+        std::fprintf(stderr, "gridwick: %s: %s\n", o.out.c_str(), why.c_str());
         return 1;
     }
     bool anyTarget = false;

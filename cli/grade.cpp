@@ -26,6 +26,7 @@
 
 #include "cli/commands.h"
 #include "grader/grader.h"
+#include "model/canonical.h"
 #include "output/reader.h"
 
 namespace gw::cli {
@@ -163,6 +164,7 @@ void Grader::Render(Item& it) const {
         out += "\"line\": " + std::to_string(p.line) + ", \"puzzle\": " + JsonString(p.text) +
                ", \"level\": " + std::to_string(level) + ", \"name\": " + JsonString(levelName) +
                ", \"solution\": \"" + GridDigits(it.solution) + "\"";
+        if (o_.canonical) out += ", \"canonical\": \"" + CanonicalText(p.grid) + "\"";
         if (withSteps_) {
             out += ", \"steps\": [";
             for (std::size_t i = 0; i < it.steps.size(); ++i) {
@@ -186,7 +188,10 @@ void Grader::Render(Item& it) const {
     }
     std::string& out = it.out;
     if (several_) out = file + ":" + std::to_string(p.line) + ": ";
-    out += p.text + " " + std::to_string(level) + " " + levelName + "\n";
+    out += p.text + " " + std::to_string(level) + " " + levelName;
+    if (o_.solution) out += " " + GridDigits(it.solution);
+    if (o_.canonical) out += " " + CanonicalText(p.grid);
+    out += "\n";
     if (!o_.explain) return;
     int n = 0;
     for (const Step& st : it.steps) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/publish.h"
 #include "grader/grader.h"
 #include "output/targets.h"
 
@@ -69,6 +70,12 @@ int main(int argc, char** argv) {
     g->add_option("--max-made", gen.maxMade, "Stop after making this many puzzles, saved or not")
         ->check(Count("a whole number of puzzles"));
     g->add_flag("--quiet,-q", gen.quiet, "No live progress line");
+    g->add_option("--method,-m", gen.method,
+                  "random: a new random grid per puzzle; hunt: neighbours of the hardest puzzles found "
+                  "(far faster for Extreme, Mayhem and Outlaw)")
+        ->check(CLI::IsMember({"random", "hunt"}))->capture_default_str();
+    g->add_option("--per-grid", gen.perGrid, "Hunt: at most this many saved puzzles per solution grid")
+        ->check(CLI::PositiveNumber)->capture_default_str();
 
     gw::cli::GradeOptions grade;
     auto* r = app.add_subcommand("grade",
@@ -87,6 +94,8 @@ int main(int argc, char** argv) {
     r->add_flag("--summary,-s", grade.summary, "Print puzzles per level, bad lines and time at the end "
                                                "(always when standard error is a terminal)");
     r->add_flag("--quiet,-q", grade.quiet, "No progress line");
+    r->add_flag("--solution", grade.solution, "Add each puzzle's solution (81 digits; jsonl always has it)");
+    r->add_flag("--canonical", grade.canonical, "Add each puzzle's canonical form (the same for every disguise)");
 
     gw::cli::CountOptions count;
     auto* c = app.add_subcommand("count", "Print the nine level counters of a target as the window shows them");
@@ -94,6 +103,11 @@ int main(int argc, char** argv) {
     c->add_option("--out,-o", count.out, "Folder that holds the eight target folders")->capture_default_str();
     c->add_option("--format,-f", count.format, "Output format")
         ->check(CLI::IsMember({"text", "jsonl"}))->capture_default_str();
+
+    gw::cli::PrintOptions print;
+    auto* p = gw::cli::AddPrintCommand(app, print);
+    gw::cli::MergeOptions merge;
+    auto* m = gw::cli::AddMergeCommand(app, merge);
 
     // Set last: subcommands take their parent's footer when they are added.
     const std::string exitStatus =
@@ -103,6 +117,8 @@ int main(int argc, char** argv) {
     g->footer(TargetsAndLevels() + exitStatus);
     r->footer(exitStatus);
     c->footer(TargetsAndLevels() + exitStatus);
+    p->footer(exitStatus);
+    m->footer(TargetsAndLevels() + exitStatus);
 
     if (argc <= 1) {
         std::fputs(app.help().c_str(), stdout);
@@ -122,9 +138,23 @@ int main(int argc, char** argv) {
         std::string what = e.what();
         std::fprintf(stderr, "gridwick: %s\ngridwick: run 'gridwick --help' for usage\n", what.c_str());
         return 2;
+    } catch (const std::exception& e) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "gridwick: %s\n", e.what());
+        return 1;
     }
-    if (g->parsed()) return gw::cli::RunGenerate(gen);
-    if (r->parsed()) return gw::cli::RunGrade(grade);
-    if (c->parsed()) return gw::cli::RunCount(count);
+    // Failures are reported where they happen; this only keeps an unforeseen
+    // one from ending the program without a word.
+    try {
+        if (g->parsed()) return gw::cli::RunGenerate(gen);
+        if (r->parsed()) return gw::cli::RunGrade(grade);
+        if (c->parsed()) return gw::cli::RunCount(count);
+        if (p->parsed()) return gw::cli::RunPrint(print);
+        if (m->parsed()) return gw::cli::RunMerge(merge);
+    } catch (const std::exception& e) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "gridwick: %s\n", e.what());
+        return 1;
+    }
     return status;
 }

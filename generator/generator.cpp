@@ -125,8 +125,8 @@ namespace {
 // fewest free digits at every node.
 class Counter {
 public:
-    Counter(const Grid& puzzle, int limit, Grid* first, Yielder* y)
-        : grid_(puzzle), limit_(limit), first_(first), y_(y) {}
+    Counter(const Grid& puzzle, int limit, Grid* first, Yielder* y, std::vector<Grid>* all = nullptr)
+        : grid_(puzzle), limit_(limit), first_(first), all_(all), y_(y) {}
 
     int Run() {
         for (int c = 0; c < 81; ++c) {
@@ -155,6 +155,7 @@ private:
         }
         if (depth == n_) {
             if (count_ == 0 && first_ != nullptr) *first_ = grid_;
+            if (all_ != nullptr) all_->push_back(grid_);
             ++count_;
             return;
         }
@@ -192,6 +193,7 @@ private:
     int count_ = 0;
     int limit_;
     Grid* first_;
+    std::vector<Grid>* all_;
     Yielder* y_;
     bool halted_ = false;
 };
@@ -200,6 +202,12 @@ private:
 
 int CountSolutions(const Grid& puzzle, int limit, Grid* first, Yielder* y) {
     Counter counter(puzzle, limit, first, y);
+    return counter.Run();
+}
+
+int ListSolutions(const Grid& puzzle, int limit, std::vector<Grid>& out, Yielder* y) {
+    out.clear();
+    Counter counter(puzzle, limit, nullptr, y, &out);
     return counter.Run();
 }
 

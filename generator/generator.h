@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "model/control.h"
 #include "model/state.h"
@@ -52,5 +53,8 @@ bool HasUniqueSolution(const Grid& puzzle, Yielder* y = nullptr);
 // Counts solutions up to `limit`; the first one found goes to `first`.
 // A puzzle whose givens clash counts 0.
 int CountSolutions(const Grid& puzzle, int limit, Grid* first = nullptr, Yielder* y = nullptr);
+
+// The same search, keeping the solutions (at most `limit`) in `out`.
+int ListSolutions(const Grid& puzzle, int limit, std::vector<Grid>& out, Yielder* y = nullptr);
 
 }  // namespace gw

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "generator/generator.h"
+#include "generator/solution_count.h"
 
 namespace gw {
 
@@ -339,7 +340,9 @@ std::string CheckPuzzle(const Grid& g, Grid* solution) {
             seen |= DigitBit(d);
         }
     }
-    const int n = CountSolutions(g, 2, solution);
+    const SolutionCount count = CountSolutionsBounded(g, 2, kSolutionCountGuesses, solution);
+    if (!count.complete) return "too many possibilities to decide whether the solution is unique";
+    const int n = count.solutions;
     if (n == 0) return "no solution";
     if (n > 1) return "more than one solution";
     return {};

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "output/targets.h"
@@ -127,6 +128,30 @@ TEST_F(CliTest, SeededRunsAreReproducibleWhateverTheJobs) {
     EXPECT_EQ(total, 40u * 83);
     for (const auto& t : kTargets) EXPECT_TRUE(fs::is_directory(a / t.folder)) << t.folder;
     EXPECT_NE(ra.out.find("Made "), std::string::npos);
+}
+
+TEST_F(CliTest, HuntRunsAreReproducibleAndEverySavedPuzzleGradesBack) {
+    const std::string run = "generate -q --method hunt --seed 21 --count 3 --levels 7-9 -t 6 --out '";
+    const fs::path a = dir_ / "a", b = dir_ / "b", c = dir_ / "c";
+    ASSERT_EQ(RunCli(run + a.string() + "'").status, 0);
+    ASSERT_EQ(RunCli(run + b.string() + "'").status, 0);
+    ASSERT_EQ(RunCli(run + c.string() + "' --jobs 2 --per-grid 1").status, 0);
+    for (const fs::path& out : {a, c}) {
+        std::set<std::string> seen;
+        for (int level = 1; level <= 9; ++level) {
+            const fs::path file = out / "Sudoku_81_Char" / LevelFileName(6, level);
+            std::istringstream lines(Slurp(file));
+            for (std::string line; std::getline(lines, line);) {
+                GradeState s;
+                EXPECT_EQ(GradePuzzle(s, test::ParseGrid(line)), level) << line;
+                EXPECT_TRUE(seen.insert(line).second) << line;
+            }
+            if (out == a) {
+                EXPECT_EQ(Slurp(file), Slurp(b / "Sudoku_81_Char" / LevelFileName(6, level)));
+            }
+        }
+        EXPECT_EQ(seen.size(), 3u) << out;
+    }
 }
 
 TEST_F(CliTest, LevelsFilterAndFullLevels) {
@@ -256,6 +281,7 @@ TEST_F(CliTest, ExitStatusesAndMessages) {
         {"count --out '" + missing.string() + "'", "", 1},
         {"count --out '" + dir_.string() + "'", "", 1},  // no target folders
         {"frobnicate", "", 2},
+        {"generate -q -n 1 --out '" + (dir_ / std::string(300, 'a')).string() + "'", "", 2},  // name too long
     };
     for (const Case& c : cases) EXPECT_EQ(RunCli(c.args, c.input).status, c.status) << c.args;
     EXPECT_NE(RunCli("").out.find("generate"), std::string::npos);

@@ -3,7 +3,7 @@
 # Installs the build into SCRATCH_DIR/root as a package would, then runs the
 # installed command line: --version, its man page, and a tiny generate.
 set -euo pipefail
-build=$1
+build=$(cd "$1" && pwd)
 scratch=$2
 rm -rf "$scratch"
 mkdir -p "$scratch"

@@ -2,8 +2,13 @@
 // target, and reading every layout back.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <atomic>
 #include <cstring>
 #include <fstream>
+#include <functional>
+#include <thread>
 
 #include "output/reader.h"
 #include "output/targets.h"
@@ -121,7 +126,9 @@ TEST_F(OutputTest, TornLevelFileShowsAFractionAndIsRepairedByTheNextRecord) {
 
 TEST_F(OutputTest, FullLevelFileTakesNoMore) {
     const fs::path easy = base_ / "Sudoku_81_Char_0" / "Sudoku_Easy_0.txt";
-    Touch(easy, 83 * 999);
+    std::string lines;
+    for (int i = 0; i < 999; ++i) lines += FormatPuzzle(7, puzzle_, solution_);
+    std::ofstream(easy, std::ios::binary) << lines;
     EXPECT_FALSE(LevelFull(base_, 7, 1));
     ASSERT_EQ(Save(7, 1).kind, SaveResult::Kind::Written);
     EXPECT_TRUE(LevelFull(base_, 7, 1));
@@ -185,6 +192,116 @@ TEST_F(OutputTest, EveryTargetReadsBack) {
         for (const auto& p : puzzles) {
             EXPECT_EQ(p.error, "") << "target " << t;
             EXPECT_EQ(p.grid, puzzle_) << "target " << t;
+        }
+    }
+}
+
+// Line files as editors and shell tools leave them: the new line goes after
+// the last stored puzzle, and only a torn record (fewer than 81 cells at the
+// end) is replaced.
+TEST_F(OutputTest, HandEditedLineFilesKeepEveryPuzzle) {
+    const auto others = test::GeneratePuzzles(2, 11);
+    const std::string p1 = test::GridText(others[0].first), p2 = test::GridText(others[1].first);
+    const std::string line = FormatPuzzle(6, puzzle_, solution_);
+    const struct {
+        const char* what;
+        std::string before, after;
+    } cases[] = {
+        {"own layout", p1 + "\r\n" + p2 + "\r\n", p1 + "\r\n" + p2 + "\r\n" + line},
+        {"LF line ends (dos2unix, echo)", p1 + "\n" + p2 + "\n", p1 + "\n" + p2 + "\n" + line},
+        {"last CR LF dropped", p1 + "\r\n" + p2, p1 + "\r\n" + p2 + "\r\n" + line},
+        {"last LF dropped", p1 + "\n" + p2, p1 + "\n" + p2 + "\r\n" + line},
+        {"only the LF dropped", p1 + "\r\n" + p2 + "\r", p1 + "\r\n" + p2 + "\r\n" + line},
+        {"a note without line end", p1 + "\r\n# from the club", p1 + "\r\n# from the club\r\n" + line},
+        {"torn record", p1 + "\r\n" + p2.substr(0, 40), p1 + "\r\n" + line},
+        {"a single torn record", p2.substr(0, 7), line},
+    };
+    const fs::path file = base_ / "Sudoku_81_Char" / "Sudoku_Medium.txt";
+    for (const auto& c : cases) {
+        std::ofstream(file, std::ios::binary | std::ios::trunc) << c.before;
+        ASSERT_EQ(Save(6, 2).kind, SaveResult::Kind::Written) << c.what;
+        EXPECT_EQ(Slurp(file), c.after) << c.what;
+    }
+}
+
+// Only regular files are written: a symbolic link is not followed, a FIFO does
+// not block, a folder is not a level file. The thing found is left as it was.
+TEST_F(OutputTest, LevelFilesMustBeRegularFiles) {
+    const fs::path folder = base_ / "YAZ Sudoku 1", elsewhere = base_ / "elsewhere.sds";
+    const fs::path easy = folder / LevelFileName(0, 1);
+    Touch(elsewhere, 5);
+    const struct {
+        const char* what;
+        std::function<void()> make;
+    } cases[] = {
+        {"symbolic link", [&] { fs::create_symlink(elsewhere, easy); }},
+        {"dangling symbolic link", [&] { fs::create_symlink(base_ / "nowhere", easy); }},
+        {"FIFO", [&] { ASSERT_EQ(::mkfifo(easy.c_str(), 0644), 0); }},
+        {"folder", [&] { fs::create_directory(easy); }},
+    };
+    for (const auto& c : cases) {
+        fs::remove_all(easy);
+        c.make();
+        const SaveResult r = Save(0, 1);
+        EXPECT_EQ(r.kind, SaveResult::Kind::Failed) << c.what;
+        EXPECT_EQ(r.path, easy) << c.what;
+        EXPECT_NE(r.error.find("regular file"), std::string::npos) << c.what << ": " << r.error;
+        EXPECT_EQ(fs::file_size(elsewhere), 5u) << c.what;
+        EXPECT_FALSE(fs::exists(base_ / "nowhere")) << c.what;
+    }
+}
+
+// Numbers freed by hand are used again once the numbers above are taken, so a
+// level is full only when it holds 1000 puzzles.
+TEST_F(OutputTest, NumberedLevelsRefillTheirHoles) {
+    const fs::path folder = base_ / "Into Sudoku";
+    for (int n = 1; n <= kMaxPerLevel; ++n)
+        if (n != 500 && n != 7) Touch(folder / NumberedFileName(4, 3, n));
+    EXPECT_FALSE(LevelFull(base_, 4, 3));
+    EXPECT_EQ(Save(4, 3).path.filename(), "Hard_0007.sud");
+    EXPECT_EQ(Save(4, 3).path.filename(), "Hard_0500.sud");
+    EXPECT_EQ(fs::file_size(folder / "Hard_0500.sud"), 99u);
+    EXPECT_TRUE(LevelFull(base_, 4, 3));
+    EXPECT_EQ(Save(4, 3).kind, SaveResult::Kind::Full);
+    EXPECT_EQ(CountSudokus(base_, 4)[2], "1000");
+}
+
+// A temporary left by a killed writer is never counted, and the next save into
+// the folder removes it.
+TEST_F(OutputTest, LeftoverTemporariesAreIgnoredAndCleaned) {
+    const fs::path folder = base_ / "Sudocue";
+    for (const char* tmp : {".gridwick-123.tmp", ".gridwick-4567.tmp"}) Touch(folder / tmp, 0);
+    Touch(folder / ".gridwick-notes.txt", 3);  // not one of ours
+    EXPECT_EQ(CountSudokus(base_, 3)[0], "0");
+    ASSERT_EQ(Save(3, 1).kind, SaveResult::Kind::Written);
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{".gridwick-notes.txt", "Easy_0001.sdk"}));
+}
+
+// Writers in threads of one process exclude each other as processes do: every
+// record and file whole, none lost.
+TEST_F(OutputTest, ConcurrentWritersLoseNothing) {
+    constexpr int kThreads = 4, kEach = 25;
+    for (const int target : {0, 7, 5}) {
+        std::vector<std::thread> threads;
+        std::atomic<int> written{0};
+        for (int i = 0; i < kThreads; ++i)
+            threads.emplace_back([&] {
+                for (int k = 0; k < kEach; ++k) written += Save(target, 2).kind == SaveResult::Kind::Written;
+            });
+        for (auto& t : threads) t.join();
+        EXPECT_EQ(written, kThreads * kEach) << target;
+        EXPECT_EQ(CountSudokus(base_, target)[1], std::to_string(kThreads * kEach)) << target;
+        const fs::path folder = TargetFolder(base_, target);
+        if (kTargets[static_cast<std::size_t>(target)].levelFile) {
+            std::string expected;
+            for (int k = 0; k < kThreads * kEach; ++k) expected += FormatPuzzle(target, puzzle_, solution_);
+            EXPECT_EQ(Slurp(folder / LevelFileName(target, 2)), expected) << target;
+        } else {
+            for (int n = 1; n <= kThreads * kEach; ++n)
+                EXPECT_EQ(Slurp(folder / NumberedFileName(target, 2, n)), FormatPuzzle(target, puzzle_, solution_));
         }
     }
 }

@@ -4,8 +4,8 @@
 # clone would, in an empty scratch folder. Every generate run is bounded with
 # --max-made so that the test ends whatever the examples ask for.
 set -euo pipefail
-readme=$1
-bin=$2
+readme=$(realpath "$1")
+bin=$(realpath "$2")
 scratch=$3
 rm -rf "$scratch"
 mkdir -p "$scratch"

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <bitset>
 #include <cstdio>
@@ -133,6 +134,23 @@ inline std::vector<std::pair<Grid, Grid>> SharedAndGenerated(int count, std::uin
     const auto generated = GeneratePuzzles(count, seed);
     puzzles.insert(puzzles.end(), generated.begin(), generated.end());
     return puzzles;
+}
+
+// A puzzle as clue removal leaves it: half-turn symmetric, its clues those of
+// `solution`, the only solution, and no symmetric pair (or the centre) can go
+// without losing uniqueness.
+inline void ExpectSymmetricUniquePairMinimal(const Grid& puzzle, const Grid& solution) {
+    Grid found{};
+    ASSERT_EQ(CountSolutions(puzzle, 2, &found), 1) << GridText(puzzle);
+    EXPECT_EQ(found, solution);
+    for (int c = 0; c <= 40; ++c) {
+        ASSERT_EQ(puzzle[c] == 0, puzzle[80 - c] == 0) << "not symmetric at " << c << ": " << GridText(puzzle);
+        if (puzzle[c] == 0) continue;
+        EXPECT_EQ(puzzle[c], solution[c]);
+        Grid less = puzzle;
+        less[c] = less[80 - c] = 0;
+        EXPECT_FALSE(HasUniqueSolution(less)) << "pair " << c << " could still be removed: " << GridText(puzzle);
+    }
 }
 
 // True when a change contradicts the solution: another digit placed or tried, or the solution digit removed.
@@ -477,6 +495,66 @@ inline GradeState Thinned(const GradeState& base, std::mt19937& rng) {
         if (s.CandFlags(c, d) && BitCount[s.CandMask[c]] > 1) s.CandMask[c] &= static_cast<std::uint16_t>(~DigitBit(d));
     }
     return s;
+}
+
+}  // namespace gw::test
+
+namespace gw::test {
+
+// The same puzzle in disguise: digits relabelled, rows permuted within bands
+// and columns within stacks, bands and stacks permuted, and maybe transposed.
+inline Grid RandomDisguise(const Grid& g, std::mt19937& rng) {
+    auto shuffled = [&](int n) {
+        std::vector<int> v(static_cast<std::size_t>(n));
+        for (int i = 0; i < n; ++i) v[static_cast<std::size_t>(i)] = i;
+        std::shuffle(v.begin(), v.end(), rng);
+        return v;
+    };
+    auto lineOrder = [&] {
+        std::vector<int> order;
+        for (int band : shuffled(3))
+            for (int k : shuffled(3)) order.push_back(3 * band + k);
+        return order;
+    };
+    const std::vector<int> rows = lineOrder(), cols = lineOrder(), digits = shuffled(9);
+    const bool transpose = rng() & 1;
+    Grid out{};
+    for (int r = 0; r < 9; ++r)
+        for (int c = 0; c < 9; ++c) {
+            const int src = transpose ? cols[static_cast<std::size_t>(c)] * 9 + rows[static_cast<std::size_t>(r)]
+                                      : rows[static_cast<std::size_t>(r)] * 9 + cols[static_cast<std::size_t>(c)];
+            const int d = g[static_cast<std::size_t>(src)];
+            out[static_cast<std::size_t>(r * 9 + c)] =
+                static_cast<std::uint8_t>(d == 0 ? 0 : 1 + digits[static_cast<std::size_t>(d - 1)]);
+        }
+    return out;
+}
+
+}  // namespace gw::test
+
+namespace gw::test {
+
+struct CommandResult {
+    int status = -1;  // exit status, -1 when it did not exit normally
+    std::string out;  // standard output
+};
+
+// Runs a shell command; standard error is dropped.
+inline CommandResult RunCommand(const std::string& command) {
+    CommandResult r;
+    FILE* p = ::popen((command + " 2>/dev/null").c_str(), "r");
+    if (p == nullptr) return r;
+    char buf[4096];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+    const int st = ::pclose(p);
+    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    return r;
+}
+
+// The gridwick command line with arguments (a shell command tail).
+inline CommandResult RunGridwick(const std::string& args) {
+    return RunCommand(std::string("'") + GRIDWICK_CLI + "' " + args);
 }
 
 }  // namespace gw::test

@@ -3,7 +3,8 @@
 # Does nothing when they are all present.
 set -euo pipefail
 packages=(g++ cmake ninja-build libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev qt6-qpa-plugins libgl-dev help2man dpkg-dev)
+          qt6-base-dev qt6-qpa-plugins libgl-dev help2man dpkg-dev clang-14 libclang-rt-14-dev
+          libcairo2-dev fonts-dejavu-core poppler-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

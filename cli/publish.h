@@ -1,0 +1,51 @@
+// The publishing subcommands: printable books and merging collections.
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "model/state.h"
+
+namespace gw::cli {
+
+struct PrintOptions {
+    std::vector<std::string> inputs;
+    std::string out;
+    int perPage = 4;
+    std::string paper = "a4";
+    std::string format = "pdf";
+    std::string title;
+    bool noSolutions = false;
+};
+
+struct MergeOptions {
+    std::vector<std::string> sources;
+    std::string out;
+    std::string target;
+    std::string levels;  // empty: all nine
+    bool unique = false;
+};
+
+CLI::App* AddPrintCommand(CLI::App& app, PrintOptions& o);
+CLI::App* AddMergeCommand(CLI::App& app, MergeOptions& o);
+int RunPrint(const PrintOptions& o);
+int RunMerge(const MergeOptions& o);
+
+// A puzzle read from the inputs, with its solution and level.
+struct LoadedPuzzle {
+    std::filesystem::path path;
+    int line = 0;  // line, or record number of a level file
+    Grid puzzle{};
+    Grid solution{};
+    int level = 0;  // from the stored file name, else from grading
+};
+
+// Reads every puzzle of the inputs (files and folders, see ListPuzzleFiles).
+// Bad puzzles and unreadable files are reported on stderr and counted in
+// `bad`; missing inputs are reported and make it return false.
+bool LoadPuzzles(const std::vector<std::string>& inputs, std::vector<LoadedPuzzle>& out, int& bad);
+
+}  // namespace gw::cli

@@ -1,0 +1,289 @@
+#include "generator/hunt.h"
+
+#include <algorithm>
+
+namespace gw {
+
+namespace {
+
+std::uint64_t HashGrid(const Grid& g) {
+    std::uint64_t h = 0x84222325cbf29ce4ULL;
+    for (int c = 0; c < 81; c += 8) {
+        std::uint64_t word = 0;
+        for (int k = 0; k < 8 && c + k < 81; ++k) word |= static_cast<std::uint64_t>(g[c + k]) << (8 * k);
+        h ^= word;
+        h *= 0x9e3779b97f4a7c15ULL;
+        h ^= h >> 29;
+    }
+    return h;
+}
+
+std::string GridKey(const Grid& g) { return std::string(g.begin(), g.end()); }
+
+// A pair is named by its cell in 0..40; 40 is the centre, a pair of one cell.
+void SetPair(Grid& g, int c, int dc, int dm) {
+    g[c] = static_cast<std::uint8_t>(dc);
+    g[80 - c] = static_cast<std::uint8_t>(dm);
+}
+
+template <typename T>
+void Shuffle(std::vector<T>& v, Rng& rng) {
+    for (int i = static_cast<int>(v.size()) - 1; i > 0; --i) std::swap(v[i], v[rng.Below(i + 1)]);
+}
+
+// Digits free at the cell given the clues of the grid (bit d-1 for digit d).
+unsigned FreeDigits(const Grid& g, int cell) {
+    unsigned used = 0;
+    for (int u = 0; u < 81; ++u)
+        if (g[u] != 0 && u != cell && (RowOf[u] == RowOf[cell] || ColOf[u] == ColOf[cell] || BoxOf[u] == BoxOf[cell]))
+            used |= DigitBit(g[u]);
+    return ~used & 0x1FFu;
+}
+
+int RandomDigit(unsigned mask, Rng& rng) {
+    const int n = BitCount[mask];
+    if (n == 0) return 0;
+    int k = rng.Below(n);
+    for (int d = 1; d <= 9; ++d)
+        if ((mask & DigitBit(d)) && k-- == 0) return d;
+    return 0;
+}
+
+}  // namespace
+
+long long HuntScore::Value(HuntOptions::Score kind) const {
+    const long long top = static_cast<long long>(level) << 40;
+    switch (kind) {
+        case HuntOptions::Score::Level: return top;
+        case HuntOptions::Score::TopRung:
+            return top | static_cast<long long>(topRung) << 24 | static_cast<long long>(std::min(topSteps, 65535)) << 8;
+        case HuntOptions::Score::Effort: break;
+    }
+    return top | std::min<long long>(effort, (1LL << 40) - 1);
+}
+
+HuntScore ScoreGrading(int level, const std::vector<Step>& steps) {
+    HuntScore sc;
+    sc.level = level;
+    for (const Step& st : steps) {
+        const int rungLevel = kLadder[static_cast<std::size_t>(st.rung - 1)].level;
+        sc.topRung = std::max(sc.topRung, st.rung);
+        if (rungLevel >= 7) ++sc.topSteps;
+        // Each level up weighs four times as much: a step of level 8 outweighs
+        // three of level 7.
+        sc.effort += 1 << (2 * (rungLevel - 1));
+    }
+    return sc;
+}
+
+bool HuntPool::TakeSeedTurn() {
+    std::lock_guard lock(mutex_);
+    if (seedTurns_ >= o_.seedPuzzles) return false;
+    ++seedTurns_;
+    return true;
+}
+
+bool HuntPool::Pick(Rng& rng, HuntPuzzle& parent) {
+    std::lock_guard lock(mutex_);
+    if (pool_.empty()) return false;
+    const int n = static_cast<int>(pool_.size());
+    int best = rng.Below(n);
+    for (int k = 1; k < o_.tournament; ++k) {
+        const int i = rng.Below(n);
+        const Entry& a = pool_[static_cast<std::size_t>(i)];
+        const Entry& b = pool_[static_cast<std::size_t>(best)];
+        if (o_.pick == HuntOptions::Pick::Yield ? a.Rate() > b.Rate() : a.p.score > b.p.score) best = i;
+    }
+    Entry& e = pool_[static_cast<std::size_t>(best)];
+    parent = e.p;
+    if (++e.visits >= o_.maxVisits && o_.maxVisits > 0) pool_.erase(pool_.begin() + best);
+    return true;
+}
+
+bool HuntPool::FirstSight(const Grid& puzzle) {
+    std::lock_guard lock(mutex_);
+    // A hash set of every graded puzzle; cleared when very large, which only
+    // means that a puzzle may be graded twice (handing out is checked exactly).
+    if (seen_.size() >= (1u << 22)) seen_.clear();
+    return seen_.insert(HashGrid(puzzle)).second;
+}
+
+void HuntPool::Report(const Grid& parent, int level) {
+    std::lock_guard lock(mutex_);
+    for (Entry& e : pool_) {
+        if (e.p.puzzle != parent) continue;
+        e.yield += level >= 8 ? 4 : level == 7 ? 1 : 0;
+        return;
+    }
+}
+
+void HuntPool::Offer(const HuntPuzzle& p) {
+    std::lock_guard lock(mutex_);
+    int sameGrid = 0;
+    std::size_t worstSame = 0, worst = 0;
+    for (std::size_t i = 0; i < pool_.size(); ++i) {
+        const HuntPuzzle& q = pool_[i].p;
+        if (q.puzzle == p.puzzle) return;
+        if (q.solution == p.solution) {
+            if (sameGrid++ == 0 || q.score < pool_[worstSame].p.score) worstSame = i;
+        }
+        if (q.score < pool_[worst].p.score) worst = i;
+    }
+    // A few parents per solution grid at most, so that the pool stays varied.
+    if (sameGrid >= o_.poolPerGrid) {
+        if (p.score > pool_[worstSame].p.score) pool_[worstSame] = Entry{p, 0};
+        return;
+    }
+    if (static_cast<int>(pool_.size()) < o_.poolSize) {
+        pool_.push_back(Entry{p, 0});
+    } else if (p.score > pool_[worst].p.score) {
+        pool_[worst] = Entry{p, 0};
+    }
+}
+
+bool HuntPool::Claim(const HuntPuzzle& p) {
+    if (!(o_.levels & (1u << p.level))) return false;
+    std::lock_guard lock(mutex_);
+    const std::string grid = GridKey(p.solution);
+    auto it = perGrid_.find(grid);
+    if (it != perGrid_.end() && it->second >= o_.perGrid) return false;
+    if (!handedOut_.insert(GridKey(p.puzzle)).second) return false;
+    ++perGrid_[grid];
+    return true;
+}
+
+std::size_t HuntPool::PoolSize() {
+    std::lock_guard lock(mutex_);
+    return pool_.size();
+}
+
+Hunter::Hunter(HuntPool& pool, std::uint64_t seed, Yielder& y) : pool_(pool), y_(y) {
+    g_.rng.Seed(seed);
+    run_.yield = &y_;
+    s_.run = &run_;
+}
+
+bool Hunter::Turn(std::optional<HuntPuzzle>& found) {
+    found.reset();
+    if (pool_.TakeSeedTurn() || g_.rng.Below(100) < pool_.options().freshPercent) return PlainTurn(found);
+    return NeighbourTurn(found);
+}
+
+bool Hunter::PlainTurn(std::optional<HuntPuzzle>& found) {
+    if (!BuildSolutionGrid(g_, y_) || !RemoveClues(g_, y_)) return false;
+    ++counts_.plain;
+    return Finish(g_.Puzzle, g_.Solution, false, found);
+}
+
+bool Hunter::NeighbourTurn(std::optional<HuntPuzzle>& found) {
+    HuntPuzzle parent;
+    if (!pool_.Pick(g_.rng, parent)) return PlainTurn(found);
+    ++counts_.neighbours;
+    Grid puzzle{}, solution{};
+    int added = -1;
+    if (!MakeNeighbour(parent, puzzle, solution, added)) return !y_.Halted();
+    ++counts_.unique;
+    if (!Reduce(puzzle, added)) return false;
+    if (!Finish(puzzle, solution, true, found)) return false;
+    pool_.Report(parent.puzzle, lastLevel_);
+    return true;
+}
+
+// Takes a random clue pair out of the parent and puts another in, with digits
+// that fit the clues left, so that the solution is unique again.
+bool Hunter::MakeNeighbour(const HuntPuzzle& parent, Grid& puzzle, Grid& solution, int& added) {
+    const HuntOptions& o = pool_.options();
+    Rng& rng = g_.rng;
+    std::vector<int> present, absent;
+    for (int c = 0; c <= 40; ++c) (parent.puzzle[c] != 0 ? present : absent).push_back(c);
+    if (present.empty()) return false;
+    const int out = present[static_cast<std::size_t>(rng.Below(static_cast<int>(present.size())))];
+    Grid reduced = parent.puzzle;
+    SetPair(reduced, out, 0, 0);
+    absent.push_back(out);
+    const bool keepGrid = rng.Below(100) < o.keepGridPercent;
+
+    if (o.digits == HuntOptions::Digits::Random) {
+        const int in = absent[static_cast<std::size_t>(rng.Below(static_cast<int>(absent.size())))];
+        puzzle = reduced;
+        if (keepGrid) {
+            SetPair(puzzle, in, parent.solution[in], parent.solution[80 - in]);
+        } else {
+            puzzle[in] = static_cast<std::uint8_t>(RandomDigit(FreeDigits(puzzle, in), rng));
+            if (in != 40) puzzle[80 - in] = static_cast<std::uint8_t>(RandomDigit(FreeDigits(puzzle, 80 - in), rng));
+            if (puzzle[in] == 0 || puzzle[80 - in] == 0) return false;
+        }
+        if (puzzle == parent.puzzle) return false;
+        if (CountSolutions(puzzle, 2, &solution, &y_) != 1 || y_.Halted()) return false;
+        added = in;
+        return true;
+    }
+
+    // Digits from one solution of the reduced puzzle: the neighbour has at
+    // least that solution, and exactly that one when the new pair rules out
+    // every other solution.
+    const int n = ListSolutions(reduced, o.listLimit, solutions_, &y_);
+    if (y_.Halted() || n == 0) return false;
+    Shuffle(absent, rng);
+    int tests = 0;
+    for (int tries = 0; tries < (keepGrid ? 1 : 4); ++tries) {
+        solution = keepGrid ? parent.solution : solutions_[static_cast<std::size_t>(rng.Below(n))];
+        for (const int in : absent) {
+            if (in == out && solution[in] == parent.puzzle[in] && solution[80 - in] == parent.puzzle[80 - in]) continue;
+            bool alone = true;
+            for (const Grid& other : solutions_) {
+                if (other != solution && other[in] == solution[in] && other[80 - in] == solution[80 - in]) {
+                    alone = false;
+                    break;
+                }
+            }
+            if (!alone) continue;
+            puzzle = reduced;
+            SetPair(puzzle, in, solution[in], solution[80 - in]);
+            // A complete list proves uniqueness; a cut one needs the test.
+            if (n >= o.listLimit) {
+                if (!HasUniqueSolution(puzzle, &y_)) {
+                    if (y_.Halted() || ++tests == 4) return false;
+                    continue;
+                }
+            }
+            added = in;
+            return true;
+        }
+    }
+    return false;
+}
+
+// Removes symmetric pairs in random order while the solution stays unique, as
+// clue removal does. The pair just added stays: without it the puzzle is the
+// reduced one, which has several solutions.
+bool Hunter::Reduce(Grid& puzzle, int keep) {
+    std::vector<int> pairs;
+    for (int c = 0; c <= 40; ++c)
+        if (puzzle[c] != 0 && c != keep) pairs.push_back(c);
+    Shuffle(pairs, g_.rng);
+    for (const int c : pairs) {
+        const int dc = puzzle[c], dm = puzzle[80 - c];
+        SetPair(puzzle, c, 0, 0);
+        if (!HasUniqueSolution(puzzle, &y_)) SetPair(puzzle, c, dc, dm);
+        if (y_.Halted()) return false;
+    }
+    return true;
+}
+
+bool Hunter::Finish(const Grid& puzzle, const Grid& solution, bool neighbour, std::optional<HuntPuzzle>& found) {
+    lastLevel_ = 0;
+    if (!pool_.FirstSight(puzzle)) return true;
+    steps_.clear();
+    const int level = GradePuzzle(s_, puzzle, &steps_);
+    if (y_.Halted() || level == 0) return false;
+    if (neighbour) ++counts_.graded;
+    lastLevel_ = level;
+    ++counts_.levels[static_cast<std::size_t>(level)];
+    HuntPuzzle p{puzzle, solution, level, ScoreGrading(level, steps_).Value(pool_.options().score)};
+    pool_.Offer(p);
+    if (pool_.Claim(p)) found = p;
+    return true;
+}
+
+}  // namespace gw

@@ -1,0 +1,158 @@
+// The hunt: a neighbourhood search for hard puzzles. Hard puzzles cluster: a
+// puzzle one clue pair away from a hard puzzle is far more often hard than a
+// random one. The hunt keeps a pool of the hardest puzzles found so far (seeded
+// by the plain loop), makes neighbours of them - one symmetric clue pair out,
+// another in - keeps those with a unique solution, reduces them to pair-minimal
+// puzzles as clue removal leaves them, grades them, and feeds the hardest back
+// into the pool.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "generator/generator.h"
+#include "grader/grader.h"
+
+namespace gw {
+
+// How the hunt searches. The defaults are the measured best; the other
+// settings stay for the benchmark that compares them.
+struct HuntOptions {
+    unsigned levels = 0x3FEu;  // bit L: puzzles of level L are handed out
+    int perGrid = 3;           // at most this many handed-out puzzles per solution grid
+    int poolSize = 64;         // puzzles kept as parents
+    int poolPerGrid = 2;       // parents that may share one solution grid
+    int seedPuzzles = 500;     // plain-loop puzzles made before the first neighbour
+    int freshPercent = 5;      // share of later turns given to plain-loop puzzles
+    int keepGridPercent = 0;   // share of neighbours that keep the parent's solution digits
+    int tournament = 2;        // parents drawn per pick; the best of them is used
+    int maxVisits = 0;         // neighbours made of one parent before it leaves the pool (0: no limit)
+    // Solutions of the reduced puzzle listed per neighbour: when it has fewer,
+    // the list is complete and a pair that singles one solution out of it
+    // needs no further uniqueness test.
+    int listLimit = 32;
+    enum class Score { Level, TopRung, Effort } score = Score::Effort;
+    // Which parent of a tournament wins: the higher score, or the parent
+    // whose neighbours were hard most often.
+    enum class Pick { Score, Yield } pick = Pick::Score;
+    enum class Digits { Random, FromSolutions } digits = Digits::FromSolutions;
+};
+
+// Difficulty finer than the level: the level first, then the highest rung that
+// made progress, then how much work the top levels took.
+struct HuntScore {
+    int level = 0;
+    int topRung = 0;   // highest rung that made progress (0 for an Outlaw's stuck end)
+    int topSteps = 0;  // steps made by rungs of level 7 and above
+    int effort = 0;    // steps weighted by the level of their rung
+    long long Value(HuntOptions::Score kind) const;
+};
+
+HuntScore ScoreGrading(int level, const std::vector<Step>& steps);
+
+// A graded puzzle.
+struct HuntPuzzle {
+    Grid puzzle{};
+    Grid solution{};
+    int level = 0;
+    long long score = 0;
+};
+
+// What the workers of one hunt share: the pool of parents, the puzzles already
+// graded, the puzzles handed out and the count of those per solution grid.
+// Every member function is safe to call from several workers.
+class HuntPool {
+public:
+    explicit HuntPool(const HuntOptions& o) : o_(o) {}
+
+    const HuntOptions& options() const { return o_; }
+
+    // Counts one plain-loop turn; true while the pool still wants seeds.
+    bool TakeSeedTurn();
+
+    // A parent for the next neighbour: the best of `tournament` random draws.
+    // False while the pool is empty.
+    bool Pick(Rng& rng, HuntPuzzle& parent);
+
+    // True the first time a puzzle is seen by the hunt: a puzzle is graded once.
+    bool FirstSight(const Grid& puzzle);
+
+    // Tells the pool what a neighbour of `parent` turned out to be (level 0:
+    // none was made).
+    void Report(const Grid& parent, int level);
+
+    // Offers a graded puzzle as a parent.
+    void Offer(const HuntPuzzle& p);
+
+    // True when the puzzle may be handed out: its level is wanted, it was not
+    // handed out before and its solution grid holds fewer than `perGrid`.
+    // A true answer counts it.
+    bool Claim(const HuntPuzzle& p);
+
+    std::size_t PoolSize();
+
+private:
+    struct Entry {
+        HuntPuzzle p;
+        int visits = 0;
+        int yield = 0;  // what its neighbours were worth: 1 per Extreme, 4 per Mayhem or Outlaw
+        // Priority of a parent under Pick::Yield: the worth of its neighbours
+        // so far, with one imagined success in two tries for a new parent.
+        double Rate() const { return (yield + 1.0) / (visits + 2.0); }
+    };
+
+    HuntOptions o_;
+    std::mutex mutex_;
+    std::vector<Entry> pool_;
+    long long seedTurns_ = 0;
+    std::unordered_set<std::uint64_t> seen_;
+    std::set<std::string> handedOut_;
+    std::unordered_map<std::string, int> perGrid_;
+};
+
+// What a worker has done so far.
+struct HuntCounts {
+    long long plain = 0;       // plain-loop puzzles graded
+    long long neighbours = 0;  // neighbours tried
+    long long unique = 0;      // of them with a unique solution
+    long long graded = 0;      // of them new to the hunt, made pair-minimal and graded
+    std::array<long long, 10> levels{};  // puzzles graded (plain and neighbours) per level
+};
+
+// One worker of a hunt, with its own random stream and grading state.
+class Hunter {
+public:
+    Hunter(HuntPool& pool, std::uint64_t seed, Yielder& y);
+
+    // One more turn: a plain-loop puzzle or a neighbour. Returns false when
+    // halted; otherwise `found` holds a puzzle to hand out, if the turn made one.
+    bool Turn(std::optional<HuntPuzzle>& found);
+
+    const HuntCounts& counts() const { return counts_; }
+
+private:
+    bool PlainTurn(std::optional<HuntPuzzle>& found);
+    bool NeighbourTurn(std::optional<HuntPuzzle>& found);
+    bool MakeNeighbour(const HuntPuzzle& parent, Grid& puzzle, Grid& solution, int& added);
+    bool Reduce(Grid& puzzle, int keep);
+    bool Finish(const Grid& puzzle, const Grid& solution, bool neighbour, std::optional<HuntPuzzle>& found);
+
+    HuntPool& pool_;
+    Yielder& y_;
+    GenState g_;
+    GradeRun run_;  // the grader's hooks: the worker's yielder
+    GradeState s_;
+    std::vector<Step> steps_;
+    std::vector<Grid> solutions_;
+    HuntCounts counts_;
+    int lastLevel_ = 0;  // level of the puzzle the last turn graded (0: none)
+};
+
+}  // namespace gw

@@ -1,0 +1,42 @@
+// Collections of puzzles on disk: the files and folders Gridwick writes (the
+// level of a stored puzzle is in its file name) and plain puzzle files.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "output/reader.h"
+
+namespace gw {
+
+namespace fs = std::filesystem;
+
+// The target and level of a file name Gridwick writes ("YAZ_Sudoku_1_Hard.sds",
+// "Easy_0001.ss", "Sudoku_Kamikaze_.txt", ...; letters in any case). False for
+// any other name. "Easy_0001.txt" is a "Sudoku Explainer" file.
+bool StoredName(const std::string& fileName, int& target, int& level);
+
+struct StoredFile {
+    fs::path path;
+    int target = -1;  // -1: a plain puzzle file
+    int level = 0;    // 1..9 from the name of a stored file, else 0
+};
+
+// The files to read for `inputs`, in order. A file is taken as given. A folder
+// is searched through (its target folders included) for the files Gridwick
+// writes and for plain puzzle files (.txt, .sdk, .ss, .sud, .sds): folder by
+// folder, stored files by level (Easy first) and name, then plain files by
+// name. Paths that do not exist go to `missing`.
+std::vector<StoredFile> ListPuzzleFiles(const std::vector<std::string>& inputs, std::vector<std::string>& missing);
+
+// The stored files of one target under a base folder (the files the target's
+// counting sees), by level and name.
+std::vector<StoredFile> ListTargetFiles(const fs::path& base, int target);
+
+// Reads every puzzle of a file (see ReadPuzzles). False with the reason when
+// the file cannot be read.
+bool ReadStoredFile(const fs::path& path, std::vector<InputPuzzle>& out, std::string& error);
+
+}  // namespace gw

@@ -1,0 +1,55 @@
+// Printable puzzle books: page layout and drawing of puzzle and solution grids
+// into PDF and SVG through cairo.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "model/state.h"
+
+namespace gw::print {
+
+enum class Paper { A4, Letter };
+
+struct PageSize {
+    double width, height;  // in points (1/72 inch)
+};
+
+PageSize PaperSize(Paper paper);
+
+// Where a grid goes on a page: its top left corner and side, in points from
+// the top left of the page. The caption stands just above the grid.
+struct GridBox {
+    double x, y, size;
+};
+
+inline constexpr int kSolutionsPerPage = 12;
+
+// The grid places of a puzzle page with `perPage` (1, 2, 4 or 6) puzzles, and
+// of a solution page, in reading order.
+std::vector<GridBox> PuzzlePage(Paper paper, int perPage);
+std::vector<GridBox> SolutionPage(Paper paper);
+
+struct BookPuzzle {
+    int number = 0;
+    Grid puzzle{};
+    Grid solution{};
+    std::string levelName;
+};
+
+struct BookOptions {
+    Paper paper = Paper::A4;
+    int perPage = 4;
+    bool solutions = true;
+    std::string title;  // empty: no title page
+};
+
+// Writes the book: a title page when asked, the puzzle pages, then the
+// solution pages. False with the reason when cairo cannot write the file.
+bool WritePdf(const std::string& path, const std::vector<BookPuzzle>& puzzles, const BookOptions& options,
+              std::string& error);
+
+// One puzzle (or, with `solution`, its solution) as a one-grid SVG picture.
+bool WriteSvg(const std::string& path, const BookPuzzle& puzzle, bool solution, std::string& error);
+
+}  // namespace gw::print

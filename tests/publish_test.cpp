@@ -1,0 +1,257 @@
+// Publishing: printed books checked with poppler's tools, answer keys, and
+// merging collections between folders and targets.
+#include <unistd.h>
+
+#include <cmath>
+#include <filesystem>
+#include <map>
+#include <set>
+
+#include "model/canonical.h"
+#include "output/stored.h"
+#include "output/targets.h"
+#include "print/book.h"
+#include "test_util.h"
+
+namespace gw {
+namespace {
+
+namespace fs = std::filesystem;
+
+class Publish : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("gridwick_publish_" + std::to_string(::getpid()) + "_" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        puzzles_ = test::LoadSharedPuzzles();
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string Q(const fs::path& p) const { return "'" + p.string() + "'"; }
+
+    // Stores puzzles [first, first + n) of the shared set under `base` for a
+    // target, level k % 9 + 1 for the k-th, and returns the levels used.
+    std::vector<int> Store(const fs::path& base, int target, int first, int n, int fixedLevel = 0) {
+        fs::create_directories(base);
+        CreateOutputFolders(base);
+        std::vector<int> levels;
+        for (int k = 0; k < n; ++k) {
+            const auto& [puzzle, solution] = puzzles_[static_cast<std::size_t>(first + k)];
+            const int level = fixedLevel != 0 ? fixedLevel : k % 9 + 1;
+            EXPECT_EQ(SaveSudoku(base, target, level, puzzle, solution).kind, SaveResult::Kind::Written);
+            levels.push_back(level);
+        }
+        return levels;
+    }
+
+    // Puzzle text by level of everything stored for a target.
+    std::map<int, std::multiset<std::string>> Stored(const fs::path& base, int target) {
+        std::map<int, std::multiset<std::string>> out;
+        for (const StoredFile& f : ListTargetFiles(base, target)) {
+            std::vector<InputPuzzle> ps;
+            std::string error;
+            EXPECT_TRUE(ReadStoredFile(f.path, ps, error)) << error;
+            for (const InputPuzzle& p : ps)
+                if (p.error.empty()) out[f.level].insert(p.text);
+        }
+        return out;
+    }
+
+    // The digits of a region of one PDF page, in reading order.
+    std::string DigitsIn(const fs::path& pdf, int page, const print::GridBox& box) {
+        const auto r = test::RunCommand("pdftotext -layout -f " + std::to_string(page) + " -l " + std::to_string(page) +
+                                        " -x " + std::to_string(static_cast<int>(box.x) + 1) + " -y " +
+                                        std::to_string(static_cast<int>(box.y) + 1) + " -W " +
+                                        std::to_string(static_cast<int>(box.size) - 2) + " -H " +
+                                        std::to_string(static_cast<int>(box.size) - 2) + " " + Q(pdf) + " -");
+        EXPECT_EQ(r.status, 0) << "pdftotext missing or failed";
+        std::string digits;
+        for (char ch : r.out)
+            if (ch >= '1' && ch <= '9') digits += ch;
+        return digits;
+    }
+
+    static std::string Clues(const Grid& g) {
+        std::string s;
+        for (auto d : g)
+            if (d) s += static_cast<char>('0' + d);
+        return s;
+    }
+    static std::string Digits(const Grid& g) {
+        std::string s;
+        for (auto d : g) s += static_cast<char>('0' + d);
+        return s;
+    }
+    int Pages(const fs::path& pdf) {
+        const auto r = test::RunCommand("pdfinfo " + Q(pdf));
+        EXPECT_EQ(r.status, 0) << "pdfinfo missing or failed";
+        const auto at = r.out.find("Pages:");
+        return at == std::string::npos ? -1 : std::stoi(r.out.substr(at + 6));
+    }
+
+    fs::path dir_;
+    std::vector<std::pair<Grid, Grid>> puzzles_;
+};
+
+TEST_F(Publish, BookPagesCluesAndSolutions) {
+    const std::vector<int> levels = Store(dir_ / "in", 2, 0, 14);
+    // A folder is printed level by level, Easy first.
+    std::vector<std::size_t> order(14);
+    for (std::size_t k = 0; k < 14; ++k) order[k] = k;
+    std::stable_sort(order.begin(), order.end(), [&](auto a, auto b) { return levels[a] < levels[b]; });
+    auto puzzle = [&](std::size_t n) { return puzzles_[order[n]].first; };
+    auto solution = [&](std::size_t n) { return puzzles_[order[n]].second; };
+    const fs::path pdf = dir_ / "book.pdf";
+    struct Case {
+        std::string args;
+        int pages;
+        int perPage;
+        print::Paper paper;
+        bool solutions;
+    };
+    // 14 puzzles: puzzle pages, then 12 solutions a page.
+    const Case cases[] = {
+        {"", 4 + 2, 4, print::Paper::A4, true},
+        {"--per-page 1 --title 'A Book'", 1 + 14 + 2, 1, print::Paper::A4, true},
+        {"--per-page 6 --paper letter --no-solutions", 3, 6, print::Paper::Letter, false},
+        {"--per-page 2", 7 + 2, 2, print::Paper::A4, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args);
+        ASSERT_EQ(test::RunGridwick("print " + Q(dir_ / "in") + " --out " + Q(pdf) + " " + c.args).status, 0);
+        EXPECT_EQ(Pages(pdf), c.pages);
+        const int first = c.args.find("--title") != std::string::npos ? 2 : 1;
+        const auto boxes = print::PuzzlePage(c.paper, c.perPage);
+        // The first and the last grid of the first puzzle page show their clues in order.
+        EXPECT_EQ(DigitsIn(pdf, first, boxes[0]), Clues(puzzle(0)));
+        EXPECT_EQ(DigitsIn(pdf, first, boxes.back()), Clues(puzzle(boxes.size() - 1)));
+        const auto text = test::RunCommand("pdftotext -f " + std::to_string(first) + " -l " + std::to_string(first) +
+                                           " " + Q(pdf) + " -").out;
+        EXPECT_NE(text.find("No. 1 \u00b7 " + std::string(kLevelNames[static_cast<std::size_t>(levels[order[0]])])),
+                  std::string::npos)
+            << text;
+        if (c.solutions) {
+            const int solutionPage = c.pages - 1;
+            const auto small = print::SolutionPage(c.paper);
+            EXPECT_EQ(DigitsIn(pdf, solutionPage, small[0]), Digits(solution(0)));
+            EXPECT_EQ(DigitsIn(pdf, solutionPage, small[11]), Digits(solution(11)));
+            EXPECT_EQ(DigitsIn(pdf, c.pages, small[1]), Digits(solution(13)));
+        }
+        const auto info = test::RunCommand("pdfinfo " + Q(pdf)).out;
+        EXPECT_NE(info.find(c.paper == print::Paper::A4 ? "(A4)" : "(letter)"), std::string::npos) << info;
+    }
+    // Rendering works and gives ink on the page.
+    ASSERT_EQ(test::RunCommand("pdftoppm -gray -r 20 -f 1 -l 1 " + Q(pdf) + " " + Q(dir_ / "page")).status, 0);
+    EXPECT_GT(fs::file_size(dir_ / "page-1.pgm"), 1000u);
+}
+
+TEST_F(Publish, PlainFilesAreGradedBadOnesReportedAndSvgPerPuzzle) {
+    std::string text = "# two puzzles and a bad line\n" + test::GridText(puzzles_[20].first) + "\nnot a puzzle\n" +
+                       test::GridText(puzzles_[21].first) + "\n";
+    std::ofstream(dir_ / "plain.txt") << text;
+    const auto r = test::RunGridwick("print " + Q(dir_ / "plain.txt") + " --out " + Q(dir_ / "b.pdf") + " --per-page 1");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(Pages(dir_ / "b.pdf"), 3);
+    GradeState s;
+    const int level = GradePuzzle(s, puzzles_[21].first);
+    const auto page2 = test::RunCommand("pdftotext -f 2 -l 2 " + Q(dir_ / "b.pdf") + " -").out;
+    EXPECT_NE(page2.find("No. 2 \u00b7 " + std::string(kLevelNames[static_cast<std::size_t>(level)])), std::string::npos);
+
+    EXPECT_EQ(test::RunGridwick("print " + Q(dir_ / "nothing") + " --out " + Q(dir_ / "c.pdf")).status, 2);
+    EXPECT_FALSE(fs::exists(dir_ / "c.pdf"));
+
+    ASSERT_EQ(test::RunGridwick("print " + Q(dir_ / "plain.txt") + " --format svg --out " + Q(dir_ / "svg")).status, 1);
+    for (const char* name : {"Puzzle_0001.svg", "Puzzle_0002.svg", "Solution_0001.svg", "Solution_0002.svg"}) {
+        std::ifstream in(dir_ / "svg" / name);
+        std::string head;
+        std::getline(in, head);
+        EXPECT_EQ(head.rfind("<?xml", 0), 0u) << name;
+    }
+    EXPECT_FALSE(fs::exists(dir_ / "svg" / "Puzzle_0003.svg"));
+}
+
+TEST_F(Publish, GradeAddsSolutionAndCanonicalForm) {
+    const Grid& p = puzzles_[3].first;
+    std::mt19937 rng(3);
+    const std::string input = test::GridText(p) + "\n" + test::GridText(test::RandomDisguise(p, rng)) + "\n";
+    std::ofstream(dir_ / "in.txt") << input;
+    const auto text = test::RunGridwick("grade --solution --canonical " + Q(dir_ / "in.txt"));
+    EXPECT_EQ(text.status, 0);
+    const std::string form = CanonicalText(p);
+    EXPECT_NE(text.out.find(" " + Digits(puzzles_[3].second) + " " + form + "\n"), std::string::npos) << text.out;
+    EXPECT_EQ(text.out.rfind(" " + form + "\n"), text.out.size() - 83);  // the disguise too
+    const auto json = test::RunGridwick("grade --format jsonl --solution " + Q(dir_ / "in.txt"));
+    EXPECT_NE(json.out.find(", \"solution\": \"" + Digits(puzzles_[3].second) + "\", \"steps\": ["), std::string::npos);
+}
+
+TEST_F(Publish, MergeConvertsAndRunningAgainAddsNothing) {
+    const fs::path a = dir_ / "a", b = dir_ / "b", dest = dir_ / "dest";
+    Store(a, 0, 0, 20);            // YAZ Sudoku 1, all nine levels
+    Store(b, 6, 10, 20, 3);        // half the same puzzles, all Hard
+    const auto r = test::RunGridwick("merge " + Q(a) + " " + Q(a) + " " + Q(b / "Sudoku_81_Char") + " --out " +
+                                     Q(dest) + " --target Sudocue");
+    EXPECT_EQ(r.status, 0);
+    // a twice: 20 copied and 20 skipped; b: 10 new, 10 already there.
+    EXPECT_NE(r.out.find("copied: 30"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("skipped, already stored: 30"), std::string::npos) << r.out;
+    auto expected = Stored(a, 0);
+    for (const auto& [level, set] : Stored(b, 6))
+        for (const std::string& p : set)
+            if (std::none_of(expected.begin(), expected.end(), [&](auto& e) { return e.second.count(p) > 0; }))
+                expected[level].insert(p);
+    EXPECT_EQ(Stored(dest, 3), expected);
+
+    const auto again = test::RunGridwick("merge " + Q(a) + " " + Q(b) + " --out " + Q(dest) + " --target 3");
+    EXPECT_NE(again.out.find("copied: 0"), std::string::npos) << again.out;
+    EXPECT_EQ(Stored(dest, 3), expected);
+    // And back to a level-file target, only two levels.
+    const auto back = test::RunGridwick("merge " + Q(dest) + " --out " + Q(dir_ / "c") + " --target 1 --levels 1-2");
+    EXPECT_NE(back.out.find("copied: 6"), std::string::npos) << back.out;  // 3 Easy, 3 Medium in a
+    EXPECT_NE(back.out.find("other levels, left out: 24"), std::string::npos) << back.out;
+}
+
+TEST_F(Publish, MergeFullLevelsTornRecordsAndDisguises) {
+    const fs::path src = dir_ / "src", dest = dir_ / "dest";
+    // The destination's Easy level holds 998 puzzles and a torn record.
+    fs::create_directories(dest);
+    CreateOutputFolders(dest);
+    {
+        std::ofstream out(TargetFolder(dest, 6) / LevelFileName(6, 1), std::ios::binary);
+        for (int k = 0; k < 998; ++k) out << FormatPuzzle(6, puzzles_[static_cast<std::size_t>(k)].first, {});
+        out << "1.2.3";
+    }
+    // The source: five new Easy puzzles and one already stored, in a YAZ file
+    // whose last record is torn, and a disguise of a stored puzzle.
+    Store(src, 1, 1000, 5, 1);
+    Store(src, 1, 5, 1, 1);
+    {
+        std::ofstream out(TargetFolder(src, 1) / LevelFileName(1, 1), std::ios::binary | std::ios::app);
+        out << FormatPuzzle(1, puzzles_[2000].first, puzzles_[2000].second).substr(0, 100);
+    }
+    std::mt19937 rng(5);
+    std::ofstream(dir_ / "disguise.txt") << test::GridText(test::RandomDisguise(puzzles_[7].first, rng)) << "\n";
+
+    const auto r = test::RunGridwick("merge " + Q(src) + " " + Q(dir_ / "disguise.txt") + " --out " + Q(dest) +
+                                     " --target 6 --unique");
+    EXPECT_EQ(r.status, 1);  // the torn record
+    EXPECT_NE(r.out.find("copied: 2 "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("skipped, already stored: 1\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("skipped, the same puzzle in disguise: 1\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("could not place: 3 (Easy 3 full)"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("unreadable: 1"), std::string::npos) << r.out;
+    // The torn record was replaced: 1000 whole records.
+    EXPECT_EQ(fs::file_size(TargetFolder(dest, 6) / LevelFileName(6, 1)), 1000u * 83);
+
+    // Without --unique the disguise is a new puzzle (of the level it grades to).
+    const auto plain = test::RunGridwick("merge " + Q(dir_ / "disguise.txt") + " --out " + Q(dest) + " --target 6");
+    EXPECT_EQ(plain.status, 0);
+    GradeState s;
+    const int level = GradePuzzle(s, puzzles_[7].first);
+    EXPECT_NE(plain.out.find(level == 1 ? "could not place: 1" : "copied: 1 "), std::string::npos) << plain.out;
+    EXPECT_EQ(test::RunGridwick("merge " + Q(src) + " --out " + Q(dest) + " --target nowhere").status, 2);
+}
+
+}  // namespace
+}  // namespace gw
