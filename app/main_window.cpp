@@ -311,9 +311,10 @@ void MainWindow::CommandGenerate_Click() {
         int level = 0;
         {
             Yielder y = NewYielder();
-            grade_.yield = &y;
+            GradeRun run{.yield = &y};
+            grade_.run = &run;
             level = GradePuzzle(grade_, gen_.Puzzle);
-            grade_.yield = nullptr;
+            grade_.run = nullptr;
         }
         // A halted grading is never saved, whatever level it got to.
         if (haltRequested()) break;

@@ -180,7 +180,8 @@ int GradeGaps(const char* file) {
     std::vector<Graded> graded;
     for (const gw::Grid& p : puzzles) {
         gw::Yielder y(&rc);
-        s.yield = &y;
+        gw::GradeRun run{.yield = &y};
+        s.run = &run;
         const Clock::time_point start = Clock::now();
         last = start;
         gw::GradePuzzle(s, p);
@@ -207,7 +208,8 @@ int GradeGaps(const char* file) {
                 }
             };
             gw::Yielder y(&rc);
-            s.yield = &y;
+            gw::GradeRun run{.yield = &y};
+            s.run = &run;
             start = Clock::now();
             const int level = gw::GradePuzzle(s, graded[i].puzzle);
             const Clock::time_point end = Clock::now();

@@ -43,9 +43,10 @@ std::vector<GradeState> StuckStates(const std::vector<std::pair<Grid, Grid>>& pu
     std::vector<GradeState> out;
     for (const auto& [puzzle, solution] : puzzles) {
         GradeState s;
-        s.disabledRungs = off;
+        GradeRun run{.disabledRungs = off};
+        s.run = &run;
         if (GradePuzzle(s, puzzle) != 9) continue;
-        s.disabledRungs.reset();
+        s.run = nullptr;
         out.push_back(s);
         if (out.size() == kMaxStates) break;
     }

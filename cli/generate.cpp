@@ -204,7 +204,8 @@ void Run::Worker() {
     GenState g;
     GradeState s;
     Yielder y(&control_);
-    s.yield = &y;
+    GradeRun run{.yield = &y};
+    s.run = &run;
     const std::uint64_t window = 64 * static_cast<std::uint64_t>(o_.jobs);
     for (;;) {
         std::uint64_t seq = 0;

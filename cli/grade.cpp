@@ -299,7 +299,8 @@ int Grader::RunParallel() {
     for (int w = 0; w < o_.jobs; ++w)
         workers.emplace_back([&] {
             GradeState s;
-            s.disabledRungs = disabled_;
+            GradeRun run{.disabledRungs = disabled_};
+            s.run = &run;
             std::unique_lock lock(m);
             for (;;) {
                 workCv.wait(lock, [&] { return stop || !queue.empty() || readingDone; });
@@ -386,7 +387,8 @@ int Grader::Run() {
 
     if (o_.jobs <= 1) {
         GradeState s;
-        s.disabledRungs = disabled_;
+        GradeRun run{.disabledRungs = disabled_};
+        s.run = &run;
         ReadAll([&](Item&& it) {
             Process(it, s);
             return Emit(it) && gSignal == 0;

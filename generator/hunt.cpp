@@ -159,7 +159,8 @@ std::size_t HuntPool::PoolSize() {
 
 Hunter::Hunter(HuntPool& pool, std::uint64_t seed, Yielder& y) : pool_(pool), y_(y) {
     g_.rng.Seed(seed);
-    s_.yield = &y_;
+    run_.yield = &y_;
+    s_.run = &run_;
 }
 
 bool Hunter::Turn(std::optional<HuntPuzzle>& found) {

@@ -147,6 +147,7 @@ private:
     HuntPool& pool_;
     Yielder& y_;
     GenState g_;
+    GradeRun run_;  // the grader's hooks: the worker's yielder
     GradeState s_;
     std::vector<Step> steps_;
     std::vector<Grid> solutions_;

@@ -1,6 +1,7 @@
 #include "grader/grader.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cctype>
 #include <charconv>
 
@@ -9,7 +10,7 @@
 namespace gw {
 
 bool RunRung(GradeState& s, int rung) {
-    if (s.disabledRungs.test(static_cast<std::size_t>(rung))) return false;
+    if (s.RungDisabled(rung)) return false;
     const std::uint64_t before = s.changes;
     const bool progress = kLadder[static_cast<std::size_t>(rung - 1)].run(s);
     // A rung that claims progress without changing anything would make the
@@ -19,8 +20,12 @@ bool RunRung(GradeState& s, int rung) {
 
 int GradePuzzle(GradeState& s, const Grid& puzzle, std::vector<Step>* steps) {
     int level = 1;
-    std::vector<Change>* const userLog = s.log;
-    s.log = nullptr;
+    // The caller's hooks and settings, with the driver's own log of each pass.
+    GradeRun* const caller = s.run;
+    GradeRun pass = caller != nullptr ? *caller : GradeRun{};
+    std::vector<Change>* const userLog = pass.log;
+    pass.log = nullptr;
+    s.run = &pass;
     ResetGradeState(s, puzzle);
 
     std::vector<Change> passLog;
@@ -36,18 +41,24 @@ int GradePuzzle(GradeState& s, const Grid& puzzle, std::vector<Step>* steps) {
             break;
         }
         passLog.clear();
-        s.log = (steps != nullptr || userLog != nullptr) ? &passLog : nullptr;
+        pass.log = (steps != nullptr || userLog != nullptr) ? &passLog : nullptr;
         int made = 0;
+        std::uint64_t before = s.changes;
         for (const Rung& r : kLadder) {
             if (r.number < kRungCount && r.level > level) level = r.level;
             s.stepNote = nullptr;
             if (s.pattern != nullptr) s.pattern->Clear();
+            before = s.changes;
             if (RunRung(s, r.number)) {
                 made = r.number;
                 break;
             }
         }
-        s.log = nullptr;
+        // Every placement and removal of a step is in its log (the trial logs
+        // its assumption and the cells it filled instead of its own steps).
+        assert(made == 0 || made == kRungCount || pass.log == nullptr || passLog.size() == s.changes - before);
+        (void)before;
+        pass.log = nullptr;
         if (made == 0) {
             level = 9;
             break;
@@ -58,7 +69,7 @@ int GradePuzzle(GradeState& s, const Grid& puzzle, std::vector<Step>* steps) {
             steps->push_back({made, s.stepNote != nullptr ? s.stepNote : r.player, passLog, std::move(pattern)});
         }
     }
-    s.log = userLog;
+    s.run = caller;
     s.pattern = outerPattern;
     return level;
 }
@@ -103,7 +114,9 @@ void RecordTrial(const GradeState& s, const Grid& grid, const Masks& masks, int 
     GradeState t;
     t.SolveGrid = grid;
     t.CandMask = masks;
-    t.disabledRungs = s.disabledRungs;
+    GradeRun scratch;  // the user's switched-off rungs, without hooks or log
+    if (s.run != nullptr) scratch.disabledRungs = s.run->disabledRungs;
+    t.run = &scratch;
     PlaceDigit(t, e, cell);
     for (;;) {
         if (FindContradiction(t, p) || IsSolved(t)) return;
@@ -121,15 +134,19 @@ bool BivalueTrial(GradeState& s) {
     std::array<bool, 81> bivalue{};
     for (int c = 0; c < 81; ++c) bivalue[c] = BitCount[s.CandMask[c]] == 2;
 
-    std::vector<Change>* const outerLog = s.log;
+    // The trial's own steps rest on an assumption: they run without the log.
+    GradeRun* const outer = s.run;
+    std::vector<Change>* const outerLog = s.Log();
+    GradeRun quiet = outer != nullptr ? *outer : GradeRun{};
+    quiet.log = nullptr;
     for (int d = 1; d <= 9; ++d) {
         for (int c = 0; c < 81; ++c) {
             if (s.CandFlags(c, d) && bivalue[c]) {
                 const Grid before = s.SolveGrid;
                 const Masks beforeMasks = s.CandMask;
-                s.log = nullptr;  // the trial's own steps rest on an assumption
+                s.run = &quiet;
                 const bool solved = TrialSolve(s, d, c);
-                s.log = outerLog;
+                s.run = outer;
                 if (solved) {
                     if (s.pattern != nullptr) RecordTrial(s, before, beforeMasks, d, c, *s.pattern);
                     if (outerLog != nullptr) {
@@ -138,10 +155,7 @@ bool BivalueTrial(GradeState& s) {
                             if (before[x] == 0 && s.SolveGrid[x] != 0)
                                 outerLog->push_back({'P', static_cast<std::uint8_t>(x), s.SolveGrid[x]});
                     }
-                    // The cell holds d already; placing it again only marks the
-                    // rung's progress.
-                    PlaceDigit(s, d, c);
-                    if (outerLog != nullptr) outerLog->pop_back();
+                    // The trial's placements are the rung's progress.
                     return true;
                 }
             }
@@ -155,6 +169,7 @@ bool BivalueTrial(GradeState& s) {
 }
 
 bool TrialSolve(GradeState& s, int digit, int cell) {
+    assert(!s.inTrial && "trials do not nest");
     // The steps inside a trial are not the trial's own: they neither name it
     // nor describe its pattern.
     struct KeepOwn {
@@ -167,13 +182,19 @@ bool TrialSolve(GradeState& s, int digit, int cell) {
         }
     } keep{s};
     s.pattern = nullptr;
-    s.SavedSolveGrid = s.SolveGrid;
-    s.SavedCandMask = s.CandMask;
+    // The undo record: a failed trial leaves the state exactly as it found it.
+    const Grid savedGrid = s.SolveGrid;
+    const Masks savedCands = s.CandMask;
+    s.inTrial = true;
     PlaceDigit(s, digit, cell);
     for (;;) {
-        if (IsSolved(s)) return true;
+        if (IsSolved(s)) {
+            s.inTrial = false;
+            return true;
+        }
         if (s.Halted()) {
             s.HaltSeen();
+            s.inTrial = false;
             return false;
         }
         s.Pump();
@@ -185,8 +206,9 @@ bool TrialSolve(GradeState& s, int digit, int cell) {
             }
         }
         if (!progress) {
-            s.SolveGrid = s.SavedSolveGrid;
-            s.CandMask = s.SavedCandMask;
+            s.SolveGrid = savedGrid;
+            s.CandMask = savedCands;
+            s.inTrial = false;
             return false;
         }
     }

@@ -3,6 +3,10 @@
 namespace gw {
 
 void PlaceDigit(GradeState& s, int digit, int cell) {
+    assert(cell >= 0 && cell < 81 && digit >= 1 && digit <= 9);
+    // Every technique proves (and trial solving assumes) a digit that is still
+    // a candidate; a struck digit would go twice into some unit.
+    assert(s.CandFlags(cell, digit));
     s.SolveGrid[cell] = static_cast<std::uint8_t>(digit);
     s.CandMask[cell] = 0;
     const auto clear = static_cast<std::uint16_t>(~DigitBit(digit));
@@ -14,21 +18,23 @@ void PlaceDigit(GradeState& s, int digit, int cell) {
     for (int i = 0; i < 3; ++i)
         for (int j = 0; j < 3; ++j) s.CandMask[start + i + 9 * j] &= clear;
     ++s.changes;
-    if (s.log != nullptr)
-        s.log->push_back({'P', static_cast<std::uint8_t>(cell), static_cast<std::uint8_t>(digit)});
+    if (std::vector<Change>* log = s.Log())
+        log->push_back({'P', static_cast<std::uint8_t>(cell), static_cast<std::uint8_t>(digit)});
 }
 
 bool RemoveCandidate(GradeState& s, int digit, int cell) {
+    assert(cell >= 0 && cell < 81 && digit >= 1 && digit <= 9);
     const std::uint16_t bit = DigitBit(digit);
     if ((s.CandMask[cell] & bit) == 0) return false;
     s.CandMask[cell] = static_cast<std::uint16_t>(s.CandMask[cell] & ~bit);
     ++s.changes;
-    if (s.log != nullptr)
-        s.log->push_back({'R', static_cast<std::uint8_t>(cell), static_cast<std::uint8_t>(digit)});
+    if (std::vector<Change>* log = s.Log())
+        log->push_back({'R', static_cast<std::uint8_t>(cell), static_cast<std::uint8_t>(digit)});
     return true;
 }
 
 bool RemoveFromCommonPeers(GradeState& s, int cellA, int cellB, int digit) {
+    assert(cellA >= 0 && cellA < 81 && cellB >= 0 && cellB < 81 && digit >= 1 && digit <= 9);
     // The peers of cellA in ascending order, kept when they also see cellB.
     bool any = false;
     for (int x : Peers[cellA]) {

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <bitset>
+#include <cassert>
 #include <cstdint>
 #include <vector>
 
@@ -28,27 +29,38 @@ struct Change {
 
 constexpr int kRungCount = 42;
 
+// What a grading run brings from outside the grid: the front end's hooks and
+// the user's settings. The caller owns it and points a state at it; a state
+// without one runs with no hooks, no log and every rung on. Copies of a state
+// point at the same context.
+struct GradeRun {
+    // Event pump and halt flag; may be left null.
+    Yielder* yield = nullptr;
+    // When set, every placement and every effective removal is appended here.
+    std::vector<Change>* log = nullptr;
+    // Rungs (1..42) switched off by the user: they count as making no progress.
+    std::bitset<kRungCount + 1> disabledRungs{};
+};
+
 struct GradeState {
     Grid SolveGrid{};
     Masks CandMask{};
     Grid Givens{};
 
-    // Undo record of trial solving (one level: trials do not nest).
-    Grid SavedSolveGrid{};
-    Masks SavedCandMask{};
+    // True while trial solving runs the ladder on an assumption; trials do not nest.
+    bool inTrial = false;
 
     // Digit d is still a candidate of the cell (always false for solved cells).
-    bool CandFlags(int cell, int d) const { return (CandMask[cell] >> (d - 1)) & 1u; }
+    bool CandFlags(int cell, int d) const {
+        assert(cell >= 0 && cell < 81 && d >= 1 && d <= 9);
+        return (CandMask[cell] >> (d - 1)) & 1u;
+    }
 
-    // Front-end hooks; may be left null.
-    Yielder* yield = nullptr;
-    // When set, every placement and every effective removal is appended here.
-    std::vector<Change>* log = nullptr;
+    // The run this state is graded in (hooks and settings); may be left null.
+    GradeRun* run = nullptr;
     // Counts every placement and every effective removal. The driver uses it to
     // tell whether a rung that reported progress changed anything at all.
     std::uint64_t changes = 0;
-    // Rungs (1..42) switched off by the user: they count as making no progress.
-    std::bitset<kRungCount + 1> disabledRungs;
     // A technique may name the exact pattern it used (for example a unique
     // rectangle's type) for explanations; the driver clears it before each rung.
     const char* stepNote = nullptr;
@@ -56,12 +68,21 @@ struct GradeState {
     // describes its pattern here; left null, techniques record nothing.
     Pattern* pattern = nullptr;
 
-    void Pump() {
-        if (yield != nullptr) yield->Pump();
+    Yielder* Yield() const { return run != nullptr ? run->yield : nullptr; }
+    std::vector<Change>* Log() const { return run != nullptr ? run->log : nullptr; }
+    bool RungDisabled(int rung) const {
+        return run != nullptr && run->disabledRungs.test(static_cast<std::size_t>(rung));
     }
-    bool Halted() const { return yield != nullptr && yield->Halted(); }
+
+    void Pump() {
+        if (Yielder* y = Yield()) y->Pump();
+    }
+    bool Halted() const {
+        const Yielder* y = Yield();
+        return y != nullptr && y->Halted();
+    }
     void HaltSeen() const {
-        if (yield != nullptr) yield->HaltSeen();
+        if (const Yielder* y = Yield()) y->HaltSeen();
     }
 };
 

@@ -161,13 +161,18 @@ void CompareWithReference(GradeState s, bool withGroups, int& steps) {
     for (int guard = 0; guard < 200; ++guard) {
         GradeState ref = s;
         std::vector<Change> want;
-        ref.log = &want;
-        const bool refFound = ReferenceAlignedTriple(ref, withGroups);
+        bool refFound = false;
+        {
+            test::LogTo logging(ref, want);
+            refFound = ReferenceAlignedTriple(ref, withGroups);
+        }
         std::vector<Change> got;
         GradeState plain = s;
-        s.log = &got;
-        const bool found = withGroups ? TryAlignedTripleGroups(s) : TryAlignedTripleExclusion(s);
-        s.log = nullptr;
+        bool found = false;
+        {
+            test::LogTo logging(s, got);
+            found = withGroups ? TryAlignedTripleGroups(s) : TryAlignedTripleExclusion(s);
+        }
         ASSERT_EQ(found, refFound);
         ASSERT_EQ(got, want);
         // Whatever the plain rung finds, the group rung finds too.

@@ -359,10 +359,8 @@ constexpr std::array<const Rung*, 3> kAicRungs = {&kAic10, &kAic20, &kAic30};
 
 // Runs the rung with a change log.
 bool RunAic(GradeState& s, const Rung& rung, std::vector<Change>& log) {
-    s.log = &log;
-    const bool r = rung.run(s);
-    s.log = nullptr;
-    return r;
+    test::LogTo logging(s, log);
+    return rung.run(s);
 }
 
 TEST(AlternatingInferenceChain, LoopThroughConjugatePairOfStartDigitPlaces) {
@@ -550,7 +548,8 @@ TEST(AlternatingInferenceChain, CutOffGivesUpBeforeLaterPatterns) {
     Yielder y(&rc);
 
     GradeState t = s;
-    t.yield = &y;
+    GradeRun run{.yield = &y};
+    t.run = &run;
     std::vector<Change> log;
     EXPECT_FALSE(RunAic(t, kAic20, log));
     EXPECT_TRUE(log.empty());
@@ -603,8 +602,10 @@ TEST(AlternatingInferenceChain, SoundOnGeneratedStuckStates) {
     int progress = 0;
     for (const auto& [puzzle, solution] : test::GeneratePuzzles(60, 3641)) {
         GradeState stuck;
-        stuck.disabledRungs = off;
+        GradeRun run{.disabledRungs = off};
+        stuck.run = &run;
         if (GradePuzzle(stuck, puzzle) != 9) continue;
+        stuck.run = nullptr;
         for (const Rung* rung : kAicRungs) {
             GradeState s = stuck;
             std::vector<Change> log;

@@ -73,6 +73,7 @@ TEST(FourDigitRowCount, MatchingCountMakesBothRemovals) {
 // The 2, 3 and 4 of column 4 must go in rows 1-3, so they leave r4c4..r8c4.
 TEST(FourDigitRowCount, PlacedDigitInClosedColumnAddsNothing) {
     GradeState s = Layout(4, "1234", "689", "234");
+    s.CandMask[Cell(9, 4)] |= DigitBit(1);  // placed as the grader would: on a candidate
     PlaceDigit(s, 1, Cell(9, 4));
     const auto o = test::Apply(s, TryFourDigitRowCount);
     EXPECT_TRUE(o.progress);

@@ -125,7 +125,8 @@ TEST(BivalueTrial, NoBivalueCellMeansNoTrial) {
 TEST(TrialSolve, AFailedTrialRestoresTheStateExactly) {
     // Find a stuck state with singles only, then try every bivalue candidate.
     GradeState s;
-    s.disabledRungs = Without("3-42");
+    GradeRun run{.disabledRungs = Without("3-42")};
+    s.run = &run;
     int failed = 0;
     for (const auto& [puzzle, solution] : test::LoadSharedPuzzles()) {
         if (GradePuzzle(s, puzzle) != 9) continue;
@@ -154,7 +155,8 @@ TEST(GradePuzzle, HaltReturnsZero) {
     rc.haltSeenHook = [&] { ++seen; };
     Yielder y(&rc);
     GradeState s;
-    s.yield = &y;
+    GradeRun run{.yield = &y};
+    s.run = &run;
     const auto puzzles = test::LoadSharedPuzzles();
     EXPECT_EQ(GradePuzzle(s, puzzles[0].first), 0);
     EXPECT_EQ(seen, 1);

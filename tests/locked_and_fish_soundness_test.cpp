@@ -84,8 +84,11 @@ TEST(LowerLadderSoundness, EachTechniqueIsSoundOnEveryStateAlongTheWay) {
             for (std::size_t i = 0; i < kTechniques.size(); ++i) {
                 GradeState copy = s;
                 std::vector<Change> log;
-                copy.log = &log;
-                const bool progress = kTechniques[i].run(copy);
+                bool progress = false;
+                {
+                    test::LogTo logging(copy, log);
+                    progress = kTechniques[i].run(copy);
+                }
                 if (progress != !log.empty()) {
                     ++failures;
                     ADD_FAILURE() << "rung " << kTechniques[i].rung << " reported " << progress << " with "

@@ -51,8 +51,8 @@ TEST(HiddenSingle, AgreesWithUnitCountingOnRandomStates) {
         GradeState a = test::RandomCandidates(rng, i % 10);
         GradeState b = a;
         std::vector<Change> la, lb;
-        a.log = &la;
-        b.log = &lb;
+        test::LogTo logA(a, la);
+        test::LogTo logB(b, lb);
         ASSERT_EQ(TryHiddenSingle(a), ReferenceHiddenSingle(b));
         ASSERT_EQ(la, lb);
     }
@@ -68,7 +68,7 @@ TEST(HiddenSingle, BoxesComeFirstAndTheLowerDigitWins) {
     RemoveCandidate(s, 5, 20);
     for (int c = 72; c < 80; ++c) RemoveCandidate(s, 1, c);
     std::vector<Change> log;
-    s.log = &log;
+    test::LogTo logging(s, log);
     ASSERT_TRUE(TryHiddenSingle(s));
     EXPECT_EQ(log, (std::vector<Change>{{'P', 20, 3}}));
 }
@@ -83,7 +83,7 @@ TEST(Singles, ANakedSingleIsLeftToItsOwnRung) {
     for (int c : {9, 18, 27, 36, 45, 54, 63, 72, 10, 11, 19, 20}) RemoveCandidate(s, 7, c);
     EXPECT_FALSE(TryHiddenSingle(s));
     std::vector<Change> log;
-    s.log = &log;
+    test::LogTo logging(s, log);
     ASSERT_TRUE(TryNakedSingle(s));
     EXPECT_EQ(log, (std::vector<Change>{{'P', 0, 7}}));
 }

@@ -24,6 +24,24 @@
 
 namespace gw::test {
 
+// Attaches a change log to a state while it lives, keeping the state's other
+// hooks and settings; the state's run context is restored afterwards.
+class LogTo {
+public:
+    LogTo(GradeState& s, std::vector<Change>& log) : s_(s), prev_(s.run), run_(prev_ != nullptr ? *prev_ : GradeRun{}) {
+        run_.log = &log;
+        s.run = &run_;
+    }
+    ~LogTo() { s_.run = prev_; }
+    LogTo(const LogTo&) = delete;
+    LogTo& operator=(const LogTo&) = delete;
+
+private:
+    GradeState& s_;
+    GradeRun* prev_;
+    GradeRun run_;
+};
+
 // 81 characters, digits and '.' or '0' for empty.
 inline Grid ParseGrid(std::string_view text) {
     Grid g{};
@@ -153,8 +171,10 @@ inline SoundnessReport GradeAndCheck(const Grid& puzzle, const Grid& solution,
                                      const std::bitset<kRungCount + 1>& disabled = {}) {
     SoundnessReport rep;
     GradeState s;
-    s.disabledRungs = disabled;
+    GradeRun run{.disabledRungs = disabled};
+    s.run = &run;
     rep.level = GradePuzzle(s, puzzle, &rep.steps);
+    s.run = nullptr;
     for (const Step& st : rep.steps) {
         for (const Change& ch : st.changes) {
             if (Contradicts(ch, solution)) {
@@ -250,21 +270,23 @@ inline bool RunLowerRungs(GradeState& s, int below) {
 // The state where the singles and subsets are stuck on the puzzle, no rung left off.
 inline GradeState StuckAfterSinglesAndSubsets(const Grid& puzzle) {
     GradeState s;
-    s.disabledRungs = OnlySinglesSubsetsAnd();
+    GradeRun run{.disabledRungs = OnlySinglesSubsetsAnd()};
+    s.run = &run;
     GradePuzzle(s, puzzle);
-    s.disabledRungs.reset();
+    s.run = nullptr;
     return s;
 }
 
 // Grades with `rung` and above off, expects every lower rung stuck, then runs `rung` and returns its changes.
 inline std::vector<Change> RungWhereLowerRungsAreStuck(std::string_view puzzle, int rung) {
     GradeState s;
-    s.disabledRungs = RungsOffFrom(rung);
+    GradeRun run{.disabledRungs = RungsOffFrom(rung)};
+    s.run = &run;
     EXPECT_EQ(GradePuzzle(s, ParseGrid(puzzle)), 9);
-    s.disabledRungs.reset();
+    s.run = nullptr;
     for (int r = 1; r < rung; ++r) EXPECT_FALSE(RunRung(s, r)) << "rung " << r;
     std::vector<Change> log;
-    s.log = &log;
+    LogTo logging(s, log);
     EXPECT_TRUE(RunRung(s, rung));
     return log;
 }
@@ -283,9 +305,8 @@ struct Outcome {
 template <typename F>
 auto Apply(GradeState& s, F&& technique) {
     Outcome<decltype(technique(s))> out;
-    s.log = &out.changes;
+    LogTo logging(s, out.changes);
     out.progress = technique(s);
-    s.log = nullptr;
     return out;
 }
 
@@ -423,8 +444,8 @@ ObservedCall Observe(const GradeState& base, Fn fn) {
     rc.pumpHook = [&out] { ++out.steps; };
     Yielder y(&rc);
     GradeState s = base;
-    s.yield = &y;
-    s.log = &out.log;
+    GradeRun run{.yield = &y, .log = &out.log};
+    s.run = &run;
     out.code = fn(s);
     out.cands = s.CandMask;
     out.grid = s.SolveGrid;
@@ -448,7 +469,8 @@ int ForEachLadderCall(const std::bitset<kRungCount + 1>& off, std::initializer_l
     for (std::size_t i = 0; i < shared.size(); i += kPuzzleStride) {
         GradeState s;
         ResetGradeState(s, shared[i].first);
-        s.disabledRungs = off;
+        GradeRun run{.disabledRungs = off};
+        s.run = &run;
         while (!IsSolved(s)) {
             bool progress = false;
             for (int rung = 1; rung < kRungCount && !progress; ++rung) {

@@ -210,10 +210,8 @@ constexpr const Rung& kAny = RungNamed("X-Cycle (any length)");
 
 // Runs the rung with a change log.
 bool RunX(GradeState& s, const Rung& rung, std::vector<Change>& log) {
-    s.log = &log;
-    const bool r = rung.run(s);
-    s.log = nullptr;
-    return r;
+    test::LogTo logging(s, log);
+    return rung.run(s);
 }
 
 constexpr int Cell(int row, int col) { return 9 * row + col; }
@@ -383,8 +381,10 @@ TEST(XCycle, SoundOnGeneratedStuckStates) {
     int progress = 0;
     for (const auto& [puzzle, solution] : test::GeneratePuzzles(60, 7311)) {
         GradeState stuck;
-        stuck.disabledRungs = off;
+        GradeRun run{.disabledRungs = off};
+        stuck.run = &run;
         if (GradePuzzle(stuck, puzzle) != 9) continue;
+        stuck.run = nullptr;
         for (const Rung* rung : {&kShort, &kAny}) {
             GradeState s = stuck;
             std::vector<Change> log;

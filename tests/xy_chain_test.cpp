@@ -112,8 +112,11 @@ bool SameAsReference(GradeState s, int& steps) {
     for (int guard = 0; guard < 100; ++guard) {
         GradeState ref = s;
         std::vector<Change> want;
-        ref.log = &want;
-        const int r = ReferenceXYChain(ref, 200000);
+        int r = 0;
+        {
+            test::LogTo logging(ref, want);
+            r = ReferenceXYChain(ref, 200000);
+        }
         if (r < 0) return false;
         const auto got = test::Apply(s, TryXYChain);
         EXPECT_EQ(got.progress, r == 1);

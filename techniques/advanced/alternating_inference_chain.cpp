@@ -167,7 +167,7 @@ bool TryAlternatingInferenceChain(GradeState& s, const RungParams& params) {
 
     ChainLinks L;
     BuildLinks(s, L);
-    Yielder* const pump = s.yield;
+    Yielder* const pump = s.Yield();
     std::int32_t cutOffs = 0;
 
     std::array<Node, 82> chain{};

@@ -98,7 +98,7 @@ CellSet OverUnits(const std::array<CellSet, 27>& table, int c) {
 // of that set. One scan is one step of the search.
 bool TryXCycle(GradeState& s, const RungParams& params) {
     const bool bounded = !params.anyLength;
-    Yielder* const pump = s.yield;
+    Yielder* const pump = s.Yield();
     DigitLinks L;
     for (int d = 1; d <= 9; ++d) {
         BuildLinks(s, d, L);
