@@ -36,24 +36,7 @@ namespace gw::cli {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string JsonString(const std::string& s) {
-    std::string out = "\"";
-    for (char ch : s) {
-        const auto u = static_cast<unsigned char>(ch);
-        if (ch == '"' || ch == '\\') {
-            out += '\\';
-            out += ch;
-        } else if (u < 0x20 || u >= 0x7f) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", u);
-            out += buf;
-        } else {
-            out += ch;
-        }
-    }
-    return out + "\"";
-}
+using explain::JsonString;
 
 std::string GridDigits(const Grid& g) {
     std::string s(81, '0');

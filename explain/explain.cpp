@@ -314,9 +314,9 @@ std::vector<std::string> Summary(const std::vector<Step>& steps) {
     return out;
 }
 
-namespace {
-
-std::string JsonText(const std::string& s) {
+// A JSON string literal: quotes, backslashes and every byte outside printable
+// ASCII escaped.
+std::string JsonString(const std::string& s) {
     std::string out = "\"";
     for (char ch : s) {
         const auto u = static_cast<unsigned char>(ch);
@@ -333,6 +333,8 @@ std::string JsonText(const std::string& s) {
     }
     return out + "\"";
 }
+
+namespace {
 
 std::string JsonDigits(unsigned mask) {
     std::string out = "[";
@@ -410,7 +412,7 @@ std::string PatternJson(const Pattern& p) {
         }
         out += "]";
     }
-    if (!p.note.empty()) out += ", \"note\": " + JsonText(p.note);
+    if (!p.note.empty()) out += ", \"note\": " + JsonString(p.note);
     return out + "}";
 }
 

@@ -15,6 +15,9 @@
 namespace gw::explain {
 
 // "r5c3", "r1" / "c4" / "b9" (units 0..26: rows, columns, boxes).
+// A JSON string literal with quotes, backslashes and non-printable bytes escaped.
+std::string JsonString(const std::string& s);
+
 std::string Cell(int cell);
 std::string Unit(int unit);
 // Cells grouped where they share a row or column: "r1c23", "r12c5", "r1c2,r4c7".

@@ -8,6 +8,7 @@ if [ "${1:-}" = "--sanitize" ]; then
   dir=build-asan
   cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGRIDWICK_SANITIZE=ON -DGRIDWICK_BENCH=OFF >/dev/null
   export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+  export LSAN_OPTIONS="suppressions=$(pwd)/tests/lsan.supp"
 else
   dir=build
   cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
