@@ -71,12 +71,12 @@ long long HuntScore::Value(HuntOptions::Score kind) const {
     return top | std::min<long long>(effort, (1LL << 40) - 1);
 }
 
-HuntScore ScoreGrading(int level, const std::vector<Step>& steps) {
+HuntScore ScoreGrading(int level, const std::vector<int>& rungs) {
     HuntScore sc;
     sc.level = level;
-    for (const Step& st : steps) {
-        const int rungLevel = kLadder[static_cast<std::size_t>(st.rung - 1)].level;
-        sc.topRung = std::max(sc.topRung, st.rung);
+    for (const int rung : rungs) {
+        const int rungLevel = kLadder[static_cast<std::size_t>(rung - 1)].level;
+        sc.topRung = std::max(sc.topRung, rung);
         if (rungLevel >= 7) ++sc.topSteps;
         // Each level up weighs four times as much: a step of level 8 outweighs
         // three of level 7.
@@ -217,6 +217,10 @@ Hunter::Hunter(HuntPool& pool, std::uint64_t seed, Yielder& y) : pool_(pool), y_
     g_.rng.Seed(seed);
     run_.yield = &y_;
     s_.run = &run_;
+    // Picking parents by their neighbours uses no score: a grading may stop as
+    // soon as the puzzle is known to be above every wanted level.
+    const HuntOptions& o = pool_.options();
+    if (o.pick == HuntOptions::Pick::Wanted && o.levels != 0) trace_.stopAbove = std::bit_width(o.levels) - 1;
 }
 
 bool Hunter::Turn(std::optional<HuntPuzzle>& found) {
@@ -338,15 +342,14 @@ bool Hunter::Reduce(Grid& puzzle, int keep) {
 bool Hunter::Finish(const Grid& puzzle, const Grid& solution, bool neighbour, std::optional<HuntPuzzle>& found) {
     lastLevel_ = 0;
     if (!pool_.FirstSight(puzzle)) return true;
-    steps_.clear();
     const double start = ThreadSeconds();
-    const int level = GradePuzzle(s_, puzzle, &steps_);
+    const int level = GradePuzzle(s_, puzzle, trace_);
     if (y_.Halted() || level == 0) return false;
     counts_.gradeSeconds[static_cast<std::size_t>(level)] += ThreadSeconds() - start;
     if (neighbour) ++counts_.graded;
     lastLevel_ = level;
     ++counts_.levels[static_cast<std::size_t>(level)];
-    HuntPuzzle p{puzzle, solution, level, ScoreGrading(level, steps_).Value(pool_.options().score)};
+    HuntPuzzle p{puzzle, solution, level, ScoreGrading(level, trace_.rungs).Value(pool_.options().score)};
     pool_.Offer(p);
     if (pool_.Claim(p)) found = p;
     return true;

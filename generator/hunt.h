@@ -66,7 +66,8 @@ struct HuntScore {
     long long Value(HuntOptions::Score kind) const;
 };
 
-HuntScore ScoreGrading(int level, const std::vector<Step>& steps);
+// From the level and the rung of every step of a grading.
+HuntScore ScoreGrading(int level, const std::vector<int>& rungs);
 
 // A graded puzzle.
 struct HuntPuzzle {
@@ -141,7 +142,11 @@ struct HuntCounts {
     long long neighbours = 0;  // neighbours tried
     long long unique = 0;      // of them with a unique solution
     long long graded = 0;      // of them new to the hunt, made pair-minimal and graded
-    std::array<long long, 10> levels{};  // puzzles graded (plain and neighbours) per level
+    // Puzzles graded (plain and neighbours) per level. A hunt that picks
+    // parents by how often their neighbours were wanted needs no more of a
+    // grading than that it went above the highest wanted level: such puzzles
+    // count at the level where their grading stopped.
+    std::array<long long, 10> levels{};
     std::array<std::array<long long, 10>, 10> byParent{};  // neighbours graded: [parent level][level]
     // Thread CPU seconds spent making plain puzzles, making neighbours (tried
     // ones included), reducing them, and grading (plain and neighbours) per level.
@@ -172,7 +177,7 @@ private:
     GenState g_;
     GradeRun run_;  // the grader's hooks: the worker's yielder
     GradeState s_;
-    std::vector<Step> steps_;
+    GradeTrace trace_;
     std::vector<Grid> solutions_;
     HuntCounts counts_;
     int lastLevel_ = 0;  // level of the puzzle the last turn graded (0: none)

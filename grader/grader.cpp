@@ -18,7 +18,9 @@ bool RunRung(GradeState& s, int rung) {
     return progress && s.changes != before;
 }
 
-int GradePuzzle(GradeState& s, const Grid& puzzle, std::vector<Step>* steps) {
+namespace {
+
+int Grade(GradeState& s, const Grid& puzzle, std::vector<Step>* steps, GradeTrace* trace) {
     int level = 1;
     // The caller's hooks and settings, with the driver's own log of each pass.
     GradeRun* const caller = s.run;
@@ -44,8 +46,15 @@ int GradePuzzle(GradeState& s, const Grid& puzzle, std::vector<Step>* steps) {
         pass.log = (steps != nullptr || userLog != nullptr) ? &passLog : nullptr;
         int made = 0;
         std::uint64_t before = s.changes;
+        bool stop = false;
         for (const Rung& r : kLadder) {
             if (r.number < kRungCount && r.level > level) level = r.level;
+            // The level never falls: once above what the caller asks about,
+            // the rest of the grading cannot matter to it.
+            if (trace != nullptr && level > trace->stopAbove) {
+                stop = true;
+                break;
+            }
             s.stepNote = nullptr;
             if (s.pattern != nullptr) s.pattern->Clear();
             before = s.changes;
@@ -59,11 +68,16 @@ int GradePuzzle(GradeState& s, const Grid& puzzle, std::vector<Step>* steps) {
         assert(made == 0 || made == kRungCount || pass.log == nullptr || passLog.size() == s.changes - before);
         (void)before;
         pass.log = nullptr;
+        if (stop) {
+            trace->stopped = true;
+            break;
+        }
         if (made == 0) {
             level = 9;
             break;
         }
         if (userLog != nullptr) userLog->insert(userLog->end(), passLog.begin(), passLog.end());
+        if (trace != nullptr) trace->rungs.push_back(made);
         if (steps != nullptr) {
             const Rung& r = kLadder[static_cast<std::size_t>(made - 1)];
             steps->push_back({made, s.stepNote != nullptr ? s.stepNote : r.player, passLog, std::move(pattern)});
@@ -72,6 +86,18 @@ int GradePuzzle(GradeState& s, const Grid& puzzle, std::vector<Step>* steps) {
     s.run = caller;
     s.pattern = outerPattern;
     return level;
+}
+
+}  // namespace
+
+int GradePuzzle(GradeState& s, const Grid& puzzle, std::vector<Step>* steps) {
+    return Grade(s, puzzle, steps, nullptr);
+}
+
+int GradePuzzle(GradeState& s, const Grid& puzzle, GradeTrace& trace) {
+    trace.rungs.clear();
+    trace.stopped = false;
+    return Grade(s, puzzle, nullptr, &trace);
 }
 
 namespace {

@@ -27,6 +27,20 @@ struct Step {
 // halted. When `steps` is given, every pass that made progress is recorded.
 int GradePuzzle(GradeState& s, const Grid& puzzle, std::vector<Step>* steps = nullptr);
 
+// What a search that only ranks puzzles needs of a grading, without the cost of
+// recording steps: the rung of every pass that made progress. The grading may
+// end early, once the level has risen above `stopAbove`: the level is then
+// known to be at least the one returned (which is above `stopAbove`), the
+// rungs are those of the passes so far, and `stopped` is set.
+struct GradeTrace {
+    std::vector<int> rungs;
+    int stopAbove = 9;
+    bool stopped = false;
+};
+
+// The same grading as above; fills `trace` (its rungs are cleared first).
+int GradePuzzle(GradeState& s, const Grid& puzzle, GradeTrace& trace);
+
 // The last rung, BivalueTrial (declared with the techniques), assumes each
 // candidate of each two-candidate cell in turn (digits 1..9, cells 0..80) and
 // keeps the first assumption with which the other rungs fill the whole grid.

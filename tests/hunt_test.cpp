@@ -99,15 +99,14 @@ TEST(Hunt, WantedLevelsOnlyAndTheSameSeedGivesTheSameHunt) {
 }
 
 TEST(Hunt, ScoreRanksLevelThenTopRungThenEffort) {
-    const std::vector<Step> chains = {{1, "", {}, {}}, {33, "", {}, {}}, {1, "", {}, {}}, {36, "", {}, {}}};
-    const std::vector<Step> trial = {{1, "", {}, {}}, {42, "", {}, {}}};
+    const std::vector<int> chains = {1, 33, 1, 36}, trial = {1, 42};
     const HuntScore a = ScoreGrading(7, chains), b = ScoreGrading(8, trial);
     EXPECT_EQ(a.topRung, 36);
     EXPECT_EQ(a.topSteps, 2);
     EXPECT_EQ(b.topRung, 42);
     for (auto kind : {HuntOptions::Score::Level, HuntOptions::Score::TopRung, HuntOptions::Score::Effort})
         EXPECT_LT(a.Value(kind), b.Value(kind));
-    EXPECT_LT(ScoreGrading(7, {{33, "", {}, {}}}).Value(HuntOptions::Score::Effort), a.Value(HuntOptions::Score::Effort));
+    EXPECT_LT(ScoreGrading(7, {33}).Value(HuntOptions::Score::Effort), a.Value(HuntOptions::Score::Effort));
 }
 
 }  // namespace
