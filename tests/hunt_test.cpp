@@ -3,6 +3,8 @@
 // puzzles, and a seed gives the same hunt.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <map>
 #include <optional>
 #include <set>
@@ -107,6 +109,42 @@ TEST(Hunt, ScoreRanksLevelThenTopRungThenEffort) {
     for (auto kind : {HuntOptions::Score::Level, HuntOptions::Score::TopRung, HuntOptions::Score::Effort})
         EXPECT_LT(a.Value(kind), b.Value(kind));
     EXPECT_LT(ScoreGrading(7, {33}).Value(HuntOptions::Score::Effort), a.Value(HuntOptions::Score::Effort));
+}
+
+// The hunt grades through a trace: the same level and the same rungs as the
+// recorded steps, and an early stop only for puzzles above the level asked about.
+TEST(Hunt, TraceGradesAsStepsDoAndStopsOnlyAboveTheLevelAskedAbout) {
+    auto puzzles = test::LoadSharedPuzzles("trial.txt");
+    const auto random = test::LoadSharedPuzzles();
+    puzzles.insert(puzzles.end(), random.begin(), random.begin() + 150);
+    GradeState s;
+    std::array<int, 10> perLevel{};
+    for (const auto& [puzzle, solution] : puzzles) {
+        std::vector<Step> steps;
+        const int level = GradePuzzle(s, puzzle, &steps);
+        ++perLevel[static_cast<std::size_t>(level)];
+        std::vector<int> rungs;
+        for (const Step& st : steps) rungs.push_back(st.rung);
+        for (const int stopAbove : {9, 6, 3}) {
+            GradeTrace trace;
+            trace.stopAbove = stopAbove;
+            const int got = GradePuzzle(s, puzzle, trace);
+            EXPECT_EQ(trace.stopped, level > stopAbove) << test::GridText(puzzle);
+            if (level > stopAbove) {
+                EXPECT_GT(got, stopAbove);
+                EXPECT_LE(got, level);
+                ASSERT_LE(trace.rungs.size(), rungs.size());
+                EXPECT_TRUE(std::equal(trace.rungs.begin(), trace.rungs.end(), rungs.begin()));
+            } else {
+                EXPECT_EQ(got, level) << test::GridText(puzzle);
+                EXPECT_EQ(trace.rungs, rungs) << test::GridText(puzzle);
+            }
+        }
+    }
+    // Both sides of each stop are met.
+    EXPECT_GT(perLevel[1] + perLevel[2] + perLevel[3], 0);
+    EXPECT_GT(perLevel[4] + perLevel[5] + perLevel[6], 0);
+    EXPECT_GT(perLevel[7] + perLevel[8] + perLevel[9], 0);
 }
 
 }  // namespace
