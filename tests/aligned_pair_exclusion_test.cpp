@@ -3,8 +3,8 @@
 // gradings.
 #include <gtest/gtest.h>
 
-#include "rungs_rectangles_util.h"
 #include "techniques/techniques.h"
+#include "test_util.h"
 
 namespace gw {
 namespace {
@@ -15,7 +15,7 @@ using test::Open;
 using test::Removed;
 
 std::vector<Change> Ape(GradeState& s, bool* result = nullptr) {
-    return test::Changes(s, TryAlignedPairExclusion, result);
+    return test::ReportedChanges(s, TryAlignedPairExclusion, result);
 }
 
 TEST(AlignedPairExclusion, CellsOfOneSegmentNeverShareADigit) {
@@ -88,9 +88,7 @@ TEST(AlignedPairExclusion, SoundOnStuckStates) {
 
 TEST(AlignedPairExclusion, MakesProgressInRealGradings) {
     const int rung = test::RungNo("Aligned Pair Exclusion");
-    const auto use = test::CountRungSteps(test::LoadSharedPuzzles(), rung, test::RungsOffFrom(test::RungNo("Jellyfish"), rung));
-    EXPECT_EQ(use.unsound, 0);
-    EXPECT_GT(use.steps, 0);
+    test::ExpectSoundProgress(test::LoadSharedPuzzles(), rung, test::RungsOffFrom(test::RungNo("Jellyfish"), rung));
 }
 
 }  // namespace

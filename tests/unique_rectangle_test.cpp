@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "rungs_rectangles_util.h"
 #include "techniques/techniques.h"
+#include "test_util.h"
 
 namespace gw {
 namespace {
@@ -16,7 +16,7 @@ using test::Open;
 using test::Removed;
 
 std::vector<Change> Ur(GradeState& s, bool* result = nullptr) {
-    return test::Changes(s, TryUniqueRectangle, result);
+    return test::ReportedChanges(s, TryUniqueRectangle, result);
 }
 
 bool NoteIs(const GradeState& s, const char* note) {
@@ -192,8 +192,8 @@ TEST(UniqueRectangle, Type3KeepsTheSolutionDigitOnARealGrid) {
     const Grid solution =
         test::ParseGrid("475361289869257413123948675982134756731695824546782391358429167697813542214576938");
     auto s = test::FromCandidates(listing);
-    for (const Change& ch : Ur(s)) EXPECT_NE(solution[ch.cell], ch.digit) << "removed r" << ch.cell / 9 + 1 << "c" << ch.cell % 9 + 1;
-    EXPECT_TRUE(s.CandFlags(CellAt[1][8], 3));
+    for (const Change& ch : Ur(s)) EXPECT_NE(solution[ch.cell], ch.digit) << "removed " << test::CellName(ch.cell);
+    EXPECT_TRUE(s.CandFlags(test::Cell(2, 9), 3));
 }
 
 TEST(UniqueRectangle, Type4ConjugateDigitInTheRoofRow) {
@@ -239,9 +239,7 @@ TEST(UniqueRectangle, MakesProgressInRealGradings) {
     // The other level-6 rungs below are switched off, and so is everything
     // above, so the rung is the one that makes progress where it applies.
     const int rung = test::RungNo("Unique Rectangle");
-    const auto use = test::CountRungSteps(test::LoadSharedPuzzles(), rung, test::RungsOffFrom(test::RungNo("Jellyfish"), rung));
-    EXPECT_EQ(use.unsound, 0);
-    EXPECT_GT(use.steps, 0);
+    test::ExpectSoundProgress(test::LoadSharedPuzzles(), rung, test::RungsOffFrom(test::RungNo("Jellyfish"), rung));
 }
 
 }  // namespace
