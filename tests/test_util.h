@@ -518,14 +518,19 @@ inline GradeState Sparse(std::initializer_list<std::pair<const char*, const char
 inline constexpr const char* kBackground =
     "123456789456789123789123456214365897365897214897214365531642978642978531978531642";
 
-// Every cell solved from kBackground and marked as a given; Open() then frees
-// the cells a test is about. Techniques that only read candidates see a grid
-// in which nothing but the opened cells takes part.
-inline GradeState SolvedBackground() {
+// Every cell solved from kBackground and marked as a given, except the listed
+// cells ({"r1c5", "14"}), open with their candidates. Techniques that only read
+// candidates see a grid in which nothing but the open cells takes part.
+inline GradeState OnSolvedGrid(std::initializer_list<std::pair<std::string_view, std::string_view>> open) {
     GradeState s;
     s.SolveGrid = ParseGrid(kBackground);
     s.Givens = s.SolveGrid;
     s.CandMask.fill(0);
+    for (const auto& [name, digits] : open) {
+        const int cell = CellNamed(name);
+        s.SolveGrid[cell] = s.Givens[cell] = 0;
+        s.CandMask[cell] = Mask(digits);
+    }
     return s;
 }
 
@@ -567,6 +572,20 @@ inline constexpr std::string_view kPositionAfterSubsets = R"(
 )";
 inline constexpr std::string_view kPositionAfterSubsetsSolution =
     "143298756926537418578416293391845672682173549457629381765982134834761925219354867";
+
+// The candidates of the named cell as a digit string, like "137".
+inline std::string CandsOf(const GradeState& s, std::string_view name) {
+    std::string out;
+    for (int d = 1; d <= 9; ++d)
+        if (s.CandFlags(CellNamed(name), d)) out += static_cast<char>('0' + d);
+    return out;
+}
+
+// Each listed cell holds exactly the listed candidates ({"r1c5", "14"}).
+inline void ExpectCands(const GradeState& s,
+                        std::initializer_list<std::pair<std::string_view, std::string_view>> cells) {
+    for (const auto& [name, digits] : cells) EXPECT_EQ(CandsOf(s, name), digits) << name;
+}
 
 // The cells (named like "r8c7") that held digit d in `before` and no longer do in `after`.
 inline std::vector<std::string> Lost(const GradeState& before, const GradeState& after, int d) {
