@@ -335,11 +335,7 @@ constexpr const Rung& kAic20 = RungNamed("Alternating Inference Chain (length 20
 constexpr const Rung& kAic30 = RungNamed("Alternating Inference Chain (length 30)");
 constexpr std::array<const Rung*, 3> kAicRungs = {&kAic10, &kAic20, &kAic30};
 
-// Runs the rung with a change log.
-bool RunAic(GradeState& s, const Rung& rung, std::vector<Change>& log) {
-    test::LogTo logging(s, log);
-    return rung.run(s);
-}
+using test::RunLogged;
 
 TEST(AlternatingInferenceChain, LoopThroughConjugatePairOfStartDigitPlaces) {
     // r1c1 pairs with r1c2 (row 1) and r2c1 (column 1), which see each other
@@ -355,7 +351,7 @@ TEST(AlternatingInferenceChain, LoopThroughConjugatePairOfStartDigitPlaces) {
                            "........."
                            ".........");
     std::vector<Change> log;
-    EXPECT_TRUE(RunAic(s, kAic10, log));
+    EXPECT_TRUE(RunLogged(s, kAic10, log));
     EXPECT_EQ(s.SolveGrid[0], 7);
 }
 
@@ -385,7 +381,7 @@ GradeState SkyscraperOfNines() {
 TEST(AlternatingInferenceChain, TargetInStartRow) {
     GradeState s = SkyscraperOfNines();
     std::vector<Change> log;
-    EXPECT_TRUE(RunAic(s, kAic10, log));
+    EXPECT_TRUE(RunLogged(s, kAic10, log));
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0], (Change{'R', Cell(1, 4), 9}));
 }
@@ -398,7 +394,7 @@ TEST(AlternatingInferenceChain, LoopOfPairsAndBivalueCellsIsPassedOver) {
     s.CandMask[Cell(7, 1)] = Mask("12");
     s.CandMask[Cell(7, 5)] = Mask("12");
     std::vector<Change> log;
-    EXPECT_TRUE(RunAic(s, kAic10, log));
+    EXPECT_TRUE(RunLogged(s, kAic10, log));
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0], (Change{'R', Cell(1, 4), 9}));
 }
@@ -411,7 +407,7 @@ TEST(AlternatingInferenceChain, ContinuousLoopThroughMultiValueCells) {
         "3456789",
         {{"r1c1", "134"}, {"r1c5", "123"}, {"r5c5", "124"}, {"r5c1", "134"}, {"r8c1", "134"}, {"r9c5", "134"}});
     std::vector<Change> log;
-    EXPECT_TRUE(RunAic(s, kAic10, log));
+    EXPECT_TRUE(RunLogged(s, kAic10, log));
     const std::vector<Change> expected = {{'R', Cell(1, 5), 3}, {'R', Cell(5, 5), 4}, {'R', Cell(8, 1), 1}};
     EXPECT_EQ(log, expected);
 }
@@ -422,7 +418,7 @@ TEST(AlternatingInferenceChain, TargetAmongOtherDigitsOfStartCell) {
     GradeState s =
         test::Filled("3456789", {{"r1c1", "123"}, {"r5c1", "123"}, {"r4c1", "234"}, {"r5c8", "234"}, {"r4c5", "234"}});
     std::vector<Change> log;
-    EXPECT_TRUE(RunAic(s, kAic10, log));
+    EXPECT_TRUE(RunLogged(s, kAic10, log));
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0], (Change{'R', Cell(1, 1), 2}));
 }
@@ -444,7 +440,7 @@ TEST(AlternatingInferenceChain, NoTargetsInStartColumnOrBoxNorInPairedRow) {
     GradeState s = Picture(1, kSideways);
     const GradeState before = s;
     std::vector<Change> log;
-    EXPECT_FALSE(RunAic(s, kAic30, log));
+    EXPECT_FALSE(RunLogged(s, kAic30, log));
     EXPECT_EQ(s.CandMask, before.CandMask);
 
     GradeState x = Picture(1, kSideways);
@@ -464,7 +460,7 @@ TEST(AlternatingInferenceChain, ChainEndIsNeverItsOwnTarget) {
                                              {"r3c3", "145"},
                                              {"r2c4", "145"}});
     std::vector<Change> log;
-    EXPECT_TRUE(RunAic(s, kAic10, log));
+    EXPECT_TRUE(RunLogged(s, kAic10, log));
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0], (Change{'R', Cell(1, 9), 1}));
     EXPECT_TRUE(s.CandFlags(Cell(1, 6), 1));
@@ -486,9 +482,9 @@ TEST(AlternatingInferenceChain, LimitBoundsTheChain) {
     GradeState s = Picture(1, kThirteenLinks);
     const GradeState before = s;
     std::vector<Change> log;
-    EXPECT_FALSE(RunAic(s, kAic10, log));
+    EXPECT_FALSE(RunLogged(s, kAic10, log));
     EXPECT_EQ(s.CandMask, before.CandMask);
-    EXPECT_TRUE(RunAic(s, kAic20, log));
+    EXPECT_TRUE(RunLogged(s, kAic20, log));
     EXPECT_EQ(s.SolveGrid[Cell(1, 3)], 1);
 }
 
@@ -523,7 +519,7 @@ TEST(AlternatingInferenceChain, CutOffGivesUpBeforeLaterPatterns) {
     GradeRun run{.yield = &y};
     t.run = &run;
     std::vector<Change> log;
-    EXPECT_FALSE(RunAic(t, kAic20, log));
+    EXPECT_FALSE(RunLogged(t, kAic20, log));
     EXPECT_TRUE(log.empty());
     EXPECT_GT(steps, 50000);
     EXPECT_LT(steps, 1000000);

@@ -375,6 +375,12 @@ inline std::vector<Change> RungWhereLowerRungsAreStuck(std::string_view puzzle, 
 // ---------------------------------------------------------------------------
 // One technique call with its change log.
 
+// Runs the rung with `log` attached; returns its result.
+inline bool RunLogged(GradeState& s, const Rung& rung, std::vector<Change>& log) {
+    LogTo logging(s, log);
+    return rung.run(s);
+}
+
 // What one call of a technique returned and the changes it logged, in order.
 template <typename R = bool>
 struct Outcome {

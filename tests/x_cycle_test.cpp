@@ -201,11 +201,7 @@ using test::Picture;
 constexpr const Rung& kShort = RungNamed("X-Cycle (up to 11 cells)");
 constexpr const Rung& kAny = RungNamed("X-Cycle (any length)");
 
-// Runs the rung with a change log.
-bool RunX(GradeState& s, const Rung& rung, std::vector<Change>& log) {
-    test::LogTo logging(s, log);
-    return rung.run(s);
-}
+using test::RunLogged;
 
 TEST(XCycle, DigitWithoutConjugatePairIsSkipped) {
     // Digit 1 three times in each of rows 0-2, columns 0, 3, 6 and boxes 0-2.
@@ -221,7 +217,7 @@ TEST(XCycle, DigitWithoutConjugatePairIsSkipped) {
                            ".........");
     const GradeState before = s;
     std::vector<Change> log;
-    EXPECT_FALSE(RunX(s, kAny, log));
+    EXPECT_FALSE(RunLogged(s, kAny, log));
     EXPECT_TRUE(log.empty());
     EXPECT_EQ(s.CandMask, before.CandMask);
 }
@@ -243,7 +239,7 @@ constexpr std::string_view kSkyscraper =
 TEST(XCycle, SkyscraperRemovesLowestCellSeeingBothEnds) {
     GradeState s = Picture(1, kSkyscraper);
     std::vector<Change> log;
-    EXPECT_TRUE(RunX(s, kShort, log));
+    EXPECT_TRUE(RunLogged(s, kShort, log));
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0], (Change{'R', Cell(1, 4), 1}));
 }
@@ -262,7 +258,7 @@ TEST(XCycle, LoopWithTwoStrongLinksAtStartPlacesDigit) {
                            "........."
                            ".........");
     std::vector<Change> log;
-    EXPECT_TRUE(RunX(s, kShort, log));
+    EXPECT_TRUE(RunLogged(s, kShort, log));
     EXPECT_EQ(s.SolveGrid[0], 4);
     ASSERT_FALSE(log.empty());
     EXPECT_EQ(log[0], (Change{'P', 0, 4}));
@@ -273,10 +269,9 @@ TEST(XCycle, LoopOfConjugatePairsOnlyIsPassedOver) {
     // weak links all lie in two-candidate units, which removes nothing. The
     // search goes on to digit 2, which holds the skyscraper.
     GradeState s = Picture(2, kSkyscraper);
-    for (int c = 0; c < 81; ++c) s.CandMask[c] &= static_cast<std::uint16_t>(~DigitBit(1));
-    for (int c : {Cell(1, 1), Cell(1, 5), Cell(5, 1), Cell(5, 5)}) s.CandMask[c] |= DigitBit(1);
+    test::OnlyAt(s, 1, {{1, 1}, {1, 5}, {5, 1}, {5, 5}});
     std::vector<Change> log;
-    EXPECT_TRUE(RunX(s, kAny, log));
+    EXPECT_TRUE(RunLogged(s, kAny, log));
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0], (Change{'R', Cell(1, 4), 2}));
 }
@@ -297,7 +292,7 @@ TEST(XCycle, BoxPairInOneRowServesAsStrongLink) {
                            ".x...x..."
                            ".........");
     std::vector<Change> log;
-    EXPECT_TRUE(RunX(s, kShort, log));
+    EXPECT_TRUE(RunLogged(s, kShort, log));
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0], (Change{'R', Cell(1, 6), 1}));
 }
@@ -319,11 +314,11 @@ TEST(XCycle, Level6StopsAtElevenCells) {
     GradeState s = Picture(1, kTwelveCells);
     const GradeState before = s;
     std::vector<Change> log;
-    EXPECT_FALSE(RunX(s, kShort, log));
+    EXPECT_FALSE(RunLogged(s, kShort, log));
     EXPECT_EQ(s.CandMask, before.CandMask);
 
     std::vector<Change> log7;
-    EXPECT_TRUE(RunX(s, kAny, log7));
+    EXPECT_TRUE(RunLogged(s, kAny, log7));
     ASSERT_EQ(log7.size(), 1u);
     EXPECT_EQ(log7[0], (Change{'R', Cell(4, 3), 1}));
 }
