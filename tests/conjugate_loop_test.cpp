@@ -14,12 +14,10 @@ namespace {
 using test::OpenGrid;
 using test::SetCell;
 
+using test::BoxUnit;
 using test::Cell;
-
-// Units by their number from 1, as UnitCell() counts them: rows, columns, boxes.
-int Row(int r) { return r - 1; }
-int Col(int c) { return 9 + c - 1; }
-int Box(int b) { return 18 + b - 1; }
+using test::ColUnit;
+using test::RowUnit;
 
 // Removes `digit` from every cell of the unit except `keep`.
 void StripFromUnit(GradeState& s, int unit, int digit, std::initializer_list<int> keep) {
@@ -50,16 +48,16 @@ GradeState RowLoop() {
     SetCell(s, Cell(2, 7), "15");
     SetCell(s, Cell(6, 3), "24");
     SetCell(s, Cell(6, 7), "25");
-    StripFromUnit(s, Row(2), 1, {Cell(2, 3), Cell(2, 7)});
-    StripFromUnit(s, Row(6), 2, {Cell(6, 3), Cell(6, 7)});
+    StripFromUnit(s, RowUnit(2), 1, {Cell(2, 3), Cell(2, 7)});
+    StripFromUnit(s, RowUnit(6), 2, {Cell(6, 3), Cell(6, 7)});
     return s;
 }
 
 TEST(ConjugateLoop, RowsLinkedByColumns) {
     GradeState s = RowLoop();
     std::vector<Change> want;
-    ExpectClear(s, Col(3), 4, {Cell(2, 3), Cell(6, 3)}, want);
-    ExpectClear(s, Col(7), 5, {Cell(2, 7), Cell(6, 7)}, want);
+    ExpectClear(s, ColUnit(3), 4, {Cell(2, 3), Cell(6, 3)}, want);
+    ExpectClear(s, ColUnit(7), 5, {Cell(2, 7), Cell(6, 7)}, want);
     ASSERT_EQ(want.size(), 14u);
     const auto o = Apply(s);
     EXPECT_TRUE(o.progress);
@@ -83,8 +81,8 @@ TEST(ConjugateLoop, EqualOuterDigitsArePassedOver) {
 
 TEST(ConjugateLoop, LoopWithNothingToRemoveIsPassedOverForALaterOne) {
     GradeState s = RowLoop();
-    StripFromUnit(s, Col(3), 4, {Cell(2, 3), Cell(6, 3)});
-    StripFromUnit(s, Col(7), 5, {Cell(2, 7), Cell(6, 7)});
+    StripFromUnit(s, ColUnit(3), 4, {Cell(2, 3), Cell(6, 3)});
+    StripFromUnit(s, ColUnit(7), 5, {Cell(2, 7), Cell(6, 7)});
     GradeState dead = s;
     EXPECT_FALSE(Apply(dead).progress);
 
@@ -93,11 +91,11 @@ TEST(ConjugateLoop, LoopWithNothingToRemoveIsPassedOverForALaterOne) {
     SetCell(s, Cell(4, 5), "69");
     SetCell(s, Cell(8, 1), "78");
     SetCell(s, Cell(8, 5), "79");
-    StripFromUnit(s, Row(4), 6, {Cell(4, 1), Cell(4, 5)});
-    StripFromUnit(s, Row(8), 7, {Cell(8, 1), Cell(8, 5)});
+    StripFromUnit(s, RowUnit(4), 6, {Cell(4, 1), Cell(4, 5)});
+    StripFromUnit(s, RowUnit(8), 7, {Cell(8, 1), Cell(8, 5)});
     std::vector<Change> want;
-    ExpectClear(s, Col(1), 8, {Cell(4, 1), Cell(8, 1)}, want);
-    ExpectClear(s, Col(5), 9, {Cell(4, 5), Cell(8, 5)}, want);
+    ExpectClear(s, ColUnit(1), 8, {Cell(4, 1), Cell(8, 1)}, want);
+    ExpectClear(s, ColUnit(5), 9, {Cell(4, 5), Cell(8, 5)}, want);
     EXPECT_EQ(Apply(s).changes, want);
 }
 
@@ -107,20 +105,20 @@ TEST(ConjugateLoop, RowsInOneBandTryColumnLinksBeforeBoxLinks) {
     SetCell(s, Cell(2, 5), "15");
     SetCell(s, Cell(3, 2), "24");
     SetCell(s, Cell(3, 5), "25");
-    StripFromUnit(s, Row(2), 1, {Cell(2, 2), Cell(2, 5)});
-    StripFromUnit(s, Row(3), 2, {Cell(3, 2), Cell(3, 5)});
+    StripFromUnit(s, RowUnit(2), 1, {Cell(2, 2), Cell(2, 5)});
+    StripFromUnit(s, RowUnit(3), 2, {Cell(3, 2), Cell(3, 5)});
     GradeState columns = s;
     std::vector<Change> want;
-    ExpectClear(columns, Col(2), 4, {Cell(2, 2), Cell(3, 2)}, want);
-    ExpectClear(columns, Col(5), 5, {Cell(2, 5), Cell(3, 5)}, want);
+    ExpectClear(columns, ColUnit(2), 4, {Cell(2, 2), Cell(3, 2)}, want);
+    ExpectClear(columns, ColUnit(5), 5, {Cell(2, 5), Cell(3, 5)}, want);
     EXPECT_EQ(Apply(columns).changes, want);
 
     // With nothing to remove along the columns, the boxes take the removals.
-    StripFromUnit(s, Col(2), 4, {Cell(2, 2), Cell(3, 2)});
-    StripFromUnit(s, Col(5), 5, {Cell(2, 5), Cell(3, 5)});
+    StripFromUnit(s, ColUnit(2), 4, {Cell(2, 2), Cell(3, 2)});
+    StripFromUnit(s, ColUnit(5), 5, {Cell(2, 5), Cell(3, 5)});
     want.clear();
-    ExpectClear(s, Box(1), 4, {Cell(2, 2), Cell(3, 2)}, want);
-    ExpectClear(s, Box(2), 5, {Cell(2, 5), Cell(3, 5)}, want);
+    ExpectClear(s, BoxUnit(1), 4, {Cell(2, 2), Cell(3, 2)}, want);
+    ExpectClear(s, BoxUnit(2), 5, {Cell(2, 5), Cell(3, 5)}, want);
     ASSERT_EQ(want.size(), 12u);
     EXPECT_EQ(Apply(s).changes, want);
 }
@@ -131,11 +129,11 @@ TEST(ConjugateLoop, ColumnsLinkedByRows) {
     SetCell(s, Cell(6, 3), "15");
     SetCell(s, Cell(2, 7), "24");
     SetCell(s, Cell(6, 7), "25");
-    StripFromUnit(s, Col(3), 1, {Cell(2, 3), Cell(6, 3)});
-    StripFromUnit(s, Col(7), 2, {Cell(2, 7), Cell(6, 7)});
+    StripFromUnit(s, ColUnit(3), 1, {Cell(2, 3), Cell(6, 3)});
+    StripFromUnit(s, ColUnit(7), 2, {Cell(2, 7), Cell(6, 7)});
     std::vector<Change> want;
-    ExpectClear(s, Row(2), 4, {Cell(2, 3), Cell(2, 7)}, want);
-    ExpectClear(s, Row(6), 5, {Cell(6, 3), Cell(6, 7)}, want);
+    ExpectClear(s, RowUnit(2), 4, {Cell(2, 3), Cell(2, 7)}, want);
+    ExpectClear(s, RowUnit(6), 5, {Cell(6, 3), Cell(6, 7)}, want);
     EXPECT_EQ(Apply(s).changes, want);
 }
 
@@ -145,11 +143,11 @@ TEST(ConjugateLoop, BoxesLinkedByRows) {
     SetCell(s, Cell(6, 1), "15");
     SetCell(s, Cell(4, 8), "24");
     SetCell(s, Cell(6, 9), "25");
-    StripFromUnit(s, Box(4), 1, {Cell(4, 2), Cell(6, 1)});
-    StripFromUnit(s, Box(6), 2, {Cell(4, 8), Cell(6, 9)});
+    StripFromUnit(s, BoxUnit(4), 1, {Cell(4, 2), Cell(6, 1)});
+    StripFromUnit(s, BoxUnit(6), 2, {Cell(4, 8), Cell(6, 9)});
     std::vector<Change> want;
-    ExpectClear(s, Row(4), 4, {Cell(4, 2), Cell(4, 8)}, want);
-    ExpectClear(s, Row(6), 5, {Cell(6, 1), Cell(6, 9)}, want);
+    ExpectClear(s, RowUnit(4), 4, {Cell(4, 2), Cell(4, 8)}, want);
+    ExpectClear(s, RowUnit(6), 5, {Cell(6, 1), Cell(6, 9)}, want);
     EXPECT_EQ(Apply(s).changes, want);
 }
 
@@ -161,11 +159,11 @@ TEST(ConjugateLoop, BoxesLinkedByColumnsTakeEachPairLeftToRight) {
     SetCell(s, Cell(2, 1), "14");
     SetCell(s, Cell(5, 1), "24");
     SetCell(s, Cell(6, 3), "25");
-    StripFromUnit(s, Box(1), 1, {Cell(1, 3), Cell(2, 1)});
-    StripFromUnit(s, Box(4), 2, {Cell(5, 1), Cell(6, 3)});
+    StripFromUnit(s, BoxUnit(1), 1, {Cell(1, 3), Cell(2, 1)});
+    StripFromUnit(s, BoxUnit(4), 2, {Cell(5, 1), Cell(6, 3)});
     std::vector<Change> want;
-    ExpectClear(s, Col(1), 4, {Cell(2, 1), Cell(5, 1)}, want);
-    ExpectClear(s, Col(3), 5, {Cell(1, 3), Cell(6, 3)}, want);
+    ExpectClear(s, ColUnit(1), 4, {Cell(2, 1), Cell(5, 1)}, want);
+    ExpectClear(s, ColUnit(3), 5, {Cell(1, 3), Cell(6, 3)}, want);
     EXPECT_EQ(Apply(s).changes, want);
 }
 
