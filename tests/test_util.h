@@ -1,5 +1,7 @@
-// Helpers shared by the test files: readable grading states, puzzle files and
-// the soundness check of a grading against a known solution.
+// Helpers shared by the test files, one of each: cells named from 1 ("r1c5",
+// Cell(1, 5)), hand-made and random grading states, the puzzle files, the
+// soundness check of a grading against a known solution, and the grader's walk
+// up the ladder (WalkLadder) with the stuck states it passes through.
 #pragma once
 
 #include <gtest/gtest.h>
