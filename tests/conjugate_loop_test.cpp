@@ -28,6 +28,14 @@ void StripFromUnit(GradeState& s, int unit, int digit, std::initializer_list<int
     }
 }
 
+// Gives cells a and b their candidates and leaves `digit` nowhere else in the
+// unit, so that a and b form a conjugate pair of it.
+void ConjugatePair(GradeState& s, int unit, int digit, std::pair<int, const char*> a, std::pair<int, const char*> b) {
+    SetCell(s, a.first, a.second);
+    SetCell(s, b.first, b.second);
+    StripFromUnit(s, unit, digit, {a.first, b.first});
+}
+
 // The removals that clearing `digit` from the unit (in unit order) except
 // `keep` makes on state s, appended to `out`.
 void ExpectClear(const GradeState& s, int unit, int digit, std::initializer_list<int> keep, std::vector<Change>& out) {
@@ -44,12 +52,8 @@ test::Outcome<> Apply(GradeState& s) { return test::Apply(s, TryBivalueConjugate
 // r6c3 {2,4} and r6c7 {2,5}. Column 3 links the 4s, column 7 the 5s.
 GradeState RowLoop() {
     GradeState s = OpenGrid();
-    SetCell(s, Cell(2, 3), "14");
-    SetCell(s, Cell(2, 7), "15");
-    SetCell(s, Cell(6, 3), "24");
-    SetCell(s, Cell(6, 7), "25");
-    StripFromUnit(s, RowUnit(2), 1, {Cell(2, 3), Cell(2, 7)});
-    StripFromUnit(s, RowUnit(6), 2, {Cell(6, 3), Cell(6, 7)});
+    ConjugatePair(s, RowUnit(2), 1, {Cell(2, 3), "14"}, {Cell(2, 7), "15"});
+    ConjugatePair(s, RowUnit(6), 2, {Cell(6, 3), "24"}, {Cell(6, 7), "25"});
     return s;
 }
 
@@ -87,12 +91,8 @@ TEST(ConjugateLoop, LoopWithNothingToRemoveIsPassedOverForALaterOne) {
     EXPECT_FALSE(Apply(dead).progress);
 
     // A second loop on rows 4 and 8, linked by columns 1 and 5.
-    SetCell(s, Cell(4, 1), "68");
-    SetCell(s, Cell(4, 5), "69");
-    SetCell(s, Cell(8, 1), "78");
-    SetCell(s, Cell(8, 5), "79");
-    StripFromUnit(s, RowUnit(4), 6, {Cell(4, 1), Cell(4, 5)});
-    StripFromUnit(s, RowUnit(8), 7, {Cell(8, 1), Cell(8, 5)});
+    ConjugatePair(s, RowUnit(4), 6, {Cell(4, 1), "68"}, {Cell(4, 5), "69"});
+    ConjugatePair(s, RowUnit(8), 7, {Cell(8, 1), "78"}, {Cell(8, 5), "79"});
     std::vector<Change> want;
     ExpectClear(s, ColUnit(1), 8, {Cell(4, 1), Cell(8, 1)}, want);
     ExpectClear(s, ColUnit(5), 9, {Cell(4, 5), Cell(8, 5)}, want);
@@ -101,12 +101,8 @@ TEST(ConjugateLoop, LoopWithNothingToRemoveIsPassedOverForALaterOne) {
 
 TEST(ConjugateLoop, RowsInOneBandTryColumnLinksBeforeBoxLinks) {
     GradeState s = OpenGrid();
-    SetCell(s, Cell(2, 2), "14");
-    SetCell(s, Cell(2, 5), "15");
-    SetCell(s, Cell(3, 2), "24");
-    SetCell(s, Cell(3, 5), "25");
-    StripFromUnit(s, RowUnit(2), 1, {Cell(2, 2), Cell(2, 5)});
-    StripFromUnit(s, RowUnit(3), 2, {Cell(3, 2), Cell(3, 5)});
+    ConjugatePair(s, RowUnit(2), 1, {Cell(2, 2), "14"}, {Cell(2, 5), "15"});
+    ConjugatePair(s, RowUnit(3), 2, {Cell(3, 2), "24"}, {Cell(3, 5), "25"});
     GradeState columns = s;
     std::vector<Change> want;
     ExpectClear(columns, ColUnit(2), 4, {Cell(2, 2), Cell(3, 2)}, want);
@@ -125,12 +121,8 @@ TEST(ConjugateLoop, RowsInOneBandTryColumnLinksBeforeBoxLinks) {
 
 TEST(ConjugateLoop, ColumnsLinkedByRows) {
     GradeState s = OpenGrid();
-    SetCell(s, Cell(2, 3), "14");
-    SetCell(s, Cell(6, 3), "15");
-    SetCell(s, Cell(2, 7), "24");
-    SetCell(s, Cell(6, 7), "25");
-    StripFromUnit(s, ColUnit(3), 1, {Cell(2, 3), Cell(6, 3)});
-    StripFromUnit(s, ColUnit(7), 2, {Cell(2, 7), Cell(6, 7)});
+    ConjugatePair(s, ColUnit(3), 1, {Cell(2, 3), "14"}, {Cell(6, 3), "15"});
+    ConjugatePair(s, ColUnit(7), 2, {Cell(2, 7), "24"}, {Cell(6, 7), "25"});
     std::vector<Change> want;
     ExpectClear(s, RowUnit(2), 4, {Cell(2, 3), Cell(2, 7)}, want);
     ExpectClear(s, RowUnit(6), 5, {Cell(6, 3), Cell(6, 7)}, want);
@@ -139,12 +131,8 @@ TEST(ConjugateLoop, ColumnsLinkedByRows) {
 
 TEST(ConjugateLoop, BoxesLinkedByRows) {
     GradeState s = OpenGrid();
-    SetCell(s, Cell(4, 2), "14");
-    SetCell(s, Cell(6, 1), "15");
-    SetCell(s, Cell(4, 8), "24");
-    SetCell(s, Cell(6, 9), "25");
-    StripFromUnit(s, BoxUnit(4), 1, {Cell(4, 2), Cell(6, 1)});
-    StripFromUnit(s, BoxUnit(6), 2, {Cell(4, 8), Cell(6, 9)});
+    ConjugatePair(s, BoxUnit(4), 1, {Cell(4, 2), "14"}, {Cell(6, 1), "15"});
+    ConjugatePair(s, BoxUnit(6), 2, {Cell(4, 8), "24"}, {Cell(6, 9), "25"});
     std::vector<Change> want;
     ExpectClear(s, RowUnit(4), 4, {Cell(4, 2), Cell(4, 8)}, want);
     ExpectClear(s, RowUnit(6), 5, {Cell(6, 1), Cell(6, 9)}, want);
@@ -155,12 +143,8 @@ TEST(ConjugateLoop, BoxesLinkedByColumnsTakeEachPairLeftToRight) {
     GradeState s = OpenGrid();
     // In box 1 the 1s lie at r1c3 {1,5}, first in box order, and r2c1
     // {1,4}; taken left to right, r2c1 pairs with r5c1 in column 1.
-    SetCell(s, Cell(1, 3), "15");
-    SetCell(s, Cell(2, 1), "14");
-    SetCell(s, Cell(5, 1), "24");
-    SetCell(s, Cell(6, 3), "25");
-    StripFromUnit(s, BoxUnit(1), 1, {Cell(1, 3), Cell(2, 1)});
-    StripFromUnit(s, BoxUnit(4), 2, {Cell(5, 1), Cell(6, 3)});
+    ConjugatePair(s, BoxUnit(1), 1, {Cell(1, 3), "15"}, {Cell(2, 1), "14"});
+    ConjugatePair(s, BoxUnit(4), 2, {Cell(5, 1), "24"}, {Cell(6, 3), "25"});
     std::vector<Change> want;
     ExpectClear(s, ColUnit(1), 4, {Cell(2, 1), Cell(5, 1)}, want);
     ExpectClear(s, ColUnit(3), 5, {Cell(1, 3), Cell(6, 3)}, want);
