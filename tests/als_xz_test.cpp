@@ -253,22 +253,9 @@ bool SlowAlsXZ(GradeState& s) {
 
 // ---------------------------------------------------------------------------
 
-// A state in which every cell is solved except the listed ones, which hold the
-// given candidates. The rung reads candidates only, so the solved digits do not
-// matter. Cells are given as (row, column), 1-based.
-GradeState Sparse(std::initializer_list<std::pair<std::pair<int, int>, const char*>> open) {
-    GradeState s;
-    for (int c = 0; c < 81; ++c) {
-        s.SolveGrid[c] = 1;
-        s.CandMask[c] = 0;
-    }
-    for (const auto& [rc, digits] : open) {
-        const int c = 9 * (rc.first - 1) + rc.second - 1;
-        s.SolveGrid[c] = 0;
-        for (const char* p = digits; *p; ++p) s.CandMask[c] |= DigitBit(*p - '0');
-    }
-    return s;
-}
+// Only the listed cells open; the rung reads candidates only, so the digit
+// the other cells hold does not matter.
+using test::Sparse;
 
 using test::Cell;
 
@@ -279,30 +266,32 @@ struct Tally {
     int unsound = 0;
 };
 
-// Lower rungs until stuck, then this rung, checked against the transcription
-// and the solution; repeated while the rung makes progress.
-void Walk(const Grid& puzzle, const Grid& solution, Tally& t) {
-    GradeState s;
-    ResetGradeState(s, puzzle);
-    while (!test::RunLowerRungs(s, kRung)) {
-        GradeState ref = s;
-        GradeState probe = s;
-        bool probeProgress = false;
-        const bool stage1 = SlowStage1(probe, probeProgress);
-        const auto fast = test::Apply(s, TryAlsXZ);
-        const auto slow = test::Apply(ref, SlowAlsXZ);
-        ++t.calls;
-        EXPECT_EQ(fast.progress, slow.progress);
-        EXPECT_EQ(fast.changes, slow.changes) << test::GridText(puzzle);
-        EXPECT_EQ(fast.progress, !fast.changes.empty());
-        for (const Change& ch : fast.changes) {
-            EXPECT_EQ(ch.kind, 'R');
-            if (solution[ch.cell] == ch.digit) ++t.unsound;
-        }
-        if (!fast.progress) return;
-        ++t.progress;
-        if (!stage1) ++t.stage2;
+// One call of the rung on a stuck state, checked against the transcription and
+// the solution; the rung's changes are kept. True when it made progress.
+bool CheckCall(GradeState& s, const Grid& puzzle, const Grid& solution, Tally& t, int below = kRung) {
+    GradeState ref = s;
+    GradeState probe = s;
+    bool probeProgress = false;
+    const bool stage1 = SlowStage1(probe, probeProgress);
+    const auto fast = test::Apply(s, TryAlsXZ);
+    const auto slow = test::Apply(ref, SlowAlsXZ);
+    ++t.calls;
+    EXPECT_EQ(fast.progress, slow.progress);
+    EXPECT_EQ(fast.changes, slow.changes) << below << ' ' << test::GridText(puzzle);
+    EXPECT_EQ(fast.progress, !fast.changes.empty());
+    for (const Change& ch : fast.changes) {
+        EXPECT_EQ(ch.kind, 'R');
+        if (solution[ch.cell] == ch.digit) ++t.unsound;
     }
+    if (!fast.progress) return false;
+    ++t.progress;
+    if (!stage1) ++t.stage2;
+    return true;
+}
+
+// Lower rungs until stuck, then this rung, checked; repeated while the rung makes progress.
+void Walk(const Grid& puzzle, const Grid& solution, Tally& t) {
+    test::ForEachStuckState(puzzle, kRung, [&](GradeState& s) { return CheckCall(s, puzzle, solution, t); });
 }
 
 TEST(AlsXZ, SoundAndAsTranscribedOnSharedPuzzles) {
@@ -331,24 +320,8 @@ void WalkEarlier(const std::vector<std::pair<Grid, Grid>>& puzzles, std::size_t 
         const int below = test::RungNo(stop);
         for (std::size_t i = static_cast<std::size_t>(below) % step; i < puzzles.size(); i += step) {
             const auto& [puzzle, solution] = puzzles[i];
-            GradeState s;
-            ResetGradeState(s, puzzle);
-            for (int round = 0; round < 6 && !test::RunLowerRungs(s, below); ++round) {
-                GradeState ref = s;
-                GradeState probe = s;
-                bool probeProgress = false;
-                const bool stage1 = SlowStage1(probe, probeProgress);
-                const auto fast = test::Apply(s, TryAlsXZ);
-                const auto slow = test::Apply(ref, SlowAlsXZ);
-                ++t.calls;
-                EXPECT_EQ(fast.progress, slow.progress);
-                EXPECT_EQ(fast.changes, slow.changes) << below << ' ' << test::GridText(puzzle);
-                for (const Change& ch : fast.changes)
-                    if (solution[ch.cell] == ch.digit) ++t.unsound;
-                if (!fast.progress) break;
-                ++t.progress;
-                if (!stage1) ++t.stage2;
-            }
+            test::ForEachStuckState(
+                puzzle, below, [&](GradeState& s) { return CheckCall(s, puzzle, solution, t, below); }, 6);
         }
     }
 }
@@ -389,12 +362,8 @@ TEST(AlsXZ, MakesProgressInRealGradings) {
 // that finds something is the extra digit 3 (r7c5 sees every 3 of A). The find
 // is then applied in full: 4 also goes from r4c4, which sees both 4s of A.
 TEST(AlsXZ, DoublyLinkedBivalueFindIsAppliedInFull) {
-    GradeState s = Sparse({{{1, 1}, "12"},
-                           {{1, 5}, "123"},
-                           {{5, 5}, "34"},
-                           {{6, 5}, "34"},
-                           {{7, 5}, "35"},
-                           {{4, 4}, "46"}});
+    GradeState s =
+        Sparse({{"r1c1", "12"}, {"r1c5", "123"}, {"r5c5", "34"}, {"r6c5", "34"}, {"r7c5", "35"}, {"r4c4", "46"}});
     const auto o = test::Apply(s, TryAlsXZ);
     EXPECT_TRUE(o.progress);
     const std::vector<Change> expected{{'R', Cell(7, 5), 3}, {'R', Cell(4, 4), 4}};
@@ -408,11 +377,7 @@ TEST(AlsXZ, DoublyLinkedBivalueFindIsAppliedInFull) {
 // peer r1c4 (no 1 or 2) tried before it, r1c7 starts with r = 2, z = 1.
 TEST(AlsXZ, DigitExchangeCarriesOverToTheNextPeer) {
     const auto run = [](bool withEarlierPeer) {
-        GradeState s = Sparse({{{1, 1}, "12"},
-                               {{1, 7}, "123"},
-                               {{4, 7}, "34"},
-                               {{5, 7}, "34"},
-                               {{1, 9}, "128"}});
+        GradeState s = Sparse({{"r1c1", "12"}, {"r1c7", "123"}, {"r4c7", "34"}, {"r5c7", "34"}, {"r1c9", "128"}});
         if (withEarlierPeer) {
             s.SolveGrid[Cell(1, 4)] = 0;
             s.CandMask[Cell(1, 4)] = DigitBit(5) | DigitBit(6) | DigitBit(7);
@@ -433,7 +398,7 @@ TEST(AlsXZ, DigitExchangeCarriesOverToTheNextPeer) {
 // stage 1 never forms this set. Every other set lies in box 1 together with
 // its partner, which stage 2 leaves alone, so the rung finds nothing.
 TEST(AlsXZ, PeerSharingOnlyTheBoxYieldsNothing) {
-    GradeState s = Sparse({{{1, 1}, "12"}, {{2, 2}, "13"}, {{3, 3}, "23"}, {{2, 1}, "25"}});
+    GradeState s = Sparse({{"r1c1", "12"}, {"r2c2", "13"}, {"r3c3", "23"}, {"r2c1", "25"}});
     const auto before = s.CandMask;
     EXPECT_FALSE(TryAlsXZ(s));
     EXPECT_EQ(s.CandMask, before);
@@ -443,7 +408,7 @@ TEST(AlsXZ, PeerSharingOnlyTheBoxYieldsNothing) {
 // searched. The box set {r1c2 {1,3}, r2c3 {2,3}} (which would remove 2 from
 // r2c1) is never formed.
 TEST(AlsXZ, PeerInRowAndBoxUsesOnlyItsColumn) {
-    GradeState s = Sparse({{{1, 1}, "12"}, {{1, 2}, "13"}, {{2, 3}, "23"}, {{2, 1}, "25"}});
+    GradeState s = Sparse({{"r1c1", "12"}, {"r1c2", "13"}, {"r2c3", "23"}, {"r2c1", "25"}});
     const auto before = s.CandMask;
     EXPECT_FALSE(TryAlsXZ(s));
     EXPECT_EQ(s.CandMask, before);
@@ -454,12 +419,8 @@ TEST(AlsXZ, PeerInRowAndBoxUsesOnlyItsColumn) {
 // the 2s of A through box 2: 2 is restricted common. The 3s of both sets are
 // all seen by r2c5 only, which loses its 3.
 TEST(AlsXZ, TwoSetsRemoveTheSharedDigit) {
-    GradeState s = Sparse({{{1, 4}, "235"},
-                           {{1, 5}, "235"},
-                           {{2, 5}, "349"},
-                           {{3, 5}, "237"},
-                           {{6, 5}, "378"},
-                           {{7, 5}, "378"}});
+    GradeState s =
+        Sparse({{"r1c4", "235"}, {"r1c5", "235"}, {"r2c5", "349"}, {"r3c5", "237"}, {"r6c5", "378"}, {"r7c5", "378"}});
     const auto o = test::Apply(s, TryAlsXZ);
     EXPECT_TRUE(o.progress);
     const std::vector<Change> expected{{'R', Cell(2, 5), 3}};
@@ -472,14 +433,14 @@ TEST(AlsXZ, TwoSetsRemoveTheSharedDigit) {
 // (r1c9). The whole doubly-linked rule is applied: 5 from r1c9 and B's 7 from
 // r5c5.
 TEST(AlsXZ, TwoSetsDoublyLinkedApplyEveryRemoval) {
-    GradeState s = Sparse({{{1, 4}, "235"},
-                           {{1, 5}, "235"},
-                           {{1, 9}, "569"},
-                           {{3, 5}, "237"},
-                           {{5, 5}, "147"},
-                           {{6, 5}, "789"},
-                           {{7, 5}, "789"},
-                           {{8, 5}, "789"}});
+    GradeState s = Sparse({{"r1c4", "235"},
+                           {"r1c5", "235"},
+                           {"r1c9", "569"},
+                           {"r3c5", "237"},
+                           {"r5c5", "147"},
+                           {"r6c5", "789"},
+                           {"r7c5", "789"},
+                           {"r8c5", "789"}});
     const auto o = test::Apply(s, TryAlsXZ);
     EXPECT_TRUE(o.progress);
     const std::vector<Change> expected{{'R', Cell(1, 9), 5}, {'R', Cell(5, 5), 7}};
@@ -490,11 +451,7 @@ TEST(AlsXZ, TwoSetsDoublyLinkedApplyEveryRemoval) {
 // {r1c7, r1c8} 134) would remove 3 from r1c9; that is a subset's work and the
 // pair is not acted on.
 TEST(AlsXZ, TwoSetsInOneRowAreLeftAlone) {
-    GradeState s = Sparse({{{1, 4}, "123"},
-                           {{1, 5}, "123"},
-                           {{1, 7}, "134"},
-                           {{1, 8}, "134"},
-                           {{1, 9}, "367"}});
+    GradeState s = Sparse({{"r1c4", "123"}, {"r1c5", "123"}, {"r1c7", "134"}, {"r1c8", "134"}, {"r1c9", "367"}});
     const auto before = s.CandMask;
     EXPECT_FALSE(TryAlsXZ(s));
     EXPECT_EQ(s.CandMask, before);
@@ -507,7 +464,7 @@ TEST(AlsXZ, TwoSetsInOneRowAreLeftAlone) {
 // holder of the digit names no cell; taken literally (every cell then "sees
 // all holders") it would strip 5 from the whole grid.
 TEST(AlsXZ, ListWithoutHoldersRemovesNothing) {
-    GradeState s = Sparse({{{1, 1}, "6"}, {{1, 4}, "235"}, {{1, 5}, "235"}, {{2, 5}, "235"}, {{3, 5}, "235"}});
+    GradeState s = Sparse({{"r1c1", "6"}, {"r1c4", "235"}, {"r1c5", "235"}, {"r2c5", "235"}, {"r3c5", "235"}});
     const auto o = test::Apply(s, TryAlsXZ);
     EXPECT_TRUE(o.progress);
     const std::vector<Change> expected{{'R', Cell(2, 5), 5}, {'R', Cell(3, 5), 5}};

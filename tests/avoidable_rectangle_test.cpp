@@ -6,8 +6,8 @@
 #include <sstream>
 #include <string>
 
-#include "rungs_rectangles_util.h"
 #include "techniques/techniques.h"
+#include "test_util.h"
 
 namespace gw {
 namespace {
@@ -17,11 +17,11 @@ using test::Place;
 using test::Removed;
 
 std::vector<Change> Ar(GradeState& s, bool* result = nullptr) {
-    return test::Changes(s, TryAvoidableRectangle, result);
+    return test::ReportedChanges(s, TryAvoidableRectangle, result);
 }
 
 void MakeGiven(GradeState& s, int r, int c, int d) {
-    const int cell = CellAt[r - 1][c - 1];
+    const int cell = test::Cell(r, c);
     s.SolveGrid[cell] = static_cast<std::uint8_t>(d);
     s.Givens[cell] = static_cast<std::uint8_t>(d);
     s.CandMask[cell] = 0;
@@ -30,7 +30,7 @@ void MakeGiven(GradeState& s, int r, int c, int d) {
 TEST(AvoidableRectangle, FirstFormRemovesTheDigitThatWouldCompleteTheRectangle) {
     // r1c1 = 5 and r2c4 = 5 placed on a diagonal, r2c1 placed with 3: r1c4
     // cannot be 3.
-    auto s = test::SolvedBackground();
+    auto s = test::OnSolvedGrid({});
     Place(s, 1, 1, 5);
     Place(s, 2, 4, 5);
     Place(s, 2, 1, 3);
@@ -40,7 +40,7 @@ TEST(AvoidableRectangle, FirstFormRemovesTheDigitThatWouldCompleteTheRectangle) 
     EXPECT_TRUE(result);
 
     // The same with the other corner open.
-    auto t = test::SolvedBackground();
+    auto t = test::OnSolvedGrid({});
     Place(t, 1, 1, 5);
     Place(t, 2, 4, 5);
     Place(t, 1, 4, 3);
@@ -50,7 +50,7 @@ TEST(AvoidableRectangle, FirstFormRemovesTheDigitThatWouldCompleteTheRectangle) 
 
 TEST(AvoidableRectangle, FirstFormIgnoresRectanglesWithAGiven) {
     for (int corner = 0; corner < 3; ++corner) {
-        auto s = test::SolvedBackground();
+        auto s = test::OnSolvedGrid({});
         Place(s, 1, 1, 5);
         Place(s, 2, 4, 5);
         Place(s, 2, 1, 3);
@@ -65,7 +65,7 @@ TEST(AvoidableRectangle, FirstFormIgnoresRectanglesWithAGiven) {
 }
 
 TEST(AvoidableRectangle, FirstFormIgnoresRectanglesOverFourBoxes) {
-    auto s = test::SolvedBackground();
+    auto s = test::OnSolvedGrid({});
     Place(s, 1, 1, 5);
     Place(s, 5, 5, 5);
     Place(s, 5, 1, 3);
@@ -74,7 +74,7 @@ TEST(AvoidableRectangle, FirstFormIgnoresRectanglesOverFourBoxes) {
 }
 
 TEST(AvoidableRectangle, FirstFormNeedsTheCandidateInTheOpenCorner) {
-    auto s = test::SolvedBackground();
+    auto s = test::OnSolvedGrid({});
     Place(s, 1, 1, 5);
     Place(s, 2, 4, 5);
     Place(s, 2, 1, 3);
@@ -87,7 +87,7 @@ TEST(AvoidableRectangle, FirstFormNeedsTheCandidateInTheOpenCorner) {
 TEST(AvoidableRectangle, SecondFormInARow) {
     // r1c1 = 4 and r1c2 = 6 placed; r5c1 {6,8} and r5c2 {4,8}: one of them is
     // 8, so the cells seeing both lose 8.
-    auto s = test::SolvedBackground();
+    auto s = test::OnSolvedGrid({});
     Place(s, 1, 1, 4);
     Place(s, 1, 2, 6);
     Open(s, 5, 1, "68");
@@ -99,7 +99,7 @@ TEST(AvoidableRectangle, SecondFormInARow) {
 }
 
 TEST(AvoidableRectangle, SecondFormWhereTheBivalueCornerSharesTheBox) {
-    auto s = test::SolvedBackground();
+    auto s = test::OnSolvedGrid({});
     Place(s, 1, 1, 4);
     Place(s, 1, 5, 6);
     Open(s, 2, 1, "68");
@@ -109,7 +109,7 @@ TEST(AvoidableRectangle, SecondFormWhereTheBivalueCornerSharesTheBox) {
 }
 
 TEST(AvoidableRectangle, SecondFormInAColumn) {
-    auto s = test::SolvedBackground();
+    auto s = test::OnSolvedGrid({});
     Place(s, 1, 1, 4);
     Place(s, 2, 1, 6);
     Open(s, 1, 5, "68");
@@ -119,7 +119,7 @@ TEST(AvoidableRectangle, SecondFormInAColumn) {
 }
 
 TEST(AvoidableRectangle, SecondFormIgnoresFourBoxesAndGivens) {
-    auto s = test::SolvedBackground();
+    auto s = test::OnSolvedGrid({});
     Place(s, 1, 1, 4);
     Place(s, 1, 5, 6);
     Open(s, 5, 1, "68");
@@ -127,7 +127,7 @@ TEST(AvoidableRectangle, SecondFormIgnoresFourBoxesAndGivens) {
     Open(s, 5, 9, "89");
     EXPECT_TRUE(Ar(s).empty());
 
-    auto t = test::SolvedBackground();
+    auto t = test::OnSolvedGrid({});
     MakeGiven(t, 1, 1, 4);
     Place(t, 1, 2, 6);
     Open(t, 5, 1, "68");
@@ -137,7 +137,7 @@ TEST(AvoidableRectangle, SecondFormIgnoresFourBoxesAndGivens) {
 }
 
 TEST(AvoidableRectangle, SecondFormWithNothingToRemoveIsPassedOver) {
-    auto s = test::SolvedBackground();
+    auto s = test::OnSolvedGrid({});
     Place(s, 1, 1, 4);
     Place(s, 1, 2, 6);
     Open(s, 5, 1, "68");
@@ -155,7 +155,7 @@ TEST(AvoidableRectangle, SecondFormWithNothingToRemoveIsPassedOver) {
 TEST(AvoidableRectangle, EveryBivalueCellIsListed) {
     // 76 cells {1,2} come before the pattern's corners in the bivalue list;
     // the pattern is still found.
-    auto s = test::SolvedBackground();
+    auto s = test::OnSolvedGrid({});
     for (int c = 0; c < 81; ++c) {
         s.SolveGrid[c] = 0;
         s.Givens[c] = 0;
@@ -241,13 +241,11 @@ TEST(AvoidableRectangle, MakesProgressInRealGradings) {
         {test::ParseGrid("640010700000200500002300600000000027001769300730000000003001900004007000005080041"),
          test::ParseGrid("649815732387296514152374689596138427421769358738542196863421975214957863975683241")},
     };
-    const auto use = test::CountRungSteps(
+    test::ExpectSoundProgress(
         puzzles, test::RungNo("Avoidable Rectangle"),
         test::OnlySinglesSubsetsAnd({test::RungNo("Pair Exclusion"), test::RungNo("Unique Rectangle"),
                                      test::RungNo("Avoidable Rectangle"), test::RungNo("Aligned Pair Exclusion"),
                                      test::RungNo("BUG+1")}));
-    EXPECT_EQ(use.unsound, 0);
-    EXPECT_GT(use.steps, 0);
 }
 
 }  // namespace

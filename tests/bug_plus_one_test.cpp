@@ -3,8 +3,8 @@
 // soundness over real gradings.
 #include <gtest/gtest.h>
 
-#include "rungs_rectangles_util.h"
 #include "techniques/techniques.h"
+#include "test_util.h"
 
 namespace gw {
 namespace {
@@ -15,18 +15,13 @@ using test::Open;
 using test::Removed;
 
 std::vector<Change> Bug(GradeState& s, bool* result = nullptr) {
-    return test::Changes(s, TryBugPlusOne, result);
+    return test::ReportedChanges(s, TryBugPlusOne, result);
 }
 
 // Extra cell r1c1 {1,2,3}; in row 1 and box 1, 3 occurs three times, 1 and 2
 // twice; the column holds no other candidate of the cell.
 GradeState Grave() {
-    auto s = test::SolvedBackground();
-    Open(s, 1, 1, "123");
-    Open(s, 1, 2, "13");
-    Open(s, 1, 3, "23");
-    Open(s, 5, 5, "45");
-    Open(s, 5, 6, "45");
+    auto s = test::OnSolvedGrid({{"r1c1", "123"}, {"r1c2", "13"}, {"r1c3", "23"}, {"r5c5", "45"}, {"r5c6", "45"}});
     return s;
 }
 
@@ -63,12 +58,7 @@ TEST(BugPlusOne, ExtraCellWithFourCandidatesDoesNotMatch) {
 }
 
 TEST(BugPlusOne, ExtraCellInTheLastBox) {
-    auto s = test::SolvedBackground();
-    Open(s, 9, 7, "789");
-    Open(s, 9, 8, "79");
-    Open(s, 9, 9, "89");
-    Open(s, 8, 9, "68");
-    Open(s, 7, 9, "68");
+    auto s = test::OnSolvedGrid({{"r9c7", "789"}, {"r9c8", "79"}, {"r9c9", "89"}, {"r8c9", "68"}, {"r7c9", "68"}});
     bool result = false;
     // Row 9 holds 7 and 8 twice and 9 three times.
     EXPECT_EQ(Bug(s, &result), (std::vector<Change>{Removed(9, 7, 7), Removed(9, 7, 8)}));
@@ -79,11 +69,7 @@ TEST(BugPlusOne, NeverEmptiesTheExtraCell) {
     // Row 1 holds 1 and 2 twice, column 1 holds 3 twice: every candidate of
     // the extra cell would go. The counts contradict each other, so the cell
     // is left alone.
-    auto s = test::SolvedBackground();
-    Open(s, 1, 1, "123");
-    Open(s, 1, 5, "12");
-    Open(s, 5, 1, "34");
-    Open(s, 5, 5, "34");
+    auto s = test::OnSolvedGrid({{"r1c1", "123"}, {"r1c5", "12"}, {"r5c1", "34"}, {"r5c5", "34"}});
     bool result = true;
     EXPECT_TRUE(Bug(s, &result).empty());
     EXPECT_FALSE(result);
@@ -92,10 +78,7 @@ TEST(BugPlusOne, NeverEmptiesTheExtraCell) {
 
 TEST(BugPlusOne, ReportsNoProgressWhenNothingWouldGo) {
     // No candidate of the extra cell occurs twice in any of its units.
-    auto s = test::SolvedBackground();
-    Open(s, 1, 1, "123");
-    Open(s, 5, 5, "45");
-    Open(s, 5, 6, "45");
+    auto s = test::OnSolvedGrid({{"r1c1", "123"}, {"r5c5", "45"}, {"r5c6", "45"}});
     bool result = true;
     EXPECT_TRUE(Bug(s, &result).empty());
     EXPECT_FALSE(result);
@@ -107,9 +90,7 @@ TEST(BugPlusOne, SoundOnStuckStates) {
 
 TEST(BugPlusOne, MakesProgressInRealGradings) {
     const int rung = test::RungNo("BUG+1");
-    const auto use = test::CountRungSteps(test::LoadSharedPuzzles(), rung, test::RungsOffFrom(test::RungNo("Jellyfish"), rung));
-    EXPECT_EQ(use.unsound, 0);
-    EXPECT_GT(use.steps, 0);
+    test::ExpectSoundProgress(test::LoadSharedPuzzles(), rung, test::RungsOffFrom(test::RungNo("Jellyfish"), rung));
 }
 
 }  // namespace

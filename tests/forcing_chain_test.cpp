@@ -118,9 +118,7 @@ struct Tally {
 // Walks a puzzle: lower rungs until stuck, then this rung (checked against
 // the slow transcription and the solution), repeated while it makes progress.
 void Walk(const Grid& puzzle, const Grid& solution, Tally& t) {
-    GradeState s;
-    ResetGradeState(s, puzzle);
-    while (!test::RunLowerRungs(s, kRung)) {
+    test::ForEachStuckState(puzzle, kRung, [&](GradeState& s) {
         GradeState ref = s;
         const Grid gridBefore = s.SolveGrid;
         const auto fast = test::Apply(s, TryForcingChain);
@@ -134,13 +132,14 @@ void Walk(const Grid& puzzle, const Grid& solution, Tally& t) {
             EXPECT_EQ(ch.cell, fast.changes[0].cell) << "one conclusion touches one cell";
             if (solution[ch.cell] == ch.digit) ++t.unsound;
         }
-        if (!fast.progress) return;
+        if (!fast.progress) return false;
         ++t.progress;
         // The cell is left with one candidate (placed in every branch, or the
         // other digit of a pair eliminated in every branch): still not placed.
         if (BitCount[s.CandMask[fast.changes[0].cell]] == 1)
             ++t.positive;
-    }
+        return true;
+    });
 }
 
 TEST(ForcingChain, SoundAndAsTranscribedOnSharedPuzzles) {

@@ -177,16 +177,15 @@ TEST(FourDigitRowCount, SoundOnPuzzleStates) {
         const auto& [puzzle, solution] = puzzles[i];
         GradeState s;
         ResetGradeState(s, puzzle);
-        while (!IsSolved(s)) {
-            const auto o = test::Apply(s, TryFourDigitRowCount);
+        // The count first on each pass, its changes kept; the lower rungs when it finds nothing.
+        test::WalkLadder(s, test::RungNo("Four-Digit Row Count"), [&](int rung, GradeState& at) {
+            if (rung != 1) return test::Then::Run;
+            const auto o = test::Apply(at, TryFourDigitRowCount);
             ++calls;
             fired += o.progress ? 1 : 0;
             for (const Change& ch : o.changes) EXPECT_NE(solution[ch.cell], ch.digit) << test::GridText(puzzle);
-            if (o.progress) continue;
-            bool lower = false;
-            for (int r = 1; r < test::RungNo("Four-Digit Row Count") && !lower; ++r) lower = RunRung(s, r);
-            if (!lower) break;
-        }
+            return o.progress ? test::Then::Restart : test::Then::Run;
+        });
     }
     EXPECT_GT(calls, 0);
     std::printf("four-digit count: %d calls on puzzle states, %d with progress\n", calls, fired);

@@ -16,15 +16,6 @@ namespace {
 // States in which only the listed cells are open ("r1c1" = top left).
 using test::Sparse;
 
-// Candidates of one cell as a digit string.
-std::string At(const GradeState& s, const char* name) {
-    const int cell = test::CellNamed(name);
-    std::string out;
-    for (int d = 1; d <= 9; ++d)
-        if (s.CandFlags(cell, d)) out += static_cast<char>('0' + d);
-    return out;
-}
-
 // Grades puzzles in order until `rung` has made progress in `wanted` gradings;
 // every change of every grading must be sound. The shared puzzles come first,
 // then generated ones should the shared set not need the rung.
@@ -42,11 +33,7 @@ TEST(Medusa3D, SameColourTwiceInAUnitRemovesThatColour) {
     // column 8, so it is false everywhere.
     auto s = Sparse({{"r1c1", "12"}, {"r1c8", "15"}, {"r7c1", "25"}, {"r7c8", "567"}, {"r4c8", "589"}});
     EXPECT_TRUE(Try3DMedusa(s));
-    EXPECT_EQ(At(s, "r1c1"), "2");
-    EXPECT_EQ(At(s, "r1c8"), "1");
-    EXPECT_EQ(At(s, "r7c1"), "5");
-    EXPECT_EQ(At(s, "r7c8"), "67");
-    EXPECT_EQ(At(s, "r4c8"), "589");
+    test::ExpectCands(s, {{"r1c1", "2"}, {"r1c8", "1"}, {"r7c1", "5"}, {"r7c8", "67"}, {"r4c8", "589"}});
 }
 
 TEST(Medusa3D, SameColourTwiceInACellRemovesThatColour) {
@@ -58,11 +45,7 @@ TEST(Medusa3D, SameColourTwiceInACellRemovesThatColour) {
     // of r5c1, 9 of r5c5 and 4 of r9c5 go.
     auto s = Sparse({{"r1c1", "12"}, {"r1c5", "134"}, {"r5c1", "23"}, {"r5c5", "39"}, {"r9c5", "49"}});
     EXPECT_TRUE(Try3DMedusa(s));
-    EXPECT_EQ(At(s, "r1c1"), "1");
-    EXPECT_EQ(At(s, "r1c5"), "4");
-    EXPECT_EQ(At(s, "r5c1"), "2");
-    EXPECT_EQ(At(s, "r5c5"), "3");
-    EXPECT_EQ(At(s, "r9c5"), "9");
+    test::ExpectCands(s, {{"r1c1", "1"}, {"r1c5", "4"}, {"r5c1", "2"}, {"r5c5", "3"}, {"r9c5", "9"}});
 }
 
 TEST(Medusa3D, ColourThatEmptiesACellIsRemoved) {
@@ -77,12 +60,8 @@ TEST(Medusa3D, ColourThatEmptiesACellIsRemoved) {
                      {"r1c5", "145"},
                      {"r8c8", "367"}});
     EXPECT_TRUE(Try3DMedusa(s));
-    EXPECT_EQ(At(s, "r1c1"), "2");
-    EXPECT_EQ(At(s, "r5c1"), "3");
-    EXPECT_EQ(At(s, "r5c8"), "89");
-    EXPECT_EQ(At(s, "r1c8"), "13");
-    EXPECT_EQ(At(s, "r1c5"), "145");
-    EXPECT_EQ(At(s, "r8c8"), "367");
+    test::ExpectCands(s,
+                      {{"r1c1", "2"}, {"r5c1", "3"}, {"r5c8", "89"}, {"r1c8", "13"}, {"r1c5", "145"}, {"r8c8", "367"}});
 }
 
 TEST(Medusa3D, CandidateSeeingBothColoursGoes) {
@@ -90,9 +69,7 @@ TEST(Medusa3D, CandidateSeeingBothColoursGoes) {
     // 1s take opposite colours and r8c1 (seeing both) loses 1.
     auto s = Sparse({{"r1c1", "12"}, {"r5c1", "12"}, {"r8c1", "178"}});
     EXPECT_TRUE(Try3DMedusa(s));
-    EXPECT_EQ(At(s, "r8c1"), "78");
-    EXPECT_EQ(At(s, "r1c1"), "12");
-    EXPECT_EQ(At(s, "r5c1"), "12");
+    test::ExpectCands(s, {{"r8c1", "78"}, {"r1c1", "12"}, {"r5c1", "12"}});
 }
 
 TEST(Medusa3D, CandidateSharingACellWithOneColourAndSeeingTheOtherGoes) {
@@ -106,9 +83,7 @@ TEST(Medusa3D, CandidateSharingACellWithOneColourAndSeeingTheOtherGoes) {
                      {"r1c8", "158"},
                      {"r9c8", "134"}});
     EXPECT_TRUE(Try3DMedusa(s));
-    EXPECT_EQ(At(s, "r5c8"), "69");
-    EXPECT_EQ(At(s, "r1c8"), "158");
-    EXPECT_EQ(At(s, "r9c8"), "134");
+    test::ExpectCands(s, {{"r5c8", "69"}, {"r1c8", "158"}, {"r9c8", "134"}});
     EXPECT_FALSE(Try3DMedusa(s));
 }
 
@@ -124,10 +99,9 @@ TEST(Medusa3D, OneClusterPerCall) {
                      {"r8c9", "12"},
                      {"r9c9", "178"}});
     EXPECT_TRUE(Try3DMedusa(s));
-    EXPECT_EQ(At(s, "r1c5"), "18");
-    EXPECT_EQ(At(s, "r9c9"), "178");
+    test::ExpectCands(s, {{"r1c5", "18"}, {"r9c9", "178"}});
     EXPECT_TRUE(Try3DMedusa(s));
-    EXPECT_EQ(At(s, "r9c9"), "78");
+    test::ExpectCands(s, {{"r9c9", "78"}});
 }
 
 TEST(Medusa3D, NothingWithoutTwoCandidateCells) {
@@ -153,15 +127,15 @@ TEST(SueDeCoq, PairInTheCrossingWithALineCellAndABoxCell) {
                      {"r2c1", "234"},
                      {"r3c3", "678"}});
     EXPECT_TRUE(TrySueDeCoq(s));
-    EXPECT_EQ(At(s, "r1c3"), "37");  // in row and box: loses all four digits
-    EXPECT_EQ(At(s, "r1c4"), "89");
-    EXPECT_EQ(At(s, "r1c7"), "34");
-    EXPECT_EQ(At(s, "r2c1"), "34");
-    EXPECT_EQ(At(s, "r3c3"), "78");
-    EXPECT_EQ(At(s, "r1c1"), "125");
-    EXPECT_EQ(At(s, "r1c2"), "126");
-    EXPECT_EQ(At(s, "r1c6"), "15");
-    EXPECT_EQ(At(s, "r2c2"), "26");
+    test::ExpectCands(s, {{"r1c3", "37"},  // in row and box: loses all four digits
+                          {"r1c4", "89"},
+                          {"r1c7", "34"},
+                          {"r2c1", "34"},
+                          {"r3c3", "78"},
+                          {"r1c1", "125"},
+                          {"r1c2", "126"},
+                          {"r1c6", "15"},
+                          {"r2c2", "26"}});
 }
 
 TEST(SueDeCoq, TripleInTheCrossing) {
@@ -176,8 +150,7 @@ TEST(SueDeCoq, TripleInTheCrossing) {
                      {"r1c9", "2349"},
                      {"r3c3", "1257"}});
     EXPECT_TRUE(TrySueDeCoq(s));
-    EXPECT_EQ(At(s, "r1c9"), "9");
-    EXPECT_EQ(At(s, "r3c3"), "7");
+    test::ExpectCands(s, {{"r1c9", "9"}, {"r3c3", "7"}});
 }
 
 TEST(SueDeCoq, TooFewDigitsInTheCrossing) {

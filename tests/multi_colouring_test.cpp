@@ -22,43 +22,43 @@ std::vector<Change> Colour(GradeState& s, bool expectProgress) {
     return test::ChangesExpecting(s, TryMultiColouring, expectProgress);
 }
 
-Change Removed(int r, int c) { return {'R', static_cast<std::uint8_t>(CellAt[r][c]), 1}; }
-Change Placed(int r, int c) { return {'P', static_cast<std::uint8_t>(CellAt[r][c]), 1}; }
+Change Removed(int r, int c) { return test::Removed(r, c, 1); }
+Change Placed(int r, int c) { return {'P', test::Cell(r, c), 1}; }
 
 // Cluster 1: r1c1 (odd) = r1c5 (even) by row 1, r1c5 = r9c5 (odd) by column 5.
 // Cluster 2: r8c1 (odd) = r8c4 (even) by row 8. r6c1 and r7c6 keep column 1
 // and box 8 from being conjugate pairs.
 // Odd(1) sees odd(2) (r1c1-r8c1) and even(2) (r9c5-r8c4): odd(1) is false.
 TEST(MultiColouring, ColourSeeingBothColoursOfAnotherClusterIsFalse) {
-    GradeState s = OnesAt({{0, 0}, {0, 4}, {8, 4}, {7, 0}, {7, 3}, {5, 0}, {6, 5}});
+    GradeState s = OnesAt({{1, 1}, {1, 5}, {9, 5}, {8, 1}, {8, 4}, {6, 1}, {7, 6}});
     const auto log = Colour(s, true);
     // r9c5 loses the digit to the placement at r1c5 before its own turn.
-    EXPECT_EQ(log, (std::vector<Change>{Removed(0, 0), Placed(0, 4)}));
-    EXPECT_FALSE(s.CandFlags(CellAt[8][4], 1));
+    EXPECT_EQ(log, (std::vector<Change>{Removed(1, 1), Placed(1, 5)}));
+    EXPECT_FALSE(s.CandFlags(test::Cell(9, 5), 1));
 }
 
 // The same grid upside down: cluster 1 is now the short one and odd(2) sees
 // both colours of cluster 1, so the rule acts on cluster 2.
 TEST(MultiColouring, RuleOnTheSecondCluster) {
-    GradeState s = OnesAt({{8, 0}, {8, 4}, {0, 4}, {1, 0}, {1, 3}, {3, 0}, {2, 5}});
+    GradeState s = OnesAt({{9, 1}, {9, 5}, {1, 5}, {2, 1}, {2, 4}, {4, 1}, {3, 6}});
     const auto log = Colour(s, true);
-    EXPECT_EQ(log, (std::vector<Change>{Removed(8, 0), Placed(8, 4)}));
+    EXPECT_EQ(log, (std::vector<Change>{Removed(9, 1), Placed(9, 5)}));
 }
 
 // Three flags: odd(1) sees both colours of cluster 2 and even(1) sees odd(2).
 // Both clusters are settled; the result counts the three cells placed.
 TEST(MultiColouring, ThreeFlagsSettleBothClusters) {
-    GradeState s = OnesAt({{0, 0}, {0, 4}, {8, 4}, {7, 0}, {7, 3}, {5, 0}, {6, 5}, {8, 1}, {6, 2}, {6, 7}});
+    GradeState s = OnesAt({{1, 1}, {1, 5}, {9, 5}, {8, 1}, {8, 4}, {6, 1}, {7, 6}, {9, 2}, {7, 3}, {7, 8}});
     const auto log = Colour(s, true);
-    EXPECT_EQ(log, (std::vector<Change>{Removed(0, 0), Placed(0, 4), Removed(7, 0), Placed(7, 3), Placed(8, 1)}));
+    EXPECT_EQ(log, (std::vector<Change>{Removed(1, 1), Placed(1, 5), Removed(8, 1), Placed(8, 4), Placed(9, 2)}));
 }
 
 // One flag: r1c1 (odd 1) sees r2c2 (odd 2) in box 1, so r1c5 (even 1) or
 // r7c2 (even 2) holds the digit, and r7c5, which sees both, cannot.
 TEST(MultiColouring, OppositeColoursTrapACell) {
-    GradeState s = OnesAt({{0, 0}, {0, 4}, {1, 1}, {6, 1}, {6, 4}, {2, 2}, {3, 4}, {6, 8}});
+    GradeState s = OnesAt({{1, 1}, {1, 5}, {2, 2}, {7, 2}, {7, 5}, {3, 3}, {4, 5}, {7, 9}});
     const auto log = Colour(s, true);
-    EXPECT_EQ(log, (std::vector<Change>{Removed(6, 4)}));
+    EXPECT_EQ(log, (std::vector<Change>{Removed(7, 5)}));
 }
 
 // r1c1 (odd 1) sees r2c2 (odd 2) and r5c1 (even 2), but an entry records only
@@ -66,15 +66,15 @@ TEST(MultiColouring, OppositeColoursTrapACell) {
 // pair is handled as a trap: r1c1 itself sees r1c5 (even 1) and r5c1 (even 2)
 // and loses the digit; nothing is placed.
 TEST(MultiColouring, EachEntryRecordsOnlyTheFirstEntryItSees) {
-    GradeState s = OnesAt({{0, 0}, {0, 4}, {1, 1}, {1, 6}, {4, 0}, {4, 6}, {2, 2}, {7, 0}});
+    GradeState s = OnesAt({{1, 1}, {1, 5}, {2, 2}, {2, 7}, {5, 1}, {5, 7}, {3, 3}, {8, 1}});
     const auto log = Colour(s, true);
-    EXPECT_EQ(log, (std::vector<Change>{Removed(0, 0)}));
+    EXPECT_EQ(log, (std::vector<Change>{Removed(1, 1)}));
 }
 
 // One cluster (r1c1 r1c5 r7c5 r7c2): r2c2 sees both of its colours, which
 // simple colouring would use; multi-colouring compares clusters only.
 TEST(MultiColouring, SingleClusterIsNotCompared) {
-    GradeState s = OnesAt({{0, 0}, {0, 4}, {6, 4}, {6, 1}, {1, 1}, {3, 1}, {2, 2}});
+    GradeState s = OnesAt({{1, 1}, {1, 5}, {7, 5}, {7, 2}, {2, 2}, {4, 2}, {3, 3}});
     const auto before = s.CandMask;
     Colour(s, false);
     EXPECT_EQ(s.CandMask, before);
@@ -83,7 +83,7 @@ TEST(MultiColouring, SingleClusterIsNotCompared) {
 // Every colour of cluster 1 sees every colour of cluster 2: no solution, and
 // the pair is left alone.
 TEST(MultiColouring, AllFourFlagsAreNotActedOn) {
-    GradeState s = OnesAt({{0, 0}, {0, 8}, {1, 6}, {7, 6}, {8, 8}, {8, 0}, {4, 0}, {4, 8}});
+    GradeState s = OnesAt({{1, 1}, {1, 9}, {2, 7}, {8, 7}, {9, 9}, {9, 1}, {5, 1}, {5, 9}});
     const auto before = s.CandMask;
     Colour(s, false);
     EXPECT_EQ(s.CandMask, before);
@@ -94,9 +94,9 @@ TEST(MultiColouring, AllFourFlagsAreNotActedOn) {
 // r9c6, but r7c6 and r9c6 share column 6 and box 8. Once r7c6 is placed, r9c6
 // no longer holds the digit and is not placed: no unit may get it twice.
 TEST(MultiColouring, NeverPlacesADigitThatIsNoLongerACandidate) {
-    GradeState s = OnesAt({{8, 4}, {6, 3}, {4, 2}, {0, 3}, {1, 5}, {8, 5}, {6, 5}});
+    GradeState s = OnesAt({{9, 5}, {7, 4}, {5, 3}, {1, 4}, {2, 6}, {9, 6}, {7, 6}});
     const auto log = Colour(s, true);
-    EXPECT_EQ(log, (std::vector<Change>{Removed(6, 3), Placed(6, 5), Placed(0, 3)}));
+    EXPECT_EQ(log, (std::vector<Change>{Removed(7, 4), Placed(7, 6), Placed(1, 4)}));
     for (int u = 0; u < 27; ++u) {
         int ones = 0;
         for (int k = 0; k < 9; ++k) ones += s.SolveGrid[UnitCell(u, k)] == 1;
@@ -111,38 +111,19 @@ TEST(MultiColouring, NoConjugatePairsFindsNothing) {
 
 // A position met in a real grading (rungs above the subsets switched off).
 TEST(MultiColouring, RealPosition) {
-    const Grid solution = test::ParseGrid("143298756926537418578416293391845672682173549457629381765982134834761925219354867");
-    GradeState s = test::FromCandidates(R"(
-        149   1249  =3    | 259   589   58    | =7    458   =6
-        4679  24679 467   | 25679 =3    5678  | 48    =1    58
-        =5    67    =8    | =4    =1    67    | =2    39    39
-        ---------------------+-------------------+------------------
-        =3    15679 167   | =8    =4    56    | 69    2679  279
-        4689  4689  =2    | =1    =7    =3    | =5    4689  89
-        4678  45678 467   | 56    =2    =9    | 3468  34678 =1
-        ---------------------+-------------------+------------------
-        678   678   =5    | 379   89    =2    | =1    36789 =4
-        1478  =3    147   | 579   =6    14    | 89    25789 25789
-        =2    14    =9    | 357   58    14    | 368   35678 3578
-    )");
-    const auto o = test::Apply(s, TryMultiColouring);
-    EXPECT_TRUE(o.progress);
-    EXPECT_EQ(o.changes, (std::vector<Change>{{'R', 80, 5}}));
-    for (const Change& ch : o.changes) EXPECT_NE(solution[ch.cell], ch.digit) << int(ch.cell);
+    test::ExpectRealPosition(test::kPositionAfterSubsets, test::kPositionAfterSubsetsSolution, TryMultiColouring,
+                             {test::Removed(9, 9, 5)});
 }
 
 TEST(MultiColouring, SoundOnSharedPuzzles) {
     const auto puzzles = test::LoadSharedPuzzles();
     ASSERT_GE(puzzles.size(), 1000u);
-    const auto use = test::CountRungSteps(puzzles, kRung, test::RungsOffFrom(test::RungNo("X-Wing"), kRung));
-    EXPECT_EQ(use.unsound, 0);
-    EXPECT_GT(use.steps, 0) << "the rung never made progress";
+    test::ExpectSoundProgress(puzzles, kRung, test::RungsOffFrom(test::RungNo("X-Wing"), kRung));
 }
 
 TEST(MultiColouring, SoundOnGeneratedPuzzles) {
-    const auto use = test::CountRungSteps(test::GeneratePuzzles(150, 2026120722), kRung, test::RungsOffFrom(test::RungNo("X-Wing"), kRung));
-    EXPECT_EQ(use.unsound, 0);
-    EXPECT_GT(use.steps, 0);
+    test::ExpectSoundProgress(test::GeneratePuzzles(150, 2026120722), kRung,
+                              test::RungsOffFrom(test::RungNo("X-Wing"), kRung));
 }
 
 }  // namespace

@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "rungs_rectangles_util.h"
 #include "techniques/techniques.h"
+#include "test_util.h"
 
 namespace gw {
 namespace {
@@ -16,7 +16,7 @@ using test::Open;
 using test::Removed;
 
 std::vector<Change> Ur(GradeState& s, bool* result = nullptr) {
-    return test::Changes(s, TryUniqueRectangle, result);
+    return test::ReportedChanges(s, TryUniqueRectangle, result);
 }
 
 bool NoteIs(const GradeState& s, const char* note) {
@@ -24,11 +24,7 @@ bool NoteIs(const GradeState& s, const char* note) {
 }
 
 TEST(UniqueRectangle, Type1ClearsTheFloorDigitsFromTheFourthCorner) {
-    auto s = test::SolvedBackground();
-    Open(s, 1, 1, "12");
-    Open(s, 1, 2, "12");
-    Open(s, 5, 1, "12");
-    Open(s, 5, 2, "127");
+    auto s = test::OnSolvedGrid({{"r1c1", "12"}, {"r1c2", "12"}, {"r5c1", "12"}, {"r5c2", "127"}});
     bool result = false;
     EXPECT_EQ(Ur(s, &result), (std::vector<Change>{Removed(5, 2, 1), Removed(5, 2, 2)}));
     EXPECT_TRUE(result);
@@ -36,22 +32,13 @@ TEST(UniqueRectangle, Type1ClearsTheFloorDigitsFromTheFourthCorner) {
 }
 
 TEST(UniqueRectangle, Type1OnAColumnFloor) {
-    auto s = test::SolvedBackground();
-    Open(s, 1, 1, "12");
-    Open(s, 2, 1, "12");
-    Open(s, 1, 7, "12");
-    Open(s, 2, 7, "1259");
+    auto s = test::OnSolvedGrid({{"r1c1", "12"}, {"r2c1", "12"}, {"r1c7", "12"}, {"r2c7", "1259"}});
     EXPECT_EQ(Ur(s), (std::vector<Change>{Removed(2, 7, 1), Removed(2, 7, 2)}));
     EXPECT_EQ(Cands(s, 2, 7), Mask("59"));
 }
 
 TEST(UniqueRectangle, FourBivalueCornersTriggerNothing) {
-    auto s = test::SolvedBackground();
-    Open(s, 1, 1, "12");
-    Open(s, 1, 2, "12");
-    Open(s, 5, 1, "12");
-    Open(s, 5, 2, "12");
-    Open(s, 5, 7, "19");
+    auto s = test::OnSolvedGrid({{"r1c1", "12"}, {"r1c2", "12"}, {"r5c1", "12"}, {"r5c2", "12"}, {"r5c7", "19"}});
     bool result = true;
     EXPECT_TRUE(Ur(s, &result).empty());
     EXPECT_FALSE(result);
@@ -60,57 +47,41 @@ TEST(UniqueRectangle, FourBivalueCornersTriggerNothing) {
 TEST(UniqueRectangle, RectangleOverFourBoxesIsNeverUsed) {
     // Floors r1c1-r1c4 and r1c1-r5c1 lie in two boxes each; the roof r5c4
     // is in a fourth box, so no digit swap is forbidden there.
-    auto s = test::SolvedBackground();
-    Open(s, 1, 1, "12");
-    Open(s, 1, 4, "12");
-    Open(s, 5, 1, "12");
-    Open(s, 5, 4, "127");
+    auto s = test::OnSolvedGrid({{"r1c1", "12"}, {"r1c4", "12"}, {"r5c1", "12"}, {"r5c4", "127"}});
     EXPECT_TRUE(Ur(s).empty());
     // Type 2 over four boxes: roof cells {1,2,7} and a 7 they both see.
-    auto t = test::SolvedBackground();
-    Open(t, 1, 1, "12");
-    Open(t, 1, 4, "12");
-    Open(t, 5, 1, "127");
-    Open(t, 5, 4, "127");
-    Open(t, 5, 8, "78");
+    auto t = test::OnSolvedGrid({{"r1c1", "12"}, {"r1c4", "12"}, {"r5c1", "127"}, {"r5c4", "127"}, {"r5c8", "78"}});
     EXPECT_TRUE(Ur(t).empty());
 }
 
 TEST(UniqueRectangle, FloorCellsOnADiagonalAreNeverPaired) {
-    auto s = test::SolvedBackground();
-    Open(s, 1, 1, "12");
-    Open(s, 2, 4, "12");
-    Open(s, 1, 4, "127");
-    Open(s, 2, 1, "127");
-    Open(s, 1, 2, "78");  // sees both {1,2,7} corners
+    auto s = test::OnSolvedGrid({{"r1c1", "12"},
+                                 {"r2c4", "12"},
+                                 {"r1c4", "127"},
+                                 {"r2c1", "127"},
+                                 {"r1c2", "78"}});  // sees both {1,2,7} corners
     EXPECT_TRUE(Ur(s).empty());
 }
 
 TEST(UniqueRectangle, Type2RemovesTheExtraDigitFromCellsSeeingBothRoofCells) {
-    auto s = test::SolvedBackground();
-    Open(s, 1, 1, "12");
-    Open(s, 1, 2, "12");
-    Open(s, 5, 1, "127");
-    Open(s, 5, 2, "127");
-    Open(s, 4, 3, "79");  // same box as the roof
-    Open(s, 5, 7, "78");  // same row as the roof
-    Open(s, 8, 1, "37");  // sees only one roof cell
+    auto s = test::OnSolvedGrid({{"r1c1", "12"},
+                                 {"r1c2", "12"},
+                                 {"r5c1", "127"},
+                                 {"r5c2", "127"},
+                                 {"r4c3", "79"},    // same box as the roof
+                                 {"r5c7", "78"},    // same row as the roof
+                                 {"r8c1", "37"}});  // sees only one roof cell
     EXPECT_EQ(Ur(s), (std::vector<Change>{Removed(4, 3, 7), Removed(5, 7, 7)}));
     EXPECT_TRUE(NoteIs(s, "Unique Rectangle type 2"));
 }
 
 TEST(UniqueRectangle, Type2WithFloorInTwoBoxesNeedsTheRoofInThoseBoxes) {
-    auto s = test::SolvedBackground();
-    Open(s, 1, 1, "12");
-    Open(s, 1, 4, "12");
-    Open(s, 2, 1, "127");
-    Open(s, 2, 4, "127");
-    Open(s, 2, 8, "78");
+    auto s = test::OnSolvedGrid({{"r1c1", "12"}, {"r1c4", "12"}, {"r2c1", "127"}, {"r2c4", "127"}, {"r2c8", "78"}});
     EXPECT_EQ(Ur(s), (std::vector<Change>{Removed(2, 8, 7)}));
 }
 
 TEST(UniqueRectangle, PatternThatRemovesNothingIsPassedOver) {
-    auto s = test::SolvedBackground();
+    auto s = test::OnSolvedGrid({});
     // Pair {1,2}: type 2 rectangle with no 7 in sight (and 1 and 2 both
     // outside the roof in row 5, so no type 4 either).
     Open(s, 1, 1, "12");
@@ -130,27 +101,21 @@ TEST(UniqueRectangle, PatternThatRemovesNothingIsPassedOver) {
 }
 
 TEST(UniqueRectangle, Type3NakedPairAlongTheRoofRow) {
-    auto s = test::SolvedBackground();
-    Open(s, 1, 1, "12");
-    Open(s, 1, 2, "12");
-    Open(s, 5, 1, "127");
-    Open(s, 5, 2, "128");
-    Open(s, 5, 9, "78");
-    Open(s, 5, 6, "678");
-    Open(s, 4, 3, "79");  // in the roof box, not in the row: untouched
+    auto s = test::OnSolvedGrid({{"r1c1", "12"},
+                                 {"r1c2", "12"},
+                                 {"r5c1", "127"},
+                                 {"r5c2", "128"},
+                                 {"r5c9", "78"},
+                                 {"r5c6", "678"},
+                                 {"r4c3", "79"}});  // in the roof box, not in the row: untouched
     EXPECT_EQ(Ur(s), (std::vector<Change>{Removed(5, 6, 7), Removed(5, 6, 8)}));
     EXPECT_TRUE(NoteIs(s, "Unique Rectangle type 3"));
     EXPECT_EQ(Cands(s, 4, 3), Mask("79"));
 }
 
 TEST(UniqueRectangle, Type3NakedPairInTheRoofBox) {
-    auto s = test::SolvedBackground();
-    Open(s, 1, 1, "12");
-    Open(s, 1, 2, "12");
-    Open(s, 5, 1, "127");
-    Open(s, 5, 2, "1278");
-    Open(s, 6, 3, "78");
-    Open(s, 4, 2, "57");
+    auto s = test::OnSolvedGrid(
+        {{"r1c1", "12"}, {"r1c2", "12"}, {"r5c1", "127"}, {"r5c2", "1278"}, {"r6c3", "78"}, {"r4c2", "57"}});
     EXPECT_EQ(Ur(s), (std::vector<Change>{Removed(4, 2, 7)}));
     EXPECT_TRUE(NoteIs(s, "Unique Rectangle type 3"));
 }
@@ -158,14 +123,13 @@ TEST(UniqueRectangle, Type3NakedPairInTheRoofBox) {
 TEST(UniqueRectangle, Type3UsesNoBoxWhenTheRoofCellsLieInTwoBoxes) {
     // Floor r1c1-r1c4, roof r2c1 {1,2,7} and r2c4 {1,2,8}. A cell {7,8} in the
     // box of r2c1 says nothing about that box: r2c1 could be 7 while r2c4 is 8.
-    auto s = test::SolvedBackground();
-    Open(s, 1, 1, "12");
-    Open(s, 1, 4, "12");
-    Open(s, 2, 1, "127");
-    Open(s, 2, 4, "128");
-    Open(s, 2, 8, "125");  // keeps type 4 out
-    Open(s, 3, 2, "78");
-    Open(s, 3, 3, "79");
+    auto s = test::OnSolvedGrid({{"r1c1", "12"},
+                                 {"r1c4", "12"},
+                                 {"r2c1", "127"},
+                                 {"r2c4", "128"},
+                                 {"r2c8", "125"},  // keeps type 4 out
+                                 {"r3c2", "78"},
+                                 {"r3c3", "79"}});
     EXPECT_TRUE(Ur(s).empty());
     EXPECT_EQ(Cands(s, 3, 3), Mask("79"));
 }
@@ -192,17 +156,16 @@ TEST(UniqueRectangle, Type3KeepsTheSolutionDigitOnARealGrid) {
     const Grid solution =
         test::ParseGrid("475361289869257413123948675982134756731695824546782391358429167697813542214576938");
     auto s = test::FromCandidates(listing);
-    for (const Change& ch : Ur(s)) EXPECT_NE(solution[ch.cell], ch.digit) << "removed r" << ch.cell / 9 + 1 << "c" << ch.cell % 9 + 1;
-    EXPECT_TRUE(s.CandFlags(CellAt[1][8], 3));
+    for (const Change& ch : Ur(s)) EXPECT_NE(solution[ch.cell], ch.digit) << "removed " << test::CellName(ch.cell);
+    EXPECT_TRUE(s.CandFlags(test::Cell(2, 9), 3));
 }
 
 TEST(UniqueRectangle, Type4ConjugateDigitInTheRoofRow) {
-    auto s = test::SolvedBackground();
-    Open(s, 1, 1, "12");
-    Open(s, 1, 2, "12");
-    Open(s, 5, 1, "127");
-    Open(s, 5, 2, "1289");
-    Open(s, 5, 8, "25");  // 2 elsewhere in the roof row, 1 only in the roof
+    auto s = test::OnSolvedGrid({{"r1c1", "12"},
+                                 {"r1c2", "12"},
+                                 {"r5c1", "127"},
+                                 {"r5c2", "1289"},
+                                 {"r5c8", "25"}});  // 2 elsewhere in the roof row, 1 only in the roof
     EXPECT_EQ(Ur(s), (std::vector<Change>{Removed(5, 1, 2), Removed(5, 2, 2)}));
     EXPECT_TRUE(NoteIs(s, "Unique Rectangle type 4"));
 }
@@ -210,24 +173,14 @@ TEST(UniqueRectangle, Type4ConjugateDigitInTheRoofRow) {
 TEST(UniqueRectangle, Type4OtherDigitAndColumnFloor) {
     // Floor r1c1-r2c1 (a column), roof r1c5 and r2c5: 2 is confined to the
     // roof in column 5, so 1 goes from both roof cells.
-    auto s = test::SolvedBackground();
-    Open(s, 1, 1, "12");
-    Open(s, 2, 1, "12");
-    Open(s, 1, 5, "127");
-    Open(s, 2, 5, "1289");
-    Open(s, 7, 5, "16");
+    auto s = test::OnSolvedGrid({{"r1c1", "12"}, {"r2c1", "12"}, {"r1c5", "127"}, {"r2c5", "1289"}, {"r7c5", "16"}});
     EXPECT_EQ(Ur(s), (std::vector<Change>{Removed(1, 5, 1), Removed(2, 5, 1)}));
     EXPECT_TRUE(NoteIs(s, "Unique Rectangle type 4"));
 }
 
 TEST(UniqueRectangle, Type4NeedsAConjugateDigit) {
-    auto s = test::SolvedBackground();
-    Open(s, 1, 1, "12");
-    Open(s, 1, 2, "12");
-    Open(s, 5, 1, "127");
-    Open(s, 5, 2, "1289");
-    Open(s, 5, 8, "25");
-    Open(s, 5, 9, "16");
+    auto s = test::OnSolvedGrid(
+        {{"r1c1", "12"}, {"r1c2", "12"}, {"r5c1", "127"}, {"r5c2", "1289"}, {"r5c8", "25"}, {"r5c9", "16"}});
     EXPECT_TRUE(Ur(s).empty());
 }
 
@@ -239,9 +192,7 @@ TEST(UniqueRectangle, MakesProgressInRealGradings) {
     // The other level-6 rungs below are switched off, and so is everything
     // above, so the rung is the one that makes progress where it applies.
     const int rung = test::RungNo("Unique Rectangle");
-    const auto use = test::CountRungSteps(test::LoadSharedPuzzles(), rung, test::RungsOffFrom(test::RungNo("Jellyfish"), rung));
-    EXPECT_EQ(use.unsound, 0);
-    EXPECT_GT(use.steps, 0);
+    test::ExpectSoundProgress(test::LoadSharedPuzzles(), rung, test::RungsOffFrom(test::RungNo("Jellyfish"), rung));
 }
 
 }  // namespace

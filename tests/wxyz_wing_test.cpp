@@ -17,47 +17,51 @@ constexpr int kRung = test::RungNo("WXYZ-Wing");
 using test::Mask;
 
 // Every cell holds 5..9 (no pivot, no wing), except the listed ones.
-GradeState Grid(std::initializer_list<std::pair<int, std::string_view>> cells) {
-    GradeState s;
-    s.CandMask.fill(Mask("56789"));
-    for (auto [cell, digits] : cells) s.CandMask[cell] = Mask(digits);
-    return s;
+GradeState WingGrid(std::initializer_list<std::pair<std::string_view, std::string_view>> cells) {
+    return test::Filled("56789", cells);
 }
 
 std::vector<Change> Wing(GradeState& s, bool expectProgress) {
     return test::ChangesExpecting(s, TryWXYZWing, expectProgress);
 }
 
-Change Removed(int cell, int d) { return {'R', static_cast<std::uint8_t>(cell), static_cast<std::uint8_t>(d)}; }
+using test::Cell;
+using test::Removed;
 
 // Pivot r5c5 {1234}; wings r5c8 {14} in its row, r4c4 {24} and r6c6 {34} in
 // its box. Only r5c4 and r5c6 see all four cells.
 TEST(WXYZWing, FourDigitPivot) {
-    GradeState s = Grid({{40, "1234"}, {43, "14"}, {30, "24"}, {50, "34"}, {39, "456"}, {41, "46"}, {44, "45"}});
+    GradeState s = WingGrid({{"r5c5", "1234"},
+                             {"r5c8", "14"},
+                             {"r4c4", "24"},
+                             {"r6c6", "34"},
+                             {"r5c4", "456"},
+                             {"r5c6", "46"},
+                             {"r5c9", "45"}});
     const auto log = Wing(s, true);
-    EXPECT_EQ(log, (std::vector<Change>{Removed(39, 4), Removed(41, 4)}));
-    EXPECT_TRUE(s.CandFlags(44, 4));  // sees the pivot and r5c8 only
+    EXPECT_EQ(log, (std::vector<Change>{Removed(5, 4, 4), Removed(5, 6, 4)}));
+    EXPECT_TRUE(s.CandFlags(Cell(5, 9), 4));  // sees the pivot and r5c8 only
 }
 
 // All three wings in the pivot's box and seeing each other: the rest of the
 // box loses z, the pivot and the wings keep it.
 TEST(WXYZWing, RemovalSparesPivotAndWings) {
-    GradeState s = Grid({{40, "1234"}, {39, "14"}, {41, "24"}, {31, "34"}, {49, "47"}});
+    GradeState s = WingGrid({{"r5c5", "1234"}, {"r5c4", "14"}, {"r5c6", "24"}, {"r4c5", "34"}, {"r6c5", "47"}});
     const auto log = Wing(s, true);
-    EXPECT_EQ(log, (std::vector<Change>{Removed(49, 4)}));
-    for (int cell : {40, 39, 41, 31}) EXPECT_TRUE(s.CandFlags(cell, 4)) << cell;
+    EXPECT_EQ(log, (std::vector<Change>{Removed(6, 5, 4)}));
+    for (int cell : {Cell(5, 5), Cell(5, 4), Cell(5, 6), Cell(4, 5)}) EXPECT_TRUE(s.CandFlags(cell, 4)) << cell;
 }
 
 // Wings found only through the same kind of unit (all in the pivot's row,
 // all in its column, or all in its box) form no wing here.
 TEST(WXYZWing, WingsAllInOneKindOfUnitAreNotUsed) {
-    GradeState row = Grid({{40, "1234"}, {36, "14"}, {37, "24"}, {44, "34"}, {42, "45"}});
+    GradeState row = WingGrid({{"r5c5", "1234"}, {"r5c1", "14"}, {"r5c2", "24"}, {"r5c9", "34"}, {"r5c7", "45"}});
     Wing(row, false);
-    GradeState column = Grid({{40, "1234"}, {4, "14"}, {13, "24"}, {76, "34"}, {58, "45"}});
+    GradeState column = WingGrid({{"r5c5", "1234"}, {"r1c5", "14"}, {"r2c5", "24"}, {"r9c5", "34"}, {"r7c5", "45"}});
     Wing(column, false);
-    GradeState box = Grid({{40, "1234"}, {30, "14"}, {32, "24"}, {48, "34"}, {50, "45"}});
+    GradeState box = WingGrid({{"r5c5", "1234"}, {"r4c4", "14"}, {"r4c6", "24"}, {"r6c4", "34"}, {"r6c6", "45"}});
     Wing(box, false);
-    EXPECT_TRUE(box.CandFlags(50, 4));
+    EXPECT_TRUE(box.CandFlags(Cell(6, 6), 4));
 }
 
 // The unit kinds are those the wings are looked up through: r5c4 and r5c6 lie
@@ -65,51 +69,68 @@ TEST(WXYZWing, WingsAllInOneKindOfUnitAreNotUsed) {
 // as (row, box, row) when one of them is taken through the box. The rest of
 // the row loses z.
 TEST(WXYZWing, WingsReachedThroughDifferentUnitsMayShareOneRow) {
-    GradeState s = Grid({{40, "1234"}, {39, "14"}, {41, "24"}, {44, "34"}, {36, "45"}});
+    GradeState s = WingGrid({{"r5c5", "1234"}, {"r5c4", "14"}, {"r5c6", "24"}, {"r5c9", "34"}, {"r5c1", "45"}});
     const auto log = Wing(s, true);
-    EXPECT_EQ(log, (std::vector<Change>{Removed(36, 4)}));
+    EXPECT_EQ(log, (std::vector<Change>{Removed(5, 1, 4)}));
 }
 
 // The pattern at r2c2 has no z among its common peers; the search goes on to
 // the pattern at r5c5.
 TEST(WXYZWing, PatternWithoutTargetsIsPassedOver) {
-    GradeState s = Grid({{10, "1234"}, {9, "14"}, {0, "24"}, {20, "34"},
-                         {40, "1234"}, {43, "14"}, {30, "24"}, {50, "34"}, {39, "456"}});
+    GradeState s = WingGrid({{"r2c2", "1234"},
+                             {"r2c1", "14"},
+                             {"r1c1", "24"},
+                             {"r3c3", "34"},
+                             {"r5c5", "1234"},
+                             {"r5c8", "14"},
+                             {"r4c4", "24"},
+                             {"r6c6", "34"},
+                             {"r5c4", "456"}});
     const auto log = Wing(s, true);
-    EXPECT_EQ(log, (std::vector<Change>{Removed(39, 4)}));
+    EXPECT_EQ(log, (std::vector<Change>{Removed(5, 4, 4)}));
 }
 
 // Pivot r5c5 {123}; wings r4c5 {14} (column), r4c4 {24} and r4c6 {34} (box).
 // z = 4 goes from every cell that sees the three wings, pivot or not: row 4
 // and box 5, here r4c9 and r6c4.
 TEST(WXYZWing, ThreeDigitPivot) {
-    GradeState s = Grid({{40, "123"}, {31, "14"}, {30, "24"}, {32, "34"}, {35, "45"}, {48, "46"}});
+    GradeState s =
+        WingGrid({{"r5c5", "123"}, {"r4c5", "14"}, {"r4c4", "24"}, {"r4c6", "34"}, {"r4c9", "45"}, {"r6c4", "46"}});
     const auto log = Wing(s, true);
-    EXPECT_EQ(log, (std::vector<Change>{Removed(35, 4), Removed(48, 4)}));
+    EXPECT_EQ(log, (std::vector<Change>{Removed(4, 9, 4), Removed(6, 4, 4)}));
 }
 
 // The same wings with a pivot {1234}: z may be in the pivot, so only cells
 // that also see the pivot lose it.
 TEST(WXYZWing, FourDigitPivotNeedsTargetsThatSeeIt) {
-    GradeState s = Grid({{40, "1234"}, {31, "14"}, {30, "24"}, {32, "34"}, {35, "45"}, {48, "46"}});
+    GradeState s =
+        WingGrid({{"r5c5", "1234"}, {"r4c5", "14"}, {"r4c4", "24"}, {"r4c6", "34"}, {"r4c9", "45"}, {"r6c4", "46"}});
     const auto log = Wing(s, true);
-    EXPECT_EQ(log, (std::vector<Change>{Removed(48, 4)}));
-    EXPECT_TRUE(s.CandFlags(35, 4));
+    EXPECT_EQ(log, (std::vector<Change>{Removed(6, 4, 4)}));
+    EXPECT_TRUE(s.CandFlags(Cell(4, 9), 4));
 }
 
 // The whole four-digit form runs before the three-digit form, even for a
 // later digit set ({1235} with z = 3 at r2c2 before {1234} with the pivot {123}).
 TEST(WXYZWing, FourDigitFormFirst) {
-    GradeState s = Grid({{40, "123"}, {31, "14"}, {30, "24"}, {32, "34"}, {35, "45"},
-                         {10, "1235"}, {9, "13"}, {11, "23"}, {1, "35"}, {19, "37"}});
+    GradeState s = WingGrid({{"r5c5", "123"},
+                             {"r4c5", "14"},
+                             {"r4c4", "24"},
+                             {"r4c6", "34"},
+                             {"r4c9", "45"},
+                             {"r2c2", "1235"},
+                             {"r2c1", "13"},
+                             {"r2c3", "23"},
+                             {"r1c2", "35"},
+                             {"r3c2", "37"}});
     const auto log = Wing(s, true);
-    EXPECT_EQ(log, (std::vector<Change>{Removed(19, 3)}));
-    EXPECT_TRUE(s.CandFlags(35, 4));
+    EXPECT_EQ(log, (std::vector<Change>{Removed(3, 2, 3)}));
+    EXPECT_TRUE(s.CandFlags(Cell(4, 9), 4));
 }
 
 // Wing cells must be exactly the pair {z, p}: a third candidate spoils them.
 TEST(WXYZWing, WingWithAThirdCandidateIsNoWing) {
-    GradeState s = Grid({{40, "1234"}, {43, "149"}, {30, "24"}, {50, "34"}, {39, "456"}});
+    GradeState s = WingGrid({{"r5c5", "1234"}, {"r5c8", "149"}, {"r4c4", "24"}, {"r6c6", "34"}, {"r5c4", "456"}});
     Wing(s, false);
 }
 
@@ -117,8 +138,7 @@ TEST(WXYZWing, WingWithAThirdCandidateIsNoWing) {
 // pivot r6c2 {1379} with z = 9, wings r5c2 {19} (its column), r6c8 {39} and
 // r6c7 {79} (its row); r6c3 sees all four and loses the 9.
 TEST(WXYZWing, RealPosition) {
-    const gw::Grid solution = test::ParseGrid("758496312164732589923851467872149635496375821315628794639514278581267943247983156");
-    GradeState s = test::FromCandidates(R"(
+    test::ExpectRealPosition(R"(
         =7    =5    =8    | =4    =9    =6    | =3    =1    =2
         =1    =6    =4    | =7    =3    =2    | =5    =8    =9
         =9    =2    =3    | =8    =5    =1    | 46    46    =7
@@ -130,25 +150,20 @@ TEST(WXYZWing, RealPosition) {
         =6    39    29    | =5    =1    34    | 249   =7    =8
         58    789   =1    | =2    =6    47    | 49    459   =3
         235   =4    257   | =9    =8    37    | =1    25    =6
-    )");
-    const auto o = test::Apply(s, TryWXYZWing);
-    EXPECT_TRUE(o.progress);
-    EXPECT_EQ(o.changes, (std::vector<Change>{{'R', 47, 9}}));
-    for (const Change& ch : o.changes) EXPECT_NE(solution[ch.cell], ch.digit) << int(ch.cell);
+    )",
+                             "758496312164732589923851467872149635496375821315628794639514278581267943247983156",
+                             TryWXYZWing, {test::Removed(6, 3, 9)});
 }
 
 TEST(WXYZWing, SoundOnSharedPuzzles) {
     const auto puzzles = test::LoadSharedPuzzles();
     ASSERT_GE(puzzles.size(), 1000u);
-    const auto use = test::CountRungSteps(puzzles, kRung, test::RungsOffFrom(test::RungNo("X-Wing"), kRung));
-    EXPECT_EQ(use.unsound, 0);
-    EXPECT_GT(use.steps, 0) << "the rung never made progress";
+    test::ExpectSoundProgress(puzzles, kRung, test::RungsOffFrom(test::RungNo("X-Wing"), kRung));
 }
 
 TEST(WXYZWing, SoundOnGeneratedPuzzles) {
-    const auto use = test::CountRungSteps(test::GeneratePuzzles(800, 2026120721), kRung, test::RungsOffFrom(test::RungNo("X-Wing"), kRung));
-    EXPECT_EQ(use.unsound, 0);
-    EXPECT_GT(use.steps, 0);
+    test::ExpectSoundProgress(test::GeneratePuzzles(800, 2026120721), kRung,
+                              test::RungsOffFrom(test::RungNo("X-Wing"), kRung));
 }
 
 }  // namespace

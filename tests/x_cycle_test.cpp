@@ -195,26 +195,13 @@ int ReferenceXCycles(GradeState& s, int level) {
 
 }  // namespace reference
 
-
-// Digit d is a candidate exactly in the cells marked 'x' of the picture (9
-// rows of 9 characters, other characters ignored). Every cell also holds every
-// other digit, so no other digit has a conjugate pair.
-GradeState Picture(int d, std::string_view pic) {
-    GradeState s = test::OpenGrid();
-    test::SetLayer(s, d, pic);
-    return s;
-}
+using test::Cell;
+using test::Picture;
 
 constexpr const Rung& kShort = RungNamed("X-Cycle (up to 11 cells)");
 constexpr const Rung& kAny = RungNamed("X-Cycle (any length)");
 
-// Runs the rung with a change log.
-bool RunX(GradeState& s, const Rung& rung, std::vector<Change>& log) {
-    test::LogTo logging(s, log);
-    return rung.run(s);
-}
-
-constexpr int Cell(int row, int col) { return 9 * row + col; }
+using test::RunLogged;
 
 TEST(XCycle, DigitWithoutConjugatePairIsSkipped) {
     // Digit 1 three times in each of rows 0-2, columns 0, 3, 6 and boxes 0-2.
@@ -230,7 +217,7 @@ TEST(XCycle, DigitWithoutConjugatePairIsSkipped) {
                            ".........");
     const GradeState before = s;
     std::vector<Change> log;
-    EXPECT_FALSE(RunX(s, kAny, log));
+    EXPECT_FALSE(RunLogged(s, kAny, log));
     EXPECT_TRUE(log.empty());
     EXPECT_EQ(s.CandMask, before.CandMask);
 }
@@ -252,9 +239,9 @@ constexpr std::string_view kSkyscraper =
 TEST(XCycle, SkyscraperRemovesLowestCellSeeingBothEnds) {
     GradeState s = Picture(1, kSkyscraper);
     std::vector<Change> log;
-    EXPECT_TRUE(RunX(s, kShort, log));
+    EXPECT_TRUE(RunLogged(s, kShort, log));
     ASSERT_EQ(log.size(), 1u);
-    EXPECT_EQ(log[0], (Change{'R', Cell(0, 3), 1}));
+    EXPECT_EQ(log[0], (Change{'R', Cell(1, 4), 1}));
 }
 
 TEST(XCycle, LoopWithTwoStrongLinksAtStartPlacesDigit) {
@@ -271,7 +258,7 @@ TEST(XCycle, LoopWithTwoStrongLinksAtStartPlacesDigit) {
                            "........."
                            ".........");
     std::vector<Change> log;
-    EXPECT_TRUE(RunX(s, kShort, log));
+    EXPECT_TRUE(RunLogged(s, kShort, log));
     EXPECT_EQ(s.SolveGrid[0], 4);
     ASSERT_FALSE(log.empty());
     EXPECT_EQ(log[0], (Change{'P', 0, 4}));
@@ -282,12 +269,11 @@ TEST(XCycle, LoopOfConjugatePairsOnlyIsPassedOver) {
     // weak links all lie in two-candidate units, which removes nothing. The
     // search goes on to digit 2, which holds the skyscraper.
     GradeState s = Picture(2, kSkyscraper);
-    for (int c = 0; c < 81; ++c) s.CandMask[c] &= static_cast<std::uint16_t>(~DigitBit(1));
-    for (int c : {Cell(0, 0), Cell(0, 4), Cell(4, 0), Cell(4, 4)}) s.CandMask[c] |= DigitBit(1);
+    test::OnlyAt(s, 1, {{1, 1}, {1, 5}, {5, 1}, {5, 5}});
     std::vector<Change> log;
-    EXPECT_TRUE(RunX(s, kAny, log));
+    EXPECT_TRUE(RunLogged(s, kAny, log));
     ASSERT_EQ(log.size(), 1u);
-    EXPECT_EQ(log[0], (Change{'R', Cell(0, 3), 2}));
+    EXPECT_EQ(log[0], (Change{'R', Cell(1, 4), 2}));
 }
 
 TEST(XCycle, BoxPairInOneRowServesAsStrongLink) {
@@ -306,9 +292,9 @@ TEST(XCycle, BoxPairInOneRowServesAsStrongLink) {
                            ".x...x..."
                            ".........");
     std::vector<Change> log;
-    EXPECT_TRUE(RunX(s, kShort, log));
+    EXPECT_TRUE(RunLogged(s, kShort, log));
     ASSERT_EQ(log.size(), 1u);
-    EXPECT_EQ(log[0], (Change{'R', Cell(0, 5), 1}));
+    EXPECT_EQ(log[0], (Change{'R', Cell(1, 6), 1}));
 }
 
 // A twelve-cell chain r6c1 = r5c1 - r5c7 = r3c7 - r3c2 = r2c2 - r2c4 = r9c4 -
@@ -328,29 +314,13 @@ TEST(XCycle, Level6StopsAtElevenCells) {
     GradeState s = Picture(1, kTwelveCells);
     const GradeState before = s;
     std::vector<Change> log;
-    EXPECT_FALSE(RunX(s, kShort, log));
+    EXPECT_FALSE(RunLogged(s, kShort, log));
     EXPECT_EQ(s.CandMask, before.CandMask);
 
     std::vector<Change> log7;
-    EXPECT_TRUE(RunX(s, kAny, log7));
+    EXPECT_TRUE(RunLogged(s, kAny, log7));
     ASSERT_EQ(log7.size(), 1u);
-    EXPECT_EQ(log7[0], (Change{'R', Cell(3, 2), 1}));
-}
-
-// The short cycles (or the long ones with the short ones off) make progress in
-// real gradings, soundly.
-// The other level-6 rungs are switched off so that the cycles get their turn
-// whatever those rungs catch first.
-int CountRungSteps(int rung, const std::bitset<kRungCount + 1>& off, int puzzles) {
-    const auto shared = test::LoadSharedPuzzles();
-    EXPECT_GE(shared.size(), static_cast<std::size_t>(puzzles));
-    int steps = 0;
-    for (int i = 0; i < puzzles && i < static_cast<int>(shared.size()); ++i) {
-        const auto rep = test::GradeAndCheck(shared[i].first, shared[i].second, off);
-        EXPECT_EQ(rep.unsound, 0);
-        for (const Step& st : rep.steps) steps += st.rung == rung;
-    }
-    return steps;
+    EXPECT_EQ(log7[0], (Change{'R', Cell(4, 3), 1}));
 }
 
 // The rungs of level 6 and above (the last rung left on) that are not an X-cycle
@@ -364,116 +334,63 @@ std::bitset<kRungCount + 1> OtherRungsOff(bool onlyBelowShort) {
     return off;
 }
 
+// The short cycles (or the long ones with the short ones off) make progress in
+// real gradings of the first shared puzzles, soundly. The other level-6 rungs
+// are switched off so that the cycles get their turn whatever those rungs catch first.
 TEST(XCycle, RealGradingShortCycles) {
-    EXPECT_GT(CountRungSteps(kShort.number, OtherRungsOff(true), 250), 0);
+    test::ExpectSoundProgress(test::FirstSharedPuzzles(250), kShort.number, OtherRungsOff(true));
 }
 
 TEST(XCycle, RealGradingLongCycles) {
     std::bitset<kRungCount + 1> off = OtherRungsOff(true);
     off.set(static_cast<std::size_t>(kShort.number));
     off.set(static_cast<std::size_t>(test::RungNo("Alternating Inference Chain (length 10)")));
-    EXPECT_GT(CountRungSteps(kAny.number, off, 250), 0);
+    test::ExpectSoundProgress(test::FirstSharedPuzzles(250), kAny.number, off);
 }
 
 // Stuck states of generated puzzles: every change of either level is sound.
 TEST(XCycle, SoundOnGeneratedStuckStates) {
-    const auto off = test::RungsOffFrom(kShort.number);
-    int progress = 0;
-    for (const auto& [puzzle, solution] : test::GeneratePuzzles(60, 7311)) {
-        GradeState stuck;
-        GradeRun run{.disabledRungs = off};
-        stuck.run = &run;
-        if (GradePuzzle(stuck, puzzle) != 9) continue;
-        stuck.run = nullptr;
-        for (const Rung* rung : {&kShort, &kAny}) {
-            GradeState s = stuck;
-            std::vector<Change> log;
-            progress += RunX(s, *rung, log);
-            for (const Change& ch : log) {
-                if (ch.kind == 'P') EXPECT_EQ(solution[ch.cell], ch.digit);
-                else EXPECT_NE(solution[ch.cell], ch.digit);
-            }
-        }
-    }
-    EXPECT_GT(progress, 0);
+    EXPECT_GT(test::ProgressOnGeneratedStuckStates({&kShort, &kAny}, kShort.number, 60, 7311), 0);
 }
 
 // Random candidate grids, including contradictory ones (empty cells, a digit
 // placed twice in a unit): the call ends, and reports progress exactly when it
 // changed something.
-GradeState RandomGrid(std::mt19937& rng) {
-    GradeState s;
-    const unsigned density = 2 + rng() % 6;  // chance of a candidate, in tenths
-    for (int c = 0; c < 81; ++c) {
-        const unsigned kind = rng() % 10;
-        if (kind == 0) {
-            s.SolveGrid[c] = static_cast<std::uint8_t>(1 + rng() % 9);
-            s.CandMask[c] = 0;
-        } else if (kind == 1) {
-            s.CandMask[c] = 0;  // an empty cell
-        } else {
-            std::uint16_t m = 0;
-            for (int d = 1; d <= 9; ++d)
-                if (rng() % 10 < density) m |= DigitBit(d);
-            s.CandMask[c] = m;
-        }
-    }
-    return s;
-}
-
 TEST(XCycle, RandomCandidateGrids) {
     std::mt19937 rng(424242);
-    for (int i = 0; i < 400; ++i) {
-        const GradeState s = RandomGrid(rng);
-        for (const Rung* rung : {&kShort, &kAny}) {
-            GradeState t = s;
-            const std::uint64_t before = t.changes;
-            const bool r = rung->run(t);
-            EXPECT_EQ(r, t.changes != before) << "grid " << i << " " << rung->player;
-        }
-    }
+    for (int i = 0; i < 400; ++i)
+        test::ExpectProgressOnlyOnChange(test::RandomGrid(rng, false), {&kShort, &kAny}, "grid " + std::to_string(i));
 }
 
-using Outcome = test::ObservedCall;
-using test::ForEachLadderCall;
-using test::Observe;
-using test::Thinned;
-using test::kPuzzleStride;
-
 // The reference's result code (1, 2 or 3 for progress) read as the rung reads it.
-void ExpectSameAsReference(const GradeState& s, const Rung& rung, const std::string& where) {
+void ExpectSameAsReference(const Rung& rung, const GradeState& s, const std::string& where) {
     const int level = rung.params.anyLength ? 7 : 6;
-    const Outcome got = Observe(s, rung.run);
-    const Outcome want = Observe(s, [level](GradeState& t) {
-        const int code = reference::ReferenceXCycles(t, level);
-        return code >= 1 && code <= 3;
-    });
-    EXPECT_EQ(got.code, want.code) << where;
-    EXPECT_EQ(got.steps, want.steps) << where;
-    EXPECT_TRUE(got == want) << where;
+    test::ExpectSameCall(
+        s, rung,
+        [level](GradeState& t) {
+            const int code = reference::ReferenceXCycles(t, level);
+            return code >= 1 && code <= 3;
+        },
+        where);
 }
 
 TEST(XCycle, SameAsReferenceOnLadderStates) {
     std::mt19937 rng(5501);
-    const auto check = [&rng](int rung, const GradeState& s, int puzzle) {
-        const std::string where = "puzzle " + std::to_string(puzzle) + " rung " + std::to_string(rung);
-        ExpectSameAsReference(s, RungNumbered(rung), where);
-        ExpectSameAsReference(Thinned(s, rng), RungNumbered(rung), where + " thinned");
-    };
-    const int calls = ForEachLadderCall({}, {kShort.number, kAny.number}, check);
-    EXPECT_GT(calls, 100 / kPuzzleStride);
+    const int calls = test::ForEachLadderCallAndThinned({}, {kShort.number, kAny.number}, rng, ExpectSameAsReference);
+    EXPECT_GT(calls, 100 / test::kPuzzleStride);
     // With the rest of levels 6 and 7 switched off the cycles see many more
     // states, and the first level-7 call comes straight after the level-6 one.
-    const int more = ForEachLadderCall(OtherRungsOff(false), {kShort.number, kAny.number}, check);
+    const int more = test::ForEachLadderCallAndThinned(OtherRungsOff(false), {kShort.number, kAny.number}, rng,
+                                                       ExpectSameAsReference);
     std::printf("%d ladder calls, %d with the other rungs off\n", calls, more);
-    EXPECT_GT(more, 100 / kPuzzleStride);
+    EXPECT_GT(more, 100 / test::kPuzzleStride);
 }
 
 TEST(XCycle, SameAsReferenceOnRandomGrids) {
     std::mt19937 rng(2718);
     for (int i = 0; i < 400; ++i) {
-        const GradeState s = RandomGrid(rng);
-        for (const Rung* rung : {&kShort, &kAny}) ExpectSameAsReference(s, *rung, "grid " + std::to_string(i));
+        const GradeState s = test::RandomGrid(rng, false);
+        for (const Rung* rung : {&kShort, &kAny}) ExpectSameAsReference(*rung, s, "grid " + std::to_string(i));
     }
 }
 
