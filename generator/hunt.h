@@ -73,6 +73,9 @@ HuntScore ScoreGrading(int level, const std::vector<int>& rungs);
 struct HuntPuzzle {
     Grid puzzle{};
     Grid solution{};
+    // A puzzle handed out has its exact level. A parent of a hunt for the
+    // lower levels may hold only a lower bound above every wanted level, where
+    // its grading stopped.
     int level = 0;
     long long score = 0;
 };
