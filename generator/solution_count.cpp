@@ -13,8 +13,6 @@ struct Board {
     int open = 81;
 };
 
-constexpr int kRowUnit = 0, kColUnit = 9, kBoxUnit = 18;
-
 class BoundedCounter {
 public:
     BoundedCounter(int limit, long maxGuesses, Grid* first) : limit_(limit), maxGuesses_(maxGuesses), first_(first) {}
@@ -37,7 +35,7 @@ private:
     static bool Place(Board& b, int c, int d) {
         const std::uint16_t bit = DigitBit(d);
         if ((b.cand[c] & bit) == 0) return false;
-        const int units[3] = {kRowUnit + RowOf[c], kColUnit + ColOf[c], kBoxUnit + BoxOf[c]};
+        const auto& units = UnitsOfCell[c];
         for (int u : units) {
             if (b.solvedMask[u] & bit) return false;
             b.solvedMask[u] |= bit;

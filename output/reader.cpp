@@ -335,8 +335,8 @@ std::string CheckPuzzle(const Grid& g, Grid* solution) {
             const int d = g[UnitCell(u, k)];
             if (d == 0) continue;
             if (seen & DigitBit(d))
-                return "digit " + std::to_string(d) + " appears twice in " + kKinds[u / 9] + " " +
-                       std::to_string(u % 9 + 1);
+                return "digit " + std::to_string(d) + " appears twice in " + kKinds[KindOfUnit(u)] + " " +
+                       std::to_string(IndexOfUnit(u) + 1);
             seen |= DigitBit(d);
         }
     }

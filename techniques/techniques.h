@@ -36,11 +36,11 @@ inline void RecordHolders(const GradeState& s, int unit, int digit, Role role, i
 inline void RecordFish(const GradeState& s, int d, bool rowsAreBase, unsigned baseLines, unsigned coverLines) {
     Pattern& p = s.pattern->Kind(PatternKind::Fish).Digit(d);
     for (int i = 0; i < 9; ++i)
-        if ((baseLines >> i) & 1u) p.Unit(rowsAreBase ? i : 9 + i, Role::Base);
+        if ((baseLines >> i) & 1u) p.Unit(rowsAreBase ? RowUnit(i) : ColUnit(i), Role::Base);
     for (int i = 0; i < 9; ++i)
-        if ((coverLines >> i) & 1u) p.Unit(rowsAreBase ? 9 + i : i, Role::Cover);
+        if ((coverLines >> i) & 1u) p.Unit(rowsAreBase ? ColUnit(i) : RowUnit(i), Role::Cover);
     for (int i = 0; i < 9; ++i)
-        if ((baseLines >> i) & 1u) RecordHolders(s, rowsAreBase ? i : 9 + i, d, Role::Base);
+        if ((baseLines >> i) & 1u) RecordHolders(s, rowsAreBase ? RowUnit(i) : ColUnit(i), d, Role::Base);
 }
 
 // Explanations: a wing, its pivot and pincers with their candidates, and the

@@ -78,7 +78,7 @@ struct Floor {
 
     // The k-th cell of the roof line through r1.
     int RoofCell(int r1, int k) const { return rowFloor ? CellAt[RowOf[r1]][k] : CellAt[k][ColOf[r1]]; }
-    int RoofKind() const { return rowFloor ? kRowUnit : kColUnit; }
+    UnitKind RoofKind() const { return rowFloor ? kRowUnit : kColUnit; }
 };
 
 // Explanations: the two corners beyond the floor.

@@ -56,7 +56,7 @@ bool NakedSubset(GradeState& s, int size) {
         int small = 0;
         for (int c : cells) small += s.SolveGrid[c] == 0 && BitCount[s.CandMask[c]] <= size;
         if (small < size) continue;
-        const int kind = u < 9 ? kRowUnit : u < 18 ? kColUnit : kBoxUnit;
+        const UnitKind kind = KindOfUnit(u);
         const bool found = ForEachCombination(open, size, [&](std::uint16_t combo) {
             std::array<int, 9> match{};
             int n = 0;
@@ -105,9 +105,8 @@ bool HiddenSubset(GradeState& s, int size) {
 
 }  // namespace
 
-bool RemoveSubsetFromUnit(GradeState& s, std::uint16_t digitSet, std::span<const int> subsetCells, int unitKind) {
-    const int first = subsetCells[0];
-    const int u = unitKind == kRowUnit ? RowOf[first] : unitKind == kColUnit ? 9 + ColOf[first] : 18 + BoxOf[first];
+bool RemoveSubsetFromUnit(GradeState& s, std::uint16_t digitSet, std::span<const int> subsetCells, UnitKind kind) {
+    const int u = UnitOfCell(subsetCells[0], kind);
     bool removed = false;
     for (int k = 0; k < 9; ++k) {
         const int cell = UnitCell(u, k);

@@ -109,7 +109,7 @@ bool TryFourDigitRowCount(GradeState& s) {
                         for (int k = 0; k < 9; ++k)
                             if (openRow[k]) s.pattern->Unit(k, Role::Base);
                         for (int k = 0; k < 9; ++k)
-                            if (openCol[k]) s.pattern->Unit(9 + k, Role::Cover);
+                            if (openCol[k]) s.pattern->Unit(ColUnit(k), Role::Cover);
                         for (int i = 0; i < crossingCount; ++i) s.pattern->Cell(crossing[i], set, Role::Set);
                     }
                     return changed;

@@ -33,7 +33,7 @@ bool TryXYWing(GradeState& s) {
                 for (int p = 0; p < 81; ++p) {
                     for (const Orientation& o : orientations) {
                         if (cand[p] != o.pivot) continue;
-                        const int row = RowOf[p], col = 9 + ColOf[p], box = 18 + BoxOf[p];
+                        const int row = RowUnitOf(p), col = ColUnitOf(p), box = BoxUnitOf(p);
                         // (unit of pincer A, unit of pincer B), in the order tried.
                         const std::array<std::array<int, 2>, 6> combos = {{
                             {row, col}, {row, box}, {col, row}, {col, box}, {box, row}, {box, col},

@@ -13,12 +13,12 @@ namespace {
 
 // Marks with true the cells that share a unit with the cell (the cell itself
 // included, since it lies in its own units).
-std::array<bool, 81> UnitsOf(int cell) {
+std::array<bool, 81> SharesAUnit(int cell) {
     std::array<bool, 81> mark{};
     for (int k = 0; k < 9; ++k) {
-        mark[UnitCell(RowOf[cell], k)] = true;
-        mark[UnitCell(9 + ColOf[cell], k)] = true;
-        mark[UnitCell(18 + BoxOf[cell], k)] = true;
+        mark[UnitCell(RowUnitOf(cell), k)] = true;
+        mark[UnitCell(ColUnitOf(cell), k)] = true;
+        mark[UnitCell(BoxUnitOf(cell), k)] = true;
     }
     return mark;
 }
@@ -26,7 +26,7 @@ std::array<bool, 81> UnitsOf(int cell) {
 // Strikes z from every cell other than p, a and b that shares a unit with
 // each of them, in cell order; true when anything was removed.
 bool RemoveFromPeersOfAll(GradeState& s, int p, int a, int b, int z) {
-    const auto mp = UnitsOf(p), ma = UnitsOf(a), mb = UnitsOf(b);
+    const auto mp = SharesAUnit(p), ma = SharesAUnit(a), mb = SharesAUnit(b);
     bool removed = false;
     for (int c = 0; c < 81; ++c) {
         if (c == p || c == a || c == b) continue;
@@ -56,7 +56,7 @@ bool TryXYZWing(GradeState& s) {
                 const std::array<Choice, 3> choices = {{{i, ij, ik}, {j, ij, jk}, {k, ik, jk}}};
                 for (int p = 0; p < 81; ++p) {
                     if (cand[p] != ijk) continue;
-                    const int row = RowOf[p], col = 9 + ColOf[p], box = 18 + BoxOf[p];
+                    const int row = RowUnitOf(p), col = ColUnitOf(p), box = BoxUnitOf(p);
                     const std::array<std::array<int, 2>, 6> combos = {{
                         {row, col}, {row, box}, {col, row}, {col, box}, {box, row}, {box, col},
                     }};
