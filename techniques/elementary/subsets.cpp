@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "techniques/combinations.h"
 #include "techniques/techniques.h"
 
 namespace gw {
@@ -14,29 +15,6 @@ std::array<int, 9> UnitCells(int u) {
     std::array<int, 9> cells{};
     for (int k = 0; k < 9; ++k) cells[k] = UnitCell(u, k);
     return cells;
-}
-
-// Calls f(mask) for every combination of `size` digits drawn from `allowed`,
-// in lexicographic order of ascending digits; stops when f returns true.
-template <typename F>
-bool ForEachCombination(std::uint16_t allowed, int size, F&& f) {
-    std::array<int, 5> idx{};
-    std::array<int, 9> digits{};
-    int n = 0;
-    for (int d = 1; d <= 9; ++d)
-        if (allowed & DigitBit(d)) digits[n++] = d;
-    if (size > n || size < 1) return false;
-    for (int i = 0; i < size; ++i) idx[i] = i;
-    for (;;) {
-        std::uint16_t mask = 0;
-        for (int i = 0; i < size; ++i) mask |= DigitBit(digits[idx[i]]);
-        if (f(mask)) return true;
-        int i = size - 1;
-        while (i >= 0 && idx[i] == n - size + i) --i;
-        if (i < 0) return false;
-        ++idx[i];
-        for (int j = i + 1; j < size; ++j) idx[j] = idx[j - 1] + 1;
-    }
 }
 
 // Explanations: the digits and cells of the subset, and its unit.

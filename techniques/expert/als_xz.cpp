@@ -42,6 +42,7 @@
 #include <vector>
 
 #include "model/cellset.h"
+#include "techniques/combinations.h"
 #include "techniques/techniques.h"
 
 namespace gw {
@@ -56,40 +57,6 @@ CellSet CommonPeers(CellSet list) {
 }
 
 constexpr int kMaxAlsCells = 7;
-
-// The subsets of 2..7 of n places (n = 0..9) as bit masks, by size and then
-// in increasing order of their places (the first place varying slowest): the
-// order in which sets are formed from a list of n cells.
-struct SubsetOrder {
-    std::array<std::uint16_t, 1024> masks{};
-    std::array<int, 11> begin{};  // masks of n places: [begin[n], begin[n + 1])
-};
-
-constexpr SubsetOrder MakeSubsetOrder() {
-    SubsetOrder t{};
-    int at = 0;
-    for (int n = 0; n <= 9; ++n) {
-        t.begin[n] = at;
-        for (int size = 2; size <= kMaxAlsCells && size <= n; ++size) {
-            std::array<int, kMaxAlsCells> idx{};
-            for (int i = 0; i < size; ++i) idx[i] = i;
-            for (;;) {
-                std::uint16_t m = 0;
-                for (int i = 0; i < size; ++i) m = static_cast<std::uint16_t>(m | (1u << idx[i]));
-                t.masks[at++] = m;
-                int i = size - 1;
-                while (i >= 0 && idx[i] == n - size + i) --i;
-                if (i < 0) break;
-                ++idx[i];
-                for (int j = i + 1; j < size; ++j) idx[j] = idx[j - 1] + 1;
-            }
-        }
-    }
-    t.begin[10] = at;
-    return t;
-}
-
-constexpr SubsetOrder kSubsetOrder = MakeSubsetOrder();
 
 // An almost locked set of 2..7 cells of one unit.
 struct Als {
@@ -131,14 +98,18 @@ struct Board {
             }
             for (unsigned m = 1; m < (1u << n); ++m)
                 unionOf[m] = static_cast<std::uint16_t>(unionOf[m & (m - 1)] | s.CandMask[cells[std::countr_zero(m)]]);
-            for (int i = kSubsetOrder.begin[n]; i < kSubsetOrder.begin[n + 1]; ++i) {
-                const std::uint16_t m = kSubsetOrder.masks[i];
-                if (BitCount[unionOf[m]] != BitCount[m] + 1) continue;
-                Als a;
-                a.mask = unionOf[m];
-                for (unsigned w = m; w != 0; w &= w - 1) a.cells.Set(cells[std::countr_zero(w)]);
-                als.push_back(a);
-            }
+            // The sets of the unit's open cells by size, each size in
+            // lexicographic order of the cells' places.
+            const auto open = static_cast<std::uint16_t>((1u << n) - 1);
+            for (int size = 2; size <= kMaxAlsCells && size <= n; ++size)
+                ForEachCombination(open, size, [&](unsigned m) {
+                    if (BitCount[unionOf[m]] != BitCount[m] + 1) return false;
+                    Als a;
+                    a.mask = unionOf[m];
+                    for (unsigned w = m; w != 0; w &= w - 1) a.cells.Set(cells[std::countr_zero(w)]);
+                    als.push_back(a);
+                    return false;
+                });
         }
         unitBegin[27] = static_cast<int>(als.size());
     }
