@@ -14,7 +14,9 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 
+#include "techniques/combinations.h"
 #include "techniques/techniques.h"
 
 namespace gw {
@@ -56,10 +58,10 @@ bool InSegment(const Segment& seg, int cell) {
 // Adds the union of every unordered three of `masks` (the order of the
 // members does not change a union, so each group is visited once).
 void AddGroups(Witnesses& w, const std::array<std::uint16_t, 6>& masks, int n) {
-    for (int i = 0; i < n; ++i)
-        for (int j = i + 1; j < n; ++j)
-            for (int k = j + 1; k < n; ++k)
-                w.groups[w.groupCount++] = static_cast<std::uint16_t>(masks[i] | masks[j] | masks[k]);
+    ForEachCombination(static_cast<std::uint16_t>((1u << n) - 1), 3, [&](unsigned, std::span<const int> k) {
+        w.groups[w.groupCount++] = static_cast<std::uint16_t>(masks[k[0]] | masks[k[1]] | masks[k[2]]);
+        return false;
+    });
 }
 
 Witnesses CollectWitnesses(const GradeState& s, const Segment& seg, bool withGroups) {

@@ -4,7 +4,9 @@
 // all three cannot hold it. Every removal of the first productive pattern is
 // made before returning.
 #include <array>
+#include <span>
 
+#include "techniques/combinations.h"
 #include "techniques/techniques.h"
 
 namespace gw {
@@ -45,43 +47,41 @@ bool TryXYZWing(GradeState& s) {
         std::uint16_t pincerA, pincerB;
     };
 
-    for (int i = 1; i <= 7; ++i) {
-        for (int j = i + 1; j <= 8; ++j) {
-            for (int k = j + 1; k <= 9; ++k) {
-                const auto ij = static_cast<std::uint16_t>(DigitBit(i) | DigitBit(j));
-                const auto ik = static_cast<std::uint16_t>(DigitBit(i) | DigitBit(k));
-                const auto jk = static_cast<std::uint16_t>(DigitBit(j) | DigitBit(k));
-                const auto ijk = static_cast<std::uint16_t>(ij | DigitBit(k));
-                // z is the digit both pincers hold.
-                const std::array<Choice, 3> choices = {{{i, ij, ik}, {j, ij, jk}, {k, ik, jk}}};
-                for (int p = 0; p < 81; ++p) {
-                    if (cand[p] != ijk) continue;
-                    const int row = RowUnitOf(p), col = ColUnitOf(p), box = BoxUnitOf(p);
-                    const std::array<std::array<int, 2>, 6> combos = {{
-                        {row, col}, {row, box}, {col, row}, {col, box}, {box, row}, {box, col},
-                    }};
-                    for (const Choice& ch : choices) {
-                        for (const auto& [unitA, unitB] : combos) {
-                            for (int ka = 0; ka < 9; ++ka) {
-                                const int a = UnitCell(unitA, ka);
-                                if (cand[a] != ch.pincerA) continue;
-                                for (int kb = 0; kb < 9; ++kb) {
-                                    const int b = UnitCell(unitB, kb);
-                                    if (cand[b] != ch.pincerB) continue;
-                                    if (RemoveFromPeersOfAll(s, p, a, b, ch.z)) {
-                                        if (s.pattern != nullptr)
-                                            RecordWing(s, ch.z, p, s.CandMask[p], {{a, s.CandMask[a]}, {b, s.CandMask[b]}});
-                                        return true;
-                                    }
-                                }
+    // Digit triples i < j < k in lexicographic order.
+    return ForEachCombination(kAllDigits, 3, [&](unsigned digits, std::span<const int> place) {
+        const int i = place[0] + 1, j = place[1] + 1, k = place[2] + 1;
+        const auto ij = static_cast<std::uint16_t>(DigitBit(i) | DigitBit(j));
+        const auto ik = static_cast<std::uint16_t>(DigitBit(i) | DigitBit(k));
+        const auto jk = static_cast<std::uint16_t>(DigitBit(j) | DigitBit(k));
+        const auto ijk = static_cast<std::uint16_t>(digits);
+        // z is the digit both pincers hold.
+        const std::array<Choice, 3> choices = {{{i, ij, ik}, {j, ij, jk}, {k, ik, jk}}};
+        for (int p = 0; p < 81; ++p) {
+            if (cand[p] != ijk) continue;
+            const int row = RowUnitOf(p), col = ColUnitOf(p), box = BoxUnitOf(p);
+            const std::array<std::array<int, 2>, 6> combos = {{
+                {row, col}, {row, box}, {col, row}, {col, box}, {box, row}, {box, col},
+            }};
+            for (const Choice& ch : choices) {
+                for (const auto& [unitA, unitB] : combos) {
+                    for (int ka = 0; ka < 9; ++ka) {
+                        const int a = UnitCell(unitA, ka);
+                        if (cand[a] != ch.pincerA) continue;
+                        for (int kb = 0; kb < 9; ++kb) {
+                            const int b = UnitCell(unitB, kb);
+                            if (cand[b] != ch.pincerB) continue;
+                            if (RemoveFromPeersOfAll(s, p, a, b, ch.z)) {
+                                if (s.pattern != nullptr)
+                                    RecordWing(s, ch.z, p, s.CandMask[p], {{a, s.CandMask[a]}, {b, s.CandMask[b]}});
+                                return true;
                             }
                         }
                     }
                 }
             }
         }
-    }
-    return false;
+        return false;
+    });
 }
 
 }  // namespace gw
