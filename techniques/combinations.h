@@ -13,6 +13,8 @@
 #include <span>
 #include <type_traits>
 
+#include "model/tables.h"
+
 namespace gw {
 
 // The combinations of k of the places 0..n-1 (n = 0..9, k = 1..n) as bit
@@ -54,6 +56,9 @@ constexpr CombinationList MakeCombinationList() {
 
 inline constexpr CombinationList kCombinations = MakeCombinationList();
 
+// All nine places, as the lines across a fish or the cells of a unit.
+inline constexpr std::uint16_t kNinePlaces = 0x1FF;
+
 // Calls f for every combination of `size` (1 or more) of the set bits of
 // `from` (bits 0..8), in lexicographic order of their positions: the lowest
 // position varies slowest, as in nested loops a < b < c. f gets the
@@ -65,15 +70,21 @@ inline constexpr CombinationList kCombinations = MakeCombinationList();
 template <class F>
 constexpr bool ForEachCombination(std::uint16_t from, int size, F&& f) {
     assert(from >> 9 == 0);
-    std::array<int, 9> place{};  // the positions of the bits of `from`
-    int n = 0;
-    for (unsigned m = from; m != 0; m &= m - 1) place[n++] = std::countr_zero(m);
+    const int n = BitCount[from];
     if (size < 1 || size > n) return false;
+    const auto& list = kCombinations;
+    const int begin = list.begin[n][size], end = list.begin[n][size + 1];
     // The list holds combinations of the places 0..n-1; when `from` has gaps,
     // each is carried over to the bits of `from`.
     const bool packed = from == (1u << n) - 1;
-    const auto& list = kCombinations;
-    for (int i = list.begin[n][size]; i < list.begin[n][size + 1]; ++i) {
+    // Left unset until written: this runs for every unit or digit of a
+    // technique's scan.
+    std::array<int, 9> place;  // the positions of the bits of `from`
+    if (!packed) {
+        int k = 0;
+        for (unsigned m = from; m != 0; m &= m - 1) place[k++] = std::countr_zero(m);
+    }
+    for (int i = begin; i < end; ++i) {
         unsigned combo = list.masks[i];
         if (!packed) {
             unsigned spread = 0;
@@ -81,10 +92,10 @@ constexpr bool ForEachCombination(std::uint16_t from, int size, F&& f) {
             combo = spread;
         }
         if constexpr (std::is_invocable_v<F&, unsigned, std::span<const int>>) {
-            std::array<int, 9> chosen{};
+            std::array<int, 9> chosen;
             int k = 0;
             for (unsigned m = combo; m != 0; m &= m - 1) chosen[k++] = std::countr_zero(m);
-            if (f(combo, std::span<const int>(chosen.data(), static_cast<std::size_t>(k)))) return true;
+            if (f(combo, std::span<const int>(chosen.data(), static_cast<std::size_t>(size)))) return true;
         } else {
             if (f(combo)) return true;
         }

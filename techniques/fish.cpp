@@ -2,7 +2,6 @@
 
 #include <bit>
 #include <cassert>
-#include <cstdint>
 
 #include "techniques/combinations.h"
 #include "techniques/techniques.h"
@@ -10,9 +9,6 @@
 namespace gw {
 
 namespace {
-
-// The cover lines a fish chooses from: positions 0..8 across the base lines.
-constexpr std::uint16_t kAllLines = 0x1FF;
 
 // One digit, one orientation.
 bool FishOfDigit(GradeState& s, int d, bool rowsAreBase, int size, int fewestInLine) {
@@ -26,7 +22,7 @@ bool FishOfDigit(GradeState& s, int d, bool rowsAreBase, int size, int fewestInL
         if (n >= fewestInLine && n <= size) eligible[eligibleCount++] = line;
     }
     if (eligibleCount < size) return false;
-    return ForEachCombination(kAllLines, size, [&](unsigned cover) {
+    return ForEachCombination(kNinePlaces, size, [&](unsigned cover) {
         unsigned baseLines = 0;
         int count = 0;
         for (int k = 0; k < eligibleCount; ++k) {

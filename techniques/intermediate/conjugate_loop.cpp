@@ -9,8 +9,10 @@
 // P2 or Q2, so l leaves the rest of the l-link unit and m the rest of the
 // m-link unit.
 #include <array>
+#include <span>
 #include <utility>
 
+#include "techniques/combinations.h"
 #include "techniques/techniques.h"
 
 namespace gw {
@@ -137,15 +139,18 @@ bool TryCombination(GradeState& s, const LoopTables& t, UnitKind kind, int u1, i
 // Acts on the first loop found and returns.
 bool TryBivalueConjugateLoop(GradeState& s) {
     const LoopTables t = BuildTables(s);
-    for (const UnitKind kind : {kRowUnit, kColUnit, kBoxUnit})
-        for (int u1 = 0; u1 < 8; ++u1)
-            for (int u2 = u1 + 1; u2 < 9; ++u2)
-                for (int a = 1; a <= 9; ++a) {
-                    if (t.count[kind][a][u1] != 2) continue;
-                    for (int b = 1; b <= 9; ++b)
-                        if (b != a && t.count[kind][b][u2] == 2 && TryCombination(s, t, kind, u1, u2, a, b))
-                            return true;
-                }
+    for (const UnitKind kind : {kRowUnit, kColUnit, kBoxUnit}) {
+        const bool found = ForEachCombination(kNinePlaces, 2, [&](unsigned, std::span<const int> pair) {
+            const int u1 = pair[0], u2 = pair[1];
+            for (int a = 1; a <= 9; ++a) {
+                if (t.count[kind][a][u1] != 2) continue;
+                for (int b = 1; b <= 9; ++b)
+                    if (b != a && t.count[kind][b][u2] == 2 && TryCombination(s, t, kind, u1, u2, a, b)) return true;
+            }
+            return false;
+        });
+        if (found) return true;
+    }
     return false;
 }
 

@@ -14,6 +14,13 @@ bool TryXYWing(GradeState& s) {
     // its first elimination, so they never need refreshing.
     const Masks cand = s.CandMask;
 
+    // Only a cell with two candidates can be the pivot; they are visited in
+    // cell order.
+    std::array<int, 81> twoCandidates{};
+    int twoCount = 0;
+    for (int p = 0; p < 81; ++p)
+        if (BitCount[cand[p]] == 2) twoCandidates[twoCount++] = p;
+
     struct Orientation {
         std::uint16_t pivot, pincerA, pincerB;
         int z;
@@ -32,7 +39,8 @@ bool TryXYWing(GradeState& s) {
             {ik, ij, jk, j},
             {jk, ik, ij, i},
         }};
-        for (int p = 0; p < 81; ++p) {
+        for (int n = 0; n < twoCount; ++n) {
+            const int p = twoCandidates[n];
             for (const Orientation& o : orientations) {
                 if (cand[p] != o.pivot) continue;
                 const int row = RowUnitOf(p), col = ColUnitOf(p), box = BoxUnitOf(p);

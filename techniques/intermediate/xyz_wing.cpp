@@ -41,6 +41,12 @@ bool RemoveFromPeersOfAll(GradeState& s, int p, int a, int b, int z) {
 
 bool TryXYZWing(GradeState& s) {
     const Masks cand = s.CandMask;
+    // Only a cell with three candidates can be the pivot; they are visited in
+    // cell order.
+    std::array<int, 81> threeCandidates{};
+    int threeCount = 0;
+    for (int p = 0; p < 81; ++p)
+        if (BitCount[cand[p]] == 3) threeCandidates[threeCount++] = p;
 
     struct Choice {
         int z;
@@ -56,7 +62,8 @@ bool TryXYZWing(GradeState& s) {
         const auto ijk = static_cast<std::uint16_t>(digits);
         // z is the digit both pincers hold.
         const std::array<Choice, 3> choices = {{{i, ij, ik}, {j, ij, jk}, {k, ik, jk}}};
-        for (int p = 0; p < 81; ++p) {
+        for (int n = 0; n < threeCount; ++n) {
+            const int p = threeCandidates[n];
             if (cand[p] != ijk) continue;
             const int row = RowUnitOf(p), col = ColUnitOf(p), box = BoxUnitOf(p);
             const std::array<std::array<int, 2>, 6> combos = {{
