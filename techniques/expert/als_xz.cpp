@@ -267,7 +267,6 @@ bool FindStage1(GradeState& s, const Board& b, Stage1Find& find) {
         for (int y : Peers[x]) {
             s.Pump();
             if (s.CandMask[y] == 0) continue;
-            s.Pump();
             const CellSet yCell = CellSet::Of(y);
             for (int pass = 0; pass < 2; ++pass) {
                 if (s.CandMask[y] & DigitBit(r)) {
