@@ -1,10 +1,19 @@
 #include "generator/hunt.h"
 
+#include <time.h>
+
 #include <algorithm>
+#include <bit>
 
 namespace gw {
 
 namespace {
+
+double ThreadSeconds() {
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
 
 std::uint64_t HashGrid(const Grid& g) {
     std::uint64_t h = 0x84222325cbf29ce4ULL;
@@ -76,6 +85,18 @@ HuntScore ScoreGrading(int level, const std::vector<Step>& steps) {
     return sc;
 }
 
+namespace {
+
+HuntOptions Resolved(HuntOptions o) {
+    if (o.pick == HuntOptions::Pick::Auto)
+        o.pick = (o.levels >> 8) != 0 ? HuntOptions::Pick::Score : HuntOptions::Pick::Wanted;
+    return o;
+}
+
+}  // namespace
+
+HuntPool::HuntPool(const HuntOptions& o) : o_(Resolved(o)) {}
+
 bool HuntPool::TakeSeedTurn() {
     std::lock_guard lock(mutex_);
     if (seedTurns_ >= o_.seedPuzzles) return false;
@@ -88,11 +109,15 @@ bool HuntPool::Pick(Rng& rng, HuntPuzzle& parent) {
     if (pool_.empty()) return false;
     const int n = static_cast<int>(pool_.size());
     int best = rng.Below(n);
-    for (int k = 1; k < o_.tournament; ++k) {
+    const int draws = o_.pick == HuntOptions::Pick::Wanted ? o_.wantedTournament : o_.tournament;
+    for (int k = 1; k < draws; ++k) {
         const int i = rng.Below(n);
         const Entry& a = pool_[static_cast<std::size_t>(i)];
         const Entry& b = pool_[static_cast<std::size_t>(best)];
-        if (o_.pick == HuntOptions::Pick::Yield ? a.Rate() > b.Rate() : a.p.score > b.p.score) best = i;
+        bool better = a.p.score > b.p.score;
+        if (o_.pick == HuntOptions::Pick::Yield) better = a.Rate() > b.Rate();
+        if (o_.pick == HuntOptions::Pick::Wanted) better = a.WantedRate() > b.WantedRate();
+        if (better) best = i;
     }
     Entry& e = pool_[static_cast<std::size_t>(best)];
     parent = e.p;
@@ -113,12 +138,18 @@ void HuntPool::Report(const Grid& parent, int level) {
     for (Entry& e : pool_) {
         if (e.p.puzzle != parent) continue;
         e.yield += level >= 8 ? 4 : level == 7 ? 1 : 0;
+        if (level > 0 && (o_.levels & (1u << level)) != 0) ++e.wanted;
         return;
     }
 }
 
 void HuntPool::Offer(const HuntPuzzle& p) {
     std::lock_guard lock(mutex_);
+    if (o_.pick == HuntOptions::Pick::Wanted) OfferByWanted(p);
+    else OfferByScore(p);
+}
+
+void HuntPool::OfferByScore(const HuntPuzzle& p) {
     int sameGrid = 0;
     std::size_t worstSame = 0, worst = 0;
     for (std::size_t i = 0; i < pool_.size(); ++i) {
@@ -139,6 +170,31 @@ void HuntPool::Offer(const HuntPuzzle& p) {
     } else if (p.score > pool_[worst].p.score) {
         pool_[worst] = Entry{p, 0};
     }
+}
+
+// The pool of a hunt for the easier rare levels: the puzzles of the lowest
+// wanted level and harder are the parents (the plain loop's puzzles fill it at
+// first). A parent is judged by its neighbours alone: once the pool is full, a
+// newcomer replaces the parent whose neighbours were of a wanted level least
+// often, among those that have made `trialVisits` neighbours; while none has,
+// the newcomer is dropped.
+void HuntPool::OfferByWanted(const HuntPuzzle& p) {
+    const bool full = static_cast<int>(pool_.size()) >= o_.poolSize;
+    if (full && p.level < std::countr_zero(o_.levels)) return;
+    int sameGrid = 0;
+    int worst = -1;
+    for (std::size_t i = 0; i < pool_.size(); ++i) {
+        const Entry& e = pool_[i];
+        if (e.p.puzzle == p.puzzle) return;
+        if (e.p.solution == p.solution) ++sameGrid;
+        if (e.visits >= o_.trialVisits &&
+            (worst < 0 || e.WantedRate() < pool_[static_cast<std::size_t>(worst)].WantedRate()))
+            worst = static_cast<int>(i);
+    }
+    // A few parents per solution grid at most, so that the pool stays varied.
+    if (sameGrid >= o_.poolPerGrid) return;
+    if (!full) pool_.push_back(Entry{p, 0});
+    else if (worst >= 0) pool_[static_cast<std::size_t>(worst)] = Entry{p, 0};
 }
 
 bool HuntPool::Claim(const HuntPuzzle& p) {
@@ -170,7 +226,9 @@ bool Hunter::Turn(std::optional<HuntPuzzle>& found) {
 }
 
 bool Hunter::PlainTurn(std::optional<HuntPuzzle>& found) {
+    const double start = ThreadSeconds();
     if (!BuildSolutionGrid(g_, y_) || !RemoveClues(g_, y_)) return false;
+    counts_.plainSeconds += ThreadSeconds() - start;
     ++counts_.plain;
     return Finish(g_.Puzzle, g_.Solution, false, found);
 }
@@ -181,10 +239,16 @@ bool Hunter::NeighbourTurn(std::optional<HuntPuzzle>& found) {
     ++counts_.neighbours;
     Grid puzzle{}, solution{};
     int added = -1;
-    if (!MakeNeighbour(parent, puzzle, solution, added)) return !y_.Halted();
+    const double start = ThreadSeconds();
+    const bool made = MakeNeighbour(parent, puzzle, solution, added);
+    const double madeAt = ThreadSeconds();
+    counts_.makeSeconds += madeAt - start;
+    if (!made) return !y_.Halted();
     ++counts_.unique;
     if (!Reduce(puzzle, added)) return false;
+    counts_.reduceSeconds += ThreadSeconds() - madeAt;
     if (!Finish(puzzle, solution, true, found)) return false;
+    if (lastLevel_ > 0) ++counts_.byParent[static_cast<std::size_t>(parent.level)][static_cast<std::size_t>(lastLevel_)];
     pool_.Report(parent.puzzle, lastLevel_);
     return true;
 }
@@ -275,8 +339,10 @@ bool Hunter::Finish(const Grid& puzzle, const Grid& solution, bool neighbour, st
     lastLevel_ = 0;
     if (!pool_.FirstSight(puzzle)) return true;
     steps_.clear();
+    const double start = ThreadSeconds();
     const int level = GradePuzzle(s_, puzzle, &steps_);
     if (y_.Halted() || level == 0) return false;
+    counts_.gradeSeconds[static_cast<std::size_t>(level)] += ThreadSeconds() - start;
     if (neighbour) ++counts_.graded;
     lastLevel_ = level;
     ++counts_.levels[static_cast<std::size_t>(level)];

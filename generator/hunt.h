@@ -33,15 +33,26 @@ struct HuntOptions {
     int freshPercent = 5;      // share of later turns given to plain-loop puzzles
     int keepGridPercent = 0;   // share of neighbours that keep the parent's solution digits
     int tournament = 2;        // parents drawn per pick; the best of them is used
+    int wantedTournament = 3;  // the same under Pick::Wanted
+    int trialVisits = 16;      // under Pick::Wanted: neighbours a parent makes before it may be replaced
     int maxVisits = 0;         // neighbours made of one parent before it leaves the pool (0: no limit)
     // Solutions of the reduced puzzle listed per neighbour: when it has fewer,
     // the list is complete and a pair that singles one solution out of it
     // needs no further uniqueness test.
     int listLimit = 32;
     enum class Score { Level, TopRung, Effort } score = Score::Effort;
-    // Which parent of a tournament wins: the higher score, or the parent
-    // whose neighbours were hard most often.
-    enum class Pick { Score, Yield } pick = Pick::Score;
+    // Which parent of a tournament wins, and which parents the pool keeps.
+    //  Score: the higher score; the pool keeps the highest scores.
+    //  Yield: the parent whose neighbours were hard most often; the pool
+    //         keeps the highest scores.
+    //  Wanted: the parent whose neighbours were of a wanted level most often;
+    //         the pool keeps parents of the lowest wanted level or harder and,
+    //         once full, a newcomer replaces the parent whose neighbours were
+    //         wanted least often among those that had their trial.
+    //  Auto: Wanted when no level above Extreme is wanted (a hunt for Extreme
+    //         puzzles), otherwise Score (a hunt for Mayhem and Outlaw puzzles,
+    //         which are too rare to count per parent).
+    enum class Pick { Auto, Score, Yield, Wanted } pick = Pick::Auto;
     enum class Digits { Random, FromSolutions } digits = Digits::FromSolutions;
 };
 
@@ -70,8 +81,9 @@ struct HuntPuzzle {
 // Every member function is safe to call from several workers.
 class HuntPool {
 public:
-    explicit HuntPool(const HuntOptions& o) : o_(o) {}
+    explicit HuntPool(const HuntOptions& o);
 
+    // The options, with Pick::Auto resolved.
     const HuntOptions& options() const { return o_; }
 
     // Counts one plain-loop turn; true while the pool still wants seeds.
@@ -102,11 +114,17 @@ private:
     struct Entry {
         HuntPuzzle p;
         int visits = 0;
-        int yield = 0;  // what its neighbours were worth: 1 per Extreme, 4 per Mayhem or Outlaw
+        int yield = 0;   // what its neighbours were worth: 1 per Extreme, 4 per Mayhem or Outlaw
+        int wanted = 0;  // neighbours of a wanted level
         // Priority of a parent under Pick::Yield: the worth of its neighbours
         // so far, with one imagined success in two tries for a new parent.
         double Rate() const { return (yield + 1.0) / (visits + 2.0); }
+        // The same for Pick::Wanted: how often its neighbours were wanted.
+        double WantedRate() const { return (wanted + 1.0) / (visits + 2.0); }
     };
+
+    void OfferByScore(const HuntPuzzle& p);
+    void OfferByWanted(const HuntPuzzle& p);
 
     HuntOptions o_;
     std::mutex mutex_;
@@ -124,6 +142,11 @@ struct HuntCounts {
     long long unique = 0;      // of them with a unique solution
     long long graded = 0;      // of them new to the hunt, made pair-minimal and graded
     std::array<long long, 10> levels{};  // puzzles graded (plain and neighbours) per level
+    std::array<std::array<long long, 10>, 10> byParent{};  // neighbours graded: [parent level][level]
+    // Thread CPU seconds spent making plain puzzles, making neighbours (tried
+    // ones included), reducing them, and grading (plain and neighbours) per level.
+    double plainSeconds = 0, makeSeconds = 0, reduceSeconds = 0;
+    std::array<double, 10> gradeSeconds{};
 };
 
 // One worker of a hunt, with its own random stream and grading state.

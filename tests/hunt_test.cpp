@@ -32,8 +32,9 @@ HuntRun Hunt(const HuntOptions& o, std::uint64_t seed, int turns) {
     return run;
 }
 
-HuntOptions SmallHunt(HuntOptions::Digits digits, int keepGridPercent, int perGrid) {
+HuntOptions SmallHunt(HuntOptions::Digits digits, int keepGridPercent, int perGrid, unsigned levels = 0x3FEu) {
     HuntOptions o;
+    o.levels = levels;
     o.seedPuzzles = 20;
     o.poolSize = 8;
     o.digits = digits;
@@ -52,8 +53,19 @@ TEST(Hunt, HandsOutOnlyDistinctPairMinimalPuzzlesGradedToTheirLevel) {
         {SmallHunt(D::FromSolutions, 0, 1), 11, 90},    // any fitting digits, one puzzle per grid
         {SmallHunt(D::FromSolutions, 100, 2), 12, 90},  // the parent's grid kept: the per-grid bound bites
         {SmallHunt(D::Random, 50, 3), 13, 400},         // random fitting digits: most are not unique
+        // No level above Extreme wanted: parents kept by how often their
+        // neighbours were wanted, and replaced after a short trial (levels 4
+        // to 6 keep the case quick).
+        {[] {
+             HuntOptions o = SmallHunt(D::FromSolutions, 0, 2, 0x70u);
+             o.trialVisits = 4;
+             return o;
+         }(),
+         14, 150},
     };
     for (const auto& c : cases) {
+        const bool byWanted = (c.o.levels >> 8) == 0;
+        EXPECT_EQ(HuntPool(c.o).options().pick, byWanted ? HuntOptions::Pick::Wanted : HuntOptions::Pick::Score);
         const HuntRun run = Hunt(c.o, c.seed, c.turns);
         EXPECT_GT(run.counts.graded, 10) << "the hunt must grade neighbours, not only seeds";
         std::set<Grid> puzzles;
@@ -64,6 +76,7 @@ TEST(Hunt, HandsOutOnlyDistinctPairMinimalPuzzlesGradedToTheirLevel) {
             EXPECT_TRUE(puzzles.insert(p.puzzle).second) << "handed out twice: " << test::GridText(p.puzzle);
             EXPECT_LE(++perGrid[p.solution], c.o.perGrid);
             EXPECT_EQ(GradePuzzle(s, p.puzzle), p.level) << test::GridText(p.puzzle);
+            EXPECT_TRUE((c.o.levels >> p.level) & 1u) << "level " << p.level << " was not asked for";
         }
         EXPECT_GT(run.found.size(), 20u);
         if (c.o.keepGridPercent == 100) {
