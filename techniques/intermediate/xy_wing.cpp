@@ -43,26 +43,12 @@ bool TryXYWing(GradeState& s) {
             const int p = twoCandidates[n];
             for (const Orientation& o : orientations) {
                 if (cand[p] != o.pivot) continue;
-                const int row = RowUnitOf(p), col = ColUnitOf(p), box = BoxUnitOf(p);
-                // (unit of pincer A, unit of pincer B), in the order tried.
-                const std::array<std::array<int, 2>, 6> combos = {{
-                    {row, col}, {row, box}, {col, row}, {col, box}, {box, row}, {box, col},
-                }};
-                for (const auto& [unitA, unitB] : combos) {
-                    for (int ka = 0; ka < 9; ++ka) {
-                        const int a = UnitCell(unitA, ka);
-                        if (cand[a] != o.pincerA) continue;
-                        for (int kb = 0; kb < 9; ++kb) {
-                            const int b = UnitCell(unitB, kb);
-                            if (cand[b] != o.pincerB) continue;
-                            if (RemoveFromCommonPeers(s, a, b, o.z)) {
-                                if (s.pattern != nullptr)
-                                    RecordWing(s, o.z, p, cand[p], {{a, cand[a]}, {b, cand[b]}});
-                                return true;
-                            }
-                        }
-                    }
-                }
+                const bool found = ForEachPincerPair(cand, p, o.pincerA, o.pincerB, [&](int a, int b) {
+                    if (!RemoveFromCommonPeers(s, a, b, o.z)) return false;
+                    if (s.pattern != nullptr) RecordWing(s, o.z, p, cand[p], {{a, cand[a]}, {b, cand[b]}});
+                    return true;
+                });
+                if (found) return true;
             }
         }
         return false;

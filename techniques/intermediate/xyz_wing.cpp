@@ -65,26 +65,14 @@ bool TryXYZWing(GradeState& s) {
         for (int n = 0; n < threeCount; ++n) {
             const int p = threeCandidates[n];
             if (cand[p] != ijk) continue;
-            const int row = RowUnitOf(p), col = ColUnitOf(p), box = BoxUnitOf(p);
-            const std::array<std::array<int, 2>, 6> combos = {{
-                {row, col}, {row, box}, {col, row}, {col, box}, {box, row}, {box, col},
-            }};
             for (const Choice& ch : choices) {
-                for (const auto& [unitA, unitB] : combos) {
-                    for (int ka = 0; ka < 9; ++ka) {
-                        const int a = UnitCell(unitA, ka);
-                        if (cand[a] != ch.pincerA) continue;
-                        for (int kb = 0; kb < 9; ++kb) {
-                            const int b = UnitCell(unitB, kb);
-                            if (cand[b] != ch.pincerB) continue;
-                            if (RemoveFromPeersOfAll(s, p, a, b, ch.z)) {
-                                if (s.pattern != nullptr)
-                                    RecordWing(s, ch.z, p, s.CandMask[p], {{a, s.CandMask[a]}, {b, s.CandMask[b]}});
-                                return true;
-                            }
-                        }
-                    }
-                }
+                const bool found = ForEachPincerPair(cand, p, ch.pincerA, ch.pincerB, [&](int a, int b) {
+                    if (!RemoveFromPeersOfAll(s, p, a, b, ch.z)) return false;
+                    if (s.pattern != nullptr)
+                        RecordWing(s, ch.z, p, s.CandMask[p], {{a, s.CandMask[a]}, {b, s.CandMask[b]}});
+                    return true;
+                });
+                if (found) return true;
             }
         }
         return false;
