@@ -509,7 +509,7 @@ int RunGenerate(const GenerateOptions& o) {
         std::fprintf(stderr, "\n");
         return 2;
     }
-    unsigned levels = 0x3FEu;
+    unsigned levels = kAllLevels;
     if (!o.levels.empty()) {
         std::string error;
         if (!ParseLevels(o.levels, levels, error)) {
@@ -517,7 +517,8 @@ int RunGenerate(const GenerateOptions& o) {
             return 2;
         }
     }
-    if (o.method == "random" && (levels & 0x3FEu & ~0x380u) == 0)
+    constexpr unsigned kHuntedLevels = LevelBit(7) | LevelBit(8) | LevelBit(9);  // Extreme, Mayhem, Outlaw
+    if (o.method == "random" && (levels & kAllLevels & ~kHuntedLevels) == 0)
         std::fprintf(stderr, "gridwick: hint: --method hunt finds Extreme, Mayhem and Outlaw puzzles far faster\n");
     if (const std::string why = o.out == "-" ? std::string() : UnusableFolder(o.out, true); !why.empty()) {
         std::fprintf(stderr, "gridwick: cannot use output folder %s: %s\n", o.out.c_str(), why.c_str());

@@ -31,7 +31,7 @@ int RunMerge(const MergeOptions& o) {
         std::fprintf(stderr, "gridwick: unknown target '%s' (use a name or 0-7)\n", o.target.c_str());
         return 2;
     }
-    unsigned levels = 0x3FEu;
+    unsigned levels = kAllLevels;
     if (!o.levels.empty()) {
         std::string error;
         if (!ParseLevels(o.levels, levels, error)) {

@@ -96,8 +96,7 @@ std::string TrialText(const Pattern& p) {
 std::string Cell(int cell) { return {'r', Num(cell / 9), 'c', Num(cell % 9)}; }
 
 std::string Unit(int unit) {
-    const char kind = unit < 9 ? 'r' : unit < 18 ? 'c' : 'b';
-    return {kind, Num(unit % 9)};
+    return {"rcb"[KindOfUnit(unit)], Num(IndexOfUnit(unit))};
 }
 
 std::string Cells(std::vector<int> cells) {
@@ -140,12 +139,12 @@ std::string Units(std::vector<int> units) {
     std::sort(units.begin(), units.end());
     int kind = -1;
     for (int u : units) {
-        if (u / 9 != kind) {
+        if (KindOfUnit(u) != kind) {
             if (!out.empty()) out += ',';
-            out += "rcb"[u / 9];
-            kind = u / 9;
+            out += "rcb"[KindOfUnit(u)];
+            kind = KindOfUnit(u);
         }
-        out += Num(u % 9);
+        out += Num(IndexOfUnit(u));
     }
     return out;
 }

@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     error.clear();
     unsigned levels = 0;
     if (gw::cli::ParseLevels(text, levels, error)) {
-        if ((levels & ~0x3FEu) != 0 || levels == 0) __builtin_trap();  // levels 1..9 only
+        if ((levels & ~gw::kAllLevels) != 0 || levels == 0) __builtin_trap();  // levels 1..9 only
     } else if (error.empty()) {
         __builtin_trap();
     }

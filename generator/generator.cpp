@@ -33,12 +33,24 @@ std::uint64_t ClockSeed() {
 
 namespace {
 
+// A solution grid is filled in a cell order made by this many swaps of two
+// random cells (a fixed count: every grid of a seed depends on it).
+constexpr int kCellOrderSwaps = 500;
+
+// Clues go in half-turn pairs: cell c with cell 80 - c for c = 0..39, and the
+// centre cell 40 alone.
+constexpr int kCluePairs = 41;
+
+// The pairs are tried for removal in an order made by this many swaps of two
+// random pairs (fixed too, for the same reason).
+constexpr int kCluePairSwaps = 200;
+
 // Digits used per row, column and box, as bit masks (bit d-1 for digit d).
 struct UnitUse {
     std::array<std::uint16_t, 9> row{}, col{}, box{};
 
     unsigned Free(int cell) const {
-        return ~static_cast<unsigned>(row[RowOf[cell]] | col[ColOf[cell]] | box[BoxOf[cell]]) & 0x1FFu;
+        return ~static_cast<unsigned>(row[RowOf[cell]] | col[ColOf[cell]] | box[BoxOf[cell]]) & kAllDigits;
     }
     void Toggle(int cell, int d) {
         const std::uint16_t bit = DigitBit(d);
@@ -111,7 +123,7 @@ bool BuildSolutionGridFromOrder(GenState& g, std::array<int, 81> order, Yielder&
 bool BuildSolutionGrid(GenState& g, Yielder& y) {
     std::array<int, 81> order{};
     for (int i = 0; i < 81; ++i) order[i] = i;
-    for (int k = 0; k < 500; ++k) {
+    for (int k = 0; k < kCellOrderSwaps; ++k) {
         const int a = g.rng.Below(81);
         const int b = g.rng.Below(81);
         std::swap(order[a], order[b]);
@@ -222,15 +234,15 @@ bool HasUniqueSolution(const Grid& puzzle, Yielder* y) {
 }
 
 bool RemoveClues(GenState& g, Yielder& y) {
-    std::array<int, 41> pairOrder{};
+    std::array<int, kCluePairs> pairOrder{};
     g.Puzzle = g.Solution;
-    for (int i = 0; i < 41; ++i) pairOrder[i] = i;
-    for (int k = 0; k < 200; ++k) {
-        const int a = g.rng.Below(41);
-        const int b = g.rng.Below(41);
+    for (int i = 0; i < kCluePairs; ++i) pairOrder[i] = i;
+    for (int k = 0; k < kCluePairSwaps; ++k) {
+        const int a = g.rng.Below(kCluePairs);
+        const int b = g.rng.Below(kCluePairs);
         std::swap(pairOrder[a], pairOrder[b]);
     }
-    for (int k = 0; k <= 40; ++k) {
+    for (int k = 0; k < kCluePairs; ++k) {
         const int c = pairOrder[k];
         g.Puzzle[c] = 0;
         g.Puzzle[80 - c] = 0;

@@ -25,7 +25,7 @@ namespace gw {
 // How the hunt searches. The defaults are the measured best; the other
 // settings stay for the benchmark that compares them.
 struct HuntOptions {
-    unsigned levels = 0x3FEu;  // bit L: puzzles of level L are handed out
+    unsigned levels = kAllLevels;  // bit L: puzzles of level L are handed out
     int perGrid = 3;           // at most this many handed-out puzzles per solution grid
     int poolSize = 64;         // puzzles kept as parents
     int poolPerGrid = 2;       // parents that may share one solution grid

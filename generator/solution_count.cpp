@@ -6,6 +6,9 @@ namespace gw {
 
 namespace {
 
+// Marks a solved cell, beside the bit of its digit.
+constexpr std::uint16_t kSolved = 0x8000;
+
 // Candidates of every cell; a solved cell keeps only its digit.
 struct Board {
     std::array<std::uint16_t, 81> cand{};
@@ -13,15 +16,13 @@ struct Board {
     int open = 81;
 };
 
-constexpr int kRowUnit = 0, kColUnit = 9, kBoxUnit = 18;
-
 class BoundedCounter {
 public:
     BoundedCounter(int limit, long maxGuesses, Grid* first) : limit_(limit), maxGuesses_(maxGuesses), first_(first) {}
 
     SolutionCount Run(const Grid& puzzle) {
         Board b;
-        b.cand.fill(0x1FF);
+        b.cand.fill(kAllDigits);
         for (int c = 0; c < 81; ++c) {
             const int d = puzzle[c];
             if (d == 0) continue;
@@ -37,15 +38,15 @@ private:
     static bool Place(Board& b, int c, int d) {
         const std::uint16_t bit = DigitBit(d);
         if ((b.cand[c] & bit) == 0) return false;
-        const int units[3] = {kRowUnit + RowOf[c], kColUnit + ColOf[c], kBoxUnit + BoxOf[c]};
+        const auto& units = UnitsOfCell[c];
         for (int u : units) {
             if (b.solvedMask[u] & bit) return false;
             b.solvedMask[u] |= bit;
         }
-        b.cand[c] = static_cast<std::uint16_t>(bit | 0x8000);  // 0x8000: solved
+        b.cand[c] = static_cast<std::uint16_t>(bit | kSolved);
         --b.open;
         for (int p : Peers[c]) {
-            if (b.cand[p] & 0x8000) continue;
+            if (b.cand[p] & kSolved) continue;
             b.cand[p] &= static_cast<std::uint16_t>(~bit);
             if (b.cand[p] == 0) return false;
         }
@@ -60,7 +61,7 @@ private:
             changed = false;
             for (int c = 0; c < 81; ++c) {
                 const std::uint16_t m = b.cand[c];
-                if (m & 0x8000) continue;
+                if (m & kSolved) continue;
                 if (m == 0) return false;
                 if ((m & (m - 1)) == 0) {
                     if (!Place(b, c, std::countr_zero(m) + 1)) return false;
@@ -71,11 +72,11 @@ private:
                 unsigned once = 0, twice = 0;
                 for (int k = 0; k < 9; ++k) {
                     const std::uint16_t m = b.cand[UnitCell(u, k)];
-                    if (m & 0x8000) continue;
+                    if (m & kSolved) continue;
                     twice |= once & m;
                     once |= m;
                 }
-                const unsigned missing = 0x1FFu & ~b.solvedMask[u];
+                const unsigned missing = kAllDigits & ~b.solvedMask[u];
                 if ((once & missing) != missing) return false;
                 unsigned hidden = once & ~twice & missing;
                 while (hidden != 0) {
@@ -84,7 +85,7 @@ private:
                     int at = -1;
                     for (int k = 0; k < 9 && at < 0; ++k) {
                         const int c = UnitCell(u, k);
-                        if ((b.cand[c] & 0x8000) == 0 && (b.cand[c] & DigitBit(d))) at = c;
+                        if ((b.cand[c] & kSolved) == 0 && (b.cand[c] & DigitBit(d))) at = c;
                     }
                     // Its only place was just taken by another hidden single.
                     if (at < 0 || !Place(b, at, d)) return false;
@@ -100,7 +101,7 @@ private:
         if (b.open == 0) {
             if (result_.solutions == 0 && first_ != nullptr)
                 for (int c = 0; c < 81; ++c)
-                    (*first_)[c] = static_cast<std::uint8_t>(std::countr_zero(b.cand[c] & 0x1FFu) + 1);
+                    (*first_)[c] = static_cast<std::uint8_t>(std::countr_zero(static_cast<unsigned>(b.cand[c] & kAllDigits)) + 1);
             ++result_.solutions;
             return;
         }
@@ -108,7 +109,7 @@ private:
         // candidates, or the digit of a unit with the fewest places left.
         int best = -1, bestN = 10;
         for (int c = 0; c < 81 && bestN > 2; ++c) {
-            if (b.cand[c] & 0x8000) continue;
+            if (b.cand[c] & kSolved) continue;
             const int n = std::popcount(static_cast<unsigned>(b.cand[c]));
             if (n < bestN) {
                 bestN = n;
@@ -117,13 +118,13 @@ private:
         }
         int bestUnit = -1, bestDigit = 0;
         for (int u = 0; u < 27 && bestN > 2; ++u) {
-            const unsigned missing = 0x1FFu & ~b.solvedMask[u];
+            const unsigned missing = kAllDigits & ~b.solvedMask[u];
             for (unsigned m = missing; m != 0; m &= m - 1) {
                 const std::uint16_t bit = static_cast<std::uint16_t>(m & (0u - m));
                 int n = 0;
                 for (int k = 0; k < 9; ++k) {
                     const std::uint16_t cm = b.cand[UnitCell(u, k)];
-                    n += (cm & 0x8000) == 0 && (cm & bit) != 0;
+                    n += (cm & kSolved) == 0 && (cm & bit) != 0;
                 }
                 if (n < bestN) {
                     bestN = n;
@@ -137,7 +138,7 @@ private:
         if (bestUnit >= 0) {
             for (int k = 0; k < 9; ++k) {
                 const int c = UnitCell(bestUnit, k);
-                if ((b.cand[c] & 0x8000) == 0 && (b.cand[c] & DigitBit(bestDigit))) {
+                if ((b.cand[c] & kSolved) == 0 && (b.cand[c] & DigitBit(bestDigit))) {
                     choiceCell[choices] = c;
                     choiceDigit[choices++] = bestDigit;
                 }

@@ -93,7 +93,8 @@ inline constexpr std::array<CellSet, 81> PeerSet = [] {
 // Each cell's three units, bit u for unit u as in UnitSet.
 inline constexpr std::array<std::uint32_t, 81> UnitBitsOf = [] {
     std::array<std::uint32_t, 81> t{};
-    for (int c = 0; c < 81; ++c) t[c] = (1u << RowOf[c]) | (1u << (9 + ColOf[c])) | (1u << (18 + BoxOf[c]));
+    for (int c = 0; c < 81; ++c)
+        for (int u : UnitsOfCell[c]) t[c] |= 1u << u;
     return t;
 }();
 

@@ -10,13 +10,12 @@ void PlaceDigit(GradeState& s, int digit, int cell) {
     s.SolveGrid[cell] = static_cast<std::uint8_t>(digit);
     s.CandMask[cell] = 0;
     const auto clear = static_cast<std::uint16_t>(~DigitBit(digit));
+    const int row = RowOf[cell], col = ColOf[cell], box = BoxOf[cell];
     for (int k = 0; k < 9; ++k) {
-        s.CandMask[ColOf[cell] + 9 * k] &= clear;
-        s.CandMask[9 * RowOf[cell] + k] &= clear;
+        s.CandMask[CellAt[k][col]] &= clear;
+        s.CandMask[CellAt[row][k]] &= clear;
+        s.CandMask[BoxCell[box][k]] &= clear;
     }
-    const int start = BoxStartOf[cell];
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j) s.CandMask[start + i + 9 * j] &= clear;
     ++s.changes;
     if (std::vector<Change>* log = s.Log())
         log->push_back({'P', static_cast<std::uint8_t>(cell), static_cast<std::uint8_t>(digit)});

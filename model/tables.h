@@ -88,11 +88,42 @@ constexpr bool Sees(int a, int b) {
     return a != b && (RowOf[a] == RowOf[b] || ColOf[a] == ColOf[b] || BoxOf[a] == BoxOf[b]);
 }
 
-// The k-th cell of unit u, units numbered rows 0..8, columns 9..17, boxes 18..26.
+// The 27 units are numbered rows 0..8, columns 9..17, boxes 18..26: the unit
+// of a kind and an index (row, column or box number) is 9 * kind + index.
+enum UnitKind { kRowUnit = 0, kColUnit = 1, kBoxUnit = 2 };
+
+constexpr int UnitNumber(UnitKind kind, int index) { return 9 * kind + index; }
+constexpr int RowUnit(int row) { return UnitNumber(kRowUnit, row); }
+constexpr int ColUnit(int col) { return UnitNumber(kColUnit, col); }
+constexpr int BoxUnit(int box) { return UnitNumber(kBoxUnit, box); }
+
+// The kind of a unit, and its row, column or box number.
+constexpr UnitKind KindOfUnit(int unit) { return static_cast<UnitKind>(unit / 9); }
+constexpr int IndexOfUnit(int unit) { return unit % 9; }
+
+// The row, column and box unit of a cell.
+constexpr int RowUnitOf(int cell) { return RowUnit(RowOf[cell]); }
+constexpr int ColUnitOf(int cell) { return ColUnit(ColOf[cell]); }
+constexpr int BoxUnitOf(int cell) { return BoxUnit(BoxOf[cell]); }
+
+// The three units of every cell in kind order: row, column, box.
+inline constexpr std::array<std::array<int, 3>, 81> UnitsOfCell = [] {
+    std::array<std::array<int, 3>, 81> t{};
+    for (int c = 0; c < 81; ++c) t[c] = {RowUnitOf(c), ColUnitOf(c), BoxUnitOf(c)};
+    return t;
+}();
+
+// The cell's unit of the given kind.
+constexpr int UnitOfCell(int cell, UnitKind kind) {
+    return kind == kRowUnit ? RowUnitOf(cell) : kind == kColUnit ? ColUnitOf(cell) : BoxUnitOf(cell);
+}
+
+// The k-th cell of a unit: rows left to right, columns top to bottom, boxes
+// row by row.
 constexpr int UnitCell(int unit, int k) {
-    if (unit < 9) return CellAt[unit][k];
-    if (unit < 18) return CellAt[k][unit - 9];
-    return BoxCell[unit - 18][k];
+    if (unit < ColUnit(0)) return CellAt[unit][k];
+    if (unit < BoxUnit(0)) return CellAt[k][unit - ColUnit(0)];
+    return BoxCell[unit - BoxUnit(0)][k];
 }
 
 // Bit of digit d (1..9) in a candidate mask.

@@ -7,13 +7,14 @@
 
 #include "generator/generator.h"
 #include "generator/solution_count.h"
+#include "output/targets.h"
 
 namespace gw {
 
 namespace {
 
-constexpr std::size_t kRecord = 166;      // .sds: 81 puzzle bytes, 81 solution bytes, two words
-constexpr std::size_t kRecordShape = 162; // the bytes whose values tell a record
+constexpr auto kRecord = static_cast<std::size_t>(kSdsRecordLength);  // the .sds targets' record
+constexpr std::size_t kRecordShape = 2 * 81;  // the puzzle and solution bytes, whose values tell a record
 constexpr std::size_t kChunk = 64 * 1024;
 constexpr std::size_t kGiveUp = 1024 * 1024;  // bytes without a line end after which a file is not text
 
@@ -335,8 +336,8 @@ std::string CheckPuzzle(const Grid& g, Grid* solution) {
             const int d = g[UnitCell(u, k)];
             if (d == 0) continue;
             if (seen & DigitBit(d))
-                return "digit " + std::to_string(d) + " appears twice in " + kKinds[u / 9] + " " +
-                       std::to_string(u % 9 + 1);
+                return "digit " + std::to_string(d) + " appears twice in " + kKinds[KindOfUnit(u)] + " " +
+                       std::to_string(IndexOfUnit(u) + 1);
             seen |= DigitBit(d);
         }
     }

@@ -16,7 +16,7 @@ namespace gw {
 
 struct InputPuzzle {
     int line = 0;        // first line of the puzzle (record number for .sds data)
-    bool record = false; // `line` counts 166-byte records, not text lines
+    bool record = false; // `line` counts .sds records, not text lines
     std::string text;    // the puzzle as read, 81 characters with '.' for empty when parsed
     Grid grid{};
     std::string error;   // empty when the puzzle parsed (and, once checked, is valid)
@@ -31,8 +31,9 @@ inline constexpr std::size_t kMaxLineLength = 4096;
 // (a pipe, a terminal) are read as they come.
 //
 // The layout is decided per input: data whose first bytes have the shape of a
-// .sds record (81 cell bytes 0-9, then solution bytes 1-9) is read as 166-byte
-// records; anything else is text. A UTF-8 byte-order mark is skipped.
+// .sds record (81 cell bytes 0-9, then solution bytes 1-9) is read as .sds
+// records of kSdsRecordLength bytes; anything else is text. A UTF-8
+// byte-order mark is skipped.
 //
 // Puzzles come out parsed but not checked for a unique solution (that is the
 // costly part, left to the caller: see CheckPuzzle).

@@ -38,7 +38,7 @@ std::string Row(const std::string& text, int r) { return text.substr(static_cast
 
 // Puzzle and solution as byte values, then two 16-bit words of zero.
 std::string FormatSdsRecord(const Grid& puzzle, const Grid& solution) {
-    std::string out(166, '\0');
+    std::string out(kSdsRecordLength, '\0');
     for (int c = 0; c < 81; ++c) {
         out[static_cast<std::size_t>(c)] = static_cast<char>(puzzle[c]);
         out[static_cast<std::size_t>(81 + c)] = static_cast<char>(solution[c]);
@@ -84,8 +84,8 @@ std::string FormatZeroLine(const Grid& puzzle, const Grid&) { return ZeroText(pu
 }  // namespace
 
 const std::array<OutputTarget, 8> kTargets = {{
-    {"YAZ Sudoku 1", "YAZ Sudoku 1", true, false, ".sds", "YAZ_Sudoku_1_", ".sds", 166, FormatSdsRecord},
-    {"YAZ Sudoku 2", "YAZ Sudoku 2", true, false, ".sds", "YAZ_Sudoku_2_", ".sds", 166, FormatSdsRecord},
+    {"YAZ Sudoku 1", "YAZ Sudoku 1", true, false, ".sds", "YAZ_Sudoku_1_", ".sds", kSdsRecordLength, FormatSdsRecord},
+    {"YAZ Sudoku 2", "YAZ Sudoku 2", true, false, ".sds", "YAZ_Sudoku_2_", ".sds", kSdsRecordLength, FormatSdsRecord},
     {"Simple Sudoku", "Simple Sudoku", false, false, ".ss", "", "", 145, FormatSimpleSudoku},
     {"Sudocue", "Sudocue", false, false, ".sdk", "", "", 97, FormatSudocue},
     {"Into Sudoku", "Into Sudoku", false, false, ".sud", "", "", 99, FormatIntoSudoku},

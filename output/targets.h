@@ -15,6 +15,10 @@ namespace fs = std::filesystem;
 
 inline constexpr int kMaxPerLevel = 1000;
 
+// A record of the .sds level files: the 81 puzzle bytes, the 81 solution
+// bytes, then two 16-bit words of zero.
+inline constexpr int kSdsRecordLength = 166;
+
 // The bytes of one puzzle in a target's layout.
 using FormatFn = std::string (*)(const Grid& puzzle, const Grid& solution);
 

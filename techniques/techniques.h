@@ -6,6 +6,7 @@
 // ladder table (grader/ladder.h).
 #pragma once
 
+#include <array>
 #include <initializer_list>
 #include <utility>
 
@@ -36,11 +37,11 @@ inline void RecordHolders(const GradeState& s, int unit, int digit, Role role, i
 inline void RecordFish(const GradeState& s, int d, bool rowsAreBase, unsigned baseLines, unsigned coverLines) {
     Pattern& p = s.pattern->Kind(PatternKind::Fish).Digit(d);
     for (int i = 0; i < 9; ++i)
-        if ((baseLines >> i) & 1u) p.Unit(rowsAreBase ? i : 9 + i, Role::Base);
+        if ((baseLines >> i) & 1u) p.Unit(rowsAreBase ? RowUnit(i) : ColUnit(i), Role::Base);
     for (int i = 0; i < 9; ++i)
-        if ((coverLines >> i) & 1u) p.Unit(rowsAreBase ? 9 + i : i, Role::Cover);
+        if ((coverLines >> i) & 1u) p.Unit(rowsAreBase ? ColUnit(i) : RowUnit(i), Role::Cover);
     for (int i = 0; i < 9; ++i)
-        if ((baseLines >> i) & 1u) RecordHolders(s, rowsAreBase ? i : 9 + i, d, Role::Base);
+        if ((baseLines >> i) & 1u) RecordHolders(s, rowsAreBase ? RowUnit(i) : ColUnit(i), d, Role::Base);
 }
 
 // Explanations: a wing, its pivot and pincers with their candidates, and the
@@ -49,6 +50,30 @@ inline void RecordWing(const GradeState& s, int z, int pivot, std::uint16_t pivo
                        std::initializer_list<std::pair<int, std::uint16_t>> pincers) {
     s.pattern->Kind(PatternKind::Wing).Digit(z).Cell(pivot, pivotDigits, Role::Pivot);
     for (const auto& [cell, digits] : pincers) s.pattern->Cell(cell, digits, Role::Pincer);
+}
+
+// Wings: the pincer pairs of a pivot. Pincer a lies in one of the pivot's units
+// and pincer b in another, the units tried as (row, column), (row, box),
+// (column, row), (column, box), (box, row), (box, column) and each walked in
+// its order; a has exactly the candidates `maskA` and b exactly `maskB`
+// (read from `cand`). Calls f(a, b) for each pair; stops at the first true.
+template <class F>
+bool ForEachPincerPair(const Masks& cand, int pivot, std::uint16_t maskA, std::uint16_t maskB, F&& f) {
+    const int row = RowUnitOf(pivot), col = ColUnitOf(pivot), box = BoxUnitOf(pivot);
+    const std::array<std::array<int, 2>, 6> units = {{
+        {row, col}, {row, box}, {col, row}, {col, box}, {box, row}, {box, col},
+    }};
+    for (const auto& [unitA, unitB] : units) {
+        for (int ka = 0; ka < 9; ++ka) {
+            const int a = UnitCell(unitA, ka);
+            if (cand[a] != maskA) continue;
+            for (int kb = 0; kb < 9; ++kb) {
+                const int b = UnitCell(unitB, kb);
+                if (cand[b] == maskB && f(a, b)) return true;
+            }
+        }
+    }
+    return false;
 }
 
 // Explanations: two conjugate pairs of digit d joined at one end each, as the

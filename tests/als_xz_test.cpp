@@ -91,9 +91,9 @@ bool SlowStage1(GradeState& s, bool& progress) {
                 if (Holds(s, y, r)) {
                     for (int unitCase = 0; unitCase < 3; ++unitCase) {
                         int unit = -1;
-                        if (unitCase == 0 && RowOf[y] == RowOf[x]) unit = 9 + ColOf[y];
-                        if (unitCase == 1 && ColOf[y] == ColOf[x]) unit = RowOf[y];
-                        if (unitCase == 2 && BoxOf[y] != BoxOf[x]) unit = 18 + BoxOf[y];
+                        if (unitCase == 0 && RowOf[y] == RowOf[x]) unit = ColUnitOf(y);
+                        if (unitCase == 1 && ColOf[y] == ColOf[x]) unit = RowUnitOf(y);
+                        if (unitCase == 2 && BoxOf[y] != BoxOf[x]) unit = BoxUnitOf(y);
                         if (unit < 0) continue;
                         List l{y};
                         for (int k = 0; k < 9; ++k) {
@@ -163,7 +163,7 @@ bool SlowSecond(GradeState& s, const List& a, int x, int k, int unitA, bool& pro
     for (int b0 = 0; b0 < 81; ++b0) {
         if (s.CandMask[b0] == 0 || !Holds(s, b0, x) || inA(b0) || !seesAll(b0)) continue;
         for (int kind = k; kind <= 3; ++kind) {
-            const int unit = kind == 1 ? RowOf[b0] : kind == 2 ? 9 + ColOf[b0] : 18 + BoxOf[b0];
+            const int unit = UnitsOfCell[b0][kind - 1];
             if (unit == unitA) continue;
             List l{b0};
             for (int i = 0; i < 9; ++i) {
@@ -234,7 +234,7 @@ bool SlowAlsXZ(GradeState& s) {
         for (int x = 1; x <= 9; ++x) {
             if (!Holds(s, c, x)) continue;
             for (int k = 1; k <= 3; ++k) {
-                const int unit = k == 1 ? RowOf[c] : k == 2 ? 9 + ColOf[c] : 18 + BoxOf[c];
+                const int unit = UnitsOfCell[c][k - 1];
                 List l{c};
                 for (int i = 0; i < 9; ++i) {
                     const int cell = UnitCell(unit, i);

@@ -35,6 +35,15 @@ struct Proc {
     fs::path out, err;
 };
 
+// Whether a process has its own handler for SIGTERM: the "SigCgt" mask of
+// /proc/PID/status, in hex, with bit n - 1 for signal n.
+bool CatchesSigterm(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind("SigCgt:", 0) == 0) return (std::stoull(line.substr(7), nullptr, 16) >> (SIGTERM - 1)) & 1;
+    return false;
+}
+
 struct Done {
     int status = -1;  // exit status, or -1 when killed by a signal
     int signal = 0;
@@ -192,12 +201,12 @@ TEST_F(StoredPuzzles, KilledRunsLeaveOnlyWholePuzzles) {
     for (const int target : kKinds) {
         for (const int sig : signals) {
             std::vector<Proc> runs = {Start(Generate(target)), Start(Generate(target, {"--jobs", "2"}))};
-            // The runs make their folders just before they take over the stop
-            // signals: wait for them, so that a slow start (sanitizers, a busy
-            // machine) does not meet the signal's default action.
-            const fs::path folder = TargetFolder(dir_, target);
-            for (int i = 0; i < 500 && !fs::is_directory(folder); ++i)
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            // Wait until both runs have taken over the stop signals, so that a
+            // slow start (sanitizers, a busy machine) does not meet the
+            // signal's default action.
+            for (const Proc& p : runs)
+                for (int i = 0; i < 1000 && !CatchesSigterm(p.pid); ++i)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(10));
             std::this_thread::sleep_for(std::chrono::milliseconds(50 + rng() % 300));
             for (const Proc& p : runs) ::kill(p.pid, sig);
             for (const Proc& p : runs) {

@@ -97,7 +97,7 @@ bool Try3DMedusa(GradeState& s) {
             const int cell = n / 9, d = n % 9 + 1;
             const auto other = static_cast<std::uint8_t>(3 - colour[n]);
             if (BitCount[cand[cell]] == 2) link(cell, LowestDigit(cand[cell] & ~DigitBit(d)), other);
-            for (int u : {RowOf[cell], 9 + ColOf[cell], 18 + BoxOf[cell]}) {
+            for (int u : UnitsOfCell[cell]) {
                 const auto& p = pair[u][d];
                 if (p[0] < 0) continue;
                 link(p[0] == cell ? p[1] : p[0], d, other);

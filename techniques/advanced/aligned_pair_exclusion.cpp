@@ -18,7 +18,9 @@
 // then column segments; the first pair that removes anything ends the call.
 #include <array>
 #include <cstdint>
+#include <span>
 
+#include "techniques/combinations.h"
 #include "techniques/techniques.h"
 
 namespace gw {
@@ -90,9 +92,13 @@ bool TryAlignedPairExclusion(GradeState& s) {
             for (int seg = 0; seg < 3; ++seg) {
                 const int box = rows ? BoxAt[l][3 * seg] : BoxAt[3 * seg][l];
                 const std::array<int, 9>& boxCells = BoxCell[box];
-                for (int pa = 0; pa < 2; ++pa)
-                    for (int pb = pa + 1; pb < 3; ++pb)
-                        if (TryPair(s, line[3 * seg + pa], line[3 * seg + pb], line, boxCells)) return true;
+                // The segment's cell pairs: first and second, first and third,
+                // second and third.
+                const int first = 3 * seg;
+                const bool found = ForEachCombination(0b111, 2, [&](unsigned, std::span<const int> pair) {
+                    return TryPair(s, line[first + pair[0]], line[first + pair[1]], line, boxCells);
+                });
+                if (found) return true;
             }
         }
     }

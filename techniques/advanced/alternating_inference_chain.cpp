@@ -116,7 +116,7 @@ void BuildLinks(const GradeState& s, ChainLinks& L) {
 
         for (int p = 0; p < 81; ++p) {
             if (!cand.Test(p)) continue;
-            const int r = RowOf[p], col = 9 + ColOf[p], b = 18 + BoxOf[p];
+            const auto [r, col, b] = UnitsOfCell[p];
             CellSet strongSet = strongVia[r] | strongVia[col] | strongVia[b];
             CellSet weakSet = weakVia[r] | weakVia[col] | weakVia[b] | (L.bivalueHolds[k] & PeerSet[p]);
             strongSet.Reset(p);

@@ -10,84 +10,59 @@
 // digit. The same with rows and columns exchanged.
 //
 // Scan: rows as base lines for digits 1..9 and base rows 0..8, second rows
-// 0..8, fins left to right; then the same with columns. The first fin (or fin
-// pair) that removes something ends the call.
-#include <array>
+// 0..8; then the same with columns. The first second row whose fins remove
+// something ends the call.
+#include <bit>
 
+#include "techniques/fish.h"
 #include "techniques/techniques.h"
 
 namespace gw {
 
 namespace {
 
-// Cell where base line `line` meets cross line `x`.
-int CellOf(bool rowsAsBase, int line, int x) { return rowsAsBase ? CellAt[line][x] : CellAt[x][line]; }
-
-// Removes the digit from the fin box's cells on cross line `target`, except
+// Removes the digit from the fin box's cells on cover line `target`, except
 // the second line's own cell: lines of the second line's band in order.
-bool RemoveInFinBox(GradeState& s, bool rowsAsBase, int d, int second, int target) {
+bool RemoveInFinBox(GradeState& s, bool rowsAreBase, int d, int second, int target) {
     bool any = false;
     const int first = 3 * (second / 3);
     for (int line = first; line < first + 3; ++line)
-        if (line != second) any = RemoveCandidate(s, d, CellOf(rowsAsBase, line, target)) || any;
+        if (line != second) any = RemoveCandidate(s, d, LineCell(rowsAreBase, line, target)) || any;
     return any;
 }
 
-bool Search(GradeState& s, bool rowsAsBase) {
+bool Search(GradeState& s, bool rowsAreBase) {
     for (int d = 1; d <= 9; ++d) {
-        auto has = [&](int line, int x) { return s.CandFlags(CellOf(rowsAsBase, line, x), d); };
-        std::array<int, 9> count{};
-        for (int line = 0; line < 9; ++line)
-            for (int x = 0; x < 9; ++x) count[line] += has(line, x);
-
+        const auto masks = LineMasks(s, d, rowsAreBase);
         for (int base = 0; base < 9; ++base) {
-            if (count[base] != 2) continue;
-            for (int c1 = 0; c1 < 8; ++c1) {
-                for (int c2 = c1 + 1; c2 < 9; ++c2) {
-                    if (!has(base, c1) || !has(base, c2) || c1 / 3 == c2 / 3) continue;
-                    for (int second = 0; second < 9; ++second) {
-                        if (second / 3 == base / 3) continue;
-                        if (count[second] != 3 && count[second] != 4) continue;
-                        if (!has(second, c1) || !has(second, c2)) continue;
-                        const int box1 = BoxOf[CellOf(rowsAsBase, second, c1)];
-                        const int box2 = BoxOf[CellOf(rowsAsBase, second, c2)];
-                        auto boxAt = [&](int x) { return BoxOf[CellOf(rowsAsBase, second, x)]; };
-                        auto isFin = [&](int x) { return x != c1 && x != c2 && has(second, x); };
-                        // Explanations: the X-Wing on the two lines and its fins.
-                        auto record = [&](int f, int g) {
-                            RecordFish(s, d, rowsAsBase, (1u << base) | (1u << second), (1u << c1) | (1u << c2));
-                            for (int x : {f, g})
-                                if (x >= 0) s.pattern->Cell(CellOf(rowsAsBase, second, x), DigitBit(d), Role::Fin);
-                        };
-                        if (count[second] == 3) {
-                            for (int f = 0; f < 9; ++f) {
-                                if (!isFin(f)) continue;
-                                const int finBox = boxAt(f);
-                                if (finBox != box1 && finBox != box2) continue;
-                                const int target = finBox == box1 ? c1 : c2;
-                                if (RemoveInFinBox(s, rowsAsBase, d, second, target)) {
-                                    if (s.pattern != nullptr) record(f, -1);
-                                    return true;
-                                }
-                            }
-                        } else {
-                            for (int f = 0; f < 8; ++f) {
-                                if (!isFin(f)) continue;
-                                for (int g = f + 1; g < 9; ++g) {
-                                    if (!isFin(g)) continue;
-                                    const int finBox = boxAt(f);
-                                    // Both fins in the same one of the two boxes.
-                                    if (boxAt(g) != finBox || (finBox != box1 && finBox != box2)) continue;
-                                    const int target = finBox == box1 ? c1 : c2;
-                                    if (RemoveInFinBox(s, rowsAsBase, d, second, target)) {
-                                        if (s.pattern != nullptr) record(f, g);
-                                        return true;
-                                    }
-                                }
-                            }
-                        }
-                    }
+            // The base line holds the digit in exactly two cells, c1 < c2, in
+            // different boxes.
+            const unsigned pair = masks[base];
+            if (BitCount[pair] != 2) continue;
+            const int c1 = std::countr_zero(pair);
+            const int c2 = std::countr_zero(pair & (pair - 1));
+            if (c1 / 3 == c2 / 3) continue;
+            for (int second = 0; second < 9; ++second) {
+                if (second / 3 == base / 3 || (masks[second] & pair) != pair) continue;
+                // One or two fins; on one line, two cells share a box when
+                // their positions share a group of three.
+                const unsigned fins = masks[second] & ~pair;
+                const int finCount = BitCount[fins];
+                if (finCount != 1 && finCount != 2) continue;
+                const int f = std::countr_zero(fins);
+                const int g = finCount == 2 ? std::countr_zero(fins & (fins - 1)) : -1;
+                // Both fins in the same one of the two boxes.
+                if (g >= 0 && g / 3 != f / 3) continue;
+                if (f / 3 != c1 / 3 && f / 3 != c2 / 3) continue;
+                const int target = f / 3 == c1 / 3 ? c1 : c2;
+                if (!RemoveInFinBox(s, rowsAreBase, d, second, target)) continue;
+                if (s.pattern != nullptr) {
+                    // The X-Wing on the two lines and its fins.
+                    RecordFish(s, d, rowsAreBase, (1u << base) | (1u << second), pair);
+                    for (int x : {f, g})
+                        if (x >= 0) s.pattern->Cell(LineCell(rowsAreBase, second, x), DigitBit(d), Role::Fin);
                 }
+                return true;
             }
         }
     }

@@ -98,7 +98,7 @@ void Colour(DigitLinks& g) {
             const int cell = g.list[p];
             // The partner in the cell's strong row if that one is coloured,
             // else in its strong column, else in its strong box.
-            for (int u : {RowOf[cell], 9 + ColOf[cell], 18 + BoxOf[cell]}) {
+            for (int u : UnitsOfCell[cell]) {
                 if (!g.strong[u]) continue;
                 const int partner = g.pair[u][0] == cell ? g.pair[u][1] : g.pair[u][0];
                 const int pc = g.colour[g.entryOf[partner]];

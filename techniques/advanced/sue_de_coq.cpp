@@ -49,11 +49,14 @@ bool TrySueDeCoq(GradeState& s) {
     const Masks cand = s.CandMask;
     const auto unsolved = [&](int cell) { return s.SolveGrid[cell] == 0 && cand[cell] != 0; };
 
-    for (int line = 0; line < 18; ++line) {
+    // The lines are the row and column units.
+    for (int line = 0; line < BoxUnit(0); ++line) {
         s.Pump();
         for (int crossing = 0; crossing < 3; ++crossing) {
-            const int box = line < 9 ? 3 * (line / 3) + crossing : 3 * crossing + (line - 9) / 3;
-            const int boxUnit = 18 + box;
+            const bool isRow = KindOfUnit(line) == kRowUnit;
+            const int index = IndexOfUnit(line);
+            const int box = isRow ? BoxAt[index][3 * crossing] : BoxAt[3 * crossing][index];
+            const int boxUnit = BoxUnit(box);
             // The line's three cells inside the box, in line order.
             std::array<int, 3> cross{};
             int nc = 0;
@@ -61,7 +64,7 @@ bool TrySueDeCoq(GradeState& s) {
                 const int cell = UnitCell(line, k);
                 if (BoxOf[cell] == box) cross[nc++] = cell;
             }
-            const auto inLine = [line](int cell) { return line < 9 ? RowOf[cell] == line : ColOf[cell] == line - 9; };
+            const auto inLine = [isRow, index](int cell) { return (isRow ? RowOf[cell] : ColOf[cell]) == index; };
 
             // C: the pairs, then the triple, of crossing positions.
             constexpr std::array<std::uint8_t, 4> kSubsets = {0b011, 0b101, 0b110, 0b111};

@@ -22,7 +22,9 @@
 // removes something ends the call.
 #include <array>
 #include <cstdint>
+#include <span>
 
+#include "techniques/combinations.h"
 #include "techniques/elementary/subsets.h"
 #include "techniques/techniques.h"
 
@@ -78,7 +80,7 @@ struct Floor {
 
     // The k-th cell of the roof line through r1.
     int RoofCell(int r1, int k) const { return rowFloor ? CellAt[RowOf[r1]][k] : CellAt[k][ColOf[r1]]; }
-    int RoofKind() const { return rowFloor ? kRowUnit : kColUnit; }
+    UnitKind RoofKind() const { return rowFloor ? kRowUnit : kColUnit; }
 };
 
 // Explanations: the two corners beyond the floor.
@@ -196,34 +198,34 @@ bool Type4(GradeState& s, const PairLists& L, const Floor& f, int j, int i, std:
 }  // namespace
 
 bool TryUniqueRectangle(GradeState& s) {
-    for (int j = 1; j <= 8; ++j) {
-        for (int i = j + 1; i <= 9; ++i) {
-            const auto pair = static_cast<std::uint16_t>(DigitBit(j) | DigitBit(i));
-            const PairLists L(s, pair);
-            if (L.n2 < 2) continue;
-            for (int a = 0; a + 1 < L.n2; ++a) {
-                for (int b = a + 1; b < L.n2; ++b) {
-                    const int f1 = L.l2[a];
-                    const int f2 = L.l2[b];
-                    const bool sameRow = RowOf[f1] == RowOf[f2];
-                    if (!sameRow && ColOf[f1] != ColOf[f2]) continue;
-                    const Floor f{f1, f2, sameRow, BoxOf[f1] == BoxOf[f2]};
-                    // Type 1 needs a floor in one box: its third corner may
-                    // then sit in any other band and still leave two boxes.
-                    if ((f.sameBox && Type1(s, L, f, j, i, pair)) || Type2(s, L, f, pair) || Type3(s, L, f, pair) ||
-                        Type4(s, L, f, j, i, pair)) {
-                        if (s.pattern != nullptr) {
-                            s.pattern->Kind(PatternKind::Rectangle).Digits(pair).Cell(f1, pair, Role::Base).Cell(
-                                f2, pair, Role::Base);
-                            s.pattern->note = s.stepNote + sizeof "Unique Rectangle";  // "type N"
-                        }
-                        return true;
+    // Digit pairs j < i in lexicographic order.
+    return ForEachCombination(kAllDigits, 2, [&](unsigned digits, std::span<const int> place) {
+        const int j = place[0] + 1, i = place[1] + 1;
+        const auto pair = static_cast<std::uint16_t>(digits);
+        const PairLists L(s, pair);
+        if (L.n2 < 2) return false;
+        for (int a = 0; a + 1 < L.n2; ++a) {
+            for (int b = a + 1; b < L.n2; ++b) {
+                const int f1 = L.l2[a];
+                const int f2 = L.l2[b];
+                const bool sameRow = RowOf[f1] == RowOf[f2];
+                if (!sameRow && ColOf[f1] != ColOf[f2]) continue;
+                const Floor f{f1, f2, sameRow, BoxOf[f1] == BoxOf[f2]};
+                // Type 1 needs a floor in one box: its third corner may
+                // then sit in any other band and still leave two boxes.
+                if ((f.sameBox && Type1(s, L, f, j, i, pair)) || Type2(s, L, f, pair) || Type3(s, L, f, pair) ||
+                    Type4(s, L, f, j, i, pair)) {
+                    if (s.pattern != nullptr) {
+                        s.pattern->Kind(PatternKind::Rectangle).Digits(pair).Cell(f1, pair, Role::Base).Cell(
+                            f2, pair, Role::Base);
+                        s.pattern->note = s.stepNote + sizeof "Unique Rectangle";  // "type N"
                     }
+                    return true;
                 }
             }
         }
-    }
-    return false;
+        return false;
+    });
 }
 
 }  // namespace gw

@@ -18,7 +18,9 @@
 #include <array>
 #include <cstdint>
 #include <initializer_list>
+#include <span>
 
+#include "techniques/combinations.h"
 #include "techniques/techniques.h"
 
 namespace gw {
@@ -121,31 +123,25 @@ bool SearchForm(GradeState& s, bool pivotHasZ) {
         if (BitCount[s.CandMask[cell]] == pivotSize) pivots[pivotCount++] = cell;
     if (pivotCount == 0) return false;
 
-    for (int a = 1; a <= 6; ++a) {
-        for (int b = a + 1; b <= 7; ++b) {
-            for (int c = b + 1; c <= 8; ++c) {
-                for (int d = c + 1; d <= 9; ++d) {
-                    const std::array<int, 4> digits = {a, b, c, d};
-                    const auto set = static_cast<std::uint16_t>(DigitBit(a) | DigitBit(b) | DigitBit(c) | DigitBit(d));
-                    for (int n = 0; n < pivotCount; ++n) {
-                        const int pivot = pivots[n];
-                        const std::uint16_t mask = s.CandMask[pivot];
-                        if ((mask & ~set) != 0) continue;
-                        for (int zi = 0; zi < 4; ++zi) {
-                            const int z = digits[zi];
-                            // Three-digit pivot: z is the digit of the set it lacks.
-                            if (!pivotHasZ && (mask & DigitBit(z)) != 0) continue;
-                            std::array<int, 3> p{};
-                            for (int k = 0, m = 0; k < 4; ++k)
-                                if (k != zi) p[m++] = digits[k];
-                            if (TryWings(s, pivot, z, p, pivotHasZ)) return true;
-                        }
-                    }
-                }
+    // Digit sets a < b < c < d in lexicographic order.
+    return ForEachCombination(kAllDigits, 4, [&](unsigned set, std::span<const int> place) {
+        const std::array<int, 4> digits = {place[0] + 1, place[1] + 1, place[2] + 1, place[3] + 1};
+        for (int n = 0; n < pivotCount; ++n) {
+            const int pivot = pivots[n];
+            const std::uint16_t mask = s.CandMask[pivot];
+            if ((mask & ~set) != 0) continue;
+            for (int zi = 0; zi < 4; ++zi) {
+                const int z = digits[zi];
+                // Three-digit pivot: z is the digit of the set it lacks.
+                if (!pivotHasZ && (mask & DigitBit(z)) != 0) continue;
+                std::array<int, 3> p{};
+                for (int k = 0, m = 0; k < 4; ++k)
+                    if (k != zi) p[m++] = digits[k];
+                if (TryWings(s, pivot, z, p, pivotHasZ)) return true;
             }
         }
-    }
-    return false;
+        return false;
+    });
 }
 
 }  // namespace

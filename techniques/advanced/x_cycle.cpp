@@ -81,7 +81,7 @@ void BuildLinks(const GradeState& s, int d, DigitLinks& L) {
 
 // The union of a per-unit table over the three units of a cell.
 CellSet OverUnits(const std::array<CellSet, 27>& table, int c) {
-    return table[RowOf[c]] | table[9 + ColOf[c]] | table[18 + BoxOf[c]];
+    return table[RowUnitOf(c)] | table[ColUnitOf(c)] | table[BoxUnitOf(c)];
 }
 
 }  // namespace

@@ -53,9 +53,9 @@ bool ClaimingPass(GradeState& s, int kind) {
             for (int seg = 0; seg < 3; ++seg) {
                 if (segmentCount[seg] == total && RemoveFromBoxOutsideLine(s, d, line, seg, kind)) {
                     if (s.pattern != nullptr) {
-                        const int unit = kind == kRowLine ? line : 9 + line;
+                        const int unit = kind == kRowLine ? RowUnit(line) : ColUnit(line);
                         const int box = kind == kRowLine ? 3 * (line / 3) + seg : 3 * seg + line / 3;
-                        s.pattern->Kind(PatternKind::Locked).Digit(d).Unit(unit, Role::Base).Unit(18 + box, Role::Cover);
+                        s.pattern->Kind(PatternKind::Locked).Digit(d).Unit(unit, Role::Base).Unit(BoxUnit(box), Role::Cover);
                         RecordHolders(s, unit, d, Role::Base);
                     }
                     return true;

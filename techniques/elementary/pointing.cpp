@@ -59,9 +59,9 @@ bool TryPointing(GradeState& s) {
             for (int line = 0; line < 6; ++line) {
                 if (lineCount[line] == total && RemoveFromLineOutsideBox(s, d, start, line)) {
                     if (s.pattern != nullptr) {
-                        s.pattern->Kind(PatternKind::Locked).Digit(d).Unit(18 + b, Role::Base);
-                        s.pattern->Unit(line < 3 ? start / 9 + line : 9 + start % 9 + line - 3, Role::Cover);
-                        RecordHolders(s, 18 + b, d, Role::Base);
+                        s.pattern->Kind(PatternKind::Locked).Digit(d).Unit(BoxUnit(b), Role::Base);
+                        s.pattern->Unit(line < 3 ? RowUnit(start / 9 + line) : ColUnit(start % 9 + line - 3), Role::Cover);
+                        RecordHolders(s, BoxUnit(b), d, Role::Base);
                     }
                     return true;
                 }

@@ -11,8 +11,8 @@ namespace gw {
 // next rung.
 bool TryHiddenSingle(GradeState& s) {
     for (int i = 0; i < 27; ++i) {
-        // Boxes first: unit numbers 18..26, then rows 0..8, then columns 9..17.
-        const int u = i < 9 ? 18 + i : i - 9;
+        // Boxes first, then rows, then columns (units 0..17 in their order).
+        const int u = i < 9 ? BoxUnit(i) : i - 9;
         unsigned once = 0, more = 0;
         for (int k = 0; k < 9; ++k) {
             const unsigned m = s.CandMask[UnitCell(u, k)];

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "techniques/combinations.h"
 #include "techniques/techniques.h"
 
 namespace gw {
@@ -14,29 +15,6 @@ std::array<int, 9> UnitCells(int u) {
     std::array<int, 9> cells{};
     for (int k = 0; k < 9; ++k) cells[k] = UnitCell(u, k);
     return cells;
-}
-
-// Calls f(mask) for every combination of `size` digits drawn from `allowed`,
-// in lexicographic order of ascending digits; stops when f returns true.
-template <typename F>
-bool ForEachCombination(std::uint16_t allowed, int size, F&& f) {
-    std::array<int, 5> idx{};
-    std::array<int, 9> digits{};
-    int n = 0;
-    for (int d = 1; d <= 9; ++d)
-        if (allowed & DigitBit(d)) digits[n++] = d;
-    if (size > n || size < 1) return false;
-    for (int i = 0; i < size; ++i) idx[i] = i;
-    for (;;) {
-        std::uint16_t mask = 0;
-        for (int i = 0; i < size; ++i) mask |= DigitBit(digits[idx[i]]);
-        if (f(mask)) return true;
-        int i = size - 1;
-        while (i >= 0 && idx[i] == n - size + i) --i;
-        if (i < 0) return false;
-        ++idx[i];
-        for (int j = i + 1; j < size; ++j) idx[j] = idx[j - 1] + 1;
-    }
 }
 
 // Explanations: the digits and cells of the subset, and its unit.
@@ -56,7 +34,7 @@ bool NakedSubset(GradeState& s, int size) {
         int small = 0;
         for (int c : cells) small += s.SolveGrid[c] == 0 && BitCount[s.CandMask[c]] <= size;
         if (small < size) continue;
-        const int kind = u < 9 ? kRowUnit : u < 18 ? kColUnit : kBoxUnit;
+        const UnitKind kind = KindOfUnit(u);
         const bool found = ForEachCombination(open, size, [&](std::uint16_t combo) {
             std::array<int, 9> match{};
             int n = 0;
@@ -105,9 +83,8 @@ bool HiddenSubset(GradeState& s, int size) {
 
 }  // namespace
 
-bool RemoveSubsetFromUnit(GradeState& s, std::uint16_t digitSet, std::span<const int> subsetCells, int unitKind) {
-    const int first = subsetCells[0];
-    const int u = unitKind == kRowUnit ? RowOf[first] : unitKind == kColUnit ? 9 + ColOf[first] : 18 + BoxOf[first];
+bool RemoveSubsetFromUnit(GradeState& s, std::uint16_t digitSet, std::span<const int> subsetCells, UnitKind kind) {
+    const int u = UnitOfCell(subsetCells[0], kind);
     bool removed = false;
     for (int k = 0; k < 9; ++k) {
         const int cell = UnitCell(u, k);

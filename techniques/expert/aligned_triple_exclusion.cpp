@@ -14,7 +14,9 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 
+#include "techniques/combinations.h"
 #include "techniques/techniques.h"
 
 namespace gw {
@@ -32,10 +34,10 @@ constexpr std::array<Segment, 54> MakeSegments() {
     int n = 0;
     for (int r = 0; r < 9; ++r)
         for (int t = 0; t < 3; ++t)
-            segs[n++] = {{9 * r + 3 * t, 9 * r + 3 * t + 1, 9 * r + 3 * t + 2}, r, BoxOf[9 * r + 3 * t]};
+            segs[n++] = {{CellAt[r][3 * t], CellAt[r][3 * t + 1], CellAt[r][3 * t + 2]}, RowUnit(r), BoxOf[CellAt[r][3 * t]]};
     for (int c = 0; c < 9; ++c)
         for (int t = 0; t < 3; ++t)
-            segs[n++] = {{27 * t + c, 27 * t + 9 + c, 27 * t + 18 + c}, 9 + c, BoxOf[27 * t + c]};
+            segs[n++] = {{CellAt[3 * t][c], CellAt[3 * t + 1][c], CellAt[3 * t + 2][c]}, ColUnit(c), BoxOf[CellAt[3 * t][c]]};
     return segs;
 }
 
@@ -56,15 +58,15 @@ bool InSegment(const Segment& seg, int cell) {
 // Adds the union of every unordered three of `masks` (the order of the
 // members does not change a union, so each group is visited once).
 void AddGroups(Witnesses& w, const std::array<std::uint16_t, 6>& masks, int n) {
-    for (int i = 0; i < n; ++i)
-        for (int j = i + 1; j < n; ++j)
-            for (int k = j + 1; k < n; ++k)
-                w.groups[w.groupCount++] = static_cast<std::uint16_t>(masks[i] | masks[j] | masks[k]);
+    ForEachCombination(static_cast<std::uint16_t>((1u << n) - 1), 3, [&](unsigned, std::span<const int> k) {
+        w.groups[w.groupCount++] = static_cast<std::uint16_t>(masks[k[0]] | masks[k[1]] | masks[k[2]]);
+        return false;
+    });
 }
 
 Witnesses CollectWitnesses(const GradeState& s, const Segment& seg, bool withGroups) {
     Witnesses w;
-    for (const int unit : {seg.line, 18 + seg.box}) {
+    for (const int unit : {seg.line, BoxUnit(seg.box)}) {
         std::array<std::uint16_t, 6> groupCells{};
         int groupCellCount = 0;
         for (int k = 0; k < 9; ++k) {
@@ -124,7 +126,7 @@ bool ExcludeInSegment(GradeState& s, const Segment& seg, bool withGroups) {
     }
     if (removed && s.pattern != nullptr) {
         // The three aligned cells and the digits each keeps in some combination.
-        s.pattern->Kind(PatternKind::Exclusion).Unit(seg.line, Role::Base).Unit(18 + seg.box, Role::Base);
+        s.pattern->Kind(PatternKind::Exclusion).Unit(seg.line, Role::Base).Unit(BoxUnit(seg.box), Role::Base);
         for (int i = 0; i < 3; ++i) s.pattern->Cell(seg.cells[i], supported[i], Role::Base);
     }
     return removed;

@@ -42,6 +42,7 @@
 #include <vector>
 
 #include "model/cellset.h"
+#include "techniques/combinations.h"
 #include "techniques/techniques.h"
 
 namespace gw {
@@ -56,40 +57,6 @@ CellSet CommonPeers(CellSet list) {
 }
 
 constexpr int kMaxAlsCells = 7;
-
-// The subsets of 2..7 of n places (n = 0..9) as bit masks, by size and then
-// in increasing order of their places (the first place varying slowest): the
-// order in which sets are formed from a list of n cells.
-struct SubsetOrder {
-    std::array<std::uint16_t, 1024> masks{};
-    std::array<int, 11> begin{};  // masks of n places: [begin[n], begin[n + 1])
-};
-
-constexpr SubsetOrder MakeSubsetOrder() {
-    SubsetOrder t{};
-    int at = 0;
-    for (int n = 0; n <= 9; ++n) {
-        t.begin[n] = at;
-        for (int size = 2; size <= kMaxAlsCells && size <= n; ++size) {
-            std::array<int, kMaxAlsCells> idx{};
-            for (int i = 0; i < size; ++i) idx[i] = i;
-            for (;;) {
-                std::uint16_t m = 0;
-                for (int i = 0; i < size; ++i) m = static_cast<std::uint16_t>(m | (1u << idx[i]));
-                t.masks[at++] = m;
-                int i = size - 1;
-                while (i >= 0 && idx[i] == n - size + i) --i;
-                if (i < 0) break;
-                ++idx[i];
-                for (int j = i + 1; j < size; ++j) idx[j] = idx[j - 1] + 1;
-            }
-        }
-    }
-    t.begin[10] = at;
-    return t;
-}
-
-constexpr SubsetOrder kSubsetOrder = MakeSubsetOrder();
 
 // An almost locked set of 2..7 cells of one unit.
 struct Als {
@@ -131,14 +98,18 @@ struct Board {
             }
             for (unsigned m = 1; m < (1u << n); ++m)
                 unionOf[m] = static_cast<std::uint16_t>(unionOf[m & (m - 1)] | s.CandMask[cells[std::countr_zero(m)]]);
-            for (int i = kSubsetOrder.begin[n]; i < kSubsetOrder.begin[n + 1]; ++i) {
-                const std::uint16_t m = kSubsetOrder.masks[i];
-                if (BitCount[unionOf[m]] != BitCount[m] + 1) continue;
-                Als a;
-                a.mask = unionOf[m];
-                for (unsigned w = m; w != 0; w &= w - 1) a.cells.Set(cells[std::countr_zero(w)]);
-                als.push_back(a);
-            }
+            // The sets of the unit's open cells by size, each size in
+            // lexicographic order of the cells' places.
+            const auto open = static_cast<std::uint16_t>((1u << n) - 1);
+            for (int size = 2; size <= kMaxAlsCells && size <= n; ++size)
+                ForEachCombination(open, size, [&](unsigned m) {
+                    if (BitCount[unionOf[m]] != BitCount[m] + 1) return false;
+                    Als a;
+                    a.mask = unionOf[m];
+                    for (unsigned w = m; w != 0; w &= w - 1) a.cells.Set(cells[std::countr_zero(w)]);
+                    als.push_back(a);
+                    return false;
+                });
         }
         unitBegin[27] = static_cast<int>(als.size());
     }
@@ -151,7 +122,11 @@ struct Board {
     static int Group(int u, int d, int place) { return 81 * u + 9 * (d - 1) + place; }
 
     // The place of a cell in unit u (one of the cell's units).
-    static int PlaceIn(int u, int c) { return u < 9 ? ColOf[c] : u < 18 ? RowOf[c] : 3 * (RowOf[c] % 3) + ColOf[c] % 3; }
+    static int PlaceIn(int u, int c) {
+        if (u < ColUnit(0)) return ColOf[c];       // a row: the cell's column
+        if (u < BoxUnit(0)) return RowOf[c];       // a column: the cell's row
+        return 3 * (RowOf[c] % 3) + ColOf[c] % 3;  // a box: row by row
+    }
     static int LowestPlace(int u, CellSet cells) { return PlaceIn(u, cells.First()); }
 
     void GroupByLowestHolder() {
@@ -286,13 +261,12 @@ bool FindStage1(GradeState& s, const Board& b, Stage1Find& find) {
         if (BitCount[xMask] != 2) continue;
         int r = LowestDigit(xMask);
         int z = LowestDigit(xMask & ~DigitBit(r));
-        const CellSet& xBox = UnitSet[18 + BoxOf[x]];
-        const CellSet xLines = UnitSet[RowOf[x]] | UnitSet[9 + ColOf[x]];
+        const CellSet& xBox = UnitSet[BoxUnitOf(x)];
+        const CellSet xLines = UnitSet[RowUnitOf(x)] | UnitSet[ColUnitOf(x)];
 
         for (int y : Peers[x]) {
             s.Pump();
             if (s.CandMask[y] == 0) continue;
-            s.Pump();
             const CellSet yCell = CellSet::Of(y);
             for (int pass = 0; pass < 2; ++pass) {
                 if (s.CandMask[y] & DigitBit(r)) {
@@ -309,11 +283,11 @@ bool FindStage1(GradeState& s, const Board& b, Stage1Find& find) {
                         return false;
                     };
                     // Y in X's row: Y's column, r-holders inside X's box.
-                    if (RowOf[y] == RowOf[x] && search(9 + ColOf[y], xBox)) return true;
+                    if (RowOf[y] == RowOf[x] && search(ColUnitOf(y), xBox)) return true;
                     // Y in X's column: Y's row, r-holders inside X's box.
-                    if (ColOf[y] == ColOf[x] && search(RowOf[y], xBox)) return true;
+                    if (ColOf[y] == ColOf[x] && search(RowUnitOf(y), xBox)) return true;
                     // Y outside X's box: Y's box, r-holders in X's row or column.
-                    if (BoxOf[y] != BoxOf[x] && search(18 + BoxOf[y], xLines)) return true;
+                    if (BoxOf[y] != BoxOf[x] && search(BoxUnitOf(y), xLines)) return true;
                 }
                 // Nothing with this r: try the other digit as r. The exchange is
                 // made once per peer, so the next peer starts from the pair as
@@ -347,23 +321,23 @@ void RecordAlsPair(AlsPairRecord& rec, const Als& a, const Als& b, int x, int z,
 bool AllInOneUnit(const Als& a, const Als& b) {
     const CellSet all = a.cells | b.cells;
     const int first = a.cells.First();
-    return all.Without(UnitSet[RowOf[first]]).Empty() || all.Without(UnitSet[9 + ColOf[first]]).Empty() ||
-           all.Without(UnitSet[18 + BoxOf[first]]).Empty();
+    return all.Without(UnitSet[RowUnitOf(first)]).Empty() || all.Without(UnitSet[ColUnitOf(first)]).Empty() ||
+           all.Without(UnitSet[BoxUnitOf(first)]).Empty();
 }
 
 // Looks for a second ALS B for which x is restricted common with A (ALS
-// number `ai`, in unit `unitA` of kind k: 1 row, 2 column, 3 box), and a digit
+// number `ai`, in unit `unitA` of kind k), and a digit
 // z of both whose elimination (or, when doubly linked, one of the further
 // eliminations) finds something. Records the first such pair.
-bool FindSecondAls(GradeState& s, Board& bd, int ai, int x, int k, int unitA, AlsPairRecord& rec) {
+bool FindSecondAls(GradeState& s, Board& bd, int ai, int x, UnitKind k, int unitA, AlsPairRecord& rec) {
     const Als a = bd.als[static_cast<std::size_t>(ai)];
     const std::uint16_t xBit = DigitBit(x);
     const CellSet xHolders = a.cells & bd.holders[x];
     // The x-holders of a box set that spread over two rows and two columns are
     // seen together only from inside that box.
-    if (k == 3) {
+    if (k == kBoxUnit) {
         const int first = xHolders.First();
-        if (xHolders.Without(UnitSet[RowOf[first]]).Any() && xHolders.Without(UnitSet[9 + ColOf[first]]).Any())
+        if (xHolders.Without(UnitSet[RowUnitOf(first)]).Any() && xHolders.Without(UnitSet[ColUnitOf(first)]).Any())
             return false;
     }
     const AlsSeers& seersA = bd.SeersOf(ai);
@@ -372,7 +346,7 @@ bool FindSecondAls(GradeState& s, Board& bd, int ai, int x, int k, int unitA, Al
     // is never in A). For a box set A, B is a box set too and lies in another
     // box, so its first cell does.
     CellSet firstCells = seesAllX & bd.holders[x];
-    if (k == 3) firstCells = firstCells.Without(UnitSet[unitA]);
+    if (k == kBoxUnit) firstCells = firstCells.Without(UnitSet[unitA]);
     if (firstCells.Empty()) return false;
 
     auto testPair = [&](int bi) -> bool {
@@ -403,8 +377,8 @@ bool FindSecondAls(GradeState& s, Board& bd, int ai, int x, int k, int unitA, Al
     bool found = false;
     ForEachCell(firstCells, [&](int b0) {
         if (found) return;
-        for (int kind = k; kind <= 3 && !found; ++kind) {
-            const int unitB = kind == 1 ? RowOf[b0] : kind == 2 ? 9 + ColOf[b0] : 18 + BoxOf[b0];
+        for (int kind = k; kind <= kBoxUnit && !found; ++kind) {
+            const int unitB = UnitOfCell(b0, static_cast<UnitKind>(kind));
             if (unitB == unitA) continue;
             // A set met again from a later x-holder was tested already.
             for (const std::uint16_t bi : bd.LowestHolderGroup(unitB, x, Board::PlaceIn(unitB, b0))) {
@@ -429,8 +403,8 @@ bool FindAlsPair(GradeState& s, Board& bd, AlsPairRecord& rec) {
     for (int c = 0; c < 81; ++c) {
         for (unsigned m = s.CandMask[c]; m != 0; m &= m - 1) {
             const int x = 1 + std::countr_zero(m);
-            for (int k = 1; k <= 3; ++k) {
-                const int unit = k == 1 ? RowOf[c] : k == 2 ? 9 + ColOf[c] : 18 + BoxOf[c];
+            for (const UnitKind k : {kRowUnit, kColUnit, kBoxUnit}) {
+                const int unit = UnitOfCell(c, k);
                 // The sets of the unit that contain C, taken only where C is
                 // their lowest x-holder: from a later x-holder the same set was
                 // tested already.

@@ -25,19 +25,6 @@ namespace {
 // Hypothesis entries: 0 untouched, 1 placed, -1 eliminated.
 using Hypothesis = std::array<std::array<std::int8_t, 9>, 81>;
 
-// The three units of every cell (row, column, box as units 0..26).
-struct CellUnits {
-    std::array<std::array<int, 3>, 81> unit{};
-};
-
-constexpr CellUnits MakeCellUnits() {
-    CellUnits t{};
-    for (int c = 0; c < 81; ++c) t.unit[c] = {RowOf[c], 9 + ColOf[c], 18 + BoxOf[c]};
-    return t;
-}
-
-constexpr CellUnits kCellUnits = MakeCellUnits();
-
 // One branch's hypothesis table with running counts that make the singles
 // scans cheap: for each unit and digit, the cells that hold the digit with an
 // untouched entry; for each cell, its candidates with an untouched entry.
@@ -107,7 +94,7 @@ private:
     void Touch(int cell, int d, std::int8_t value) {
         std::int8_t& e = h_[cell][d - 1];
         if (e == 0 && Holds(cell, d)) {
-            for (int u : kCellUnits.unit[cell]) --unitOpen_[u][d - 1];
+            for (int u : UnitsOfCell[cell]) --unitOpen_[u][d - 1];
             --cellOpen_[cell];
         }
         e = value;
@@ -132,7 +119,7 @@ bool TryForcingChain(GradeState& s) {
     for (int c = 0; c < 81; ++c)
         for (int d = 1; d <= 9; ++d)
             if ((cand[c] >> (d - 1)) & 1u)
-                for (int u : kCellUnits.unit[c]) ++unitCount[u][d - 1];
+                for (int u : UnitsOfCell[c]) ++unitCount[u][d - 1];
 
     Branch branch(cand, unitCount);
     std::array<std::array<std::int16_t, 9>, 81> agree{};

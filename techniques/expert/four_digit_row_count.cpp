@@ -13,7 +13,9 @@
 //     closed column.
 // Rows are always the open lines and columns the crossing lines.
 #include <array>
+#include <span>
 
+#include "techniques/combinations.h"
 #include "techniques/techniques.h"
 
 namespace gw {
@@ -38,83 +40,83 @@ bool TryFourDigitRowCount(GradeState& s) {
         placedInCol[ColOf[cell]] |= DigitBit(d);
     }
 
-    for (int a = 1; a <= 6; ++a)
-        for (int b = a + 1; b <= 7; ++b)
-            for (int c = b + 1; c <= 8; ++c)
-                for (int e = c + 1; e <= 9; ++e) {
-                    const std::array<int, 4> digits{a, b, c, e};
-                    const auto set =
-                        static_cast<std::uint16_t>(DigitBit(a) | DigitBit(b) | DigitBit(c) | DigitBit(e));
+    // Digit sets in lexicographic order; the first set whose count
+    // removes something ends the call.
+    bool found = false;
+    ForEachCombination(kAllDigits, 4, [&](unsigned set, std::span<const int> place) {
+        const std::array<int, 4> digits{place[0] + 1, place[1] + 1, place[2] + 1, place[3] + 1};
 
-                    std::array<bool, 9> openRow{};
-                    std::array<bool, 9> openCol{};
-                    int openRows = 0;
-                    for (int k = 0; k < 9; ++k) {
-                        openRow[k] = (placedInRow[k] & set) == 0;
-                        openCol[k] = (placedInCol[k] & set) == 0;
-                        if (openRow[k]) ++openRows;
-                    }
-                    if (openRows < 3 || openRows > 5) continue;
+        std::array<bool, 9> openRow{};
+        std::array<bool, 9> openCol{};
+        int openRows = 0;
+        for (int k = 0; k < 9; ++k) {
+            openRow[k] = (placedInRow[k] & set) == 0;
+            openCol[k] = (placedInCol[k] & set) == 0;
+            if (openRow[k]) ++openRows;
+        }
+        if (openRows < 3 || openRows > 5) return false;
 
-                    // Empty cells where an open row crosses an open column, row-major.
-                    std::array<int, kCrossingRoom> crossing{};
-                    int crossingCount = 0;
-                    bool overflow = false;
-                    for (int r = 0; r < 9 && !overflow; ++r) {
-                        if (!openRow[r]) continue;
-                        for (int col = 0; col < 9; ++col) {
-                            const int cell = CellAt[r][col];
-                            if (!openCol[col] || s.SolveGrid[cell] != 0) continue;
-                            if (crossingCount == kCrossingRoom) {
-                                overflow = true;
-                                break;
-                            }
-                            crossing[crossingCount++] = cell;
-                        }
-                    }
-                    if (overflow) continue;
-
-                    // Digits of the set still missing from the closed columns.
-                    int missing = 0;
-                    for (int col = 0; col < 9; ++col) {
-                        if (openCol[col]) continue;
-                        for (int d : digits)
-                            if ((placedInCol[col] & DigitBit(d)) == 0) ++missing;
-                    }
-                    if (crossingCount + missing != 4 * openRows) continue;
-
-                    // Only act when the count removes something.
-                    bool removable = false;
-                    for (int cell = 0; cell < 81 && !removable; ++cell)
-                        if (!openRow[RowOf[cell]] && !openCol[ColOf[cell]] && (s.CandMask[cell] & set) != 0)
-                            removable = true;
-                    for (int i = 0; i < crossingCount && !removable; ++i)
-                        if ((s.CandMask[crossing[i]] & ~set & kAllDigits) != 0) removable = true;
-                    if (!removable) continue;
-
-                    bool changed = false;
-                    for (int r = 0; r < 9; ++r) {
-                        if (openRow[r]) continue;
-                        for (int col = 0; col < 9; ++col) {
-                            if (openCol[col]) continue;
-                            for (int d : digits) changed = RemoveCandidate(s, d, CellAt[r][col]) || changed;
-                        }
-                    }
-                    for (int i = 0; i < crossingCount; ++i)
-                        for (int d = 1; d <= 9; ++d)
-                            if ((set & DigitBit(d)) == 0) changed = RemoveCandidate(s, d, crossing[i]) || changed;
-                    if (changed && s.pattern != nullptr) {
-                        // The rows still open for the four digits, and their open cells in open columns.
-                        s.pattern->Kind(PatternKind::Count).Digits(set);
-                        for (int k = 0; k < 9; ++k)
-                            if (openRow[k]) s.pattern->Unit(k, Role::Base);
-                        for (int k = 0; k < 9; ++k)
-                            if (openCol[k]) s.pattern->Unit(9 + k, Role::Cover);
-                        for (int i = 0; i < crossingCount; ++i) s.pattern->Cell(crossing[i], set, Role::Set);
-                    }
-                    return changed;
+        // Empty cells where an open row crosses an open column, row-major.
+        std::array<int, kCrossingRoom> crossing{};
+        int crossingCount = 0;
+        bool overflow = false;
+        for (int r = 0; r < 9 && !overflow; ++r) {
+            if (!openRow[r]) continue;
+            for (int col = 0; col < 9; ++col) {
+                const int cell = CellAt[r][col];
+                if (!openCol[col] || s.SolveGrid[cell] != 0) continue;
+                if (crossingCount == kCrossingRoom) {
+                    overflow = true;
+                    break;
                 }
-    return false;
+                crossing[crossingCount++] = cell;
+            }
+        }
+        if (overflow) return false;
+
+        // Digits of the set still missing from the closed columns.
+        int missing = 0;
+        for (int col = 0; col < 9; ++col) {
+            if (openCol[col]) continue;
+            for (int d : digits)
+                if ((placedInCol[col] & DigitBit(d)) == 0) ++missing;
+        }
+        if (crossingCount + missing != 4 * openRows) return false;
+
+        // Only act when the count removes something.
+        bool removable = false;
+        for (int cell = 0; cell < 81 && !removable; ++cell)
+            if (!openRow[RowOf[cell]] && !openCol[ColOf[cell]] && (s.CandMask[cell] & set) != 0)
+                removable = true;
+        for (int i = 0; i < crossingCount && !removable; ++i)
+            if ((s.CandMask[crossing[i]] & ~set & kAllDigits) != 0) removable = true;
+        if (!removable) return false;
+
+        bool changed = false;
+        for (int r = 0; r < 9; ++r) {
+            if (openRow[r]) continue;
+            for (int col = 0; col < 9; ++col) {
+                if (openCol[col]) continue;
+                for (int d : digits) changed = RemoveCandidate(s, d, CellAt[r][col]) || changed;
+            }
+        }
+        for (int i = 0; i < crossingCount; ++i)
+            for (int d = 1; d <= 9; ++d)
+                if ((set & DigitBit(d)) == 0) changed = RemoveCandidate(s, d, crossing[i]) || changed;
+        if (changed && s.pattern != nullptr) {
+            // The rows still open for the four digits, and their open cells in open columns.
+            s.pattern->Kind(PatternKind::Count).Digits(set);
+            for (int k = 0; k < 9; ++k)
+                if (openRow[k]) s.pattern->Unit(RowUnit(k), Role::Base);
+            for (int k = 0; k < 9; ++k)
+                if (openCol[k]) s.pattern->Unit(ColUnit(k), Role::Cover);
+            for (int i = 0; i < crossingCount; ++i) s.pattern->Cell(crossing[i], set, Role::Set);
+        }
+        // The count is settled here, whatever it removed.
+        found = changed;
+        return true;
+    });
+    return found;
 }
 
 }  // namespace gw

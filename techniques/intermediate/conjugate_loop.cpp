@@ -9,22 +9,21 @@
 // P2 or Q2, so l leaves the rest of the l-link unit and m the rest of the
 // m-link unit.
 #include <array>
+#include <span>
 #include <utility>
 
+#include "techniques/combinations.h"
 #include "techniques/techniques.h"
 
 namespace gw {
 
 namespace {
 
-enum Kind { kRow = 0, kCol = 1, kBox = 2 };
+// Row, column or box number of the unit of `kind` that holds the cell.
+int UnitOf(UnitKind kind, int cell) { return IndexOfUnit(UnitOfCell(cell, kind)); }
 
-// Index of the unit of `kind` that holds the cell.
-int UnitOf(int kind, int cell) { return kind == kRow ? RowOf[cell] : kind == kCol ? ColOf[cell] : BoxOf[cell]; }
-
-// k-th cell of a unit: rows left to right, columns top to bottom, boxes row
-// by row.
-int CellOf(int kind, int unit, int k) { return UnitCell(9 * kind + unit, k); }
+// k-th cell of unit `unit` (row, column or box number) of `kind`.
+int CellOf(UnitKind kind, int unit, int k) { return UnitCell(UnitNumber(kind, unit), k); }
 
 // Candidates and per-unit digit counts as they stand at the start of the call.
 struct LoopTables {
@@ -38,9 +37,9 @@ LoopTables BuildTables(const GradeState& s) {
     for (int cell = 0; cell < 81; ++cell)
         for (int d = 1; d <= 9; ++d)
             if (t.cand[cell] & DigitBit(d)) {
-                ++t.count[kRow][d][RowOf[cell]];
-                ++t.count[kCol][d][ColOf[cell]];
-                ++t.count[kBox][d][BoxOf[cell]];
+                ++t.count[kRowUnit][d][RowOf[cell]];
+                ++t.count[kColUnit][d][ColOf[cell]];
+                ++t.count[kBoxUnit][d][BoxOf[cell]];
             }
     return t;
 }
@@ -48,7 +47,7 @@ LoopTables BuildTables(const GradeState& s) {
 bool IsBivalue(const LoopTables& t, int cell) { return BitCount[t.cand[cell]] == 2; }
 
 // Removes `digit` from every cell of the link unit except the loop's two ends.
-void ClearLink(GradeState& s, int kind, int unit, int digit, int endA, int endB) {
+void ClearLink(GradeState& s, UnitKind kind, int unit, int digit, int endA, int endB) {
     for (int k = 0; k < 9; ++k) {
         const int cell = CellOf(kind, unit, k);
         if (cell == endA || cell == endB || !s.CandFlags(cell, digit)) continue;
@@ -60,7 +59,7 @@ void ClearLink(GradeState& s, int kind, int unit, int digit, int endA, int endB)
 // outer digits l and m. Only one (l, m) can match the exact candidate sets;
 // the search order of l, then m, is kept for clarity. The count condition
 // guarantees at least one removal.
-bool TryLinks(GradeState& s, const LoopTables& t, int a, int b, int p1, int p2, int q1, int q2, int linkKind) {
+bool TryLinks(GradeState& s, const LoopTables& t, int a, int b, int p1, int p2, int q1, int q2, UnitKind linkKind) {
     const int lUnit = UnitOf(linkKind, p1);
     const int mUnit = UnitOf(linkKind, p2);
     for (int l = 1; l <= 9; ++l) {
@@ -89,7 +88,7 @@ bool TryLinks(GradeState& s, const LoopTables& t, int a, int b, int p1, int p2, 
 }
 
 // The two cells of the unit that hold `digit`, in unit order.
-std::pair<int, int> PairIn(const LoopTables& t, int kind, int unit, int digit) {
+std::pair<int, int> PairIn(const LoopTables& t, UnitKind kind, int unit, int digit) {
     int first = -1;
     for (int k = 0; k < 9; ++k) {
         const int cell = CellOf(kind, unit, k);
@@ -101,35 +100,35 @@ std::pair<int, int> PairIn(const LoopTables& t, int kind, int unit, int digit) {
 }
 
 // One base combination: units u1 < u2 of `kind`, digit a paired in u1 and b in u2.
-bool TryCombination(GradeState& s, const LoopTables& t, int kind, int u1, int u2, int a, int b) {
+bool TryCombination(GradeState& s, const LoopTables& t, UnitKind kind, int u1, int u2, int a, int b) {
     auto [p1, p2] = PairIn(t, kind, u1, a);
     auto [q1, q2] = PairIn(t, kind, u2, b);
     if (!IsBivalue(t, p1) || !IsBivalue(t, p2) || !IsBivalue(t, q1) || !IsBivalue(t, q2)) return false;
     const auto stack = [](int cell) { return ColOf[cell] / 3; };
     const auto band = [](int cell) { return RowOf[cell] / 3; };
     switch (kind) {
-        case kRow:
+        case kRowUnit:
             // Column links first, then box links inside one band.
-            if (ColOf[p1] == ColOf[q1] && ColOf[p2] == ColOf[q2] && TryLinks(s, t, a, b, p1, p2, q1, q2, kCol))
+            if (ColOf[p1] == ColOf[q1] && ColOf[p2] == ColOf[q2] && TryLinks(s, t, a, b, p1, p2, q1, q2, kColUnit))
                 return true;
             return u1 / 3 == u2 / 3 && stack(p1) == stack(q1) && stack(p2) == stack(q2) && stack(p1) != stack(p2) &&
-                   TryLinks(s, t, a, b, p1, p2, q1, q2, kBox);
-        case kCol:
+                   TryLinks(s, t, a, b, p1, p2, q1, q2, kBoxUnit);
+        case kColUnit:
             // Row links first, then box links inside one stack.
-            if (RowOf[p1] == RowOf[q1] && RowOf[p2] == RowOf[q2] && TryLinks(s, t, a, b, p1, p2, q1, q2, kRow))
+            if (RowOf[p1] == RowOf[q1] && RowOf[p2] == RowOf[q2] && TryLinks(s, t, a, b, p1, p2, q1, q2, kRowUnit))
                 return true;
             return u1 / 3 == u2 / 3 && band(p1) == band(q1) && band(p2) == band(q2) && band(p1) != band(p2) &&
-                   TryLinks(s, t, a, b, p1, p2, q1, q2, kBox);
+                   TryLinks(s, t, a, b, p1, p2, q1, q2, kBoxUnit);
         default:
             // Row links on two different rows first, then column links with
             // each pair taken left to right.
             if (RowOf[p1] == RowOf[q1] && RowOf[p2] == RowOf[q2] && RowOf[p1] != RowOf[p2] &&
-                TryLinks(s, t, a, b, p1, p2, q1, q2, kRow))
+                TryLinks(s, t, a, b, p1, p2, q1, q2, kRowUnit))
                 return true;
             if (ColOf[p1] == ColOf[p2] || ColOf[q1] == ColOf[q2]) return false;
             if (ColOf[p1] > ColOf[p2]) std::swap(p1, p2);
             if (ColOf[q1] > ColOf[q2]) std::swap(q1, q2);
-            return ColOf[p1] == ColOf[q1] && ColOf[p2] == ColOf[q2] && TryLinks(s, t, a, b, p1, p2, q1, q2, kCol);
+            return ColOf[p1] == ColOf[q1] && ColOf[p2] == ColOf[q2] && TryLinks(s, t, a, b, p1, p2, q1, q2, kColUnit);
     }
 }
 
@@ -140,15 +139,18 @@ bool TryCombination(GradeState& s, const LoopTables& t, int kind, int u1, int u2
 // Acts on the first loop found and returns.
 bool TryBivalueConjugateLoop(GradeState& s) {
     const LoopTables t = BuildTables(s);
-    for (int kind = kRow; kind <= kBox; ++kind)
-        for (int u1 = 0; u1 < 8; ++u1)
-            for (int u2 = u1 + 1; u2 < 9; ++u2)
-                for (int a = 1; a <= 9; ++a) {
-                    if (t.count[kind][a][u1] != 2) continue;
-                    for (int b = 1; b <= 9; ++b)
-                        if (b != a && t.count[kind][b][u2] == 2 && TryCombination(s, t, kind, u1, u2, a, b))
-                            return true;
-                }
+    for (const UnitKind kind : {kRowUnit, kColUnit, kBoxUnit}) {
+        const bool found = ForEachCombination(kNinePlaces, 2, [&](unsigned, std::span<const int> pair) {
+            const int u1 = pair[0], u2 = pair[1];
+            for (int a = 1; a <= 9; ++a) {
+                if (t.count[kind][a][u1] != 2) continue;
+                for (int b = 1; b <= 9; ++b)
+                    if (b != a && t.count[kind][b][u2] == 2 && TryCombination(s, t, kind, u1, u2, a, b)) return true;
+            }
+            return false;
+        });
+        if (found) return true;
+    }
     return false;
 }
 

@@ -113,13 +113,13 @@ Crosses FindCrosses(const GradeState& s, int d, int b) {
 void RecordEmptyRectangle(const GradeState& s, int d, int b, Cross x, int far, int near, bool rowFirst) {
     std::vector<int> inRow, inCol;
     for (int k = 0; k < 9; ++k) {
-        const int c = UnitCell(18 + b, k);
+        const int c = UnitCell(BoxUnit(b), k);
         if (!s.CandFlags(c, d)) continue;
         if (RowOf[c] == x.row) inRow.push_back(c);
         if (ColOf[c] == x.col) inCol.push_back(c);
     }
     const std::uint16_t bit = DigitBit(d);
-    s.pattern->Kind(PatternKind::Pairs).Digit(d).Unit(18 + b, Role::Base);
+    s.pattern->Kind(PatternKind::Pairs).Digit(d).Unit(BoxUnit(b), Role::Base);
     s.pattern->NewChain().Add(false, bit, {far}).Add(true, bit, {near}).Add(false, bit, rowFirst ? inRow : inCol).Add(
         true, bit, rowFirst ? inCol : inRow);
 }

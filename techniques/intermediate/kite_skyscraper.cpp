@@ -7,7 +7,9 @@
 // Skyscraper: two conjugate rows whose joined ends share a column (or two
 // conjugate columns whose joined ends share a row), the far ends not aligned.
 #include <array>
+#include <span>
 
+#include "techniques/combinations.h"
 #include "techniques/techniques.h"
 
 namespace gw {
@@ -94,38 +96,40 @@ bool TryTwoStringKite(GradeState& s) {
 bool TrySkyscraper(GradeState& s) {
     for (int d = 1; d <= 9; ++d) {
         const ConjugateLines w = BuildLines(s, d);
-        for (int a = 0; a < 8; ++a) {
-            for (int b = a + 1; b < 9; ++b) {
-                // Rows a and b, joined by a column; then columns a and b,
-                // joined by a row.
-                for (int lines = 0; lines < 2; ++lines) {
-                    const bool rows = lines == 0;
-                    if (rows ? !(w.Row(a) && w.Row(b)) : !(w.Col(a) && w.Col(b))) continue;
-                    const int a1 = rows ? w.rowFirst[a] : w.colFirst[a];
-                    const int a2 = rows ? w.rowSecond[a] : w.colSecond[a];
-                    const int b1 = rows ? w.rowFirst[b] : w.colFirst[b];
-                    const int b2 = rows ? w.rowSecond[b] : w.colSecond[b];
-                    // Position across the lines: the column of a row end, the
-                    // row of a column end.
-                    const auto across = [rows](int cell) { return rows ? ColOf[cell] : RowOf[cell]; };
-                    const std::array<std::array<int, 4>, 4> tests = {{
-                        {a1, b1, a2, b2},
-                        {a1, b2, a2, b1},
-                        {a2, b1, a1, b2},
-                        {a2, b2, a1, b1},
-                    }};
-                    for (const auto& [ja, jb, farA, farB] : tests) {
-                        // Joined ends aligned, far ends not (aligned far ends
-                        // would make an X-Wing, not a skyscraper).
-                        if (across(ja) != across(jb) || across(farA) == across(farB)) continue;
-                        if (RemoveFromCommonPeers(s, farA, farB, d)) {
-                            if (s.pattern != nullptr) RecordPairs(s, d, farA, ja, jb, farB);
-                            return true;
-                        }
+        // Pairs of lines a < b in lexicographic order.
+        const bool found = ForEachCombination(kNinePlaces, 2, [&](unsigned, std::span<const int> pair) {
+            const int a = pair[0], b = pair[1];
+            // Rows a and b, joined by a column; then columns a and b,
+            // joined by a row.
+            for (int lines = 0; lines < 2; ++lines) {
+                const bool rows = lines == 0;
+                if (rows ? !(w.Row(a) && w.Row(b)) : !(w.Col(a) && w.Col(b))) continue;
+                const int a1 = rows ? w.rowFirst[a] : w.colFirst[a];
+                const int a2 = rows ? w.rowSecond[a] : w.colSecond[a];
+                const int b1 = rows ? w.rowFirst[b] : w.colFirst[b];
+                const int b2 = rows ? w.rowSecond[b] : w.colSecond[b];
+                // Position across the lines: the column of a row end, the
+                // row of a column end.
+                const auto across = [rows](int cell) { return rows ? ColOf[cell] : RowOf[cell]; };
+                const std::array<std::array<int, 4>, 4> tests = {{
+                    {a1, b1, a2, b2},
+                    {a1, b2, a2, b1},
+                    {a2, b1, a1, b2},
+                    {a2, b2, a1, b1},
+                }};
+                for (const auto& [ja, jb, farA, farB] : tests) {
+                    // Joined ends aligned, far ends not (aligned far ends
+                    // would make an X-Wing, not a skyscraper).
+                    if (across(ja) != across(jb) || across(farA) == across(farB)) continue;
+                    if (RemoveFromCommonPeers(s, farA, farB, d)) {
+                        if (s.pattern != nullptr) RecordPairs(s, d, farA, ja, jb, farB);
+                        return true;
                     }
                 }
             }
-        }
+            return false;
+        });
+        if (found) return true;
     }
     return false;
 }

@@ -65,7 +65,7 @@ bool Colour(const GradeState& s, int d, Colouring& g) {
         g.nodeCell[g.nodes++] = cell;
     };
     for (int m = 0; m < 9; ++m) {
-        for (int u : {m, 9 + m, 18 + m}) {
+        for (int u : {RowUnit(m), ColUnit(m), BoxUnit(m)}) {
             if (first[u] < 0) continue;
             addNode(first[u]);
             addNode(second[u]);
@@ -85,7 +85,7 @@ bool Colour(const GradeState& s, int d, Colouring& g) {
         for (int u = 1; u < g.nodes; ++u) {
             if (g.colour[u] != 0) continue;
             const int cell = g.nodeCell[u];
-            for (int unit : {RowOf[cell], 9 + ColOf[cell], 18 + BoxOf[cell]}) {
+            for (int unit : UnitsOfCell[cell]) {
                 if (first[unit] < 0) continue;
                 const int partner = first[unit] == cell ? second[unit] : first[unit];
                 const int pc = g.colour[nodeOf[partner]];

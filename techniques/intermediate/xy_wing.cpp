@@ -2,7 +2,9 @@
 // {x, z} and {y, z}. Whichever digit the pivot takes, one pincer is forced to
 // z, so z is struck from every cell that sees both pincers.
 #include <array>
+#include <span>
 
+#include "techniques/combinations.h"
 #include "techniques/techniques.h"
 
 namespace gw {
@@ -12,53 +14,45 @@ bool TryXYWing(GradeState& s) {
     // its first elimination, so they never need refreshing.
     const Masks cand = s.CandMask;
 
+    // Only a cell with two candidates can be the pivot; they are visited in
+    // cell order.
+    std::array<int, 81> twoCandidates{};
+    int twoCount = 0;
+    for (int p = 0; p < 81; ++p)
+        if (BitCount[cand[p]] == 2) twoCandidates[twoCount++] = p;
+
     struct Orientation {
         std::uint16_t pivot, pincerA, pincerB;
         int z;
     };
 
-    for (int i = 1; i <= 7; ++i) {
-        for (int j = i + 1; j <= 8; ++j) {
-            for (int k = j + 1; k <= 9; ++k) {
-                const auto ij = static_cast<std::uint16_t>(DigitBit(i) | DigitBit(j));
-                const auto ik = static_cast<std::uint16_t>(DigitBit(i) | DigitBit(k));
-                const auto jk = static_cast<std::uint16_t>(DigitBit(j) | DigitBit(k));
-                // The pivot holds two of the three digits; the digit it lacks is
-                // the one both pincers share.
-                const std::array<Orientation, 3> orientations = {{
-                    {ij, ik, jk, k},
-                    {ik, ij, jk, j},
-                    {jk, ik, ij, i},
-                }};
-                for (int p = 0; p < 81; ++p) {
-                    for (const Orientation& o : orientations) {
-                        if (cand[p] != o.pivot) continue;
-                        const int row = RowOf[p], col = 9 + ColOf[p], box = 18 + BoxOf[p];
-                        // (unit of pincer A, unit of pincer B), in the order tried.
-                        const std::array<std::array<int, 2>, 6> combos = {{
-                            {row, col}, {row, box}, {col, row}, {col, box}, {box, row}, {box, col},
-                        }};
-                        for (const auto& [unitA, unitB] : combos) {
-                            for (int ka = 0; ka < 9; ++ka) {
-                                const int a = UnitCell(unitA, ka);
-                                if (cand[a] != o.pincerA) continue;
-                                for (int kb = 0; kb < 9; ++kb) {
-                                    const int b = UnitCell(unitB, kb);
-                                    if (cand[b] != o.pincerB) continue;
-                                    if (RemoveFromCommonPeers(s, a, b, o.z)) {
-                                        if (s.pattern != nullptr)
-                                            RecordWing(s, o.z, p, cand[p], {{a, cand[a]}, {b, cand[b]}});
-                                        return true;
-                                    }
-                                }
-                            }
-                        }
-                    }
-                }
+    // Digit triples i < j < k in lexicographic order.
+    return ForEachCombination(kAllDigits, 3, [&](unsigned, std::span<const int> place) {
+        const int i = place[0] + 1, j = place[1] + 1, k = place[2] + 1;
+        const auto ij = static_cast<std::uint16_t>(DigitBit(i) | DigitBit(j));
+        const auto ik = static_cast<std::uint16_t>(DigitBit(i) | DigitBit(k));
+        const auto jk = static_cast<std::uint16_t>(DigitBit(j) | DigitBit(k));
+        // The pivot holds two of the three digits; the digit it lacks is
+        // the one both pincers share.
+        const std::array<Orientation, 3> orientations = {{
+            {ij, ik, jk, k},
+            {ik, ij, jk, j},
+            {jk, ik, ij, i},
+        }};
+        for (int n = 0; n < twoCount; ++n) {
+            const int p = twoCandidates[n];
+            for (const Orientation& o : orientations) {
+                if (cand[p] != o.pivot) continue;
+                const bool found = ForEachPincerPair(cand, p, o.pincerA, o.pincerB, [&](int a, int b) {
+                    if (!RemoveFromCommonPeers(s, a, b, o.z)) return false;
+                    if (s.pattern != nullptr) RecordWing(s, o.z, p, cand[p], {{a, cand[a]}, {b, cand[b]}});
+                    return true;
+                });
+                if (found) return true;
             }
         }
-    }
-    return false;
+        return false;
+    });
 }
 
 }  // namespace gw

@@ -4,7 +4,9 @@
 // all three cannot hold it. Every removal of the first productive pattern is
 // made before returning.
 #include <array>
+#include <span>
 
+#include "techniques/combinations.h"
 #include "techniques/techniques.h"
 
 namespace gw {
@@ -13,12 +15,12 @@ namespace {
 
 // Marks with true the cells that share a unit with the cell (the cell itself
 // included, since it lies in its own units).
-std::array<bool, 81> UnitsOf(int cell) {
+std::array<bool, 81> SharesAUnit(int cell) {
     std::array<bool, 81> mark{};
     for (int k = 0; k < 9; ++k) {
-        mark[UnitCell(RowOf[cell], k)] = true;
-        mark[UnitCell(9 + ColOf[cell], k)] = true;
-        mark[UnitCell(18 + BoxOf[cell], k)] = true;
+        mark[UnitCell(RowUnitOf(cell), k)] = true;
+        mark[UnitCell(ColUnitOf(cell), k)] = true;
+        mark[UnitCell(BoxUnitOf(cell), k)] = true;
     }
     return mark;
 }
@@ -26,7 +28,7 @@ std::array<bool, 81> UnitsOf(int cell) {
 // Strikes z from every cell other than p, a and b that shares a unit with
 // each of them, in cell order; true when anything was removed.
 bool RemoveFromPeersOfAll(GradeState& s, int p, int a, int b, int z) {
-    const auto mp = UnitsOf(p), ma = UnitsOf(a), mb = UnitsOf(b);
+    const auto mp = SharesAUnit(p), ma = SharesAUnit(a), mb = SharesAUnit(b);
     bool removed = false;
     for (int c = 0; c < 81; ++c) {
         if (c == p || c == a || c == b) continue;
@@ -39,49 +41,42 @@ bool RemoveFromPeersOfAll(GradeState& s, int p, int a, int b, int z) {
 
 bool TryXYZWing(GradeState& s) {
     const Masks cand = s.CandMask;
+    // Only a cell with three candidates can be the pivot; they are visited in
+    // cell order.
+    std::array<int, 81> threeCandidates{};
+    int threeCount = 0;
+    for (int p = 0; p < 81; ++p)
+        if (BitCount[cand[p]] == 3) threeCandidates[threeCount++] = p;
 
     struct Choice {
         int z;
         std::uint16_t pincerA, pincerB;
     };
 
-    for (int i = 1; i <= 7; ++i) {
-        for (int j = i + 1; j <= 8; ++j) {
-            for (int k = j + 1; k <= 9; ++k) {
-                const auto ij = static_cast<std::uint16_t>(DigitBit(i) | DigitBit(j));
-                const auto ik = static_cast<std::uint16_t>(DigitBit(i) | DigitBit(k));
-                const auto jk = static_cast<std::uint16_t>(DigitBit(j) | DigitBit(k));
-                const auto ijk = static_cast<std::uint16_t>(ij | DigitBit(k));
-                // z is the digit both pincers hold.
-                const std::array<Choice, 3> choices = {{{i, ij, ik}, {j, ij, jk}, {k, ik, jk}}};
-                for (int p = 0; p < 81; ++p) {
-                    if (cand[p] != ijk) continue;
-                    const int row = RowOf[p], col = 9 + ColOf[p], box = 18 + BoxOf[p];
-                    const std::array<std::array<int, 2>, 6> combos = {{
-                        {row, col}, {row, box}, {col, row}, {col, box}, {box, row}, {box, col},
-                    }};
-                    for (const Choice& ch : choices) {
-                        for (const auto& [unitA, unitB] : combos) {
-                            for (int ka = 0; ka < 9; ++ka) {
-                                const int a = UnitCell(unitA, ka);
-                                if (cand[a] != ch.pincerA) continue;
-                                for (int kb = 0; kb < 9; ++kb) {
-                                    const int b = UnitCell(unitB, kb);
-                                    if (cand[b] != ch.pincerB) continue;
-                                    if (RemoveFromPeersOfAll(s, p, a, b, ch.z)) {
-                                        if (s.pattern != nullptr)
-                                            RecordWing(s, ch.z, p, s.CandMask[p], {{a, s.CandMask[a]}, {b, s.CandMask[b]}});
-                                        return true;
-                                    }
-                                }
-                            }
-                        }
-                    }
-                }
+    // Digit triples i < j < k in lexicographic order.
+    return ForEachCombination(kAllDigits, 3, [&](unsigned digits, std::span<const int> place) {
+        const int i = place[0] + 1, j = place[1] + 1, k = place[2] + 1;
+        const auto ij = static_cast<std::uint16_t>(DigitBit(i) | DigitBit(j));
+        const auto ik = static_cast<std::uint16_t>(DigitBit(i) | DigitBit(k));
+        const auto jk = static_cast<std::uint16_t>(DigitBit(j) | DigitBit(k));
+        const auto ijk = static_cast<std::uint16_t>(digits);
+        // z is the digit both pincers hold.
+        const std::array<Choice, 3> choices = {{{i, ij, ik}, {j, ij, jk}, {k, ik, jk}}};
+        for (int n = 0; n < threeCount; ++n) {
+            const int p = threeCandidates[n];
+            if (cand[p] != ijk) continue;
+            for (const Choice& ch : choices) {
+                const bool found = ForEachPincerPair(cand, p, ch.pincerA, ch.pincerB, [&](int a, int b) {
+                    if (!RemoveFromPeersOfAll(s, p, a, b, ch.z)) return false;
+                    if (s.pattern != nullptr)
+                        RecordWing(s, ch.z, p, s.CandMask[p], {{a, s.CandMask[a]}, {b, s.CandMask[b]}});
+                    return true;
+                });
+                if (found) return true;
             }
         }
-    }
-    return false;
+        return false;
+    });
 }
 
 }  // namespace gw
