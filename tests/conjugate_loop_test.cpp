@@ -14,10 +14,10 @@ namespace {
 using test::OpenGrid;
 using test::SetCell;
 
-using test::BoxUnit;
+using test::Box;
 using test::Cell;
-using test::ColUnit;
-using test::RowUnit;
+using test::Col;
+using test::Row;
 
 // Removes `digit` from every cell of the unit except `keep`.
 void StripFromUnit(GradeState& s, int unit, int digit, std::initializer_list<int> keep) {
@@ -52,16 +52,16 @@ test::Outcome<> Apply(GradeState& s) { return test::Apply(s, TryBivalueConjugate
 // r6c3 {2,4} and r6c7 {2,5}. Column 3 links the 4s, column 7 the 5s.
 GradeState RowLoop() {
     GradeState s = OpenGrid();
-    ConjugatePair(s, RowUnit(2), 1, {Cell(2, 3), "14"}, {Cell(2, 7), "15"});
-    ConjugatePair(s, RowUnit(6), 2, {Cell(6, 3), "24"}, {Cell(6, 7), "25"});
+    ConjugatePair(s, Row(2), 1, {Cell(2, 3), "14"}, {Cell(2, 7), "15"});
+    ConjugatePair(s, Row(6), 2, {Cell(6, 3), "24"}, {Cell(6, 7), "25"});
     return s;
 }
 
 TEST(ConjugateLoop, RowsLinkedByColumns) {
     GradeState s = RowLoop();
     std::vector<Change> want;
-    ExpectClear(s, ColUnit(3), 4, {Cell(2, 3), Cell(6, 3)}, want);
-    ExpectClear(s, ColUnit(7), 5, {Cell(2, 7), Cell(6, 7)}, want);
+    ExpectClear(s, Col(3), 4, {Cell(2, 3), Cell(6, 3)}, want);
+    ExpectClear(s, Col(7), 5, {Cell(2, 7), Cell(6, 7)}, want);
     ASSERT_EQ(want.size(), 14u);
     const auto o = Apply(s);
     EXPECT_TRUE(o.progress);
@@ -85,57 +85,57 @@ TEST(ConjugateLoop, EqualOuterDigitsArePassedOver) {
 
 TEST(ConjugateLoop, LoopWithNothingToRemoveIsPassedOverForALaterOne) {
     GradeState s = RowLoop();
-    StripFromUnit(s, ColUnit(3), 4, {Cell(2, 3), Cell(6, 3)});
-    StripFromUnit(s, ColUnit(7), 5, {Cell(2, 7), Cell(6, 7)});
+    StripFromUnit(s, Col(3), 4, {Cell(2, 3), Cell(6, 3)});
+    StripFromUnit(s, Col(7), 5, {Cell(2, 7), Cell(6, 7)});
     GradeState dead = s;
     EXPECT_FALSE(Apply(dead).progress);
 
     // A second loop on rows 4 and 8, linked by columns 1 and 5.
-    ConjugatePair(s, RowUnit(4), 6, {Cell(4, 1), "68"}, {Cell(4, 5), "69"});
-    ConjugatePair(s, RowUnit(8), 7, {Cell(8, 1), "78"}, {Cell(8, 5), "79"});
+    ConjugatePair(s, Row(4), 6, {Cell(4, 1), "68"}, {Cell(4, 5), "69"});
+    ConjugatePair(s, Row(8), 7, {Cell(8, 1), "78"}, {Cell(8, 5), "79"});
     std::vector<Change> want;
-    ExpectClear(s, ColUnit(1), 8, {Cell(4, 1), Cell(8, 1)}, want);
-    ExpectClear(s, ColUnit(5), 9, {Cell(4, 5), Cell(8, 5)}, want);
+    ExpectClear(s, Col(1), 8, {Cell(4, 1), Cell(8, 1)}, want);
+    ExpectClear(s, Col(5), 9, {Cell(4, 5), Cell(8, 5)}, want);
     EXPECT_EQ(Apply(s).changes, want);
 }
 
 TEST(ConjugateLoop, RowsInOneBandTryColumnLinksBeforeBoxLinks) {
     GradeState s = OpenGrid();
-    ConjugatePair(s, RowUnit(2), 1, {Cell(2, 2), "14"}, {Cell(2, 5), "15"});
-    ConjugatePair(s, RowUnit(3), 2, {Cell(3, 2), "24"}, {Cell(3, 5), "25"});
+    ConjugatePair(s, Row(2), 1, {Cell(2, 2), "14"}, {Cell(2, 5), "15"});
+    ConjugatePair(s, Row(3), 2, {Cell(3, 2), "24"}, {Cell(3, 5), "25"});
     GradeState columns = s;
     std::vector<Change> want;
-    ExpectClear(columns, ColUnit(2), 4, {Cell(2, 2), Cell(3, 2)}, want);
-    ExpectClear(columns, ColUnit(5), 5, {Cell(2, 5), Cell(3, 5)}, want);
+    ExpectClear(columns, Col(2), 4, {Cell(2, 2), Cell(3, 2)}, want);
+    ExpectClear(columns, Col(5), 5, {Cell(2, 5), Cell(3, 5)}, want);
     EXPECT_EQ(Apply(columns).changes, want);
 
     // With nothing to remove along the columns, the boxes take the removals.
-    StripFromUnit(s, ColUnit(2), 4, {Cell(2, 2), Cell(3, 2)});
-    StripFromUnit(s, ColUnit(5), 5, {Cell(2, 5), Cell(3, 5)});
+    StripFromUnit(s, Col(2), 4, {Cell(2, 2), Cell(3, 2)});
+    StripFromUnit(s, Col(5), 5, {Cell(2, 5), Cell(3, 5)});
     want.clear();
-    ExpectClear(s, BoxUnit(1), 4, {Cell(2, 2), Cell(3, 2)}, want);
-    ExpectClear(s, BoxUnit(2), 5, {Cell(2, 5), Cell(3, 5)}, want);
+    ExpectClear(s, Box(1), 4, {Cell(2, 2), Cell(3, 2)}, want);
+    ExpectClear(s, Box(2), 5, {Cell(2, 5), Cell(3, 5)}, want);
     ASSERT_EQ(want.size(), 12u);
     EXPECT_EQ(Apply(s).changes, want);
 }
 
 TEST(ConjugateLoop, ColumnsLinkedByRows) {
     GradeState s = OpenGrid();
-    ConjugatePair(s, ColUnit(3), 1, {Cell(2, 3), "14"}, {Cell(6, 3), "15"});
-    ConjugatePair(s, ColUnit(7), 2, {Cell(2, 7), "24"}, {Cell(6, 7), "25"});
+    ConjugatePair(s, Col(3), 1, {Cell(2, 3), "14"}, {Cell(6, 3), "15"});
+    ConjugatePair(s, Col(7), 2, {Cell(2, 7), "24"}, {Cell(6, 7), "25"});
     std::vector<Change> want;
-    ExpectClear(s, RowUnit(2), 4, {Cell(2, 3), Cell(2, 7)}, want);
-    ExpectClear(s, RowUnit(6), 5, {Cell(6, 3), Cell(6, 7)}, want);
+    ExpectClear(s, Row(2), 4, {Cell(2, 3), Cell(2, 7)}, want);
+    ExpectClear(s, Row(6), 5, {Cell(6, 3), Cell(6, 7)}, want);
     EXPECT_EQ(Apply(s).changes, want);
 }
 
 TEST(ConjugateLoop, BoxesLinkedByRows) {
     GradeState s = OpenGrid();
-    ConjugatePair(s, BoxUnit(4), 1, {Cell(4, 2), "14"}, {Cell(6, 1), "15"});
-    ConjugatePair(s, BoxUnit(6), 2, {Cell(4, 8), "24"}, {Cell(6, 9), "25"});
+    ConjugatePair(s, Box(4), 1, {Cell(4, 2), "14"}, {Cell(6, 1), "15"});
+    ConjugatePair(s, Box(6), 2, {Cell(4, 8), "24"}, {Cell(6, 9), "25"});
     std::vector<Change> want;
-    ExpectClear(s, RowUnit(4), 4, {Cell(4, 2), Cell(4, 8)}, want);
-    ExpectClear(s, RowUnit(6), 5, {Cell(6, 1), Cell(6, 9)}, want);
+    ExpectClear(s, Row(4), 4, {Cell(4, 2), Cell(4, 8)}, want);
+    ExpectClear(s, Row(6), 5, {Cell(6, 1), Cell(6, 9)}, want);
     EXPECT_EQ(Apply(s).changes, want);
 }
 
@@ -143,11 +143,11 @@ TEST(ConjugateLoop, BoxesLinkedByColumnsTakeEachPairLeftToRight) {
     GradeState s = OpenGrid();
     // In box 1 the 1s lie at r1c3 {1,5}, first in box order, and r2c1
     // {1,4}; taken left to right, r2c1 pairs with r5c1 in column 1.
-    ConjugatePair(s, BoxUnit(1), 1, {Cell(1, 3), "15"}, {Cell(2, 1), "14"});
-    ConjugatePair(s, BoxUnit(4), 2, {Cell(5, 1), "24"}, {Cell(6, 3), "25"});
+    ConjugatePair(s, Box(1), 1, {Cell(1, 3), "15"}, {Cell(2, 1), "14"});
+    ConjugatePair(s, Box(4), 2, {Cell(5, 1), "24"}, {Cell(6, 3), "25"});
     std::vector<Change> want;
-    ExpectClear(s, ColUnit(1), 4, {Cell(2, 1), Cell(5, 1)}, want);
-    ExpectClear(s, ColUnit(3), 5, {Cell(1, 3), Cell(6, 3)}, want);
+    ExpectClear(s, Col(1), 4, {Cell(2, 1), Cell(5, 1)}, want);
+    ExpectClear(s, Col(3), 5, {Cell(1, 3), Cell(6, 3)}, want);
     EXPECT_EQ(Apply(s).changes, want);
 }
 

@@ -15,9 +15,9 @@ using test::OpenGrid;
 using test::SetCell;
 
 using test::Cell;
-using test::RowUnit;
-using test::ColUnit;
-using test::BoxUnit;
+using test::Row;
+using test::Col;
+using test::Box;
 
 void Strike(GradeState& s, int digit, std::initializer_list<int> cells) {
     for (int c : cells) s.CandMask[c] &= static_cast<std::uint16_t>(~DigitBit(digit));
@@ -47,10 +47,10 @@ TEST(NakedSubset, PairInARowComesBeforeAPairInAColumn) {
     SetCell(s, Cell(1, 6), "37");
     SetCell(s, Cell(3, 9), "12");
     SetCell(s, Cell(7, 9), "12");
-    const auto row = ClearUnit(s, RowUnit(1), "37", {Cell(1, 2), Cell(1, 6)});
+    const auto row = ClearUnit(s, Row(1), "37", {Cell(1, 2), Cell(1, 6)});
     ASSERT_EQ(row.size(), 14u);
     EXPECT_EQ(Apply(s, true, 2), row);
-    const auto column = ClearUnit(s, ColUnit(9), "12", {Cell(3, 9), Cell(7, 9)});
+    const auto column = ClearUnit(s, Col(9), "12", {Cell(3, 9), Cell(7, 9)});
     EXPECT_EQ(Apply(s, true, 2), column);
     EXPECT_TRUE(Apply(s, true, 2).empty());
 }
@@ -61,13 +61,13 @@ TEST(NakedSubset, PairWithNothingToRemoveIsPassedOver) {
     SetCell(s, Cell(4, 1), "46");
     SetCell(s, Cell(4, 2), "46");
     for (int c = 3; c <= 9; ++c) Strike(s, 4, {Cell(4, c)}), Strike(s, 6, {Cell(4, c)});
-    for (int p = 3; p < 9; ++p) Strike(s, 4, {UnitCell(BoxUnit(4), p)}), Strike(s, 6, {UnitCell(BoxUnit(4), p)});
+    for (int p = 3; p < 9; ++p) Strike(s, 4, {UnitCell(Box(4), p)}), Strike(s, 6, {UnitCell(Box(4), p)});
     GradeState dead = s;
     EXPECT_TRUE(Apply(dead, true, 2).empty());
     // A later pair of the same row, {5, 9}, is acted on.
     SetCell(s, Cell(4, 5), "59");
     SetCell(s, Cell(4, 8), "59");
-    const auto want = ClearUnit(s, RowUnit(4), "59", {Cell(4, 5), Cell(4, 8)});
+    const auto want = ClearUnit(s, Row(4), "59", {Cell(4, 5), Cell(4, 8)});
     ASSERT_EQ(want.size(), 10u);
     EXPECT_EQ(Apply(s, true, 2), want);
 }
@@ -89,7 +89,7 @@ TEST(NakedSubset, UnitWithOnlySizeOpenCellsNeverEndsTheSearch) {
     // passed by.
     SetCell(s, Cell(1, 1), "78");
     SetCell(s, Cell(9, 1), "78");
-    EXPECT_EQ(Apply(s, true, 2), ClearUnit(s, ColUnit(1), "78", {Cell(1, 1), Cell(9, 1)}));
+    EXPECT_EQ(Apply(s, true, 2), ClearUnit(s, Col(1), "78", {Cell(1, 1), Cell(9, 1)}));
 }
 
 TEST(NakedSubset, PlacedDigitIsNeverPartOfACombination) {
@@ -100,7 +100,7 @@ TEST(NakedSubset, PlacedDigitIsNeverPartOfACombination) {
     s.CandMask[Cell(1, 1)] = 0;
     SetCell(s, Cell(1, 4), "6");
     SetCell(s, Cell(1, 5), "56");
-    EXPECT_EQ(Apply(s, true, 2), ClearUnit(s, BoxUnit(2), "56", {Cell(1, 4), Cell(1, 5)}));
+    EXPECT_EQ(Apply(s, true, 2), ClearUnit(s, Box(2), "56", {Cell(1, 4), Cell(1, 5)}));
 }
 
 TEST(NakedSubset, TripleQuadAndQuint) {
@@ -127,7 +127,7 @@ TEST(HiddenSubset, PairInABoxLosesItsOtherCandidates) {
     GradeState s = OpenGrid();
     // Box 5: 2 and 8 only in r4c5 and r6c6.
     for (int p = 0; p < 9; ++p) {
-        const int cell = UnitCell(BoxUnit(5), p);
+        const int cell = UnitCell(Box(5), p);
         if (cell != Cell(4, 5) && cell != Cell(6, 6)) Strike(s, 2, {cell}), Strike(s, 8, {cell});
     }
     std::vector<Change> want;

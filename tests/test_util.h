@@ -80,10 +80,10 @@ constexpr std::uint8_t Cell(int row, int col) { return static_cast<std::uint8_t>
 // The cell named like "r1c5" (row 1, column 5).
 inline int CellNamed(std::string_view name) { return 9 * (name[1] - '1') + (name[3] - '1'); }
 
-// Units by their number from 1, as UnitCell() counts them: rows, then columns, then boxes.
-constexpr int RowUnit(int row) { return row - 1; }
-constexpr int ColUnit(int col) { return 9 + col - 1; }
-constexpr int BoxUnit(int box) { return 18 + box - 1; }
+// The unit of row, column or box n, counted from 1 like the cells' names.
+constexpr int Row(int n) { return RowUnit(n - 1); }
+constexpr int Col(int n) { return ColUnit(n - 1); }
+constexpr int Box(int n) { return BoxUnit(n - 1); }
 
 // The name of a cell, like "r1c5".
 inline std::string CellName(int cell) {
