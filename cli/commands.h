@@ -64,4 +64,8 @@ int RunCount(const CountOptions& o);
 // for level L. False on an unknown item, with the reason in `error`.
 bool ParseLevels(const std::string& text, unsigned& levels, std::string& error);
 
+// The --levels option: leaves `levels` alone when `text` is empty; otherwise
+// parses it, and on an error says why on stderr and returns false.
+bool LevelsOption(const std::string& text, unsigned& levels);
+
 }  // namespace gw::cli

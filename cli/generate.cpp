@@ -492,13 +492,21 @@ bool ParseLevels(const std::string& text, unsigned& levels, std::string& error) 
             error = "unknown level '" + item + "' (use Easy..Outlaw or 1-9)";
             return false;
         }
-        for (int l = a; l <= b; ++l) levels |= 1u << l;
+        for (int l = a; l <= b; ++l) levels |= LevelBit(l);
     }
     if (levels == 0) {
         error = "no level selected";
         return false;
     }
     return true;
+}
+
+bool LevelsOption(const std::string& text, unsigned& levels) {
+    if (text.empty()) return true;
+    std::string error;
+    if (ParseLevels(text, levels, error)) return true;
+    std::fprintf(stderr, "gridwick: --levels: %s\n", error.c_str());
+    return false;
 }
 
 int RunGenerate(const GenerateOptions& o) {
@@ -510,13 +518,7 @@ int RunGenerate(const GenerateOptions& o) {
         return 2;
     }
     unsigned levels = kAllLevels;
-    if (!o.levels.empty()) {
-        std::string error;
-        if (!ParseLevels(o.levels, levels, error)) {
-            std::fprintf(stderr, "gridwick: --levels: %s\n", error.c_str());
-            return 2;
-        }
-    }
+    if (!LevelsOption(o.levels, levels)) return 2;
     constexpr unsigned kHuntedLevels = LevelBit(7) | LevelBit(8) | LevelBit(9);  // Extreme, Mayhem, Outlaw
     if (o.method == "random" && (levels & kAllLevels & ~kHuntedLevels) == 0)
         std::fprintf(stderr, "gridwick: hint: --method hunt finds Extreme, Mayhem and Outlaw puzzles far faster\n");

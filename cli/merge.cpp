@@ -32,13 +32,7 @@ int RunMerge(const MergeOptions& o) {
         return 2;
     }
     unsigned levels = kAllLevels;
-    if (!o.levels.empty()) {
-        std::string error;
-        if (!ParseLevels(o.levels, levels, error)) {
-            std::fprintf(stderr, "gridwick: --levels: %s\n", error.c_str());
-            return 2;
-        }
-    }
+    if (!LevelsOption(o.levels, levels)) return 2;
     int bad = 0;
     std::vector<LoadedPuzzle> incoming;
     if (!LoadPuzzles(o.sources, incoming, bad)) return 2;

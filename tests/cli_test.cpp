@@ -19,24 +19,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-    int status = -1;
-    std::string out;
-};
+using Result = test::CommandResult;
 
-// Runs the command line with a shell command tail; stdout is captured.
+// Runs the command line with a shell command tail and `input` on stdin;
+// stdout is captured.
 Result RunCli(const std::string& args, const std::string& input = {}) {
     const fs::path in = fs::temp_directory_path() / ("gridwick_cli_in_" + std::to_string(::getpid()));
     std::ofstream(in, std::ios::binary) << input;
-    const std::string cmd = std::string("'") + GRIDWICK_CLI + "' " + args + " < '" + in.string() + "' 2>/dev/null";
-    Result r;
-    FILE* p = ::popen(cmd.c_str(), "r");
-    if (p == nullptr) return r;
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-    const int st = ::pclose(p);
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    const Result r = test::RunGridwick(args + " < '" + in.string() + "'");
     fs::remove(in);
     return r;
 }
