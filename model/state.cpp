@@ -44,6 +44,7 @@ bool RemoveFromCommonPeers(GradeState& s, int cellA, int cellB, int digit) {
 
 void ResetGradeState(GradeState& s, const Grid& puzzle) {
     s.Givens = puzzle;
+    s.memo.Clear();
     s.SolveGrid.fill(0);
     s.CandMask.fill(kAllDigits);
     for (int c = 0; c < 81; ++c)

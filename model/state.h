@@ -10,6 +10,7 @@
 
 #include "model/control.h"
 #include "model/pattern.h"
+#include "model/search_memo.h"
 #include "model/tables.h"
 
 namespace gw {
@@ -67,6 +68,9 @@ struct GradeState {
     // When set (an explanation was asked for), the rung that makes progress
     // describes its pattern here; left null, techniques record nothing.
     Pattern* pattern = nullptr;
+    // What searches learnt from failing, to pass over digits and units whose
+    // places have not changed since (model/search_memo.h).
+    SearchMemo memo;
 
     Yielder* Yield() const { return run != nullptr ? run->yield : nullptr; }
     std::vector<Change>* Log() const { return run != nullptr ? run->log : nullptr; }

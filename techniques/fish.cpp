@@ -61,9 +61,20 @@ bool RemoveFromCoverLines(GradeState& s, int d, bool rowsAreBase, unsigned baseL
 
 bool FindFish(GradeState& s, int size, int fewestInLine) {
     assert(size >= 2 && size <= 4 && fewestInLine >= 1 && fewestInLine <= size);
+    // A fish of one digit depends only on that digit's places: the digits
+    // whose places are as they were when this search last found nothing
+    // hold no fish now either. Each rung's search keeps its own memo.
+    const DigitSearch search = size == 2 && fewestInLine == 2   ? DigitSearch::XWing
+                               : size == 3 && fewestInLine == 1 ? DigitSearch::Swordfish
+                               : size == 4 && fewestInLine == 1 ? DigitSearch::Jellyfish
+                                                                : DigitSearch::Count;
+    const bool memo = search != DigitSearch::Count;
+    const DigitPlaces places = PlacesOfDigits(s.CandMask);
+    const unsigned todo = memo ? s.memo.DigitsToSearch(search, places) : 0x3FEu;
     for (const bool rowsAreBase : {true, false})
         for (int d = 1; d <= 9; ++d)
-            if (FishOfDigit(s, d, rowsAreBase, size, fewestInLine)) return true;
+            if (((todo >> d) & 1u) != 0 && FishOfDigit(s, d, rowsAreBase, size, fewestInLine)) return true;
+    if (memo) s.memo.Failed(search, places);
     return false;
 }
 

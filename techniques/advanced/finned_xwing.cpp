@@ -31,8 +31,9 @@ bool RemoveInFinBox(GradeState& s, bool rowsAreBase, int d, int second, int targ
     return any;
 }
 
-bool Search(GradeState& s, bool rowsAreBase) {
+bool Search(GradeState& s, bool rowsAreBase, unsigned digits) {
     for (int d = 1; d <= 9; ++d) {
+        if (((digits >> d) & 1u) == 0) continue;
         const auto masks = LineMasks(s, d, rowsAreBase);
         for (int base = 0; base < 9; ++base) {
             // The base line holds the digit in exactly two cells, c1 < c2, in
@@ -72,8 +73,13 @@ bool Search(GradeState& s, bool rowsAreBase) {
 }  // namespace
 
 bool TryFinnedXWing(GradeState& s) {
-    if (Search(s, true)) return true;
-    return Search(s, false);
+    // Only digits whose places changed since the search last found nothing
+    // can hold a finned X-Wing (model/search_memo.h).
+    const DigitPlaces places = PlacesOfDigits(s.CandMask);
+    const unsigned digits = s.memo.DigitsToSearch(DigitSearch::FinnedXWing, places);
+    if (Search(s, true, digits) || Search(s, false, digits)) return true;
+    s.memo.Failed(DigitSearch::FinnedXWing, places);
+    return false;
 }
 
 }  // namespace gw

@@ -211,8 +211,12 @@ bool CompareClusters(GradeState& s, int d, const DigitLinks& g) {
 
 bool TryMultiColouring(GradeState& s) {
     // Nothing changes before the call returns, so each digit's links can be
-    // built when its turn comes.
+    // built when its turn comes. Only digits whose places changed since the
+    // search last found nothing can hold a pattern (model/search_memo.h).
+    const DigitPlaces places = PlacesOfDigits(s.CandMask);
+    const unsigned digits = s.memo.DigitsToSearch(DigitSearch::MultiColouring, places);
     for (int d = 1; d <= 9; ++d) {
+        if (((digits >> d) & 1u) == 0) continue;
         DigitLinks g;
         BuildLinks(s, d, g);
         if (g.size == 0) continue;
@@ -220,6 +224,7 @@ bool TryMultiColouring(GradeState& s) {
         if (g.clusters < 2) continue;
         if (CompareClusters(s, d, g)) return true;
     }
+    s.memo.Failed(DigitSearch::MultiColouring, places);
     return false;
 }
 

@@ -100,7 +100,13 @@ bool TryXCycle(GradeState& s, const RungParams& params) {
     const bool bounded = !params.anyLength;
     Yielder* const pump = s.Yield();
     DigitLinks L;
+    // Only digits whose places changed since the search last found nothing
+    // can hold a cycle (model/search_memo.h).
+    const DigitSearch search = bounded ? DigitSearch::XCycle : DigitSearch::XCycleAnyLength;
+    const DigitPlaces places = PlacesOfDigits(s.CandMask);
+    const unsigned digits = s.memo.DigitsToSearch(search, places);
     for (int d = 1; d <= 9; ++d) {
+        if (((digits >> d) & 1u) == 0) continue;
         BuildLinks(s, d, L);
         if (L.strongEnd.Empty()) continue;
 
@@ -209,6 +215,7 @@ bool TryXCycle(GradeState& s, const RungParams& params) {
             inChain.Reset(chain[depth]);
         }
     }
+    s.memo.Failed(search, places);
     return false;
 }
 

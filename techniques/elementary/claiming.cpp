@@ -36,8 +36,9 @@ bool RemoveFromBoxOutsideLine(GradeState& s, int digit, int line, int segment, i
 }
 
 // One pass over all rows (kind 1) or all columns (kind 2), digit-major.
-bool ClaimingPass(GradeState& s, int kind) {
+bool ClaimingPass(GradeState& s, int kind, unsigned digits) {
     for (int d = 1; d <= 9; ++d) {
+        if (((digits >> d) & 1u) == 0) continue;
         for (int line = 0; line < 9; ++line) {
             std::array<int, 3> segmentCount{};
             int total = 0;
@@ -70,6 +71,16 @@ bool ClaimingPass(GradeState& s, int kind) {
 
 // Every row pattern (digits 1..9, rows 0..8) is tried before any column
 // pattern; acts on the first one that removes something.
-bool TryClaiming(GradeState& s) { return ClaimingPass(s, kRowLine) || ClaimingPass(s, kColLine); }
+// Only digits whose places changed since a pass last found nothing can claim
+// anything in it (model/search_memo.h); the row pass has found nothing when
+// the column pass begins, with the same places.
+bool TryClaiming(GradeState& s) {
+    const DigitPlaces places = PlacesOfDigits(s.CandMask);
+    if (ClaimingPass(s, kRowLine, s.memo.DigitsToSearch(DigitSearch::ClaimingRows, places))) return true;
+    s.memo.Failed(DigitSearch::ClaimingRows, places);
+    if (ClaimingPass(s, kColLine, s.memo.DigitsToSearch(DigitSearch::ClaimingColumns, places))) return true;
+    s.memo.Failed(DigitSearch::ClaimingColumns, places);
+    return false;
+}
 
 }  // namespace gw

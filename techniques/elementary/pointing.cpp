@@ -42,7 +42,12 @@ bool RemoveFromLineOutsideBox(GradeState& s, int digit, int start, int line) {
 // row first and, if that removes nothing, along its column. Acts on the first
 // line that loses something.
 bool TryPointing(GradeState& s) {
+    // Only digits whose places changed since the search last found nothing
+    // can point anywhere (model/search_memo.h).
+    const DigitPlaces places = PlacesOfDigits(s.CandMask);
+    const unsigned digits = s.memo.DigitsToSearch(DigitSearch::Pointing, places);
     for (int d = 1; d <= 9; ++d) {
+        if (((digits >> d) & 1u) == 0) continue;
         for (int b = 0; b < 9; ++b) {
             const int start = BoxStart[b];
             std::array<int, 6> lineCount{};
@@ -68,6 +73,7 @@ bool TryPointing(GradeState& s) {
             }
         }
     }
+    s.memo.Failed(DigitSearch::Pointing, places);
     return false;
 }
 

@@ -11,10 +11,20 @@ namespace gw {
 namespace {
 
 // The nine cells of unit u in unit order: rows 0..8, columns 9..17, boxes 18..26.
-std::array<int, 9> UnitCells(int u) {
+std::array<int, 9> UnitCellsOf(int u) {
     std::array<int, 9> cells{};
     for (int k = 0; k < 9; ++k) cells[k] = UnitCell(u, k);
     return cells;
+}
+
+// A unit as the subset searches see it, for their memo of units in which
+// they found nothing (model/search_memo.h): a search finds the same in a unit
+// whose cells are unchanged, so such a unit is passed over.
+UnitCells UnitKey(const GradeState& s, const std::array<int, 9>& cells) {
+    UnitCells key{};
+    for (int k = 0; k < 9; ++k)
+        key[k] = static_cast<std::uint16_t>(s.CandMask[cells[k]] | (s.SolveGrid[cells[k]] << 9));
+    return key;
 }
 
 // Explanations: the digits and cells of the subset, and its unit.
@@ -24,8 +34,11 @@ void RecordSubset(const GradeState& s, int unit, std::uint16_t digits, const int
 }
 
 bool NakedSubset(GradeState& s, int size) {
+    // The ladder's sizes 2..5 keep a memo each.
+    const bool memo = size >= 2 && size <= 5;
+    const auto search = static_cast<UnitSearch>(static_cast<int>(UnitSearch::NakedPair) + (memo ? size - 2 : 0));
     for (int u = 0; u < 27; ++u) {
-        const auto cells = UnitCells(u);
+        const auto cells = UnitCellsOf(u);
         std::uint16_t open = kAllDigits;
         for (int c : cells)
             if (s.SolveGrid[c] != 0) open &= static_cast<std::uint16_t>(~DigitBit(s.SolveGrid[c]));
@@ -34,6 +47,8 @@ bool NakedSubset(GradeState& s, int size) {
         int small = 0;
         for (int c : cells) small += s.SolveGrid[c] == 0 && BitCount[s.CandMask[c]] <= size;
         if (small < size) continue;
+        const UnitCells key = UnitKey(s, cells);
+        if (memo && s.memo.UnitFailedBefore(search, u, key)) continue;
         const UnitKind kind = KindOfUnit(u);
         const bool found = ForEachCombination(open, size, [&](std::uint16_t combo) {
             std::array<int, 9> match{};
@@ -46,14 +61,18 @@ bool NakedSubset(GradeState& s, int size) {
             return true;
         });
         if (found) return true;
+        if (memo) s.memo.UnitFailed(search, u, key);
     }
     return false;
 }
 
 bool HiddenSubset(GradeState& s, int size) {
     if (size != 2 && size != 3) return false;
+    const auto search = size == 2 ? UnitSearch::HiddenPair : UnitSearch::HiddenTriple;
     for (int u = 0; u < 27; ++u) {
-        const auto cells = UnitCells(u);
+        const auto cells = UnitCellsOf(u);
+        const UnitCells key = UnitKey(s, cells);
+        if (s.memo.UnitFailedBefore(search, u, key)) continue;
         // A digit that is a candidate in more than `size` cells can be part of
         // no hidden subset of this size; leaving it out skips only
         // combinations that could never match, so the order stays the same.
@@ -77,6 +96,7 @@ bool HiddenSubset(GradeState& s, int size) {
             return removed;
         });
         if (found) return true;
+        s.memo.UnitFailed(search, u, key);
     }
     return false;
 }

@@ -169,12 +169,19 @@ bool StepB(GradeState& s, int d, int b, Cross x) {
 // Digits 1..9, within each digit boxes 0..8; each cross of a box runs step A
 // then step B. Removes one candidate and returns at the first success.
 bool TryEmptyRectangle(GradeState& s) {
-    for (int d = 1; d <= 9; ++d)
+    // Only digits whose places changed since the search last found nothing
+    // can hold an empty rectangle (model/search_memo.h).
+    const DigitPlaces places = PlacesOfDigits(s.CandMask);
+    const unsigned digits = s.memo.DigitsToSearch(DigitSearch::EmptyRectangle, places);
+    for (int d = 1; d <= 9; ++d) {
+        if (((digits >> d) & 1u) == 0) continue;
         for (int b = 0; b < 9; ++b) {
             const Crosses crosses = FindCrosses(s, d, b);
             for (int i = 0; i < crosses.count; ++i)
                 if (StepA(s, d, b, crosses.cross[i]) || StepB(s, d, b, crosses.cross[i])) return true;
         }
+    }
+    s.memo.Failed(DigitSearch::EmptyRectangle, places);
     return false;
 }
 

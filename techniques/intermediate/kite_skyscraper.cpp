@@ -58,8 +58,13 @@ ConjugateLines BuildLines(const GradeState& s, int d) {
 
 }  // namespace
 
+// Both searches look at one digit at a time: only digits whose places changed
+// since the search last found nothing can hold a pattern (model/search_memo.h).
 bool TryTwoStringKite(GradeState& s) {
+    const DigitPlaces places = PlacesOfDigits(s.CandMask);
+    const unsigned digits = s.memo.DigitsToSearch(DigitSearch::TwoStringKite, places);
     for (int d = 1; d <= 9; ++d) {
+        if (((digits >> d) & 1u) == 0) continue;
         const ConjugateLines w = BuildLines(s, d);
         for (int r = 0; r < 9; ++r) {
             if (!w.Row(r)) continue;
@@ -90,11 +95,15 @@ bool TryTwoStringKite(GradeState& s) {
             }
         }
     }
+    s.memo.Failed(DigitSearch::TwoStringKite, places);
     return false;
 }
 
 bool TrySkyscraper(GradeState& s) {
+    const DigitPlaces places = PlacesOfDigits(s.CandMask);
+    const unsigned digits = s.memo.DigitsToSearch(DigitSearch::Skyscraper, places);
     for (int d = 1; d <= 9; ++d) {
+        if (((digits >> d) & 1u) == 0) continue;
         const ConjugateLines w = BuildLines(s, d);
         // Pairs of lines a < b in lexicographic order.
         const bool found = ForEachCombination(kNinePlaces, 2, [&](unsigned, std::span<const int> pair) {
@@ -131,6 +140,7 @@ bool TrySkyscraper(GradeState& s) {
         });
         if (found) return true;
     }
+    s.memo.Failed(DigitSearch::Skyscraper, places);
     return false;
 }
 

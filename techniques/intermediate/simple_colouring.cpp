@@ -121,7 +121,12 @@ void RecordCluster(const GradeState& s, int d, const Colouring& g, int c, const 
 }  // namespace
 
 bool TrySimpleColouring(GradeState& s) {
+    // Only digits whose places changed since the search last found nothing
+    // can hold a wrap or a trap (model/search_memo.h).
+    const DigitPlaces places = PlacesOfDigits(s.CandMask);
+    const unsigned digits = s.memo.DigitsToSearch(DigitSearch::SimpleColouring, places);
     for (int d = 1; d <= 9; ++d) {
+        if (((digits >> d) & 1u) == 0) continue;
         Colouring g;
         if (!Colour(s, d, g)) continue;
         for (int c = 1; c <= g.clusters; ++c) {
@@ -151,6 +156,7 @@ bool TrySimpleColouring(GradeState& s) {
             }
         }
     }
+    s.memo.Failed(DigitSearch::SimpleColouring, places);
     return false;
 }
 
