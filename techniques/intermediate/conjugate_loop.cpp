@@ -9,9 +9,11 @@
 // P2 or Q2, so l leaves the rest of the l-link unit and m the rest of the
 // m-link unit.
 #include <array>
+#include <bit>
 #include <span>
 #include <utility>
 
+#include "model/cellset.h"
 #include "techniques/combinations.h"
 #include "techniques/techniques.h"
 
@@ -29,18 +31,27 @@ int CellOf(UnitKind kind, int unit, int k) { return UnitCell(UnitNumber(kind, un
 struct LoopTables {
     Masks cand{};
     std::array<std::array<std::array<int, 9>, 10>, 3> count{};  // [kind][digit][unit]
+    // [kind][unit]: the digits (bit d) held by exactly two cells of the unit,
+    // both of them two-candidate cells. Only such a pair can be a base pair.
+    std::array<std::array<unsigned, 9>, 3> bivaluePairs{};
 };
 
 LoopTables BuildTables(const GradeState& s) {
     LoopTables t;
     t.cand = s.CandMask;
+    CellSet bivalue;
     for (int cell = 0; cell < 81; ++cell)
-        for (int d = 1; d <= 9; ++d)
-            if (t.cand[cell] & DigitBit(d)) {
-                ++t.count[kRowUnit][d][RowOf[cell]];
-                ++t.count[kColUnit][d][ColOf[cell]];
-                ++t.count[kBoxUnit][d][BoxOf[cell]];
-            }
+        if (BitCount[t.cand[cell]] == 2) bivalue.Set(cell);
+    const DigitPlaces places = PlacesOfDigits(t.cand);
+    for (int d = 1; d <= 9; ++d)
+        for (int u = 0; u < 27; ++u) {
+            const CellSet in = places[d] & UnitSet[u];
+            const int n = in.Count();
+            const auto kind = static_cast<std::size_t>(KindOfUnit(u));
+            const auto index = static_cast<std::size_t>(IndexOfUnit(u));
+            t.count[kind][static_cast<std::size_t>(d)][index] = n;
+            if (n == 2 && in.Without(bivalue).Empty()) t.bivaluePairs[kind][index] |= 1u << d;
+        }
     return t;
 }
 
@@ -142,10 +153,15 @@ bool TryBivalueConjugateLoop(GradeState& s) {
     for (const UnitKind kind : {kRowUnit, kColUnit, kBoxUnit}) {
         const bool found = ForEachCombination(kNinePlaces, 2, [&](unsigned, std::span<const int> pair) {
             const int u1 = pair[0], u2 = pair[1];
-            for (int a = 1; a <= 9; ++a) {
-                if (t.count[kind][a][u1] != 2) continue;
-                for (int b = 1; b <= 9; ++b)
-                    if (b != a && t.count[kind][b][u2] == 2 && TryCombination(s, t, kind, u1, u2, a, b)) return true;
+            // A pair with a cell of more than two candidates makes no loop:
+            // only pairs of two-candidate cells are tried, in the same order.
+            const unsigned digitsA = t.bivaluePairs[kind][u1];
+            const unsigned digitsB = t.bivaluePairs[kind][u2];
+            if (digitsA == 0 || digitsB == 0) return false;
+            for (unsigned ma = digitsA; ma != 0; ma &= ma - 1) {
+                const int a = std::countr_zero(ma);
+                for (unsigned mb = digitsB & ~(1u << a); mb != 0; mb &= mb - 1)
+                    if (TryCombination(s, t, kind, u1, u2, a, std::countr_zero(mb))) return true;
             }
             return false;
         });
