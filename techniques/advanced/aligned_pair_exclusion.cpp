@@ -17,6 +17,7 @@
 // are scanned first (rows 0..8, segments left to right, cell pairs in order),
 // then column segments; the first pair that removes anything ends the call.
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <span>
 
@@ -27,42 +28,67 @@ namespace gw {
 
 namespace {
 
-// Strikes from `partners` (partners[p] = digits B may take while A = p) every
-// pair the cells of one unit rule out. `unit` lists the unit's cells in order.
-void StrikeByUnit(const GradeState& s, int a, int b, const std::array<int, 9>& unit,
-                  std::array<std::uint16_t, 10>& partners) {
-    auto strikeAll = [&](std::uint16_t digits) {
-        for (int p = 1; p <= 9; ++p)
-            if (digits & DigitBit(p)) partners[p] = static_cast<std::uint16_t>(partners[p] & ~digits);
+// What strikes pairs in one unit, gathered once per call (nothing changes
+// before the call acts): each bivalue cell, and each two cells holding three
+// digits between them (two or three candidates each), with the digits they
+// strike. The strikes of one pair (A, B) are those of the entries that use
+// neither A nor B; striking is removing bits, so their order does not matter.
+struct UnitStrikes {
+    struct Entry {
+        std::uint8_t c1 = 0;
+        std::uint8_t c2 = 0;  // c1 for a bivalue cell
+        std::uint16_t digits = 0;
     };
-    // Bivalue cells: both orders of their two digits.
-    for (int c : unit) {
-        if (c == a || c == b) continue;
-        if (BitCount[s.CandMask[c]] == 2) strikeAll(s.CandMask[c]);
+    std::array<Entry, 45> entry{};
+    int count = 0;
+};
+
+UnitStrikes GatherStrikes(const GradeState& s, int unit) {
+    UnitStrikes out;
+    const auto add = [&](int c1, int c2, std::uint16_t digits) {
+        out.entry[static_cast<std::size_t>(out.count++)] = {static_cast<std::uint8_t>(c1), static_cast<std::uint8_t>(c2),
+                                                            digits};
+    };
+    for (int k = 0; k < 9; ++k) {
+        const int c = UnitCell(unit, k);
+        if (BitCount[s.CandMask[c]] == 2) add(c, c, s.CandMask[c]);
     }
-    // Two cells with three digits between them: every pair of two different
-    // digits of the three.
     for (int k1 = 0; k1 < 9; ++k1) {
-        const int c1 = unit[k1];
+        const int c1 = UnitCell(unit, k1);
         const int n1 = BitCount[s.CandMask[c1]];
-        if (c1 == a || c1 == b || n1 < 2 || n1 > 3) continue;
-        for (int k2 = 0; k2 < 9; ++k2) {
-            const int c2 = unit[k2];
+        if (n1 < 2 || n1 > 3) continue;
+        for (int k2 = k1 + 1; k2 < 9; ++k2) {
+            const int c2 = UnitCell(unit, k2);
             const int n2 = BitCount[s.CandMask[c2]];
-            if (c2 == c1 || c2 == a || c2 == b || n2 < 2 || n2 > 3) continue;
+            if (n2 < 2 || n2 > 3) continue;
             const auto all = static_cast<std::uint16_t>(s.CandMask[c1] | s.CandMask[c2]);
-            if (BitCount[all] == 3) strikeAll(all);
+            if (BitCount[all] == 3) add(c1, c2, all);
+        }
+    }
+    return out;
+}
+
+// Strikes from `partners` (partners[p] = digits B may take while A = p) every
+// pair the cells of one unit rule out: a bivalue cell both orders of its two
+// digits, two cells with three digits every pair of two different ones.
+void StrikeByUnit(const UnitStrikes& unit, int a, int b, std::array<std::uint16_t, 10>& partners) {
+    for (int i = 0; i < unit.count; ++i) {
+        const UnitStrikes::Entry& e = unit.entry[static_cast<std::size_t>(i)];
+        if (e.c1 == a || e.c1 == b || e.c2 == a || e.c2 == b) continue;
+        for (unsigned m = e.digits; m != 0; m &= m - 1) {
+            const int p = std::countr_zero(m) + 1;
+            partners[p] = static_cast<std::uint16_t>(partners[p] & ~e.digits);
         }
     }
 }
 
-bool TryPair(GradeState& s, int a, int b, const std::array<int, 9>& line, const std::array<int, 9>& box) {
+bool TryPair(GradeState& s, int a, int b, const UnitStrikes& line, const UnitStrikes& box) {
     if (s.SolveGrid[a] != 0 || s.SolveGrid[b] != 0) return false;
     std::array<std::uint16_t, 10> partners{};
     for (int p = 1; p <= 9; ++p)
         if (s.CandFlags(a, p)) partners[p] = static_cast<std::uint16_t>(s.CandMask[b] & ~DigitBit(p));
-    StrikeByUnit(s, a, b, line, partners);
-    StrikeByUnit(s, a, b, box, partners);
+    StrikeByUnit(line, a, b, partners);
+    StrikeByUnit(box, a, b, partners);
 
     std::uint16_t allowedA = 0;
     std::uint16_t allowedB = 0;
@@ -84,19 +110,22 @@ bool TryPair(GradeState& s, int a, int b, const std::array<int, 9>& line, const 
 }  // namespace
 
 bool TryAlignedPairExclusion(GradeState& s) {
+    std::array<UnitStrikes, 27> strikes;
+    for (int u = 0; u < 27; ++u) strikes[static_cast<std::size_t>(u)] = GatherStrikes(s, u);
     for (int pass = 0; pass < 2; ++pass) {
         const bool rows = pass == 0;
         for (int l = 0; l < 9; ++l) {
             std::array<int, 9> line{};
             for (int k = 0; k < 9; ++k) line[k] = rows ? CellAt[l][k] : CellAt[k][l];
+            const UnitStrikes& lineStrikes = strikes[static_cast<std::size_t>(rows ? RowUnit(l) : ColUnit(l))];
             for (int seg = 0; seg < 3; ++seg) {
                 const int box = rows ? BoxAt[l][3 * seg] : BoxAt[3 * seg][l];
-                const std::array<int, 9>& boxCells = BoxCell[box];
+                const UnitStrikes& boxStrikes = strikes[static_cast<std::size_t>(BoxUnit(box))];
                 // The segment's cell pairs: first and second, first and third,
                 // second and third.
                 const int first = 3 * seg;
                 const bool found = ForEachCombination(0b111, 2, [&](unsigned, std::span<const int> pair) {
-                    return TryPair(s, line[first + pair[0]], line[first + pair[1]], line, boxCells);
+                    return TryPair(s, line[first + pair[0]], line[first + pair[1]], lineStrikes, boxStrikes);
                 });
                 if (found) return true;
             }
