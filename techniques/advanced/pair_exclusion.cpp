@@ -59,6 +59,13 @@ bool TryPairExclusion(GradeState& s) {
             // Without a shared unit or a bivalue cell seeing both, every
             // combination stands and nothing can go.
             if (common.Empty() && !Sees(a, b)) continue;
+            // A digit p of A goes only when every candidate of B is struck
+            // for it, each by a bivalue cell {p, q} seeing both ends or, for
+            // q = p, by a shared unit; a digit of B likewise. With fewer
+            // strikes at hand than the smaller cell has candidates, nothing
+            // goes.
+            const int strikes = common.Count() + (Sees(a, b) ? 1 : 0);
+            if (strikes < BitCount[s.CandMask[a]] && strikes < BitCount[s.CandMask[b]]) continue;
             const auto partners = Partners(s, a, b, common);
 
             std::uint16_t allowedA = 0;
