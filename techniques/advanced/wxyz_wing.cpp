@@ -21,6 +21,7 @@
 #include <span>
 
 #include "techniques/combinations.h"
+#include "techniques/pair_peers.h"
 #include "techniques/techniques.h"
 
 namespace gw {
@@ -122,6 +123,10 @@ bool SearchForm(GradeState& s, bool pivotHasZ) {
     for (int cell = 0; cell < 81; ++cell)
         if (BitCount[s.CandMask[cell]] == pivotSize) pivots[pivotCount++] = cell;
     if (pivotCount == 0) return false;
+    // The two-candidate peers of each pivot, by digits: a wing {z, y} lies in
+    // a unit of the pivot, so among its peers.
+    std::array<std::array<std::uint16_t, 10>, 81> pairs;
+    for (int n = 0; n < pivotCount; ++n) pairs[static_cast<std::size_t>(n)] = PairsAmongPeers(s.CandMask, pivots[n]);
 
     // Digit sets a < b < c < d in lexicographic order.
     return ForEachCombination(kAllDigits, 4, [&](unsigned set, std::span<const int> place) {
@@ -134,6 +139,9 @@ bool SearchForm(GradeState& s, bool pivotHasZ) {
                 const int z = digits[zi];
                 // Three-digit pivot: z is the digit of the set it lacks.
                 if (!pivotHasZ && (mask & DigitBit(z)) != 0) continue;
+                // All three wings {z, y} must be there to be found.
+                const unsigned others = set & ~unsigned{DigitBit(z)};
+                if ((pairs[static_cast<std::size_t>(n)][z] & others) != others) continue;
                 std::array<int, 3> p{};
                 for (int k = 0, m = 0; k < 4; ++k)
                     if (k != zi) p[m++] = digits[k];

@@ -5,6 +5,7 @@
 #include <span>
 
 #include "techniques/combinations.h"
+#include "techniques/pair_peers.h"
 #include "techniques/techniques.h"
 
 namespace gw {
@@ -20,6 +21,9 @@ bool TryXYWing(GradeState& s) {
     int twoCount = 0;
     for (int p = 0; p < 81; ++p)
         if (BitCount[cand[p]] == 2) twoCandidates[twoCount++] = p;
+    // The two-candidate peers of each of them, by digits.
+    std::array<std::array<std::uint16_t, 10>, 81> pairs;
+    for (int n = 0; n < twoCount; ++n) pairs[static_cast<std::size_t>(n)] = PairsAmongPeers(cand, twoCandidates[n]);
 
     struct Orientation {
         std::uint16_t pivot, pincerA, pincerB;
@@ -43,6 +47,8 @@ bool TryXYWing(GradeState& s) {
             const int p = twoCandidates[n];
             for (const Orientation& o : orientations) {
                 if (cand[p] != o.pivot) continue;
+                // Without a peer {x, z} and a peer {y, z} there is no pincer pair.
+                if ((pairs[static_cast<std::size_t>(n)][o.z] & o.pivot) != o.pivot) continue;
                 const bool found = ForEachPincerPair(cand, p, o.pincerA, o.pincerB, [&](int a, int b) {
                     if (!RemoveFromCommonPeers(s, a, b, o.z)) return false;
                     if (s.pattern != nullptr) RecordWing(s, o.z, p, cand[p], {{a, cand[a]}, {b, cand[b]}});
