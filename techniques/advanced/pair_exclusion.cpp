@@ -47,17 +47,35 @@ bool TryPairExclusion(GradeState& s) {
     // The bivalue cells, from the candidates as they stand at the start of
     // the call.
     CellSet bivalue;
-    for (int c = 0; c < 81; ++c)
+    CellSet unsolved;
+    CellSet fewCandidates;  // unsolved, with one candidate or none
+    for (int c = 0; c < 81; ++c) {
         if (BitCount[s.CandMask[c]] == 2) bivalue.Set(c);
+        if (s.SolveGrid[c] == 0) unsolved.Set(c);
+        if (s.SolveGrid[c] == 0 && BitCount[s.CandMask[c]] <= 1) fewCandidates.Set(c);
+    }
 
     for (int a = 0; a < 80; ++a) {
         if (s.SolveGrid[a] != 0) continue;
         const CellSet bivalueSeeingA = bivalue & PeerSet[a];
-        for (int b = a + 1; b < 81; ++b) {
-            if (s.SolveGrid[b] != 0) continue;
+        // Without a shared unit or a bivalue cell seeing both, every
+        // combination stands and nothing can go: B is a peer of A or of a
+        // bivalue peer of A, and comes after A. Off A's units, with fewer
+        // than two such bivalue peers, B strikes fewer than two pairs: that
+        // removes nothing unless A or B has fewer than two candidates.
+        CellSet once;
+        CellSet twice;
+        ForEachCell(bivalueSeeingA, [&](int c) {
+            twice = twice | (once & PeerSet[c]);
+            once = once | PeerSet[c];
+        });
+        CellSet reach = PeerSet[a] | (BitCount[s.CandMask[a]] <= 1 ? once : twice | (once & fewCandidates));
+        reach &= unsolved;
+        reach = reach.Without(a < 64 ? CellSet{(std::uint64_t{2} << a) - 1, 0}
+                                     : CellSet{~std::uint64_t{0}, (std::uint64_t{2} << (a - 64)) - 1});
+        for (; reach.Any(); reach.PopFirst()) {
+            const int b = reach.First();
             const CellSet common = bivalueSeeingA & PeerSet[b];
-            // Without a shared unit or a bivalue cell seeing both, every
-            // combination stands and nothing can go.
             if (common.Empty() && !Sees(a, b)) continue;
             // A digit p of A goes only when every candidate of B is struck
             // for it, each by a bivalue cell {p, q} seeing both ends or, for
