@@ -7,6 +7,7 @@
 #include <span>
 
 #include "techniques/combinations.h"
+#include "techniques/pair_peers.h"
 #include "techniques/techniques.h"
 
 namespace gw {
@@ -47,6 +48,9 @@ bool TryXYZWing(GradeState& s) {
     int threeCount = 0;
     for (int p = 0; p < 81; ++p)
         if (BitCount[cand[p]] == 3) threeCandidates[threeCount++] = p;
+    // The two-candidate peers of each of them, by digits.
+    std::array<std::array<std::uint16_t, 10>, 81> pairs;
+    for (int n = 0; n < threeCount; ++n) pairs[static_cast<std::size_t>(n)] = PairsAmongPeers(cand, threeCandidates[n]);
 
     struct Choice {
         int z;
@@ -66,6 +70,9 @@ bool TryXYZWing(GradeState& s) {
             const int p = threeCandidates[n];
             if (cand[p] != ijk) continue;
             for (const Choice& ch : choices) {
+                // Without a peer {x, z} and a peer {y, z} there is no pincer pair.
+                const unsigned others = ijk & ~unsigned{DigitBit(ch.z)};
+                if ((pairs[static_cast<std::size_t>(n)][ch.z] & others) != others) continue;
                 const bool found = ForEachPincerPair(cand, p, ch.pincerA, ch.pincerB, [&](int a, int b) {
                     if (!RemoveFromPeersOfAll(s, p, a, b, ch.z)) return false;
                     if (s.pattern != nullptr)
