@@ -26,6 +26,7 @@
 #include <array>
 #include <cstdint>
 
+#include "model/cellset.h"
 #include "techniques/techniques.h"
 
 namespace gw {
@@ -159,6 +160,12 @@ private:
     // Which (cell, entry digit) ends act for a chain that starts at `first`.
     void MarkActingEnds(int first) {
         for (auto& row : acts_) row.fill(false);
+        // The cells that hold j and see the first cell (never the first
+        // cell itself).
+        CellSet holdJSeeingFirst;
+        for (int x = 0; x < 81; ++x)
+            if (s_.CandMask[x] & DigitBit(j_)) holdJSeeingFirst.Set(x);
+        holdJSeeingFirst &= PeerSet[first];
         for (int cell = 0; cell < 81; ++cell) {
             if (!t_.bivalue[cell] || cell == first) continue;
             for (int entry = 1; entry <= 9; ++entry) {
@@ -166,11 +173,8 @@ private:
                 if (entry == j_) {
                     acts_[cell][entry] = Sees(first, cell);
                 } else if (OtherDigit(t_.cand[cell], entry) == j_) {
-                    bool peerHoldsJ = false;
-                    for (int x = 0; x < 81 && !peerHoldsJ; ++x)
-                        peerHoldsJ = x != first && x != cell && Sees(x, first) && Sees(x, cell) &&
-                                     (s_.CandMask[x] & DigitBit(j_));
-                    acts_[cell][entry] = peerHoldsJ;
+                    // A cell other than the two that holds j and sees both.
+                    acts_[cell][entry] = (holdJSeeingFirst & PeerSet[cell]).Any();
                 }
             }
         }
