@@ -12,8 +12,9 @@
 // single has made that digit the current one. Contradictions are not looked
 // for: a branch just stops when no single is left.
 #include <array>
+#include <bit>
 #include <cstdint>
-
+#include <memory>
 #include <string>
 
 #include "techniques/techniques.h"
@@ -25,6 +26,13 @@ namespace {
 // Hypothesis entries: 0 untouched, 1 placed, -1 eliminated.
 using Hypothesis = std::array<std::array<std::int8_t, 9>, 81>;
 
+// The candidates a branch placed and those it eliminated, bit 9 * cell +
+// digit - 1 each: the order in which conclusions are looked for.
+struct Outcome {
+    std::array<std::uint64_t, 12> placed;
+    std::array<std::uint64_t, 12> eliminated;
+};
+
 // One branch's hypothesis table with running counts that make the singles
 // scans cheap: for each unit and digit, the cells that hold the digit with an
 // untouched entry; for each cell, its candidates with an untouched entry.
@@ -35,6 +43,8 @@ public:
 
     void Clear() {
         for (auto& row : h_) row.fill(0);
+        outcome_.placed.fill(0);
+        outcome_.eliminated.fill(0);
         unitOpen_ = unitCount_;
         for (int c = 0; c < 81; ++c) cellOpen_[c] = BitCount[cand_[c]];
     }
@@ -86,7 +96,7 @@ public:
         }
     }
 
-    const Hypothesis& Table() const { return h_; }
+    const Outcome& Result() const { return outcome_; }
 
 private:
     bool Holds(int cell, int d) const { return (cand_[cell] >> (d - 1)) & 1u; }
@@ -98,11 +108,18 @@ private:
             --cellOpen_[cell];
         }
         e = value;
+        const int bit = 9 * cell + d - 1;
+        const std::uint64_t mask = std::uint64_t{1} << (bit & 63);
+        auto& set = value > 0 ? outcome_.placed : outcome_.eliminated;
+        auto& other = value > 0 ? outcome_.eliminated : outcome_.placed;
+        set[static_cast<std::size_t>(bit >> 6)] |= mask;
+        other[static_cast<std::size_t>(bit >> 6)] &= ~mask;
     }
 
     const std::array<std::uint16_t, 81>& cand_;
     const std::array<std::array<int, 9>, 27>& unitCount_;
     Hypothesis h_{};
+    Outcome outcome_{};
     std::array<std::array<int, 9>, 27> unitOpen_{};
     std::array<int, 81> cellOpen_{};
 };
@@ -122,14 +139,30 @@ bool TryForcingChain(GradeState& s) {
                 for (int u : UnitsOfCell[c]) ++unitCount[u][d - 1];
 
     Branch branch(cand, unitCount);
-    std::array<std::array<std::int16_t, 9>, 81> agree{};
+    // What all branches of the base so far placed, and eliminated.
+    Outcome agree{};
 
-    // Adds one branch to the agreement table.
+    // A branch depends only on its assumption: each one met again (a
+    // candidate is a branch of its cell and of its three units) is taken
+    // from the first time it was followed.
+    const std::unique_ptr<Outcome[]> followed(new Outcome[729]);  // filled when first followed
+    std::array<bool, 729> known{};
     auto addBranch = [&](int cell, int digit) {
-        branch.Propagate(cell, digit);
-        const Hypothesis& h = branch.Table();
-        for (int c = 0; c < 81; ++c)
-            for (int k = 0; k < 9; ++k) agree[c][k] = static_cast<std::int16_t>(agree[c][k] + h[c][k]);
+        const int node = 9 * cell + digit - 1;
+        Outcome& o = followed[static_cast<std::size_t>(node)];
+        if (!known[static_cast<std::size_t>(node)]) {
+            branch.Propagate(cell, digit);
+            o = branch.Result();
+            known[static_cast<std::size_t>(node)] = true;
+        }
+        for (std::size_t w = 0; w < 12; ++w) {
+            agree.placed[w] &= o.placed[w];
+            agree.eliminated[w] &= o.eliminated[w];
+        }
+    };
+    auto newBase = [&] {
+        agree.placed.fill(~std::uint64_t{0});
+        agree.eliminated.fill(~std::uint64_t{0});
     };
 
     // After the branches of a base: the first candidate on which all n agree.
@@ -139,22 +172,26 @@ bool TryForcingChain(GradeState& s) {
     std::string verdict;  // explanations: what every branch agrees on
     auto conclude = [&](int n) -> int {
         if (n <= 1) return -1;
-        for (int c = 0; c < 81; ++c)
-            for (int d = 1; d <= 9; ++d) {
-                const int v = agree[c][d - 1];
-                if (s.pattern != nullptr && (v == n || v == -n))
-                    verdict = "every branch " + std::string(v == n ? "places " : "removes ") + std::to_string(d) +
-                              (v == n ? " in r" : " from r") + std::to_string(RowOf[c] + 1) + "c" +
-                              std::to_string(ColOf[c] + 1);
-                if (v == -n) return RemoveCandidate(s, d, c) ? 1 : 0;
-                if (v == n) {
-                    bool any = false;
-                    for (int e = 1; e <= 9; ++e)
-                        if (e != d && ((cand[c] >> (e - 1)) & 1u)) any = RemoveCandidate(s, e, c) || any;
-                    return any ? 1 : 0;
-                }
-            }
-        return -1;
+        // The first candidate (cells ascending, digits ascending) that every
+        // branch placed or every branch eliminated.
+        int first = 729;
+        for (std::size_t w = 0; w < 12 && first == 729; ++w) {
+            std::uint64_t any = agree.placed[w] | agree.eliminated[w];
+            if (w == 11) any &= (std::uint64_t{1} << (729 - 704)) - 1;
+            if (any != 0) first = static_cast<int>(64 * w) + std::countr_zero(any);
+        }
+        if (first == 729) return -1;
+        const int c = first / 9;
+        const int d = first % 9 + 1;
+        const bool placed = (agree.placed[static_cast<std::size_t>(first >> 6)] >> (first & 63)) & 1u;
+        if (s.pattern != nullptr)
+            verdict = "every branch " + std::string(placed ? "places " : "removes ") + std::to_string(d) +
+                      (placed ? " in r" : " from r") + std::to_string(RowOf[c] + 1) + "c" + std::to_string(ColOf[c] + 1);
+        if (!placed) return RemoveCandidate(s, d, c) ? 1 : 0;
+        bool any = false;
+        for (int e = 1; e <= 9; ++e)
+            if (e != d && ((cand[c] >> (e - 1)) & 1u)) any = RemoveCandidate(s, e, c) || any;
+        return any ? 1 : 0;
     };
 
     // Cell bases: each candidate of the cell in turn.
@@ -162,7 +199,7 @@ bool TryForcingChain(GradeState& s) {
         const int n = BitCount[cand[c]];
         if (n <= 1) continue;  // a single branch agrees with itself only
         s.Pump();
-        for (auto& row : agree) row.fill(0);
+        newBase();
         for (int d = 1; d <= 9; ++d)
             if ((cand[c] >> (d - 1)) & 1u) addBranch(c, d);
         const int result = conclude(n);
@@ -181,7 +218,7 @@ bool TryForcingChain(GradeState& s) {
             const int n = unitCount[u][d - 1];
             if (n <= 1) continue;
             s.Pump();
-            for (auto& row : agree) row.fill(0);
+            newBase();
             for (int k = 0; k < 9; ++k) {
                 const int c = UnitCell(u, k);
                 if ((cand[c] >> (d - 1)) & 1u) addBranch(c, d);
