@@ -6,25 +6,39 @@
 // differently for them. The hunt counts only what it would save (distinct
 // puzzles of the run's levels, at most --per-grid per solution grid).
 //
-//   hunt_bench [seconds=60] [seed=1] [methods=both|plain|hunt] [levels=7,89] [key=value ...]
+//   hunt_bench [seconds=60] [seed=1] [methods=both|plain|hunt] [levels=7,89] [runs=1] [key=value ...]
+//
+// runs: each hunt runs that many times, from `seed` on, and its rate is the
+// mean of theirs; the sorted rates of the runs and their median are printed
+// too. A hunt's rate varies widely from seed to seed: it depends on when the
+// hunt happens upon a family of puzzles that are cheap to grade.
 //
 // levels: the hunts to run, each given by the digits of its levels.
-// Hunt settings: pool=64 poolgrid=2 seeds=500 fresh=5 keep=0 tour=2 wtour=3 trial=16
+// Hunt settings: pool=64 poolgrid=2 seeds=500 fresh=5 keep=0 tour=2 wtour=8 trial=2 perwork=1 makework=200
 // visits=0 score=effort|top|level digits=solutions|random pergrid=3 list=32
 // pick=auto|score|yield|wanted
 //
-// Measured for Extreme and not kept as defaults: picking parents by score
-// (1.4-1.8x the plain loop), by the hardness of their neighbours (pick=yield,
-// about 1.9x, with Mayhem unreliable), by Extreme puzzles per estimated grading
-// work, keeping only parents that grade cheaply, ranking Extreme parents by
-// least work, fewer listed solutions per neighbour (list=8), random digits,
-// keeping the solution grid (keep=30/100: mostly puzzles seen before), pools
-// of 32 or 128 and four-way tournaments. For the uniqueness tests of the
-// reduction, the bounded count that fills singles before each guess was twice
-// as slow on these puzzles, and testing a pair by trying the other digits in
-// its cells was slower too.
+// Measured for Extreme and not kept as defaults (40 CPU-seconds, several
+// seeds): picking parents by score (1.4-1.8x the plain loop), by the hardness
+// of their neighbours (pick=yield, about 1.9x, with Mayhem unreliable), by how
+// often their neighbours were wanted per neighbour (perwork=0: about 47 Extreme
+// per CPU-second on seeds 2-8, with three-way tournaments and trials of 16
+// neighbours, the earlier defaults; 46 with wtour=8 trial=8), per unit of work
+// with those settings (45), an upper-confidence pick over the whole pool
+// instead of a tournament (45), keeping only parents that grade cheaply (the
+// pool starves: 8), wtour=16 (65 on six seeds), trial=1 (54), trial=4 (98,
+// but lower in the middle), a new parent credited with one imagined neighbour
+// or four instead of two (no better), and never again taking out a clue pair
+// whose removal gave no neighbour (about 39 on six seeds). Also not kept: fewer
+// listed solutions per neighbour (list=8), random digits, keeping the solution
+// grid (keep=30/100: mostly puzzles seen before), pools of 32 or 128. For the
+// uniqueness tests of the reduction, the bounded count that fills singles
+// before each guess was twice as slow on these puzzles, and testing a pair by
+// trying the other digits in its cells was slower too.
 #include <time.h>
 
+#include <algorithm>
+#include <bit>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -98,6 +112,8 @@ bool Setting(const std::string& key, const std::string& v, gw::HuntOptions& o) {
     else if (key == "list") o.listLimit = n;
     else if (key == "wtour") o.wantedTournament = n;
     else if (key == "trial") o.trialVisits = n;
+    else if (key == "perwork") o.perWork = n != 0;
+    else if (key == "makework") o.makeWork = n;
     else if (key == "pick" && v == "auto") o.pick = gw::HuntOptions::Pick::Auto;
     else if (key == "pick" && v == "wanted") o.pick = gw::HuntOptions::Pick::Wanted;
     else if (key == "pick" && v == "score") o.pick = gw::HuntOptions::Pick::Score;
@@ -145,6 +161,7 @@ int main(int argc, char** argv) {
     std::uint64_t seed = 1;
     std::string methods = "both";
     std::string hunts = "7,89";
+    int runsPerHunt = 1;
     gw::HuntOptions o;
     int positional = 0;
     for (int i = 1; i < argc; ++i) {
@@ -158,6 +175,7 @@ int main(int argc, char** argv) {
         }
         const std::string key = arg.substr(0, eq), value = arg.substr(eq + 1);
         if (key == "methods") methods = value;
+        else if (key == "runs" && std::atoi(value.c_str()) > 0) runsPerHunt = std::atoi(value.c_str());
         else if (key == "levels") hunts = value;
         else if (!Setting(key, value, o)) {
             std::fprintf(stderr, "hunt_bench: unknown setting %s\n", arg.c_str());
@@ -165,12 +183,15 @@ int main(int argc, char** argv) {
         }
     }
 
-    std::printf("CPU budget %.0f s per run, seed %llu\n", budget, static_cast<unsigned long long>(seed));
+    std::printf("CPU budget %.0f s per run, seed %llu", budget, static_cast<unsigned long long>(seed));
+    if (runsPerHunt > 1) std::printf(" (the hunts: seeds %llu-%llu)", static_cast<unsigned long long>(seed), static_cast<unsigned long long>(seed) + static_cast<unsigned long long>(runsPerHunt) - 1);
+    std::printf("\n");
     Tally plain;
     if (methods != "hunt") plain = RunPlain(budget, seed);
     // Per level, the hunt that measures it: the first run whose levels hold it.
     std::array<Tally, 10> huntFor{};
     std::array<std::string, 10> huntName{};
+    std::array<std::vector<double>, 10> perSeedRates{};  // per hunt, of its lowest level
     std::vector<std::pair<std::string, std::pair<Tally, gw::HuntCounts>>> runs;
     if (methods != "plain") {
         for (std::size_t from = 0; from <= hunts.size();) {
@@ -181,12 +202,23 @@ int main(int argc, char** argv) {
             if (LevelDigits(digits) == 0) continue;
             gw::HuntOptions ho = o;
             ho.levels = LevelDigits(digits);
-            gw::HuntCounts counts;
-            const Tally t = RunHunt(budget, seed, ho, counts);
-            runs.push_back({"levels " + digits, {t, counts}});
+            // Several seeds pool their counts and time: the rate is then the
+            // mean of the runs' rates.
+            Tally pooled;
+            for (int k = 0; k < runsPerHunt; ++k) {
+                gw::HuntCounts counts;
+                const Tally t = RunHunt(budget, seed + static_cast<std::uint64_t>(k), ho, counts);
+                runs.push_back({"levels " + digits + ", seed " + std::to_string(seed + static_cast<std::uint64_t>(k)),
+                                {t, counts}});
+                for (std::size_t l = 0; l < t.perLevel.size(); ++l) pooled.perLevel[l] += t.perLevel[l];
+                pooled.cpu += t.cpu;
+                pooled.made += t.made;
+                const int low = std::countr_zero(ho.levels);
+                perSeedRates[static_cast<std::size_t>(low)].push_back(t.cpu > 0 ? static_cast<double>(t.perLevel[static_cast<std::size_t>(low)]) / t.cpu : 0.0);
+            }
             for (int l = 1; l <= 9; ++l)
                 if ((ho.levels >> l) & 1u && huntName[static_cast<std::size_t>(l)].empty()) {
-                    huntFor[static_cast<std::size_t>(l)] = t;
+                    huntFor[static_cast<std::size_t>(l)] = pooled;
                     huntName[static_cast<std::size_t>(l)] = digits;
                 }
         }
@@ -202,6 +234,17 @@ int main(int argc, char** argv) {
         if (p > 0) std::snprintf(ratio, sizeof ratio, "%.1fx", h / p);
         std::printf("%-8s %10lld %12.4f %7s %10lld %12.4f %8s\n", gw::kLevelNames[L], plain.perLevel[L], p,
                     huntName[L].empty() ? "-" : huntName[L].c_str(), huntFor[L].perLevel[L], h, ratio);
+    }
+    for (int l = 7; l <= 9; ++l) {
+        std::vector<double> r = perSeedRates[static_cast<std::size_t>(l)];
+        if (r.size() < 2) continue;
+        std::sort(r.begin(), r.end());
+        const double median = r.size() % 2 ? r[r.size() / 2] : (r[r.size() / 2 - 1] + r[r.size() / 2]) / 2;
+        std::printf("%s per seed, sorted:", gw::kLevelNames[static_cast<std::size_t>(l)]);
+        for (const double x : r) std::printf(" %.1f", x);
+        std::printf(" (median %.1f", median);
+        if (rate(plain, l) > 0) std::printf(", %.1fx the plain loop", median / rate(plain, l));
+        std::printf(")\n");
     }
     std::printf("\nplain: %lld puzzles in %.1f CPU-s\n", plain.made, plain.cpu);
     for (const auto& [name, r] : runs) PrintHunt(name.c_str(), r.first, r.second);

@@ -33,8 +33,8 @@ struct HuntOptions {
     int freshPercent = 5;      // share of later turns given to plain-loop puzzles
     int keepGridPercent = 0;   // share of neighbours that keep the parent's solution digits
     int tournament = 2;        // parents drawn per pick; the best of them is used
-    int wantedTournament = 3;  // the same under Pick::Wanted
-    int trialVisits = 16;      // under Pick::Wanted: neighbours a parent makes before it may be replaced
+    int wantedTournament = 8;  // the same under Pick::Wanted
+    int trialVisits = 2;       // under Pick::Wanted: neighbours a parent makes before it may be replaced
     int maxVisits = 0;         // neighbours made of one parent before it leaves the pool (0: no limit)
     // Solutions of the reduced puzzle listed per neighbour: when it has fewer,
     // the list is complete and a pair that singles one solution out of it
@@ -45,7 +45,8 @@ struct HuntOptions {
     //  Score: the higher score; the pool keeps the highest scores.
     //  Yield: the parent whose neighbours were hard most often; the pool
     //         keeps the highest scores.
-    //  Wanted: the parent whose neighbours were of a wanted level most often;
+    //  Wanted: the parent whose neighbours were of a wanted level most often
+    //         for the work they cost (or per neighbour, without `perWork`);
     //         the pool keeps parents of the lowest wanted level or harder and,
     //         once full, a newcomer replaces the parent whose neighbours were
     //         wanted least often among those that had their trial.
@@ -54,7 +55,20 @@ struct HuntOptions {
     //         which are too rare to count per parent).
     enum class Pick { Auto, Score, Yield, Wanted } pick = Pick::Auto;
     enum class Digits { Random, FromSolutions } digits = Digits::FromSolutions;
+    // Under Pick::Wanted, a parent's rate counts wanted neighbours per unit of
+    // work (making them and grading them) rather than per neighbour. Puzzles of
+    // one level differ tenfold in grading work, and the cheap ones run in
+    // families: a parent whose neighbours are cheap to grade and often wanted
+    // is worth many that are not.
+    bool perWork = true;
+    int makeWork = 200;  // work of making and reducing one neighbour, in the units of GradingWork
 };
+
+// An estimate of the work of a grading, from the rung of every pass: the
+// typical time of the calls of each pass's climb, in microseconds. Stopped
+// gradings count the climb to the rung where they stopped. Deterministic, so
+// that a seeded hunt stays reproducible.
+long long GradingWork(const GradeTrace& trace);
 
 // Difficulty finer than the level: the level first, then the highest rung that
 // made progress, then how much work the top levels took.
@@ -78,6 +92,7 @@ struct HuntPuzzle {
     // its grading stopped.
     int level = 0;
     long long score = 0;
+    long long work = 0;  // GradingWork of its grading
 };
 
 // What the workers of one hunt share: the pool of parents, the puzzles already
@@ -101,8 +116,8 @@ public:
     bool FirstSight(const Grid& puzzle);
 
     // Tells the pool what a neighbour of `parent` turned out to be (level 0:
-    // none was made).
-    void Report(const Grid& parent, int level);
+    // none was made or it was seen before) and the work it cost.
+    void Report(const Grid& parent, int level, long long work);
 
     // Offers a graded puzzle as a parent.
     void Offer(const HuntPuzzle& p);
@@ -120,11 +135,19 @@ private:
         int visits = 0;
         int yield = 0;   // what its neighbours were worth: 1 per Extreme, 4 per Mayhem or Outlaw
         int wanted = 0;  // neighbours of a wanted level
+        long long work = 0;   // work spent on its neighbours
+        long long prior = 0;  // per-work rating: the work of its two imagined neighbours (0: rated per neighbour)
         // Priority of a parent under Pick::Yield: the worth of its neighbours
         // so far, with one imagined success in two tries for a new parent.
         double Rate() const { return (yield + 1.0) / (visits + 2.0); }
-        // The same for Pick::Wanted: how often its neighbours were wanted.
-        double WantedRate() const { return (wanted + 1.0) / (visits + 2.0); }
+        // The same for Pick::Wanted: how often its neighbours were wanted, per
+        // neighbour or per unit of work. Rated per work, a new parent is
+        // credited with one wanted neighbour in two, each costing what its own
+        // grading and making cost: cheap parents get tried first.
+        double WantedRate() const {
+            if (prior > 0) return (wanted + 1.0) / static_cast<double>(work + prior);
+            return (wanted + 1.0) / (visits + 2.0);
+        }
     };
 
     void OfferByScore(const HuntPuzzle& p);
@@ -183,7 +206,8 @@ private:
     GradeTrace trace_;
     std::vector<Grid> solutions_;
     HuntCounts counts_;
-    int lastLevel_ = 0;  // level of the puzzle the last turn graded (0: none)
+    int lastLevel_ = 0;       // level of the puzzle the last turn graded (0: none)
+    long long lastWork_ = 0;  // and the work of its grading
 };
 
 }  // namespace gw

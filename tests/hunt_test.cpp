@@ -56,14 +56,9 @@ TEST(Hunt, HandsOutOnlyDistinctPairMinimalPuzzlesGradedToTheirLevel) {
         {SmallHunt(D::FromSolutions, 100, 2), 12, 90},  // the parent's grid kept: the per-grid bound bites
         {SmallHunt(D::Random, 50, 3), 13, 400},         // random fitting digits: most are not unique
         // No level above Extreme wanted: parents kept by how often their
-        // neighbours were wanted, and replaced after a short trial (levels 4
-        // to 6 keep the case quick).
-        {[] {
-             HuntOptions o = SmallHunt(D::FromSolutions, 0, 2, 0x70u);
-             o.trialVisits = 4;
-             return o;
-         }(),
-         14, 150},
+        // neighbours were wanted for the work they cost, and replaced after a
+        // short trial (levels 4 to 6 keep the case quick).
+        {SmallHunt(D::FromSolutions, 0, 2, 0x70u), 14, 200},
     };
     for (const auto& c : cases) {
         const bool byWanted = (c.o.levels >> 8) == 0;
@@ -109,6 +104,51 @@ TEST(Hunt, ScoreRanksLevelThenTopRungThenEffort) {
     for (auto kind : {HuntOptions::Score::Level, HuntOptions::Score::TopRung, HuntOptions::Score::Effort})
         EXPECT_LT(a.Value(kind), b.Value(kind));
     EXPECT_LT(ScoreGrading(7, {33}).Value(HuntOptions::Score::Effort), a.Value(HuntOptions::Score::Effort));
+}
+
+TEST(Hunt, GradingWorkGrowsWithEveryClimb) {
+    const auto work = [](std::vector<int> rungs, bool stopped = false) {
+        GradeTrace t;
+        t.rungs = std::move(rungs);
+        t.stopped = stopped;
+        t.stopAbove = 7;
+        return GradingWork(t);
+    };
+    EXPECT_GT(work({1}), 0);
+    EXPECT_LT(work({1}), work({1, 1}));
+    EXPECT_LT(work({1, 2}), work({1, 20}));
+    EXPECT_LT(work({1, 20}), work({1, 36}));
+    EXPECT_LT(work({1, 36}), work({1, 36}, true));
+}
+
+// Rated per unit of work, the cheaper of two new parents is drawn first, and a
+// parent whose neighbours turn out wanted and cheap overtakes it.
+TEST(Hunt, ParentsAreRatedByWantedNeighboursPerWork) {
+    HuntOptions o;
+    o.levels = LevelBit(7);
+    o.poolSize = 2;
+    ASSERT_TRUE(o.perWork);
+    HuntPool pool(o);
+    HuntPuzzle cheap, dear;
+    cheap.puzzle[0] = 1;
+    dear.puzzle[0] = 2;
+    cheap.level = dear.level = 7;
+    cheap.work = 1'000;
+    dear.work = 20'000;
+    pool.Offer(cheap);
+    pool.Offer(dear);
+    ASSERT_EQ(pool.PoolSize(), 2u);
+    const auto picks = [&pool](const HuntPuzzle& p) {
+        Rng rng;
+        rng.Seed(5);
+        int n = 0;
+        HuntPuzzle got;
+        for (int i = 0; i < 100; ++i) n += pool.Pick(rng, got) && got.puzzle == p.puzzle;
+        return n;
+    };
+    EXPECT_GT(picks(cheap), 90);
+    for (int i = 0; i < 50; ++i) pool.Report(dear.puzzle, 7, 100);
+    EXPECT_GT(picks(dear), 90);
 }
 
 // The hunt grades through a trace: the same level and the same rungs as the
