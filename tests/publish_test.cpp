@@ -29,7 +29,12 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir_); }
 
-    std::string Q(const fs::path& p) const { return "'" + p.string() + "'"; }
+    std::string Q(const fs::path& p) const {
+        std::string quoted = "'";
+        quoted += p.string();
+        quoted += '\'';
+        return quoted;
+    }
 
     // Stores puzzles [first, first + n) of the shared set under `base` for a
     // target, level k % 9 + 1 for the k-th, and returns the levels used.
