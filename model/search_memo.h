@@ -61,13 +61,14 @@ inline DigitPlaces PlacesOfDigits(const std::array<std::uint16_t, 81>& cand) {
 using UnitCells = std::array<std::uint16_t, 9>;
 
 struct SearchMemo {
-    // No grid has a candidate in cell 81: the places of a digit never match
-    // this before the search has failed once.
-    static constexpr CellSet kNever{0, std::uint64_t{1} << 17};
-    static constexpr std::uint16_t kNeverCell = 0xFFFF;
-
-    std::array<std::array<CellSet, 10>, static_cast<std::size_t>(DigitSearch::Count)> digitFailed = Fresh();
-    std::array<std::array<UnitCells, 27>, static_cast<std::size_t>(UnitSearch::Count)> unitFailed = FreshUnits();
+    // The memo holds each set of places flipped (every bit inverted). No grid
+    // has a candidate beyond cell 80 and no unit cell uses the top bits, so a
+    // flipped set is never all zeros: a zeroed memo, as it starts, matches
+    // nothing before the search has failed once. Zero is also what makes a
+    // fresh memo cheap to build, a block cleared rather than thousands of
+    // stores in every function that makes a grading state.
+    std::array<std::array<CellSet, 10>, static_cast<std::size_t>(DigitSearch::Count)> digitFailed{};
+    std::array<std::array<UnitCells, 27>, static_cast<std::size_t>(UnitSearch::Count)> unitFailed{};
 
     // The digits (bit d for digit d) whose places differ from those the
     // search last failed with: the only ones it needs to look at.
@@ -75,36 +76,28 @@ struct SearchMemo {
         const auto& failed = digitFailed[static_cast<std::size_t>(search)];
         unsigned todo = 0;
         for (int d = 1; d <= 9; ++d)
-            if (places[d].lo != failed[d].lo || places[d].hi != failed[d].hi) todo |= 1u << d;
+            if (places[d].lo != ~failed[d].lo || places[d].hi != ~failed[d].hi) todo |= 1u << d;
         return todo;
     }
     // The search found nothing for any digit with these places.
     void Failed(DigitSearch search, const DigitPlaces& places) {
-        digitFailed[static_cast<std::size_t>(search)] = places;
+        auto& failed = digitFailed[static_cast<std::size_t>(search)];
+        for (std::size_t d = 0; d < places.size(); ++d) failed[d] = CellSet{~places[d].lo, ~places[d].hi};
     }
 
     // True when the search found nothing in the unit with these very cells.
     bool UnitFailedBefore(UnitSearch search, int unit, const UnitCells& cells) const {
-        return unitFailed[static_cast<std::size_t>(search)][static_cast<std::size_t>(unit)] == cells;
+        const UnitCells& failed = unitFailed[static_cast<std::size_t>(search)][static_cast<std::size_t>(unit)];
+        for (std::size_t i = 0; i < cells.size(); ++i)
+            if (cells[i] != static_cast<std::uint16_t>(~failed[i])) return false;
+        return true;
     }
     void UnitFailed(UnitSearch search, int unit, const UnitCells& cells) {
-        unitFailed[static_cast<std::size_t>(search)][static_cast<std::size_t>(unit)] = cells;
+        UnitCells& failed = unitFailed[static_cast<std::size_t>(search)][static_cast<std::size_t>(unit)];
+        for (std::size_t i = 0; i < cells.size(); ++i) failed[i] = static_cast<std::uint16_t>(~cells[i]);
     }
 
     void Clear() { *this = SearchMemo{}; }
-
-private:
-    static constexpr std::array<std::array<CellSet, 10>, static_cast<std::size_t>(DigitSearch::Count)> Fresh() {
-        std::array<std::array<CellSet, 10>, static_cast<std::size_t>(DigitSearch::Count)> t{};
-        for (auto& row : t) row.fill(kNever);
-        return t;
-    }
-    static constexpr std::array<std::array<UnitCells, 27>, static_cast<std::size_t>(UnitSearch::Count)> FreshUnits() {
-        std::array<std::array<UnitCells, 27>, static_cast<std::size_t>(UnitSearch::Count)> t{};
-        for (auto& row : t)
-            for (auto& cells : row) cells.fill(kNeverCell);
-        return t;
-    }
 };
 
 }  // namespace gw
