@@ -48,19 +48,6 @@ inline std::vector<std::pair<Grid, Grid>> HardPuzzles() {
     return ReadPuzzleFile(std::string(GRIDWICK_BENCH_DATA) + "/hard.txt");
 }
 
-inline std::vector<std::pair<Grid, Grid>> Generated(int count, std::uint64_t seed) {
-    std::vector<std::pair<Grid, Grid>> out;
-    GenState g;
-    g.rng.Seed(seed);
-    Yielder y;
-    for (int i = 0; i < count; ++i) {
-        BuildSolutionGrid(g, y);
-        RemoveClues(g, y);
-        out.emplace_back(g.Puzzle, g.Solution);
-    }
-    return out;
-}
-
 // Times fn(item) once per item and reports the distribution in microseconds
 // as counters: median, p99 and worst, plus the number of items.
 template <typename T, typename F>

@@ -8,7 +8,7 @@ namespace gw::bench {
 namespace {
 
 std::vector<Grid> Puzzles(int set) {
-    const auto pairs = set == 0 ? SharedPuzzles() : set == 1 ? Generated(2000, 13) : HardPuzzles();
+    const auto pairs = set == 0 ? SharedPuzzles() : set == 1 ? GeneratedPuzzles(2000, 13) : HardPuzzles();
     std::vector<Grid> out;
     for (const auto& p : pairs) out.push_back(p.first);
     return out;

@@ -64,7 +64,7 @@ void BM_GradeEasy(benchmark::State& state) {
     static const std::vector<Grid> easy = [] {
         std::vector<Grid> out;
         GradeState s;
-        for (const auto& [p, sol] : Generated(400, 4))
+        for (const auto& [p, sol] : GeneratedPuzzles(400, 4))
             if (GradePuzzle(s, p) == 1) out.push_back(p);
         return out;
     }();

@@ -15,7 +15,7 @@ const std::map<int, std::vector<Grid>>& ByLevel() {
         // The rare levels 8 and 9 come from a file of hard puzzles.
         const auto hard = HardPuzzles();
         puzzles.insert(puzzles.end(), hard.begin(), hard.end());
-        const auto more = Generated(2000, 6);
+        const auto more = GeneratedPuzzles(2000, 6);
         puzzles.insert(puzzles.end(), more.begin(), more.end());
         for (const auto& [p, sol] : puzzles) out[GradePuzzle(s, p)].push_back(p);
         return out;

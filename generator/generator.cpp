@@ -237,6 +237,19 @@ bool HasUniqueSolution(const Grid& puzzle, Yielder* y) {
     return n <= 1;
 }
 
+std::vector<std::pair<Grid, Grid>> GeneratedPuzzles(int count, std::uint64_t seed) {
+    std::vector<std::pair<Grid, Grid>> out;
+    GenState g;
+    g.rng.Seed(seed);
+    Yielder y;
+    for (int i = 0; i < count; ++i) {
+        BuildSolutionGrid(g, y);
+        RemoveClues(g, y);
+        out.emplace_back(g.Puzzle, g.Solution);
+    }
+    return out;
+}
+
 bool RemoveClues(GenState& g, Yielder& y) {
     std::array<int, kCluePairs> pairOrder{};
     g.Puzzle = g.Solution;

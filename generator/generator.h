@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "model/control.h"
@@ -49,6 +50,10 @@ bool RemoveClues(GenState& g, Yielder& y);
 // True when the puzzle has at most one solution (exactly one for a puzzle cut
 // from a valid grid). False when a second solution exists or when halted.
 bool HasUniqueSolution(const Grid& puzzle, Yielder* y = nullptr);
+
+// The first `count` puzzles of the plain loop from `seed` (a random grid, then
+// clue removal), each with its solution: a fixed set for checks and benchmarks.
+std::vector<std::pair<Grid, Grid>> GeneratedPuzzles(int count, std::uint64_t seed);
 
 // Counts solutions up to `limit`; the first one found goes to `first`.
 // A puzzle whose givens clash counts 0.

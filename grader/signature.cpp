@@ -37,14 +37,7 @@ void GradingSignature::Add(int level, const std::vector<Step>& steps) {
 
 BenchPuzzles BenchmarkSet() {
     BenchPuzzles set;
-    GenState g;
-    g.rng.Seed(kBenchSeed);
-    Yielder y;
-    for (int i = 0; i < kBenchGenerated; ++i) {
-        BuildSolutionGrid(g, y);
-        RemoveClues(g, y);
-        set.puzzles.push_back(g.Puzzle);
-    }
+    for (const auto& [puzzle, solution] : GeneratedPuzzles(kBenchGenerated, kBenchSeed)) set.puzzles.push_back(puzzle);
     set.generated = kBenchGenerated;
     for (std::string_view text : kHardPuzzles) {
         Grid p{};

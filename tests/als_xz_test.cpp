@@ -307,7 +307,7 @@ TEST(AlsXZ, SoundAndAsTranscribedOnSharedPuzzles) {
 
 TEST(AlsXZ, SoundOnGeneratedPuzzles) {
     Tally t;
-    for (const auto& [p, sol] : test::GeneratePuzzles(60, 3701)) Walk(p, sol, t);
+    for (const auto& [p, sol] : GeneratedPuzzles(60, 3701)) Walk(p, sol, t);
     EXPECT_EQ(t.unsound, 0);
 }
 
@@ -339,7 +339,7 @@ TEST(AlsXZ, AsTranscribedOnEarlierStates) {
 
 TEST(AlsXZ, AsTranscribedOnEarlierStatesOfGeneratedPuzzles) {
     Tally t;
-    WalkEarlier(test::GeneratePuzzles(90, 3702), 1, t);
+    WalkEarlier(GeneratedPuzzles(90, 3702), 1, t);
     EXPECT_EQ(t.unsound, 0);
     EXPECT_GT(t.stage2, 0);
     std::printf("ALS-XZ on earlier generated states: %d calls, %d with progress, %d of them by two sets\n",

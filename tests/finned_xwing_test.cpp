@@ -103,7 +103,7 @@ TEST(FinnedXWing, SoundOnSharedPuzzles) {
 }
 
 TEST(FinnedXWing, SoundOnGeneratedPuzzles) {
-    test::ExpectSoundProgress(test::GeneratePuzzles(150, 2026120723), kRung,
+    test::ExpectSoundProgress(GeneratedPuzzles(150, 2026120723), kRung,
                               test::RungsOffFrom(test::RungNo("X-Wing"), kRung));
 }
 

@@ -156,7 +156,7 @@ TEST(ForcingChain, SoundAndAsTranscribedOnSharedPuzzles) {
 
 TEST(ForcingChain, SoundOnGeneratedPuzzles) {
     Tally t;
-    for (const auto& [p, sol] : test::GeneratePuzzles(60, 3901)) Walk(p, sol, t);
+    for (const auto& [p, sol] : GeneratedPuzzles(60, 3901)) Walk(p, sol, t);
     EXPECT_EQ(t.unsound, 0);
 }
 

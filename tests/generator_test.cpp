@@ -247,7 +247,7 @@ TEST(HasUniqueSolution, EdgeCases) {
 }
 
 TEST(RemoveClues, PuzzlesAreSymmetricUniqueAndMinimalInPairs) {
-    for (const auto& [puzzle, solution] : test::GeneratePuzzles(60, 2026))
+    for (const auto& [puzzle, solution] : GeneratedPuzzles(60, 2026))
         test::ExpectSymmetricUniquePairMinimal(puzzle, solution);
 }
 

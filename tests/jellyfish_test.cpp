@@ -171,7 +171,7 @@ TEST(Jellyfish, SoundOnSharedPuzzles) {
 }
 
 TEST(Jellyfish, SoundOnGeneratedPuzzles) {
-    test::ExpectSoundProgress(test::GeneratePuzzles(150, 2026120720), kRung,
+    test::ExpectSoundProgress(GeneratedPuzzles(150, 2026120720), kRung,
                               test::RungsOffFrom(test::RungNo("X-Wing"), kRung));
 }
 

@@ -50,7 +50,7 @@ std::bitset<kRungCount + 1> LowerLadderOnly() { return test::RungsOffFrom(kTopRu
 TEST(LowerLadderSoundness, GradingsAreSoundAndUseEveryRung) {
     auto puzzles = test::LoadSharedPuzzles();
     ASSERT_GE(puzzles.size(), 1000u);
-    const auto generated = test::GeneratePuzzles(300, 7);
+    const auto generated = GeneratedPuzzles(300, 7);
     puzzles.insert(puzzles.end(), generated.begin(), generated.end());
     std::map<int, int> progressByRung;
     int unsound = 0;
@@ -73,7 +73,7 @@ TEST(LowerLadderSoundness, GradingsAreSoundAndUseEveryRung) {
 TEST(LowerLadderSoundness, EachTechniqueIsSoundOnEveryStateAlongTheWay) {
     auto puzzles = test::LoadSharedPuzzles();
     puzzles.resize(std::min<std::size_t>(puzzles.size(), 600));
-    const auto generated = test::GeneratePuzzles(100, 11);
+    const auto generated = GeneratedPuzzles(100, 11);
     puzzles.insert(puzzles.end(), generated.begin(), generated.end());
     std::array<int, kTechniques.size()> fired{};
     int failures = 0;

@@ -21,7 +21,7 @@ using test::Sparse;
 // then generated ones should the shared set not need the rung.
 int GradingsUsingRung(int rung, int wanted) {
     const int found = test::GradingsUsingRung(test::LoadSharedPuzzles(), rung, wanted);
-    return found > 0 ? found : test::GradingsUsingRung(test::GeneratePuzzles(3000, 24250), rung, wanted);
+    return found > 0 ? found : test::GradingsUsingRung(GeneratedPuzzles(3000, 24250), rung, wanted);
 }
 
 // --- Bivalue colour propagation ---------------------------------------------

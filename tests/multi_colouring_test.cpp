@@ -122,7 +122,7 @@ TEST(MultiColouring, SoundOnSharedPuzzles) {
 }
 
 TEST(MultiColouring, SoundOnGeneratedPuzzles) {
-    test::ExpectSoundProgress(test::GeneratePuzzles(150, 2026120722), kRung,
+    test::ExpectSoundProgress(GeneratedPuzzles(150, 2026120722), kRung,
                               test::RungsOffFrom(test::RungNo("X-Wing"), kRung));
 }
 

@@ -200,7 +200,7 @@ TEST_F(OutputTest, EveryTargetReadsBack) {
 // the last stored puzzle, and only a torn record (fewer than 81 cells at the
 // end) is replaced.
 TEST_F(OutputTest, HandEditedLineFilesKeepEveryPuzzle) {
-    const auto others = test::GeneratePuzzles(2, 11);
+    const auto others = GeneratedPuzzles(2, 11);
     const std::string p1 = test::GridText(others[0].first), p2 = test::GridText(others[1].first);
     const std::string line = FormatPuzzle(6, puzzle_, solution_);
     const struct {

@@ -35,7 +35,7 @@ TEST(Soundness, SharedPuzzles) {
 }
 
 TEST(Soundness, GeneratedPuzzles) {
-    CheckAll(test::GeneratePuzzles(300, 20261207), "generated");
+    CheckAll(GeneratedPuzzles(300, 20261207), "generated");
 }
 
 }  // namespace

@@ -90,22 +90,9 @@ std::vector<std::pair<Grid, Grid>> FirstSharedPuzzles(std::size_t count) {
     return puzzles;
 }
 
-std::vector<std::pair<Grid, Grid>> GeneratePuzzles(int count, std::uint64_t seed) {
-    std::vector<std::pair<Grid, Grid>> out;
-    GenState g;
-    g.rng.Seed(seed);
-    Yielder y;
-    for (int i = 0; i < count; ++i) {
-        BuildSolutionGrid(g, y);
-        RemoveClues(g, y);
-        out.emplace_back(g.Puzzle, g.Solution);
-    }
-    return out;
-}
-
 std::vector<std::pair<Grid, Grid>> SharedAndGenerated(int count, std::uint64_t seed) {
     auto puzzles = LoadSharedPuzzles();
-    const auto generated = GeneratePuzzles(count, seed);
+    const auto generated = GeneratedPuzzles(count, seed);
     puzzles.insert(puzzles.end(), generated.begin(), generated.end());
     return puzzles;
 }
@@ -398,7 +385,7 @@ CheckedCall CheckOnCopy(const GradeState& s, RungFunction technique, const Grid&
 int ProgressOnGeneratedStuckStates(std::initializer_list<const Rung*> rungs, int from, int count,
                                    std::uint64_t seed) {
     int progress = 0;
-    for (const auto& [puzzle, solution] : GeneratePuzzles(count, seed)) {
+    for (const auto& [puzzle, solution] : GeneratedPuzzles(count, seed)) {
         int level = 0;
         const GradeState stuck = GradedWith(puzzle, RungsOffFrom(from), &level);
         if (level != 9) continue;

@@ -90,9 +90,6 @@ std::vector<std::pair<Grid, Grid>> LoadSharedPuzzles(const std::string& file = "
 // The first `count` shared puzzles; fewer is a failure.
 std::vector<std::pair<Grid, Grid>> FirstSharedPuzzles(std::size_t count);
 
-// Generates `count` puzzles with their solutions from a fixed seed.
-std::vector<std::pair<Grid, Grid>> GeneratePuzzles(int count, std::uint64_t seed);
-
 // The shared puzzles, then `count` puzzles generated from `seed`, each with its solution.
 std::vector<std::pair<Grid, Grid>> SharedAndGenerated(int count, std::uint64_t seed);
 

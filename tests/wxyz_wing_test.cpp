@@ -162,7 +162,7 @@ TEST(WXYZWing, SoundOnSharedPuzzles) {
 }
 
 TEST(WXYZWing, SoundOnGeneratedPuzzles) {
-    test::ExpectSoundProgress(test::GeneratePuzzles(800, 2026120721), kRung,
+    test::ExpectSoundProgress(GeneratedPuzzles(800, 2026120721), kRung,
                               test::RungsOffFrom(test::RungNo("X-Wing"), kRung));
 }
 
