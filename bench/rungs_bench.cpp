@@ -39,7 +39,7 @@ double ThreadCpuMicros() {
 // Grades the puzzles with `off` switched off and keeps the states where the
 // grading got stuck, no rung left off.
 std::vector<GradeState> StuckStates(const std::vector<std::pair<Grid, Grid>>& puzzles,
-                                    const std::bitset<kRungCount + 1>& off) {
+                                    const RungSet& off) {
     std::vector<GradeState> out;
     for (const auto& [puzzle, solution] : puzzles) {
         GradeState s;
@@ -58,7 +58,7 @@ const std::vector<GradeState>& StatesFor(const Rung& rung) {
     static const auto puzzles = SharedPuzzles();
     auto it = cache.find(rung.number);
     if (it != cache.end()) return it->second;
-    std::bitset<kRungCount + 1> off;
+    RungSet off;
     for (int r = rung.number; r <= kRungCount; ++r) off.set(static_cast<std::size_t>(r));
     auto states = StuckStates(puzzles, off);
     if (states.size() < kFewStates) {

@@ -65,7 +65,7 @@ struct Item {
 
 class Grader {
 public:
-    Grader(const GradeOptions& o, std::bitset<kRungCount + 1> disabled, std::vector<Input> inputs)
+    Grader(const GradeOptions& o, RungSet disabled, std::vector<Input> inputs)
         : o_(o), disabled_(disabled), inputs_(std::move(inputs)) {
         json_ = o.format == "jsonl";
         withSteps_ = (json_ ? o.steps != "none" : o.explain || o.grid || o.stuckGrid) || !o.html.empty();
@@ -83,7 +83,7 @@ private:
     int RunParallel();
 
     const GradeOptions& o_;
-    const std::bitset<kRungCount + 1> disabled_;
+    const RungSet disabled_;
     std::vector<Input> inputs_;
     bool json_ = false, withSteps_ = false, several_ = false;
 
@@ -476,7 +476,7 @@ std::vector<Input> ExpandInputs(const std::vector<std::string>& names, int& fail
 }  // namespace
 
 int RunGrade(const GradeOptions& o) {
-    std::bitset<kRungCount + 1> disabled;
+    RungSet disabled;
     if (!o.without.empty()) {
         std::string error;
         if (!ParseRungList(o.without, disabled, error)) {

@@ -12,7 +12,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     std::string error;
-    std::bitset<gw::kRungCount + 1> rungs;
+    gw::RungSet rungs;
     if (!gw::ParseRungList(text, rungs, error) && error.empty()) __builtin_trap();  // a failure says why
     if (rungs.test(0) && error.empty()) __builtin_trap();  // there is no rung 0
     error.clear();

@@ -73,17 +73,14 @@ long long HuntScore::Value(HuntOptions::Score kind) const {
 
 namespace {
 
-// Typical time of one call of each rung on Kamikaze and Extreme puzzles, in
-// microseconds (measured on this engine; only the proportions matter). The
-// last three are rarely called and only roughly known.
-constexpr int kRungMicros[] = {1,  1,  4,  5,  7,  12, 5,  14, 7,  11, 8,  15, 35,  11,  25,  7, 8,   15,  26,  25,  39,
-                               19, 7,  25, 15, 37, 10, 5,  41, 3,  29, 95, 49, 10,  26,  299, 183, 5,  97,  100, 300, 300};
-static_assert(std::size(kRungMicros) == kRungCount);
-
-// Work of a pass that made progress with rung r: the calls of rungs 1..r.
+// Work of a pass that made progress with rung r: the calls of rungs 1..r, at
+// the typical cost the ladder gives each.
 constexpr auto kClimbMicros = [] {
     std::array<long long, kRungCount + 1> climb{};
-    for (int r = 1; r <= kRungCount; ++r) climb[static_cast<std::size_t>(r)] = climb[static_cast<std::size_t>(r - 1)] + kRungMicros[r - 1];
+    for (const Rung& r : kLadder) {
+        const auto at = static_cast<std::size_t>(r.number);
+        climb[at] = climb[at - 1] + r.micros;
+    }
     return climb;
 }();
 

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <charconv>
 
+#include "model/state_check.h"
 #include "techniques/techniques.h"
 
 namespace gw {
@@ -13,6 +14,7 @@ bool RunRung(GradeState& s, int rung) {
     if (s.RungDisabled(rung)) return false;
     const std::uint64_t before = s.changes;
     const bool progress = kLadder[static_cast<std::size_t>(rung - 1)].run(s);
+    assert(StateIsWhole(s) && "a rung broke the grading state");
     // A rung that claims progress without changing anything would make the
     // driver loop forever on the same state: treat it as stuck.
     return progress && s.changes != before;
@@ -269,7 +271,7 @@ bool HasAlias(const Rung& r, const std::string& key) {
 
 }  // namespace
 
-bool ParseRungList(std::string_view text, std::bitset<kRungCount + 1>& out, std::string& error) {
+bool ParseRungList(std::string_view text, RungSet& out, std::string& error) {
     std::size_t pos = 0;
     while (pos <= text.size()) {
         std::size_t comma = text.find(',', pos);
@@ -301,7 +303,7 @@ bool ParseRungList(std::string_view text, std::bitset<kRungCount + 1>& out, std:
             continue;
         }
         if (a < 1 || b > kRungCount || a > b) {
-            error = "rung out of range 1-42: " + std::string(item);
+            error = "rung out of range 1-" + std::to_string(kRungCount) + ": " + std::string(item);
             return false;
         }
         for (int r = a; r <= b; ++r) out.set(static_cast<std::size_t>(r));

@@ -63,6 +63,6 @@ bool RunRung(GradeState& s, int rung);
 // Parses a --without list: rung numbers, ranges ("20-25") and names (a rung's
 // player's name, technique name or alias; case and punctuation ignored),
 // separated by commas. Returns false and fills `error` on an unknown item.
-bool ParseRungList(std::string_view text, std::bitset<kRungCount + 1>& out, std::string& error);
+bool ParseRungList(std::string_view text, RungSet& out, std::string& error);
 
 }  // namespace gw

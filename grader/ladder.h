@@ -1,10 +1,12 @@
-// The ladder: the one table of the 42 rungs the grader climbs. Everything known
-// about a rung lives in its row: its number, the level the driver enters
-// before calling it, the name players know it by, the function that runs it,
-// the parameters it runs with and the further names `--without` accepts.
+// The ladder: the one table of the rungs the grader climbs. Everything known
+// about a rung lives in its row: the level the driver enters before calling
+// it, the name players know it by, the function that runs it, its typical cost,
+// whether its search keeps a memo, the parameters it runs with and the further
+// names `--without` accepts. A rung's number is its row's position.
 #pragma once
 
 #include <array>
+#include <bitset>
 #include <stdexcept>
 #include <string_view>
 
@@ -13,11 +15,19 @@
 
 namespace gw {
 
+// Whether a rung's search keeps what it learnt from failing in the state's
+// memo (model/search_memo.h).
+enum MemoUse : bool { NoMemo = false, Memo = true };
+
 struct Rung {
-    int number;             // 1..42, the order of the climb
+    int number;             // 1.., the order of the climb: the row's position
     int level;              // 1..8 (the last rung, the bivalue trial, counts as 8)
     const char* player;     // what a Sudoku player calls it; unique in the ladder
     const char* technique;  // the function that runs it (shared by rungs of one technique)
+    int micros;             // typical time of one call on Kamikaze and Extreme puzzles, in
+                            // microseconds (measured on this engine; only the proportions
+                            // matter, the hunt weighs gradings by them)
+    MemoUse memo;           // its search keeps a memo of fruitless digits or units
     const char* aliases;    // further names for --without, comma-separated ("" for none)
     RungParams params;      // what this rung passes to a technique that serves several rungs
     bool (*run)(GradeState&);  // true when the rung placed a digit or removed a candidate
@@ -27,15 +37,17 @@ namespace ladder_detail {
 
 // A rung whose technique takes no parameters.
 template <bool (*Fn)(GradeState&)>
-constexpr Rung Plain(int number, int level, const char* player, const char* technique, const char* aliases = "") {
-    return {number, level, player, technique, aliases, RungParams{}, Fn};
+constexpr Rung Plain(int level, const char* player, const char* technique, int micros, MemoUse memo,
+                     const char* aliases = "") {
+    return {0, level, player, technique, micros, memo, aliases, RungParams{}, Fn};
 }
 
 // A rung of a technique that serves several rungs: its parameters are written
 // once, here, and handed to the technique on every call.
 template <bool (*Fn)(GradeState&, const RungParams&), RungParams P>
-constexpr Rung With(int number, int level, const char* player, const char* technique, const char* aliases = "") {
-    return {number, level, player, technique, aliases, P, [](GradeState& s) { return Fn(s, P); }};
+constexpr Rung With(int level, const char* player, const char* technique, int micros, MemoUse memo,
+                    const char* aliases = "") {
+    return {0, level, player, technique, micros, memo, aliases, P, [](GradeState& s) { return Fn(s, P); }};
 }
 
 constexpr RungParams Subset(bool naked, int size) { return {.naked = naked, .size = size}; }
@@ -45,60 +57,67 @@ constexpr RungParams Cycle(bool anyLength) { return {.anyLength = anyLength}; }
 }  // namespace ladder_detail
 
 // The ladder, in the order of the climb. A level rises before its first rung
-// (rungs 3, 5, 11, 15, 20, 33 and 40).
-inline constexpr std::array<Rung, kRungCount> kLadder = [] {
+// (rungs 3, 5, 11, 15, 20, 33 and 40). Each row: level, player's name,
+// function, cost in microseconds, memo use, further names.
+inline constexpr auto kLadder = [] {
     using namespace ladder_detail;
     constexpr const char* kXCycleAliases = "X-Cycle, X-Cycles, TryXCycles";
     constexpr const char* kChainAliases = "Alternating Inference Chain, AIC, TryAlternatingChains";
-    return std::array<Rung, kRungCount>{{
-        Plain<TryHiddenSingle>(1, 1, "Hidden Single", "TryHiddenSingle"),
-        Plain<TryNakedSingle>(2, 1, "Naked Single", "TryNakedSingle"),
-        Plain<TryPointing>(3, 2, "Pointing", "TryPointing"),
-        Plain<TryClaiming>(4, 2, "Claiming", "TryClaiming"),
-        With<TrySubset, Subset(true, 2)>(5, 3, "Naked Pair", "TrySubset"),
-        With<TrySubset, Subset(true, 3)>(6, 3, "Naked Triple", "TrySubset"),
-        With<TrySubset, Subset(false, 2)>(7, 3, "Hidden Pair", "TrySubset"),
-        With<TrySubset, Subset(true, 4)>(8, 3, "Naked Quad", "TrySubset"),
-        With<TrySubset, Subset(false, 3)>(9, 3, "Hidden Triple", "TrySubset"),
-        With<TrySubset, Subset(true, 5)>(10, 3, "Naked Quint", "TrySubset"),
-        Plain<TryXWing>(11, 4, "X-Wing", "TryXWing"),
-        Plain<TrySwordfish>(12, 4, "Swordfish", "TrySwordfish"),
-        Plain<TryBivalueConjugateLoop>(13, 4, "Bivalue Conjugate Loop", "TryBivalueConjugateLoop"),
-        Plain<TryEmptyRectangle>(14, 4, "Empty Rectangle", "TryEmptyRectangle"),
-        Plain<TryXYWing>(15, 5, "XY-Wing", "TryXYWing"),
-        Plain<TryTwoStringKite>(16, 5, "Two-String Kite", "TryTwoStringKite"),
-        Plain<TrySkyscraper>(17, 5, "Skyscraper", "TrySkyscraper"),
-        Plain<TryXYZWing>(18, 5, "XYZ-Wing", "TryXYZWing"),
-        Plain<TrySimpleColouring>(19, 5, "Simple Colouring", "TrySimpleColouring"),
-        Plain<TryJellyfish>(20, 6, "Jellyfish", "TryJellyfish"),
-        Plain<TryWXYZWing>(21, 6, "WXYZ-Wing", "TryWXYZWing", "TryWxyzWing"),
-        Plain<TryMultiColouring>(22, 6, "Multi-Colouring", "TryMultiColouring", "TryMultiColoring"),
-        Plain<TryFinnedXWing>(23, 6, "Finned X-Wing", "TryFinnedXWing"),
-        Plain<Try3DMedusa>(24, 6, "3D Medusa", "Try3DMedusa", "Medusa, TryBivalueColourPropagation"),
-        Plain<TrySueDeCoq>(25, 6, "Sue de Coq", "TrySueDeCoq", "TryIntersectionSets"),
-        Plain<TryPairExclusion>(26, 6, "Pair Exclusion", "TryPairExclusion"),
-        Plain<TryUniqueRectangle>(27, 6, "Unique Rectangle", "TryUniqueRectangle", "TryUniqueRectangles"),
-        Plain<TryAvoidableRectangle>(28, 6, "Avoidable Rectangle", "TryAvoidableRectangle", "TryAvoidableRectangles"),
-        Plain<TryAlignedPairExclusion>(29, 6, "Aligned Pair Exclusion", "TryAlignedPairExclusion"),
-        Plain<TryBugPlusOne>(30, 6, "BUG+1", "TryBugPlusOne", "TryBivalueGravePlusOne"),
-        With<TryXCycle, Cycle(false)>(31, 6, "X-Cycle (up to 11 cells)", "TryXCycle", kXCycleAliases),
-        With<TryAlternatingInferenceChain, Chain(10)>(32, 6, "Alternating Inference Chain (length 10)",
-                                                      "TryAlternatingInferenceChain", kChainAliases),
-        Plain<TryXYChain>(33, 7, "XY-Chain", "TryXYChain", "TryConjugateXYChain"),
-        Plain<TryAlignedTripleExclusion>(34, 7, "Aligned Triple Exclusion", "TryAlignedTripleExclusion"),
-        With<TryXCycle, Cycle(true)>(35, 7, "X-Cycle (any length)", "TryXCycle", kXCycleAliases),
-        With<TryAlternatingInferenceChain, Chain(20)>(36, 7, "Alternating Inference Chain (length 20)",
-                                                      "TryAlternatingInferenceChain", kChainAliases),
-        Plain<TryAlsXZ>(37, 7, "ALS-XZ", "TryAlsXZ"),
-        Plain<TryFourDigitRowCount>(38, 7, "Four-Digit Row Count", "TryFourDigitRowCount",
+    std::array rows{
+        Plain<TryHiddenSingle>(1, "Hidden Single", "TryHiddenSingle", 1, NoMemo),
+        Plain<TryNakedSingle>(1, "Naked Single", "TryNakedSingle", 1, NoMemo),
+        Plain<TryPointing>(2, "Pointing", "TryPointing", 4, Memo),
+        Plain<TryClaiming>(2, "Claiming", "TryClaiming", 5, Memo),
+        With<TrySubset, Subset(true, 2)>(3, "Naked Pair", "TrySubset", 7, Memo),
+        With<TrySubset, Subset(true, 3)>(3, "Naked Triple", "TrySubset", 12, Memo),
+        With<TrySubset, Subset(false, 2)>(3, "Hidden Pair", "TrySubset", 5, Memo),
+        With<TrySubset, Subset(true, 4)>(3, "Naked Quad", "TrySubset", 14, Memo),
+        With<TrySubset, Subset(false, 3)>(3, "Hidden Triple", "TrySubset", 7, Memo),
+        With<TrySubset, Subset(true, 5)>(3, "Naked Quint", "TrySubset", 11, Memo),
+        Plain<TryXWing>(4, "X-Wing", "TryXWing", 8, Memo),
+        Plain<TrySwordfish>(4, "Swordfish", "TrySwordfish", 15, Memo),
+        Plain<TryBivalueConjugateLoop>(4, "Bivalue Conjugate Loop", "TryBivalueConjugateLoop", 35, NoMemo),
+        Plain<TryEmptyRectangle>(4, "Empty Rectangle", "TryEmptyRectangle", 11, Memo),
+        Plain<TryXYWing>(5, "XY-Wing", "TryXYWing", 25, NoMemo),
+        Plain<TryTwoStringKite>(5, "Two-String Kite", "TryTwoStringKite", 7, Memo),
+        Plain<TrySkyscraper>(5, "Skyscraper", "TrySkyscraper", 8, Memo),
+        Plain<TryXYZWing>(5, "XYZ-Wing", "TryXYZWing", 15, NoMemo),
+        Plain<TrySimpleColouring>(5, "Simple Colouring", "TrySimpleColouring", 26, Memo),
+        Plain<TryJellyfish>(6, "Jellyfish", "TryJellyfish", 25, Memo),
+        Plain<TryWXYZWing>(6, "WXYZ-Wing", "TryWXYZWing", 39, NoMemo, "TryWxyzWing"),
+        Plain<TryMultiColouring>(6, "Multi-Colouring", "TryMultiColouring", 19, Memo, "TryMultiColoring"),
+        Plain<TryFinnedXWing>(6, "Finned X-Wing", "TryFinnedXWing", 7, Memo),
+        Plain<Try3DMedusa>(6, "3D Medusa", "Try3DMedusa", 25, NoMemo, "Medusa, TryBivalueColourPropagation"),
+        Plain<TrySueDeCoq>(6, "Sue de Coq", "TrySueDeCoq", 15, NoMemo, "TryIntersectionSets"),
+        Plain<TryPairExclusion>(6, "Pair Exclusion", "TryPairExclusion", 37, NoMemo),
+        Plain<TryUniqueRectangle>(6, "Unique Rectangle", "TryUniqueRectangle", 10, NoMemo, "TryUniqueRectangles"),
+        Plain<TryAvoidableRectangle>(6, "Avoidable Rectangle", "TryAvoidableRectangle", 5, NoMemo, "TryAvoidableRectangles"),
+        Plain<TryAlignedPairExclusion>(6, "Aligned Pair Exclusion", "TryAlignedPairExclusion", 41, NoMemo),
+        Plain<TryBugPlusOne>(6, "BUG+1", "TryBugPlusOne", 3, NoMemo, "TryBivalueGravePlusOne"),
+        With<TryXCycle, Cycle(false)>(6, "X-Cycle (up to 11 cells)", "TryXCycle", 29, Memo, kXCycleAliases),
+        With<TryAlternatingInferenceChain, Chain(10)>(6, "Alternating Inference Chain (length 10)",
+                                                      "TryAlternatingInferenceChain", 95, NoMemo, kChainAliases),
+        Plain<TryXYChain>(7, "XY-Chain", "TryXYChain", 49, NoMemo, "TryConjugateXYChain"),
+        Plain<TryAlignedTripleExclusion>(7, "Aligned Triple Exclusion", "TryAlignedTripleExclusion", 10, NoMemo),
+        With<TryXCycle, Cycle(true)>(7, "X-Cycle (any length)", "TryXCycle", 26, Memo, kXCycleAliases),
+        With<TryAlternatingInferenceChain, Chain(20)>(7, "Alternating Inference Chain (length 20)",
+                                                      "TryAlternatingInferenceChain", 299, NoMemo, kChainAliases),
+        Plain<TryAlsXZ>(7, "ALS-XZ", "TryAlsXZ", 183, NoMemo),
+        Plain<TryFourDigitRowCount>(7, "Four-Digit Row Count", "TryFourDigitRowCount", 5, NoMemo,
                                     "TryFourDigitOpenRowCount"),
-        Plain<TryForcingChain>(39, 7, "Forcing Chain", "TryForcingChain", "Forcing Chains, TryForcingChains"),
-        Plain<TryAlignedTripleGroups>(40, 8, "Aligned Triple Exclusion (witness groups)", "TryAlignedTripleGroups"),
-        With<TryAlternatingInferenceChain, Chain(30)>(41, 8, "Alternating Inference Chain (length 30)",
-                                                      "TryAlternatingInferenceChain", kChainAliases),
-        Plain<BivalueTrial>(42, 8, "Bivalue Trial", "BivalueTrial", "Trial"),
-    }};
+        Plain<TryForcingChain>(7, "Forcing Chain", "TryForcingChain", 97, NoMemo, "Forcing Chains, TryForcingChains"),
+        Plain<TryAlignedTripleGroups>(8, "Aligned Triple Exclusion (witness groups)", "TryAlignedTripleGroups", 100, NoMemo),
+        With<TryAlternatingInferenceChain, Chain(30)>(8, "Alternating Inference Chain (length 30)",
+                                                      "TryAlternatingInferenceChain", 300, NoMemo, kChainAliases),
+        Plain<BivalueTrial>(8, "Bivalue Trial", "BivalueTrial", 300, NoMemo, "Trial"),
+    };
+    for (std::size_t i = 0; i < rows.size(); ++i) rows[i].number = static_cast<int>(i) + 1;
+    return rows;
 }();
+
+// The number of rungs; the last one is the bivalue trial.
+inline constexpr int kRungCount = static_cast<int>(kLadder.size());
+static_assert(kRungCount < kMaxRungs, "a RungSet holds rungs 1..kMaxRungs-1");
 
 // The rung a player's name (exactly as in the table) stands for. Tests and
 // benchmarks name rungs this way rather than by number; an unknown name throws
@@ -109,7 +128,7 @@ constexpr const Rung& RungNamed(std::string_view player) {
     throw std::invalid_argument("no rung of that name");
 }
 
-// The rung with the given number (1..42).
+// The rung with the given number (1..kRungCount).
 constexpr const Rung& RungNumbered(int number) { return kLadder.at(static_cast<std::size_t>(number - 1)); }
 
 }  // namespace gw

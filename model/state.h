@@ -28,7 +28,10 @@ struct Change {
     bool operator==(const Change&) const = default;
 };
 
-constexpr int kRungCount = 42;
+// A set of rungs, bit r for rung r (the ladder, grader/ladder.h, numbers
+// them from 1 and checks that they fit).
+inline constexpr int kMaxRungs = 64;
+using RungSet = std::bitset<kMaxRungs>;
 
 // What a grading run brings from outside the grid: the front end's hooks and
 // the user's settings. The caller owns it and points a state at it; a state
@@ -39,8 +42,8 @@ struct GradeRun {
     Yielder* yield = nullptr;
     // When set, every placement and every effective removal is appended here.
     std::vector<Change>* log = nullptr;
-    // Rungs (1..42) switched off by the user: they count as making no progress.
-    std::bitset<kRungCount + 1> disabledRungs{};
+    // Rungs switched off by the user: they count as making no progress.
+    RungSet disabledRungs{};
 };
 
 struct GradeState {

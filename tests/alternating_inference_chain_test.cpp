@@ -592,7 +592,7 @@ TEST(AlternatingInferenceChain, SameAsReferenceOnLadderStates) {
                                                         ExpectSameAsReference);
     // The longest chains as they are reached when the level-7 and level-8
     // rungs before them find nothing: the hardest searches of the set.
-    std::bitset<kRungCount + 1> off;
+    RungSet off;
     for (const Rung& r : kLadder)
         if (r.level >= 7 && r.number < kAic30.number) off.set(static_cast<std::size_t>(r.number));
     const int deep = test::ForEachLadderCallAndThinned(off, {kAic30.number}, rng, ExpectSameAsReference);

@@ -200,7 +200,7 @@ TEST_F(CliTest, RungsListsTheLadderAndWithoutTakesEveryName) {
         std::string names = line.substr(line.find(rung.player) + std::string_view(rung.player).size());
         names += ",";
         names += rung.player;
-        std::bitset<kRungCount + 1> off;
+        RungSet off;
         std::string error;
         EXPECT_TRUE(ParseRungList(names, off, error)) << error;
         EXPECT_TRUE(off.test(static_cast<std::size_t>(number))) << line;

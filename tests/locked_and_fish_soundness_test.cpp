@@ -45,7 +45,7 @@ constexpr int kTopRung = test::RungNo("Empty Rectangle");
 
 // Rungs above the empty rectangle switched off, trial solving kept: the
 // gradings then do not depend on the higher rungs.
-std::bitset<kRungCount + 1> LowerLadderOnly() { return test::RungsOffFrom(kTopRung + 1, kRungCount); }
+RungSet LowerLadderOnly() { return test::RungsOffFrom(kTopRung + 1, kRungCount); }
 
 TEST(LowerLadderSoundness, GradingsAreSoundAndUseEveryRung) {
     auto puzzles = test::LoadSharedPuzzles();

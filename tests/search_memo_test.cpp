@@ -3,13 +3,20 @@
 // does with the memo cleared, its pattern and note included.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "test_util.h"
 
 namespace gw {
 namespace {
 
-// The rungs whose searches keep a memo.
-constexpr std::initializer_list<int> kMemoRungs = {3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 14, 16, 17, 19, 20, 22, 23, 31, 35};
+// The rungs whose searches keep a memo, as the ladder marks them.
+std::vector<int> MemoRungs() {
+    std::vector<int> rungs;
+    for (const Rung& r : kLadder)
+        if (r.memo) rungs.push_back(r.number);
+    return rungs;
+}
 
 struct Outcome {
     bool progress = false;
@@ -52,8 +59,22 @@ void ExpectSameOutcome(const Rung& rung, const GradeState& s, const std::string&
 
 TEST(SearchMemo, RungsDoTheSameWithTheMemoCleared) {
     std::mt19937 rng(1414);
-    const int calls = test::ForEachLadderCallAndThinned({}, kMemoRungs, rng, ExpectSameOutcome);
+    const int calls = test::ForEachLadderCallAndThinned({}, MemoRungs(), rng, ExpectSameOutcome);
     EXPECT_GT(calls, 1000 / test::kPuzzleStride);
+}
+
+// The ladder's mark is what sends a rung through the test above: a rung that
+// writes the memo without the mark would escape it.
+TEST(SearchMemo, OnlyMarkedRungsWriteIt) {
+    std::vector<int> unmarked;
+    for (const Rung& r : kLadder)
+        if (!r.memo && r.number < kRungCount) unmarked.push_back(r.number);
+    const int calls = test::ForEachLadderCall({}, unmarked, [](int rung, const GradeState& s, int puzzle) {
+        GradeState t = s;
+        RungNumbered(rung).run(t);
+        EXPECT_EQ(std::memcmp(&t.memo, &s.memo, sizeof s.memo), 0) << "rung " << rung << " puzzle " << puzzle;
+    });
+    EXPECT_GT(calls, 100 / test::kPuzzleStride);
 }
 
 }  // namespace

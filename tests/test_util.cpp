@@ -115,15 +115,15 @@ bool Contradicts(const Change& ch, const Grid& solution) {
     return (ch.kind == 'P' || ch.kind == 'T') ? solution[ch.cell] != ch.digit : solution[ch.cell] == ch.digit;
 }
 
-std::bitset<kRungCount + 1> RungsOffFrom(int first, int keep) {
-    std::bitset<kRungCount + 1> off;
+RungSet RungsOffFrom(int first, int keep) {
+    RungSet off;
     for (int r = first; r <= kRungCount; ++r) off.set(static_cast<std::size_t>(r));
     if (keep != 0) off.reset(static_cast<std::size_t>(keep));
     return off;
 }
 
-std::bitset<kRungCount + 1> OnlySinglesSubsetsAnd(std::initializer_list<int> more) {
-    std::bitset<kRungCount + 1> off;
+RungSet OnlySinglesSubsetsAnd(std::initializer_list<int> more) {
+    RungSet off;
     for (const Rung& r : kLadder) {
         const std::string_view t = r.technique;
         if (t != "TryHiddenSingle" && t != "TryNakedSingle" && t != "TrySubset")
@@ -133,14 +133,14 @@ std::bitset<kRungCount + 1> OnlySinglesSubsetsAnd(std::initializer_list<int> mor
     return off;
 }
 
-std::bitset<kRungCount + 1> RungsOff(std::initializer_list<int> rungs) {
-    std::bitset<kRungCount + 1> off;
+RungSet RungsOff(std::initializer_list<int> rungs) {
+    RungSet off;
     for (int r : rungs) off.set(static_cast<std::size_t>(r));
     return off;
 }
 
 RungUse CountRungSteps(const std::vector<std::pair<Grid, Grid>>& puzzles, int rung,
-                       const std::bitset<kRungCount + 1>& disabled) {
+                       const RungSet& disabled) {
     RungUse use;
     for (const auto& [puzzle, solution] : puzzles) {
         const auto rep = GradeAndCheck(puzzle, solution, disabled);
@@ -153,7 +153,7 @@ RungUse CountRungSteps(const std::vector<std::pair<Grid, Grid>>& puzzles, int ru
 }
 
 void ExpectSoundProgress(const std::vector<std::pair<Grid, Grid>>& puzzles, int rung,
-                         const std::bitset<kRungCount + 1>& disabled) {
+                         const RungSet& disabled) {
     const RungUse use = CountRungSteps(puzzles, rung, disabled);
     EXPECT_EQ(use.unsound, 0);
     EXPECT_GT(use.steps, 0) << "the rung never made progress";
@@ -179,7 +179,7 @@ bool WalkLadder(GradeState& s, int below) {
     return WalkLadder(s, below, [](int, const GradeState&) { return Then::Run; });
 }
 
-GradeState GradedWith(const Grid& puzzle, const std::bitset<kRungCount + 1>& off, int* level) {
+GradeState GradedWith(const Grid& puzzle, const RungSet& off, int* level) {
     GradeState s;
     GradeRun run{.disabledRungs = off};
     s.run = &run;
@@ -472,7 +472,7 @@ CommandResult RunGridwick(const std::string& args) {
     return RunCommand(std::string("'") + GRIDWICK_CLI + "' " + args);
 }
 
-SoundnessReport GradeAndCheck(const Grid& puzzle, const Grid& solution, const std::bitset<kRungCount + 1>& disabled) {
+SoundnessReport GradeAndCheck(const Grid& puzzle, const Grid& solution, const RungSet& disabled) {
     SoundnessReport rep;
     GradeState s;
     GradeRun run{.disabledRungs = disabled};

@@ -111,19 +111,19 @@ struct SoundnessReport {
 // Grades the puzzle and checks that every placement is the solution digit and
 // no removal strikes the solution digit. Failures name the rung and the change.
 SoundnessReport GradeAndCheck(const Grid& puzzle, const Grid& solution,
-                              const std::bitset<kRungCount + 1>& disabled = {});
+                              const RungSet& disabled = {});
 
 // ---------------------------------------------------------------------------
 // Rung selections for GradeState::disabledRungs (bit r set: rung r is off).
 
 // Every rung from `first` to the top switched off, except `keep` (0: none).
-std::bitset<kRungCount + 1> RungsOffFrom(int first, int keep = 0);
+RungSet RungsOffFrom(int first, int keep = 0);
 
 // Every rung switched off but the singles, the subsets and `more`.
-std::bitset<kRungCount + 1> OnlySinglesSubsetsAnd(std::initializer_list<int> more = {});
+RungSet OnlySinglesSubsetsAnd(std::initializer_list<int> more = {});
 
 // Exactly the listed rungs switched off.
-std::bitset<kRungCount + 1> RungsOff(std::initializer_list<int> rungs);
+RungSet RungsOff(std::initializer_list<int> rungs);
 
 // The number of the rung a player's name stands for.
 constexpr int RungNo(std::string_view player) { return RungNamed(player).number; }
@@ -139,11 +139,11 @@ struct RungUse {
 
 // Counts the steps of `rung` in checked gradings with `disabled` rungs off; stops past five unsound changes.
 RungUse CountRungSteps(const std::vector<std::pair<Grid, Grid>>& puzzles, int rung,
-                       const std::bitset<kRungCount + 1>& disabled);
+                       const RungSet& disabled);
 
 // Checked gradings with `disabled` rungs off are sound, and `rung` makes progress in some of them.
 void ExpectSoundProgress(const std::vector<std::pair<Grid, Grid>>& puzzles, int rung,
-                         const std::bitset<kRungCount + 1>& disabled);
+                         const RungSet& disabled);
 
 // Counts, up to `wanted`, full-ladder gradings in which `rung` changed something; every grading must be sound.
 int GradingsUsingRung(const std::vector<std::pair<Grid, Grid>>& puzzles, int rung, int wanted);
@@ -191,7 +191,7 @@ void ForEachStuckState(const Grid& puzzle, int below, Visit visit, int rounds = 
 }
 
 // The state a grading with the `off` rungs switched off ends in; its level to *level when given.
-GradeState GradedWith(const Grid& puzzle, const std::bitset<kRungCount + 1>& off, int* level = nullptr);
+GradeState GradedWith(const Grid& puzzle, const RungSet& off, int* level = nullptr);
 
 // The state where the singles and subsets are stuck on the puzzle, no rung left off.
 GradeState StuckAfterSinglesAndSubsets(const Grid& puzzle);
@@ -409,7 +409,7 @@ inline constexpr int kPuzzleStride = 8;
 // puzzle stuck below it ends there) and hands over every state in which one of
 // `rungs` is called.
 template <class Fn>
-int ForEachLadderCall(const std::bitset<kRungCount + 1>& off, std::initializer_list<int> rungs, Fn fn) {
+int ForEachLadderCall(const RungSet& off, const std::vector<int>& rungs, Fn fn) {
     const auto shared = LoadSharedPuzzles();
     int calls = 0;
     for (std::size_t i = 0; i < shared.size(); i += kPuzzleStride) {
@@ -432,7 +432,7 @@ int ForEachLadderCall(const std::bitset<kRungCount + 1>& off, std::initializer_l
 // As ForEachLadderCall, handing over each state and a copy of it thinned by `rng` (see Thinned), with
 // words saying where it was met.
 template <class Fn>
-int ForEachLadderCallAndThinned(const std::bitset<kRungCount + 1>& off, std::initializer_list<int> rungs,
+int ForEachLadderCallAndThinned(const RungSet& off, const std::vector<int>& rungs,
                                 std::mt19937& rng, Fn fn) {
     return ForEachLadderCall(off, rungs, [&](int rung, const GradeState& s, int puzzle) {
         const std::string where = "puzzle " + std::to_string(puzzle) + " rung " + std::to_string(rung);

@@ -325,8 +325,8 @@ TEST(XCycle, Level6StopsAtElevenCells) {
 
 // The rungs of level 6 and above (the last rung left on) that are not an X-cycle
 // rung, and below kShort when `onlyBelowShort`.
-std::bitset<kRungCount + 1> OtherRungsOff(bool onlyBelowShort) {
-    std::bitset<kRungCount + 1> off;
+RungSet OtherRungsOff(bool onlyBelowShort) {
+    RungSet off;
     for (const Rung& r : kLadder)
         if (r.level >= 6 && r.number < kRungCount && std::string_view(r.technique) != kShort.technique &&
             (!onlyBelowShort || r.number < kShort.number))
@@ -342,7 +342,7 @@ TEST(XCycle, RealGradingShortCycles) {
 }
 
 TEST(XCycle, RealGradingLongCycles) {
-    std::bitset<kRungCount + 1> off = OtherRungsOff(true);
+    RungSet off = OtherRungsOff(true);
     off.set(static_cast<std::size_t>(kShort.number));
     off.set(static_cast<std::size_t>(test::RungNo("Alternating Inference Chain (length 10)")));
     test::ExpectSoundProgress(test::FirstSharedPuzzles(250), kAny.number, off);
