@@ -4,6 +4,7 @@
 #include <cassert>
 
 #include "techniques/combinations.h"
+#include "techniques/digit_search.h"
 #include "techniques/techniques.h"
 
 namespace gw {
@@ -68,14 +69,14 @@ bool FindFish(GradeState& s, int size, int fewestInLine) {
                                : size == 3 && fewestInLine == 1 ? DigitSearch::Swordfish
                                : size == 4 && fewestInLine == 1 ? DigitSearch::Jellyfish
                                                                 : DigitSearch::Count;
-    const bool memo = search != DigitSearch::Count;
-    const DigitPlaces places = PlacesOfDigits(s.CandMask);
-    const unsigned todo = memo ? s.memo.DigitsToSearch(search, places) : 0x3FEu;
-    for (const bool rowsAreBase : {true, false})
-        for (int d = 1; d <= 9; ++d)
-            if (((todo >> d) & 1u) != 0 && FishOfDigit(s, d, rowsAreBase, size, fewestInLine)) return true;
-    if (memo) s.memo.Failed(search, places);
-    return false;
+    const auto searchDigits = [&](unsigned digits) {
+        for (const bool rowsAreBase : {true, false})
+            for (int d = 1; d <= 9; ++d)
+                if (((digits >> d) & 1u) != 0 && FishOfDigit(s, d, rowsAreBase, size, fewestInLine)) return true;
+        return false;
+    };
+    if (search == DigitSearch::Count) return searchDigits(kAllDigits << 1);
+    return SearchChangedDigits(s, search, searchDigits);
 }
 
 }  // namespace gw

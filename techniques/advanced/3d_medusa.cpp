@@ -37,6 +37,7 @@
 // instance) is acted on.
 #include <array>
 
+#include "techniques/digit_search.h"
 #include "techniques/techniques.h"
 
 namespace gw {
@@ -44,128 +45,152 @@ namespace gw {
 namespace {
 
 constexpr int Node(int cell, int d) { return cell * 9 + d - 1; }
+constexpr int NodeCell(int n) { return n / 9; }
+constexpr int NodeDigit(int n) { return n % 9 + 1; }
+
+// The two colours; a candidate left out of the cluster has neither.
+enum Colour : std::uint8_t { kUncoloured = 0, kColour1 = 1, kColour2 = 2 };
+constexpr Colour Other(Colour x) { return x == kColour1 ? kColour2 : kColour1; }
+
+// One cluster: its candidates in the order they were coloured, and the colour
+// of every candidate of the grid.
+struct Cluster {
+    std::array<std::uint8_t, 729> colour{};
+    std::array<int, 729> nodes{};
+    int size = 0;
+    // False when an odd loop of links reached a candidate with both colours:
+    // the grid itself is contradictory (only possible under a trial
+    // assumption), and the cluster proves nothing.
+    bool consistent = true;
+};
+
+// Colours the cluster of candidate `first` with colour 1, spreading breadth
+// first over bivalue cells and conjugate pairs.
+void Spread(const Masks& cand, const std::array<ConjugatePairs, 10>& pairs, int first, Cluster& k) {
+    const auto link = [&](int cell, int d, Colour c) {
+        const int n = Node(cell, d);
+        if (k.colour[n] == kUncoloured) {
+            k.colour[n] = c;
+            k.nodes[k.size++] = n;
+        } else if (k.colour[n] != c) {
+            k.consistent = false;
+        }
+    };
+    k.colour[first] = kColour1;
+    k.nodes[k.size++] = first;
+    for (int head = 0; head < k.size; ++head) {
+        const int n = k.nodes[head];
+        const int cell = NodeCell(n), d = NodeDigit(n);
+        const Colour other = Other(static_cast<Colour>(k.colour[n]));
+        if (BitCount[cand[cell]] == 2) link(cell, LowestDigit(cand[cell] & ~DigitBit(d)), other);
+        for (int u : UnitsOfCell[cell])
+            if (pairs[d].Pair(u)) link(pairs[d].Partner(u, cell), d, other);
+    }
+}
+
+// Per colour: the digits of that colour in each cell, and the digits that a
+// cell sees in that colour (the same digit in a peer).
+struct ColourSets {
+    std::array<std::array<std::uint16_t, 81>, 3> inCell{}, seen{};
+};
+
+ColourSets Tally(const Cluster& k) {
+    ColourSets sets;
+    for (int i = 0; i < k.size; ++i) {
+        const int n = k.nodes[i];
+        const int cell = NodeCell(n), d = NodeDigit(n);
+        sets.inCell[k.colour[n]][cell] |= DigitBit(d);
+        for (int p : Peers[cell]) sets.seen[k.colour[n]][p] |= DigitBit(d);
+    }
+    return sets;
+}
+
+// The first colour (1 before 2) shown false by a contradiction, or
+// kUncoloured when neither is.
+Colour FalseColour(const Masks& cand, const ColourSets& sets) {
+    for (const Colour x : {kColour1, kColour2}) {
+        const Colour y = Other(x);
+        for (int cell = 0; cell < 81; ++cell) {
+            const std::uint16_t mine = sets.inCell[x][cell];
+            // (a) two digits of colour X in one cell.
+            if (BitCount[mine] >= 2) return x;
+            // (b) a digit of colour X seen by the same digit of colour X: the
+            // two cells share a unit.
+            if (mine & sets.seen[x][cell]) return x;
+            // (c) a cell emptied by colour X.
+            if (cand[cell] != 0 && mine == 0 && (cand[cell] & ~(sets.inCell[y][cell] | sets.seen[x][cell])) == 0)
+                return x;
+        }
+    }
+    return kUncoloured;
+}
+
+// Removes every candidate of colour x, cells 0..80, digits ascending.
+bool RemoveColour(GradeState& s, const ColourSets& sets, Colour x) {
+    bool removed = false;
+    for (int cell = 0; cell < 81; ++cell)
+        for (int d = 1; d <= 9; ++d)
+            if (sets.inCell[x][cell] & DigitBit(d)) removed = RemoveCandidate(s, d, cell) || removed;
+    return removed;
+}
+
+// Removes the uncoloured candidates that are false whichever colour is true.
+bool RemoveFalseEitherWay(GradeState& s, const Masks& cand, const ColourSets& sets) {
+    bool removed = false;
+    for (int cell = 0; cell < 81; ++cell) {
+        const std::uint16_t uncoloured = cand[cell] & ~(sets.inCell[kColour1][cell] | sets.inCell[kColour2][cell]);
+        if (uncoloured == 0) continue;
+        const std::uint16_t kill1 = sets.inCell[kColour1][cell] != 0 ? kAllDigits : sets.seen[kColour1][cell];
+        const std::uint16_t kill2 = sets.inCell[kColour2][cell] != 0 ? kAllDigits : sets.seen[kColour2][cell];
+        const auto doomed = static_cast<std::uint16_t>(uncoloured & kill1 & kill2);
+        for (int d = 1; d <= 9; ++d)
+            if (doomed & DigitBit(d)) removed = RemoveCandidate(s, d, cell) || removed;
+    }
+    return removed;
+}
+
+// Explanations: the candidates of the two colours (groups 0 and 1).
+void Record(const GradeState& s, const ColourSets& sets, const char* note) {
+    s.pattern->Kind(PatternKind::Colouring).note = note;
+    for (const Colour x : {kColour1, kColour2})
+        for (int cell = 0; cell < 81; ++cell)
+            if (sets.inCell[x][cell] != 0) s.pattern->Cell(cell, sets.inCell[x][cell], Role::Set, x - 1);
+}
 
 }  // namespace
 
 bool Try3DMedusa(GradeState& s) {
+    // Step 1. The state as the call found it, and its conjugate pairs per
+    // digit: removals below do not change which clusters are built.
     const Masks cand = s.CandMask;
-
-    // Conjugate pairs, per unit (rows 0-8, columns 9-17, boxes 18-26) and digit:
-    // the two cells when the digit fits in exactly two cells of the unit.
-    std::array<std::array<std::array<int, 2>, 10>, 27> pair{};
-    for (int u = 0; u < 27; ++u) {
-        for (int d = 1; d <= 9; ++d) {
-            int count = 0;
-            pair[u][d] = {-1, -1};
-            for (int k = 0; k < 9; ++k) {
-                const int cell = UnitCell(u, k);
-                if (!(cand[cell] & DigitBit(d))) continue;
-                if (count < 2) pair[u][d][count] = cell;
-                ++count;
-            }
-            if (count != 2) pair[u][d] = {-1, -1};
-        }
-    }
+    std::array<ConjugatePairs, 10> pairs{};
+    for (int d = 1; d <= 9; ++d) pairs[d] = ConjugatePairsOf(s, d);
 
     std::array<bool, 729> clustered{};  // the candidate belongs to an earlier cluster
     for (int start = 0; start < 81; ++start) {
         if (BitCount[cand[start]] != 2) continue;
-        const int startDigit = LowestDigit(cand[start]);
-        if (clustered[Node(start, startDigit)]) continue;
+        const int first = Node(start, LowestDigit(cand[start]));
+        if (clustered[first]) continue;
         s.Pump();
 
-        // Spread the two colours (0 = uncoloured) breadth first.
-        std::array<std::uint8_t, 729> colour{};
-        std::array<int, 729> queue{};
-        int head = 0, tail = 0;
-        bool consistent = true;
-        colour[Node(start, startDigit)] = 1;
-        queue[tail++] = Node(start, startDigit);
-        const auto link = [&](int cell, int d, std::uint8_t c) {
-            const int n = Node(cell, d);
-            if (colour[n] == 0) {
-                colour[n] = c;
-                queue[tail++] = n;
-            } else if (colour[n] != c) {
-                // An odd loop of links: the grid itself is contradictory (only
-                // possible under a trial assumption). Draw no conclusion.
-                consistent = false;
-            }
-        };
-        while (head < tail) {
-            const int n = queue[head++];
-            const int cell = n / 9, d = n % 9 + 1;
-            const auto other = static_cast<std::uint8_t>(3 - colour[n]);
-            if (BitCount[cand[cell]] == 2) link(cell, LowestDigit(cand[cell] & ~DigitBit(d)), other);
-            for (int u : UnitsOfCell[cell]) {
-                const auto& p = pair[u][d];
-                if (p[0] < 0) continue;
-                link(p[0] == cell ? p[1] : p[0], d, other);
-            }
-        }
-        for (int i = 0; i < tail; ++i) clustered[queue[i]] = true;
-        if (!consistent) continue;
+        // Step 2. Colour the cluster of the start cell's lower candidate.
+        Cluster k;
+        Spread(cand, pairs, first, k);
+        for (int i = 0; i < k.size; ++i) clustered[k.nodes[i]] = true;
+        if (!k.consistent) continue;
+        const ColourSets sets = Tally(k);
 
-        // Per colour: the digits of that colour in each cell, and the digits
-        // that a cell sees in that colour (same digit in a peer).
-        std::array<std::array<std::uint16_t, 81>, 3> inCell{}, seen{};
-        for (int i = 0; i < tail; ++i) {
-            const int n = queue[i];
-            const int cell = n / 9, d = n % 9 + 1;
-            inCell[colour[n]][cell] |= DigitBit(d);
-            for (int p : Peers[cell]) seen[colour[n]][p] |= DigitBit(d);
+        // Step 3. A colour that leads to a contradiction is false: remove it.
+        if (const Colour x = FalseColour(cand, sets); x != kUncoloured) {
+            if (!RemoveColour(s, sets, x)) continue;
+            s.stepNote = "3D Medusa (colour contradiction)";
+            if (s.pattern != nullptr) Record(s, sets, "colour contradiction");
+            return true;
         }
 
-        // Explanations: the candidates of the two colours (groups 0 and 1).
-        const auto record = [&](const char* note) {
-            s.pattern->Kind(PatternKind::Colouring).note = note;
-            for (int x = 1; x <= 2; ++x)
-                for (int cell = 0; cell < 81; ++cell)
-                    if (inCell[x][cell] != 0) s.pattern->Cell(cell, inCell[x][cell], Role::Set, x - 1);
-        };
-
-        // Colour contradictions.
-        int falseColour = 0;
-        for (int x = 1; x <= 2 && falseColour == 0; ++x) {
-            const int y = 3 - x;
-            for (int cell = 0; cell < 81 && falseColour == 0; ++cell) {
-                // (a) two digits of colour X in one cell.
-                if (BitCount[inCell[x][cell]] >= 2) falseColour = x;
-                // (b) a digit of colour X seen by the same digit of colour X:
-                // the two cells share a unit.
-                else if (inCell[x][cell] & seen[x][cell]) falseColour = x;
-                // (c) a cell emptied by colour X.
-                else if (cand[cell] != 0 && inCell[x][cell] == 0 &&
-                         (cand[cell] & ~(inCell[y][cell] | seen[x][cell])) == 0)
-                    falseColour = x;
-            }
-        }
-        if (falseColour != 0) {
-            bool removed = false;
-            for (int cell = 0; cell < 81; ++cell)
-                for (int d = 1; d <= 9; ++d)
-                    if (inCell[falseColour][cell] & DigitBit(d)) removed = RemoveCandidate(s, d, cell) || removed;
-            if (removed) {
-                s.stepNote = "3D Medusa (colour contradiction)";
-                if (s.pattern != nullptr) record("colour contradiction");
-                return true;
-            }
-            continue;
-        }
-
-        // Candidates false whichever colour is true.
-        bool removed = false;
-        for (int cell = 0; cell < 81; ++cell) {
-            const std::uint16_t uncoloured = cand[cell] & ~(inCell[1][cell] | inCell[2][cell]);
-            if (uncoloured == 0) continue;
-            const std::uint16_t kill1 = inCell[1][cell] != 0 ? kAllDigits : seen[1][cell];
-            const std::uint16_t kill2 = inCell[2][cell] != 0 ? kAllDigits : seen[2][cell];
-            const auto doomed = static_cast<std::uint16_t>(uncoloured & kill1 & kill2);
-            for (int d = 1; d <= 9; ++d)
-                if (doomed & DigitBit(d)) removed = RemoveCandidate(s, d, cell) || removed;
-        }
-        if (removed) {
-            if (s.pattern != nullptr) record("");
+        // Step 4. Otherwise remove what is false whichever colour is true.
+        if (RemoveFalseEitherWay(s, cand, sets)) {
+            if (s.pattern != nullptr) Record(s, sets, "");
             return true;
         }
     }

@@ -14,6 +14,7 @@
 // something ends the call.
 #include <bit>
 
+#include "techniques/digit_search.h"
 #include "techniques/fish.h"
 #include "techniques/techniques.h"
 
@@ -75,11 +76,8 @@ bool Search(GradeState& s, bool rowsAreBase, unsigned digits) {
 bool TryFinnedXWing(GradeState& s) {
     // Only digits whose places changed since the search last found nothing
     // can hold a finned X-Wing (model/search_memo.h).
-    const DigitPlaces places = PlacesOfDigits(s.CandMask);
-    const unsigned digits = s.memo.DigitsToSearch(DigitSearch::FinnedXWing, places);
-    if (Search(s, true, digits) || Search(s, false, digits)) return true;
-    s.memo.Failed(DigitSearch::FinnedXWing, places);
-    return false;
+    return SearchChangedDigits(s, DigitSearch::FinnedXWing,
+                               [&](unsigned digits) { return Search(s, true, digits) || Search(s, false, digits); });
 }
 
 }  // namespace gw

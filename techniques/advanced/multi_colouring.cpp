@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "techniques/digit_search.h"
 #include "techniques/techniques.h"
 
 namespace gw {
@@ -51,10 +52,9 @@ constexpr int kMaxClusters = 41;  // a cluster has at least two of the <= 81 cel
 int ClusterOf(int colour) { return (colour + 1) / 2; }
 bool IsOdd(int colour) { return (colour & 1) != 0; }
 
-// Colour and conjugate structure of one digit.
-struct DigitLinks {
-    std::array<bool, 27> strong{};          // unit holds the digit in exactly two cells
-    std::array<std::array<int, 2>, 27> pair{};
+// The conjugate cells of one digit in a list, and their colours.
+struct Clusters {
+    ConjugatePairs pairs;
     std::array<int, 81> list{};             // link list: cells in order of discovery
     int size = 0;
     std::array<int, 81> entryOf{};          // cell -> list position, -1 when not listed
@@ -62,21 +62,14 @@ struct DigitLinks {
     int clusters = 0;
 };
 
-void BuildLinks(const GradeState& s, int d, DigitLinks& g) {
+void ListPairCells(const ConjugatePairs& pairs, Clusters& g) {
+    g.pairs = pairs;
     g.entryOf.fill(-1);
     // Units 0..8 rows, 9..17 columns, 18..26 boxes: all row pairs first, then
     // column pairs, then box pairs.
     for (int u = 0; u < 27; ++u) {
-        int count = 0;
-        for (int k = 0; k < 9; ++k) {
-            const int cell = UnitCell(u, k);
-            if (!s.CandFlags(cell, d)) continue;
-            if (count < 2) g.pair[u][count] = cell;
-            ++count;
-        }
-        g.strong[u] = count == 2;
-        if (!g.strong[u]) continue;
-        for (int cell : g.pair[u]) {
+        if (!pairs.Pair(u)) continue;
+        for (int cell : {pairs.First(u), pairs.Second(u)}) {
             if (g.entryOf[cell] >= 0) continue;
             g.entryOf[cell] = g.size;
             g.list[g.size++] = cell;
@@ -86,7 +79,7 @@ void BuildLinks(const GradeState& s, int d, DigitLinks& g) {
 
 // Colours the link list: clusters grow by sweeps over the list until a sweep
 // colours nothing; the first uncoloured entry then starts the next cluster.
-void Colour(DigitLinks& g) {
+void Colour(Clusters& g) {
     g.colour.fill(0);
     g.colour[0] = 1;
     g.clusters = 1;
@@ -99,8 +92,8 @@ void Colour(DigitLinks& g) {
             // The partner in the cell's strong row if that one is coloured,
             // else in its strong column, else in its strong box.
             for (int u : UnitsOfCell[cell]) {
-                if (!g.strong[u]) continue;
-                const int partner = g.pair[u][0] == cell ? g.pair[u][1] : g.pair[u][0];
+                if (!g.pairs.Pair(u)) continue;
+                const int partner = g.pairs.Partner(u, cell);
                 const int pc = g.colour[g.entryOf[partner]];
                 if (pc == 0) continue;
                 g.colour[p] = IsOdd(pc) ? pc + 1 : pc - 1;
@@ -122,7 +115,7 @@ void Colour(DigitLinks& g) {
 }
 
 // Explanations: the colours of clusters i (groups 0 and 1) and j (2 and 3).
-void RecordClusters(const GradeState& s, int d, const DigitLinks& g, int i, int j, const char* rule) {
+void RecordClusters(const GradeState& s, int d, const Clusters& g, int i, int j, const char* rule) {
     s.pattern->Kind(PatternKind::Colouring).Digit(d).note = rule;
     for (int cluster : {i, j})
         for (int p = 0; p < g.size; ++p)
@@ -132,7 +125,7 @@ void RecordClusters(const GradeState& s, int d, const DigitLinks& g, int i, int 
 
 // Compares the clusters of one digit pair by pair. Returns true when a rule
 // or a trapped cell was acted on.
-bool CompareClusters(GradeState& s, int d, const DigitLinks& g) {
+bool CompareClusters(GradeState& s, int d, const Clusters& g) {
     // seen[x][j]: colour of the first entry of cluster j (in list order) that
     // entry x sees, 0 when x sees none. Each entry counts only that first one.
     std::array<std::array<std::uint8_t, kMaxClusters + 1>, 81> seen{};
@@ -213,19 +206,13 @@ bool TryMultiColouring(GradeState& s) {
     // Nothing changes before the call returns, so each digit's links can be
     // built when its turn comes. Only digits whose places changed since the
     // search last found nothing can hold a pattern (model/search_memo.h).
-    const DigitPlaces places = PlacesOfDigits(s.CandMask);
-    const unsigned digits = s.memo.DigitsToSearch(DigitSearch::MultiColouring, places);
-    for (int d = 1; d <= 9; ++d) {
-        if (((digits >> d) & 1u) == 0) continue;
-        DigitLinks g;
-        BuildLinks(s, d, g);
-        if (g.size == 0) continue;
+    return SearchEachChangedDigit(s, DigitSearch::MultiColouring, [&](int d) {
+        Clusters g;
+        ListPairCells(ConjugatePairsOf(s, d), g);
+        if (g.size == 0) return false;
         Colour(g);
-        if (g.clusters < 2) continue;
-        if (CompareClusters(s, d, g)) return true;
-    }
-    s.memo.Failed(DigitSearch::MultiColouring, places);
-    return false;
+        return g.clusters >= 2 && CompareClusters(s, d, g);
+    });
 }
 
 }  // namespace gw

@@ -3,6 +3,7 @@
 // box's other six cells lose it.
 #include <array>
 
+#include "techniques/digit_search.h"
 #include "techniques/techniques.h"
 
 namespace gw {
@@ -76,11 +77,10 @@ bool ClaimingPass(GradeState& s, int kind, unsigned digits) {
 // the column pass begins, with the same places.
 bool TryClaiming(GradeState& s) {
     const DigitPlaces places = PlacesOfDigits(s.CandMask);
-    if (ClaimingPass(s, kRowLine, s.memo.DigitsToSearch(DigitSearch::ClaimingRows, places))) return true;
-    s.memo.Failed(DigitSearch::ClaimingRows, places);
-    if (ClaimingPass(s, kColLine, s.memo.DigitsToSearch(DigitSearch::ClaimingColumns, places))) return true;
-    s.memo.Failed(DigitSearch::ClaimingColumns, places);
-    return false;
+    return SearchChangedDigits(s, DigitSearch::ClaimingRows, places,
+                               [&](unsigned digits) { return ClaimingPass(s, kRowLine, digits); }) ||
+           SearchChangedDigits(s, DigitSearch::ClaimingColumns, places,
+                               [&](unsigned digits) { return ClaimingPass(s, kColLine, digits); });
 }
 
 }  // namespace gw

@@ -3,6 +3,7 @@
 // so the rest of the line loses it.
 #include <array>
 
+#include "techniques/digit_search.h"
 #include "techniques/techniques.h"
 
 namespace gw {
@@ -35,6 +36,36 @@ bool RemoveFromLineOutsideBox(GradeState& s, int digit, int start, int line) {
     return removed;
 }
 
+// Digit d pointing from one of the boxes 0..8, within each box along its rows
+// then its columns: true at the first line that loses something.
+bool PointingOfDigit(GradeState& s, int d) {
+    for (int b = 0; b < 9; ++b) {
+        const int start = BoxStart[b];
+        std::array<int, 6> lineCount{};
+        int total = 0;
+        for (int r = 0; r < 3; ++r) {
+            for (int c = 0; c < 3; ++c) {
+                if (!s.CandFlags(start + 9 * r + c, d)) continue;
+                ++lineCount[r];
+                ++lineCount[3 + c];
+                ++total;
+            }
+        }
+        if (total < 1 || total > 3) continue;
+        for (int line = 0; line < 6; ++line) {
+            if (lineCount[line] == total && RemoveFromLineOutsideBox(s, d, start, line)) {
+                if (s.pattern != nullptr) {
+                    s.pattern->Kind(PatternKind::Locked).Digit(d).Unit(BoxUnit(b), Role::Base);
+                    s.pattern->Unit(line < 3 ? RowUnit(start / 9 + line) : ColUnit(start % 9 + line - 3), Role::Cover);
+                    RecordHolders(s, BoxUnit(b), d, Role::Base);
+                }
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 // Scan: digits 1..9, within each digit boxes 0..8, within each box its rows
@@ -44,37 +75,7 @@ bool RemoveFromLineOutsideBox(GradeState& s, int digit, int start, int line) {
 bool TryPointing(GradeState& s) {
     // Only digits whose places changed since the search last found nothing
     // can point anywhere (model/search_memo.h).
-    const DigitPlaces places = PlacesOfDigits(s.CandMask);
-    const unsigned digits = s.memo.DigitsToSearch(DigitSearch::Pointing, places);
-    for (int d = 1; d <= 9; ++d) {
-        if (((digits >> d) & 1u) == 0) continue;
-        for (int b = 0; b < 9; ++b) {
-            const int start = BoxStart[b];
-            std::array<int, 6> lineCount{};
-            int total = 0;
-            for (int r = 0; r < 3; ++r) {
-                for (int c = 0; c < 3; ++c) {
-                    if (!s.CandFlags(start + 9 * r + c, d)) continue;
-                    ++lineCount[r];
-                    ++lineCount[3 + c];
-                    ++total;
-                }
-            }
-            if (total < 1 || total > 3) continue;
-            for (int line = 0; line < 6; ++line) {
-                if (lineCount[line] == total && RemoveFromLineOutsideBox(s, d, start, line)) {
-                    if (s.pattern != nullptr) {
-                        s.pattern->Kind(PatternKind::Locked).Digit(d).Unit(BoxUnit(b), Role::Base);
-                        s.pattern->Unit(line < 3 ? RowUnit(start / 9 + line) : ColUnit(start % 9 + line - 3), Role::Cover);
-                        RecordHolders(s, BoxUnit(b), d, Role::Base);
-                    }
-                    return true;
-                }
-            }
-        }
-    }
-    s.memo.Failed(DigitSearch::Pointing, places);
-    return false;
+    return SearchEachChangedDigit(s, DigitSearch::Pointing, [&](int d) { return PointingOfDigit(s, d); });
 }
 
 }  // namespace gw

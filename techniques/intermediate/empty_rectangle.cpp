@@ -10,6 +10,7 @@
 #include <array>
 #include <vector>
 
+#include "techniques/digit_search.h"
 #include "techniques/techniques.h"
 
 namespace gw {
@@ -171,18 +172,14 @@ bool StepB(GradeState& s, int d, int b, Cross x) {
 bool TryEmptyRectangle(GradeState& s) {
     // Only digits whose places changed since the search last found nothing
     // can hold an empty rectangle (model/search_memo.h).
-    const DigitPlaces places = PlacesOfDigits(s.CandMask);
-    const unsigned digits = s.memo.DigitsToSearch(DigitSearch::EmptyRectangle, places);
-    for (int d = 1; d <= 9; ++d) {
-        if (((digits >> d) & 1u) == 0) continue;
+    return SearchEachChangedDigit(s, DigitSearch::EmptyRectangle, [&](int d) {
         for (int b = 0; b < 9; ++b) {
             const Crosses crosses = FindCrosses(s, d, b);
             for (int i = 0; i < crosses.count; ++i)
                 if (StepA(s, d, b, crosses.cross[i]) || StepB(s, d, b, crosses.cross[i])) return true;
         }
-    }
-    s.memo.Failed(DigitSearch::EmptyRectangle, places);
-    return false;
+        return false;
+    });
 }
 
 }  // namespace gw

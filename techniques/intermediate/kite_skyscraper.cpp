@@ -9,71 +9,25 @@
 #include <array>
 #include <span>
 
+#include "techniques/digit_search.h"
 #include "techniques/combinations.h"
 #include "techniques/techniques.h"
 
 namespace gw {
 
-namespace {
-
-// Conjugate rows and columns of one digit. For a line holding the digit in
-// exactly two cells, first/second are those cells (left to right along a row,
-// top to bottom along a column); -1 otherwise.
-struct ConjugateLines {
-    std::array<int, 9> rowFirst{}, rowSecond{}, colFirst{}, colSecond{};
-    bool Row(int r) const { return rowFirst[r] >= 0; }
-    bool Col(int c) const { return colFirst[c] >= 0; }
-};
-
-ConjugateLines BuildLines(const GradeState& s, int d) {
-    ConjugateLines w;
-    std::array<int, 9> rowCount{}, colCount{};
-    w.rowFirst.fill(-1);
-    w.rowSecond.fill(-1);
-    w.colFirst.fill(-1);
-    w.colSecond.fill(-1);
-    std::array<int, 9> rowA{}, rowB{}, colA{}, colB{};
-    for (int cell = 0; cell < 81; ++cell) {
-        if (!s.CandFlags(cell, d)) continue;
-        const int r = RowOf[cell], c = ColOf[cell];
-        if (rowCount[r] == 0) rowA[r] = cell;
-        else if (rowCount[r] == 1) rowB[r] = cell;
-        ++rowCount[r];
-        if (colCount[c] == 0) colA[c] = cell;
-        else if (colCount[c] == 1) colB[c] = cell;
-        ++colCount[c];
-    }
-    for (int k = 0; k < 9; ++k) {
-        if (rowCount[k] == 2) {
-            w.rowFirst[k] = rowA[k];
-            w.rowSecond[k] = rowB[k];
-        }
-        if (colCount[k] == 2) {
-            w.colFirst[k] = colA[k];
-            w.colSecond[k] = colB[k];
-        }
-    }
-    return w;
-}
-
-}  // namespace
-
 // Both searches look at one digit at a time: only digits whose places changed
 // since the search last found nothing can hold a pattern (model/search_memo.h).
 bool TryTwoStringKite(GradeState& s) {
-    const DigitPlaces places = PlacesOfDigits(s.CandMask);
-    const unsigned digits = s.memo.DigitsToSearch(DigitSearch::TwoStringKite, places);
-    for (int d = 1; d <= 9; ++d) {
-        if (((digits >> d) & 1u) == 0) continue;
-        const ConjugateLines w = BuildLines(s, d);
+    return SearchEachChangedDigit(s, DigitSearch::TwoStringKite, [&](int d) {
+        const ConjugatePairs w = ConjugatePairsOf(s, d);
         for (int r = 0; r < 9; ++r) {
-            if (!w.Row(r)) continue;
-            const int r1 = w.rowFirst[r], r2 = w.rowSecond[r];
+            if (!w.Pair(RowUnit(r))) continue;
+            const int r1 = w.First(RowUnit(r)), r2 = w.Second(RowUnit(r));
             // A pair inside one box is a box pair, not a string of the kite.
             if (BoxOf[r1] == BoxOf[r2]) continue;
             for (int c = 0; c < 9; ++c) {
-                if (!w.Col(c)) continue;
-                const int c1 = w.colFirst[c], c2 = w.colSecond[c];
+                if (!w.Pair(ColUnit(c))) continue;
+                const int c1 = w.First(ColUnit(c)), c2 = w.Second(ColUnit(c));
                 if (BoxOf[c1] == BoxOf[c2]) continue;
                 // Joints in order: (row end, column end) -> far ends passed on.
                 const std::array<std::array<int, 4>, 4> joints = {{
@@ -94,29 +48,24 @@ bool TryTwoStringKite(GradeState& s) {
                 }
             }
         }
-    }
-    s.memo.Failed(DigitSearch::TwoStringKite, places);
-    return false;
+        return false;
+    });
 }
 
 bool TrySkyscraper(GradeState& s) {
-    const DigitPlaces places = PlacesOfDigits(s.CandMask);
-    const unsigned digits = s.memo.DigitsToSearch(DigitSearch::Skyscraper, places);
-    for (int d = 1; d <= 9; ++d) {
-        if (((digits >> d) & 1u) == 0) continue;
-        const ConjugateLines w = BuildLines(s, d);
+    return SearchEachChangedDigit(s, DigitSearch::Skyscraper, [&](int d) {
+        const ConjugatePairs w = ConjugatePairsOf(s, d);
         // Pairs of lines a < b in lexicographic order.
-        const bool found = ForEachCombination(kNinePlaces, 2, [&](unsigned, std::span<const int> pair) {
+        return ForEachCombination(kNinePlaces, 2, [&](unsigned, std::span<const int> pair) {
             const int a = pair[0], b = pair[1];
             // Rows a and b, joined by a column; then columns a and b,
             // joined by a row.
             for (int lines = 0; lines < 2; ++lines) {
                 const bool rows = lines == 0;
-                if (rows ? !(w.Row(a) && w.Row(b)) : !(w.Col(a) && w.Col(b))) continue;
-                const int a1 = rows ? w.rowFirst[a] : w.colFirst[a];
-                const int a2 = rows ? w.rowSecond[a] : w.colSecond[a];
-                const int b1 = rows ? w.rowFirst[b] : w.colFirst[b];
-                const int b2 = rows ? w.rowSecond[b] : w.colSecond[b];
+                const int lineA = rows ? RowUnit(a) : ColUnit(a), lineB = rows ? RowUnit(b) : ColUnit(b);
+                if (!w.Pair(lineA) || !w.Pair(lineB)) continue;
+                const int a1 = w.First(lineA), a2 = w.Second(lineA);
+                const int b1 = w.First(lineB), b2 = w.Second(lineB);
                 // Position across the lines: the column of a row end, the
                 // row of a column end.
                 const auto across = [rows](int cell) { return rows ? ColOf[cell] : RowOf[cell]; };
@@ -138,10 +87,7 @@ bool TrySkyscraper(GradeState& s) {
             }
             return false;
         });
-        if (found) return true;
-    }
-    s.memo.Failed(DigitSearch::Skyscraper, places);
-    return false;
+    });
 }
 
 }  // namespace gw

@@ -12,6 +12,7 @@
 // The first rule that removes something ends the call.
 #include <array>
 
+#include "techniques/digit_search.h"
 #include "techniques/techniques.h"
 
 namespace gw {
@@ -32,28 +33,8 @@ int PartnerColour(int k) { return (k % 2 == 1) ? k + 1 : k - 1; }
 // Builds the conjugate pairs of d, the node list and the cluster colours.
 // Returns false when d has no conjugate unit.
 bool Colour(const GradeState& s, int d, Colouring& g) {
-    // For each unit (rows 0-8, columns 9-17, boxes 18-26): its two cells in
-    // unit order when d fits exactly twice, else -1.
-    std::array<int, 27> first{}, second{};
-    bool any = false;
-    for (int u = 0; u < 27; ++u) {
-        int count = 0;
-        first[u] = second[u] = -1;
-        int a = -1, b = -1;
-        for (int k = 0; k < 9; ++k) {
-            const int cell = UnitCell(u, k);
-            if (!s.CandFlags(cell, d)) continue;
-            if (count == 0) a = cell;
-            else if (count == 1) b = cell;
-            ++count;
-        }
-        if (count == 2) {
-            first[u] = a;
-            second[u] = b;
-            any = true;
-        }
-    }
-    if (!any) return false;
+    const ConjugatePairs pairs = ConjugatePairsOf(s, d);
+    if (pairs.units == 0) return false;
 
     // Nodes in the order met: for m = 0..8 the pair of row m, column m, box m.
     std::array<int, 81> nodeOf{};
@@ -66,9 +47,9 @@ bool Colour(const GradeState& s, int d, Colouring& g) {
     };
     for (int m = 0; m < 9; ++m) {
         for (int u : {RowUnit(m), ColUnit(m), BoxUnit(m)}) {
-            if (first[u] < 0) continue;
-            addNode(first[u]);
-            addNode(second[u]);
+            if (!pairs.Pair(u)) continue;
+            addNode(pairs.First(u));
+            addNode(pairs.Second(u));
         }
     }
 
@@ -86,8 +67,8 @@ bool Colour(const GradeState& s, int d, Colouring& g) {
             if (g.colour[u] != 0) continue;
             const int cell = g.nodeCell[u];
             for (int unit : UnitsOfCell[cell]) {
-                if (first[unit] < 0) continue;
-                const int partner = first[unit] == cell ? second[unit] : first[unit];
+                if (!pairs.Pair(unit)) continue;
+                const int partner = pairs.Partner(unit, cell);
                 const int pc = g.colour[nodeOf[partner]];
                 if (pc == 0) continue;
                 g.colour[u] = PartnerColour(pc);
@@ -123,12 +104,9 @@ void RecordCluster(const GradeState& s, int d, const Colouring& g, int c, const 
 bool TrySimpleColouring(GradeState& s) {
     // Only digits whose places changed since the search last found nothing
     // can hold a wrap or a trap (model/search_memo.h).
-    const DigitPlaces places = PlacesOfDigits(s.CandMask);
-    const unsigned digits = s.memo.DigitsToSearch(DigitSearch::SimpleColouring, places);
-    for (int d = 1; d <= 9; ++d) {
-        if (((digits >> d) & 1u) == 0) continue;
+    return SearchEachChangedDigit(s, DigitSearch::SimpleColouring, [&](int d) {
         Colouring g;
-        if (!Colour(s, d, g)) continue;
+        if (!Colour(s, d, g)) return false;
         for (int c = 1; c <= g.clusters; ++c) {
             const int odd = 2 * c - 1, even = 2 * c;
             // Colour wrap.
@@ -155,9 +133,8 @@ bool TrySimpleColouring(GradeState& s) {
                 }
             }
         }
-    }
-    s.memo.Failed(DigitSearch::SimpleColouring, places);
-    return false;
+        return false;
+    });
 }
 
 }  // namespace gw
