@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cassert>
 #include <cstdio>
 #include <map>
 
@@ -93,9 +94,13 @@ std::string TrialText(const Pattern& p) {
 
 }  // namespace
 
-std::string Cell(int cell) { return {'r', Num(cell / 9), 'c', Num(cell % 9)}; }
+std::string Cell(int cell) {
+    assert(cell >= 0 && cell < 81);
+    return {'r', Num(cell / 9), 'c', Num(cell % 9)};
+}
 
 std::string Unit(int unit) {
+    assert(unit >= 0 && unit < 27);
     return {"rcb"[KindOfUnit(unit)], Num(IndexOfUnit(unit))};
 }
 
@@ -480,6 +485,7 @@ std::string Indented(const std::string& text) {
 }  // namespace
 
 std::string ExplanationText(const Grid& puzzle, int level, const std::vector<Step>& steps, bool grids) {
+    assert(level >= 0 && level <= 9);
     std::string out;
     Board board(puzzle);
     for (std::size_t i = 0; i < steps.size(); ++i) {

@@ -1,6 +1,8 @@
 #include "generator/generator.h"
 
+#include <algorithm>
 #include <bit>
+#include <cassert>
 #include <chrono>
 
 namespace gw {
@@ -86,6 +88,7 @@ int NextFreeDigit(const UnitUse& use, int cell, int old) {
 }  // namespace
 
 bool BuildSolutionGridFromOrder(GenState& g, std::array<int, 81> order, Yielder& y) {
+    assert(std::all_of(order.begin(), order.end(), [](int c) { return c >= 0 && c < 81; }));
     UnitUse use;
     g.Solution.fill(0);
     int pos = 80;
@@ -228,6 +231,7 @@ int ListSolutions(const Grid& puzzle, int limit, std::vector<Grid>& out, Yielder
 }
 
 bool HasUniqueSolution(const Grid& puzzle, Yielder* y) {
+    assert(std::all_of(puzzle.begin(), puzzle.end(), [](int v) { return v <= 9; }));
     Counter counter(puzzle, 2, nullptr, y);
     const int n = counter.Run();
     if (counter.halted()) {
@@ -251,6 +255,8 @@ std::vector<std::pair<Grid, Grid>> GeneratedPuzzles(int count, std::uint64_t see
 }
 
 bool RemoveClues(GenState& g, Yielder& y) {
+    // Clues come from a complete solution grid.
+    assert(std::none_of(g.Solution.begin(), g.Solution.end(), [](int v) { return v == 0 || v > 9; }));
     std::array<int, kCluePairs> pairOrder{};
     g.Puzzle = g.Solution;
     for (int i = 0; i < kCluePairs; ++i) pairOrder[i] = i;

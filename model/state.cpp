@@ -1,4 +1,5 @@
 #include "model/state.h"
+#include "model/state_check.h"
 
 namespace gw {
 
@@ -54,6 +55,30 @@ void ResetGradeState(GradeState& s, const Grid& puzzle) {
 bool IsSolved(const GradeState& s) {
     for (auto v : s.SolveGrid)
         if (v == 0) return false;
+    return true;
+}
+
+}  // namespace gw
+
+namespace gw {
+
+bool StateIsWhole(const GradeState& s) {
+    for (int c = 0; c < 81; ++c) {
+        if (s.SolveGrid[c] > 9 || (s.CandMask[c] & ~kAllDigits) != 0) return false;
+        if (s.SolveGrid[c] != 0 && s.CandMask[c] != 0) return false;
+    }
+    for (int u = 0; u < 27; ++u) {
+        unsigned placed = 0, candidates = 0;
+        for (int k = 0; k < 9; ++k) {
+            const int c = UnitCell(u, k);
+            candidates |= s.CandMask[c];
+            if (s.SolveGrid[c] == 0) continue;
+            const unsigned bit = DigitBit(s.SolveGrid[c]);
+            if ((placed & bit) != 0) return false;
+            placed |= bit;
+        }
+        if ((placed & candidates) != 0) return false;
+    }
     return true;
 }
 

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <bitset>
+#include <cassert>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -104,6 +105,7 @@ const OutputTarget& TargetAt(int target) { return kTargets[static_cast<std::size
 
 std::string LevelFileName(int target, int level) {
     if (!ValidTarget(target) || !TargetAt(target).levelFile) return {};
+    assert(level >= 1 && level <= 9);
     const OutputTarget& t = TargetAt(target);
     std::string name = kLevelNames[static_cast<std::size_t>(level)];
     // The Kamikaze file of the '.' line target has always carried an extra
@@ -113,6 +115,7 @@ std::string LevelFileName(int target, int level) {
 }
 
 std::string NumberedFileName(int target, int level, int n) {
+    assert(ValidTarget(target) && level >= 1 && level <= 9 && n >= 0);
     char digits[8];
     std::snprintf(digits, sizeof digits, "%04d", n % 10000);
     return std::string(kLevelNames[static_cast<std::size_t>(level)]) + "_" + digits + TargetAt(target).ext;

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "model/state_check.h"
 #include "test_util.h"
 
 namespace gw {
@@ -31,6 +34,48 @@ TEST(ConversionTables, AreConsistent) {
         EXPECT_EQ(peers, 20);
     }
     for (int b = 0; b < 9; ++b) EXPECT_EQ(BoxTopRow[b] * 9 + BoxLeftCol[b], BoxStart[b]);
+}
+
+}  // namespace
+}  // namespace gw
+
+namespace gw {
+namespace {
+
+// The whole-state check the grader asserts after every rung: a state the
+// primitives made passes, and each way of breaking it behind their back fails.
+TEST(StateIsWhole, CatchesEachBrokenInvariant) {
+    GradeState s;
+    ResetGradeState(s, test::LoadSharedPuzzles().at(0).first);
+    ASSERT_TRUE(StateIsWhole(s));
+    const int solved = static_cast<int>(std::find_if(s.SolveGrid.begin(), s.SolveGrid.end(), [](int v) { return v != 0; }) -
+                                        s.SolveGrid.begin());
+    const int open = static_cast<int>(std::find(s.SolveGrid.begin(), s.SolveGrid.end(), 0) - s.SolveGrid.begin());
+    const int digit = s.SolveGrid[solved];
+    const int peer = Peers[solved][0];
+    struct Case {
+        const char* what;
+        void (*breakIt)(GradeState&, int solved, int open, int digit, int peer);
+    };
+    for (const Case& c : std::vector<Case>{
+             {"a solved cell keeps a candidate",
+              [](GradeState& t, int sc, int, int, int) { t.CandMask[sc] = 1; }},
+             {"a peer holds the placed digit",
+              [](GradeState& t, int sc, int, int d, int p) {
+                  t.SolveGrid[p] = 0;
+                  t.CandMask[p] = DigitBit(d);
+                  (void)sc;
+              }},
+             {"a digit twice in a unit", [](GradeState& t, int, int, int d, int p) {
+                  t.SolveGrid[p] = static_cast<std::uint8_t>(d);
+                  t.CandMask[p] = 0;
+              }},
+             {"a mask bit beyond the digits", [](GradeState& t, int, int o, int, int) { t.CandMask[o] |= 512; }},
+         }) {
+        GradeState t = s;
+        c.breakIt(t, solved, open, digit, peer);
+        EXPECT_FALSE(StateIsWhole(t)) << c.what;
+    }
 }
 
 }  // namespace
