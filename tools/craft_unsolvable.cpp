@@ -1,9 +1,8 @@
 // Builds a set of puzzles that are hard for a solution count: 17-clue puzzles
 // with no solution (every given consistent with its units), found by climbing
 // towards the largest number of guesses of CountSolutionsBounded. The set in
-// bench/data/unsolvable.txt came from a run with COUNT 40, SEED 2026 (build by
-// hand against the engine library: g++ -std=c++20 -O2 -I. tools/craft_unsolvable.cpp
-// build/libgridwick_engine.a).   usage: craft COUNT SEED > unsolvable.txt
+// bench/data/unsolvable.txt came from a run with COUNT 40, SEED 2026.
+//   usage: build/gridwick-craft-unsolvable COUNT SEED > unsolvable.txt
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
