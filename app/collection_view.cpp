@@ -85,7 +85,7 @@ CollectionView::CollectionView(QWidget* parent) : QWidget(parent) {
     auto* listBox = new QWidget(this);
     auto* tv = new QVBoxLayout(listBox);
     tv->setContentsMargins(0, 0, 0, 0);
-    auto* listLabel = new QLabel(tr("&Puzzles:"), listBox);
+    auto* listLabel = new QLabel(tr("P&uzzles:"), listBox);
     listLabel->setBuddy(table_);
     tv->addWidget(listLabel);
     tv->addWidget(table_);

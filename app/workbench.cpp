@@ -113,8 +113,9 @@ Workbench::Workbench(const std::filesystem::path& folder, QWidget* parent) : QMa
 }
 
 void Workbench::Load() {
-    main_->Load();
+    // Read first: start-up selects the first target, which would be saved.
     const WindowSettings s = WindowSettings::Load();
+    main_->Load();
     if (s.target >= 0 && s.target < main_->combo2()->count()) main_->combo2()->setCurrentIndex(s.target);
     run_->SetLevels(s.levels);
     run_->SetHunt(s.hunt);
@@ -124,6 +125,7 @@ void Workbench::Load() {
     share_->SetPerPage(s.perPage);
     share_->SetLetter(s.letter);
     share_->SetSolutions(s.solutions);
+    loaded_ = true;
     PlaceChanged();
     if (const QScreen* screen = this->screen()) {
         const QRect a = screen->availableGeometry();
@@ -142,7 +144,7 @@ void Workbench::PlaceChanged() {
     run_->SetPlace(base, target);
     collection_->SetPlace(base, target);
     share_->SetPlace(base, target);
-    SaveSettings();
+    if (loaded_) SaveSettings();
 }
 
 QString Workbench::ChooseFolder(const QString& folder) {

@@ -70,6 +70,7 @@ private:
     QTimer* watch_;
     QMessageBox* question_ = nullptr;
     bool mainWasGenerating_ = false;
+    bool loaded_ = false;  // the remembered choices are in place
 };
 
 }  // namespace gw
