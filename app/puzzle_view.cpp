@@ -22,6 +22,14 @@
 
 namespace gw {
 
+namespace {
+
+QString Plural(int n, const char* noun) {
+    return QString("%1 %2%3").arg(n).arg(QString::fromLatin1(noun), n == 1 ? "" : "s");
+}
+
+}  // namespace
+
 PuzzleView::PuzzleView(QWidget* parent) : QWidget(parent) {
     setObjectName("PuzzleView");
     input_ = new QPlainTextEdit(this);
@@ -180,10 +188,10 @@ void PuzzleView::Grade(const Grid& puzzle, const QString& source) {
     level_ = GradePuzzle(s, puzzle, &steps_);
     QGuiApplication::restoreOverrideCursor();
     position_ = revealed_ = 0;
-    result_->setText(tr("%1 (level %2), %n step(s) · %3", "", static_cast<int>(steps_.size()))
+    result_->setText(tr("%1 (level %2), %3 · %4")
                          .arg(QString::fromLatin1(kLevelNames[static_cast<std::size_t>(level_)]))
                          .arg(level_)
-                         .arg(source) +
+                         .arg(Plural(static_cast<int>(steps_.size()), "step"), source) +
                      (level_ == 9 ? tr(" · no technique of the ladder finishes it") : QString()));
     QStringList summary;
     for (const std::string& line : explain::Summary(steps_)) summary << QString::fromStdString(line);
@@ -209,7 +217,7 @@ void PuzzleView::Show() {
         list_->addItem(tr("The puzzle"));
         for (int i = 0; i < listed; ++i)
             list_->addItem(QString("%1. %2").arg(i + 1).arg(QString::fromStdString(explain::StepText(steps_[static_cast<std::size_t>(i)]))));
-        if (hintMode() && listed < n) list_->addItem(tr("(%n more step(s) hidden)", "", n - listed));
+        if (hintMode() && listed < n) list_->addItem(tr("(%1 hidden)").arg(Plural(n - listed, "more step")));
         list_->setCurrentRow(position_);
     }
     previous_->setEnabled(position_ > 0);

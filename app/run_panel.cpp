@@ -207,7 +207,12 @@ void RunPanel::UpdateHint() {
 }
 
 void RunPanel::SetEditable(bool editable) {
-    table_->setEnabled(editable);
+    // The table stays readable during a run; only its ticks are locked.
+    const QSignalBlocker block(table_);
+    for (int l = 1; l <= 9; ++l) {
+        QTableWidgetItem* item = table_->item(l - 1, 0);
+        item->setFlags(editable ? (Qt::ItemIsEnabled | Qt::ItemIsUserCheckable) : Qt::ItemIsEnabled);
+    }
     method_->setEnabled(editable);
     workers_->setEnabled(editable);
     count_->setEnabled(editable);
@@ -238,8 +243,8 @@ void RunPanel::Start() {
     shownSaved_ = 0;
     haltPressed_ = {};
     for (int l = 1; l <= 9; ++l) table_->item(l - 1, 2)->setText("0");
-    status_->setText(spec.hunt ? tr("Hunting with %n worker(s)…", "", spec.workers)
-                               : tr("Generating with %n worker(s)…", "", spec.workers));
+    const QString workers = spec.workers == 1 ? tr("1 worker") : tr("%1 workers").arg(spec.workers);
+    status_->setText(spec.hunt ? tr("Hunting with %1…").arg(workers) : tr("Generating with %1…").arg(workers));
     SetEditable(false);
     start_->setEnabled(false);
     halt_->setEnabled(true);

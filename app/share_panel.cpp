@@ -223,7 +223,7 @@ void SharePanel::ExportWithDialog(const std::vector<CollectionPuzzle>& puzzles, 
         if (!path.endsWith(".pdf", Qt::CaseInsensitive)) path += ".pdf";
     }
     const QString error = ExportPdf(puzzles, path, title_->text());
-    status_->setText(error.isEmpty() ? tr("Wrote %n puzzle(s) to %1", "", static_cast<int>(puzzles.size())).arg(path)
+    status_->setText(error.isEmpty() ? tr("Wrote %1 %2 to %3").arg(puzzles.size()).arg(puzzles.size() == 1 ? "puzzle" : "puzzles", path)
                                      : tr("Cannot write %1: %2").arg(path, error));
 }
 

@@ -114,7 +114,7 @@ int main(int argc, char** argv) {
     w.tabs()->setCurrentWidget(sh);
     sh->levelBox()->setCurrentIndex(3);
     sh->titleEdit()->setText("Crazy puzzles");
-    sh->pathForTests = QDir(out).filePath("window-book" + suffix + ".pdf");
+    sh->pathForTests = scratch.filePath("book.pdf");
     sh->exportButton()->click();
     Settle(200);
     ok &= Save(&w, out, "window-export" + suffix + ".png");
