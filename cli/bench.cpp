@@ -11,6 +11,7 @@
 
 #include "cli/commands.h"
 #include "grader/grader.h"
+#include "generator/bench_set.h"
 #include "grader/signature.h"
 
 namespace gw::cli {

@@ -6,7 +6,7 @@
 #include <iterator>
 #include <system_error>
 
-#include "grader/grader.h"
+#include "model/levels.h"
 #include "output/targets.h"
 
 namespace gw {

@@ -16,7 +16,7 @@
 #include <cstring>
 #include <system_error>
 
-#include "grader/grader.h"
+#include "model/levels.h"
 
 namespace gw {
 
