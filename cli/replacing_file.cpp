@@ -47,7 +47,7 @@ void Unregister(int slot) {
     if (slot >= 0) gSlots[static_cast<std::size_t>(slot)].used.store(false);
 }
 
-extern "C" void OnStopSignal(int sig) {
+extern "C" void OnStopRemoveTemporaries(int sig) {
     for (Slot& s : gSlots)
         if (s.used.load()) ::unlink(s.path);
     std::signal(sig, SIG_DFL);
@@ -168,7 +168,7 @@ std::string ReplacingFile::Reason() const {
 
 void RemoveTemporariesOnSignals() {
     struct sigaction sa {};
-    sa.sa_handler = OnStopSignal;
+    sa.sa_handler = OnStopRemoveTemporaries;
     sigemptyset(&sa.sa_mask);
     for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &sa, nullptr);
 }

@@ -23,7 +23,8 @@ ninja -C "$dir" $(printf '%s_fuzz ' "${targets[@]}")
 # and inputs that cross the reader's limits: a line longer than 4096 bytes
 # before a puzzle, and more than one 64 KiB read of puzzle lines.
 work="$dir/corpus"
-rm -rf "$work" && mkdir -p "$work"/{reader,stored,canonical,parsers,grader} "$dir/findings"
+for t in "${targets[@]}"; do rm -rf "${work:?}/$t"; done
+mkdir -p "$work"/{reader,stored,canonical,parsers,grader} "$dir/findings"
 cp fuzz/seeds/reader/* bench/data/*.txt "$work/reader/"
 head -n 20 tests/data/random.txt > "$work/reader/random.txt"
 { printf '\001'; head -c 5000 /dev/zero | tr '\0' 'x'; printf '\n'; head -n 3 tests/data/random.txt; } > "$work/reader/long-line"
