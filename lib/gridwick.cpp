@@ -220,11 +220,13 @@ std::string StepSvg(const Grading& grading, std::size_t index) {
 }
 
 std::string SvgStyle() {
+    // The page's rules from those of the drawn text on: the pictures' classes,
+    // without the page layout around them and its print rules.
     const std::string page = gw::explain::HtmlPage().Text();
-    const std::size_t from = page.find("<style>");
-    const std::size_t to = page.find("</style>");
+    const std::size_t from = page.find("\ntext{");
+    const std::size_t to = page.find("@media", from);
     if (from == std::string::npos || to == std::string::npos) return {};
-    return page.substr(from + 7, to - from - 7);
+    return page.substr(from + 1, to - from - 1);
 }
 
 Hint NextHint(const Puzzle& puzzle, const Puzzle& progress, const GradeOptions& options) {

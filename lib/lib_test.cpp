@@ -57,6 +57,8 @@ TEST(Library, ExplanationsAndHints) {
     EXPECT_NE(gridwick::Explain(g, gridwick::Format::Html).find("<svg"), std::string::npos);
     EXPECT_EQ(gridwick::StepSvg(g, g.steps.size()).rfind("<svg", 0), 0u);
     EXPECT_THROW(gridwick::StepSvg(g, g.steps.size() + 1), std::out_of_range);
+    EXPECT_NE(gridwick::SvgStyle().find(".given{"), std::string::npos);
+    EXPECT_EQ(gridwick::SvgStyle().find("body{"), std::string::npos);
 
     // From the puzzle itself the hint is the grading's first step.
     const gridwick::Hint first = gridwick::NextHint(p, p);
