@@ -89,6 +89,8 @@ async function main() {
     const title = await value("document.getElementById('title').textContent");
     assert.match(title, /^Medium \(level 2\), \d+ steps$/);
     const shot = Buffer.from((await page('Page.captureScreenshot', { format: 'png' })).data, 'base64');
+    const pdf = Buffer.from((await page('Page.printToPDF', { printBackground: true })).data, 'base64');
+    fs.writeFileSync(path.join(scratch, 'page.pdf'), pdf);
     fs.writeFileSync(path.join(scratch, 'page.png'), shot);
     const counts = colourCounts(shot, ['#cde8f8', '#009e73', '#000000', '#0072b2']);
     assert(counts['#cde8f8'] > 1500, `a highlighted pattern: ${JSON.stringify(counts)}`);
