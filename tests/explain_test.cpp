@@ -290,7 +290,7 @@ TEST(Explain, CommandLineTextJsonlGridsAndPage) {
     std::ifstream f(page);
     const std::string html{std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
     std::size_t svgs = 0;
-    for (std::size_t at = html.find("<svg"); at != std::string::npos; at = html.find("<svg", at + 1)) ++svgs;
+    for (std::size_t at = html.find("<svg xmlns"); at != std::string::npos; at = html.find("<svg xmlns", at + 1)) ++svgs;
     EXPECT_EQ(svgs, names.size() + 2 + 1);  // each puzzle, each step, the stuck grid
     EXPECT_EQ(html.find("<script"), std::string::npos);
     fs::remove(in);
@@ -396,13 +396,23 @@ TEST(Explain, PageRendersInChromium) {
     ASSERT_TRUE(board.masks[struckCell] & DigitBit(struckDigit));
     Step step{4, "Claiming", {{'R', struckCell, struckDigit}}, {}};
     step.pattern.Kind(PatternKind::Locked).Digit(struckDigit).Cell(patternCell, 0, Role::Base);
+    // Then three singles, folded into one group that stays closed.
+    std::vector<Step> steps = {step};
+    for (int cell : {3, 5, 6}) {
+        const int d = LowestDigit(board.masks[cell]);
+        steps.push_back({1, "Hidden Single", {{'P', static_cast<std::uint8_t>(cell), static_cast<std::uint8_t>(d)}}, {}});
+        steps.back().pattern.Kind(PatternKind::Single).Digit(d).Cell(cell, 0, Role::Target);
+    }
     HtmlPage page;
-    page.Add(1, puzzle, 2, {step});
+    page.Add(1, puzzle, 2, steps);
+    EXPECT_NE(page.Text().find("<details class=\"run\" id=\"line-1-step-2\"><summary>Steps 2-4: 3 singles"),
+              std::string::npos);
     const fs::path dir = TempPath("chromium"), html = dir / "page.html", png = dir / "shot.png";
     fs::remove_all(dir);
     fs::create_directories(dir / "profile");
     ASSERT_TRUE(page.Write(html.string()));
-    const int width = 2 * kPadPx + 2 * kGridPx + kGapPx + 40, height = kHeadingPx + kPadPx + kGridPx + 40;
+    const int width = 2 * kPadPx + 2 * kGridPx + kGapPx + 40,
+              height = kLegendPx + kHeadingPx + kTocPx + kPadPx + kGridPx + 200;
     int status = 0;
     RunShell("timeout 120 '" + browser.substr(0, browser.find('\n')) +
             "' --headless --no-sandbox --disable-gpu --disable-quic --no-first-run --disable-background-networking "
@@ -414,7 +424,8 @@ TEST(Explain, PageRendersInChromium) {
     ASSERT_TRUE(ReadPng(png, shot)) << "no screenshot (status " << status << ")";
     ASSERT_GE(shot.width, width - 20);
     // Step 1 is the second grid of the section's first row.
-    const int left = kPadPx + kGridPx + kGapPx, top = kHeadingPx + kPadPx;
+    const int left = kPadPx + kGridPx + kGapPx, top = kLegendPx + kHeadingPx + kTocPx + kPadPx;
+    EXPECT_TRUE(Near(shot.At(3, 3), {0xf4, 0xf4, 0xf4}, 6)) << "legend";
     auto cellCorner = [&](int cell) {
         return shot.At(left + kBorderPx + kCellPx * (cell % 9) + 3, top + kBorderPx + kCellPx * (cell / 9) + 3);
     };
@@ -427,6 +438,12 @@ TEST(Explain, PageRendersInChromium) {
     EXPECT_TRUE(stroke[0] > 170 && stroke[2] < 120) << "stroke through the struck candidate";
     // The same candidate in the puzzle's own grid (left) is not struck.
     EXPECT_TRUE(Near(shot.At(sx - left + kPadPx - 5, sy - 5), {255, 255, 255})) << "candidate before the step";
+    // The folded group's frame below the first row of grids (its grids stay
+    // hidden, so the frame is short).
+    int frame = 0;
+    for (int y = top + kGridPx; y < shot.height; ++y) frame += Near(shot.At(kPadPx, y), {0xbb, 0xbb, 0xbb}, 30);
+    EXPECT_GT(frame, 10) << "folded group";
+    EXPECT_LT(frame, kGridPx / 2) << "the folded group is closed";
     fs::remove_all(dir);
 }
 
