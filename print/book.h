@@ -35,6 +35,7 @@ struct BookPuzzle {
     Grid puzzle{};
     Grid solution{};
     std::string levelName;
+    std::string id;  // a short name that finds the puzzle again (empty: none)
 };
 
 struct BookOptions {
@@ -49,7 +50,12 @@ struct BookOptions {
 bool WritePdf(const std::string& path, const std::vector<BookPuzzle>& puzzles, const BookOptions& options,
               std::string& error);
 
-// One puzzle (or, with `solution`, its solution) as a one-grid SVG picture.
+// One puzzle (or, with `solution`, its solution) as a one-grid SVG picture:
+// the digits stay text and a <title> names the puzzle, so that any renderer
+// and a screen reader can read it.
 bool WriteSvg(const std::string& path, const BookPuzzle& puzzle, bool solution, std::string& error);
+
+// The same picture as a PNG image of `dpi` dots per inch.
+bool WritePng(const std::string& path, const BookPuzzle& puzzle, bool solution, int dpi, std::string& error);
 
 }  // namespace gw::print
