@@ -1,6 +1,5 @@
 // gridwick print: a print-ready book of puzzles and solutions (PDF), or one
 // SVG picture per puzzle.
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -17,6 +16,7 @@
 #include "cli/publish.h"
 #include "generator/generator.h"
 #include "model/canonical.h"
+#include "cli/replacing_file.h"
 #include "grader/grader.h"
 #include "print/book.h"
 
@@ -59,25 +59,23 @@ Runner DefinePrint(CLI::App& cmd) {
 
 namespace {
 
-// Writes through a temporary file beside the target, so that a failed run
-// never leaves a half-written book under the final name.
-template <typename Write>
-bool WriteReplacing(const fs::path& path, Write&& write) {
-    const fs::path tmp = path.parent_path() / ("." + path.filename().string() + "." + std::to_string(::getpid()) + ".tmp");
+// Draws into a file written whole or not at all; the reason of a failure is
+// reported once, the system's own when a write failed.
+template <typename Draw>
+bool WriteReplacing(const fs::path& path, Draw&& draw) {
+    ReplacingFile file;
+    if (!file.Open(path)) {
+        std::fprintf(stderr, "gridwick: %s\n", file.Reason().c_str());
+        return false;
+    }
+    const print::Sink sink = [&file](const unsigned char* data, unsigned length) { return file.Write(data, length); };
     std::string error;
-    std::error_code ec;
-    if (!write(tmp.string(), error)) {
-        fs::remove(tmp, ec);
-        std::fprintf(stderr, "gridwick: cannot write %s: %s\n", path.c_str(), error.c_str());
-        return false;
-    }
-    fs::rename(tmp, path, ec);
-    if (ec) {
-        fs::remove(tmp, ec);
-        std::fprintf(stderr, "gridwick: cannot write %s: %s\n", path.c_str(), ec.message().c_str());
-        return false;
-    }
-    return true;
+    const bool drawn = draw(sink, error);
+    if (drawn && file.Commit()) return true;
+    file.Discard();
+    if (file.Error() != 0) std::fprintf(stderr, "gridwick: %s\n", file.Reason().c_str());
+    else std::fprintf(stderr, "gridwick: cannot write %s: %s\n", path.c_str(), error.c_str());
+    return false;
 }
 
 }  // namespace
@@ -165,9 +163,9 @@ bool WritePictures(const std::vector<print::BookPuzzle>& book, const PrintOption
         for (bool solution : {false, true}) {
             if (solution && o.noSolutions) continue;
             const std::string name = b.levelName + number + (solution ? "_solution." : ".") + o.format;
-            ok &= WriteReplacing(folder / name, [&](const std::string& tmp, std::string& error) {
-                return o.format == "png" ? print::WritePng(tmp, b, solution, o.dpi, error)
-                                         : print::WriteSvg(tmp, b, solution, error);
+            ok &= WriteReplacing(folder / name, [&](const print::Sink& sink, std::string& error) {
+                return o.format == "png" ? print::WritePng(sink, b, solution, o.dpi, error)
+                                         : print::WriteSvg(sink, b, solution, error);
             });
         }
     }
@@ -177,6 +175,7 @@ bool WritePictures(const std::vector<print::BookPuzzle>& book, const PrintOption
 }  // namespace
 
 int RunPrint(const PrintOptions& o) {
+    RemoveTemporariesOnSignals();
     unsigned levels = kAllLevels;
     if (!LevelsOption(o.levels, levels)) return 2;
     int bad = 0;
@@ -207,8 +206,8 @@ int RunPrint(const PrintOptions& o) {
         bo.perPage = o.perPage;
         bo.solutions = !o.noSolutions;
         bo.title = o.title;
-        ok = WriteReplacing(fs::path(o.out), [&](const std::string& tmp, std::string& error) {
-            return print::WritePdf(tmp, book, bo, error);
+        ok = WriteReplacing(fs::path(o.out), [&](const print::Sink& sink, std::string& error) {
+            return print::WritePdf(sink, book, bo, error);
         });
     }
     // The summary, on standard error.

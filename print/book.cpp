@@ -141,11 +141,38 @@ std::vector<GridBox> PuzzlePage(Paper paper, int perPage) {
 
 std::vector<GridBox> SolutionPage(Paper paper) { return Place(paper, 3, 4, 11, 20); }
 
+namespace {
+
+cairo_status_t ToSink(void* closure, const unsigned char* data, unsigned length) {
+    return (*static_cast<const Sink*>(closure))(data, length) ? CAIRO_STATUS_SUCCESS : CAIRO_STATUS_WRITE_ERROR;
+}
+
+void DrawBook(cairo_surface_t* surface, cairo_t* cr, const std::vector<BookPuzzle>& puzzles, const BookOptions& o);
+
+}  // namespace
+
 bool WritePdf(const std::string& path, const std::vector<BookPuzzle>& puzzles, const BookOptions& o,
               std::string& error) {
     const PageSize page = PaperSize(o.paper);
     cairo_surface_t* surface = cairo_pdf_surface_create(path.c_str(), page.width, page.height);
     cairo_t* cr = cairo_create(surface);
+    DrawBook(surface, cr, puzzles, o);
+    return Finish(surface, cr, error);
+}
+
+bool WritePdf(const Sink& sink, const std::vector<BookPuzzle>& puzzles, const BookOptions& o, std::string& error) {
+    const PageSize page = PaperSize(o.paper);
+    cairo_surface_t* surface =
+        cairo_pdf_surface_create_for_stream(ToSink, const_cast<Sink*>(&sink), page.width, page.height);
+    cairo_t* cr = cairo_create(surface);
+    DrawBook(surface, cr, puzzles, o);
+    return Finish(surface, cr, error);
+}
+
+namespace {
+
+void DrawBook(cairo_surface_t* surface, cairo_t* cr, const std::vector<BookPuzzle>& puzzles, const BookOptions& o) {
+    const PageSize page = PaperSize(o.paper);
     if (!o.title.empty()) cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_TITLE, o.title.c_str());
     cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_CREATOR, "Gridwick");
     int pageNo = 0;
@@ -187,12 +214,12 @@ bool WritePdf(const std::string& path, const std::vector<BookPuzzle>& puzzles, c
             cairo_show_page(cr);
         }
     }
-    return Finish(surface, cr, error);
 }
 
-bool WriteSvg(const std::string& path, const BookPuzzle& p, bool solution, std::string& error) {
-    // Written by hand rather than through cairo, whose SVG draws each digit as
-    // a path: here the digits are <text>, readable by any program.
+// The picture of one grid as SVG text. Written by hand rather than through
+// cairo, whose SVG draws each digit as a path: here the digits are <text>,
+// readable by any program and by screen readers.
+std::string SvgText(const BookPuzzle& p, bool solution) {
     constexpr double kX = 20, kY = 44, kSize = 360, kCell = kSize / 9;
     std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                       "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"400pt\" height=\"424pt\" "
@@ -201,8 +228,8 @@ bool WriteSvg(const std::string& path, const BookPuzzle& p, bool solution, std::
     if (!p.id.empty()) title += " (" + p.id + ")";
     std::string cells;
     for (int c = 0; c < 81; ++c) {
-        const int d = p.puzzle[static_cast<std::size_t>(c)] != 0 ? p.puzzle[static_cast<std::size_t>(c)]
-                                                                 : (solution ? p.solution[static_cast<std::size_t>(c)] : 0);
+        const auto i = static_cast<std::size_t>(c);
+        const int d = p.puzzle[i] != 0 ? p.puzzle[i] : (solution ? p.solution[i] : 0);
         cells += d == 0 ? '.' : static_cast<char>('0' + d);
     }
     svg += "<title>" + title + "</title>\n<desc>Row by row, '.' for an empty cell: " + cells + "</desc>\n";
@@ -229,18 +256,27 @@ bool WriteSvg(const std::string& path, const BookPuzzle& p, bool solution, std::
                       kX + at, kY, kX + at, kY + kSize, width, kX, kY + at, kX + kSize, kY + at, width);
         svg += buf;
     }
-    svg += "</g>\n</svg>\n";
-    std::ofstream out(path, std::ios::binary);
-    out << svg;
-    out.close();
-    if (!out) {
-        error = "cannot write the file";
-        return false;
-    }
-    return true;
+    return svg + "</g>\n</svg>\n";
 }
 
-bool WritePng(const std::string& path, const BookPuzzle& p, bool solution, int dpi, std::string& error) {
+}  // namespace
+
+bool WriteSvg(const std::string& path, const BookPuzzle& p, bool solution, std::string& error) {
+    std::ofstream out(path, std::ios::binary);
+    out << SvgText(p, solution);
+    out.close();
+    if (!out) error = "cannot write the file";
+    return static_cast<bool>(out);
+}
+
+bool WriteSvg(const Sink& sink, const BookPuzzle& p, bool solution, std::string& error) {
+    const std::string svg = SvgText(p, solution);
+    if (sink(reinterpret_cast<const unsigned char*>(svg.data()), static_cast<unsigned>(svg.size()))) return true;
+    error = "cannot write the picture";
+    return false;
+}
+
+bool WritePng(const Sink& sink, const BookPuzzle& p, bool solution, int dpi, std::string& error) {
     const double scale = dpi / 72.0;
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, static_cast<int>(400 * scale + 0.5),
                                                           static_cast<int>(424 * scale + 0.5));
@@ -250,7 +286,7 @@ bool WritePng(const std::string& path, const BookPuzzle& p, bool solution, int d
     cairo_paint(cr);
     DrawGrid(cr, GridBox{20, 44, 360}, p, solution, 14);
     cairo_surface_flush(surface);
-    const cairo_status_t written = cairo_surface_write_to_png(surface, path.c_str());
+    const cairo_status_t written = cairo_surface_write_to_png_stream(surface, ToSink, const_cast<Sink*>(&sink));
     if (!Finish(surface, cr, error)) return false;
     if (written != CAIRO_STATUS_SUCCESS) {
         error = cairo_status_to_string(written);

@@ -223,13 +223,13 @@ TEST_F(Publish, BooksChooseLevelsCountsAndOrder) {
     for (const auto& c : cases) {
         const std::vector<int> levels = levelsPrinted(c.args);
         if (c.args.empty()) all = levels;
-        if (c.count > 0) EXPECT_EQ(levels.size(), c.count) << c.args;
-        if (c.sorted) EXPECT_TRUE(std::is_sorted(levels.begin(), levels.end())) << c.args;
+        if (c.count > 0) { EXPECT_EQ(levels.size(), c.count) << c.args; }
+        if (c.sorted) { EXPECT_TRUE(std::is_sorted(levels.begin(), levels.end())) << c.args; }
         std::map<int, int> per;
         for (int l : levels) ++per[l];
         for (const auto& [l, n] : per) {
-            if (c.perLevelMax > 0) EXPECT_EQ(n, std::min<int>(c.perLevelMax, static_cast<int>(std::count(all.begin(), all.end(), l)))) << c.args;
-            if (c.args.find("--levels 1-2") != std::string::npos) EXPECT_LE(l, 2) << c.args;
+            if (c.perLevelMax > 0) { EXPECT_EQ(n, std::min<int>(c.perLevelMax, static_cast<int>(std::count(all.begin(), all.end(), l)))) << c.args; }
+            if (c.args.find("--levels 1-2") != std::string::npos) { EXPECT_LE(l, 2) << c.args; }
         }
     }
     EXPECT_EQ(levelsPrinted("--count 5 --order random --seed 3"), levelsPrinted("--order random --seed 3 --count 5"));
