@@ -157,13 +157,16 @@ bool WritePictures(const std::vector<print::BookPuzzle>& book, const PrintOption
     }
     bool ok = true;
     std::map<std::string, int> perLevel;
+    // The first failure stops the export: a full disk fails every later
+    // picture too.
     for (const print::BookPuzzle& b : book) {
+        if (!ok) break;
         char number[16];
         std::snprintf(number, sizeof number, "_%04d", ++perLevel[b.levelName]);
         for (bool solution : {false, true}) {
-            if (solution && o.noSolutions) continue;
+            if (!ok || (solution && o.noSolutions)) continue;
             const std::string name = b.levelName + number + (solution ? "_solution." : ".") + o.format;
-            ok &= WriteReplacing(folder / name, [&](const print::Sink& sink, std::string& error) {
+            ok = WriteReplacing(folder / name, [&](const print::Sink& sink, std::string& error) {
                 return o.format == "png" ? print::WritePng(sink, b, solution, o.dpi, error)
                                          : print::WriteSvg(sink, b, solution, error);
             });
