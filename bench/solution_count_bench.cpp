@@ -48,6 +48,9 @@ void BM_CountSolutionsBounded(benchmark::State& state, const char* file) {
         }
     }
     state.counters["puzzles"] = static_cast<double>(puzzles.size());
+    state.counters["us_per_puzzle"] = benchmark::Counter(static_cast<double>(puzzles.size()) * 1e-6,
+                                                         benchmark::Counter::kIsIterationInvariantRate |
+                                                             benchmark::Counter::kInvert);
     state.counters["worst_ms"] = worst * 1e3;
     state.counters["worst_guesses"] = static_cast<double>(worstGuesses);
     state.counters["undecided"] = static_cast<double>(undecided);
