@@ -1,10 +1,12 @@
 // gridwick merge: copies the puzzles of several collections into one target,
 // which also converts a collection from one target to another.
 #include <cstdio>
+#include <memory>
 #include <set>
 #include <system_error>
 
 #include "cli/commands.h"
+#include "cli/options.h"
 #include "cli/publish.h"
 #include "grader/grader.h"
 #include "model/canonical.h"
@@ -13,29 +15,28 @@
 
 namespace gw::cli {
 
-CLI::App* AddMergeCommand(CLI::App& app, MergeOptions& o) {
-    auto* m = app.add_subcommand("merge", "Copy the puzzles of folders Gridwick wrote (any target) or puzzle files "
-                                          "into one target, skipping puzzles it already holds");
-    m->add_option("sources", o.sources, "Folders and files to copy from")->required();
-    m->add_option("--out,-o", o.out, "Folder that holds the destination's target folders")->required();
-    m->add_option("--target,-t", o.target, "Destination target: name or index 0-7")->required();
-    m->add_option("--levels,-l", o.levels, "Copy only these levels: names or numbers, e.g. Extreme,Mayhem or 6-9");
-    m->add_flag("--unique,-u", o.unique, "Also skip a puzzle that is a stored one in disguise (digits relabelled, "
-                                         "rows, columns, bands or stacks permuted, transposed)");
-    return m;
+Runner DefineMerge(CLI::App& cmd) {
+    auto o = std::make_shared<MergeOptions>();
+    cmd.add_option("sources", o->sources, "Folders and files to copy from")->required();
+    cmd.add_option("--out,-o", o->out, "Folder that holds the destination's target folders")
+        ->option_text("FOLDER")->required();
+    cmd.add_option("--target,-t", o->target, "Destination target: its number or name")
+        ->option_text("TARGET")->required();
+    cmd.add_option("--levels,-l", o->levels, "Copy only these levels: names or numbers, e.g. Extreme,Mayhem or 6-9")
+        ->option_text("LEVELS");
+    cmd.add_flag("--unique,-u", o->unique, "Also skip a puzzle that is a stored one in disguise (digits relabelled, "
+                                           "rows, columns, bands or stacks permuted, transposed)");
+    return [o] { return RunMerge(*o); };
 }
 
 int RunMerge(const MergeOptions& o) {
-    const int target = FindTarget(o.target);
-    if (target < 0) {
-        std::fprintf(stderr, "gridwick: unknown target '%s' (use a name or 0-7)\n", o.target.c_str());
-        return 2;
-    }
+    int target = 0;
+    if (!TargetOption(o.target, target)) return 2;
     unsigned levels = kAllLevels;
     if (!LevelsOption(o.levels, levels)) return 2;
     int bad = 0;
     std::vector<LoadedPuzzle> incoming;
-    if (!LoadPuzzles(o.sources, incoming, bad)) return 2;
+    if (!LoadPuzzles(o.sources, incoming, bad)) return 1;
 
     const fs::path base(o.out);
     std::error_code ec;

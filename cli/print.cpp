@@ -4,8 +4,11 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <system_error>
 
+#include "cli/commands.h"
+#include "cli/options.h"
 #include "cli/publish.h"
 #include "grader/grader.h"
 #include "print/book.h"
@@ -14,20 +17,21 @@ namespace gw::cli {
 
 namespace fs = std::filesystem;
 
-CLI::App* AddPrintCommand(CLI::App& app, PrintOptions& o) {
-    auto* p = app.add_subcommand("print", "Make a print-ready book (PDF) of puzzles, then their solutions");
-    p->add_option("inputs", o.inputs, "Puzzle files and folders (any file or target folder Gridwick writes)")
+Runner DefinePrint(CLI::App& cmd) {
+    auto o = std::make_shared<PrintOptions>();
+    cmd.add_option("inputs", o->inputs, "Puzzle files and folders (any file or target folder Gridwick writes)")
         ->required();
-    p->add_option("--out,-o", o.out, "The PDF to write (with --format svg: the folder for the SVG files)")
-        ->required();
-    p->add_option("--per-page", o.perPage, "Puzzles per page")->check(CLI::IsMember({1, 2, 4, 6}))->capture_default_str();
-    p->add_option("--paper", o.paper, "Paper size")->check(CLI::IsMember({"a4", "letter"}, CLI::ignore_case))
-        ->capture_default_str();
-    p->add_option("--format,-f", o.format, "pdf: one book; svg: one picture per puzzle (and per solution)")
-        ->check(CLI::IsMember({"pdf", "svg"}))->capture_default_str();
-    p->add_option("--title", o.title, "Put a title page with this title first");
-    p->add_flag("--no-solutions", o.noSolutions, "Leave out the solutions");
-    return p;
+    cmd.add_option("--out,-o", o->out, "The PDF to write (with --format svg: the folder for the SVG files)")
+        ->option_text("FILE")->required();
+    cmd.add_option("--per-page", o->perPage, "Puzzles per page: 1, 2, 4 or 6")
+        ->option_text("N")->check(CLI::IsMember({1, 2, 4, 6}))->capture_default_str();
+    cmd.add_option("--paper", o->paper, "Paper size: a4 or letter")
+        ->option_text("PAPER")->transform(OneOf({"a4", "letter"}))->capture_default_str();
+    cmd.add_option("--format,-f", o->format, "pdf: one book; svg: one picture per puzzle (and per solution)")
+        ->option_text("FORMAT")->transform(OneOf({"pdf", "svg"}))->capture_default_str();
+    cmd.add_option("--title", o->title, "Put a title page with this title first")->option_text("TEXT");
+    cmd.add_flag("--no-solutions", o->noSolutions, "Leave out the solutions");
+    return [o] { return RunPrint(*o); };
 }
 
 namespace {
@@ -58,7 +62,7 @@ bool WriteReplacing(const fs::path& path, Write&& write) {
 int RunPrint(const PrintOptions& o) {
     int bad = 0;
     std::vector<LoadedPuzzle> loaded;
-    if (!LoadPuzzles(o.inputs, loaded, bad)) return 2;
+    if (!LoadPuzzles(o.inputs, loaded, bad)) return 1;
     if (loaded.empty()) {
         std::fprintf(stderr, "gridwick: no puzzle to print\n");
         return 1;
@@ -95,8 +99,7 @@ int RunPrint(const PrintOptions& o) {
         if (ok) std::printf("%zu puzzles written to %s\n", book.size(), o.out.c_str());
     } else {
         print::BookOptions bo;
-        bo.paper = (o.paper == "letter" || o.paper == "LETTER" || o.paper == "Letter") ? print::Paper::Letter
-                                                                                        : print::Paper::A4;
+        bo.paper = o.paper == "letter" ? print::Paper::Letter : print::Paper::A4;
         bo.perPage = o.perPage;
         bo.solutions = !o.noSolutions;
         bo.title = o.title;

@@ -29,8 +29,6 @@ struct MergeOptions {
     bool unique = false;
 };
 
-CLI::App* AddPrintCommand(CLI::App& app, PrintOptions& o);
-CLI::App* AddMergeCommand(CLI::App& app, MergeOptions& o);
 int RunPrint(const PrintOptions& o);
 int RunMerge(const MergeOptions& o);
 
@@ -45,7 +43,7 @@ struct LoadedPuzzle {
 
 // Reads every puzzle of the inputs (files and folders, see ListPuzzleFiles).
 // Bad puzzles and unreadable files are reported on stderr and counted in
-// `bad`; missing inputs are reported and make it return false.
+// `bad`; missing inputs are reported and make it return false (exit status 1).
 bool LoadPuzzles(const std::vector<std::string>& inputs, std::vector<LoadedPuzzle>& out, int& bad);
 
 }  // namespace gw::cli

@@ -18,11 +18,6 @@ std::string Lower(std::string s) {
     return s;
 }
 
-bool PlainPuzzleExtension(const fs::path& p) {
-    const std::string ext = Lower(p.extension().string());
-    return ext == ".txt" || ext == ".sdk" || ext == ".ss" || ext == ".sud" || ext == ".sds";
-}
-
 StoredFile Describe(const fs::path& path) {
     StoredFile f;
     f.path = path;
@@ -36,7 +31,7 @@ void AddFolder(const fs::path& folder, std::vector<StoredFile>& out) {
     for (fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec), end;
          !ec && it != end; it.increment(ec)) {
         std::error_code fec;
-        if (it->is_regular_file(fec) && PlainPuzzleExtension(it->path())) files.push_back(it->path());
+        if (it->is_regular_file(fec) && IsPuzzleFileName(it->path())) files.push_back(it->path());
     }
     // Folder by folder; in a folder the stored files by level (Easy first),
     // then by name, and the plain files after them.
@@ -53,13 +48,22 @@ void AddFolder(const fs::path& folder, std::vector<StoredFile>& out) {
 
 }  // namespace
 
+bool IsPuzzleFileName(const fs::path& path) {
+    const std::string name = path.filename().string();
+    if (name.empty() || name[0] == '.' || IsTemporaryName(name)) return false;
+    const std::string ext = Lower(path.extension().string());
+    for (const OutputTarget& t : kTargets)
+        if (ext == t.ext) return true;
+    return ext == ".csv" || ext == ".sdm";
+}
+
 bool StoredName(const std::string& fileName, int& target, int& level) {
     target = -1;
     level = 0;
     const std::string name = Lower(fileName);
     for (int l = 1; l <= 9; ++l) {
         const std::string levelName = Lower(kLevelNames[static_cast<std::size_t>(l)]);
-        for (int t = 0; t < 8; ++t) {
+        for (int t = 0; t < static_cast<int>(kTargets.size()); ++t) {
             const OutputTarget& tg = kTargets[static_cast<std::size_t>(t)];
             bool match;
             if (tg.levelFile) {

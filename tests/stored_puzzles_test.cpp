@@ -158,10 +158,10 @@ protected:
         return stored;
     }
 
-    // "saved N" of a run's summary.
+    // "saved N" of a run's summary (on standard error).
     static long long Saved(const Done& d) {
         std::smatch m;
-        if (!std::regex_search(d.out, m, std::regex("saved ([0-9]+), write failures"))) {
+        if (!std::regex_search(d.err, m, std::regex("saved ([0-9]+), write failures"))) {
             ADD_FAILURE() << "no summary in: " << d.out << d.err;
             return -1;
         }
@@ -216,7 +216,7 @@ TEST_F(StoredPuzzles, KilledRunsLeaveOnlyWholePuzzles) {
                     continue;
                 }
                 EXPECT_EQ(d.status, 128 + sig) << "signal " << sig << d.err;
-                EXPECT_NE(d.out.find("Interrupted: the puzzle in progress was discarded."), std::string::npos);
+                EXPECT_NE(d.err.find("Interrupted: the puzzle in progress was discarded."), std::string::npos);
                 EXPECT_GE(Saved(d), 0);
             }
             CheckStored(target, false);
@@ -239,7 +239,7 @@ TEST_F(StoredPuzzles, FullDiskStopsTheRunAndKeepsWholePuzzles) {
                                               "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0"});
         EXPECT_EQ(d.status, 1) << d.out << d.err;
         EXPECT_NE(d.err.find("No space left on device"), std::string::npos) << d.err;
-        EXPECT_NE(d.out.find("stopping"), std::string::npos) << d.out;
+        EXPECT_NE(d.err.find("stopping"), std::string::npos) << d.err;
         std::set<std::string> named;
         std::istringstream lines(d.err);
         for (std::string line; std::getline(lines, line);)
@@ -264,7 +264,7 @@ TEST_F(StoredPuzzles, RunWhoseEveryLevelFailsStops) {
                             "--levels", "1-2"});
         EXPECT_EQ(d.status, 1);
         EXPECT_NE(d.err.find("Not a directory"), std::string::npos) << d.err;
-        EXPECT_NE(d.out.find("stopping"), std::string::npos) << d.out;
+        EXPECT_NE(d.err.find("stopping"), std::string::npos) << d.err;
         EXPECT_EQ(Saved(d), 0);
     }
 }
@@ -298,10 +298,13 @@ TEST_F(StoredPuzzles, UnusableFoldersAndOutputAreErrors) {
     EXPECT_NE(missing.err.find("No such file or directory"), std::string::npos) << missing.err;
     EXPECT_FALSE(fs::exists(dir_ / "missing"));
 
-    for (const auto& args : {Generate(7, {"--count", "1"}), std::vector<std::string>{"count", "--out", dir_.string()}}) {
+    // Standard output holds only data: generate's puzzles with --out -, count's counts.
+    fs::create_directories(dir_ / kTargets[6].folder);
+    for (const auto& args : {std::vector<std::string>{"generate", "-q", "--count", "1", "--out", "-"},
+                             std::vector<std::string>{"count", "--out", dir_.string()}}) {
         const Done d = Wait(Start(args, {}, "/dev/full"));
         EXPECT_EQ(d.status, 1) << args[0];
-        EXPECT_NE(d.err.find("gridwick: cannot write the"), std::string::npos) << d.err;
+        EXPECT_NE(d.err.find("annot write"), std::string::npos) << d.err;
         EXPECT_NE(d.err.find("No space left on device"), std::string::npos) << d.err;
     }
 }
