@@ -26,6 +26,7 @@
 
 #include "cli/commands.h"
 #include "cli/options.h"
+#include "cli/replacing_file.h"
 #include "grader/grader.h"
 #include "explain/explain.h"
 #include "explain/html.h"
@@ -101,7 +102,7 @@ private:
     bool progressShown_ = false;
     std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
     std::chrono::steady_clock::time_point lastProgress_{};
-    explain::HtmlPage page_;
+    ReplacingFile page_;  // --html: the page, written as the puzzles are graded
 };
 
 // The stop signal that ended the run, 0 while none has.
@@ -184,7 +185,7 @@ bool Grader::Emit(const Item& it) {
         if (progressShown_) std::fputs("\r\033[K", stderr);
         std::fputs(it.err.c_str(), stderr);
     }
-    if (!it.html.empty()) page_.Append(it.html);
+    if (!it.html.empty()) page_.Write(it.html);
     if (!it.out.empty() && !writeFailed_) {
         std::fwrite(it.out.data(), 1, it.out.size(), stdout);
         if (std::ferror(stdout)) writeFailed_ = true;
@@ -365,6 +366,11 @@ int Grader::Run() {
     // No restart: a read in progress returns, so a stop is seen at once.
     std::optional<StopSignals> signals(std::in_place, false);
 
+    if (!o_.html.empty() && !(page_.Open(o_.html) && page_.Write(explain::HtmlPage::Head()))) {
+        std::fprintf(stderr, "gridwick: %s\n", page_.Reason().c_str());
+        page_.Discard();
+        return 1;
+    }
     if (o_.jobs <= 1) {
         GradeState s;
         GradeRun run{.disabledRungs = disabled_};
@@ -398,12 +404,14 @@ int Grader::Run() {
         std::fprintf(stderr, "gridwick: graded %lld puzzles in %.1f s (%.0f/s), %lld bad\ngridwick: %s\n", graded, t,
                      t > 0 ? static_cast<double>(graded) / t : 0.0, bad_, levels.c_str());
     }
+    // A stopped run leaves the previous page as it was.
     if (Stopped() != 0) return 128 + Stopped();
-    if (!o_.html.empty() && !page_.Write(o_.html)) {
-        std::fprintf(stderr, "gridwick: cannot write %s\n", o_.html.c_str());
-        return 2;
+    bool pageFailed = false;
+    if (!o_.html.empty() && !(page_.Write(explain::HtmlPage::Tail()) && page_.Commit())) {
+        std::fprintf(stderr, "gridwick: %s\n", page_.Reason().c_str());
+        pageFailed = true;
     }
-    return bad_ > 0 || writeFailed_ || inputFailures_ > 0 ? 1 : 0;
+    return bad_ > 0 || writeFailed_ || inputFailures_ > 0 || pageFailed ? 1 : 0;
 }
 
 // Expands the named inputs: a folder stands for every puzzle file below it (by

@@ -1,7 +1,5 @@
 // gridwick print: a print-ready book of puzzles and solutions (PDF), or one
 // SVG picture per puzzle.
-#include <unistd.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -10,6 +8,7 @@
 #include "cli/commands.h"
 #include "cli/options.h"
 #include "cli/publish.h"
+#include "cli/replacing_file.h"
 #include "grader/grader.h"
 #include "print/book.h"
 
@@ -36,45 +35,44 @@ Runner DefinePrint(CLI::App& cmd) {
 
 namespace {
 
-// Writes through a temporary file beside the target, so that a failed run
-// never leaves a half-written book under the final name.
-template <typename Write>
-bool WriteReplacing(const fs::path& path, Write&& write) {
-    const fs::path tmp = path.parent_path() / ("." + path.filename().string() + "." + std::to_string(::getpid()) + ".tmp");
+// Draws into a file written whole or not at all; the reason of a failure is
+// reported once, the system's own when a write failed.
+template <typename Draw>
+bool WriteReplacing(const fs::path& path, Draw&& draw) {
+    ReplacingFile file;
+    if (!file.Open(path)) {
+        std::fprintf(stderr, "gridwick: %s\n", file.Reason().c_str());
+        return false;
+    }
+    const print::Sink sink = [&file](const unsigned char* data, unsigned length) { return file.Write(data, length); };
     std::string error;
-    std::error_code ec;
-    if (!write(tmp.string(), error)) {
-        fs::remove(tmp, ec);
-        std::fprintf(stderr, "gridwick: cannot write %s: %s\n", path.c_str(), error.c_str());
-        return false;
-    }
-    fs::rename(tmp, path, ec);
-    if (ec) {
-        fs::remove(tmp, ec);
-        std::fprintf(stderr, "gridwick: cannot write %s: %s\n", path.c_str(), ec.message().c_str());
-        return false;
-    }
-    return true;
+    const bool drawn = draw(sink, error);
+    if (drawn && file.Commit()) return true;
+    file.Discard();
+    if (file.Error() != 0) std::fprintf(stderr, "gridwick: %s\n", file.Reason().c_str());
+    else std::fprintf(stderr, "gridwick: cannot write %s: %s\n", path.c_str(), error.c_str());
+    return false;
 }
 
 }  // namespace
 
 int RunPrint(const PrintOptions& o) {
+    RemoveTemporariesOnSignals();
     int bad = 0;
-    std::vector<LoadedPuzzle> loaded;
-    if (!LoadPuzzles(o.inputs, loaded, bad)) return 1;
-    if (loaded.empty()) {
+    std::vector<print::BookPuzzle> book;
+    if (!ForEachLoadedPuzzle(o.inputs, bad, [&](const LoadedPuzzle& p) {
+            print::BookPuzzle b;
+            b.number = static_cast<int>(book.size()) + 1;
+            b.puzzle = p.puzzle;
+            b.solution = p.solution;
+            b.levelName = kLevelNames[static_cast<std::size_t>(p.level)];
+            book.push_back(std::move(b));
+            return true;
+        }))
+        return 1;
+    if (book.empty()) {
         std::fprintf(stderr, "gridwick: no puzzle to print\n");
         return 1;
-    }
-    std::vector<print::BookPuzzle> book;
-    for (const LoadedPuzzle& p : loaded) {
-        print::BookPuzzle b;
-        b.number = static_cast<int>(book.size()) + 1;
-        b.puzzle = p.puzzle;
-        b.solution = p.solution;
-        b.levelName = kLevelNames[static_cast<std::size_t>(p.level)];
-        book.push_back(b);
     }
 
     bool ok = true;
@@ -82,17 +80,21 @@ int RunPrint(const PrintOptions& o) {
         std::error_code ec;
         fs::create_directories(o.out, ec);
         if (!fs::is_directory(o.out)) {
-            std::fprintf(stderr, "gridwick: cannot use folder %s\n", o.out.c_str());
+            std::fprintf(stderr, "gridwick: cannot use folder %s: %s\n", o.out.c_str(),
+                         ec ? ec.message().c_str() : "not a folder");
             return 1;
         }
-        for (const print::BookPuzzle& b : book) {
+        // The first failure stops the export: a full disk fails every later
+        // picture too.
+        for (std::size_t i = 0; i < book.size() && ok; ++i) {
+            const print::BookPuzzle& b = book[i];
             char name[32];
             std::snprintf(name, sizeof name, "%04d", b.number);
             for (bool solution : {false, true}) {
-                if (solution && o.noSolutions) continue;
+                if (!ok || (solution && o.noSolutions)) continue;
                 const fs::path path = fs::path(o.out) / ((solution ? "Solution_" : "Puzzle_") + std::string(name) + ".svg");
-                ok &= WriteReplacing(path, [&](const std::string& tmp, std::string& error) {
-                    return print::WriteSvg(tmp, b, solution, error);
+                ok = WriteReplacing(path, [&](const print::Sink& sink, std::string& error) {
+                    return print::WriteSvg(sink, b, solution, error);
                 });
             }
         }
@@ -103,8 +105,8 @@ int RunPrint(const PrintOptions& o) {
         bo.perPage = o.perPage;
         bo.solutions = !o.noSolutions;
         bo.title = o.title;
-        ok = WriteReplacing(fs::path(o.out), [&](const std::string& tmp, std::string& error) {
-            return print::WritePdf(tmp, book, bo, error);
+        ok = WriteReplacing(fs::path(o.out), [&](const print::Sink& sink, std::string& error) {
+            return print::WritePdf(sink, book, bo, error);
         });
         if (ok) std::printf("%zu puzzles written to %s\n", book.size(), o.out.c_str());
     }

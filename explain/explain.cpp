@@ -276,7 +276,7 @@ std::string ResultText(const std::vector<Change>& changes) {
     std::vector<std::pair<std::vector<int>, unsigned>> groups;
     for (auto& [d, cells] : removed) {
         std::sort(cells.begin(), cells.end());
-        auto it = std::find_if(groups.begin(), groups.end(), [&](const auto& g) { return g.first == cells; });
+        auto it = std::find_if(groups.begin(), groups.end(), [&, &want = cells](const auto& g) { return g.first == want; });
         if (it != groups.end()) it->second |= DigitBit(d);
         else groups.push_back({cells, DigitBit(d)});
     }

@@ -1,9 +1,12 @@
 #include "output/stored.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
-#include <fstream>
-#include <iterator>
+#include <cerrno>
+#include <cstring>
 #include <system_error>
 
 #include "grader/grader.h"
@@ -113,17 +116,40 @@ std::vector<StoredFile> ListTargetFiles(const fs::path& base, int target) {
 }
 
 bool ReadStoredFile(const fs::path& path, std::vector<InputPuzzle>& out, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot read " + path.string();
+    out.clear();
+    return ForEachPuzzleIn(
+        path,
+        [&](InputPuzzle& p) {
+            if (p.error.empty()) p.error = CheckPuzzle(p.grid);
+            out.push_back(std::move(p));
+            return true;
+        },
+        error);
+}
+
+bool ForEachPuzzleIn(const fs::path& path, const std::function<bool(InputPuzzle&)>& visit, std::string& error) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = "cannot read " + path.string() + ": " + std::strerror(errno);
         return false;
     }
-    const std::string data{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) {
-        error = "cannot read " + path.string();
+    PuzzleReader reader([fd](char* buf, std::size_t n) -> long {
+        for (;;) {
+            const ssize_t k = ::read(fd, buf, n);
+            if (k >= 0 || errno != EINTR) return static_cast<long>(k);
+        }
+    });
+    InputPuzzle p;
+    while (reader.Next(p)) {
+        const bool go = visit(p);
+        p = InputPuzzle{};
+        if (!go) break;
+    }
+    ::close(fd);
+    if (reader.ReadError() != 0) {
+        error = "cannot read " + path.string() + ": " + std::strerror(reader.ReadError());
         return false;
     }
-    out = ReadPuzzles(data);
     return true;
 }
 

@@ -43,4 +43,10 @@ std::vector<StoredFile> ListTargetFiles(const fs::path& base, int target);
 // the file cannot be read.
 bool ReadStoredFile(const fs::path& path, std::vector<InputPuzzle>& out, std::string& error);
 
+// Reads the puzzles of a file one at a time (see PuzzleReader: one line or
+// record in memory, whatever the file's size) and hands each, parsed but not
+// checked, to `visit`, which returns false to stop. False with the reason
+// when the file cannot be opened or read.
+bool ForEachPuzzleIn(const fs::path& path, const std::function<bool(InputPuzzle&)>& visit, std::string& error);
+
 }  // namespace gw
