@@ -219,15 +219,7 @@ std::string StepSvg(const Grading& grading, std::size_t index) {
     return gw::explain::GridSvg(board, index < d.steps.size() ? &d.steps[index] : nullptr);
 }
 
-std::string SvgStyle() {
-    // The page's rules from those of the drawn text on: the pictures' classes,
-    // without the page layout around them and its print rules.
-    const std::string page = gw::explain::HtmlPage().Text();
-    const std::size_t from = page.find("\ntext{");
-    const std::size_t to = page.find("@media", from);
-    if (from == std::string::npos || to == std::string::npos) return {};
-    return page.substr(from + 1, to - from - 1);
-}
+std::string SvgStyle() { return gw::explain::GridCss(); }
 
 Hint NextHint(const Puzzle& puzzle, const Puzzle& progress, const GradeOptions& options) {
     Grid solution{};
