@@ -32,6 +32,8 @@ struct GenerateOptions {
     long long maxMade = 0;  // puzzles made (saved or not); 0: no limit
     std::string method = "random";  // "random": the plain loop; "hunt": search near the hardest found
     int perGrid = 3;        // hunt: at most this many saved puzzles per solution grid
+    std::string maxShared;  // givens two saved puzzles may share (see ParseSharedLimit); empty: by method
+    bool unique = false;    // no saved puzzle is another in disguise
 };
 
 struct GradeOptions {

@@ -26,7 +26,9 @@
 #include "cli/commands.h"
 #include "generator/generator.h"
 #include "generator/hunt.h"
+#include "generator/near_copies.h"
 #include "grader/grader.h"
+#include "output/stored.h"
 #include "output/targets.h"
 
 namespace gw::cli {
@@ -102,9 +104,9 @@ struct Made {
 
 class Run {
 public:
-    explicit Run(const GenerateOptions& o, int target, unsigned levels, std::uint64_t seed)
+    explicit Run(const GenerateOptions& o, int target, unsigned levels, std::uint64_t seed, const SharedLimit& limit)
         : o_(o), target_(target), levels_(levels), seed_(seed), base_(o.out), toStdout_(o.out == "-"),
-          info_(o.out == "-" ? stderr : stdout) {}
+          info_(o.out == "-" ? stderr : stdout), guard_(limit, o.unique) {}
 
     int Execute();
 
@@ -112,6 +114,7 @@ private:
     void Worker();
     void HuntWorker(int index);
     void Save(const Made& m);
+    void LoadStored();
     void ShowProgress(bool final);
     bool AllSelectedFull() const;
     bool AllSelectedClosed() const;
@@ -128,6 +131,9 @@ private:
     std::FILE* const info_;
 
     RunControl control_;
+    // Near-copies of saved and stored puzzles are turned away: by the hunt's
+    // pool before they are handed out, by the writer for the plain loop.
+    NearCopyGuard guard_;
     std::unique_ptr<HuntPool> hunt_;  // set for --method hunt
     std::mutex mutex_;
     std::condition_variable writerCv_, workersCv_;
@@ -273,6 +279,7 @@ void Run::Save(const Made& m) {
     ++made_;
     const auto level = static_cast<std::size_t>(m.level);
     if (!(levels_ & (1u << m.level)) || full_[level] || failing_[level]) return;
+    if (!hunt_ && !guard_.Admit(m.puzzle, m.level)) return;
     if (toStdout_) {
         // One line per puzzle: the cells ('.' empty), the level number and name.
         std::string line(81, '.');
@@ -313,6 +320,19 @@ void Run::Save(const Made& m) {
             break;
         }
         case SaveResult::Kind::NoTarget: break;
+    }
+}
+
+// The puzzles already stored in the selected levels, for the guard.
+void Run::LoadStored() {
+    if (toStdout_ || !guard_.Active()) return;
+    for (const StoredFile& f : ListTargetFiles(base_, target_)) {
+        if (!(levels_ & (1u << f.level))) continue;
+        std::vector<InputPuzzle> puzzles;
+        std::string error;
+        if (!ReadStoredFile(f.path, puzzles, error)) continue;
+        for (const InputPuzzle& p : puzzles)
+            if (p.error.empty()) guard_.AddStored(p.grid, f.level);
     }
 }
 
@@ -378,6 +398,7 @@ int Run::Execute() {
         stopMessage_ = "Every selected level already holds " + limit + " puzzles: nothing to do.";
     } else {
         const StopSignals signals(&control_.halt);
+        LoadStored();
         std::vector<std::thread> workers;
         if (o_.method == "hunt") {
             HuntOptions ho;
@@ -386,7 +407,7 @@ int Run::Execute() {
             for (int l = 1; l <= 9; ++l)
                 if (full_[static_cast<std::size_t>(l)]) ho.levels &= ~(1u << l);
             ho.perGrid = o_.perGrid;
-            hunt_ = std::make_unique<HuntPool>(ho);
+            hunt_ = std::make_unique<HuntPool>(ho, &guard_);
         }
         for (int i = 0; i < o_.jobs; ++i)
             workers.emplace_back([this, i] { hunt_ ? HuntWorker(i) : Worker(); });
@@ -455,6 +476,9 @@ int Run::Execute() {
     }
     std::fprintf(f, "\nMade %lld puzzles in %.1f s (%.0f/s), saved %lld, write failures %lld.\n", made_, t,
                  t > 0 ? static_cast<double>(made_) / t : 0.0, saved_, failures_);
+    if (guard_.Active())
+        std::fprintf(f, "Not saved as too close to a saved or stored puzzle (--max-shared %s%s): %lld.\n",
+                     guard_.limit().Text().c_str(), o_.unique ? ", --unique" : "", guard_.turnedAway());
     if (std::fflush(f) != 0 || std::ferror(f)) {
         if (f == stdout) std::fprintf(stderr, "gridwick: cannot write the summary: %s\n", std::strerror(errno));
         return 1;
@@ -526,7 +550,14 @@ int RunGenerate(const GenerateOptions& o) {
         std::fprintf(stderr, "gridwick: cannot use output folder %s: %s\n", o.out.c_str(), why.c_str());
         return 2;
     }
-    Run run(o, target, levels, o.seed ? *o.seed : ClockSeed());
+    // The hunt makes near-copies of its parents; the plain loop hardly ever does.
+    SharedLimit limit;
+    std::string error;
+    if (!ParseSharedLimit(o.maxShared.empty() ? (o.method == "hunt" ? "0.5" : "off") : o.maxShared, limit, error)) {
+        std::fprintf(stderr, "gridwick: --max-shared: %s\n", error.c_str());
+        return 2;
+    }
+    Run run(o, target, levels, o.seed ? *o.seed : ClockSeed(), limit);
     return run.Execute();
 }
 

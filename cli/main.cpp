@@ -76,6 +76,14 @@ int main(int argc, char** argv) {
         ->check(CLI::IsMember({"random", "hunt"}))->capture_default_str();
     g->add_option("--per-grid", gen.perGrid, "Hunt: at most this many saved puzzles per solution grid")
         ->check(CLI::PositiveNumber)->capture_default_str();
+    g->add_option("--max-shared", gen.maxShared,
+                  "No two saved puzzles share more givens (same cell, same digit) than this: a share of the smaller "
+                  "puzzle's givens (0.5 or 50%), a count (12), or off. Puzzles saved in the run and those already "
+                  "in the level count. Default: 0.5 for the hunt (it then saves about a third as many Extreme "
+                  "puzzles per second), off for the plain loop (which hardly ever makes a near-copy)");
+    g->add_flag("--unique,-u", gen.unique,
+                "Also save no puzzle that is a saved or stored one in disguise (digits relabelled, rows, columns, "
+                "bands or stacks permuted, transposed)");
 
     gw::cli::GradeOptions grade;
     auto* r = app.add_subcommand("grade",

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <utility>
 
 namespace gw {
 
@@ -125,7 +126,7 @@ HuntOptions Resolved(HuntOptions o) {
 
 }  // namespace
 
-HuntPool::HuntPool(const HuntOptions& o) : o_(Resolved(o)) {}
+HuntPool::HuntPool(const HuntOptions& o, NearCopyGuard* guard) : o_(Resolved(o)), guard_(guard) {}
 
 bool HuntPool::TakeSeedTurn() {
     std::lock_guard lock(mutex_);
@@ -236,7 +237,10 @@ bool HuntPool::Claim(const HuntPuzzle& p) {
     const std::string grid = GridKey(p.solution);
     auto it = perGrid_.find(grid);
     if (it != perGrid_.end() && it->second >= o_.perGrid) return false;
-    if (!handedOut_.insert(GridKey(p.puzzle)).second) return false;
+    std::string key = GridKey(p.puzzle);
+    if (handedOut_.count(key) != 0) return false;
+    if (guard_ != nullptr && !guard_->Admit(p.puzzle, p.level)) return false;
+    handedOut_.insert(std::move(key));
     ++perGrid_[grid];
     return true;
 }

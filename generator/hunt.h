@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "generator/generator.h"
+#include "generator/near_copies.h"
 #include "grader/grader.h"
 
 namespace gw {
@@ -100,7 +101,8 @@ struct HuntPuzzle {
 // Every member function is safe to call from several workers.
 class HuntPool {
 public:
-    explicit HuntPool(const HuntOptions& o);
+    // With a guard, only puzzles far enough from those saved are handed out.
+    explicit HuntPool(const HuntOptions& o, NearCopyGuard* guard = nullptr);
 
     // The options, with Pick::Auto resolved.
     const HuntOptions& options() const { return o_; }
@@ -123,8 +125,8 @@ public:
     void Offer(const HuntPuzzle& p);
 
     // True when the puzzle may be handed out: its level is wanted, it was not
-    // handed out before and its solution grid holds fewer than `perGrid`.
-    // A true answer counts it.
+    // handed out before, its solution grid holds fewer than `perGrid` and the
+    // guard admits it. A true answer counts it.
     bool Claim(const HuntPuzzle& p);
 
     std::size_t PoolSize();
@@ -154,6 +156,7 @@ private:
     void OfferByWanted(const HuntPuzzle& p);
 
     HuntOptions o_;
+    NearCopyGuard* const guard_;
     std::mutex mutex_;
     std::vector<Entry> pool_;
     long long seedTurns_ = 0;
