@@ -146,6 +146,23 @@ bool NearCopyGuard::WouldAdmit(const Grid& puzzle, int level) {
     return FarLocked(puzzle, level, &form);
 }
 
+double NearCopyGuard::LargestShare(const Grid& puzzle, unsigned levels) {
+    std::lock_guard lock(mutex_);
+    double largest = index_[0].LargestShare(puzzle);
+    for (std::size_t l = 1; l <= 9; ++l)
+        if ((levels >> l) & 1u && index_[l].size() > 0) largest = std::max(largest, index_[l].LargestShare(puzzle));
+    return largest;
+}
+
+bool NearCopyGuard::Near(const Grid& puzzle, unsigned levels) {
+    if (!limit_.On()) return false;
+    std::lock_guard lock(mutex_);
+    if (!index_[0].Far(puzzle, limit_)) return true;
+    for (std::size_t l = 1; l <= 9; ++l)
+        if ((levels >> l) & 1u && !index_[l].Far(puzzle, limit_)) return true;
+    return false;
+}
+
 long long NearCopyGuard::turnedAway() const {
     std::lock_guard lock(mutex_);
     return turnedAway_;
