@@ -161,6 +161,14 @@ void MainWindow::BuildControls() {
     connect(timer1_, &QTimer::timeout, this, &MainWindow::Timer1_Timer);
 }
 
+bool MainWindow::SetBasePath(std::filesystem::path basePath) {
+    if (generating_) return false;
+    basePath_ = std::move(basePath);
+    CreateOutputFolders(basePath_);
+    CountSudokus();
+    return true;
+}
+
 void MainWindow::Load() {
     show();
     combo2_->setCurrentIndex(0);  // counts the first target through Combo2_Click

@@ -43,6 +43,10 @@ public:
     // measurement replay the same puzzles as another loop.
     void SeedGenerator(std::uint64_t seed) { gen_.rng.Seed(seed); }
 
+    // Moves the output to another folder (created when missing) and counts
+    // it. Refused (false) while a run goes on.
+    bool SetBasePath(std::filesystem::path basePath);
+
     bool generating() const { return generating_; }
     bool haltRequested() const { return control_.halt.load(std::memory_order_relaxed); }
     const std::filesystem::path& basePath() const { return basePath_; }

@@ -5,6 +5,9 @@
 //   gridwick-window-bench --puzzles N [target [folder]]
 //       one window run of N puzzles, timed, into `folder` (default: a new
 //       temporary one), with a queued halt press afterwards to time its end
+//   gridwick-window-bench --workbench [TRIALS]
+//       halt latency with the workbench: its worker runs (plain loop and
+//       hunt, two workers) and the main panel's loop beside its timers
 //   gridwick-window-bench --grade-gaps FILE
 //       grades every puzzle of FILE (81 cells a line, '.' or '0' empty) and
 //       reports the longest stretch without a yield point, then halts the
@@ -14,6 +17,8 @@
 // Rounds alternate the plain loop and the window so that a change in machine
 // load hits both alike. Output goes to temporary folders.
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QSettings>
 #include <QComboBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -36,6 +41,8 @@
 #include "grader/grader.h"
 #include "main_window.h"
 #include "output/targets.h"
+#include "run_panel.h"
+#include "workbench.h"
 
 namespace {
 
@@ -225,12 +232,63 @@ int GradeGaps(const char* file) {
     return 0;
 }
 
+void Report(const char* what, std::vector<double> ms) {
+    std::sort(ms.begin(), ms.end());
+    double sum = 0;
+    for (double m : ms) sum += m;
+    std::printf("%s: %zu halts, mean %.2f ms, median %.2f ms, max %.2f ms\n", what, ms.size(),
+                sum / static_cast<double>(ms.size()), ms[ms.size() / 2], ms.back());
+    std::fflush(stdout);
+}
+
+// Halt latency with the workbench around the main panel: runs of the
+// workbench on two workers (plain loop and hunt) halted at random moments,
+// from the press to the end of the last worker as the window sees it; then
+// the main panel's own loop, halted by a queued press, with the workbench's
+// timers running beside it.
+int WorkbenchLatency(int trials) {
+    QTemporaryDir dir;
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.filePath("settings"));
+    QCoreApplication::setOrganizationName("Gridwick bench");
+    gw::Workbench w(dir.filePath("puzzles").toStdString());
+    w.Load();
+    gw::RunPanel* run = w.runPanel();
+    std::mt19937 rng(2024);
+    std::uniform_int_distribution<int> delayMs(50, 1500);
+    auto settle = [](int ms) {
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 5);
+    };
+    for (const bool hunt : {false, true}) {
+        run->SetLevels(gw::kAllLevels);
+        run->SetHunt(hunt);
+        run->SetWorkers(2);
+        std::vector<double> ms;
+        for (int t = 0; t < trials; ++t) {
+            run->Start();
+            settle(delayMs(rng));
+            run->haltButton()->click();
+            while (run->running()) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+            ms.push_back(static_cast<double>(run->lastHaltLatency().count()) / 1000.0);
+        }
+        Report(hunt ? "workbench, hunt, 2 workers" : "workbench, plain loop, 2 workers", ms);
+    }
+    std::vector<double> ms;
+    for (int t = 0; t < trials; ++t)
+        ms.push_back(RunWindow(*w.main(), std::chrono::milliseconds(delayMs(rng))).latencyMs);
+    Report("main panel's own loop inside the workbench", ms);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     if (argc > 2 && std::string(argv[1]) == "--grade-gaps") return GradeGaps(argv[2]);
     QApplication app(argc, argv);
+    if (argc > 1 && std::string(argv[1]) == "--workbench") return WorkbenchLatency(argc > 2 ? std::atoi(argv[2]) : 20);
     if (argc > 2 && std::string(argv[1]) == "--puzzles") {
         QTemporaryDir dir;
         MainWindow w(argc > 4 ? std::string(argv[4]) : dir.path().toStdString());

@@ -195,6 +195,25 @@ std::string HtmlPage::Section(int line, const Grid& puzzle, int level, const std
     return out;
 }
 
+std::string GridCss() {
+    return "text{font-family:\"DejaVu Sans\",Arial,sans-serif;text-anchor:middle}\n"
+           ".given{font-size:28px;font-weight:bold;fill:#000}\n"
+           ".solved{font-size:28px;fill:" + std::string(kSolvedInk) + "}\n"
+           ".placed{font-size:30px;font-weight:bold;fill:" + std::string(kPlacedInk) + "}\n"
+           ".pm{font-size:11px;fill:#333}\n"
+           ".thin{stroke:#9a9a9a;stroke-width:1}\n.thick{stroke:#000;stroke-width:3;stroke-linecap:square}\n"
+           ".strike{stroke:" + std::string(kStrikeLine) + ";stroke-width:2}\n"
+           ".strong{stroke:" + std::string(kLinkInk) + ";stroke-width:2.5;fill:none}\n"
+           ".weak{stroke:" + std::string(kLinkInk) + ";stroke-width:2;stroke-dasharray:5 4;fill:none}\n";
+}
+
+std::string StandaloneGridSvg(const Board& board, const Step* step) {
+    std::string svg = GridSvg(board, step);
+    const std::size_t open = svg.find('>');
+    svg.insert(open + 1, "<style type=\"text/css\">" + GridCss() + "</style>");
+    return svg;
+}
+
 std::string HtmlPage::Text() const {
     const std::string grid = std::to_string(kGridPx) + "px";
     return "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"><title>Gridwick: explained "
@@ -208,15 +227,7 @@ std::string HtmlPage::Text() const {
            "figure{margin:0;width:" + grid + "}\nfigure svg{display:block}\n"
            "figcaption{font-size:14px;line-height:1.35;margin-top:6px;overflow-wrap:anywhere}\n"
            ".summary{padding:0 " + std::to_string(kPadPx) + "px;font-size:14px}\n"
-           "text{font-family:\"DejaVu Sans\",Arial,sans-serif;text-anchor:middle}\n"
-           ".given{font-size:28px;font-weight:bold;fill:#000}\n"
-           ".solved{font-size:28px;fill:" + std::string(kSolvedInk) + "}\n"
-           ".placed{font-size:30px;font-weight:bold;fill:" + std::string(kPlacedInk) + "}\n"
-           ".pm{font-size:11px;fill:#333}\n"
-           ".thin{stroke:#9a9a9a;stroke-width:1}\n.thick{stroke:#000;stroke-width:3;stroke-linecap:square}\n"
-           ".strike{stroke:" + std::string(kStrikeLine) + ";stroke-width:2}\n"
-           ".strong{stroke:" + std::string(kLinkInk) + ";stroke-width:2.5;fill:none}\n"
-           ".weak{stroke:" + std::string(kLinkInk) + ";stroke-width:2;stroke-dasharray:5 4;fill:none}\n"
+           + GridCss() +
            "@media print{body{-webkit-print-color-adjust:exact;print-color-adjust:exact}"
            "section{break-before:page}section:first-child{break-before:auto}"
            "figure{break-inside:avoid}.grids{grid-template-columns:repeat(2," + grid + ")}}\n"

@@ -38,6 +38,13 @@ inline constexpr const char* kSolvedInk = "#0072b2";    // digits placed by earl
 // step is null).
 std::string GridSvg(const Board& board, const Step* step);
 
+// The style of the grid's classes (digits, pencil marks, lines, links), as the
+// page sets it.
+std::string GridCss();
+// The same drawing as GridSvg with that style inside it, for a viewer that
+// shows the picture on its own.
+std::string StandaloneGridSvg(const Board& board, const Step* step);
+
 class HtmlPage {
 public:
     // The section of one graded puzzle (its input line, the givens, the level,

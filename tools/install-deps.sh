@@ -3,7 +3,7 @@
 # Does nothing when they are all present.
 set -euo pipefail
 packages=(g++ cmake ninja-build libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev qt6-qpa-plugins libgl-dev help2man dpkg-dev clang-14 libclang-rt-14-dev
+          qt6-base-dev qt6-svg-dev qt6-qpa-plugins libgl-dev help2man dpkg-dev clang-14 libclang-rt-14-dev
           libcairo2-dev fonts-dejavu-core poppler-utils zlib1g-dev chromium)
 missing=()
 for p in "${packages[@]}"; do

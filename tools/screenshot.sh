@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Starts gridwick-window on a virtual X server (Xvfb) and saves a picture of it.
+# Starts gridwick-window on a virtual X server (Xvfb) and saves a picture of it
+# as a window manager-less X server shows it (tools/window-views.sh draws each
+# view on its own).
 #
 #   tools/screenshot.sh [build-dir] [output.png]
 #
@@ -34,7 +36,7 @@ if [[ -x $build/gridwick ]]; then
 fi
 
 # Xvfb picks a free display number and writes it to fd 3 once it is ready.
-Xvfb -displayfd 3 -screen 0 640x480x24 -dpi 96 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+Xvfb -displayfd 3 -screen 0 1280x800x24 -dpi 96 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb_pid=$!
 for _ in $(seq 100); do
   [[ -s $work/display ]] && break
@@ -43,7 +45,7 @@ done
 [[ -s $work/display ]] || { echo "screenshot: Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
 display=:$(head -n1 "$work/display")
 
-DISPLAY=$display QT_QPA_PLATFORM=xcb "$work/gridwick-window" >"$work/app.log" 2>&1 &
+DISPLAY=$display XDG_CONFIG_HOME=$work/config QT_QPA_PLATFORM=xcb "$work/gridwick-window" >"$work/app.log" 2>&1 &
 app_pid=$!
 for _ in $(seq 100); do
   xwininfo -display "$display" -name Gridwick 2>/dev/null | grep -q IsViewable && break

@@ -1,0 +1,209 @@
+#include "collection_view.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "explain/html.h"
+#include "generator/generator.h"
+#include "grader/grader.h"
+#include "grid_view.h"
+#include "output/stored.h"
+#include "output/targets.h"
+
+namespace gw {
+
+namespace {
+
+int Clues(const Grid& g) {
+    int n = 0;
+    for (std::uint8_t d : g) n += d != 0 ? 1 : 0;
+    return n;
+}
+
+}  // namespace
+
+std::vector<CollectionPuzzle> ReadLevel(const std::filesystem::path& base, int target, int level) {
+    std::vector<CollectionPuzzle> out;
+    const char* unit = kTargets[static_cast<std::size_t>(target)].levelFile ? "record" : "line";
+    for (const StoredFile& f : ListTargetFiles(base, target)) {
+        if (f.level != level) continue;
+        std::vector<InputPuzzle> read;
+        std::string error;
+        if (!ReadStoredFile(f.path, read, error)) continue;
+        for (const InputPuzzle& p : read) {
+            if (!p.error.empty()) continue;
+            out.push_back({p.grid, level,
+                           QString("%1, %2 %3").arg(QString::fromStdString(f.path.filename().string()), unit,
+                                                    QString::number(p.line))});
+        }
+    }
+    return out;
+}
+
+CollectionView::CollectionView(QWidget* parent) : QWidget(parent) {
+    setObjectName("CollectionView");
+    levels_ = new QListWidget(this);
+    levels_->setObjectName("levels");
+    for (int l = 1; l <= 9; ++l) levels_->addItem(QString::fromLatin1(kLevelNames[static_cast<std::size_t>(l)]));
+    levels_->setMinimumWidth(130);
+
+    table_ = new QTableWidget(0, 2, this);
+    table_->setObjectName("puzzles");
+    table_->setHorizontalHeaderLabels({tr("No."), tr("Clues")});
+    table_->verticalHeader()->hide();
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    table_->setMinimumWidth(120);
+
+    grid_ = new GridView(this);
+    grid_->setObjectName("collectionGrid");
+    caption_ = new QLabel(this);
+    caption_->setWordWrap(true);
+    solution_ = new QCheckBox(tr("Show s&olution"), this);
+    solution_->setObjectName("showSolution");
+    open_ = new QPushButton(tr("&Explain this puzzle"), this);
+    open_->setObjectName("openPuzzle");
+    export_ = new QPushButton(tr("E&xport chosen to PDF…"), this);
+    export_->setObjectName("exportChosen");
+
+    auto* levelBox = new QWidget(this);
+    auto* lv = new QVBoxLayout(levelBox);
+    lv->setContentsMargins(0, 0, 0, 0);
+    auto* levelLabel = new QLabel(tr("Le&vels:"), levelBox);
+    levelLabel->setBuddy(levels_);
+    lv->addWidget(levelLabel);
+    lv->addWidget(levels_);
+    auto* listBox = new QWidget(this);
+    auto* tv = new QVBoxLayout(listBox);
+    tv->setContentsMargins(0, 0, 0, 0);
+    auto* listLabel = new QLabel(tr("P&uzzles:"), listBox);
+    listLabel->setBuddy(table_);
+    tv->addWidget(listLabel);
+    tv->addWidget(table_);
+    auto* gridBox = new QWidget(this);
+    auto* gv = new QVBoxLayout(gridBox);
+    gv->setContentsMargins(0, 0, 0, 0);
+    gv->addWidget(grid_, 1);
+    gv->addWidget(caption_);
+    auto* row = new QHBoxLayout;
+    row->addWidget(solution_);
+    row->addStretch(1);
+    row->addWidget(export_);
+    row->addWidget(open_);
+    gv->addLayout(row);
+
+    auto* split = new QSplitter(this);
+    split->addWidget(levelBox);
+    split->addWidget(listBox);
+    split->addWidget(gridBox);
+    split->setStretchFactor(2, 1);
+    auto* box = new QVBoxLayout(this);
+    box->addWidget(split);
+
+    connect(levels_, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0 && row + 1 != level_) {
+            level_ = row + 1;
+            LoadLevel();
+        }
+    });
+    connect(table_, &QTableWidget::itemSelectionChanged, this, &CollectionView::ShowCurrent);
+    connect(table_, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
+        if (row >= 0 && row < static_cast<int>(puzzles_.size())) emit openPuzzle(puzzles_[static_cast<std::size_t>(row)]);
+    });
+    connect(solution_, &QCheckBox::toggled, this, &CollectionView::ShowCurrent);
+    connect(open_, &QPushButton::clicked, this, [this] {
+        const int row = table_->currentRow();
+        if (row >= 0 && row < static_cast<int>(puzzles_.size())) emit openPuzzle(puzzles_[static_cast<std::size_t>(row)]);
+    });
+    connect(export_, &QPushButton::clicked, this, [this] {
+        std::vector<CollectionPuzzle> chosen = Selected();
+        if (chosen.empty()) chosen = puzzles_;
+        if (!chosen.empty())
+            emit exportPuzzles(chosen, QString::fromLatin1(kLevelNames[static_cast<std::size_t>(level_)]));
+    });
+    levels_->setCurrentRow(0);
+}
+
+void CollectionView::SetPlace(const std::filesystem::path& base, int target) {
+    base_ = base;
+    target_ = target;
+    Refresh();
+}
+
+void CollectionView::SelectLevel(int level) {
+    levels_->setCurrentRow(level - 1);
+}
+
+void CollectionView::SelectPuzzle(int row) {
+    table_->selectRow(row);
+}
+
+std::vector<CollectionPuzzle> CollectionView::Selected() const {
+    std::vector<CollectionPuzzle> out;
+    for (const QModelIndex& i : table_->selectionModel()->selectedRows())
+        out.push_back(puzzles_[static_cast<std::size_t>(i.row())]);
+    return out;
+}
+
+void CollectionView::Refresh() {
+    if (base_.empty()) return;
+    const auto counts = CountSudokus(base_, target_);
+    for (int l = 1; l <= 9; ++l)
+        levels_->item(l - 1)->setText(QString("%1  (%2)")
+                                          .arg(QString::fromLatin1(kLevelNames[static_cast<std::size_t>(l)]),
+                                               QString::fromStdString(counts[static_cast<std::size_t>(l - 1)])));
+    LoadLevel();
+}
+
+void CollectionView::LoadLevel() {
+    puzzles_ = base_.empty() ? std::vector<CollectionPuzzle>{} : ReadLevel(base_, target_, level_);
+    const QSignalBlocker block(table_);
+    table_->clearContents();
+    table_->setRowCount(static_cast<int>(puzzles_.size()));
+    for (std::size_t i = 0; i < puzzles_.size(); ++i) {
+        auto* number = new QTableWidgetItem(QString::number(i + 1));
+        number->setToolTip(puzzles_[i].source);
+        table_->setItem(static_cast<int>(i), 0, number);
+        table_->setItem(static_cast<int>(i), 1, new QTableWidgetItem(QString::number(Clues(puzzles_[i].puzzle))));
+    }
+    if (!puzzles_.empty()) table_->selectRow(0);
+    ShowCurrent();
+}
+
+void CollectionView::ShowCurrent() {
+    const int row = table_->currentRow();
+    const bool any = row >= 0 && row < static_cast<int>(puzzles_.size());
+    open_->setEnabled(any);
+    export_->setEnabled(!puzzles_.empty());
+    if (!any) {
+        grid_->SetSvg({});
+        caption_->setText(puzzles_.empty() ? tr("No %1 puzzle is stored for this target.")
+                                                 .arg(QString::fromLatin1(kLevelNames[static_cast<std::size_t>(level_)]))
+                                           : QString());
+        return;
+    }
+    const CollectionPuzzle& p = puzzles_[static_cast<std::size_t>(row)];
+    Grid shown = p.puzzle;
+    if (solution_->isChecked()) CountSolutions(p.puzzle, 1, &shown);
+    explain::Board board(p.puzzle);
+    if (solution_->isChecked()) {
+        // The solution's digits in the ink of placed digits, the givens as given.
+        for (int c = 0; c < 81; ++c)
+            if (board.grid[c] == 0) board.Apply(Change{'P', static_cast<std::uint8_t>(c), shown[c]});
+    }
+    // An empty step: the digits not given are drawn in the ink of solved ones.
+    const Step none{};
+    grid_->SetSvg(explain::StandaloneGridSvg(board, solution_->isChecked() ? &none : nullptr));
+    caption_->setText(tr("No. %1 · %2 clues · %3").arg(row + 1).arg(Clues(p.puzzle)).arg(p.source));
+}
+
+}  // namespace gw

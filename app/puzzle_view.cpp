@@ -1,0 +1,240 @@
+#include "puzzle_view.h"
+
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSplitter>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+#include "explain/explain.h"
+#include "explain/html.h"
+#include "grid_view.h"
+#include "output/reader.h"
+#include "output/stored.h"
+
+namespace gw {
+
+namespace {
+
+QString Plural(int n, const char* noun) {
+    return QString("%1 %2%3").arg(n).arg(QString::fromLatin1(noun), n == 1 ? "" : "s");
+}
+
+}  // namespace
+
+PuzzleView::PuzzleView(QWidget* parent) : QWidget(parent) {
+    setObjectName("PuzzleView");
+    input_ = new QPlainTextEdit(this);
+    input_->setObjectName("puzzleText");
+    input_->setPlaceholderText(tr("Paste a puzzle: 81 cells on one line (0 or . for empty), or nine lines of nine"));
+    input_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    input_->setMaximumHeight(input_->fontMetrics().lineSpacing() * 4 + 12);
+    input_->setTabChangesFocus(true);
+    open_ = new QPushButton(tr("&Open file…"), this);
+    open_->setObjectName("openFile");
+    grade_ = new QPushButton(tr("&Grade"), this);
+    grade_->setObjectName("grade");
+    result_ = new QLabel(this);
+    result_->setObjectName("result");
+    result_->setWordWrap(true);
+    techniques_ = new QLabel(this);
+    techniques_->setObjectName("techniques");
+    techniques_->setWordWrap(true);
+
+    grid_ = new GridView(this);
+    grid_->setObjectName("stepGrid");
+    list_ = new QListWidget(this);
+    list_->setObjectName("steps");
+    list_->setWordWrap(true);
+    stepText_ = new QLabel(this);
+    stepText_->setObjectName("stepText");
+    stepText_->setWordWrap(true);
+    stepText_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    previous_ = new QPushButton(tr("◀ Pre&vious"), this);
+    previous_->setObjectName("previous");
+    next_ = new QPushButton(tr("&Next ▶"), this);
+    next_->setObjectName("next");
+    hint_ = new QCheckBox(tr("&Hint mode: show the next step only"), this);
+    hint_->setObjectName("hintMode");
+
+    auto* top = new QHBoxLayout;
+    auto* inputLabel = new QLabel(tr("P&uzzle:"), this);
+    inputLabel->setBuddy(input_);
+    top->addWidget(inputLabel, 0, Qt::AlignTop);
+    top->addWidget(input_, 1);
+    auto* topButtons = new QVBoxLayout;
+    topButtons->addWidget(grade_);
+    topButtons->addWidget(open_);
+    topButtons->addStretch(1);
+    top->addLayout(topButtons);
+
+    auto* gridBox = new QWidget(this);
+    auto* gv = new QVBoxLayout(gridBox);
+    gv->setContentsMargins(0, 0, 0, 0);
+    gv->addWidget(grid_, 1);
+    gv->addWidget(stepText_);
+    auto* nav = new QHBoxLayout;
+    nav->addWidget(previous_);
+    nav->addWidget(next_);
+    nav->addStretch(1);
+    nav->addWidget(hint_);
+    gv->addLayout(nav);
+    auto* listBox = new QWidget(this);
+    auto* lv = new QVBoxLayout(listBox);
+    lv->setContentsMargins(0, 0, 0, 0);
+    auto* stepsLabel = new QLabel(tr("S&teps:"), listBox);
+    stepsLabel->setBuddy(list_);
+    lv->addWidget(stepsLabel);
+    lv->addWidget(list_, 1);
+    lv->addWidget(techniques_);
+    auto* split = new QSplitter(this);
+    split->addWidget(gridBox);
+    split->addWidget(listBox);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 2);
+
+    auto* box = new QVBoxLayout(this);
+    box->addLayout(top);
+    box->addWidget(result_);
+    box->addWidget(split, 1);
+
+    connect(grade_, &QPushButton::clicked, this, [this] { LoadText(input_->toPlainText()); });
+    connect(open_, &QPushButton::clicked, this, &PuzzleView::OpenFile);
+    connect(next_, &QPushButton::clicked, this, &PuzzleView::Next);
+    connect(previous_, &QPushButton::clicked, this, &PuzzleView::Previous);
+    connect(hint_, &QCheckBox::toggled, this, [this] {
+        revealed_ = position_;
+        Show();
+    });
+    connect(list_, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0 && row != position_) SetPosition(row);
+    });
+    Show();
+}
+
+bool PuzzleView::hintMode() const { return hint_->isChecked(); }
+
+void PuzzleView::Fail(const QString& why) {
+    steps_.clear();
+    level_ = 0;
+    position_ = revealed_ = 0;
+    grid_->SetSvg({});
+    result_->setText(why);
+    techniques_->clear();
+    Show();
+}
+
+bool PuzzleView::LoadText(const QString& text) {
+    const std::vector<InputPuzzle> read = ReadPuzzles(text.toStdString());
+    for (const InputPuzzle& p : read) {
+        if (!p.error.empty()) {
+            Fail(tr("Line %1: %2").arg(p.line).arg(QString::fromStdString(p.error)));
+            return false;
+        }
+        Grade(p.grid, tr("pasted text"));
+        return true;
+    }
+    Fail(tr("No puzzle found: give 81 cells (digits, and 0 or . for empty)."));
+    return false;
+}
+
+bool PuzzleView::LoadFile(const QString& path) {
+    std::vector<InputPuzzle> read;
+    std::string error;
+    if (!ReadStoredFile(path.toStdString(), read, error)) {
+        Fail(QString::fromStdString(error));
+        return false;
+    }
+    for (const InputPuzzle& p : read) {
+        if (!p.error.empty()) continue;
+        std::string cells(81, '.');
+        for (int c = 0; c < 81; ++c)
+            if (p.grid[c] != 0) cells[static_cast<std::size_t>(c)] = static_cast<char>('0' + p.grid[c]);
+        input_->setPlainText(QString::fromStdString(cells));
+        Grade(p.grid, tr("%1, line %2").arg(path).arg(p.line));
+        return true;
+    }
+    Fail(tr("%1 holds no valid puzzle.").arg(path));
+    return false;
+}
+
+void PuzzleView::OpenFile() {
+    const QString path = QFileDialog::getOpenFileName(this, tr("Open a puzzle"), QString(),
+                                                      tr("Puzzle files (*.txt *.sdk *.ss *.sud *.sds);;All files (*)"));
+    if (!path.isEmpty()) LoadFile(path);
+}
+
+void PuzzleView::LoadGrid(const Grid& puzzle, const QString& source) {
+    std::string cells(81, '.');
+    for (int c = 0; c < 81; ++c)
+        if (puzzle[c] != 0) cells[static_cast<std::size_t>(c)] = static_cast<char>('0' + puzzle[c]);
+    input_->setPlainText(QString::fromStdString(cells));
+    Grade(puzzle, source);
+}
+
+void PuzzleView::Grade(const Grid& puzzle, const QString& source) {
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    puzzle_ = puzzle;
+    steps_.clear();
+    GradeState s;
+    level_ = GradePuzzle(s, puzzle, &steps_);
+    QGuiApplication::restoreOverrideCursor();
+    position_ = revealed_ = 0;
+    result_->setText(tr("%1 (level %2), %3 · %4")
+                         .arg(QString::fromLatin1(kLevelNames[static_cast<std::size_t>(level_)]))
+                         .arg(level_)
+                         .arg(Plural(static_cast<int>(steps_.size()), "step"), source) +
+                     (level_ == 9 ? tr(" · no technique of the ladder finishes it") : QString()));
+    QStringList summary;
+    for (const std::string& line : explain::Summary(steps_)) summary << QString::fromStdString(line);
+    techniques_->setText(summary.join("\n"));
+    Show();
+}
+
+void PuzzleView::SetPosition(int position) {
+    position_ = std::clamp(position, 0, static_cast<int>(steps_.size()));
+    if (hintMode()) revealed_ = std::max(revealed_, position_);
+    Show();
+}
+
+void PuzzleView::Next() { SetPosition(position_ + 1); }
+void PuzzleView::Previous() { SetPosition(position_ - 1); }
+
+void PuzzleView::Show() {
+    const int n = static_cast<int>(steps_.size());
+    const int listed = hintMode() ? revealed_ : n;
+    {
+        const QSignalBlocker block(list_);
+        list_->clear();
+        list_->addItem(tr("The puzzle"));
+        for (int i = 0; i < listed; ++i)
+            list_->addItem(QString("%1. %2").arg(i + 1).arg(QString::fromStdString(explain::StepText(steps_[static_cast<std::size_t>(i)]))));
+        if (hintMode() && listed < n) list_->addItem(tr("(%1 hidden)").arg(Plural(n - listed, "more step")));
+        list_->setCurrentRow(position_);
+    }
+    previous_->setEnabled(position_ > 0);
+    next_->setEnabled(position_ < n);
+    techniques_->setVisible(!hintMode() || revealed_ == n);
+    if (level_ == 0) {
+        stepText_->clear();
+        return;
+    }
+    explain::Board board(puzzle_);
+    for (int i = 0; i + 1 < position_; ++i) board.Apply(steps_[static_cast<std::size_t>(i)]);
+    const Step* step = position_ > 0 ? &steps_[static_cast<std::size_t>(position_ - 1)] : nullptr;
+    grid_->SetSvg(explain::StandaloneGridSvg(board, step));
+    if (step == nullptr)
+        stepText_->setText(n > 0 ? tr("The puzzle. Press Next for the first step.") : tr("The puzzle."));
+    else
+        stepText_->setText(tr("Step %1 of %2: %3").arg(position_).arg(n).arg(QString::fromStdString(explain::StepText(*step))));
+}
+
+}  // namespace gw

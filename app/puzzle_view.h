@@ -1,0 +1,83 @@
+// One puzzle: opened from a file, pasted as text, or sent from the
+// collection; graded, and explained step by step with the same drawn grid as
+// the explanation page, its text, and the techniques used. Hint mode shows the
+// steps only up to the one asked for.
+#pragma once
+
+#include <QWidget>
+
+#include <vector>
+
+#include "grader/grader.h"
+
+class QCheckBox;
+class QLabel;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace gw {
+
+class GridView;
+
+class PuzzleView : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit PuzzleView(QWidget* parent = nullptr);
+
+    // Reads the first puzzle of `text` (any form the grader reads) and grades
+    // it. False, with the reason shown, when there is none.
+    bool LoadText(const QString& text);
+    bool LoadFile(const QString& path);
+    void LoadGrid(const Grid& puzzle, const QString& source);
+
+    // 0: the puzzle; k: step k drawn on the grid it starts from.
+    int position() const { return position_; }
+    void SetPosition(int position);
+    int level() const { return level_; }
+    const std::vector<Step>& steps() const { return steps_; }
+    bool hintMode() const;
+
+    QPlainTextEdit* input() const { return input_; }
+    QPushButton* gradeButton() const { return grade_; }
+    QPushButton* openButton() const { return open_; }
+    QPushButton* nextButton() const { return next_; }
+    QPushButton* previousButton() const { return previous_; }
+    QCheckBox* hintBox() const { return hint_; }
+    QListWidget* stepList() const { return list_; }
+    GridView* grid() const { return grid_; }
+    QLabel* resultLabel() const { return result_; }
+    QLabel* stepLabel() const { return stepText_; }
+    QLabel* techniquesLabel() const { return techniques_; }
+
+public slots:
+    void Next();
+    void Previous();
+    void OpenFile();
+
+private:
+    void Grade(const Grid& puzzle, const QString& source);
+    void Show();
+    void Fail(const QString& why);
+
+    Grid puzzle_{};
+    int level_ = 0;
+    std::vector<Step> steps_;
+    int position_ = 0;
+    int revealed_ = 0;  // hint mode: steps shown so far
+
+    QPlainTextEdit* input_;
+    QPushButton* open_;
+    QPushButton* grade_;
+    QLabel* result_;
+    QLabel* techniques_;
+    GridView* grid_;
+    QListWidget* list_;
+    QLabel* stepText_;
+    QPushButton* previous_;
+    QPushButton* next_;
+    QCheckBox* hint_;
+};
+
+}  // namespace gw

@@ -1,0 +1,251 @@
+#include "share_panel.h"
+
+#include <unistd.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <set>
+
+#include "generator/generator.h"
+#include "grader/grader.h"
+#include "output/stored.h"
+#include "output/targets.h"
+#include "print/book.h"
+
+namespace gw {
+
+MergeReport MergeInto(const std::filesystem::path& base, int target, const QString& source) {
+    MergeReport r;
+    std::vector<std::string> missing;
+    const std::vector<StoredFile> files = ListPuzzleFiles({source.toStdString()}, missing);
+    if (!missing.empty()) {
+        r.error = QObject::tr("No such file or folder: %1").arg(source);
+        return r;
+    }
+    CreateOutputFolders(base);
+    // What the destination holds already.
+    std::set<Grid> stored;
+    for (const StoredFile& f : ListTargetFiles(base, target)) {
+        std::vector<InputPuzzle> puzzles;
+        std::string error;
+        if (!ReadStoredFile(f.path, puzzles, error)) continue;
+        for (const InputPuzzle& p : puzzles)
+            if (p.error.empty()) stored.insert(p.grid);
+    }
+    GradeState s;
+    std::array<bool, 10> full{};
+    for (const StoredFile& f : files) {
+        std::vector<InputPuzzle> puzzles;
+        std::string error;
+        if (!ReadStoredFile(f.path, puzzles, error)) {
+            ++r.unreadable;
+            continue;
+        }
+        for (const InputPuzzle& p : puzzles) {
+            if (!p.error.empty()) {
+                ++r.unreadable;
+                continue;
+            }
+            if (stored.count(p.grid)) {
+                ++r.stored;
+                continue;
+            }
+            Grid solution{};
+            CountSolutions(p.grid, 1, &solution);
+            const int level = f.level != 0 ? f.level : GradePuzzle(s, p.grid);
+            if (full[static_cast<std::size_t>(level)]) {
+                ++r.full;
+                continue;
+            }
+            const SaveResult w = SaveSudoku(base, target, level, p.grid, solution);
+            switch (w.kind) {
+                case SaveResult::Kind::Written:
+                    ++r.copied;
+                    stored.insert(p.grid);
+                    break;
+                case SaveResult::Kind::Full:
+                    full[static_cast<std::size_t>(level)] = true;
+                    ++r.full;
+                    break;
+                default: ++r.failed; break;
+            }
+        }
+    }
+    return r;
+}
+
+SharePanel::SharePanel(QWidget* parent) : QWidget(parent) {
+    setObjectName("SharePanel");
+    level_ = new QComboBox(this);
+    level_->setObjectName("bookLevel");
+    for (int l = 1; l <= 9; ++l) level_->addItem(QString::fromLatin1(kLevelNames[static_cast<std::size_t>(l)]));
+    perPage_ = new QComboBox(this);
+    perPage_->setObjectName("perPage");
+    perPage_->addItems({"1", "2", "4", "6"});
+    perPage_->setCurrentText("4");
+    paper_ = new QComboBox(this);
+    paper_->setObjectName("paper");
+    paper_->addItems({"A4", "Letter"});
+    solutions_ = new QCheckBox(tr("With the &solutions at the back"), this);
+    solutions_->setObjectName("withSolutions");
+    solutions_->setChecked(true);
+    title_ = new QLineEdit(this);
+    title_->setObjectName("bookTitle");
+    title_->setPlaceholderText(tr("no title page"));
+    export_ = new QPushButton(tr("E&xport the level to PDF…"), this);
+    export_->setObjectName("exportLevel");
+
+    source_ = new QLineEdit(this);
+    source_->setObjectName("mergeSource");
+    source_->setPlaceholderText(tr("a folder Gridwick wrote (any target), or puzzle files"));
+    choose_ = new QPushButton(tr("C&hoose…"), this);
+    merge_ = new QPushButton(tr("M&erge into this target"), this);
+    merge_->setObjectName("merge");
+    status_ = new QLabel(this);
+    status_->setObjectName("shareStatus");
+    status_->setWordWrap(true);
+    status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    auto* book = new QGroupBox(tr("Book (PDF)"), this);
+    auto* form = new QFormLayout(book);
+    auto add = [&](QFormLayout* f, const QString& text, QWidget* field) {
+        auto* label = new QLabel(text, this);
+        label->setBuddy(field);
+        f->addRow(label, field);
+    };
+    add(form, tr("&Level:"), level_);
+    add(form, tr("Puzzles per pa&ge:"), perPage_);
+    add(form, tr("P&aper:"), paper_);
+    add(form, tr("&Title:"), title_);
+    form->addRow(solutions_);
+    form->addRow(export_);
+
+    auto* mergeBox = new QGroupBox(tr("Merge another collection in"), this);
+    auto* mv = new QVBoxLayout(mergeBox);
+    auto* row = new QHBoxLayout;
+    auto* sourceLabel = new QLabel(tr("Fr&om:"), this);
+    sourceLabel->setBuddy(source_);
+    row->addWidget(sourceLabel);
+    row->addWidget(source_, 1);
+    row->addWidget(choose_);
+    mv->addLayout(row);
+    mv->addWidget(merge_, 0, Qt::AlignLeft);
+
+    auto* box = new QVBoxLayout(this);
+    box->addWidget(book);
+    box->addWidget(mergeBox);
+    box->addWidget(status_);
+    box->addStretch(1);
+
+    connect(export_, &QPushButton::clicked, this, [this] {
+        const int level = level_->currentIndex() + 1;
+        ExportWithDialog(ReadLevel(base_, target_, level), level_->currentText());
+    });
+    connect(choose_, &QPushButton::clicked, this, [this] {
+        const QString dir = QFileDialog::getExistingDirectory(this, tr("Merge from"), source_->text());
+        if (!dir.isEmpty()) source_->setText(dir);
+    });
+    connect(merge_, &QPushButton::clicked, this, &SharePanel::Merge);
+}
+
+void SharePanel::SetPlace(const std::filesystem::path& base, int target) {
+    base_ = base;
+    target_ = target;
+}
+
+int SharePanel::perPage() const { return perPage_->currentText().toInt(); }
+void SharePanel::SetPerPage(int n) {
+    const int i = perPage_->findText(QString::number(n));
+    if (i >= 0) perPage_->setCurrentIndex(i);
+}
+bool SharePanel::letter() const { return paper_->currentIndex() == 1; }
+void SharePanel::SetLetter(bool letter) { paper_->setCurrentIndex(letter ? 1 : 0); }
+bool SharePanel::solutions() const { return solutions_->isChecked(); }
+void SharePanel::SetSolutions(bool on) { solutions_->setChecked(on); }
+
+QString SharePanel::ExportPdf(const std::vector<CollectionPuzzle>& puzzles, const QString& path, const QString& title) {
+    if (puzzles.empty()) return tr("No puzzle to print.");
+    std::vector<print::BookPuzzle> book;
+    for (const CollectionPuzzle& p : puzzles) {
+        print::BookPuzzle b;
+        b.number = static_cast<int>(book.size()) + 1;
+        b.puzzle = p.puzzle;
+        CountSolutions(p.puzzle, 1, &b.solution);
+        b.levelName = kLevelNames[static_cast<std::size_t>(p.level)];
+        book.push_back(b);
+    }
+    print::BookOptions o;
+    o.paper = letter() ? print::Paper::Letter : print::Paper::A4;
+    o.perPage = perPage();
+    o.solutions = solutions();
+    o.title = title.toStdString();
+    // Written beside the file and renamed, so that a failure never leaves a
+    // half-written book under the chosen name.
+    const std::filesystem::path final = path.toStdString();
+    const QFileInfo info(path);
+    const std::filesystem::path tmp =
+        info.dir().filePath("." + info.fileName() + "." + QString::number(::getpid()) + ".tmp").toStdString();
+    std::string error;
+    std::error_code ec;
+    if (!print::WritePdf(tmp.string(), book, o, error)) {
+        std::filesystem::remove(tmp, ec);
+        return QString::fromStdString(error);
+    }
+    std::filesystem::rename(tmp, final, ec);
+    if (ec) {
+        std::filesystem::remove(tmp, ec);
+        return QString::fromStdString(ec.message());
+    }
+    return {};
+}
+
+void SharePanel::ExportWithDialog(const std::vector<CollectionPuzzle>& puzzles, const QString& name) {
+    if (puzzles.empty()) {
+        status_->setText(tr("No %1 puzzle is stored for this target.").arg(name));
+        return;
+    }
+    QString path = pathForTests;
+    if (path.isEmpty()) {
+        const QString suggested = QString::fromStdString((base_ / ("Gridwick " + name.toStdString() + ".pdf")).string());
+        path = QFileDialog::getSaveFileName(this, tr("Export to PDF"), suggested, tr("PDF files (*.pdf)"));
+        if (path.isEmpty()) return;
+        if (!path.endsWith(".pdf", Qt::CaseInsensitive)) path += ".pdf";
+    }
+    const QString error = ExportPdf(puzzles, path, title_->text());
+    status_->setText(error.isEmpty() ? tr("Wrote %1 %2 to %3").arg(puzzles.size()).arg(puzzles.size() == 1 ? "puzzle" : "puzzles", path)
+                                     : tr("Cannot write %1: %2").arg(path, error));
+}
+
+void SharePanel::Merge() {
+    const QString source = source_->text().trimmed();
+    if (source.isEmpty()) {
+        status_->setText(tr("Choose a folder or file to merge from."));
+        return;
+    }
+    const MergeReport r = MergeInto(base_, target_, source);
+    if (!r.error.isEmpty()) {
+        status_->setText(r.error);
+        return;
+    }
+    status_->setText(tr("Merged: %1 copied, %2 already stored, %3 not placed (level full), %4 unreadable, %5 failed "
+                        "writes.")
+                         .arg(r.copied)
+                         .arg(r.stored)
+                         .arg(r.full)
+                         .arg(r.unreadable)
+                         .arg(r.failed));
+    emit merged();
+}
+
+}  // namespace gw

@@ -1,0 +1,80 @@
+// Print and share: a book (PDF) of a level or of chosen puzzles through the
+// book maker, and another collection merged into the chosen target through
+// the locked stored writer.
+#pragma once
+
+#include <QWidget>
+
+#include <filesystem>
+#include <vector>
+
+#include "collection_view.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace gw {
+
+struct MergeReport {
+    long long copied = 0, stored = 0, full = 0, failed = 0, unreadable = 0;
+    QString error;  // the source cannot be read at all
+};
+
+// Copies the puzzles of `source` (a folder Gridwick wrote, any target, or
+// puzzle files) into `target` under `base`, skipping those stored there.
+MergeReport MergeInto(const std::filesystem::path& base, int target, const QString& source);
+
+class SharePanel : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit SharePanel(QWidget* parent = nullptr);
+
+    void SetPlace(const std::filesystem::path& base, int target);
+
+    int perPage() const;
+    void SetPerPage(int n);
+    bool letter() const;
+    void SetLetter(bool letter);
+    bool solutions() const;
+    void SetSolutions(bool on);
+
+    // Writes the book; an empty string when it was written, else why not.
+    QString ExportPdf(const std::vector<CollectionPuzzle>& puzzles, const QString& path, const QString& title);
+
+    // Asks where to save, then writes (the file dialog is skipped when
+    // `pathForTests` is set).
+    void ExportWithDialog(const std::vector<CollectionPuzzle>& puzzles, const QString& name);
+    QString pathForTests;
+
+    QComboBox* levelBox() const { return level_; }
+    QLineEdit* titleEdit() const { return title_; }
+    QPushButton* exportButton() const { return export_; }
+    QLineEdit* sourceEdit() const { return source_; }
+    QPushButton* mergeButton() const { return merge_; }
+    QLabel* statusLabel() const { return status_; }
+
+signals:
+    void merged();
+
+private:
+    void Merge();
+
+    std::filesystem::path base_;
+    int target_ = 0;
+    QComboBox* level_;
+    QComboBox* perPage_;
+    QComboBox* paper_;
+    QCheckBox* solutions_;
+    QLineEdit* title_;
+    QPushButton* export_;
+    QLineEdit* source_;
+    QPushButton* choose_;
+    QPushButton* merge_;
+    QLabel* status_;
+};
+
+}  // namespace gw

@@ -1,0 +1,122 @@
+// gridwick-window-shots OUTDIR: writes one picture per view of the window
+// (the run panel during a hunt, the collection, an explanation step, the
+// book export) as PNG files into OUTDIR, from a scratch folder filled with
+// puzzles first. Run it offscreen or on any display; QT_SCALE_FACTOR=2 gives
+// the pictures at 200%.
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
+#include <QSettings>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+#include "collection_view.h"
+#include "generator/generator.h"
+#include "grader/grader.h"
+#include "main_window.h"
+#include "output/targets.h"
+#include "puzzle_view.h"
+#include "run_panel.h"
+#include "share_panel.h"
+#include "workbench.h"
+
+namespace {
+
+void Settle(int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+bool Save(QWidget* w, const QString& dir, const QString& name) {
+    const QString path = QDir(dir).filePath(name);
+    const bool ok = w->grab().save(path);
+    std::printf("%s %s\n", ok ? "wrote" : "FAILED", path.toLocal8Bit().constData());
+    return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: gridwick-window-shots OUTDIR [SUFFIX]\n");
+        return 2;
+    }
+    const QString out = QString::fromLocal8Bit(argv[1]);
+    const QString suffix = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+    QDir().mkpath(out);
+    QTemporaryDir scratch;
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, scratch.filePath("settings"));
+    QApplication::setOrganizationName("Gridwick");
+    QApplication::setApplicationName("Gridwick window shots");
+
+    // A collection to show: 400 puzzles of the plain loop, graded.
+    const std::filesystem::path base = scratch.filePath("puzzles").toStdString();
+    std::filesystem::create_directories(base);
+    gw::CreateOutputFolders(base);
+    gw::GradeState s;
+    for (const auto& [puzzle, solution] : gw::GeneratedPuzzles(400, 7))
+        gw::SaveSudoku(base, 2, gw::GradePuzzle(s, puzzle), puzzle, solution);
+
+    gw::Workbench w(base);
+    w.Load();
+    w.resize(1100, 720);
+    w.main()->combo2()->setCurrentIndex(2);
+    bool ok = true;
+
+    // The run panel during a hunt with two workers.
+    gw::RunPanel* run = w.runPanel();
+    run->SetLevels(gw::LevelBit(4) | gw::LevelBit(5) | gw::LevelBit(6) | gw::LevelBit(7));
+    run->SetHunt(true);
+    run->SetWorkers(2);
+    run->SetCount(0);
+    w.tabs()->setCurrentWidget(run);
+    run->Start();
+    Settle(2500);
+    ok &= Save(&w, out, "window-run" + suffix + ".png");
+    run->Halt();
+    for (int i = 0; i < 500 && run->running(); ++i) Settle(20);
+
+    // The collection: the Kamikaze level, its third puzzle with its solution.
+    gw::CollectionView* c = w.collection();
+    w.tabs()->setCurrentWidget(c);
+    c->SelectLevel(6);
+    c->SelectPuzzle(2);
+    c->solutionBox()->setChecked(true);
+    Settle(200);
+    ok &= Save(&w, out, "window-collection" + suffix + ".png");
+
+    // One puzzle explained: the hardest step of an Insane puzzle.
+    c->SelectLevel(5);
+    c->SelectPuzzle(0);
+    c->solutionBox()->setChecked(false);
+    c->openButton()->click();
+    gw::PuzzleView* p = w.puzzle();
+    int hardest = 1;
+    for (std::size_t i = 0; i < p->steps().size(); ++i)
+        if (p->steps()[i].rung >= p->steps()[static_cast<std::size_t>(hardest - 1)].rung) hardest = static_cast<int>(i) + 1;
+    p->SetPosition(hardest);
+    Settle(200);
+    ok &= Save(&w, out, "window-explain" + suffix + ".png");
+
+    // Print and share after a book was written.
+    gw::SharePanel* sh = w.share();
+    w.tabs()->setCurrentWidget(sh);
+    sh->levelBox()->setCurrentIndex(3);
+    sh->titleEdit()->setText("Crazy puzzles");
+    sh->pathForTests = scratch.filePath("book.pdf");
+    sh->exportButton()->click();
+    Settle(200);
+    ok &= Save(&w, out, "window-export" + suffix + ".png");
+    return ok ? 0 : 1;
+}
