@@ -142,12 +142,7 @@ bool Setting(const std::string& key, const std::string& v, gw::HuntOptions& o) {
     else if (key == "perwork") o.perWork = n != 0;
     else if (key == "makework") o.makeWork = n;
     else if (key == "walk") o.walkMoves = n;
-    else if (key == "redig") o.redigPercent = n;
     else if (key == "farparents") o.farParents = n != 0;
-    else if (key == "redigkeep") o.redigKeep = n;
-    else if (key == "gradenear") o.gradeNearPercent = n;
-    else if (key == "farpick") o.farPick = std::atof(v.c_str());
-    else if (key == "wantedsaved") o.wantedSaved = n != 0;
     else if (key == "pick" && v == "auto") o.pick = gw::HuntOptions::Pick::Auto;
     else if (key == "pick" && v == "wanted") o.pick = gw::HuntOptions::Pick::Wanted;
     else if (key == "pick" && v == "score") o.pick = gw::HuntOptions::Pick::Score;
@@ -182,7 +177,7 @@ unsigned LevelDigits(const std::string& digits) {
 void PrintHunt(const char* name, const Tally& t, const gw::HuntCounts& c) {
     std::printf("\nhunt %s: %lld plain, %lld neighbours (%lld unique, %lld new and graded) in %.1f CPU-s\n", name,
                 c.plain, c.neighbours, c.unique, c.graded, t.cpu);
-    std::printf("  moves walked away from saved puzzles %lld, near-copies not graded %lld\n", c.walks, c.nearSkipped);
+    if (c.walks > 0) std::printf("  moves walked away from saved puzzles: %lld\n", c.walks);
     std::printf("  graded per level 1-9:");
     for (int l = 1; l <= 9; ++l) std::printf(" %lld", c.levels[static_cast<std::size_t>(l)]);
     std::printf("\n  CPU-s: plain %.1f, neighbours made %.1f, reduced %.1f, graded per level 1-9:", c.plainSeconds,

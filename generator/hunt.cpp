@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <cmath>
 #include <utility>
 
 namespace gw {
@@ -142,28 +141,14 @@ bool HuntPool::Pick(Rng& rng, HuntPuzzle& parent) {
     const int n = static_cast<int>(pool_.size());
     int best = rng.Below(n);
     const int draws = o_.pick == HuntOptions::Pick::Wanted ? o_.wantedTournament : o_.tournament;
-    // Near the saved puzzles, a parent's neighbours are near-copies too: with
-    // `farPick`, parents far from them are preferred.
-    const bool far = o_.farPick > 0 && guard_ != nullptr && guard_->limit().On();
-    auto share = [&](int i) { return far ? guard_->LargestShare(pool_[static_cast<std::size_t>(i)].p.puzzle, o_.levels) : 0.0; };
-    double bestShare = share(best);
     for (int k = 1; k < draws; ++k) {
         const int i = rng.Below(n);
         const Entry& a = pool_[static_cast<std::size_t>(i)];
         const Entry& b = pool_[static_cast<std::size_t>(best)];
-        const double aShare = share(i);
         bool better = a.p.score > b.p.score;
-        if (far && a.p.level == b.p.level) {
-            const int ab = static_cast<int>(aShare * 10 * o_.farPick), bb = static_cast<int>(bestShare * 10 * o_.farPick);
-            if (ab != bb) better = ab < bb;
-        }
         if (o_.pick == HuntOptions::Pick::Yield) better = a.Rate() > b.Rate();
-        if (o_.pick == HuntOptions::Pick::Wanted)
-            better = a.WantedRate() * std::pow(1 - aShare, o_.farPick) > b.WantedRate() * std::pow(1 - bestShare, o_.farPick);
-        if (better) {
-            best = i;
-            bestShare = aShare;
-        }
+        if (o_.pick == HuntOptions::Pick::Wanted) better = a.WantedRate() > b.WantedRate();
+        if (better) best = i;
     }
     Entry& e = pool_[static_cast<std::size_t>(best)];
     parent = e.p;
@@ -181,13 +166,13 @@ bool HuntPool::FirstSight(const Grid& puzzle) {
 
 bool HuntPool::Near(const Grid& puzzle) { return guard_ != nullptr && guard_->Near(puzzle, o_.levels); }
 
-void HuntPool::Report(const Grid& parent, int level, long long work, bool handedOut) {
+void HuntPool::Report(const Grid& parent, int level, long long work) {
     std::lock_guard lock(mutex_);
     for (Entry& e : pool_) {
         if (e.p.puzzle != parent) continue;
         e.work += work;
         e.yield += level >= 8 ? 4 : level == 7 ? 1 : 0;
-        if (level > 0 && (o_.levels & (1u << level)) != 0 && (handedOut || !o_.wantedSaved)) ++e.wanted;
+        if (level > 0 && (o_.levels & (1u << level)) != 0) ++e.wanted;
         return;
     }
 }
@@ -260,7 +245,7 @@ bool HuntPool::Claim(const HuntPuzzle& p) {
     if (guard_ != nullptr && !guard_->Admit(p.puzzle, p.level)) return false;
     handedOut_.insert(std::move(key));
     ++perGrid_[grid];
-    if (o_.farParents) {
+    if (o_.farParents && guard_ != nullptr && guard_->limit().On()) {
         // The parents near the saved puzzle would give near-copies of it.
         const int n = GivenCount(p.puzzle);
         std::erase_if(pool_, [&](const Entry& e) {
@@ -306,16 +291,6 @@ bool Hunter::NeighbourTurn(std::optional<HuntPuzzle>& found) {
     Grid puzzle{}, solution{};
     int added = -1;
     const double start = ThreadSeconds();
-    if (pool_.options().redigPercent > 0 && g_.rng.Below(100) < pool_.options().redigPercent) {
-        solution = parent.solution;
-        if (!Redig(parent, puzzle)) return false;
-        counts_.makeSeconds += ThreadSeconds() - start;
-        ++counts_.unique;
-        if (!Finish(puzzle, solution, true, found)) return false;
-        if (lastLevel_ > 0) ++counts_.byParent[static_cast<std::size_t>(parent.level)][static_cast<std::size_t>(lastLevel_)];
-        pool_.Report(parent.puzzle, lastLevel_, pool_.options().makeWork * 4 + lastWork_, found.has_value());
-        return true;
-    }
     const bool made = MakeNeighbour(parent, puzzle, solution, added);
     const double madeAt = ThreadSeconds();
     counts_.makeSeconds += madeAt - start;
@@ -346,14 +321,9 @@ bool Hunter::NeighbourTurn(std::optional<HuntPuzzle>& found) {
         counts_.makeSeconds += ThreadSeconds() - walkAt;
     }
     const long long makeWork = o.makeWork * moves;
-    if (o.gradeNearPercent < 100 && g_.rng.Below(100) >= o.gradeNearPercent && pool_.Near(puzzle)) {
-        ++counts_.nearSkipped;
-        pool_.Report(parent.puzzle, 0, makeWork);
-        return true;
-    }
     if (!Finish(puzzle, solution, true, found)) return false;
     if (lastLevel_ > 0) ++counts_.byParent[static_cast<std::size_t>(parent.level)][static_cast<std::size_t>(lastLevel_)];
-    pool_.Report(parent.puzzle, lastLevel_, makeWork + lastWork_, found.has_value());
+    pool_.Report(parent.puzzle, lastLevel_, makeWork + lastWork_);
     return true;
 }
 
@@ -420,26 +390,6 @@ bool Hunter::MakeNeighbour(const HuntPuzzle& parent, Grid& puzzle, Grid& solutio
         }
     }
     return false;
-}
-
-// Cuts the parent's solution grid afresh: every pair but `redigKeep` of the
-// parent's clue pairs goes first, in random order, then those.
-bool Hunter::Redig(const HuntPuzzle& parent, Grid& puzzle) {
-    std::vector<int> kept, rest;
-    for (int c = 0; c <= 40; ++c) (parent.puzzle[c] != 0 ? kept : rest).push_back(c);
-    Shuffle(kept, g_.rng);
-    Shuffle(rest, g_.rng);
-    const auto keep = static_cast<std::size_t>(std::min<int>(pool_.options().redigKeep, static_cast<int>(kept.size())));
-    rest.insert(rest.end(), kept.begin() + static_cast<std::ptrdiff_t>(keep), kept.end());
-    Shuffle(rest, g_.rng);
-    rest.insert(rest.end(), kept.begin(), kept.begin() + static_cast<std::ptrdiff_t>(keep));
-    puzzle = parent.solution;
-    for (const int c : rest) {
-        SetPair(puzzle, c, 0, 0);
-        if (!HasUniqueSolution(puzzle, &y_)) SetPair(puzzle, c, parent.solution[c], parent.solution[80 - c]);
-        if (y_.Halted()) return false;
-    }
-    return true;
 }
 
 // Removes symmetric pairs in random order while the solution stays unique, as

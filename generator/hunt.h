@@ -63,16 +63,13 @@ struct HuntOptions {
     // is worth many that are not.
     bool perWork = true;
     int makeWork = 200;  // work of making and reducing one neighbour, in the units of GradingWork
-    // With a guard that keeps near-copies from being saved:
-    int walkMoves = 1;          // moves a neighbour makes, while it is a near-copy, before it is graded
-    int gradeNearPercent = 100; // share of near-copies graded anyway (as parents)
-    double farPick = 0;         // weight of a parent's distance from the saved puzzles in tournaments
-    bool wantedSaved = false;   // under Pick::Wanted, only neighbours handed out count as wanted
-    // Parents are kept only while they are far from every saved puzzle: a
-    // newcomer near one is not taken, and a save drops the parents near it.
-    bool farParents = false;
-    int redigPercent = 0;       // share of neighbours cut afresh from the parent's grid, keeping `redigKeep` pairs
-    int redigKeep = 0;
+    // With a guard that keeps near-copies from being saved, parents are kept
+    // only while they are far from every saved puzzle: a newcomer near one is
+    // not taken, and a save drops the parents near it. Within a family of
+    // hard puzzles, most neighbours are near-copies of one another; without
+    // this the hunt keeps making copies of what it saved.
+    bool farParents = true;
+    int walkMoves = 1;  // moves a neighbour makes, while it is a near-copy, before it is graded
 };
 
 // An estimate of the work of a grading, from the rung of every pass: the
@@ -129,7 +126,7 @@ public:
 
     // Tells the pool what a neighbour of `parent` turned out to be (level 0:
     // none was made or it was seen before) and the work it cost.
-    void Report(const Grid& parent, int level, long long work, bool handedOut = true);
+    void Report(const Grid& parent, int level, long long work);
 
     // True when the guard would keep the puzzle from being handed out as a
     // near-copy.
@@ -186,7 +183,6 @@ struct HuntCounts {
     long long unique = 0;      // of them with a unique solution
     long long graded = 0;      // of them new to the hunt, made pair-minimal and graded
     long long walks = 0;       // moves made beyond the first to get away from saved puzzles
-    long long nearSkipped = 0; // near-copies not graded
     // Puzzles graded (plain and neighbours) per level. A hunt that picks
     // parents by how often their neighbours were wanted needs no more of a
     // grading than that it went above the highest wanted level: such puzzles
@@ -215,7 +211,6 @@ private:
     bool NeighbourTurn(std::optional<HuntPuzzle>& found);
     bool MakeNeighbour(const HuntPuzzle& parent, Grid& puzzle, Grid& solution, int& added);
     bool Reduce(Grid& puzzle, int keep);
-    bool Redig(const HuntPuzzle& parent, Grid& puzzle);
     bool Finish(const Grid& puzzle, const Grid& solution, bool neighbour, std::optional<HuntPuzzle>& found);
 
     HuntPool& pool_;
@@ -227,7 +222,6 @@ private:
     std::vector<Grid> solutions_;
     HuntCounts counts_;
     int lastLevel_ = 0;       // level of the puzzle the last turn graded (0: none)
-    bool lastHandedOut_ = false;
     long long lastWork_ = 0;  // and the work of its grading
 };
 

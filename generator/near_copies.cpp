@@ -138,22 +138,6 @@ bool NearCopyGuard::Admit(const Grid& puzzle, int level) {
     return true;
 }
 
-bool NearCopyGuard::WouldAdmit(const Grid& puzzle, int level) {
-    if (!Active()) return true;
-    if (level < 1 || level > 9) return false;
-    std::lock_guard lock(mutex_);
-    Grid form{};
-    return FarLocked(puzzle, level, &form);
-}
-
-double NearCopyGuard::LargestShare(const Grid& puzzle, unsigned levels) {
-    std::lock_guard lock(mutex_);
-    double largest = index_[0].LargestShare(puzzle);
-    for (std::size_t l = 1; l <= 9; ++l)
-        if ((levels >> l) & 1u && index_[l].size() > 0) largest = std::max(largest, index_[l].LargestShare(puzzle));
-    return largest;
-}
-
 bool NearCopyGuard::Near(const Grid& puzzle, unsigned levels) {
     if (!limit_.On()) return false;
     std::lock_guard lock(mutex_);

@@ -82,13 +82,6 @@ public:
     // among the run's puzzles.
     bool Admit(const Grid& puzzle, int level);
 
-    // True when the puzzle could be saved now; nothing is counted.
-    bool WouldAdmit(const Grid& puzzle, int level);
-
-    // The largest share of givens the puzzle has with a puzzle of the run or
-    // a stored puzzle of one of `levels` (bit L for level L).
-    double LargestShare(const Grid& puzzle, unsigned levels);
-
     // True when the limit keeps the puzzle from being saved at any of `levels`
     // (the disguise test aside).
     bool Near(const Grid& puzzle, unsigned levels);

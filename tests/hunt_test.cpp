@@ -87,7 +87,8 @@ TEST(Hunt, HandsOutOnlyDistinctPairMinimalPuzzlesGradedToTheirLevel) {
 // puzzle's givens with every other puzzle handed out and every stored puzzle
 // of its level, while near-copies still serve as parents.
 TEST(Hunt, HandsOutNoNearCopyOfAHandedOutOrStoredPuzzle) {
-    // The second hunt repeats the first with the first's puzzles stored.
+    // The second hunt repeats the first with the first's puzzles stored, and
+    // drops the parents near a saved puzzle.
     std::vector<HuntPuzzle> stored;
     for (const bool fromStored : {false, true}) {
         SharedLimit half;
@@ -95,9 +96,10 @@ TEST(Hunt, HandsOutNoNearCopyOfAHandedOutOrStoredPuzzle) {
         for (const HuntPuzzle& p : stored) guard.AddStored(p.puzzle, p.level);
         HuntOptions o = SmallHunt(HuntOptions::Digits::FromSolutions, 0, 3, 0x3F0u);  // levels 4 to 9
         o.walkMoves = 4;
+        o.farParents = fromStored;
         const HuntRun run = Hunt(o, 32, 300, &guard);
         EXPECT_GT(run.counts.graded, 10);
-        EXPECT_GT(guard.turnedAway(), 0) << "neighbours are near-copies of one another";
+        EXPECT_GT(guard.turnedAway(), 0) << "neighbours are near-copies of one another and of the stored puzzles";
         EXPECT_GT(run.found.size(), 4u);
         GradeState s;
         for (std::size_t i = 0; i < run.found.size(); ++i) {

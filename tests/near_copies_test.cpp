@@ -105,10 +105,13 @@ TEST(NearCopies, GuardHoldsRunPuzzlesAtEveryLevelAndStoredOnesAtTheirOwn) {
         EXPECT_FALSE(g.Admit(a, 7));
         EXPECT_FALSE(g.Admit(a, 5)) << "the run's own puzzles count at every level";
         EXPECT_TRUE(g.Admit(disguised, 7)) << "without --unique a disguise is far enough";
-        EXPECT_TRUE(g.WouldAdmit(b, 7));
+        EXPECT_FALSE(g.Near(b, LevelBit(7)));
+        EXPECT_TRUE(g.Near(a, LevelBit(7)));
+        EXPECT_TRUE(g.Near(disguised, LevelBit(1))) << "the run holds the disguise";
         EXPECT_TRUE(g.Admit(b, 7));
-        EXPECT_FALSE(g.WouldAdmit(b, 3));
-        EXPECT_EQ(g.turnedAway(), 2);
+        EXPECT_TRUE(g.Near(b, LevelBit(3)));
+        EXPECT_FALSE(g.Admit(b, 3));
+        EXPECT_EQ(g.turnedAway(), 3);
     }
     {
         NearCopyGuard g(off, true);
