@@ -4,9 +4,17 @@
 // not depend on the levels asked for); the hunt runs as `--levels 7` for the
 // Extreme figure and as `--levels 8,9` for Mayhem and Outlaw, since it hunts
 // differently for them. The hunt counts only what it would save (distinct
-// puzzles of the run's levels, at most --per-grid per solution grid).
+// puzzles of the run's levels, at most --per-grid per solution grid, none
+// sharing more givens with another than --max-shared allows).
 //
-//   hunt_bench [seconds=60] [seed=1] [methods=both|plain|hunt] [levels=7,89] [runs=1] [key=value ...]
+//   hunt_bench [seconds=60] [seed=1] [methods=both|plain|hunt] [levels=7,89] [runs=1] [shared=0.5,off]
+//              [key=value ...]
+//
+// shared: the limits on shared givens to compare, each as --max-shared takes
+// it. The hunts run once per limit; the plain loop runs once and its puzzles
+// of levels 7 to 9 are held to each limit in the order made. For each saved
+// puzzle the largest share of givens it has with another of the run is
+// counted into tenths.
 //
 // runs: each hunt runs that many times, from `seed` on, and its rate is the
 // mean of theirs; the sorted rates of the runs and their median are printed
@@ -35,6 +43,18 @@
 // uniqueness tests of the reduction, the bounded count that fills singles
 // before each guess was twice as slow on these puzzles, and testing a pair by
 // trying the other digits in its cells was slower too.
+//
+// Under the rule on shared givens (0.5), tried on seed 1 for 25-40 CPU-seconds
+// (Extreme / Mayhem per CPU-second; without the rule about 80 / 2.8): keeping
+// near-copies as parents and only refusing to save them, 2.8 / 0.30; moving a
+// near-copy on by up to 8 further moves before grading it, 3.2 (and 3.4 when
+// only a tenth of the near-copies left were graded; Mayhem 0.23); tournaments
+// weighted by a parent's distance from the saved puzzles with only saved
+// neighbours counted as wanted, 4.4; cutting the parent's solution grid afresh
+// (its Extreme share is the 1.1% of any random grid: the hardness is not in
+// the grid), 6.2, and for 30% of the neighbours, 10.3 / 0.36. Kept: dropping
+// the parents near each saved puzzle and taking no near-copy as a parent
+// (farparents=1), 16.8 / 1.20; moving on by 4 moves on top of it, Mayhem 1.08.
 #include <time.h>
 
 #include <algorithm>
@@ -141,7 +161,6 @@ bool Setting(const std::string& key, const std::string& v, gw::HuntOptions& o) {
     else if (key == "trial") o.trialVisits = n;
     else if (key == "perwork") o.perWork = n != 0;
     else if (key == "makework") o.makeWork = n;
-    else if (key == "walk") o.walkMoves = n;
     else if (key == "farparents") o.farParents = n != 0;
     else if (key == "pick" && v == "auto") o.pick = gw::HuntOptions::Pick::Auto;
     else if (key == "pick" && v == "wanted") o.pick = gw::HuntOptions::Pick::Wanted;
@@ -177,7 +196,6 @@ unsigned LevelDigits(const std::string& digits) {
 void PrintHunt(const char* name, const Tally& t, const gw::HuntCounts& c) {
     std::printf("\nhunt %s: %lld plain, %lld neighbours (%lld unique, %lld new and graded) in %.1f CPU-s\n", name,
                 c.plain, c.neighbours, c.unique, c.graded, t.cpu);
-    if (c.walks > 0) std::printf("  moves walked away from saved puzzles: %lld\n", c.walks);
     std::printf("  graded per level 1-9:");
     for (int l = 1; l <= 9; ++l) std::printf(" %lld", c.levels[static_cast<std::size_t>(l)]);
     std::printf("\n  CPU-s: plain %.1f, neighbours made %.1f, reduced %.1f, graded per level 1-9:", c.plainSeconds,

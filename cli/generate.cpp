@@ -476,9 +476,11 @@ int Run::Execute() {
     }
     std::fprintf(f, "\nMade %lld puzzles in %.1f s (%.0f/s), saved %lld, write failures %lld.\n", made_, t,
                  t > 0 ? static_cast<double>(made_) / t : 0.0, saved_, failures_);
-    if (guard_.Active())
-        std::fprintf(f, "Not saved as too close to a saved or stored puzzle (--max-shared %s%s): %lld.\n",
-                     guard_.limit().Text().c_str(), o_.unique ? ", --unique" : "", guard_.turnedAway());
+    if (guard_.limit().On())
+        std::fprintf(f, "Near-copies not saved (sharing more than %s with a saved or stored puzzle%s): %lld.\n",
+                     guard_.limit().Text().c_str(), o_.unique ? ", or one in disguise" : "", guard_.turnedAway());
+    else if (guard_.Active())
+        std::fprintf(f, "Saved or stored puzzles in disguise, not saved: %lld.\n", guard_.turnedAway());
     if (std::fflush(f) != 0 || std::ferror(f)) {
         if (f == stdout) std::fprintf(stderr, "gridwick: cannot write the summary: %s\n", std::strerror(errno));
         return 1;

@@ -79,8 +79,9 @@ int main(int argc, char** argv) {
     g->add_option("--max-shared", gen.maxShared,
                   "No two saved puzzles share more givens (same cell, same digit) than this: a share of the smaller "
                   "puzzle's givens (0.5 or 50%), a count (12), or off. Puzzles saved in the run and those already "
-                  "in the level count. Default: 0.5 for the hunt (it then saves about a third as many Extreme "
-                  "puzzles per second), off for the plain loop (which hardly ever makes a near-copy)");
+                  "in the level count. Default: 0.5 for the hunt (it then saves about a fifth as many Extreme and "
+                  "half as many Mayhem puzzles per second), off for the plain loop (which hardly ever makes a "
+                  "near-copy)");
     g->add_flag("--unique,-u", gen.unique,
                 "Also save no puzzle that is a saved or stored one in disguise (digits relabelled, rows, columns, "
                 "bands or stacks permuted, transposed)");

@@ -164,8 +164,6 @@ bool HuntPool::FirstSight(const Grid& puzzle) {
     return seen_.insert(HashGrid(puzzle)).second;
 }
 
-bool HuntPool::Near(const Grid& puzzle) { return guard_ != nullptr && guard_->Near(puzzle, o_.levels); }
-
 void HuntPool::Report(const Grid& parent, int level, long long work) {
     std::lock_guard lock(mutex_);
     for (Entry& e : pool_) {
@@ -301,29 +299,9 @@ bool Hunter::NeighbourTurn(std::optional<HuntPuzzle>& found) {
     ++counts_.unique;
     if (!Reduce(puzzle, added)) return false;
     counts_.reduceSeconds += ThreadSeconds() - madeAt;
-    // A near-copy of a saved puzzle cannot be saved: it walks on, a move at a
-    // time, while it stays one.
-    const HuntOptions& o = pool_.options();
-    int moves = 1;
-    for (; moves < o.walkMoves && pool_.Near(puzzle); ++moves) {
-        const double walkAt = ThreadSeconds();
-        HuntPuzzle step;
-        step.puzzle = puzzle;
-        step.solution = solution;
-        if (!MakeNeighbour(step, puzzle, solution, added)) {
-            if (y_.Halted()) return false;
-            puzzle = step.puzzle;
-            solution = step.solution;
-            break;
-        }
-        if (!Reduce(puzzle, added)) return false;
-        ++counts_.walks;
-        counts_.makeSeconds += ThreadSeconds() - walkAt;
-    }
-    const long long makeWork = o.makeWork * moves;
     if (!Finish(puzzle, solution, true, found)) return false;
     if (lastLevel_ > 0) ++counts_.byParent[static_cast<std::size_t>(parent.level)][static_cast<std::size_t>(lastLevel_)];
-    pool_.Report(parent.puzzle, lastLevel_, makeWork + lastWork_);
+    pool_.Report(parent.puzzle, lastLevel_, pool_.options().makeWork + lastWork_);
     return true;
 }
 

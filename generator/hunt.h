@@ -69,7 +69,6 @@ struct HuntOptions {
     // hard puzzles, most neighbours are near-copies of one another; without
     // this the hunt keeps making copies of what it saved.
     bool farParents = true;
-    int walkMoves = 1;  // moves a neighbour makes, while it is a near-copy, before it is graded
 };
 
 // An estimate of the work of a grading, from the rung of every pass: the
@@ -128,10 +127,6 @@ public:
     // none was made or it was seen before) and the work it cost.
     void Report(const Grid& parent, int level, long long work);
 
-    // True when the guard would keep the puzzle from being handed out as a
-    // near-copy.
-    bool Near(const Grid& puzzle);
-
     // Offers a graded puzzle as a parent.
     void Offer(const HuntPuzzle& p);
 
@@ -182,7 +177,6 @@ struct HuntCounts {
     long long neighbours = 0;  // neighbours tried
     long long unique = 0;      // of them with a unique solution
     long long graded = 0;      // of them new to the hunt, made pair-minimal and graded
-    long long walks = 0;       // moves made beyond the first to get away from saved puzzles
     // Puzzles graded (plain and neighbours) per level. A hunt that picks
     // parents by how often their neighbours were wanted needs no more of a
     // grading than that it went above the highest wanted level: such puzzles

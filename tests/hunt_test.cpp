@@ -95,7 +95,6 @@ TEST(Hunt, HandsOutNoNearCopyOfAHandedOutOrStoredPuzzle) {
         NearCopyGuard guard(half, false);
         for (const HuntPuzzle& p : stored) guard.AddStored(p.puzzle, p.level);
         HuntOptions o = SmallHunt(HuntOptions::Digits::FromSolutions, 0, 3, 0x3F0u);  // levels 4 to 9
-        o.walkMoves = 4;
         o.farParents = fromStored;
         const HuntRun run = Hunt(o, 32, 300, &guard);
         EXPECT_GT(run.counts.graded, 10);
