@@ -138,8 +138,9 @@ RunPanel::RunPanel(QWidget* parent) : QWidget(parent) {
 }
 
 RunPanel::~RunPanel() {
+    // The workers end here; their queued word that they ended is dropped
+    // with this object.
     if (run_) {
-        run_->onFinished = nullptr;
         run_->Halt();
         run_->Join();
     }

@@ -4,7 +4,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QDir>
+#include <QUrl>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -105,6 +107,9 @@ SharePanel::SharePanel(QWidget* parent) : QWidget(parent) {
     title_->setPlaceholderText(tr("no title page"));
     export_ = new QPushButton(tr("E&xport the level to PDF…"), this);
     export_->setObjectName("exportLevel");
+    openBook_ = new QPushButton(tr("Open the &book to print it"), this);
+    openBook_->setObjectName("openBook");
+    openBook_->setEnabled(false);
 
     source_ = new QLineEdit(this);
     source_->setObjectName("mergeSource");
@@ -129,7 +134,10 @@ SharePanel::SharePanel(QWidget* parent) : QWidget(parent) {
     add(form, tr("P&aper:"), paper_);
     add(form, tr("&Title:"), title_);
     form->addRow(solutions_);
-    form->addRow(export_);
+    auto* bookButtons = new QHBoxLayout;
+    bookButtons->addWidget(export_, 1);
+    bookButtons->addWidget(openBook_);
+    form->addRow(bookButtons);
 
     auto* mergeBox = new QGroupBox(tr("Merge another collection in"), this);
     auto* mv = new QVBoxLayout(mergeBox);
@@ -157,6 +165,10 @@ SharePanel::SharePanel(QWidget* parent) : QWidget(parent) {
         if (!dir.isEmpty()) source_->setText(dir);
     });
     connect(merge_, &QPushButton::clicked, this, &SharePanel::Merge);
+    connect(openBook_, &QPushButton::clicked, this, [this] {
+        if (!QDesktopServices::openUrl(QUrl::fromLocalFile(lastBook_)))
+            status_->setText(tr("No program to show %1 was found.").arg(lastBook_));
+    });
 }
 
 void SharePanel::SetPlace(const std::filesystem::path& base, int target) {
@@ -223,6 +235,8 @@ void SharePanel::ExportWithDialog(const std::vector<CollectionPuzzle>& puzzles, 
         if (!path.endsWith(".pdf", Qt::CaseInsensitive)) path += ".pdf";
     }
     const QString error = ExportPdf(puzzles, path, title_->text());
+    if (error.isEmpty()) lastBook_ = path;
+    openBook_->setEnabled(!lastBook_.isEmpty());
     status_->setText(error.isEmpty() ? tr("Wrote %1 %2 to %3").arg(puzzles.size()).arg(puzzles.size() == 1 ? "puzzle" : "puzzles", path)
                                      : tr("Cannot write %1: %2").arg(path, error));
 }

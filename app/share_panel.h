@@ -56,6 +56,7 @@ public:
     QLineEdit* sourceEdit() const { return source_; }
     QPushButton* mergeButton() const { return merge_; }
     QLabel* statusLabel() const { return status_; }
+    QPushButton* openBookButton() const { return openBook_; }
 
 signals:
     void merged();
@@ -71,6 +72,8 @@ private:
     QCheckBox* solutions_;
     QLineEdit* title_;
     QPushButton* export_;
+    QPushButton* openBook_;  // the last book written, in the desktop's PDF viewer (to print it)
+    QString lastBook_;
     QLineEdit* source_;
     QPushButton* choose_;
     QPushButton* merge_;

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -138,7 +139,9 @@ private slots:
     void commandLine();
     void folderChosenCreatedAndRemembered();
     void huntWithTwoWorkersHaltedFromTheCloseQuestion();
-    void countLimitEndsTheRun();
+    void closeDuringThePanelsOwnLoopOffersTheHalt();
+    void limitEndsTheRun_data();
+    void limitEndsTheRun();
     void fullLevelsMarkedAndHuntSuggested_data();
     void fullLevelsMarkedAndHuntSuggested();
     void collectionOpensAPuzzleAndItsExplanation();
@@ -269,7 +272,44 @@ void WorkbenchTest::huntWithTwoWorkersHaltedFromTheCloseQuestion() {
     QVERIFY(w.close());
 }
 
-void WorkbenchTest::countLimitEndsTheRun() {
+// The main panel's plain loop on the window's thread: Exit says to halt
+// first, and closing the window asks whether to halt.
+void WorkbenchTest::closeDuringThePanelsOwnLoopOffersTheHalt() {
+    QTemporaryDir dir;
+    gw::Workbench w(fs::path(dir.path().toStdString()));
+    w.Load();
+    bool asked = false;
+    w.main()->yieldHook = [&](gw::MainWindow::Phase p) {
+        if (p != gw::MainWindow::Phase::Events || asked) return;
+        if (w.main()->lastRun().puzzles < 2) return;
+        asked = true;
+        QTest::mouseClick(w.main()->buttonExit(), Qt::LeftButton);
+        QVERIFY(w.statusBar()->currentMessage().contains("Halt Generator"));
+        QVERIFY(!w.close());
+        QVERIFY(w.haltQuestion() != nullptr);
+        w.haltQuestion()->findChild<QPushButton*>("haltRun")->click();
+    };
+    // Ends the run should the question not halt it.
+    QTimer::singleShot(60000, w.main(), [&] { w.main()->CommandHalt_Click(); });
+    w.main()->commandGenerate()->click();
+    QVERIFY(asked);
+    QVERIFY(!w.main()->generating());
+    QVERIFY(w.main()->lastRun().puzzles < 50);
+    QVERIFY(w.close());
+}
+
+void WorkbenchTest::limitEndsTheRun_data() {
+    QTest::addColumn<int>("count");
+    QTest::addColumn<double>("seconds");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("count") << 5 << 0.0 << "Made the 5 puzzles asked for.";
+    QTest::newRow("time") << 0 << 0.5 << "Time is up.";
+}
+
+void WorkbenchTest::limitEndsTheRun() {
+    QFETCH(int, count);
+    QFETCH(double, seconds);
+    QFETCH(QString, says);
     QTemporaryDir dir;
     const fs::path base = dir.path().toStdString();
     gw::Workbench w(base);
@@ -279,22 +319,24 @@ void WorkbenchTest::countLimitEndsTheRun() {
     run->SetLevels(gw::kAllLevels);
     run->SetHunt(false);
     run->SetWorkers(2);
-    run->SetCount(5);
+    run->SetCount(count);
+    run->secondsLimit = seconds;
     run->Start();
     QTRY_VERIFY_WITH_TIMEOUT(!run->running(), 60000);
-    QCOMPARE(run->lastSnapshot().saved, 5LL);
-    QCOMPARE(run->statusLabel()->text(), QString("Made the 5 puzzles asked for."));
+    QCOMPARE(run->statusLabel()->text(), says);
+    const long long saved = run->lastSnapshot().saved;
+    if (count > 0) QCOMPARE(saved, static_cast<long long>(count));
     int files = 0;
     for (const auto& e : fs::directory_iterator(base / "Simple Sudoku")) files += e.is_regular_file() ? 1 : 0;
-    QCOMPARE(files, 5);
+    QCOMPARE(static_cast<long long>(files), saved);
     QCOMPARE(MainCounts(w), DiskCounts(base, 2));
     // The collection caught up with the disk.
-    int listed = 0;
+    long long listed = 0;
     for (int l = 1; l <= 9; ++l) {
         w.collection()->SelectLevel(l);
-        listed += static_cast<int>(w.collection()->puzzles().size());
+        listed += static_cast<long long>(w.collection()->puzzles().size());
     }
-    QCOMPARE(listed, 5);
+    QCOMPARE(listed, saved);
 }
 
 void WorkbenchTest::fullLevelsMarkedAndHuntSuggested_data() {
@@ -456,6 +498,7 @@ void WorkbenchTest::bookExportedToPdf() {
     share->pathForTests = pdf;
     share->exportButton()->click();
     QVERIFY2(share->statusLabel()->text().startsWith("Wrote"), qPrintable(share->statusLabel()->text()));
+    QVERIFY(share->openBookButton()->isEnabled());
     int status = 0;
     const QString info = Run("pdfinfo", {pdf}, status);
     QCOMPARE(status, 0);

@@ -49,10 +49,6 @@ int RunBench() {
 
 }  // namespace
 
-void AddBenchCommand(CLI::App& app, int& status) {
-    app.add_subcommand("bench", "Grade a fixed built-in set of puzzles of every level; print the time and the "
-                                "signature of all gradings")
-        ->callback([&status] { status = RunBench(); });
-}
+Runner DefineBench(CLI::App&) { return RunBench; }
 
 }  // namespace gw::cli

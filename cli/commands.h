@@ -1,7 +1,9 @@
 // The command line's subcommands.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,9 +14,44 @@ class App;
 
 namespace gw::cli {
 
-// Subcommands that register themselves: parsing runs them and stores their exit status.
-void AddRungsCommand(CLI::App& app, int& status);
-void AddBenchCommand(CLI::App& app, int& status);
+// A command's run, bound to the options its definition added: returns the
+// exit status.
+using Runner = std::function<int()>;
+
+// One row per command, in the order `gridwick --help` lists them. `define`
+// adds the command's options to `cmd` and returns its run; `footer` says what
+// the command's help ends with.
+struct Command {
+    enum Footer { kExitStatus = 1, kTargets = 2, kLevels = 4 };
+    const char* name;
+    const char* summary;
+    Runner (*define)(CLI::App& cmd);
+    unsigned footer;
+};
+
+Runner DefineGenerate(CLI::App& cmd);
+Runner DefineGrade(CLI::App& cmd);
+Runner DefineCount(CLI::App& cmd);
+Runner DefinePrint(CLI::App& cmd);
+Runner DefineMerge(CLI::App& cmd);
+Runner DefineRungs(CLI::App& cmd);
+Runner DefineBench(CLI::App& cmd);
+
+inline const std::array<Command, 7> kCommands = {{
+    {"generate", "Generate, grade and save puzzles (Ctrl-C stops and prints the summary)", DefineGenerate,
+     Command::kExitStatus | Command::kTargets | Command::kLevels},
+    {"grade", "Grade puzzles: one per line (81 cells; '.', '0', '*', 'x' or '_' empty), nine lines of nine, CSV, "
+              "or any file Gridwick writes", DefineGrade, Command::kExitStatus},
+    {"count", "Print the nine level counters of a target as the window shows them", DefineCount,
+     Command::kExitStatus | Command::kTargets},
+    {"print", "Make a print-ready book (PDF) of puzzles, then their solutions, or one picture per puzzle",
+     DefinePrint, Command::kExitStatus | Command::kLevels},
+    {"merge", "Copy the puzzles of folders Gridwick wrote (any target) or puzzle files into one target, skipping "
+              "puzzles it already holds", DefineMerge, Command::kExitStatus | Command::kTargets | Command::kLevels},
+    {"rungs", "List the ladder: number, level, name and the other names --without accepts", DefineRungs, 0},
+    {"bench", "Grade a fixed built-in set of puzzles of every level; print the time and the signature of all "
+              "gradings", DefineBench, 0},
+}};
 
 // The target the command line writes when none is given: one line per puzzle,
 // readable in any editor and by `gridwick grade`.
@@ -32,6 +69,7 @@ struct GenerateOptions {
     long long maxMade = 0;  // puzzles made (saved or not); 0: no limit
     std::string method = "random";  // "random": the plain loop; "hunt": search near the hardest found
     int perGrid = 3;        // hunt: at most this many saved puzzles per solution grid
+    long long perLevel = 0; // save this many of each chosen level, then stop; 0: no such limit
     std::string maxShared;  // givens two saved puzzles may share (see ParseSharedLimit); empty: by method
     bool unique = false;    // no saved puzzle is another in disguise
 };
@@ -61,13 +99,5 @@ struct CountOptions {
 int RunGenerate(const GenerateOptions& o);
 int RunGrade(const GradeOptions& o);
 int RunCount(const CountOptions& o);
-
-// Parses a list of levels ("Extreme,Mayhem,Outlaw", "6-9", "1,3"); bit L set
-// for level L. False on an unknown item, with the reason in `error`.
-bool ParseLevels(const std::string& text, unsigned& levels, std::string& error);
-
-// The --levels option: leaves `levels` alone when `text` is empty; otherwise
-// parses it, and on an error says why on stderr and returns false.
-bool LevelsOption(const std::string& text, unsigned& levels);
 
 }  // namespace gw::cli

@@ -4,15 +4,12 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-#include <signal.h>
-
 #include <array>
 #include <atomic>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 #include <cstdio>
 #include <map>
@@ -24,6 +21,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/options.h"
 #include "generator/generator.h"
 #include "generator/hunt.h"
 #include "generator/near_copies.h"
@@ -35,61 +33,10 @@ namespace gw::cli {
 
 namespace {
 
-// The signal handler's only way to reach the run: lock-free atomic stores.
-std::atomic<bool>* gInterruptFlag = nullptr;
-std::atomic<int> gInterruptSignal{0};
-
-extern "C" void OnInterrupt(int sig) {
-    gInterruptSignal.store(sig);
-    if (gInterruptFlag != nullptr) gInterruptFlag->store(true);
-}
-
-// Ctrl-C, kill and a closed terminal all end a run the same way: the puzzle in
-// progress is dropped, nothing is half saved, and the summary is printed.
-constexpr std::array<int, 3> kStopSignals = {SIGINT, SIGTERM, SIGHUP};
-
-class StopSignals {
-public:
-    explicit StopSignals(std::atomic<bool>* flag) {
-        gInterruptFlag = flag;
-        struct sigaction sa {};
-        sa.sa_handler = OnInterrupt;
-        sigemptyset(&sa.sa_mask);
-        sa.sa_flags = SA_RESTART;
-        for (std::size_t i = 0; i < kStopSignals.size(); ++i) ::sigaction(kStopSignals[i], &sa, &previous_[i]);
-    }
-    ~StopSignals() {
-        for (std::size_t i = 0; i < kStopSignals.size(); ++i) ::sigaction(kStopSignals[i], &previous_[i], nullptr);
-        gInterruptFlag = nullptr;
-    }
-    StopSignals(const StopSignals&) = delete;
-    StopSignals& operator=(const StopSignals&) = delete;
-
-private:
-    std::array<struct sigaction, kStopSignals.size()> previous_{};
-};
-
 // A failing level is dropped from the run; when nothing was saved for this
 // many puzzles after a failure, the levels still open are taken to fail too
 // (a full disk, a read-only folder): the run stops instead of spinning.
 constexpr long long kPuzzlesWithoutSave = 1000;
-
-// Why `folder` cannot serve as the base folder ("" when it can). With
-// `create`, a missing folder is created first.
-std::string UnusableFolder(const std::string& folder, bool create) {
-    std::error_code ec;
-    if (create) fs::create_directories(folder, ec);
-    const fs::file_status st = fs::status(folder, ec);
-    if (ec) return ec.message();
-    if (!fs::is_directory(st)) return fs::exists(st) ? "not a folder" : std::strerror(ENOENT);
-    if (::access(folder.c_str(), (create ? W_OK : 0) | R_OK | X_OK) != 0) return std::strerror(errno);
-    return {};
-}
-
-std::string Lower(std::string s) {
-    for (char& ch : s) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-    return s;
-}
 
 // A distinct stream of random numbers for each puzzle of a run.
 std::uint64_t PuzzleSeed(std::uint64_t runSeed, std::uint64_t seq) {
@@ -106,17 +53,27 @@ class Run {
 public:
     explicit Run(const GenerateOptions& o, int target, unsigned levels, std::uint64_t seed, const SharedLimit& limit)
         : o_(o), target_(target), levels_(levels), seed_(seed), base_(o.out), toStdout_(o.out == "-"),
-          info_(o.out == "-" ? stderr : stdout), guard_(limit, o.unique) {}
+          guard_(limit, o.unique), huntCounts_(static_cast<std::size_t>(o.jobs)) {}
 
+    // The exit status of the run.
     int Execute();
 
 private:
+    void Prepare();
+    void Announce() const;
+    void MakeAndSave();
+    void WriteReady(std::unique_lock<std::mutex>& lock);
+    std::string LimitReached() const;
+    int Summarize() const;
     void Worker();
     void HuntWorker(int index);
     void Save(const Made& m);
     void LoadStored();
     void ShowProgress(bool final);
-    bool AllSelectedFull() const;
+    bool LevelDone(std::size_t level) const {
+        return full_[level] || (o_.perLevel > 0 && savedPerLevel_[level] >= o_.perLevel);
+    }
+    bool AllSelectedDone() const;
     bool AllSelectedClosed() const;
     double Elapsed() const {
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
@@ -127,8 +84,7 @@ private:
     const unsigned levels_;
     const std::uint64_t seed_;
     const fs::path base_;
-    const bool toStdout_;  // puzzles go to stdout as lines, reports to stderr
-    std::FILE* const info_;
+    const bool toStdout_;  // puzzles go to stdout as lines
 
     RunControl control_;
     // Near-copies of saved and stored puzzles are turned away: by the hunt's
@@ -152,6 +108,7 @@ private:
     std::set<std::string> reported_;
     std::string stopMessage_;
     bool live_ = false;
+    std::vector<HuntCounts> huntCounts_;  // --method hunt: each worker's work, once it has stopped
 };
 
 // Measured share of each level among generated puzzles (1,047,908 puzzles; the
@@ -247,10 +204,10 @@ void Run::HuntWorker(int index) {
         {
             std::unique_lock lock(mutex_);
             workersCv_.wait(lock, [&] { return control_.halt.load() || nextSeq_ - nextToWrite_ < window; });
-            if (control_.halt.load()) return;
+            if (control_.halt.load()) break;
         }
         // A halt at any step discards the puzzle in progress.
-        if (!hunter.Turn(found) || y.Halted()) return;
+        if (!hunter.Turn(found) || y.Halted()) break;
         if (!found) continue;
         {
             std::lock_guard lock(mutex_);
@@ -258,11 +215,13 @@ void Run::HuntWorker(int index) {
         }
         writerCv_.notify_one();
     }
+    huntCounts_[static_cast<std::size_t>(index)] = hunter.counts();
 }
 
-bool Run::AllSelectedFull() const {
+// Every selected level is full, or holds the puzzles --per-level asked for.
+bool Run::AllSelectedDone() const {
     for (int l = 1; l <= 9; ++l)
-        if ((levels_ & (1u << l)) && !full_[static_cast<std::size_t>(l)]) return false;
+        if ((levels_ & (1u << l)) && !LevelDone(static_cast<std::size_t>(l))) return false;
     return true;
 }
 
@@ -270,7 +229,7 @@ bool Run::AllSelectedFull() const {
 bool Run::AllSelectedClosed() const {
     for (int l = 1; l <= 9; ++l) {
         const auto i = static_cast<std::size_t>(l);
-        if ((levels_ & (1u << l)) && !full_[i] && !failing_[i]) return false;
+        if ((levels_ & (1u << l)) && !LevelDone(i) && !failing_[i]) return false;
     }
     return true;
 }
@@ -278,7 +237,7 @@ bool Run::AllSelectedClosed() const {
 void Run::Save(const Made& m) {
     ++made_;
     const auto level = static_cast<std::size_t>(m.level);
-    if (!(levels_ & (1u << m.level)) || full_[level] || failing_[level]) return;
+    if (!(levels_ & (1u << m.level)) || LevelDone(level) || failing_[level]) return;
     if (!hunt_ && !guard_.Admit(m.puzzle, m.level)) return;
     if (toStdout_) {
         // One line per puzzle: the cells ('.' empty), the level number and name.
@@ -372,98 +331,124 @@ void Run::ShowProgress(bool final) {
 }
 
 int Run::Execute() {
-    if (!toStdout_) {
-        CreateOutputFolders(base_);
-        for (int l = 1; l <= 9; ++l)
-            if (levels_ & (1u << l)) full_[static_cast<std::size_t>(l)] = LevelFull(base_, target_, l);
-    }
-    live_ = !o_.quiet && isatty(STDERR_FILENO);
+    // Step 1. The target folder, and which chosen levels are full already.
+    Prepare();
+    // Step 2. Where the puzzles go, and a warning when the levels are rare.
+    Announce();
+    // Step 3. Make and save until a limit, a full target or a stop signal.
+    if (AllSelectedDone())
+        stopMessage_ = "Every selected level already holds " + std::to_string(kMaxPerLevel) + " puzzles: nothing to do.";
+    else
+        MakeAndSave();
+    // Step 4. The summary, on standard error: standard output holds only data.
+    return Summarize();
+}
 
-    if (toStdout_)
-        std::fprintf(info_, "Generating to standard output\n");
-    else {
+void Run::Prepare() {
+    live_ = !o_.quiet && isatty(STDERR_FILENO);
+    if (toStdout_) return;
+    // Only the folder this run writes; a failure shows when the first save fails.
+    std::error_code ec;
+    fs::create_directories(TargetFolder(base_, target_), ec);
+    for (int l = 1; l <= 9; ++l)
+        if (levels_ & (1u << l)) full_[static_cast<std::size_t>(l)] = LevelFull(base_, target_, l);
+}
+
+void Run::Announce() const {
+    if (toStdout_) {
+        std::fprintf(stderr, "Generating to standard output\n");
+    } else {
         std::error_code ec;
         fs::path shown = fs::absolute(TargetFolder(base_, target_), ec);
         if (ec) shown = TargetFolder(base_, target_);
-        std::fprintf(info_, "Generating for \"%s\" into %s\n", kTargets[static_cast<std::size_t>(target_)].listText,
+        std::fprintf(stderr, "Generating for \"%s\" into %s\n", kTargets[static_cast<std::size_t>(target_)].listText,
                      shown.lexically_normal().string().c_str());
     }
-    std::fflush(info_);
     // The estimate holds for the plain loop; the hunt finds rare levels far faster.
     const std::string rare = o_.method == "hunt" ? std::string() : RareLevelWarning(levels_, o_.count);
     if (!rare.empty()) std::fputs(rare.c_str(), stderr);
+}
 
-    const std::string limit = std::to_string(kMaxPerLevel);
-    if (AllSelectedFull()) {
-        stopMessage_ = "Every selected level already holds " + limit + " puzzles: nothing to do.";
-    } else {
-        const StopSignals signals(&control_.halt);
-        LoadStored();
-        std::vector<std::thread> workers;
-        if (o_.method == "hunt") {
-            HuntOptions ho;
-            ho.levels = levels_;
-            // Levels already full are not handed out, so they use up no grid's share.
-            for (int l = 1; l <= 9; ++l)
-                if (full_[static_cast<std::size_t>(l)]) ho.levels &= ~(1u << l);
-            ho.perGrid = o_.perGrid;
-            hunt_ = std::make_unique<HuntPool>(ho, &guard_);
-        }
-        for (int i = 0; i < o_.jobs; ++i)
-            workers.emplace_back([this, i] { hunt_ ? HuntWorker(i) : Worker(); });
-
-        auto lastShown = std::chrono::steady_clock::now();
-        std::unique_lock lock(mutex_);
-        while (!control_.halt.load()) {
-            writerCv_.wait_for(lock, std::chrono::milliseconds(200),
-                               [&] { return control_.halt.load() || ready_.count(nextToWrite_) != 0; });
-            while (!control_.halt.load()) {
-                auto it = ready_.find(nextToWrite_);
-                if (it == ready_.end()) break;
-                const Made m = it->second;
-                ready_.erase(it);
-                ++nextToWrite_;
-                workersCv_.notify_all();
-                lock.unlock();
-                Save(m);
-                lock.lock();
-                if (o_.count > 0 && saved_ >= o_.count) {
-                    control_.halt.store(true);
-                } else if (o_.maxMade > 0 && made_ >= o_.maxMade) {
-                    stopMessage_ = "Made " + std::to_string(made_) + " puzzles (--max-made): stopping.";
-                    control_.halt.store(true);
-                } else if (AllSelectedFull()) {
-                    stopMessage_ = "Every selected level now holds " + limit + " puzzles: stopping.";
-                    control_.halt.store(true);
-                } else if (AllSelectedClosed()) {
-                    stopMessage_ = "No selected level can take a puzzle (full, or saving failed as shown above): stopping.";
-                    control_.halt.store(true);
-                } else if (failures_ > 0 && made_ - madeAtLastSave_ >= kPuzzlesWithoutSave) {
-                    stopMessage_ = "Nothing could be saved for " + std::to_string(kPuzzlesWithoutSave) +
-                                   " puzzles after the failures shown above: stopping.";
-                    control_.halt.store(true);
-                }
-            }
-            if (o_.maxTime > 0 && Elapsed() >= o_.maxTime && !control_.halt.load()) {
-                stopMessage_ = "Time is up (--max-time): stopping.";
-                control_.halt.store(true);
-            }
-            if (std::chrono::steady_clock::now() - lastShown >= std::chrono::milliseconds(200)) {
-                lock.unlock();
-                ShowProgress(false);
-                lock.lock();
-                lastShown = std::chrono::steady_clock::now();
-            }
-        }
-        lock.unlock();
-        workersCv_.notify_all();
-        for (auto& w : workers) w.join();
-        ShowProgress(true);
+void Run::MakeAndSave() {
+    const StopSignals signals(true, &control_.halt);
+    LoadStored();
+    if (o_.method == "hunt") {
+        HuntOptions ho;
+        ho.levels = levels_;
+        // Levels already full are not handed out, so they use up no grid's share.
+        for (int l = 1; l <= 9; ++l)
+            if (full_[static_cast<std::size_t>(l)]) ho.levels &= ~(1u << l);
+        ho.perGrid = o_.perGrid;
+        hunt_ = std::make_unique<HuntPool>(ho, &guard_);
     }
+    std::vector<std::thread> workers;
+    for (int i = 0; i < o_.jobs; ++i) workers.emplace_back([this, i] { hunt_ ? HuntWorker(i) : Worker(); });
 
+    // The writer: saves the puzzles in sequence order and shows the progress.
+    auto lastShown = std::chrono::steady_clock::now();
+    std::unique_lock lock(mutex_);
+    while (!control_.halt.load()) {
+        writerCv_.wait_for(lock, std::chrono::milliseconds(200),
+                           [&] { return control_.halt.load() || ready_.count(nextToWrite_) != 0; });
+        WriteReady(lock);
+        if (o_.maxTime > 0 && Elapsed() >= o_.maxTime && !control_.halt.load()) {
+            stopMessage_ = "Time is up (--max-time): stopping.";
+            control_.halt.store(true);
+        }
+        if (std::chrono::steady_clock::now() - lastShown >= std::chrono::milliseconds(200)) {
+            lock.unlock();
+            ShowProgress(false);
+            lock.lock();
+            lastShown = std::chrono::steady_clock::now();
+        }
+    }
+    lock.unlock();
+    workersCv_.notify_all();
+    for (auto& w : workers) w.join();
+    ShowProgress(true);
+}
+
+// Saves the puzzles that are next in sequence, stopping the run at a limit.
+void Run::WriteReady(std::unique_lock<std::mutex>& lock) {
+    while (!control_.halt.load()) {
+        auto it = ready_.find(nextToWrite_);
+        if (it == ready_.end()) return;
+        const Made m = it->second;
+        ready_.erase(it);
+        ++nextToWrite_;
+        workersCv_.notify_all();
+        lock.unlock();
+        Save(m);
+        lock.lock();
+        if (o_.count > 0 && saved_ >= o_.count) {
+            control_.halt.store(true);
+        } else if (std::string why = LimitReached(); !why.empty()) {
+            stopMessage_ = std::move(why);
+            control_.halt.store(true);
+        }
+    }
+}
+
+// Why the run must stop after the last save ("" while it goes on).
+std::string Run::LimitReached() const {
+    if (o_.maxMade > 0 && made_ >= o_.maxMade)
+        return "Made " + std::to_string(made_) + " puzzles (--max-made): stopping.";
+    if (AllSelectedDone())
+        return o_.perLevel > 0 ? "Every selected level got its " + std::to_string(o_.perLevel) +
+                                     " puzzles (--per-level) or is full: stopping."
+                               : "Every selected level now holds " + std::to_string(kMaxPerLevel) + " puzzles: stopping.";
+    if (AllSelectedClosed())
+        return "No selected level can take a puzzle (full, or saving failed as shown above): stopping.";
+    if (failures_ > 0 && made_ - madeAtLastSave_ >= kPuzzlesWithoutSave)
+        return "Nothing could be saved for " + std::to_string(kPuzzlesWithoutSave) +
+               " puzzles after the failures shown above: stopping.";
+    return {};
+}
+
+int Run::Summarize() const {
     const double t = Elapsed();
-    std::FILE* const f = info_;
-    const int signal = gInterruptSignal.load();
+    std::FILE* const f = stderr;
+    const int signal = StopSignals::Caught();
     if (signal != 0) std::fprintf(f, "Interrupted: the puzzle in progress was discarded.\n");
     if (!stopMessage_.empty()) std::fprintf(f, "%s\n", stopMessage_.c_str());
     const auto counts = toStdout_ ? std::array<std::string, 9>{} : CountSudokus(base_, target_);
@@ -481,9 +466,17 @@ int Run::Execute() {
                      guard_.limit().Text().c_str(), o_.unique ? ", or one in disguise" : "", guard_.turnedAway());
     else if (guard_.Active())
         std::fprintf(f, "Saved or stored puzzles in disguise, not saved: %lld.\n", guard_.turnedAway());
-    if (std::fflush(f) != 0 || std::ferror(f)) {
-        if (f == stdout) std::fprintf(stderr, "gridwick: cannot write the summary: %s\n", std::strerror(errno));
-        return 1;
+    if (hunt_) {
+        // The hunt's work: most of what it makes are neighbours that are never saved.
+        HuntCounts all;
+        for (const HuntCounts& c : huntCounts_) {
+            all.plain += c.plain;
+            all.neighbours += c.neighbours;
+            all.unique += c.unique;
+            all.graded += c.graded;
+        }
+        std::fprintf(f, "Hunt: %lld plain puzzles graded; %lld neighbours made, %lld of them with one solution, "
+                        "%lld new ones graded.\n", all.plain, all.neighbours, all.unique, all.graded);
     }
     if (signal != 0) return 128 + signal;
     return failures_ > 0 ? 1 : 0;
@@ -491,58 +484,9 @@ int Run::Execute() {
 
 }  // namespace
 
-bool ParseLevels(const std::string& text, unsigned& levels, std::string& error) {
-    levels = 0;
-    std::size_t pos = 0;
-    while (pos <= text.size()) {
-        std::size_t comma = text.find(',', pos);
-        if (comma == std::string::npos) comma = text.size();
-        std::string item = text.substr(pos, comma - pos);
-        pos = comma + 1;
-        while (!item.empty() && item.front() == ' ') item.erase(item.begin());
-        while (!item.empty() && item.back() == ' ') item.pop_back();
-        if (item.empty()) continue;
-        auto levelOf = [](const std::string& t) {
-            if (t.size() == 1 && t[0] >= '1' && t[0] <= '9') return t[0] - '0';
-            for (int l = 1; l <= 9; ++l)
-                if (Lower(t) == Lower(kLevelNames[static_cast<std::size_t>(l)])) return l;
-            return 0;
-        };
-        const std::size_t dash = item.find('-');
-        int a = levelOf(item), b = a;
-        if (a == 0 && dash != std::string::npos) {
-            a = levelOf(item.substr(0, dash));
-            b = levelOf(item.substr(dash + 1));
-        }
-        if (a == 0 || b == 0 || a > b) {
-            error = "unknown level '" + item + "' (use Easy..Outlaw or 1-9)";
-            return false;
-        }
-        for (int l = a; l <= b; ++l) levels |= LevelBit(l);
-    }
-    if (levels == 0) {
-        error = "no level selected";
-        return false;
-    }
-    return true;
-}
-
-bool LevelsOption(const std::string& text, unsigned& levels) {
-    if (text.empty()) return true;
-    std::string error;
-    if (ParseLevels(text, levels, error)) return true;
-    std::fprintf(stderr, "gridwick: --levels: %s\n", error.c_str());
-    return false;
-}
-
 int RunGenerate(const GenerateOptions& o) {
-    const int target = FindTarget(o.target);
-    if (target < 0) {
-        std::fprintf(stderr, "gridwick: unknown target '%s'; use 0-7 or one of:", o.target.c_str());
-        for (const auto& t : kTargets) std::fprintf(stderr, " \"%s\"", t.listText);
-        std::fprintf(stderr, "\n");
-        return 2;
-    }
+    int target = 0;
+    if (!TargetOption(o.target, target)) return 2;
     unsigned levels = kAllLevels;
     if (!LevelsOption(o.levels, levels)) return 2;
     constexpr unsigned kHuntedLevels = LevelBit(7) | LevelBit(8) | LevelBit(9);  // Extreme, Mayhem, Outlaw
@@ -563,44 +507,44 @@ int RunGenerate(const GenerateOptions& o) {
     return run.Execute();
 }
 
-int RunCount(const CountOptions& o) {
-    const int target = FindTarget(o.target);
-    if (target < 0) {
-        std::fprintf(stderr, "gridwick: unknown target '%s'\n", o.target.c_str());
-        return 2;
-    }
-    std::error_code ec;
-    if (const std::string why = UnusableFolder(o.out, false); !why.empty()) {
-        std::fprintf(stderr, "gridwick: %s: %s\n", o.out.c_str(), why.c_str());
-        return 1;
-    }
-    bool anyTarget = false;
-    for (int t = 0; t < static_cast<int>(kTargets.size()); ++t) anyTarget |= fs::is_directory(TargetFolder(o.out, t), ec);
-    if (!anyTarget) {
-        std::fprintf(stderr, "gridwick: %s holds none of the eight target folders (is it the folder given to "
-                             "generate --out?)\n", o.out.c_str());
-        return 1;
-    }
-    const auto counts = CountSudokus(o.out, target);
-    const char* name = kTargets[static_cast<std::size_t>(target)].listText;
-    if (o.format == "jsonl") {
-        // The counts as numbers; a torn level file gives a fraction.
-        std::string line = "{\"target\": \"" + std::string(name) + "\", \"index\": " + std::to_string(target);
-        for (int l = 1; l <= 9; ++l)
-            line += ", \"" + std::string(kLevelNames[static_cast<std::size_t>(l)]) + "\": " +
-                    counts[static_cast<std::size_t>(l - 1)];
-        std::printf("%s}\n", line.c_str());
-    } else {
-        std::printf("%s\n", name);
-        for (int l = 1; l <= 9; ++l)
-            std::printf("%-10s %s\n", (std::string(kLevelNames[static_cast<std::size_t>(l)]) + " :").c_str(),
-                        counts[static_cast<std::size_t>(l - 1)].c_str());
-    }
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        std::fprintf(stderr, "gridwick: cannot write the counts: %s\n", std::strerror(errno));
-        return 1;
-    }
-    return 0;
+Runner DefineGenerate(CLI::App& cmd) {
+    auto o = std::make_shared<GenerateOptions>();
+    cmd.add_option("--target,-t", o->target, "Output target: its number or name; see the list below")
+        ->option_text("TARGET")->capture_default_str();
+    cmd.add_option("--count,-n", o->count, "Stop after this many saved puzzles (default: until Ctrl-C)")
+        ->option_text("N")->check(Whole("a whole number of puzzles"));
+    cmd.add_option("--per-level", o->perLevel, "Save this many puzzles of each chosen level, then stop")
+        ->option_text("N")->check(Whole("a whole number of puzzles"));
+    cmd.add_option("--levels,-l", o->levels, "Save only these levels: names or numbers, e.g. Extreme,Mayhem or 6-9")
+        ->option_text("LEVELS");
+    cmd.add_option("--jobs,-j", o->jobs, "Generating and grading workers, 1 to 256")
+        ->option_text("N")->check(CLI::Range(1, 256))->capture_default_str();
+    cmd.add_option("--seed", o->seed, "Seed of the random source (0 to 2^64-1); makes the whole run reproducible")
+        ->option_text("N")->check(Whole("a whole number from 0 to 18446744073709551615"));
+    cmd.add_option("--out,-o", o->out,
+                   "Folder that holds the target folders, or - for one line per saved puzzle on standard output "
+                   "(81 cells, level number, level name)")->option_text("FOLDER")->capture_default_str();
+    cmd.add_option("--max-time", o->maxTime, "Stop after this many seconds")
+        ->option_text("SECONDS")->check(CLI::NonNegativeNumber);
+    cmd.add_option("--max-made", o->maxMade, "Stop after making this many puzzles, saved or not")
+        ->option_text("N")->check(Whole("a whole number of puzzles"));
+    cmd.add_flag("--quiet,-q", o->quiet, "No live progress line");
+    cmd.add_option("--method,-m", o->method,
+                   "random: a new random grid per puzzle; hunt: neighbours of the hardest puzzles found (far faster "
+                   "for Mayhem and Outlaw)")
+        ->option_text("METHOD")->transform(OneOf({"random", "hunt"}))->capture_default_str();
+    cmd.add_option("--per-grid", o->perGrid, "Hunt: at most this many saved puzzles per solution grid")
+        ->option_text("N")->check(CLI::PositiveNumber)->capture_default_str();
+    cmd.add_option("--max-shared", o->maxShared,
+                   "No two saved puzzles share more givens (same cell, same digit) than this: a share of the smaller "
+                   "puzzle's givens (0.5 or 50%), a count (12), or off. Puzzles saved in the run and those already "
+                   "in the level count. Default: 0.5 for the hunt (it then saves about a fifth as many Extreme and "
+                   "half as many Mayhem puzzles per second), off for the plain loop (which hardly ever makes a "
+                   "near-copy)")->option_text("SHARE");
+    cmd.add_flag("--unique,-u", o->unique,
+                 "Also save no puzzle that is a saved or stored one in disguise (digits relabelled, rows, columns, "
+                 "bands or stacks permuted, transposed)");
+    return [o] { return RunGenerate(*o); };
 }
 
 }  // namespace gw::cli

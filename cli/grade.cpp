@@ -15,7 +15,7 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
-#include <csignal>
+#include <optional>
 #include <cstdio>
 #include <cstring>
 #include <deque>
@@ -25,11 +25,14 @@
 #include <thread>
 
 #include "cli/commands.h"
+#include "cli/options.h"
+#include "cli/replacing_file.h"
 #include "grader/grader.h"
 #include "explain/explain.h"
 #include "explain/html.h"
 #include "model/canonical.h"
 #include "output/reader.h"
+#include "output/stored.h"
 
 namespace gw::cli {
 
@@ -99,11 +102,11 @@ private:
     bool progressShown_ = false;
     std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
     std::chrono::steady_clock::time_point lastProgress_{};
-    explain::HtmlPage page_;
+    ReplacingFile page_;  // --html: the page, written as the puzzles are graded
 };
 
-volatile std::sig_atomic_t gSignal = 0;
-extern "C" void OnGradeSignal(int sig) { gSignal = sig; }
+// The stop signal that ended the run, 0 while none has.
+int Stopped() { return StopSignals::Caught(); }
 
 std::string Grader::Where(const Item& it) const {
     const std::string pos = std::string(it.p.record ? "record " : "line ") + std::to_string(it.p.line);
@@ -182,7 +185,7 @@ bool Grader::Emit(const Item& it) {
         if (progressShown_) std::fputs("\r\033[K", stderr);
         std::fputs(it.err.c_str(), stderr);
     }
-    if (!it.html.empty()) page_.Append(it.html);
+    if (!it.html.empty()) page_.Write(it.html);
     if (!it.out.empty() && !writeFailed_) {
         std::fwrite(it.out.data(), 1, it.out.size(), stdout);
         if (std::ferror(stdout)) writeFailed_ = true;
@@ -222,7 +225,7 @@ void Grader::Progress(bool final) {
 // (which returns false to stop).
 void Grader::ReadAll(const std::function<bool(Item&&)>& sink) {
     unsigned long long before = 0;
-    for (std::size_t i = 0; i < inputs_.size() && gSignal == 0; ++i) {
+    for (std::size_t i = 0; i < inputs_.size() && Stopped() == 0; ++i) {
         const Input& in = inputs_[i];
         const std::string shown = in.name == "-" ? "standard input" : in.name;
         int fd = 0;
@@ -240,14 +243,14 @@ void Grader::ReadAll(const std::function<bool(Item&&)>& sink) {
             for (;;) {
                 const ssize_t k = ::read(fd, buf, n);
                 if (k >= 0 || errno != EINTR) return static_cast<long>(k);
-                if (gSignal != 0) return 0;
+                if (Stopped() != 0) return 0;
             }
         });
         long long found = 0;
         bool go = true;
         Item it;
         it.input = i;
-        while (go && gSignal == 0 && reader.Next(it.p)) {
+        while (go && Stopped() == 0 && reader.Next(it.p)) {
             ++found;
             bytesRead_.store(before + reader.BytesRead());
             go = sink(std::move(it));
@@ -261,7 +264,7 @@ void Grader::ReadAll(const std::function<bool(Item&&)>& sink) {
             std::fflush(stdout);
             std::fprintf(stderr, "gridwick: %s: %s\n", shown.c_str(), std::strerror(reader.ReadError()));
             ++inputFailures_;
-        } else if (found == 0 && gSignal == 0) {
+        } else if (found == 0 && Stopped() == 0) {
             std::fflush(stdout);
             std::fprintf(stderr, "gridwick: %s: no puzzle found\n", shown.c_str());
             ++inputFailures_;
@@ -317,7 +320,7 @@ int Grader::RunParallel() {
                 ++nextOut;
                 roomCv.notify_one();
                 lock.unlock();
-                const bool ok = Emit(it) && gSignal == 0;
+                const bool ok = Emit(it) && Stopped() == 0;
                 lock.lock();
                 if (!ok) {
                     stop = true;
@@ -342,7 +345,7 @@ int Grader::RunParallel() {
     {
         std::lock_guard lock(m);
         readingDone = true;
-        if (gSignal != 0) stop = true;
+        if (Stopped() != 0) stop = true;
     }
     workCv.notify_all();
     doneCv.notify_all();
@@ -360,21 +363,21 @@ int Grader::Run() {
         if (!in.regular) progress_ = false;
         totalBytes_ += in.size;
     }
-    struct sigaction sa {};
-    sa.sa_handler = OnGradeSignal;  // no SA_RESTART: a read in progress returns
-    sigemptyset(&sa.sa_mask);
-    struct sigaction oldInt {}, oldTerm {}, oldHup {};
-    sigaction(SIGINT, &sa, &oldInt);
-    sigaction(SIGTERM, &sa, &oldTerm);
-    sigaction(SIGHUP, &sa, &oldHup);
+    // No restart: a read in progress returns, so a stop is seen at once.
+    std::optional<StopSignals> signals(std::in_place, false);
 
+    if (!o_.html.empty() && !(page_.Open(o_.html) && page_.Write(explain::HtmlPage::Head()))) {
+        std::fprintf(stderr, "gridwick: %s\n", page_.Reason().c_str());
+        page_.Discard();
+        return 1;
+    }
     if (o_.jobs <= 1) {
         GradeState s;
         GradeRun run{.disabledRungs = disabled_};
         s.run = &run;
         ReadAll([&](Item&& it) {
             Process(it, s);
-            return Emit(it) && gSignal == 0;
+            return Emit(it) && Stopped() == 0;
         });
     } else {
         RunParallel();
@@ -382,16 +385,14 @@ int Grader::Run() {
     Progress(true);
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) writeFailed_ = true;
     const int savedErrno = errno;
-    sigaction(SIGINT, &oldInt, nullptr);
-    sigaction(SIGTERM, &oldTerm, nullptr);
-    sigaction(SIGHUP, &oldHup, nullptr);
+    signals.reset();
 
     long long graded = 0;
     for (long long n : perLevel_) graded += n;
     if (writeFailed_)
         std::fprintf(stderr, "gridwick: cannot write the results: %s\n",
                      std::strerror(savedErrno != 0 ? savedErrno : EIO));
-    if (gSignal != 0) std::fprintf(stderr, "gridwick: stopped; the puzzles after the last one shown were not graded\n");
+    if (Stopped() != 0) std::fprintf(stderr, "gridwick: stopped; the puzzles after the last one shown were not graded\n");
     if (o_.summary || isatty(STDERR_FILENO)) {
         const double t = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
         std::string levels;
@@ -403,21 +404,14 @@ int Grader::Run() {
         std::fprintf(stderr, "gridwick: graded %lld puzzles in %.1f s (%.0f/s), %lld bad\ngridwick: %s\n", graded, t,
                      t > 0 ? static_cast<double>(graded) / t : 0.0, bad_, levels.c_str());
     }
-    if (gSignal != 0) return 128 + gSignal;
-    if (!o_.html.empty() && !page_.Write(o_.html)) {
-        std::fprintf(stderr, "gridwick: cannot write %s\n", o_.html.c_str());
-        return 2;
+    // A stopped run leaves the previous page as it was.
+    if (Stopped() != 0) return 128 + Stopped();
+    bool pageFailed = false;
+    if (!o_.html.empty() && !(page_.Write(explain::HtmlPage::Tail()) && page_.Commit())) {
+        std::fprintf(stderr, "gridwick: %s\n", page_.Reason().c_str());
+        pageFailed = true;
     }
-    return bad_ > 0 || writeFailed_ || inputFailures_ > 0 ? 1 : 0;
-}
-
-bool IsPuzzleFileName(const fs::path& p) {
-    static constexpr std::array<const char*, 8> kExts = {".sds", ".ss", ".sdk", ".sud", ".txt", ".csv", ".sdm", ".opensudoku"};
-    const std::string name = p.filename().string();
-    if (name.empty() || name[0] == '.') return false;  // hidden files and temporaries
-    std::string ext = p.extension().string();
-    for (char& ch : ext) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-    return std::find(kExts.begin(), kExts.end(), ext) != kExts.end();
+    return bad_ > 0 || writeFailed_ || inputFailures_ > 0 || pageFailed ? 1 : 0;
 }
 
 // Expands the named inputs: a folder stands for every puzzle file below it (by
@@ -491,6 +485,32 @@ int RunGrade(const GradeOptions& o) {
     Grader grader(o, disabled, std::move(inputs));
     const int status = grader.Run();
     return status == 0 && failures > 0 ? 1 : status;
+}
+
+Runner DefineGrade(CLI::App& cmd) {
+    auto o = std::make_shared<GradeOptions>();
+    cmd.add_option("input", o->inputs,
+                   "Files, folders (every puzzle file below), or - for standard input (the default)");
+    cmd.add_option("--format,-f", o->format, "Output format: text or jsonl")
+        ->option_text("FORMAT")->transform(OneOf({"text", "jsonl"}))->capture_default_str();
+    cmd.add_flag("--explain,-e", o->explain, "Show the solution path, one step per ladder pass");
+    cmd.add_flag("--grid", o->grid, "With the path, the candidate grid before every step");
+    cmd.add_flag("--stuck-grid", o->stuckGrid, "The candidate grid where the ladder got stuck (Outlaw puzzles)");
+    cmd.add_option("--html", o->html, "Also write a page with the puzzle and a drawn grid for every step")
+        ->option_text("FILE");
+    cmd.add_option("--without,-w", o->without,
+                   "Rungs that count as making no progress: numbers, ranges or technique names, e.g. 24,25 or "
+                   "X-Wing (see gridwick rungs)")->option_text("RUNGS");
+    cmd.add_option("--jobs,-j", o->jobs, "Grading workers, 1 to 256; results stay in input order")
+        ->option_text("N")->check(CLI::Range(1, 256))->capture_default_str();
+    cmd.add_option("--steps", o->steps, "jsonl: all steps of each puzzle, or none")
+        ->option_text("all|none")->transform(OneOf({"all", "none"}))->capture_default_str();
+    cmd.add_flag("--summary,-s", o->summary,
+                 "Print puzzles per level, bad lines and time at the end (always when standard error is a terminal)");
+    cmd.add_flag("--quiet,-q", o->quiet, "No progress line");
+    cmd.add_flag("--solution", o->solution, "Add each puzzle's solution (81 digits; jsonl always has it)");
+    cmd.add_flag("--canonical", o->canonical, "Add each puzzle's canonical form (the same for every disguise)");
+    return [o] { return RunGrade(*o); };
 }
 
 }  // namespace gw::cli

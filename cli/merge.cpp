@@ -1,41 +1,86 @@
 // gridwick merge: copies the puzzles of several collections into one target,
 // which also converts a collection from one target to another.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 #include <set>
 #include <system_error>
 
 #include "cli/commands.h"
+#include "cli/options.h"
 #include "cli/publish.h"
 #include "grader/grader.h"
 #include "model/canonical.h"
+#include "output/reader.h"
 #include "output/stored.h"
 #include "output/targets.h"
 
 namespace gw::cli {
 
-CLI::App* AddMergeCommand(CLI::App& app, MergeOptions& o) {
-    auto* m = app.add_subcommand("merge", "Copy the puzzles of folders Gridwick wrote (any target) or puzzle files "
-                                          "into one target, skipping puzzles it already holds");
-    m->add_option("sources", o.sources, "Folders and files to copy from")->required();
-    m->add_option("--out,-o", o.out, "Folder that holds the destination's target folders")->required();
-    m->add_option("--target,-t", o.target, "Destination target: name or index 0-7")->required();
-    m->add_option("--levels,-l", o.levels, "Copy only these levels: names or numbers, e.g. Extreme,Mayhem or 6-9");
-    m->add_flag("--unique,-u", o.unique, "Also skip a puzzle that is a stored one in disguise (digits relabelled, "
-                                         "rows, columns, bands or stacks permuted, transposed)");
-    return m;
+Runner DefineMerge(CLI::App& cmd) {
+    auto o = std::make_shared<MergeOptions>();
+    cmd.add_option("sources", o->sources, "Folders and files to copy from")->required();
+    cmd.add_option("--out,-o", o->out, "Folder that holds the destination's target folders")
+        ->option_text("FOLDER")->required();
+    cmd.add_option("--target,-t", o->target, "Destination target: its number or name")
+        ->option_text("TARGET")->required();
+    cmd.add_option("--levels,-l", o->levels, "Copy only these levels: names or numbers, e.g. Extreme,Mayhem or 6-9")
+        ->option_text("LEVELS");
+    cmd.add_flag("--unique,-u", o->unique, "Also skip a puzzle that is a stored one in disguise (digits relabelled, "
+                                           "rows, columns, bands or stacks permuted, transposed)");
+    return [o] { return RunMerge(*o); };
 }
 
-int RunMerge(const MergeOptions& o) {
-    const int target = FindTarget(o.target);
-    if (target < 0) {
-        std::fprintf(stderr, "gridwick: unknown target '%s' (use a name or 0-7)\n", o.target.c_str());
-        return 2;
+namespace {
+
+// Merges into one folder exclude each other: each holds the lock of the base
+// folder from the moment it reads what is stored until its last write, so
+// that a puzzle another merge is storing is never taken for a new one. (The
+// saves themselves lock the level file or target folder, which keeps other
+// writers such as `generate` in step.)
+class MergeLock {
+public:
+    explicit MergeLock(const fs::path& base) : fd_(::open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+        if (fd_ < 0) {
+            err_ = errno;
+            return;
+        }
+        while (::flock(fd_, LOCK_EX) != 0) {
+            if (errno == EINTR) continue;
+            err_ = errno;
+            break;
+        }
     }
+    ~MergeLock() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    MergeLock(const MergeLock&) = delete;
+    MergeLock& operator=(const MergeLock&) = delete;
+    int Error() const { return err_; }
+
+private:
+    int fd_;
+    int err_ = 0;
+};
+
+}  // namespace
+
+int RunMerge(const MergeOptions& o) {
+    int target = 0;
+    if (!TargetOption(o.target, target)) return 2;
     unsigned levels = kAllLevels;
     if (!LevelsOption(o.levels, levels)) return 2;
-    int bad = 0;
-    std::vector<LoadedPuzzle> incoming;
-    if (!LoadPuzzles(o.sources, incoming, bad)) return 2;
+    {
+        std::vector<std::string> missing;
+        ListPuzzleFiles(o.sources, missing);
+        for (const std::string& m : missing) std::fprintf(stderr, "gridwick: no such file or folder: %s\n", m.c_str());
+        if (!missing.empty()) return 1;
+    }
 
     const fs::path base(o.out);
     std::error_code ec;
@@ -45,45 +90,53 @@ int RunMerge(const MergeOptions& o) {
                      ec ? ec.message().c_str() : "not a folder");
         return 1;
     }
+    const MergeLock lock(base);
+    if (lock.Error() != 0) {
+        std::fprintf(stderr, "gridwick: cannot lock %s: %s\n", base.c_str(), std::strerror(lock.Error()));
+        return 1;
+    }
 
     // What the destination holds already: the clues, and with --unique the
     // canonical forms. Torn or bad records there are left as they are.
     std::set<Grid> stored, forms;
     for (const StoredFile& f : ListTargetFiles(base, target)) {
-        std::vector<InputPuzzle> puzzles;
         std::string error;
-        if (!ReadStoredFile(f.path, puzzles, error)) continue;
-        for (const InputPuzzle& p : puzzles) {
-            if (!p.error.empty()) continue;
-            stored.insert(p.grid);
-            if (o.unique) forms.insert(CanonicalForm(p.grid));
-        }
+        ForEachPuzzleIn(
+            f.path,
+            [&](InputPuzzle& p) {
+                if (!p.error.empty() || !CheckPuzzle(p.grid).empty()) return true;
+                stored.insert(p.grid);
+                if (o.unique) forms.insert(CanonicalForm(p.grid));
+                return true;
+            },
+            error);
     }
 
+    int bad = 0;
     long long copied = 0, same = 0, disguised = 0, unselected = 0, failed = 0;
     std::array<long long, 10> unplaced{};
     std::array<bool, 10> full{};
-    for (const LoadedPuzzle& p : incoming) {
+    ForEachLoadedPuzzle(o.sources, bad, [&](const LoadedPuzzle& p) {
         if (!((levels >> p.level) & 1u)) {
             ++unselected;
-            continue;
+            return true;
         }
         if (stored.count(p.puzzle)) {
             ++same;
-            continue;
+            return true;
         }
         Grid form{};
         if (o.unique) {
             form = CanonicalForm(p.puzzle);
             if (forms.count(form)) {
                 ++disguised;
-                continue;
+                return true;
             }
         }
         const std::size_t l = static_cast<std::size_t>(p.level);
         if (full[l]) {
             ++unplaced[l];
-            continue;
+            return true;
         }
         const SaveResult r = SaveSudoku(base, target, p.level, p.puzzle, p.solution);
         switch (r.kind) {
@@ -91,17 +144,19 @@ int RunMerge(const MergeOptions& o) {
                 ++copied;
                 stored.insert(p.puzzle);
                 if (o.unique) forms.insert(form);
-                break;
+                return true;
             case SaveResult::Kind::Full:
                 full[l] = true;
                 ++unplaced[l];
-                break;
+                return true;
             default:
+                // A full disk or a file grown to its limit fails every later
+                // write too: the merge stops at the first failure.
                 ++failed;
                 std::fprintf(stderr, "gridwick: cannot write %s: %s\n", r.path.c_str(), r.error.c_str());
-                break;
+                return false;
         }
-    }
+    });
 
     long long unplacedAll = 0;
     std::string perLevel;
@@ -119,7 +174,7 @@ int RunMerge(const MergeOptions& o) {
     std::printf("could not place: %lld%s\n", unplacedAll, perLevel.c_str());
     if (!o.levels.empty()) std::printf("other levels, left out: %lld\n", unselected);
     if (bad > 0) std::printf("unreadable: %d\n", bad);
-    if (failed > 0) std::printf("failed writes: %lld\n", failed);
+    if (failed > 0) std::printf("failed writes: %lld (the merge stopped there)\n", failed);
     return bad > 0 || failed > 0 ? 1 : 0;
 }
 

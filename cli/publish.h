@@ -4,6 +4,7 @@
 #include <CLI/CLI.hpp>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,8 +30,6 @@ struct MergeOptions {
     bool unique = false;
 };
 
-CLI::App* AddPrintCommand(CLI::App& app, PrintOptions& o);
-CLI::App* AddMergeCommand(CLI::App& app, MergeOptions& o);
 int RunPrint(const PrintOptions& o);
 int RunMerge(const MergeOptions& o);
 
@@ -45,7 +44,13 @@ struct LoadedPuzzle {
 
 // Reads every puzzle of the inputs (files and folders, see ListPuzzleFiles).
 // Bad puzzles and unreadable files are reported on stderr and counted in
-// `bad`; missing inputs are reported and make it return false.
+// `bad`; missing inputs are reported and make it return false (exit status 1).
 bool LoadPuzzles(const std::vector<std::string>& inputs, std::vector<LoadedPuzzle>& out, int& bad);
+
+// The same, one puzzle at a time: each file is read as it is used (one line or
+// record in memory) and every puzzle handed to `visit`, which returns false to
+// stop reading.
+bool ForEachLoadedPuzzle(const std::vector<std::string>& inputs, int& bad,
+                         const std::function<bool(LoadedPuzzle&)>& visit);
 
 }  // namespace gw::cli

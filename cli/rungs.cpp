@@ -52,9 +52,6 @@ int RunRungs() {
 
 }  // namespace
 
-void AddRungsCommand(CLI::App& app, int& status) {
-    app.add_subcommand("rungs", "List the ladder: number, level, name and the other names --without accepts")
-        ->callback([&status] { status = RunRungs(); });
-}
+Runner DefineRungs(CLI::App&) { return RunRungs; }
 
 }  // namespace gw::cli

@@ -214,7 +214,11 @@ std::string StandaloneGridSvg(const Board& board, const Step* step) {
     return svg;
 }
 
-std::string HtmlPage::Text() const {
+std::string HtmlPage::Text() const { return Head() + sections_ + Tail(); }
+
+std::string HtmlPage::Tail() { return "</body></html>\n"; }
+
+std::string HtmlPage::Head() {
     const std::string grid = std::to_string(kGridPx) + "px";
     return "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"><title>Gridwick: explained "
            "gradings</title>\n<style>\n"
@@ -231,7 +235,7 @@ std::string HtmlPage::Text() const {
            "@media print{body{-webkit-print-color-adjust:exact;print-color-adjust:exact}"
            "section{break-before:page}section:first-child{break-before:auto}"
            "figure{break-inside:avoid}.grids{grid-template-columns:repeat(2," + grid + ")}}\n"
-           "</style></head><body>\n" + sections_ + "</body></html>\n";
+           "</style></head><body>\n";
 }
 
 bool HtmlPage::Write(const std::string& path) const {

@@ -45,8 +45,13 @@ std::string GridCss();
 // shows the picture on its own.
 std::string StandaloneGridSvg(const Board& board, const Step* step);
 
+// The page is written in three parts, so that a writer can stream it: Head(),
+// then one Section per puzzle as soon as it is graded, then Tail(). Text() is
+// the whole page of the sections added so far.
 class HtmlPage {
 public:
+    static std::string Head();
+    static std::string Tail();
     // The section of one graded puzzle (its input line, the givens, the level,
     // the steps); Add appends it, Append appends one made before.
     static std::string Section(int line, const Grid& puzzle, int level, const std::vector<Step>& steps);

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "cli/commands.h"
+#include "cli/options.h"
 #include "grader/grader.h"
 #include "output/targets.h"
 

@@ -1,9 +1,12 @@
 #include "output/stored.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
-#include <fstream>
-#include <iterator>
+#include <cerrno>
+#include <cstring>
 #include <system_error>
 
 #include "grader/grader.h"
@@ -16,11 +19,6 @@ namespace {
 std::string Lower(std::string s) {
     for (char& ch : s) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
     return s;
-}
-
-bool PlainPuzzleExtension(const fs::path& p) {
-    const std::string ext = Lower(p.extension().string());
-    return ext == ".txt" || ext == ".sdk" || ext == ".ss" || ext == ".sud" || ext == ".sds";
 }
 
 StoredFile Describe(const fs::path& path) {
@@ -36,7 +34,7 @@ void AddFolder(const fs::path& folder, std::vector<StoredFile>& out) {
     for (fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec), end;
          !ec && it != end; it.increment(ec)) {
         std::error_code fec;
-        if (it->is_regular_file(fec) && PlainPuzzleExtension(it->path())) files.push_back(it->path());
+        if (it->is_regular_file(fec) && IsPuzzleFileName(it->path())) files.push_back(it->path());
     }
     // Folder by folder; in a folder the stored files by level (Easy first),
     // then by name, and the plain files after them.
@@ -53,13 +51,22 @@ void AddFolder(const fs::path& folder, std::vector<StoredFile>& out) {
 
 }  // namespace
 
+bool IsPuzzleFileName(const fs::path& path) {
+    const std::string name = path.filename().string();
+    if (name.empty() || name[0] == '.' || IsTemporaryName(name)) return false;
+    const std::string ext = Lower(path.extension().string());
+    for (const OutputTarget& t : kTargets)
+        if (ext == t.ext) return true;
+    return ext == ".csv" || ext == ".sdm";
+}
+
 bool StoredName(const std::string& fileName, int& target, int& level) {
     target = -1;
     level = 0;
     const std::string name = Lower(fileName);
     for (int l = 1; l <= 9; ++l) {
         const std::string levelName = Lower(kLevelNames[static_cast<std::size_t>(l)]);
-        for (int t = 0; t < 8; ++t) {
+        for (int t = 0; t < static_cast<int>(kTargets.size()); ++t) {
             const OutputTarget& tg = kTargets[static_cast<std::size_t>(t)];
             bool match;
             if (tg.levelFile) {
@@ -109,17 +116,40 @@ std::vector<StoredFile> ListTargetFiles(const fs::path& base, int target) {
 }
 
 bool ReadStoredFile(const fs::path& path, std::vector<InputPuzzle>& out, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot read " + path.string();
+    out.clear();
+    return ForEachPuzzleIn(
+        path,
+        [&](InputPuzzle& p) {
+            if (p.error.empty()) p.error = CheckPuzzle(p.grid);
+            out.push_back(std::move(p));
+            return true;
+        },
+        error);
+}
+
+bool ForEachPuzzleIn(const fs::path& path, const std::function<bool(InputPuzzle&)>& visit, std::string& error) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = "cannot read " + path.string() + ": " + std::strerror(errno);
         return false;
     }
-    const std::string data{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) {
-        error = "cannot read " + path.string();
+    PuzzleReader reader([fd](char* buf, std::size_t n) -> long {
+        for (;;) {
+            const ssize_t k = ::read(fd, buf, n);
+            if (k >= 0 || errno != EINTR) return static_cast<long>(k);
+        }
+    });
+    InputPuzzle p;
+    while (reader.Next(p)) {
+        const bool go = visit(p);
+        p = InputPuzzle{};
+        if (!go) break;
+    }
+    ::close(fd);
+    if (reader.ReadError() != 0) {
+        error = "cannot read " + path.string() + ": " + std::strerror(reader.ReadError());
         return false;
     }
-    out = ReadPuzzles(data);
     return true;
 }
 

@@ -24,9 +24,13 @@ struct StoredFile {
     int level = 0;    // 1..9 from the name of a stored file, else 0
 };
 
+// True for the name of a file that holds puzzles: the extensions the targets
+// write, and .csv and .sdm lists. Hidden files and temporaries are not.
+bool IsPuzzleFileName(const fs::path& path);
+
 // The files to read for `inputs`, in order. A file is taken as given. A folder
 // is searched through (its target folders included) for the files Gridwick
-// writes and for plain puzzle files (.txt, .sdk, .ss, .sud, .sds): folder by
+// writes and for plain puzzle files (IsPuzzleFileName): folder by
 // folder, stored files by level (Easy first) and name, then plain files by
 // name. Paths that do not exist go to `missing`.
 std::vector<StoredFile> ListPuzzleFiles(const std::vector<std::string>& inputs, std::vector<std::string>& missing);
@@ -38,5 +42,11 @@ std::vector<StoredFile> ListTargetFiles(const fs::path& base, int target);
 // Reads every puzzle of a file (see ReadPuzzles). False with the reason when
 // the file cannot be read.
 bool ReadStoredFile(const fs::path& path, std::vector<InputPuzzle>& out, std::string& error);
+
+// Reads the puzzles of a file one at a time (see PuzzleReader: one line or
+// record in memory, whatever the file's size) and hands each, parsed but not
+// checked, to `visit`, which returns false to stop. False with the reason
+// when the file cannot be opened or read.
+bool ForEachPuzzleIn(const fs::path& path, const std::function<bool(InputPuzzle&)>& visit, std::string& error);
 
 }  // namespace gw

@@ -129,11 +129,38 @@ std::vector<GridBox> PuzzlePage(Paper paper, int perPage) {
 
 std::vector<GridBox> SolutionPage(Paper paper) { return Place(paper, 3, 4, 11, 20); }
 
+namespace {
+
+cairo_status_t ToSink(void* closure, const unsigned char* data, unsigned length) {
+    return (*static_cast<const Sink*>(closure))(data, length) ? CAIRO_STATUS_SUCCESS : CAIRO_STATUS_WRITE_ERROR;
+}
+
+void DrawBook(cairo_surface_t* surface, cairo_t* cr, const std::vector<BookPuzzle>& puzzles, const BookOptions& o);
+
+}  // namespace
+
 bool WritePdf(const std::string& path, const std::vector<BookPuzzle>& puzzles, const BookOptions& o,
               std::string& error) {
     const PageSize page = PaperSize(o.paper);
     cairo_surface_t* surface = cairo_pdf_surface_create(path.c_str(), page.width, page.height);
     cairo_t* cr = cairo_create(surface);
+    DrawBook(surface, cr, puzzles, o);
+    return Finish(surface, cr, error);
+}
+
+bool WritePdf(const Sink& sink, const std::vector<BookPuzzle>& puzzles, const BookOptions& o, std::string& error) {
+    const PageSize page = PaperSize(o.paper);
+    cairo_surface_t* surface =
+        cairo_pdf_surface_create_for_stream(ToSink, const_cast<Sink*>(&sink), page.width, page.height);
+    cairo_t* cr = cairo_create(surface);
+    DrawBook(surface, cr, puzzles, o);
+    return Finish(surface, cr, error);
+}
+
+namespace {
+
+void DrawBook(cairo_surface_t* surface, cairo_t* cr, const std::vector<BookPuzzle>& puzzles, const BookOptions& o) {
+    const PageSize page = PaperSize(o.paper);
     if (!o.title.empty()) cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_TITLE, o.title.c_str());
     cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_CREATOR, "Gridwick");
     int pageNo = 0;
@@ -167,17 +194,26 @@ bool WritePdf(const std::string& path, const std::vector<BookPuzzle>& puzzles, c
             cairo_show_page(cr);
         }
     }
-    return Finish(surface, cr, error);
 }
 
-bool WriteSvg(const std::string& path, const BookPuzzle& p, bool solution, std::string& error) {
+bool DrawPicture(cairo_surface_t* surface, const BookPuzzle& p, bool solution, std::string& error) {
     const GridBox box{20, 44, 360};
-    cairo_surface_t* surface = cairo_svg_surface_create(path.c_str(), 400, 424);
     cairo_t* cr = cairo_create(surface);
     cairo_set_source_rgb(cr, 1, 1, 1);
     cairo_paint(cr);
     DrawGrid(cr, box, p, solution, 14);
     return Finish(surface, cr, error);
+}
+
+}  // namespace
+
+bool WriteSvg(const std::string& path, const BookPuzzle& p, bool solution, std::string& error) {
+    return DrawPicture(cairo_svg_surface_create(path.c_str(), 400, 424), p, solution, error);
+}
+
+bool WriteSvg(const Sink& sink, const BookPuzzle& p, bool solution, std::string& error) {
+    return DrawPicture(cairo_svg_surface_create_for_stream(ToSink, const_cast<Sink*>(&sink), 400, 424), p, solution,
+                       error);
 }
 
 }  // namespace gw::print

@@ -2,6 +2,7 @@
 // into PDF and SVG through cairo.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -51,5 +52,15 @@ bool WritePdf(const std::string& path, const std::vector<BookPuzzle>& puzzles, c
 
 // One puzzle (or, with `solution`, its solution) as a one-grid SVG picture.
 bool WriteSvg(const std::string& path, const BookPuzzle& puzzle, bool solution, std::string& error);
+
+// Where the bytes of a book or picture go when the caller writes them: false
+// stops the drawing (the caller keeps the reason).
+using Sink = std::function<bool(const unsigned char* data, unsigned length)>;
+
+// As above, the bytes handed to `sink`; false when the sink or cairo failed
+// (`error` has cairo's reason).
+bool WritePdf(const Sink& sink, const std::vector<BookPuzzle>& puzzles, const BookOptions& options,
+              std::string& error);
+bool WriteSvg(const Sink& sink, const BookPuzzle& puzzle, bool solution, std::string& error);
 
 }  // namespace gw::print

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -158,14 +159,25 @@ protected:
         return stored;
     }
 
-    // "saved N" of a run's summary.
+    // "saved N" of a run's summary (on standard error).
     static long long Saved(const Done& d) {
         std::smatch m;
-        if (!std::regex_search(d.out, m, std::regex("saved ([0-9]+), write failures"))) {
+        if (!std::regex_search(d.err, m, std::regex("saved ([0-9]+), write failures"))) {
             ADD_FAILURE() << "no summary in: " << d.out << d.err;
             return -1;
         }
         return std::stoll(m[1]);
+    }
+
+    // The first `n` shared puzzles (with their solutions), as a file of the test's folder.
+    std::string SharedPuzzles(int n) {
+        const fs::path path = dir_ / ("shared" + std::to_string(n) + ".txt");
+        std::ifstream in(GRIDWICK_TEST_DATA "/random.txt");
+        std::ofstream out(path);
+        std::string line;
+        for (int i = 0; i < n && std::getline(in, line); ++i) out << line << "\n";
+        EXPECT_TRUE(in) << "fewer than " << n << " shared puzzles";
+        return path.string();
     }
 
     fs::path dir_;
@@ -216,7 +228,7 @@ TEST_F(StoredPuzzles, KilledRunsLeaveOnlyWholePuzzles) {
                     continue;
                 }
                 EXPECT_EQ(d.status, 128 + sig) << "signal " << sig << d.err;
-                EXPECT_NE(d.out.find("Interrupted: the puzzle in progress was discarded."), std::string::npos);
+                EXPECT_NE(d.err.find("Interrupted: the puzzle in progress was discarded."), std::string::npos);
                 EXPECT_GE(Saved(d), 0);
             }
             CheckStored(target, false);
@@ -239,7 +251,7 @@ TEST_F(StoredPuzzles, FullDiskStopsTheRunAndKeepsWholePuzzles) {
                                               "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0"});
         EXPECT_EQ(d.status, 1) << d.out << d.err;
         EXPECT_NE(d.err.find("No space left on device"), std::string::npos) << d.err;
-        EXPECT_NE(d.out.find("stopping"), std::string::npos) << d.out;
+        EXPECT_NE(d.err.find("stopping"), std::string::npos) << d.err;
         std::set<std::string> named;
         std::istringstream lines(d.err);
         for (std::string line; std::getline(lines, line);)
@@ -264,7 +276,7 @@ TEST_F(StoredPuzzles, RunWhoseEveryLevelFailsStops) {
                             "--levels", "1-2"});
         EXPECT_EQ(d.status, 1);
         EXPECT_NE(d.err.find("Not a directory"), std::string::npos) << d.err;
-        EXPECT_NE(d.out.find("stopping"), std::string::npos) << d.out;
+        EXPECT_NE(d.err.find("stopping"), std::string::npos) << d.err;
         EXPECT_EQ(Saved(d), 0);
     }
 }
@@ -298,11 +310,130 @@ TEST_F(StoredPuzzles, UnusableFoldersAndOutputAreErrors) {
     EXPECT_NE(missing.err.find("No such file or directory"), std::string::npos) << missing.err;
     EXPECT_FALSE(fs::exists(dir_ / "missing"));
 
-    for (const auto& args : {Generate(7, {"--count", "1"}), std::vector<std::string>{"count", "--out", dir_.string()}}) {
+    // Standard output holds only data: generate's puzzles with --out -, count's counts.
+    fs::create_directories(dir_ / kTargets[6].folder);
+    for (const auto& args : {std::vector<std::string>{"generate", "-q", "--count", "1", "--out", "-"},
+                             std::vector<std::string>{"count", "--out", dir_.string()}}) {
         const Done d = Wait(Start(args, {}, "/dev/full"));
         EXPECT_EQ(d.status, 1) << args[0];
-        EXPECT_NE(d.err.find("gridwick: cannot write the"), std::string::npos) << d.err;
+        EXPECT_NE(d.err.find("annot write"), std::string::npos) << d.err;
         EXPECT_NE(d.err.find("No space left on device"), std::string::npos) << d.err;
+    }
+}
+
+
+// Three merges of one collection into one target at once, with a generate
+// beside them: each puzzle is stored once, and the disk holds exactly what the
+// runs report.
+TEST_F(StoredPuzzles, ConcurrentMergesStoreEachPuzzleOnce) {
+    const std::string source = SharedPuzzles(400);
+    for (const int target : kKinds) {
+        std::vector<Proc> merges;
+        for (int i = 0; i < 3; ++i)
+            merges.push_back(Start({"merge", source, "--out", dir_.string(), "-t", std::to_string(target)}));
+        const Proc gen = Start(Generate(target, {"--count", "20"}));
+        long long copied = 0;
+        for (const Proc& p : merges) {
+            const Done d = Wait(p);
+            EXPECT_EQ(d.status, 0) << d.err;
+            std::smatch m;
+            ASSERT_TRUE(std::regex_search(d.out, m, std::regex("copied: ([0-9]+)"))) << d.out;
+            copied += std::stoll(m[1]);
+        }
+        const Done g = Wait(gen);
+        EXPECT_EQ(g.status, 0) << g.err;
+        EXPECT_EQ(CheckStored(target), copied + Saved(g)) << "target " << target;
+        std::set<std::string> seen;
+        long long duplicates = 0;
+        for (const auto& e : fs::directory_iterator(TargetFolder(dir_, target)))
+            for (const auto& p : ReadPuzzles(Slurp(e.path()))) duplicates += !seen.insert(p.text).second;
+        EXPECT_EQ(duplicates, 0) << "target " << target;
+        fs::remove_all(TargetFolder(dir_, target));
+    }
+}
+
+// Pages and books are written whole or not at all: a full disk or a stop
+// signal leaves the previous file as it was and no temporary beside it, the
+// reason is the system's, said once; a symbolic link at the name is replaced,
+// never written through.
+TEST_F(StoredPuzzles, BooksAndPagesAreWholeOrNotWritten) {
+    const std::string source = SharedPuzzles(3000), few = SharedPuzzles(30);
+    const std::string disk = "LD_PRELOAD=" GRIDWICK_DISK_FULL, asan = "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0";
+    struct Case {
+        std::vector<std::string> args;
+        fs::path written;  // the file the command writes
+    };
+    const fs::path book = dir_ / "book.pdf", page = dir_ / "page.html", svgs = dir_ / "svg";
+    const Case cases[] = {
+        {{"print", few, "-o", book.string()}, book},
+        {{"print", few, "--format", "svg", "-o", svgs.string()}, svgs / "Puzzle_0001.svg"},
+        {{"grade", "-q", few, "--html", page.string()}, page},
+    };
+    auto strays = [&] {
+        std::vector<std::string> found;
+        for (const fs::path& folder : {dir_, svgs})
+            for (const auto& e : fs::directory_iterator(folder))
+                if (e.path().filename().string()[0] == '.') found.push_back(e.path().string());
+        return found;
+    };
+    fs::create_directories(svgs);
+    for (const Case& c : cases) {
+        std::ofstream(c.written) << "previous";
+        // A full disk: nothing replaced, the reason once.
+        Done d = Run(c.args, {disk, "GRIDWICK_DISK_BYTES=1000", asan});
+        EXPECT_EQ(d.status, 1) << c.args[0] << d.err;
+        EXPECT_TRUE(Slurp(c.written) == "previous") << c.args[0];
+        std::size_t reasons = 0;
+        for (std::size_t at = 0; (at = d.err.find("No space left on device", at)) != std::string::npos; ++at) ++reasons;
+        EXPECT_EQ(reasons, 1u) << c.args[0] << ": " << d.err;
+        EXPECT_EQ(strays(), std::vector<std::string>{}) << c.args[0];
+
+        // A link at the name: replaced by the file, the file it names untouched.
+        fs::remove(c.written);
+        std::ofstream(dir_ / "victim") << "victim";
+        fs::create_symlink(dir_ / "victim", c.written);
+        d = Run(c.args);
+        EXPECT_EQ(d.status, 0) << c.args[0] << d.err;
+        EXPECT_EQ(Slurp(dir_ / "victim"), "victim") << c.args[0];
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(c.written))) << c.args[0];
+        EXPECT_EQ(strays(), std::vector<std::string>{}) << c.args[0];
+    }
+
+    // Stopped while the temporary is being written: it goes, the previous
+    // book stays.
+    for (const int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        std::ofstream(book) << "previous";
+        const Proc p = Start({"print", source, "--per-page", "1", "-o", book.string()});
+        for (int i = 0; i < 30000 && strays().empty(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        EXPECT_FALSE(strays().empty()) << "no temporary seen";
+        ::kill(p.pid, sig);
+        const Done d = Wait(p);
+        EXPECT_TRUE(d.signal == sig || d.status == 128 + sig) << d.err;
+        EXPECT_TRUE(Slurp(book) == "previous");
+        EXPECT_EQ(strays(), std::vector<std::string>{});
+    }
+}
+
+// Input that is not puzzles at all, and never ends: merge and print read it
+// a line at a time under the line limit, so they stop with the reason.
+TEST_F(StoredPuzzles, EndlessInputEndsWithAMessage) {
+    for (const auto& args : {std::vector<std::string>{"print", "/dev/zero", "-o", (dir_ / "z.pdf").string()},
+                             std::vector<std::string>{"merge", "/dev/zero", "-o", dir_.string(), "-t", "0"}}) {
+        // Bounded address space, so that a reader that holds its input
+        // fails quickly instead of taking the machine's memory (not under
+        // the address sanitizer, which reserves far more).
+        rlimit before {};
+        ::getrlimit(RLIMIT_AS, &before);
+#if !defined(__SANITIZE_ADDRESS__)
+        rlimit cap = before;
+        cap.rlim_cur = 1ull << 30;
+        ::setrlimit(RLIMIT_AS, &cap);
+#endif
+        const Proc p = Start(args);
+        ::setrlimit(RLIMIT_AS, &before);
+        const Done d = Wait(p);
+        EXPECT_EQ(d.status, 1) << args[0];
+        EXPECT_NE(d.err.find("not a text file of puzzles"), std::string::npos) << args[0] << ": " << d.err;
     }
 }
 

@@ -458,7 +458,8 @@ Grid RandomDisguise(const Grid& g, std::mt19937& rng) {
 
 CommandResult RunCommand(const std::string& command) {
     CommandResult r;
-    FILE* p = ::popen((command + " 2>/dev/null").c_str(), "r");
+    // Braces, so that a command that sends its own standard error to the pipe (2>&1) keeps it there.
+    FILE* p = ::popen(("{ " + command + "; } 2>/dev/null").c_str(), "r");
     if (p == nullptr) return r;
     char buf[4096];
     std::size_t n;
