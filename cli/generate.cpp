@@ -516,7 +516,7 @@ Runner DefineGenerate(CLI::App& cmd) {
     cmd.add_option("--per-level", o->perLevel, "Save this many puzzles of each chosen level, then stop")
         ->option_text("N")->check(Whole("a whole number of puzzles"));
     cmd.add_option("--levels,-l", o->levels, "Save only these levels: names or numbers, e.g. Extreme,Mayhem or 6-9")
-        ->option_text("LEVELS");
+        ->option_text("LEVELS")->check(NotEmpty("levels"));
     cmd.add_option("--jobs,-j", o->jobs, "Generating and grading workers, 1 to 256")
         ->option_text("N")->check(CLI::Range(1, 256))->capture_default_str();
     cmd.add_option("--seed", o->seed, "Seed of the random source (0 to 2^64-1); makes the whole run reproducible")
@@ -525,7 +525,7 @@ Runner DefineGenerate(CLI::App& cmd) {
                    "Folder that holds the target folders, or - for one line per saved puzzle on standard output "
                    "(81 cells, level number, level name)")->option_text("FOLDER")->capture_default_str();
     cmd.add_option("--max-time", o->maxTime, "Stop after this many seconds")
-        ->option_text("SECONDS")->check(CLI::NonNegativeNumber);
+        ->option_text("SECONDS")->check(Seconds());
     cmd.add_option("--max-made", o->maxMade, "Stop after making this many puzzles, saved or not")
         ->option_text("N")->check(Whole("a whole number of puzzles"));
     cmd.add_flag("--quiet,-q", o->quiet, "No live progress line");

@@ -8,6 +8,7 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -85,7 +86,9 @@ std::string Misspelt(CLI::App& app, int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+namespace {
+
+int Main(int argc, char** argv) {
     CLI::App app{"Gridwick mass-produces Sudoku puzzles, grades them the way a person solves them, and writes them "
                  "for eight puzzle programs.",
                  "gridwick"};
@@ -136,4 +139,14 @@ int main(int argc, char** argv) {
         return 1;
     }
     return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // A file grown to the size limit (ulimit -f) fails its write with EFBIG,
+    // reported and handled like a full disk, instead of ending the program
+    // without a word halfway through a record.
+    std::signal(SIGXFSZ, SIG_IGN);
+    return gw::cli::FinishOutput(Main(argc, argv));
 }

@@ -30,7 +30,7 @@ Runner DefineMerge(CLI::App& cmd) {
     cmd.add_option("--target,-t", o->target, "Destination target: its number or name")
         ->option_text("TARGET")->required();
     cmd.add_option("--levels,-l", o->levels, "Copy only these levels: names or numbers, e.g. Extreme,Mayhem or 6-9")
-        ->option_text("LEVELS");
+        ->option_text("LEVELS")->check(NotEmpty("levels"));
     cmd.add_flag("--unique,-u", o->unique, "Also skip a puzzle that is a stored one in disguise (digits relabelled, "
                                            "rows, columns, bands or stacks permuted, transposed)");
     return [o] { return RunMerge(*o); };

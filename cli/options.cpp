@@ -9,6 +9,8 @@
 #include <array>
 #include <cctype>
 #include <cerrno>
+#include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -103,6 +105,32 @@ bool ParseLevels(const std::string& text, unsigned& levels, std::string& error) 
         return false;
     }
     return true;
+}
+
+CLI::Validator Seconds() {
+    return CLI::Validator(
+        [](std::string& v) -> std::string {
+            char* end = nullptr;
+            const double d = std::strtod(v.c_str(), &end);
+            if (!v.empty() && end == v.c_str() + v.size() && std::isfinite(d) && d >= 0) return {};
+            return "expected a number of seconds, 0 or more, got '" + v + "'";
+        },
+        "");
+}
+
+CLI::Validator NotEmpty(const char* what) {
+    return CLI::Validator(
+        [what](std::string& v) -> std::string { return v.empty() ? std::string("expected ") + what + ", got nothing" : ""; },
+        "");
+}
+
+int FinishOutput(int status) {
+    errno = 0;
+    const bool failed = std::fflush(stdout) != 0 || std::ferror(stdout);
+    const int err = errno != 0 ? errno : EIO;
+    if (!failed || status != 0) return status;
+    std::fprintf(stderr, "gridwick: cannot write to standard output: %s\n", std::strerror(err));
+    return 1;
 }
 
 bool LevelsOption(const std::string& text, unsigned& levels) {

@@ -16,6 +16,17 @@ std::string Lower(std::string s);
 // A whole number option that says what is wrong in a few words.
 CLI::Validator Whole(const char* what);
 
+// A number of seconds: finite, 0 or more.
+CLI::Validator Seconds();
+
+// A value that may not be empty (an empty list would silently mean "all").
+CLI::Validator NotEmpty(const char* what);
+
+// Ends the program's output: flushes standard output and, when it could not
+// be written (a full disk, a closed pipe, /dev/full), says so with the
+// system's reason and turns a successful `status` into 1.
+int FinishOutput(int status);
+
 // A value from a fixed set, in any case; the value becomes the set's spelling.
 CLI::Validator OneOf(std::vector<std::string> values);
 

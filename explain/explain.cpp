@@ -274,15 +274,39 @@ std::string ResultText(const std::vector<Change>& changes) {
     }
     // Digits removed from the same cells are written together: r1c2569<>37.
     std::vector<std::pair<std::vector<int>, unsigned>> groups;
-    for (auto& [d, cells] : removed) {
+    for (auto& entry : removed) {
+        // A named reference, not a structured binding: lambdas capture it on every compiler.
+        std::vector<int>& cells = entry.second;
         std::sort(cells.begin(), cells.end());
         auto it = std::find_if(groups.begin(), groups.end(), [&](const auto& g) { return g.first == cells; });
-        if (it != groups.end()) it->second |= DigitBit(d);
-        else groups.push_back({cells, DigitBit(d)});
+        if (it != groups.end()) it->second |= DigitBit(entry.first);
+        else groups.push_back({cells, DigitBit(entry.first)});
     }
     for (const auto& [cells, digits] : groups) Append(out, Cells(cells) + "<>" + Digits(digits), ", ");
     if (placedAfterTrial > 0)
         out += " (and " + std::to_string(placedAfterTrial) + " more cells)";
+    return out;
+}
+
+std::vector<std::string> BranchLines(const Step& step) {
+    std::vector<std::string> out;
+    if (step.pattern.kind != PatternKind::Forcing) return out;
+    for (const PatternChain& ch : step.pattern.chains) {
+        if (ch.role != Role::Branch || ch.nodes.empty()) continue;
+        std::string line;
+        for (std::size_t k = 0; k < ch.nodes.size(); ++k) {
+            const ChainNode& n = ch.nodes[k];
+            if (n.cells.empty()) continue;
+            std::string node = Cell(n.cells[0]) + "=" + Digits(n.digits);
+            if (n.unit >= 0) node += " (last " + Digits(n.digits) + " in " + Unit(n.unit) + ")";
+            else if (k > 0) node += " (last in cell)";
+            Append(line, node, " => ");
+        }
+        // The branch ends in the concluded placement itself, or in the
+        // placement that removes the concluded candidate.
+        if (step.pattern.note.rfind("every branch places", 0) != 0) line += " => " + ResultText(step.changes);
+        out.push_back(line);
+    }
     return out;
 }
 
@@ -402,7 +426,9 @@ std::string PatternJson(const Pattern& p) {
                        ", \"cells\": [";
                 for (std::size_t j = 0; j < ch.nodes[k].cells.size(); ++j)
                     out += (j ? ", " : "") + std::to_string(ch.nodes[k].cells[j]);
-                out += "]}";
+                out += "]";
+                if (ch.nodes[k].unit >= 0) out += ", \"unit\": \"" + Unit(ch.nodes[k].unit) + "\"";
+                out += "}";
             }
             out += "], \"links\": [";
             for (std::size_t k = 0; k < ch.strong.size(); ++k)
@@ -485,6 +511,7 @@ std::string ExplanationText(const Grid& puzzle, int level, const std::vector<Ste
     for (std::size_t i = 0; i < steps.size(); ++i) {
         if (grids) out += Indented(CandidateGrid(board));
         out += "  " + std::to_string(i + 1) + ". " + StepText(steps[i]) + "\n";
+        for (const std::string& b : BranchLines(steps[i])) out += "      " + b + "\n";
         board.Apply(steps[i]);
     }
     if (level == 9) {

@@ -32,6 +32,9 @@ std::string Eureka(const PatternChain& chain);
 // The pattern part of a step line, and the result part ("r1c23<>4, r5c5=7").
 std::string PatternText(const Step& step);
 std::string ResultText(const std::vector<Change>& changes);
+// A forcing chain's branches, one line each, node by node from the assumption
+// to the common result: "r4c1=3 => r6c2=5 (last 5 in b4) => r2c9<>5".
+std::vector<std::string> BranchLines(const Step& step);
 // "Technique: pattern => result" (without number or indent).
 std::string StepText(const Step& step);
 // The closing lines: techniques used with their counts, and the hardest step.

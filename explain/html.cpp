@@ -1,5 +1,7 @@
 #include "explain/html.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 
@@ -61,135 +63,266 @@ std::string Escape(const std::string& s) {
 double CandidateX(int cell, int digit) { return CellX(cell) + 9.5 + 13 * ((digit - 1) % 3); }
 double CandidateY(int cell, int digit) { return CellY(cell) + 9.5 + 13 * ((digit - 1) / 3); }
 
-std::string GridSvg(const Board& board, const Step* step) {
-    static const Pattern kNoPattern;
-    const Pattern& p = step != nullptr ? step->pattern : kNoPattern;
-    std::string out = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + std::to_string(kGridPx) +
-                      "\" height=\"" + std::to_string(kGridPx) + "\" viewBox=\"0 0 " + std::to_string(kGridPx) +
-                      " " + std::to_string(kGridPx) + "\" role=\"img\">";
-    Rect(out, 0, 0, kGridPx, kGridPx, "#ffffff");
+namespace {
 
-    // Units of the pattern, then its cells.
-    for (const PatternUnit& u : p.units) {
-        const char* tint = RoleTint(u.role);
-        if (tint == nullptr) continue;
-        for (int k = 0; k < 9; ++k) {
-            const int c = UnitCell(u.unit, k);
-            Rect(out, CellX(c), CellY(c), kCellPx, kCellPx, tint);
-        }
-    }
-    for (const PatternCell& c : p.cells) {
-        const char* tint = (p.kind == PatternKind::Colouring || p.kind == PatternKind::Als) && c.role == Role::Set
-                               ? (c.group % 2 ? "#fbe0ad" : "#cde8f8")
-                               : RoleTint(c.role);
-        if (tint != nullptr) Rect(out, CellX(c.cell), CellY(c.cell), kCellPx, kCellPx, tint);
-    }
+// The parts of one grid's drawing, in the order they are painted: what a part
+// paints later lies on top.
+struct Drawing {
+    const Board& board;
+    const Step* step;
+    const Pattern& p;
+    std::string out;
+    std::array<std::uint16_t, 81> struck{};  // candidates the step removes
+    std::array<std::uint8_t, 81> placed{};   // digits the step places
 
-    // What the step changes: removed candidates and placed digits.
-    std::array<std::uint16_t, 81> struck{};
-    std::array<std::uint8_t, 81> placed{};
-    if (step != nullptr) {
+    // Step 1. What the step changes: removed candidates and placed digits (a
+    // trial shows its assumption only).
+    void ReadChanges() {
+        if (step == nullptr) return;
         bool trial = false;
         for (const Change& ch : step->changes) {
             if (ch.kind == 'R') struck[ch.cell] = static_cast<std::uint16_t>(struck[ch.cell] | DigitBit(ch.digit));
             else if (ch.kind == 'T') trial = true, placed[ch.cell] = ch.digit;
-            else if (!trial) placed[ch.cell] = ch.digit;  // a trial shows its assumption only
+            else if (!trial) placed[ch.cell] = ch.digit;
         }
     }
-    auto mark = [&](int cell, int digit, const char* fill) {
+
+    // Step 2. Pale tints behind the pattern's units, then its cells.
+    void TintPattern() {
+        for (const PatternUnit& u : p.units) {
+            const char* tint = RoleTint(u.role);
+            if (tint == nullptr) continue;
+            for (int k = 0; k < 9; ++k) {
+                const int c = UnitCell(u.unit, k);
+                Rect(out, CellX(c), CellY(c), kCellPx, kCellPx, tint);
+            }
+        }
+        for (const PatternCell& c : p.cells) {
+            const char* tint = (p.kind == PatternKind::Colouring || p.kind == PatternKind::Als) && c.role == Role::Set
+                                   ? (c.group % 2 ? "#fbe0ad" : "#cde8f8")
+                                   : RoleTint(c.role);
+            if (tint != nullptr) Rect(out, CellX(c.cell), CellY(c.cell), kCellPx, kCellPx, tint);
+        }
+    }
+
+    void Mark(int cell, int digit, const char* fill) {
         Rect(out, CandidateX(cell, digit) - kMarkHalf, CandidateY(cell, digit) - kMarkHalf, 2 * kMarkHalf,
              2 * kMarkHalf, fill);
-    };
-    // The pattern's candidates, then the chain nodes' candidates.
-    for (const PatternCell& c : p.cells) {
-        if (board.grid[c.cell] != 0) continue;
-        const char* fill = c.role == Role::Fin ? "#e69f00" : kGroupMark[c.group % 6];
-        if (c.role == Role::Contradiction || c.role == Role::Target) continue;
-        for (int d = 1; d <= 9; ++d)
-            if ((c.digits & board.masks[c.cell] & DigitBit(d)) && !(struck[c.cell] & DigitBit(d))) mark(c.cell, d, fill);
-    }
-    for (const PatternChain& ch : p.chains)
-        for (const ChainNode& n : ch.nodes)
-            for (int cell : n.cells)
-                for (int d = 1; d <= 9; ++d)
-                    if ((n.digits & board.masks[cell] & DigitBit(d)) && !(struck[cell] & DigitBit(d)))
-                        mark(cell, d, kGroupMark[0]);
-    for (int c = 0; c < 81; ++c)
-        for (int d = 1; d <= 9; ++d)
-            if (struck[c] & DigitBit(d)) mark(c, d, kStrikeFill);
-
-    // Grid lines: thin between cells, thick around boxes.
-    for (int k = 0; k <= 9; ++k) {
-        const double at = kBorderPx + kCellPx * k;
-        const char* cls = k % 3 == 0 ? "thick" : "thin";
-        out += "<line class=\"" + std::string(cls) + "\" x1=\"" + Num(at) + "\" y1=\"" + Num(kBorderPx) + "\" x2=\"" +
-               Num(at) + "\" y2=\"" + Num(kGridPx - kBorderPx) + "\"/>";
-        out += "<line class=\"" + std::string(cls) + "\" x1=\"" + Num(kBorderPx) + "\" y1=\"" + Num(at) + "\" x2=\"" +
-               Num(kGridPx - kBorderPx) + "\" y2=\"" + Num(at) + "\"/>";
     }
 
-    // Digits and pencil marks.
-    for (int c = 0; c < 81; ++c) {
-        const double cx = CellX(c) + kCellPx / 2.0, cy = CellY(c) + kCellPx / 2.0 + 10;
-        if (board.grid[c] != 0) {
-            // Givens are the puzzle's; other digits were placed by earlier steps.
-            const bool given = step == nullptr || board.given[c];
-            Text(out, cx, cy, board.grid[c], given ? "given" : "solved");
-        } else if (placed[c] != 0) {
-            Text(out, cx, cy, placed[c], "placed");
-        } else {
+    // Step 3. Squares behind the pattern's candidates, the chain nodes'
+    // candidates and the struck candidates.
+    void MarkCandidates() {
+        for (const PatternCell& c : p.cells) {
+            if (board.grid[c.cell] != 0 || c.role == Role::Contradiction || c.role == Role::Target) continue;
+            const char* fill = c.role == Role::Fin ? "#e69f00" : kGroupMark[c.group % 6];
             for (int d = 1; d <= 9; ++d)
-                if (board.masks[c] & DigitBit(d)) Text(out, CandidateX(c, d), CandidateY(c, d) + 4, d, "pm");
+                if ((c.digits & board.masks[c.cell] & DigitBit(d)) && !(struck[c.cell] & DigitBit(d)))
+                    Mark(c.cell, d, fill);
         }
+        for (std::size_t k = 0; k < p.chains.size(); ++k) {
+            const PatternChain& ch = p.chains[k];
+            const char* fill = ch.role == Role::Branch ? kGroupMark[k % 6] : kGroupMark[0];
+            for (const ChainNode& n : ch.nodes)
+                for (int cell : n.cells)
+                    for (int d = 1; d <= 9; ++d)
+                        if ((n.digits & board.masks[cell] & DigitBit(d)) && !(struck[cell] & DigitBit(d)))
+                            Mark(cell, d, fill);
+        }
+        for (int c = 0; c < 81; ++c)
+            for (int d = 1; d <= 9; ++d)
+                if (struck[c] & DigitBit(d)) Mark(c, d, kStrikeFill);
     }
-    for (int c = 0; c < 81; ++c)
-        for (int d = 1; d <= 9; ++d)
-            if (struck[c] & DigitBit(d))
-                out += "<line class=\"strike\" x1=\"" + Num(CandidateX(c, d) - kMarkHalf) + "\" y1=\"" +
-                       Num(CandidateY(c, d) + kMarkHalf) + "\" x2=\"" + Num(CandidateX(c, d) + kMarkHalf) +
-                       "\" y2=\"" + Num(CandidateY(c, d) - kMarkHalf) + "\"/>";
 
-    // Chain links between the centres of consecutive nodes.
-    for (const PatternChain& ch : p.chains) {
-        auto centre = [&](const ChainNode& n, double& x, double& y) {
-            x = y = 0;
-            int count = 0;
-            for (int cell : n.cells)
-                for (int d = 1; d <= 9; ++d)
-                    if (n.digits & DigitBit(d)) {
-                        x += CandidateX(cell, d);
-                        y += CandidateY(cell, d);
-                        ++count;
-                    }
-            if (count > 0) x /= count, y /= count;
-        };
-        const std::size_t links = ch.loop ? ch.nodes.size() : ch.nodes.size() - (ch.nodes.empty() ? 0 : 1);
-        for (std::size_t i = 0; i < links; ++i) {
-            double x1, y1, x2, y2;
-            centre(ch.nodes[i], x1, y1);
-            centre(ch.nodes[(i + 1) % ch.nodes.size()], x2, y2);
-            const bool strong = i < ch.strong.size() && ch.strong[i];
-            out += "<line class=\"" + std::string(strong ? "strong" : "weak") + "\" x1=\"" + Num(x1) + "\" y1=\"" +
-                   Num(y1) + "\" x2=\"" + Num(x2) + "\" y2=\"" + Num(y2) + "\"/>";
+    // Step 4. Grid lines: thin between cells, thick around boxes.
+    void GridLines() {
+        for (int k = 0; k <= 9; ++k) {
+            const double at = kBorderPx + kCellPx * k;
+            const std::string cls = k % 3 == 0 ? "thick" : "thin";
+            out += "<line class=\"" + cls + "\" x1=\"" + Num(at) + "\" y1=\"" + Num(kBorderPx) + "\" x2=\"" + Num(at) +
+                   "\" y2=\"" + Num(kGridPx - kBorderPx) + "\"/>";
+            out += "<line class=\"" + cls + "\" x1=\"" + Num(kBorderPx) + "\" y1=\"" + Num(at) + "\" x2=\"" +
+                   Num(kGridPx - kBorderPx) + "\" y2=\"" + Num(at) + "\"/>";
         }
     }
-    return out + "</svg>";
+
+    // The centre of a node's candidates.
+    static void Centre(const ChainNode& n, double& x, double& y) {
+        x = y = 0;
+        int count = 0;
+        for (int cell : n.cells)
+            for (int d = 1; d <= 9; ++d)
+                if (n.digits & DigitBit(d)) {
+                    x += CandidateX(cell, d);
+                    y += CandidateY(cell, d);
+                    ++count;
+                }
+        if (count > 0) x /= count, y /= count;
+    }
+
+    // Step 5. Chain links between consecutive nodes, painted below the
+    // digits so that no pencil mark is hidden; each line stops short of its
+    // nodes' squares and bows a little to the side, off the row or column of
+    // candidates it joins. A forcing chain's branches each take their own
+    // colour, with an arrow at each implication.
+    void Links() {
+        for (std::size_t k = 0; k < p.chains.size(); ++k) {
+            const PatternChain& ch = p.chains[k];
+            if (ch.nodes.size() < 2) continue;
+            const bool branch = ch.role == Role::Branch;
+            const std::string colour = branch ? std::string(" style=\"stroke:") + kGroupMark[k % 6] + "\"" : "";
+            const std::size_t links = ch.loop ? ch.nodes.size() : ch.nodes.size() - 1;
+            for (std::size_t i = 0; i < links; ++i) {
+                double x1, y1, x2, y2;
+                Centre(ch.nodes[i], x1, y1);
+                Centre(ch.nodes[(i + 1) % ch.nodes.size()], x2, y2);
+                const double dx = x2 - x1, dy = y2 - y1, len = std::sqrt(dx * dx + dy * dy);
+                if (len < 1) continue;
+                const double ux = dx / len, uy = dy / len, cut = kMarkHalf + 1;
+                x1 += ux * cut, y1 += uy * cut, x2 -= ux * cut, y2 -= uy * cut;
+                const double bow = std::min(12.0, len / 6);
+                const double mx = (x1 + x2) / 2 - uy * bow, my = (y1 + y2) / 2 + ux * bow;
+                const bool strong = branch || (i < ch.strong.size() && ch.strong[i]);
+                out += "<path class=\"" + std::string(strong ? "strong" : "weak") + "\"" + colour + " d=\"M" +
+                       Num(x1) + " " + Num(y1) + " Q" + Num(mx) + " " + Num(my) + " " + Num(x2) + " " + Num(y2) +
+                       "\"" + (branch ? " marker-end=\"url(#arrow)\"" : "") + "/>";
+            }
+        }
+    }
+
+    // Step 6. Digits and pencil marks.
+    void Digits() {
+        for (int c = 0; c < 81; ++c) {
+            const double cx = CellX(c) + kCellPx / 2.0, cy = CellY(c) + kCellPx / 2.0 + 10;
+            if (board.grid[c] != 0) {
+                // Givens are the puzzle's; other digits were placed by earlier steps.
+                const bool given = step == nullptr || board.given[c];
+                Text(out, cx, cy, board.grid[c], given ? "given" : "solved");
+            } else if (placed[c] != 0) {
+                Text(out, cx, cy, placed[c], "placed");
+            } else {
+                for (int d = 1; d <= 9; ++d)
+                    if (board.masks[c] & DigitBit(d)) Text(out, CandidateX(c, d), CandidateY(c, d) + 4, d, "pm");
+            }
+        }
+    }
+
+    // Step 7. A stroke through every struck candidate.
+    void Strikes() {
+        for (int c = 0; c < 81; ++c)
+            for (int d = 1; d <= 9; ++d)
+                if (struck[c] & DigitBit(d))
+                    out += "<line class=\"strike\" x1=\"" + Num(CandidateX(c, d) - kMarkHalf) + "\" y1=\"" +
+                           Num(CandidateY(c, d) + kMarkHalf) + "\" x2=\"" + Num(CandidateX(c, d) + kMarkHalf) +
+                           "\" y2=\"" + Num(CandidateY(c, d) - kMarkHalf) + "\"/>";
+    }
+
+    // Step 8. The order of a chain's nodes: a small number at the corner of
+    // each node's first candidate (a forcing branch's own nodes only, the
+    // assumption being 1).
+    void NodeOrder() {
+        for (const PatternChain& ch : p.chains) {
+            if (ch.nodes.size() < 2) continue;
+            for (std::size_t i = 0; i < ch.nodes.size(); ++i) {
+                const ChainNode& n = ch.nodes[i];
+                if (n.cells.empty() || n.digits == 0) continue;
+                const int cell = n.cells[0], d = LowestDigit(n.digits);
+                out += "<text class=\"order\" x=\"" + Num(CandidateX(cell, d) - 5) + "\" y=\"" +
+                       Num(CandidateY(cell, d) - 3) + "\">" + std::to_string(i + 1) + "</text>";
+            }
+        }
+    }
+};
+
+}  // namespace
+
+std::string GridSvg(const Board& board, const Step* step) {
+    static const Pattern kNoPattern;
+    Drawing d{board, step, step != nullptr ? step->pattern : kNoPattern, {}};
+    d.out = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + std::to_string(kGridPx) + "\" height=\"" +
+            std::to_string(kGridPx) + "\" viewBox=\"0 0 " + std::to_string(kGridPx) + " " + std::to_string(kGridPx) +
+            "\" role=\"img\">";
+    if (!d.p.chains.empty() && d.p.chains[0].role == Role::Branch)
+        d.out += "<defs><marker id=\"arrow\" viewBox=\"0 0 10 10\" refX=\"9\" refY=\"5\" markerWidth=\"5\" "
+                 "markerHeight=\"5\" orient=\"auto\"><path d=\"M0 0L10 5L0 10z\" fill=\"context-stroke\"/></marker></defs>";
+    Rect(d.out, 0, 0, kGridPx, kGridPx, "#ffffff");
+    d.ReadChanges();
+    d.TintPattern();
+    d.MarkCandidates();
+    d.GridLines();
+    d.Links();
+    d.Digits();
+    d.Strikes();
+    d.NodeOrder();
+    return d.out + "</svg>";
 }
 
+namespace {
+
+// Runs of at least this many singles in a row fold into one group.
+constexpr std::size_t kFoldRun = 3;
+
+bool IsSingle(const Step& st) { return st.rung <= 2; }
+
+std::string Figure(const std::string& id, const std::string& svg, const std::string& caption) {
+    return "<figure" + (id.empty() ? std::string() : " id=\"" + id + "\"") + ">" + svg + "<figcaption>" + caption +
+           "</figcaption></figure>";
+}
+
+// A step's caption: its number (a link to itself), its text, and a forcing
+// chain's branches, each behind a swatch of its colour in the drawing.
+std::string Caption(const std::string& id, std::size_t number, const Step& st) {
+    std::string out = "<a href=\"#" + id + "\"><b>" + std::to_string(number) + ".</b></a> " + Escape(StepText(st));
+    const std::vector<std::string> branches = BranchLines(st);
+    for (std::size_t k = 0; k < branches.size(); ++k)
+        out += "<br><span class=\"swatch\" style=\"background:" + std::string(kGroupMark[k % 6]) + "\"></span>" +
+               Escape(branches[k]);
+    return out;
+}
+
+}  // namespace
+
 std::string HtmlPage::Section(int line, const Grid& puzzle, int level, const std::vector<Step>& steps) {
+    const std::string id = "line-" + std::to_string(line);
+    auto stepId = [&](std::size_t i) { return id + "-step-" + std::to_string(i + 1); };
     std::string out;
-    out += "<section><h2>Line " + std::to_string(line) + ": " + kLevelNames[static_cast<std::size_t>(level)] + " (" +
-           std::to_string(level) + "), " + std::to_string(steps.size()) + " steps</h2><div class=\"grids\">";
+    out += "<section id=\"" + id + "\"><h2><a href=\"#" + id + "\">Line " + std::to_string(line) + "</a>: " +
+           kLevelNames[static_cast<std::size_t>(level)] + " (" + std::to_string(level) + "), " +
+           std::to_string(steps.size()) + " steps</h2>";
+    // The contents: one link per step, a run of singles as one link.
+    out += "<nav class=\"toc\">";
+    std::string grids = "<div class=\"grids\">";
     Board board(puzzle);
-    out += "<figure>" + GridSvg(board, nullptr) + "<figcaption>The puzzle</figcaption></figure>";
-    for (std::size_t i = 0; i < steps.size(); ++i) {
-        out += "<figure>" + GridSvg(board, &steps[i]) + "<figcaption><b>" + std::to_string(i + 1) + ".</b> " +
-               Escape(StepText(steps[i])) + "</figcaption></figure>";
-        board.Apply(steps[i]);
+    grids += Figure("", GridSvg(board, nullptr), "The puzzle");
+    for (std::size_t i = 0; i < steps.size();) {
+        std::size_t end = i;
+        while (end < steps.size() && IsSingle(steps[end])) ++end;
+        if (end - i >= kFoldRun) {
+            std::string placed;
+            for (std::size_t k = i; k < end; ++k)
+                for (const Change& ch : steps[k].changes)
+                    if (ch.kind == 'P') placed += (placed.empty() ? "" : ", ") + Cell(ch.cell) + "=" + std::to_string(ch.digit);
+            const std::string range = std::to_string(i + 1) + "-" + std::to_string(end);
+            out += "<a href=\"#" + stepId(i) + "\">" + range + " singles</a> ";
+            grids += "<details class=\"run\" id=\"" + stepId(i) + "\"><summary>Steps " + range + ": " +
+                     std::to_string(end - i) + " singles (" + Escape(placed) + ")</summary><div class=\"grids\">";
+            for (const std::size_t first = i; i < end; ++i) {
+                grids += Figure(i == first ? "" : stepId(i), GridSvg(board, &steps[i]),
+                                Caption(stepId(i), i + 1, steps[i]));
+                board.Apply(steps[i]);
+            }
+            grids += "</div></details>";
+            continue;
+        }
+        if (end == i) end = i + 1;  // one step that is not a single
+        for (; i < end; ++i) {
+            out += "<a href=\"#" + stepId(i) + "\">" + std::to_string(i + 1) + " " + Escape(steps[i].name) + "</a> ";
+            grids += Figure(stepId(i), GridSvg(board, &steps[i]), Caption(stepId(i), i + 1, steps[i]));
+            board.Apply(steps[i]);
+        }
     }
-    if (level == 9)
-        out += "<figure>" + GridSvg(board, nullptr) + "<figcaption>Stuck: no technique makes progress</figcaption></figure>";
-    out += "</div><p class=\"summary\">";
+    if (level == 9) grids += Figure("", GridSvg(board, nullptr), "Stuck: no technique makes progress");
+    out += "</nav>" + grids + "</div><p class=\"summary\">";
     for (const std::string& l : Summary(steps)) out += Escape(l) + "<br>";
     out += "</p></section>\n";
     return out;
@@ -218,6 +351,36 @@ std::string HtmlPage::Text() const { return Head() + sections_ + Tail(); }
 
 std::string HtmlPage::Tail() { return "</body></html>\n"; }
 
+namespace {
+
+// What the colours and lines of the drawings mean, as a line of small swatches.
+std::string Legend() {
+    auto swatch = [](const std::string& body) {
+        return "<svg width=\"28\" height=\"16\" viewBox=\"0 0 28 16\">" + body + "</svg>";
+    };
+    auto square = [&](const char* fill) {
+        return swatch("<rect x=\"6\" y=\"1\" width=\"14\" height=\"14\" fill=\"" + std::string(fill) + "\"/>");
+    };
+    auto digit = [&](const char* cls) {
+        return swatch("<text class=\"" + std::string(cls) + "\" x=\"14\" y=\"14\" style=\"font-size:16px\">5</text>");
+    };
+    std::string out = "<p class=\"legend\"><b>Legend</b>";
+    out += square("#cde8f8") + "pattern cells";
+    out += square(kGroupMark[0]) + "pattern candidates";
+    out += swatch("<rect x=\"6\" y=\"1\" width=\"14\" height=\"14\" fill=\"" + std::string(kStrikeFill) +
+                  "\"/><line class=\"strike\" x1=\"6\" y1=\"15\" x2=\"20\" y2=\"1\"/>") + "struck candidate";
+    out += swatch("<line class=\"strong\" x1=\"2\" y1=\"8\" x2=\"26\" y2=\"8\"/>") + "strong link";
+    out += swatch("<line class=\"weak\" x1=\"2\" y1=\"8\" x2=\"26\" y2=\"8\"/>") + "weak link";
+    out += digit("placed") + "placed by the step";
+    out += digit("solved") + "placed before";
+    out += digit("given") + "given";
+    out += "<br>Forcing chains: one colour per branch, numbers give each branch's order; "
+           "runs of singles are folded (click to open).</p>\n";
+    return out;
+}
+
+}  // namespace
+
 std::string HtmlPage::Head() {
     const std::string grid = std::to_string(kGridPx) + "px";
     return "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"><title>Gridwick: explained "
@@ -235,7 +398,17 @@ std::string HtmlPage::Head() {
            "@media print{body{-webkit-print-color-adjust:exact;print-color-adjust:exact}"
            "section{break-before:page}section:first-child{break-before:auto}"
            "figure{break-inside:avoid}.grids{grid-template-columns:repeat(2," + grid + ")}}\n"
-           "</style></head><body>\n";
+           ".legend{box-sizing:border-box;height:" + std::to_string(kLegendPx) + "px;overflow:hidden;margin:0;"
+           "padding:6px " + std::to_string(kPadPx) + "px;font-size:12px;line-height:20px;background:#f4f4f4}\n"
+           ".legend svg{vertical-align:middle;margin:0 4px 0 10px}\n"
+           ".toc{box-sizing:border-box;height:" + std::to_string(kTocPx) + "px;padding:0 " + std::to_string(kPadPx) +
+           "px;font-size:13px;line-height:" + std::to_string(kTocPx) + "px;white-space:nowrap;overflow-x:auto}\n"
+           ".toc a{margin-right:6px}\n"
+           "details.run{grid-column:1/-1;border:1px solid #bbb;padding:6px}\n"
+           "details.run summary{cursor:pointer;font-size:14px}\n"
+           ".swatch{display:inline-block;width:10px;height:10px;margin-right:4px}\n"
+           ".order{font-size:8px;font-weight:bold;fill:#000;paint-order:stroke;stroke:#fff;stroke-width:2px}\n"
+           "</style></head><body>\n" + Legend();
 }
 
 bool HtmlPage::Write(const std::string& path) const {

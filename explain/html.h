@@ -21,6 +21,10 @@ inline constexpr int kGridPx = 9 * kCellPx + 2 * kBorderPx;
 inline constexpr int kGapPx = 24;
 inline constexpr int kPadPx = 16;
 inline constexpr int kHeadingPx = 48;
+// The legend at the top of the page, and each section's line of contents
+// under its heading: fixed heights.
+inline constexpr int kLegendPx = 72;
+inline constexpr int kTocPx = 28;
 
 // Where candidate `digit` of `cell` is drawn inside a grid: its centre.
 double CandidateX(int cell, int digit);

@@ -19,11 +19,12 @@ void Grader(const std::uint8_t* data, std::size_t size);
 
 // The input path of `merge` and `print`: the bytes as a file named by the
 // first byte (a stored file of any target and level, or a plain file), read
-// a puzzle at a time; each puzzle read is checked.
+// a puzzle at a time; the first puzzles read are solved.
 void Stored(const std::uint8_t* data, std::size_t size);
 
-// The canonical form: the same for a puzzle and any disguise of it (the
-// disguise drawn from the first bytes), and a fixed point.
+// The canonical form of a grid of 17 givens or more, none twice in a unit:
+// the same for any disguise of it (drawn from the bytes after the cells),
+// and a fixed point.
 void Canonical(const std::uint8_t* data, std::size_t size);
 
 }  // namespace gw::fuzz

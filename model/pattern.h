@@ -92,6 +92,10 @@ struct PatternCell {
 struct ChainNode {
     std::uint16_t digits = 0;
     std::vector<std::uint8_t> cells;
+    // In a forcing chain's branch, where a node is a placement: the unit in
+    // which it was the digit's last place (a hidden single), or -1 (the
+    // assumption, or the cell's last candidate).
+    std::int8_t unit = -1;
     bool operator==(const ChainNode&) const = default;
 };
 

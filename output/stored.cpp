@@ -92,7 +92,10 @@ std::vector<StoredFile> ListPuzzleFiles(const std::vector<std::string>& inputs, 
         std::error_code ec;
         const fs::path p(in);
         if (fs::is_directory(p, ec)) AddFolder(p, out);
-        else if (fs::exists(p, ec)) out.push_back(Describe(p));
+        // Only a name that is not there is missing: one that cannot be
+        // looked at (a folder without permission) is read, and the read
+        // says why it fails.
+        else if (fs::exists(p, ec) || (ec && ec != std::errc::no_such_file_or_directory)) out.push_back(Describe(p));
         else missing.push_back(in);
     }
     return out;

@@ -151,6 +151,85 @@ TEST(Explain, EveryStepReadsTechniquePatternResult) {
     }
 }
 
+// The stored hard puzzles of the benchmarks (they reach forcing chains and the
+// trial), graded with steps.
+struct Graded {
+    Grid puzzle;
+    int level;
+    std::vector<Step> steps;
+};
+std::vector<Graded> HardGradings() {
+    std::vector<Graded> out;
+    std::ifstream hard(std::string(GRIDWICK_TEST_DATA) + "/../../bench/data/hard.txt");
+    for (std::string line; std::getline(hard, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        Graded g{test::ParseGrid(line.substr(0, 81)), 0, {}};
+        GradeState s;
+        g.level = GradePuzzle(s, g.puzzle, &g.steps);
+        out.push_back(std::move(g));
+    }
+    if (out.empty()) throw std::runtime_error("bench/data/hard.txt holds no puzzle");
+    return out;
+}
+
+// Places a digit on a board only where it is a candidate.
+bool PlaceOn(Board& b, int cell, int digit) {
+    if (b.grid[cell] != 0 || !(b.masks[cell] & DigitBit(digit))) return false;
+    b.Apply(Change{'P', static_cast<std::uint8_t>(cell), static_cast<std::uint8_t>(digit)});
+    return true;
+}
+
+// Every branch of every forcing chain replays from its assumption: each
+// node is a hidden single in the unit it names, or the last candidate of its
+// cell, on the board the nodes before it leave; the branch ends with the
+// step's result. The branch lines of the text follow the same nodes.
+TEST(Explain, ForcingChainBranchesReplayBySingles) {
+    int branches = 0;
+    for (const Graded& g : HardGradings()) {
+        Board board(g.puzzle);
+        for (const Step& st : g.steps) {
+            if (st.pattern.kind == PatternKind::Forcing) {
+                const bool places = st.pattern.note.rfind("every branch places", 0) == 0;
+                const Change target = st.changes.at(0);
+                std::size_t shown = 0;
+                for (const PatternChain& ch : st.pattern.chains) {
+                    if (ch.role != Role::Branch) continue;
+                    ++branches;
+                    Board b = board;
+                    for (std::size_t k = 0; k < ch.nodes.size(); ++k) {
+                        const ChainNode& n = ch.nodes[k];
+                        const int cell = n.cells.at(0), d = LowestDigit(n.digits);
+                        if (k > 0 && n.unit >= 0) {
+                            for (int i = 0; i < 9; ++i) {
+                                const int other = UnitCell(n.unit, i);
+                                EXPECT_TRUE(other == cell || !(b.masks[other] & n.digits))
+                                    << Cell(cell) << "=" << d << " is not the last place in " << Unit(n.unit);
+                            }
+                        } else if (k > 0) {
+                            EXPECT_EQ(b.masks[cell], n.digits) << Cell(cell) << "=" << d << " is not a naked single";
+                        }
+                        ASSERT_TRUE(PlaceOn(b, cell, d)) << StepText(st);
+                    }
+                    if (places) {
+                        EXPECT_NE(b.grid[target.cell], target.digit);
+                        EXPECT_NE(b.grid[target.cell], 0) << StepText(st);
+                    } else {
+                        EXPECT_FALSE(b.masks[target.cell] & DigitBit(target.digit)) << StepText(st);
+                        EXPECT_NE(b.grid[target.cell], target.digit) << StepText(st);
+                    }
+                    ++shown;
+                }
+                EXPECT_EQ(shown, BranchLines(st).size());
+                EXPECT_EQ(shown, static_cast<std::size_t>(std::count_if(
+                                     st.pattern.cells.begin(), st.pattern.cells.end(),
+                                     [](const PatternCell& c) { return c.role == Role::Branch; })));
+            }
+            board.Apply(st);
+        }
+    }
+    EXPECT_GT(branches, 20);
+}
+
 // The command line: step lines, summary, jsonl patterns agreeing with the text,
 // candidate grids and the page.
 TEST(Explain, CommandLineTextJsonlGridsAndPage) {
@@ -184,6 +263,7 @@ TEST(Explain, CommandLineTextJsonlGridsAndPage) {
         if (std::regex_match(l, m, stepLine)) names.push_back(m[2]);
         else if (l.rfind("  techniques: ", 0) == 0 || l.rfind("  hardest: step ", 0) == 0) ++summaries;
         else if (l == "  stuck: no technique makes progress") ++stuck;
+        else if (l.rfind("      r", 0) == 0 && l.find(" => ") != std::string::npos) continue;  // a branch
         else if (l.rfind("  ", 0) == 0) ADD_FAILURE() << "step line without pattern: " << l;
     }
     EXPECT_EQ(summaries, 4);
@@ -210,7 +290,7 @@ TEST(Explain, CommandLineTextJsonlGridsAndPage) {
     std::ifstream f(page);
     const std::string html{std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
     std::size_t svgs = 0;
-    for (std::size_t at = html.find("<svg"); at != std::string::npos; at = html.find("<svg", at + 1)) ++svgs;
+    for (std::size_t at = html.find("<svg xmlns"); at != std::string::npos; at = html.find("<svg xmlns", at + 1)) ++svgs;
     EXPECT_EQ(svgs, names.size() + 2 + 1);  // each puzzle, each step, the stuck grid
     EXPECT_EQ(html.find("<script"), std::string::npos);
     fs::remove(in);
@@ -316,13 +396,23 @@ TEST(Explain, PageRendersInChromium) {
     ASSERT_TRUE(board.masks[struckCell] & DigitBit(struckDigit));
     Step step{4, "Claiming", {{'R', struckCell, struckDigit}}, {}};
     step.pattern.Kind(PatternKind::Locked).Digit(struckDigit).Cell(patternCell, 0, Role::Base);
+    // Then three singles, folded into one group that stays closed.
+    std::vector<Step> steps = {step};
+    for (int cell : {3, 5, 6}) {
+        const int d = LowestDigit(board.masks[cell]);
+        steps.push_back({1, "Hidden Single", {{'P', static_cast<std::uint8_t>(cell), static_cast<std::uint8_t>(d)}}, {}});
+        steps.back().pattern.Kind(PatternKind::Single).Digit(d).Cell(cell, 0, Role::Target);
+    }
     HtmlPage page;
-    page.Add(1, puzzle, 2, {step});
+    page.Add(1, puzzle, 2, steps);
+    EXPECT_NE(page.Text().find("<details class=\"run\" id=\"line-1-step-2\"><summary>Steps 2-4: 3 singles"),
+              std::string::npos);
     const fs::path dir = TempPath("chromium"), html = dir / "page.html", png = dir / "shot.png";
     fs::remove_all(dir);
     fs::create_directories(dir / "profile");
     ASSERT_TRUE(page.Write(html.string()));
-    const int width = 2 * kPadPx + 2 * kGridPx + kGapPx + 40, height = kHeadingPx + kPadPx + kGridPx + 40;
+    const int width = 2 * kPadPx + 2 * kGridPx + kGapPx + 40,
+              height = kLegendPx + kHeadingPx + kTocPx + kPadPx + kGridPx + 200;
     int status = 0;
     RunShell("timeout 120 '" + browser.substr(0, browser.find('\n')) +
             "' --headless --no-sandbox --disable-gpu --disable-quic --no-first-run --disable-background-networking "
@@ -334,7 +424,8 @@ TEST(Explain, PageRendersInChromium) {
     ASSERT_TRUE(ReadPng(png, shot)) << "no screenshot (status " << status << ")";
     ASSERT_GE(shot.width, width - 20);
     // Step 1 is the second grid of the section's first row.
-    const int left = kPadPx + kGridPx + kGapPx, top = kHeadingPx + kPadPx;
+    const int left = kPadPx + kGridPx + kGapPx, top = kLegendPx + kHeadingPx + kTocPx + kPadPx;
+    EXPECT_TRUE(Near(shot.At(3, 3), {0xf4, 0xf4, 0xf4}, 6)) << "legend";
     auto cellCorner = [&](int cell) {
         return shot.At(left + kBorderPx + kCellPx * (cell % 9) + 3, top + kBorderPx + kCellPx * (cell / 9) + 3);
     };
@@ -347,6 +438,12 @@ TEST(Explain, PageRendersInChromium) {
     EXPECT_TRUE(stroke[0] > 170 && stroke[2] < 120) << "stroke through the struck candidate";
     // The same candidate in the puzzle's own grid (left) is not struck.
     EXPECT_TRUE(Near(shot.At(sx - left + kPadPx - 5, sy - 5), {255, 255, 255})) << "candidate before the step";
+    // The folded group's frame below the first row of grids (its grids stay
+    // hidden, so the frame is short).
+    int frame = 0;
+    for (int y = top + kGridPx; y < shot.height; ++y) frame += Near(shot.At(kPadPx, y), {0xbb, 0xbb, 0xbb}, 30);
+    EXPECT_GT(frame, 10) << "folded group";
+    EXPECT_LT(frame, kGridPx / 2) << "the folded group is closed";
     fs::remove_all(dir);
 }
 

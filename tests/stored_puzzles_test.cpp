@@ -437,5 +437,54 @@ TEST_F(StoredPuzzles, EndlessInputEndsWithAMessage) {
     }
 }
 
+// A file size limit (ulimit -f) is met like a full disk: the write that would
+// pass it fails with the system's reason, the run stops with its summary, and
+// the files keep whole puzzles only.
+TEST_F(StoredPuzzles, FileSizeLimitStopsTheRunLikeAFullDisk) {
+    for (const int target : {0, 7}) {
+        rlimit before {};
+        ::getrlimit(RLIMIT_FSIZE, &before);
+        rlimit cap = before;
+        cap.rlim_cur = 16384;
+        ::setrlimit(RLIMIT_FSIZE, &cap);
+        const Proc p = Start(Generate(target, {"--levels", "Easy"}));
+        ::setrlimit(RLIMIT_FSIZE, &before);
+        const Done d = Wait(p);
+        EXPECT_EQ(d.status, 1) << "target " << target << " signal " << d.signal;
+        EXPECT_NE(d.err.find("File too large"), std::string::npos) << d.err;
+        EXPECT_EQ(CheckStored(target), Saved(d)) << "target " << target;
+    }
+}
+
+// Every command, its output going where nothing can be written: a message
+// with the reason, and status 1.
+TEST_F(StoredPuzzles, EveryCommandFailsWhenItsOutputCannotBeWritten) {
+    const std::string few = SharedPuzzles(3), book = (dir_ / "book.pdf").string();
+    const std::vector<std::string> commands[] = {
+        {"--help"}, {"--version"}, {"generate", "--help"}, {"rungs"}, {"bench"},
+        {"merge", few, "-o", dir_.string(), "-t", "7"}, {"count", "-o", dir_.string(), "-t", "7"},
+        {"print", few, "-o", book}, {"grade", few}, {"generate", "-q", "-n", "1", "-o", "-"},
+    };
+    for (const auto& args : commands) {
+        const Done d = Wait(Start(args, {}, "/dev/full"));
+        EXPECT_EQ(d.status, 1) << args[0] << " " << args.back();
+        EXPECT_NE(d.err.find("No space left on device"), std::string::npos) << args[0] << ": " << d.err;
+    }
+}
+
+// Option values that cannot mean what they seem: a usage error, said in a
+// line.
+TEST_F(StoredPuzzles, MeaninglessOptionValuesAreUsageErrors) {
+    const std::vector<std::string> commands[] = {
+        Generate(7, {"--levels", ""}), {"merge", SharedPuzzles(1), "-o", dir_.string(), "-t", "7", "--levels", ""},
+        Generate(7, {"--max-time", "nan"}), Generate(7, {"--max-time", "-1"}), Generate(7, {"--max-time", "inf"}),
+    };
+    for (const auto& args : commands) {
+        const Done d = Run(args);
+        EXPECT_EQ(d.status, 2) << args[0] << " " << args.back();
+        EXPECT_LT(d.err.size(), 200u) << d.err;
+    }
+}
+
 }  // namespace
 }  // namespace gw

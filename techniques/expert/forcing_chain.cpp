@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "techniques/techniques.h"
 
@@ -52,18 +53,28 @@ public:
     // Marks the digit as placed in the cell, and as eliminated everywhere the
     // placement excludes it: the cell's other candidates, and the digit in
     // every peer that holds it.
-    void AssumePlacement(int cell, int digit) {
-        Touch(cell, digit, 1);
+    // With Record, the placement is also written down with its reason (the
+    // unit of a hidden single, -1 otherwise) as the cause of every entry it
+    // touches.
+    template <bool Record = false>
+    void AssumePlacement(int cell, int digit, int unit = -1) {
+        if constexpr (Record) placements_.push_back({static_cast<std::uint8_t>(cell), static_cast<std::uint8_t>(digit),
+                                                     static_cast<std::int8_t>(unit)});
+        Touch<Record>(cell, digit, 1);
         for (int d = 1; d <= 9; ++d)
-            if (h_[cell][d - 1] == 0 && Holds(cell, d)) Touch(cell, d, -1);
+            if (h_[cell][d - 1] == 0 && Holds(cell, d)) Touch<Record>(cell, d, -1);
         for (int p : Peers[cell])
-            if (h_[p][digit - 1] == 0 && Holds(p, digit)) Touch(p, digit, -1);
+            if (h_[p][digit - 1] == 0 && Holds(p, digit)) Touch<Record>(p, digit, -1);
     }
 
-    // Follows one assumption through with singles.
+    // Follows one assumption through with singles. With Record, every
+    // placement is kept in order with the placement that touched each entry
+    // first, for explanations (see Path).
+    template <bool Record = false>
     void Propagate(int base, int digit) {
         Clear();
-        AssumePlacement(base, digit);
+        if constexpr (Record) placements_.clear();
+        AssumePlacement<Record>(base, digit);
         int current = digit;
         for (;;) {
             // Hidden single of the current digit: rows, then columns, then
@@ -77,7 +88,7 @@ public:
                 for (int k = 0; k < 9; ++k) {
                     const int c = UnitCell(unit, k);
                     if (Holds(c, current) && h_[c][current - 1] == 0) {
-                        AssumePlacement(c, current);
+                        AssumePlacement<Record>(c, current, unit);
                         break;
                     }
                 }
@@ -91,17 +102,58 @@ public:
             if (single < 0) return;
             int d = 1;
             while (!(Holds(single, d) && h_[single][d - 1] == 0)) ++d;
-            AssumePlacement(single, d);
+            AssumePlacement<Record>(single, d);
             current = d;
         }
     }
 
     const Outcome& Result() const { return outcome_; }
 
+    // One placement of a recorded branch; `unit` is where the digit had its
+    // last place (a hidden single), -1 for the assumption or a cell's last
+    // candidate.
+    struct Placement {
+        std::uint8_t cell, digit;
+        std::int8_t unit;
+    };
+
+    // After a recorded Propagate: the placements that lead to the entry of
+    // `digit` in `cell` (placed or eliminated), in the order they were made,
+    // the assumption first. A placement needs the ones that touched the
+    // entries its single rests on: the digit's other places in its unit, or
+    // the cell's other candidates.
+    std::vector<Placement> Path(int cell, int digit) const {
+        std::vector<bool> needed(placements_.size(), false);
+        std::vector<int> todo{cause_[cell][digit - 1]};
+        while (!todo.empty()) {
+            const int k = todo.back();
+            todo.pop_back();
+            if (k < 0 || needed[static_cast<std::size_t>(k)]) continue;
+            needed[static_cast<std::size_t>(k)] = true;
+            const Placement& p = placements_[static_cast<std::size_t>(k)];
+            if (k == 0) continue;  // the assumption
+            if (p.unit >= 0) {
+                for (int i = 0; i < 9; ++i) {
+                    const int c = UnitCell(p.unit, i);
+                    if (c != p.cell && Holds(c, p.digit)) todo.push_back(cause_[c][p.digit - 1]);
+                }
+            } else {
+                for (int d = 1; d <= 9; ++d)
+                    if (d != p.digit && Holds(p.cell, d)) todo.push_back(cause_[p.cell][d - 1]);
+            }
+        }
+        std::vector<Placement> out;
+        for (std::size_t k = 0; k < placements_.size(); ++k)
+            if (needed[k]) out.push_back(placements_[k]);
+        return out;
+    }
+
 private:
     bool Holds(int cell, int d) const { return (cand_[cell] >> (d - 1)) & 1u; }
 
+    template <bool Record = false>
     void Touch(int cell, int d, std::int8_t value) {
+        if constexpr (Record) cause_[cell][d - 1] = static_cast<std::int16_t>(placements_.size() - 1);
         std::int8_t& e = h_[cell][d - 1];
         if (e == 0 && Holds(cell, d)) {
             for (int u : UnitsOfCell[cell]) --unitOpen_[u][d - 1];
@@ -122,7 +174,27 @@ private:
     Outcome outcome_{};
     std::array<std::array<int, 9>, 27> unitOpen_{};
     std::array<int, 81> cellOpen_{};
+    // Recorded branches only: the placements in order, and for each entry
+    // the index of the placement that touched it.
+    std::vector<Placement> placements_;
+    std::array<std::array<std::int16_t, 9>, 81> cause_;
 };
+
+// Explanations: each branch of the base that gave the conclusion, from its
+// assumption to the placement that decides the concluded entry, one chain
+// per branch (its nodes are placements; a node's unit names the hidden
+// single that made it).
+void RecordBranches(Pattern& p, Branch& branch, const std::vector<std::pair<int, int>>& branches, int cell,
+                    int digit) {
+    for (const auto& [bc, bd] : branches) {
+        branch.Propagate<true>(bc, bd);
+        PatternChain& chain = p.NewChain(Role::Branch);
+        for (const Branch::Placement& step : branch.Path(cell, digit)) {
+            chain.Add(true, DigitBit(step.digit), {static_cast<int>(step.cell)});
+            chain.nodes.back().unit = step.unit;
+        }
+    }
+}
 
 }  // namespace
 
@@ -170,6 +242,7 @@ bool TryForcingChain(GradeState& s) {
     // branch leaves its cell as the only candidate (the next singles pass
     // places it). True when something was removed.
     std::string verdict;  // explanations: what every branch agrees on
+    int concluded = -1;   // and the entry, 9 * cell + digit - 1
     auto conclude = [&](int n) -> int {
         if (n <= 1) return -1;
         // The first candidate (cells ascending, digits ascending) that every
@@ -184,6 +257,7 @@ bool TryForcingChain(GradeState& s) {
         const int c = first / 9;
         const int d = first % 9 + 1;
         const bool placed = (agree.placed[static_cast<std::size_t>(first >> 6)] >> (first & 63)) & 1u;
+        concluded = first;
         if (s.pattern != nullptr)
             verdict = "every branch " + std::string(placed ? "places " : "removes ") + std::to_string(d) +
                       (placed ? " in r" : " from r") + std::to_string(RowOf[c] + 1) + "c" + std::to_string(ColOf[c] + 1);
@@ -205,8 +279,13 @@ bool TryForcingChain(GradeState& s) {
         const int result = conclude(n);
         if (result == 1 && s.pattern != nullptr) {
             s.pattern->Kind(PatternKind::Forcing).Cell(c, cand[c], Role::Source).note = verdict;
+            std::vector<std::pair<int, int>> branches;
             for (int d = 1; d <= 9; ++d)
-                if ((cand[c] >> (d - 1)) & 1u) s.pattern->Cell(c, DigitBit(d), Role::Branch);
+                if ((cand[c] >> (d - 1)) & 1u) {
+                    s.pattern->Cell(c, DigitBit(d), Role::Branch);
+                    branches.push_back({c, d});
+                }
+            RecordBranches(*s.pattern, branch, branches, concluded / 9, concluded % 9 + 1);
         }
         if (result >= 0) return result == 1;
     }
@@ -226,8 +305,13 @@ bool TryForcingChain(GradeState& s) {
             const int result = conclude(n);
             if (result == 1 && s.pattern != nullptr) {
                 s.pattern->Kind(PatternKind::Forcing).Digit(d).Unit(u, Role::Source, DigitBit(d)).note = verdict;
+                std::vector<std::pair<int, int>> branches;
                 for (int k = 0; k < 9; ++k)
-                    if ((cand[UnitCell(u, k)] >> (d - 1)) & 1u) s.pattern->Cell(UnitCell(u, k), DigitBit(d), Role::Branch);
+                    if ((cand[UnitCell(u, k)] >> (d - 1)) & 1u) {
+                        s.pattern->Cell(UnitCell(u, k), DigitBit(d), Role::Branch);
+                        branches.push_back({UnitCell(u, k), d});
+                    }
+                RecordBranches(*s.pattern, branch, branches, concluded / 9, concluded % 9 + 1);
             }
             if (result >= 0) return result == 1;
         }

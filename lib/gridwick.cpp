@@ -1,0 +1,372 @@
+// The library's calls, each a thin layer over the engine: the reader, the
+// solution count, the grader, the explanations and the generators.
+#include "gridwick/gridwick.h"
+
+#include <cctype>
+#include <cinttypes>
+#include <cstdio>
+
+#include "explain/explain.h"
+#include "explain/html.h"
+#include "generator/generator.h"
+#include "generator/hunt.h"
+#include "generator/solution_count.h"
+#include "grader/grader.h"
+#include "grader/signature.h"
+#include "model/canonical.h"
+#include "output/reader.h"
+
+namespace gridwick {
+
+namespace detail {
+// The engine's own record of a grading: the explanations draw from it.
+struct GradingData {
+    gw::Grid puzzle{};
+    int level = 0;
+    std::vector<gw::Step> steps;
+};
+}  // namespace detail
+
+namespace {
+
+using gw::Grid;
+
+Grid ToGrid(const Puzzle& p) {
+    Grid g{};
+    for (int c = 0; c < 81; ++c) {
+        const std::uint8_t d = p.cells[static_cast<std::size_t>(c)];
+        if (d > 9) throw Error("cell " + gw::CellName(c) + " holds " + std::to_string(d) + ", not a digit");
+        g[static_cast<std::size_t>(c)] = d;
+    }
+    return g;
+}
+
+Puzzle FromGrid(const Grid& g) {
+    Puzzle p;
+    p.cells = g;
+    return p;
+}
+
+std::bitset<gw::kRungCount + 1> Disabled(const GradeOptions& o) {
+    std::bitset<gw::kRungCount + 1> out;
+    std::string error;
+    if (!o.without.empty() && !gw::ParseRungList(o.without, out, error)) throw Error(error);
+    return out;
+}
+
+Step PublicStep(const gw::Step& st) {
+    Step out;
+    out.rung = st.rung;
+    const gw::Rung& rung = gw::kLadder[static_cast<std::size_t>(st.rung - 1)];
+    out.technique = rung.player;
+    out.level = rung.level;
+    for (const gw::Change& ch : st.changes) out.changes.push_back({ch.kind, ch.cell, ch.digit});
+    out.pattern = gw::explain::PatternJson(st.pattern);
+    out.text = gw::explain::StepText(st);
+    return out;
+}
+
+// A puzzle with a unique solution, or Error saying why not.
+Grid Checked(const Puzzle& puzzle, Grid& solution) {
+    const Grid g = ToGrid(puzzle);
+    const std::string why = gw::CheckPuzzle(g, &solution);
+    if (!why.empty()) throw Error(why);
+    return g;
+}
+
+// Bridges the caller's halt flag into the engine's run control: the engine
+// polls the hook every few dozen yield points.
+struct HaltBridge {
+    explicit HaltBridge(const std::atomic<bool>* halt) {
+        if (halt == nullptr) return;
+        control.pumpEvery = 16;
+        control.pumpHook = [this, halt] {
+            if (halt->load(std::memory_order_relaxed)) control.halt = true;
+        };
+    }
+    gw::RunControl control;
+};
+
+std::uint64_t TrySeed(std::uint64_t seed, std::uint64_t seq) {
+    // The command line's seed of its seq-th puzzle, so that a seeded run gives
+    // the same puzzles through either.
+    return seed ^ (seq * 0x9e3779b97f4a7c15ULL + 0x632be59bd9b4e019ULL);
+}
+
+}  // namespace
+
+const char* Version() { return "0.1"; }
+
+std::string Puzzle::ToString() const {
+    std::string s(81, '.');
+    for (std::size_t c = 0; c < 81; ++c)
+        if (cells[c] >= 1 && cells[c] <= 9) s[c] = static_cast<char>('0' + cells[c]);
+    return s;
+}
+
+int Puzzle::Filled() const {
+    int n = 0;
+    for (std::uint8_t d : cells) n += d != 0;
+    return n;
+}
+
+Puzzle Parse(std::string_view text) {
+    std::vector<gw::InputPuzzle> found;
+    std::size_t at = 0;
+    gw::PuzzleReader reader([&](char* buf, std::size_t n) -> long {
+        const std::size_t k = std::min(n, text.size() - at);
+        std::copy_n(text.data() + at, k, buf);
+        at += k;
+        return static_cast<long>(k);
+    });
+    gw::InputPuzzle p;
+    while (reader.Next(p)) {
+        if (!p.error.empty()) throw Error("line " + std::to_string(p.line) + ": " + p.error);
+        found.push_back(p);
+        if (found.size() > 1) throw Error("more than one puzzle in the text");
+    }
+    if (found.empty()) throw Error("no puzzle in the text");
+    return FromGrid(found.front().grid);
+}
+
+CheckResult Check(const Puzzle& puzzle, int limit) {
+    CheckResult r;
+    if (limit < 2) limit = 2;
+    const Grid g = ToGrid(puzzle);
+    Grid first{};
+    const std::string why = gw::CheckPuzzle(g, &first);
+    const gw::SolutionCount count = gw::CountSolutionsBounded(g, limit, gw::kSolutionCountGuesses);
+    r.solutions = count.solutions;
+    r.complete = count.complete;
+    r.reason = why;
+    r.valid = why.empty();
+    if (r.valid) r.solution = FromGrid(first);
+    return r;
+}
+
+std::string Step::Json() const {
+    std::string out = "{\"rung\": " + std::to_string(rung) + ", \"technique\": " + gw::explain::JsonString(technique) +
+                      ", \"level\": " + std::to_string(level) + ", \"changes\": [";
+    for (std::size_t k = 0; k < changes.size(); ++k) {
+        const Change& ch = changes[k];
+        if (k) out += ", ";
+        out += "[\"" + std::string(1, ch.kind) + "\", " + std::to_string(ch.cell) + ", " + std::to_string(ch.digit) +
+               "]";
+    }
+    return out + "], \"pattern\": " + pattern + "}";
+}
+
+std::string Grading::Json() const {
+    std::string sol(81, '0');
+    for (std::size_t c = 0; c < 81; ++c) sol[c] = static_cast<char>('0' + solution.cells[c]);
+    std::string out = "{\"puzzle\": \"" + puzzle.ToString() + "\", \"level\": " + std::to_string(level) +
+                      ", \"name\": " + gw::explain::JsonString(levelName) + ", \"solution\": \"" + sol +
+                      "\", \"steps\": [";
+    for (std::size_t i = 0; i < steps.size(); ++i) out += (i ? ", " : "") + steps[i].Json();
+    return out + "]}";
+}
+
+std::string LevelName(int level) {
+    if (level < 0 || level >= static_cast<int>(gw::kLevelNames.size())) return "";
+    return gw::kLevelNames[static_cast<std::size_t>(level)];
+}
+
+Grading Grade(const Puzzle& puzzle, const GradeOptions& options) {
+    Grid solution{};
+    const Grid g = Checked(puzzle, solution);
+    gw::GradeRun run{.disabledRungs = Disabled(options)};
+    gw::GradeState s;
+    s.run = &run;
+    auto data = std::make_shared<detail::GradingData>();
+    data->puzzle = g;
+    data->level = gw::GradePuzzle(s, g, options.steps ? &data->steps : nullptr);
+    Grading out;
+    out.puzzle = puzzle;
+    out.solution = FromGrid(solution);
+    out.level = data->level;
+    out.levelName = LevelName(out.level);
+    out.steps.reserve(data->steps.size());
+    for (const gw::Step& st : data->steps) out.steps.push_back(PublicStep(st));
+    out.data = std::move(data);
+    return out;
+}
+
+std::string Explain(const Grading& grading, Format format) {
+    if (!grading.data) throw Error("the grading holds no record of its steps");
+    const detail::GradingData& d = *grading.data;
+    switch (format) {
+        case Format::Text:
+        case Format::TextGrids:
+            return grading.puzzle.ToString() + " " + std::to_string(d.level) + " " + LevelName(d.level) + "\n" +
+                   gw::explain::ExplanationText(d.puzzle, d.level, d.steps, format == Format::TextGrids);
+        case Format::Jsonl: return grading.Json() + "\n";
+        case Format::Html: {
+            gw::explain::HtmlPage page;
+            page.Add(1, d.puzzle, d.level, d.steps);
+            return page.Text();
+        }
+    }
+    throw Error("unknown format");
+}
+
+std::string StepSvg(const Grading& grading, std::size_t index) {
+    if (!grading.data) throw Error("the grading holds no record of its steps");
+    const detail::GradingData& d = *grading.data;
+    if (index > d.steps.size()) throw std::out_of_range("step " + std::to_string(index) + " of " +
+                                                        std::to_string(d.steps.size()));
+    gw::explain::Board board(d.puzzle);
+    for (std::size_t i = 0; i < index; ++i) board.Apply(d.steps[i]);
+    return gw::explain::GridSvg(board, index < d.steps.size() ? &d.steps[index] : nullptr);
+}
+
+std::string SvgStyle() { return gw::explain::GridCss(); }
+
+Hint NextHint(const Puzzle& puzzle, const Puzzle& progress, const GradeOptions& options) {
+    Grid solution{};
+    const Grid givens = Checked(puzzle, solution);
+    const Grid now = ToGrid(progress);
+    for (int c = 0; c < 81; ++c) {
+        const auto i = static_cast<std::size_t>(c);
+        if (givens[i] != 0 && now[i] != givens[i])
+            throw Error("the given " + std::to_string(givens[i]) + " of " + gw::CellName(c) + " is missing");
+        if (now[i] != 0 && now[i] != solution[i])
+            throw Error(gw::CellName(c) + " holds " + std::to_string(now[i]) + ", which is wrong");
+    }
+    Hint hint;
+    gw::GradeRun run{.disabledRungs = Disabled(options)};
+    gw::GradeState s;
+    s.run = &run;
+    gw::ResetGradeState(s, now);
+    if (gw::IsSolved(s)) {
+        hint.status = Hint::Status::Solved;
+        return hint;
+    }
+    // One pass of the ladder, as the grader climbs it: the first rung that
+    // makes progress gives the step.
+    std::vector<gw::Change> log;
+    run.log = &log;
+    gw::Pattern pattern;
+    s.pattern = &pattern;
+    for (const gw::Rung& r : gw::kLadder) {
+        s.stepNote = nullptr;
+        pattern.Clear();
+        log.clear();
+        if (gw::RunRung(s, r.number)) {
+            const gw::Step st{r.number, s.stepNote != nullptr ? s.stepNote : r.player, log, pattern};
+            hint.status = Hint::Status::Step;
+            hint.step = PublicStep(st);
+            hint.svg = gw::explain::GridSvg(gw::explain::Board(now), &st);
+            return hint;
+        }
+    }
+    hint.status = Hint::Status::Stuck;
+    return hint;
+}
+
+Puzzle Canonical(const Puzzle& puzzle) { return FromGrid(gw::CanonicalForm(ToGrid(puzzle))); }
+
+unsigned ParseLevels(std::string_view text) {
+    unsigned out = 0;
+    auto level = [](std::string item) {
+        while (!item.empty() && std::isspace(static_cast<unsigned char>(item.front()))) item.erase(0, 1);
+        while (!item.empty() && std::isspace(static_cast<unsigned char>(item.back()))) item.pop_back();
+        if (item.size() == 1 && item[0] >= '1' && item[0] <= '9') return item[0] - '0';
+        for (int l = 1; l <= 9; ++l) {
+            std::string name = gw::kLevelNames[static_cast<std::size_t>(l)];
+            if (name.size() != item.size()) continue;
+            bool same = true;
+            for (std::size_t i = 0; i < name.size(); ++i)
+                same = same && std::tolower(static_cast<unsigned char>(name[i])) ==
+                                   std::tolower(static_cast<unsigned char>(item[i]));
+            if (same) return l;
+        }
+        throw Error("unknown level \"" + item + "\"");
+    };
+    std::size_t at = 0;
+    while (at <= text.size()) {
+        const std::size_t comma = std::min(text.find(',', at), text.size());
+        const std::string item(text.substr(at, comma - at));
+        const std::size_t dash = item.find('-');
+        if (dash == std::string::npos) {
+            out |= 1u << level(item);
+        } else {
+            const int from = level(item.substr(0, dash)), to = level(item.substr(dash + 1));
+            if (from > to) throw Error("empty range \"" + item + "\"");
+            for (int l = from; l <= to; ++l) out |= 1u << l;
+        }
+        at = comma + 1;
+    }
+    return out;
+}
+
+std::optional<Generated> Generate(const GenerateOptions& o) {
+    const unsigned levels = o.levels & kAllLevels;
+    if (levels == 0) throw Error("no level asked for");
+    HaltBridge bridge(o.halt);
+    gw::Yielder y(&bridge.control);
+    Generated out;
+    if (o.method == Method::Random) {
+        gw::GenState g;
+        gw::GradeState s;
+        gw::GradeRun run{.yield = &y};
+        s.run = &run;
+        for (std::uint64_t seq = 0; o.maxTries == 0 || out.tries < o.maxTries; ++seq) {
+            g.rng.Seed(TrySeed(o.seed, seq));
+            if (!gw::BuildSolutionGrid(g, y) || !gw::RemoveClues(g, y) || y.Halted()) return std::nullopt;
+            const int level = gw::GradePuzzle(s, g.Puzzle);
+            if (level == 0 || y.Halted()) return std::nullopt;
+            ++out.tries;
+            if (levels & (1u << level)) {
+                out.puzzle = FromGrid(g.Puzzle);
+                out.solution = FromGrid(g.Solution);
+                out.level = level;
+                return out;
+            }
+        }
+        return std::nullopt;
+    }
+    gw::HuntOptions ho;
+    ho.levels = levels;
+    gw::HuntPool pool(ho);
+    gw::Hunter hunter(pool, TrySeed(o.seed, 0), y);
+    std::optional<gw::HuntPuzzle> found;
+    while (o.maxTries == 0 || out.tries < o.maxTries) {
+        if (!hunter.Turn(found) || y.Halted()) return std::nullopt;
+        const gw::HuntCounts& n = hunter.counts();
+        out.tries = n.plain + n.neighbours;
+        if (found) {
+            out.puzzle = FromGrid(found->puzzle);
+            out.solution = FromGrid(found->solution);
+            out.level = found->level;
+            return out;
+        }
+    }
+    return std::nullopt;
+}
+
+std::vector<Puzzle> BenchmarkPuzzles() {
+    std::vector<Puzzle> out;
+    for (const Grid& g : gw::BenchmarkSet().puzzles) out.push_back(FromGrid(g));
+    return out;
+}
+
+std::string Signature(const std::vector<Grading>& gradings) {
+    gw::GradingSignature sig;
+    std::vector<gw::Step> steps;
+    for (const Grading& gr : gradings) {
+        steps.clear();
+        for (const Step& st : gr.steps) {
+            gw::Step e;
+            e.rung = st.rung;
+            for (const Change& ch : st.changes)
+                e.changes.push_back({ch.kind, static_cast<std::uint8_t>(ch.cell), static_cast<std::uint8_t>(ch.digit)});
+            steps.push_back(std::move(e));
+        }
+        sig.Add(gr.level, steps);
+    }
+    char buf[17];
+    std::snprintf(buf, sizeof buf, "%016" PRIx64, sig.Value());
+    return buf;
+}
+
+}  // namespace gridwick

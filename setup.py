@@ -1,0 +1,53 @@
+"""Builds the gridwick Python module: `pip install --no-build-isolation .` (Debian's pybind11 and setuptools).
+
+The module is compiled from the engine's sources and the library's calls; the stored hard puzzles of the
+benchmark set are written into a generated header first, as the CMake build does.
+"""
+import glob
+import os
+import re
+
+from pybind11.setup_helpers import ParallelCompile, Pybind11Extension, build_ext
+from setuptools import setup
+
+here = os.path.dirname(os.path.abspath(__file__))
+generated = os.path.join("build", "setup-generated")
+
+
+def hard_puzzles():
+    """The first word of every puzzle line of bench/data/hard.txt, as C string literals."""
+    target = os.path.join(generated, "grader", "hard_puzzles.inc")
+    lines = []
+    with open(os.path.join(here, "bench", "data", "hard.txt")) as f:
+        for line in f:
+            if re.match(r"^[0-9.]", line):
+                lines.append('"' + line.split()[0] + '",')
+    with open(os.path.join(here, "grader", "hard_puzzles.inc.in")) as f:
+        text = f.read().replace("@GRIDWICK_HARD_PUZZLES@", "\n".join(lines))
+    os.makedirs(os.path.dirname(target), exist_ok=True)
+    if not os.path.exists(target) or open(target).read() != text:
+        with open(target, "w") as f:
+            f.write(text)
+
+
+hard_puzzles()
+sources = ["python/module.cpp", "lib/gridwick.cpp"]
+for folder in ("model", "generator", "grader", "techniques", "output", "explain"):
+    sources += sorted(glob.glob(os.path.join(folder, "**", "*.cpp"), recursive=True))
+
+ParallelCompile("GRIDWICK_JOBS", default=0).install()
+setup(
+    name="gridwick",
+    version="0.1",
+    description="Sudoku puzzles graded the way a person solves them, explained, hinted and generated",
+    packages=["gridwick"],
+    package_dir={"gridwick": "python/gridwick"},
+    package_data={"gridwick": ["_core.pyi", "py.typed"]},
+    ext_modules=[
+        Pybind11Extension("gridwick._core", sources, cxx_std=20, include_dirs=[".", "include", generated],
+                          define_macros=[("GRIDWICK_BUILDING", "1"), ("NDEBUG", "1")],
+                          extra_compile_args=["-O2"])
+    ],
+    cmdclass={"build_ext": build_ext},
+    zip_safe=False,
+)
