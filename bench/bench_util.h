@@ -48,8 +48,13 @@ inline std::vector<std::pair<Grid, Grid>> HardPuzzles() {
     return ReadPuzzleFile(std::string(GRIDWICK_BENCH_DATA) + "/hard.txt");
 }
 
+// A fixed set of Extreme puzzles (bench/data/extreme.txt).
+inline std::vector<std::pair<Grid, Grid>> ExtremePuzzles() {
+    return ReadPuzzleFile(std::string(GRIDWICK_BENCH_DATA) + "/extreme.txt");
+}
+
 // Times fn(item) once per item and reports the distribution in microseconds
-// as counters: median, p99 and worst, plus the number of items.
+// as counters: mean, median, p99 and worst, plus the number of items.
 template <typename T, typename F>
 void ReportDistribution(benchmark::State& state, const std::vector<T>& items, F&& fn) {
     std::vector<double> us;
@@ -65,6 +70,9 @@ void ReportDistribution(benchmark::State& state, const std::vector<T>& items, F&
     if (us.empty()) return;
     std::sort(us.begin(), us.end());
     state.counters["items"] = static_cast<double>(us.size());
+    double sum = 0;
+    for (const double t : us) sum += t;
+    state.counters["mean_us"] = sum / static_cast<double>(us.size());
     state.counters["median_us"] = us[us.size() / 2];
     state.counters["p99_us"] = us[std::min(us.size() - 1, us.size() * 99 / 100)];
     state.counters["worst_us"] = us.back();

@@ -4,9 +4,17 @@
 // not depend on the levels asked for); the hunt runs as `--levels 7` for the
 // Extreme figure and as `--levels 8,9` for Mayhem and Outlaw, since it hunts
 // differently for them. The hunt counts only what it would save (distinct
-// puzzles of the run's levels, at most --per-grid per solution grid).
+// puzzles of the run's levels, at most --per-grid per solution grid, none
+// sharing more givens with another than --max-shared allows).
 //
-//   hunt_bench [seconds=60] [seed=1] [methods=both|plain|hunt] [levels=7,89] [runs=1] [key=value ...]
+//   hunt_bench [seconds=60] [seed=1] [methods=both|plain|hunt] [levels=7,89] [runs=1] [shared=0.5,off]
+//              [key=value ...]
+//
+// shared: the limits on shared givens to compare, each as --max-shared takes
+// it. The hunts run once per limit; the plain loop runs once and its puzzles
+// of levels 7 to 9 are held to each limit in the order made. For each saved
+// puzzle the largest share of givens it has with another of the run is
+// counted into tenths.
 //
 // runs: each hunt runs that many times, from `seed` on, and its rate is the
 // mean of theirs; the sorted rates of the runs and their median are printed
@@ -35,10 +43,24 @@
 // uniqueness tests of the reduction, the bounded count that fills singles
 // before each guess was twice as slow on these puzzles, and testing a pair by
 // trying the other digits in its cells was slower too.
+//
+// Under the rule on shared givens (0.5), tried on seed 1 for 25-40 CPU-seconds
+// (Extreme / Mayhem per CPU-second; without the rule about 80 / 2.8): keeping
+// near-copies as parents and only refusing to save them, 2.8 / 0.30; moving a
+// near-copy on by up to 8 further moves before grading it, 3.2 (and 3.4 when
+// only a tenth of the near-copies left were graded; Mayhem 0.23); tournaments
+// weighted by a parent's distance from the saved puzzles with only saved
+// neighbours counted as wanted, 4.4; cutting the parent's solution grid afresh
+// (its Extreme share is the 1.1% of any random grid: the hardness is not in
+// the grid), 6.2, and for 30% of the neighbours, 10.3 / 0.36. Kept: dropping
+// the parents near each saved puzzle and taking no near-copy as a parent
+// (farparents=1), 16.8 / 1.20; moving on by 4 moves on top of it, Mayhem 1.08.
 #include <time.h>
 
 #include <algorithm>
+#include <array>
 #include <bit>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -49,6 +71,7 @@
 
 #include "generator/generator.h"
 #include "generator/hunt.h"
+#include "generator/near_copies.h"
 #include "grader/grader.h"
 
 namespace {
@@ -63,9 +86,25 @@ struct Tally {
     std::array<long long, 10> perLevel{};
     double cpu = 0;
     long long made = 0;
+    std::vector<gw::Grid> saved;  // what the run would save, in order
 };
 
-Tally RunPlain(double budget, std::uint64_t seed) {
+// The plain loop saves the puzzles of levels 7 to 9 that the rule admits. The
+// rule is applied afterwards, in the order made: its checks take microseconds.
+Tally Admitted(const Tally& plain, const std::vector<int>& levels, const gw::SharedLimit& limit) {
+    gw::NearCopyGuard guard(limit, false);
+    Tally t;
+    t.cpu = plain.cpu;
+    for (std::size_t i = 0; i < plain.saved.size(); ++i) {
+        if (!guard.Admit(plain.saved[i], levels[i])) continue;
+        ++t.perLevel[static_cast<std::size_t>(levels[i])];
+        ++t.made;
+        t.saved.push_back(plain.saved[i]);
+    }
+    return t;
+}
+
+Tally RunPlain(double budget, std::uint64_t seed, std::vector<int>& levels) {
     gw::GenState g;
     g.rng.Seed(seed);
     gw::GradeState s;
@@ -75,14 +114,21 @@ Tally RunPlain(double budget, std::uint64_t seed) {
     while ((t.cpu = ThreadCpuSeconds() - start) < budget) {
         gw::BuildSolutionGrid(g, y);
         gw::RemoveClues(g, y);
-        ++t.perLevel[static_cast<std::size_t>(gw::GradePuzzle(s, g.Puzzle))];
+        const int level = gw::GradePuzzle(s, g.Puzzle);
+        ++t.perLevel[static_cast<std::size_t>(level)];
         ++t.made;
+        if (level >= 7) {
+            t.saved.push_back(g.Puzzle);
+            levels.push_back(level);
+        }
     }
     return t;
 }
 
-Tally RunHunt(double budget, std::uint64_t seed, const gw::HuntOptions& o, gw::HuntCounts& counts) {
-    gw::HuntPool pool(o);
+Tally RunHunt(double budget, std::uint64_t seed, const gw::HuntOptions& o, const gw::SharedLimit& limit,
+              gw::HuntCounts& counts) {
+    gw::NearCopyGuard guard(limit, false);
+    gw::HuntPool pool(o, &guard);
     gw::Yielder y;
     gw::Hunter hunter(pool, seed, y);
     std::optional<gw::HuntPuzzle> found;
@@ -93,6 +139,7 @@ Tally RunHunt(double budget, std::uint64_t seed, const gw::HuntOptions& o, gw::H
         if (found) {
             ++t.perLevel[static_cast<std::size_t>(found->level)];
             ++t.made;
+            t.saved.push_back(found->puzzle);
         }
     }
     counts = hunter.counts();
@@ -114,6 +161,7 @@ bool Setting(const std::string& key, const std::string& v, gw::HuntOptions& o) {
     else if (key == "trial") o.trialVisits = n;
     else if (key == "perwork") o.perWork = n != 0;
     else if (key == "makework") o.makeWork = n;
+    else if (key == "farparents") o.farParents = n != 0;
     else if (key == "pick" && v == "auto") o.pick = gw::HuntOptions::Pick::Auto;
     else if (key == "pick" && v == "wanted") o.pick = gw::HuntOptions::Pick::Wanted;
     else if (key == "pick" && v == "score") o.pick = gw::HuntOptions::Pick::Score;
@@ -125,6 +173,17 @@ bool Setting(const std::string& key, const std::string& v, gw::HuntOptions& o) {
     else if (key == "digits" && v == "random") o.digits = gw::HuntOptions::Digits::Random;
     else return false;
     return true;
+}
+
+std::vector<std::string> Split(const std::string& list) {
+    std::vector<std::string> items;
+    for (std::size_t from = 0; from <= list.size();) {
+        std::size_t to = list.find(',', from);
+        if (to == std::string::npos) to = list.size();
+        if (to > from) items.push_back(list.substr(from, to - from));
+        from = to + 1;
+    }
+    return items;
 }
 
 unsigned LevelDigits(const std::string& digits) {
@@ -154,6 +213,31 @@ void PrintHunt(const char* name, const Tally& t, const gw::HuntCounts& c) {
     }
 }
 
+// For each saved puzzle of a run, the largest share of givens it has with
+// another puzzle of the run, counted into tenths: bucket k holds shares above
+// (k-1)/10 up to k/10 (bucket 0: none shared).
+using ShareHistogram = std::array<long long, 11>;
+
+void AddShares(const std::vector<gw::Grid>& saved, ShareHistogram& h, std::vector<double>& all) {
+    gw::GivenIndex index;
+    for (const gw::Grid& g : saved) index.Add(g);
+    for (std::size_t i = 0; i < saved.size(); ++i) {
+        const double share = index.LargestShare(saved[i], static_cast<int>(i));
+        ++h[static_cast<std::size_t>(std::ceil(share * 10 - 1e-9))];
+        all.push_back(share);
+    }
+}
+
+void PrintShares(const char* name, const ShareHistogram& h, std::vector<double> all) {
+    std::printf("  %-22s", name);
+    for (const long long n : h) std::printf(" %5lld", n);
+    if (!all.empty()) {
+        std::sort(all.begin(), all.end());
+        std::printf("   median %.2f, max %.2f (%zu puzzles)", all[all.size() / 2], all.back(), all.size());
+    }
+    std::printf("\n");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -161,6 +245,7 @@ int main(int argc, char** argv) {
     std::uint64_t seed = 1;
     std::string methods = "both";
     std::string hunts = "7,89";
+    std::string rules = "0.5,off";
     int runsPerHunt = 1;
     gw::HuntOptions o;
     int positional = 0;
@@ -177,76 +262,102 @@ int main(int argc, char** argv) {
         if (key == "methods") methods = value;
         else if (key == "runs" && std::atoi(value.c_str()) > 0) runsPerHunt = std::atoi(value.c_str());
         else if (key == "levels") hunts = value;
+        else if (key == "shared") rules = value;
         else if (!Setting(key, value, o)) {
             std::fprintf(stderr, "hunt_bench: unknown setting %s\n", arg.c_str());
             return 2;
         }
     }
+    std::vector<std::pair<std::string, gw::SharedLimit>> limits;
+    for (const std::string& text : Split(rules)) {
+        gw::SharedLimit limit;
+        std::string error;
+        if (!gw::ParseSharedLimit(text, limit, error)) {
+            std::fprintf(stderr, "hunt_bench: shared: %s\n", error.c_str());
+            return 2;
+        }
+        limits.push_back({text, limit});
+    }
 
     std::printf("CPU budget %.0f s per run, seed %llu", budget, static_cast<unsigned long long>(seed));
     if (runsPerHunt > 1) std::printf(" (the hunts: seeds %llu-%llu)", static_cast<unsigned long long>(seed), static_cast<unsigned long long>(seed) + static_cast<unsigned long long>(runsPerHunt) - 1);
     std::printf("\n");
-    Tally plain;
-    if (methods != "hunt") plain = RunPlain(budget, seed);
-    // Per level, the hunt that measures it: the first run whose levels hold it.
-    std::array<Tally, 10> huntFor{};
-    std::array<std::string, 10> huntName{};
-    std::array<std::vector<double>, 10> perSeedRates{};  // per hunt, of its lowest level
+    Tally plainMade;
+    std::vector<int> plainLevels;
+    if (methods != "hunt") plainMade = RunPlain(budget, seed, plainLevels);
     std::vector<std::pair<std::string, std::pair<Tally, gw::HuntCounts>>> runs;
-    if (methods != "plain") {
-        for (std::size_t from = 0; from <= hunts.size();) {
-            std::size_t to = hunts.find(',', from);
-            if (to == std::string::npos) to = hunts.size();
-            const std::string digits = hunts.substr(from, to - from);
-            from = to + 1;
-            if (LevelDigits(digits) == 0) continue;
-            gw::HuntOptions ho = o;
-            ho.levels = LevelDigits(digits);
-            // Several seeds pool their counts and time: the rate is then the
-            // mean of the runs' rates.
-            Tally pooled;
-            for (int k = 0; k < runsPerHunt; ++k) {
-                gw::HuntCounts counts;
-                const Tally t = RunHunt(budget, seed + static_cast<std::uint64_t>(k), ho, counts);
-                runs.push_back({"levels " + digits + ", seed " + std::to_string(seed + static_cast<std::uint64_t>(k)),
-                                {t, counts}});
-                for (std::size_t l = 0; l < t.perLevel.size(); ++l) pooled.perLevel[l] += t.perLevel[l];
-                pooled.cpu += t.cpu;
-                pooled.made += t.made;
-                const int low = std::countr_zero(ho.levels);
-                perSeedRates[static_cast<std::size_t>(low)].push_back(t.cpu > 0 ? static_cast<double>(t.perLevel[static_cast<std::size_t>(low)]) / t.cpu : 0.0);
-            }
-            for (int l = 1; l <= 9; ++l)
-                if ((ho.levels >> l) & 1u && huntName[static_cast<std::size_t>(l)].empty()) {
-                    huntFor[static_cast<std::size_t>(l)] = pooled;
-                    huntName[static_cast<std::size_t>(l)] = digits;
-                }
+    for (const auto& [ruleText, limit] : limits) {
+        const Tally plain = Admitted(plainMade, plainLevels, limit);
+        // Per level, the hunt that measures it: the first run whose levels hold it.
+        std::array<Tally, 10> huntFor{};
+        std::array<std::string, 10> huntName{};
+        std::array<std::vector<double>, 10> perSeedRates{};  // per hunt, of its lowest level
+        std::vector<std::pair<std::string, std::pair<ShareHistogram, std::vector<double>>>> shares;
+        if (methods != "hunt") {
+            ShareHistogram h{};
+            std::vector<double> all;
+            AddShares(plain.saved, h, all);
+            shares.push_back({"plain (levels 7-9)", {h, all}});
         }
-    }
+        if (methods != "plain") {
+            for (const std::string& digits : Split(hunts)) {
+                if (LevelDigits(digits) == 0) continue;
+                gw::HuntOptions ho = o;
+                ho.levels = LevelDigits(digits);
+                // Several seeds pool their counts and time: the rate is then the
+                // mean of the runs' rates.
+                Tally pooled;
+                ShareHistogram h{};
+                std::vector<double> all;
+                for (int k = 0; k < runsPerHunt; ++k) {
+                    gw::HuntCounts counts;
+                    const std::uint64_t runSeed = seed + static_cast<std::uint64_t>(k);
+                    const Tally t = RunHunt(budget, runSeed, ho, limit, counts);
+                    runs.push_back({"levels " + digits + ", seed " + std::to_string(runSeed) + ", shared " + ruleText,
+                                    {t, counts}});
+                    for (std::size_t l = 0; l < t.perLevel.size(); ++l) pooled.perLevel[l] += t.perLevel[l];
+                    pooled.cpu += t.cpu;
+                    pooled.made += t.made;
+                    AddShares(t.saved, h, all);
+                    const int low = std::countr_zero(ho.levels);
+                    perSeedRates[static_cast<std::size_t>(low)].push_back(t.cpu > 0 ? static_cast<double>(t.perLevel[static_cast<std::size_t>(low)]) / t.cpu : 0.0);
+                }
+                shares.push_back({"hunt levels " + digits, {h, all}});
+                for (int l = 1; l <= 9; ++l)
+                    if ((ho.levels >> l) & 1u && huntName[static_cast<std::size_t>(l)].empty()) {
+                        huntFor[static_cast<std::size_t>(l)] = pooled;
+                        huntName[static_cast<std::size_t>(l)] = digits;
+                    }
+            }
+        }
 
-    auto rate = [](const Tally& t, int l) { return t.cpu > 0 ? static_cast<double>(t.perLevel[l]) / t.cpu : 0.0; };
-    std::printf("\n%-8s %10s %12s %7s %10s %12s %8s\n", "Level", "plain", "plain/cpu-s", "hunt", "found", "hunt/cpu-s",
-                "ratio");
-    for (int l = 7; l <= 9; ++l) {
-        const std::size_t L = static_cast<std::size_t>(l);
-        const double p = rate(plain, l), h = rate(huntFor[L], l);
-        char ratio[32] = "-";
-        if (p > 0) std::snprintf(ratio, sizeof ratio, "%.1fx", h / p);
-        std::printf("%-8s %10lld %12.4f %7s %10lld %12.4f %8s\n", gw::kLevelNames[L], plain.perLevel[L], p,
-                    huntName[L].empty() ? "-" : huntName[L].c_str(), huntFor[L].perLevel[L], h, ratio);
+        std::printf("\nSaved puzzles share at most: %s\n", limit.Text().c_str());
+        auto rate = [](const Tally& t, int l) { return t.cpu > 0 ? static_cast<double>(t.perLevel[l]) / t.cpu : 0.0; };
+        std::printf("%-8s %10s %12s %7s %10s %12s %8s\n", "Level", "plain", "plain/cpu-s", "hunt", "found",
+                    "hunt/cpu-s", "ratio");
+        for (int l = 7; l <= 9; ++l) {
+            const std::size_t L = static_cast<std::size_t>(l);
+            const double p = rate(plain, l), h = rate(huntFor[L], l);
+            char ratio[32] = "-";
+            if (p > 0) std::snprintf(ratio, sizeof ratio, "%.1fx", h / p);
+            std::printf("%-8s %10lld %12.4f %7s %10lld %12.4f %8s\n", gw::kLevelNames[L], plain.perLevel[L], p,
+                        huntName[L].empty() ? "-" : huntName[L].c_str(), huntFor[L].perLevel[L], h, ratio);
+        }
+        for (int l = 7; l <= 9; ++l) {
+            std::vector<double> r = perSeedRates[static_cast<std::size_t>(l)];
+            if (r.size() < 2) continue;
+            std::sort(r.begin(), r.end());
+            const double median = r.size() % 2 ? r[r.size() / 2] : (r[r.size() / 2 - 1] + r[r.size() / 2]) / 2;
+            std::printf("%s per seed, sorted:", gw::kLevelNames[static_cast<std::size_t>(l)]);
+            for (const double x : r) std::printf(" %.1f", x);
+            std::printf(" (median %.1f", median);
+            if (rate(plain, l) > 0) std::printf(", %.1fx the plain loop", median / rate(plain, l));
+            std::printf(")\n");
+        }
+        std::printf("Largest share of givens per saved puzzle, puzzles per tenth (none, up to .1, .2, ... 1):\n");
+        for (const auto& [name, h] : shares) PrintShares(name.c_str(), h.first, h.second);
     }
-    for (int l = 7; l <= 9; ++l) {
-        std::vector<double> r = perSeedRates[static_cast<std::size_t>(l)];
-        if (r.size() < 2) continue;
-        std::sort(r.begin(), r.end());
-        const double median = r.size() % 2 ? r[r.size() / 2] : (r[r.size() / 2 - 1] + r[r.size() / 2]) / 2;
-        std::printf("%s per seed, sorted:", gw::kLevelNames[static_cast<std::size_t>(l)]);
-        for (const double x : r) std::printf(" %.1f", x);
-        std::printf(" (median %.1f", median);
-        if (rate(plain, l) > 0) std::printf(", %.1fx the plain loop", median / rate(plain, l));
-        std::printf(")\n");
-    }
-    std::printf("\nplain: %lld puzzles in %.1f CPU-s\n", plain.made, plain.cpu);
+    std::printf("\nplain: %lld puzzles in %.1f CPU-s\n", plainMade.made, plainMade.cpu);
     for (const auto& [name, r] : runs) PrintHunt(name.c_str(), r.first, r.second);
     return 0;
 }

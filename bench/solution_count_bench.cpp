@@ -34,20 +34,24 @@ double CpuSeconds() {
 
 void BM_CountSolutionsBounded(benchmark::State& state, const char* file) {
     const std::vector<gw::Grid> puzzles = Load(file);
-    double worst = 0;
-    long undecided = 0, worstGuesses = 0;
+    double worst = 0, total = 0;
+    long undecided = 0, worstGuesses = 0, counted = 0;
     for (auto _ : state) {
         undecided = 0;
         for (const gw::Grid& g : puzzles) {
             const double t0 = CpuSeconds();
             const gw::SolutionCount n = gw::CountSolutionsBounded(g, 2);
-            worst = std::max(worst, CpuSeconds() - t0);
+            const double t = CpuSeconds() - t0;
+            worst = std::max(worst, t);
+            total += t;
+            ++counted;
             worstGuesses = std::max(worstGuesses, n.guesses);
             undecided += n.complete ? 0 : 1;
             benchmark::DoNotOptimize(n);
         }
     }
     state.counters["puzzles"] = static_cast<double>(puzzles.size());
+    state.counters["mean_us"] = total * 1e6 / static_cast<double>(counted);
     state.counters["worst_ms"] = worst * 1e3;
     state.counters["worst_guesses"] = static_cast<double>(worstGuesses);
     state.counters["undecided"] = static_cast<double>(undecided);

@@ -70,6 +70,8 @@ struct GenerateOptions {
     std::string method = "random";  // "random": the plain loop; "hunt": search near the hardest found
     int perGrid = 3;        // hunt: at most this many saved puzzles per solution grid
     long long perLevel = 0; // save this many of each chosen level, then stop; 0: no such limit
+    std::string maxShared;  // givens two saved puzzles may share (see ParseSharedLimit); empty: by method
+    bool unique = false;    // no saved puzzle is another in disguise
 };
 
 struct GradeOptions {

@@ -24,7 +24,9 @@
 #include "cli/options.h"
 #include "generator/generator.h"
 #include "generator/hunt.h"
+#include "generator/near_copies.h"
 #include "grader/grader.h"
+#include "output/stored.h"
 #include "output/targets.h"
 
 namespace gw::cli {
@@ -49,9 +51,9 @@ struct Made {
 
 class Run {
 public:
-    explicit Run(const GenerateOptions& o, int target, unsigned levels, std::uint64_t seed)
+    explicit Run(const GenerateOptions& o, int target, unsigned levels, std::uint64_t seed, const SharedLimit& limit)
         : o_(o), target_(target), levels_(levels), seed_(seed), base_(o.out), toStdout_(o.out == "-"),
-          huntCounts_(static_cast<std::size_t>(o.jobs)) {}
+          guard_(limit, o.unique), huntCounts_(static_cast<std::size_t>(o.jobs)) {}
 
     // The exit status of the run.
     int Execute();
@@ -66,6 +68,7 @@ private:
     void Worker();
     void HuntWorker(int index);
     void Save(const Made& m);
+    void LoadStored();
     void ShowProgress(bool final);
     bool LevelDone(std::size_t level) const {
         return full_[level] || (o_.perLevel > 0 && savedPerLevel_[level] >= o_.perLevel);
@@ -84,6 +87,9 @@ private:
     const bool toStdout_;  // puzzles go to stdout as lines
 
     RunControl control_;
+    // Near-copies of saved and stored puzzles are turned away: by the hunt's
+    // pool before they are handed out, by the writer for the plain loop.
+    NearCopyGuard guard_;
     std::unique_ptr<HuntPool> hunt_;  // set for --method hunt
     std::mutex mutex_;
     std::condition_variable writerCv_, workersCv_;
@@ -232,6 +238,7 @@ void Run::Save(const Made& m) {
     ++made_;
     const auto level = static_cast<std::size_t>(m.level);
     if (!(levels_ & (1u << m.level)) || LevelDone(level) || failing_[level]) return;
+    if (!hunt_ && !guard_.Admit(m.puzzle, m.level)) return;
     if (toStdout_) {
         // One line per puzzle: the cells ('.' empty), the level number and name.
         std::string line(81, '.');
@@ -272,6 +279,19 @@ void Run::Save(const Made& m) {
             break;
         }
         case SaveResult::Kind::NoTarget: break;
+    }
+}
+
+// The puzzles already stored in the selected levels, for the guard.
+void Run::LoadStored() {
+    if (toStdout_ || !guard_.Active()) return;
+    for (const StoredFile& f : ListTargetFiles(base_, target_)) {
+        if (!(levels_ & (1u << f.level))) continue;
+        std::vector<InputPuzzle> puzzles;
+        std::string error;
+        if (!ReadStoredFile(f.path, puzzles, error)) continue;
+        for (const InputPuzzle& p : puzzles)
+            if (p.error.empty()) guard_.AddStored(p.grid, f.level);
     }
 }
 
@@ -351,6 +371,7 @@ void Run::Announce() const {
 
 void Run::MakeAndSave() {
     const StopSignals signals(true, &control_.halt);
+    LoadStored();
     if (o_.method == "hunt") {
         HuntOptions ho;
         ho.levels = levels_;
@@ -358,7 +379,7 @@ void Run::MakeAndSave() {
         for (int l = 1; l <= 9; ++l)
             if (full_[static_cast<std::size_t>(l)]) ho.levels &= ~(1u << l);
         ho.perGrid = o_.perGrid;
-        hunt_ = std::make_unique<HuntPool>(ho);
+        hunt_ = std::make_unique<HuntPool>(ho, &guard_);
     }
     std::vector<std::thread> workers;
     for (int i = 0; i < o_.jobs; ++i) workers.emplace_back([this, i] { hunt_ ? HuntWorker(i) : Worker(); });
@@ -440,6 +461,11 @@ int Run::Summarize() const {
     }
     std::fprintf(f, "\nMade %lld puzzles in %.1f s (%.0f/s), saved %lld, write failures %lld.\n", made_, t,
                  t > 0 ? static_cast<double>(made_) / t : 0.0, saved_, failures_);
+    if (guard_.limit().On())
+        std::fprintf(f, "Near-copies not saved (sharing more than %s with a saved or stored puzzle%s): %lld.\n",
+                     guard_.limit().Text().c_str(), o_.unique ? ", or one in disguise" : "", guard_.turnedAway());
+    else if (guard_.Active())
+        std::fprintf(f, "Saved or stored puzzles in disguise, not saved: %lld.\n", guard_.turnedAway());
     if (hunt_) {
         // The hunt's work: most of what it makes are neighbours that are never saved.
         HuntCounts all;
@@ -470,7 +496,14 @@ int RunGenerate(const GenerateOptions& o) {
         std::fprintf(stderr, "gridwick: cannot use output folder %s: %s\n", o.out.c_str(), why.c_str());
         return 2;
     }
-    Run run(o, target, levels, o.seed ? *o.seed : ClockSeed());
+    // The hunt makes near-copies of its parents; the plain loop hardly ever does.
+    SharedLimit limit;
+    std::string error;
+    if (!ParseSharedLimit(o.maxShared.empty() ? (o.method == "hunt" ? "0.5" : "off") : o.maxShared, limit, error)) {
+        std::fprintf(stderr, "gridwick: --max-shared: %s\n", error.c_str());
+        return 2;
+    }
+    Run run(o, target, levels, o.seed ? *o.seed : ClockSeed(), limit);
     return run.Execute();
 }
 
@@ -498,10 +531,19 @@ Runner DefineGenerate(CLI::App& cmd) {
     cmd.add_flag("--quiet,-q", o->quiet, "No live progress line");
     cmd.add_option("--method,-m", o->method,
                    "random: a new random grid per puzzle; hunt: neighbours of the hardest puzzles found (far faster "
-                   "for Extreme, Mayhem and Outlaw)")
+                   "for Mayhem and Outlaw)")
         ->option_text("METHOD")->transform(OneOf({"random", "hunt"}))->capture_default_str();
     cmd.add_option("--per-grid", o->perGrid, "Hunt: at most this many saved puzzles per solution grid")
         ->option_text("N")->check(CLI::PositiveNumber)->capture_default_str();
+    cmd.add_option("--max-shared", o->maxShared,
+                   "No two saved puzzles share more givens (same cell, same digit) than this: a share of the smaller "
+                   "puzzle's givens (0.5 or 50%), a count (12), or off. Puzzles saved in the run and those already "
+                   "in the level count. Default: 0.5 for the hunt (it then saves about a fifth as many Extreme and "
+                   "half as many Mayhem puzzles per second), off for the plain loop (which hardly ever makes a "
+                   "near-copy)")->option_text("SHARE");
+    cmd.add_flag("--unique,-u", o->unique,
+                 "Also save no puzzle that is a saved or stored one in disguise (digits relabelled, rows, columns, "
+                 "bands or stacks permuted, transposed)");
     return [o] { return RunGenerate(*o); };
 }
 

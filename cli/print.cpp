@@ -1,6 +1,12 @@
 // gridwick print: a print-ready book of puzzles and solutions (PDF), or one
 // SVG picture per puzzle.
+
+#include <algorithm>
+#include <array>
 #include <cstdio>
+#include <map>
+#include <random>
+#include <set>
 #include <filesystem>
 #include <memory>
 #include <system_error>
@@ -8,6 +14,8 @@
 #include "cli/commands.h"
 #include "cli/options.h"
 #include "cli/publish.h"
+#include "generator/generator.h"
+#include "model/canonical.h"
 #include "cli/replacing_file.h"
 #include "grader/grader.h"
 #include "print/book.h"
@@ -20,14 +28,30 @@ Runner DefinePrint(CLI::App& cmd) {
     auto o = std::make_shared<PrintOptions>();
     cmd.add_option("inputs", o->inputs, "Puzzle files and folders (any file or target folder Gridwick writes)")
         ->required();
-    cmd.add_option("--out,-o", o->out, "The PDF to write (with --format svg: the folder for the SVG files)")
+    cmd.add_option("--out,-o", o->out, "The PDF to write (with --format svg or png: the folder for the pictures)")
         ->option_text("FILE")->required();
+    cmd.add_option("--levels,-l", o->levels, "Only these levels: names or numbers, e.g. Hard-Extreme or 6-9")
+        ->option_text("LEVELS");
+    cmd.add_option("--count,-n", o->count, "At most this many puzzles")
+        ->option_text("N")->check(Whole("a whole number of puzzles"));
+    cmd.add_option("--per-level", o->perLevel, "At most this many puzzles of each level")
+        ->option_text("N")->check(Whole("a whole number of puzzles"));
+    cmd.add_option("--order", o->order, "level: easy to hard over all inputs; input: as read; random")
+        ->option_text("ORDER")->transform(OneOf({"level", "input", "random"}))->capture_default_str();
+    cmd.add_option("--seed", o->seed, "Seed of --order random (default: a new one, shown at the end)")
+        ->option_text("N")->check(Whole("a whole number from 0 to 18446744073709551615"));
+    cmd.add_flag("--unique,-u", o->unique, "Also skip a puzzle that repeats one before it in disguise (repeats of "
+                                           "the same clues are always skipped)");
     cmd.add_option("--per-page", o->perPage, "Puzzles per page: 1, 2, 4 or 6")
         ->option_text("N")->check(CLI::IsMember({1, 2, 4, 6}))->capture_default_str();
     cmd.add_option("--paper", o->paper, "Paper size: a4 or letter")
         ->option_text("PAPER")->transform(OneOf({"a4", "letter"}))->capture_default_str();
-    cmd.add_option("--format,-f", o->format, "pdf: one book; svg: one picture per puzzle (and per solution)")
-        ->option_text("FORMAT")->transform(OneOf({"pdf", "svg"}))->capture_default_str();
+    cmd.add_option("--format,-f", o->format, "pdf: one book; svg or png: one picture per puzzle and per solution, "
+                                             "named by level (Hard_0001.svg)")
+        ->option_text("FORMAT")->transform(OneOf({"pdf", "svg", "png"}))->capture_default_str();
+    cmd.add_option("--dpi", o->dpi, "Dots per inch of --format png")
+        ->option_text("N")->check(CLI::Range(36, 2400))->capture_default_str();
+    cmd.add_flag("--force", o->force, "svg, png: write into a folder that already holds other files");
     cmd.add_option("--title", o->title, "Put a title page with this title first")->option_text("TEXT");
     cmd.add_flag("--no-solutions", o->noSolutions, "Leave out the solutions");
     return [o] { return RunPrint(*o); };
@@ -56,49 +80,129 @@ bool WriteReplacing(const fs::path& path, Draw&& draw) {
 
 }  // namespace
 
+namespace {
+
+// A short name for a puzzle that every disguise of it shares: six hex digits
+// of a hash of its canonical form.
+std::string ShortId(const Grid& puzzle) {
+    std::uint64_t h = 0xcbf29ce484222325ULL;
+    for (const auto cell : CanonicalForm(puzzle)) h = (h ^ static_cast<std::uint64_t>(cell)) * 0x100000001b3ULL;
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%06llx", static_cast<unsigned long long>(h >> 40));
+    return buf;
+}
+
+struct Choice {
+    std::vector<LoadedPuzzle> puzzles;
+    long long repeats = 0, disguised = 0;
+    std::uint64_t seed = 0;
+};
+
+// The puzzles of the book, from what was read: repeats dropped (the same
+// clues, or with --unique the same canonical form), the chosen levels kept,
+// put in order, then at most --per-level of each level and --count in all.
+Choice Choose(std::vector<LoadedPuzzle> loaded, const PrintOptions& o, unsigned levels) {
+    Choice c;
+    // Step 1. Repeats: the first of each puzzle stays.
+    std::set<Grid> seen, forms;
+    for (LoadedPuzzle& p : loaded) {
+        if (!((levels >> p.level) & 1u)) continue;
+        if (!seen.insert(p.puzzle).second) {
+            ++c.repeats;
+            continue;
+        }
+        if (o.unique && !forms.insert(CanonicalForm(p.puzzle)).second) {
+            ++c.disguised;
+            continue;
+        }
+        c.puzzles.push_back(std::move(p));
+    }
+    // Step 2. The order.
+    if (o.order == "level") {
+        std::stable_sort(c.puzzles.begin(), c.puzzles.end(),
+                         [](const LoadedPuzzle& a, const LoadedPuzzle& b) { return a.level < b.level; });
+    } else if (o.order == "random") {
+        c.seed = o.seed ? *o.seed : ClockSeed();
+        std::mt19937_64 rng(c.seed);
+        std::shuffle(c.puzzles.begin(), c.puzzles.end(), rng);
+    }
+    // Step 3. How many: of each level, then in all.
+    std::array<long long, 10> taken{};
+    std::vector<LoadedPuzzle> kept;
+    for (LoadedPuzzle& p : c.puzzles) {
+        if (o.count > 0 && static_cast<long long>(kept.size()) >= o.count) break;
+        long long& n = taken[static_cast<std::size_t>(p.level)];
+        if (o.perLevel > 0 && n >= o.perLevel) continue;
+        ++n;
+        kept.push_back(std::move(p));
+    }
+    c.puzzles = std::move(kept);
+    return c;
+}
+
+// svg and png: one picture per puzzle and per solution, named by level and
+// numbered within it, in a folder that holds nothing else unless --force.
+bool WritePictures(const std::vector<print::BookPuzzle>& book, const PrintOptions& o) {
+    std::error_code ec;
+    const fs::path folder(o.out);
+    if (!o.force && fs::is_directory(folder, ec) && !fs::is_empty(folder, ec)) {
+        std::fprintf(stderr, "gridwick: %s already holds other files; choose an empty or new folder, or use --force "
+                             "to write among them\n", o.out.c_str());
+        return false;
+    }
+    fs::create_directories(folder, ec);
+    if (!fs::is_directory(folder, ec)) {
+        std::fprintf(stderr, "gridwick: cannot use folder %s\n", o.out.c_str());
+        return false;
+    }
+    bool ok = true;
+    std::map<std::string, int> perLevel;
+    // The first failure stops the export: a full disk fails every later
+    // picture too.
+    for (const print::BookPuzzle& b : book) {
+        if (!ok) break;
+        char number[16];
+        std::snprintf(number, sizeof number, "_%04d", ++perLevel[b.levelName]);
+        for (bool solution : {false, true}) {
+            if (!ok || (solution && o.noSolutions)) continue;
+            const std::string name = b.levelName + number + (solution ? "_solution." : ".") + o.format;
+            ok = WriteReplacing(folder / name, [&](const print::Sink& sink, std::string& error) {
+                return o.format == "png" ? print::WritePng(sink, b, solution, o.dpi, error)
+                                         : print::WriteSvg(sink, b, solution, error);
+            });
+        }
+    }
+    return ok;
+}
+
+}  // namespace
+
 int RunPrint(const PrintOptions& o) {
     RemoveTemporariesOnSignals();
+    unsigned levels = kAllLevels;
+    if (!LevelsOption(o.levels, levels)) return 2;
     int bad = 0;
-    std::vector<print::BookPuzzle> book;
-    if (!ForEachLoadedPuzzle(o.inputs, bad, [&](const LoadedPuzzle& p) {
-            print::BookPuzzle b;
-            b.number = static_cast<int>(book.size()) + 1;
-            b.puzzle = p.puzzle;
-            b.solution = p.solution;
-            b.levelName = kLevelNames[static_cast<std::size_t>(p.level)];
-            book.push_back(std::move(b));
-            return true;
-        }))
-        return 1;
-    if (book.empty()) {
+    std::vector<LoadedPuzzle> loaded;
+    if (!LoadPuzzles(o.inputs, loaded, bad)) return 1;
+    const Choice chosen = Choose(std::move(loaded), o, levels);
+    if (chosen.puzzles.empty()) {
         std::fprintf(stderr, "gridwick: no puzzle to print\n");
         return 1;
     }
+    std::vector<print::BookPuzzle> book;
+    for (const LoadedPuzzle& p : chosen.puzzles) {
+        print::BookPuzzle b;
+        b.number = static_cast<int>(book.size()) + 1;
+        b.puzzle = p.puzzle;
+        b.solution = p.solution;
+        b.levelName = kLevelNames[static_cast<std::size_t>(p.level)];
+        b.id = ShortId(p.puzzle);
+        book.push_back(b);
+    }
 
     bool ok = true;
-    if (o.format == "svg") {
-        std::error_code ec;
-        fs::create_directories(o.out, ec);
-        if (!fs::is_directory(o.out)) {
-            std::fprintf(stderr, "gridwick: cannot use folder %s: %s\n", o.out.c_str(),
-                         ec ? ec.message().c_str() : "not a folder");
-            return 1;
-        }
-        // The first failure stops the export: a full disk fails every later
-        // picture too.
-        for (std::size_t i = 0; i < book.size() && ok; ++i) {
-            const print::BookPuzzle& b = book[i];
-            char name[32];
-            std::snprintf(name, sizeof name, "%04d", b.number);
-            for (bool solution : {false, true}) {
-                if (!ok || (solution && o.noSolutions)) continue;
-                const fs::path path = fs::path(o.out) / ((solution ? "Solution_" : "Puzzle_") + std::string(name) + ".svg");
-                ok = WriteReplacing(path, [&](const print::Sink& sink, std::string& error) {
-                    return print::WriteSvg(sink, b, solution, error);
-                });
-            }
-        }
-        if (ok) std::printf("%zu puzzles written to %s\n", book.size(), o.out.c_str());
+    if (o.format != "pdf") {
+        ok = WritePictures(book, o);
     } else {
         print::BookOptions bo;
         bo.paper = o.paper == "letter" ? print::Paper::Letter : print::Paper::A4;
@@ -108,9 +212,22 @@ int RunPrint(const PrintOptions& o) {
         ok = WriteReplacing(fs::path(o.out), [&](const print::Sink& sink, std::string& error) {
             return print::WritePdf(sink, book, bo, error);
         });
-        if (ok) std::printf("%zu puzzles written to %s\n", book.size(), o.out.c_str());
     }
-    return ok && bad == 0 ? 0 : 1;
+    // The summary, on standard error.
+    std::array<long long, 10> perLevel{};
+    for (const LoadedPuzzle& p : chosen.puzzles) ++perLevel[static_cast<std::size_t>(p.level)];
+    std::string levelsText;
+    for (int l = 1; l <= 9; ++l)
+        if (perLevel[static_cast<std::size_t>(l)] > 0)
+            levelsText += std::string(levelsText.empty() ? "" : ", ") + kLevelNames[static_cast<std::size_t>(l)] +
+                          " " + std::to_string(perLevel[static_cast<std::size_t>(l)]);
+    if (ok) std::fprintf(stderr, "%zu puzzles written to %s (%s)\n", book.size(), o.out.c_str(), levelsText.c_str());
+    if (chosen.repeats > 0 || chosen.disguised > 0)
+        std::fprintf(stderr, "skipped repeats: %lld%s\n", chosen.repeats,
+                     o.unique ? (", disguised repeats: " + std::to_string(chosen.disguised)).c_str() : "");
+    if (o.order == "random") std::fprintf(stderr, "order: random, --seed %llu\n", static_cast<unsigned long long>(chosen.seed));
+    if (!ok) return 1;
+    return bad == 0 ? 0 : 1;
 }
 
 }  // namespace gw::cli

@@ -3,8 +3,10 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +22,14 @@ struct PrintOptions {
     std::string format = "pdf";
     std::string title;
     bool noSolutions = false;
+    std::string levels;        // empty: every level
+    long long count = 0;       // at most this many puzzles; 0: all
+    long long perLevel = 0;    // at most this many of each level; 0: all
+    std::string order = "level";  // "level": easy to hard; "input": as read; "random"
+    std::optional<std::uint64_t> seed;  // of --order random
+    bool unique = false;       // also skip disguised repeats
+    bool force = false;        // svg, png: write into a folder that holds other files
+    int dpi = 300;             // png
 };
 
 struct MergeOptions {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <utility>
 
 namespace gw {
 
@@ -122,7 +123,7 @@ HuntOptions Resolved(HuntOptions o) {
 
 }  // namespace
 
-HuntPool::HuntPool(const HuntOptions& o) : o_(Resolved(o)) {}
+HuntPool::HuntPool(const HuntOptions& o, NearCopyGuard* guard) : o_(Resolved(o)), guard_(guard) {}
 
 bool HuntPool::TakeSeedTurn() {
     std::lock_guard lock(mutex_);
@@ -173,6 +174,7 @@ void HuntPool::Report(const Grid& parent, int level, long long work) {
 
 void HuntPool::Offer(const HuntPuzzle& p) {
     std::lock_guard lock(mutex_);
+    if (o_.farParents && guard_ != nullptr && guard_->Near(p.puzzle, o_.levels)) return;
     if (o_.pick == HuntOptions::Pick::Wanted) OfferByWanted(p);
     else OfferByScore(p);
 }
@@ -233,8 +235,18 @@ bool HuntPool::Claim(const HuntPuzzle& p) {
     const std::string grid = GridKey(p.solution);
     auto it = perGrid_.find(grid);
     if (it != perGrid_.end() && it->second >= o_.perGrid) return false;
-    if (!handedOut_.insert(GridKey(p.puzzle)).second) return false;
+    std::string key = GridKey(p.puzzle);
+    if (handedOut_.count(key) != 0) return false;
+    if (guard_ != nullptr && !guard_->Admit(p.puzzle, p.level)) return false;
+    handedOut_.insert(std::move(key));
     ++perGrid_[grid];
+    if (o_.farParents && guard_ != nullptr && guard_->limit().On()) {
+        // The parents near the saved puzzle would give near-copies of it.
+        const int n = GivenCount(p.puzzle);
+        std::erase_if(pool_, [&](const Entry& e) {
+            return SharedGivens(e.p.puzzle, p.puzzle) > guard_->limit().Most(n, GivenCount(e.p.puzzle));
+        });
+    }
     return true;
 }
 

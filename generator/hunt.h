@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "generator/generator.h"
+#include "generator/near_copies.h"
 #include "grader/grader.h"
 
 namespace gw {
@@ -62,6 +63,12 @@ struct HuntOptions {
     // is worth many that are not.
     bool perWork = true;
     int makeWork = 200;  // work of making and reducing one neighbour, in the units of GradingWork
+    // With a guard that keeps near-copies from being saved, parents are kept
+    // only while they are far from every saved puzzle: a newcomer near one is
+    // not taken, and a save drops the parents near it. Within a family of
+    // hard puzzles, most neighbours are near-copies of one another; without
+    // this the hunt keeps making copies of what it saved.
+    bool farParents = true;
 };
 
 // An estimate of the work of a grading, from the rung of every pass: the
@@ -100,7 +107,8 @@ struct HuntPuzzle {
 // Every member function is safe to call from several workers.
 class HuntPool {
 public:
-    explicit HuntPool(const HuntOptions& o);
+    // With a guard, only puzzles far enough from those saved are handed out.
+    explicit HuntPool(const HuntOptions& o, NearCopyGuard* guard = nullptr);
 
     // The options, with Pick::Auto resolved.
     const HuntOptions& options() const { return o_; }
@@ -123,8 +131,8 @@ public:
     void Offer(const HuntPuzzle& p);
 
     // True when the puzzle may be handed out: its level is wanted, it was not
-    // handed out before and its solution grid holds fewer than `perGrid`.
-    // A true answer counts it.
+    // handed out before, its solution grid holds fewer than `perGrid` and the
+    // guard admits it. A true answer counts it.
     bool Claim(const HuntPuzzle& p);
 
     std::size_t PoolSize();
@@ -154,6 +162,7 @@ private:
     void OfferByWanted(const HuntPuzzle& p);
 
     HuntOptions o_;
+    NearCopyGuard* const guard_;
     std::mutex mutex_;
     std::vector<Entry> pool_;
     long long seedTurns_ = 0;

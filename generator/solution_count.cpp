@@ -2,6 +2,8 @@
 
 #include <bit>
 
+#include "model/cellset.h"
+
 namespace gw {
 
 namespace {
@@ -96,8 +98,62 @@ private:
         return true;
     }
 
+    // Locked candidates: a digit whose places in a box lie in one row or
+    // column of it leaves the rest of that line, and a digit whose places in a
+    // line lie in one box leaves the rest of that box. Sets `changed` when
+    // something went; false on a contradiction (a cell left empty).
+    static bool LockedCandidates(Board& b, bool& changed) {
+        std::array<CellSet, 10> placesOf{};
+        for (int c = 0; c < 81; ++c) {
+            if (b.cand[c] & kSolved) continue;
+            for (unsigned m = b.cand[c]; m != 0; m &= m - 1) placesOf[std::countr_zero(m) + 1].Set(c);
+        }
+        for (int d = 1; d <= 9; ++d) {
+            const std::uint16_t bit = DigitBit(d);
+            const CellSet& places = placesOf[d];
+            if (places.Empty()) continue;
+            CellSet gone;
+            for (int box = 0; box < 9; ++box) {
+                const CellSet inBox = places & UnitSet[18 + box];
+                if (inBox.Empty()) continue;
+                for (int i = 0; i < 3; ++i) {
+                    for (const int line : {box / 3 * 3 + i, 9 + box % 3 * 3 + i}) {
+                        const CellSet& segment = SegmentOf(box, line);
+                        if ((inBox & segment).Empty()) continue;
+                        const CellSet inLine = places & UnitSet[line];
+                        if (inBox.Without(segment).Empty()) gone = gone | inLine.Without(segment);
+                        if (inLine.Without(segment).Empty()) gone = gone | inBox.Without(segment);
+                    }
+                }
+            }
+            bool empty = false;
+            ForEachCell(gone, [&](int c) {
+                b.cand[c] &= static_cast<std::uint16_t>(~bit);
+                empty |= b.cand[c] == 0;
+            });
+            if (empty) return false;
+            changed |= gone.Any();
+        }
+        return true;
+    }
+
+    // The cells a box shares with a row or column crossing it.
+    static const CellSet& SegmentOf(int box, int line) {
+        static constexpr auto kSegments = [] {
+            std::array<std::array<CellSet, 27>, 9> t{};
+            for (int bx = 0; bx < 9; ++bx)
+                for (int u = 0; u < 18; ++u) t[bx][u] = UnitSet[18 + bx] & UnitSet[u];
+            return t;
+        }();
+        return kSegments[box][line];
+    }
+
     void Search(Board& b) {
-        if (!Propagate(b)) return;
+        for (bool changed = true; changed;) {
+            if (!Propagate(b)) return;
+            changed = false;
+            if (b.open > 0 && !LockedCandidates(b, changed)) return;
+        }
         if (b.open == 0) {
             if (result_.solutions == 0 && first_ != nullptr)
                 for (int c = 0; c < 81; ++c)

@@ -1,5 +1,6 @@
 #include "output/reader.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -65,15 +66,38 @@ bool IsSeparator(std::string_view line) {
     return dash;
 }
 
+// Field `n` of a CSV line, without spaces around it and quotes.
+std::string_view CsvField(std::string_view line, int n) {
+    for (; n > 0; --n) {
+        const std::size_t comma = line.find(',');
+        if (comma == std::string_view::npos) return {};
+        line.remove_prefix(comma + 1);
+    }
+    line = line.substr(0, line.find(','));
+    while (!line.empty() && IsSpace(line.back())) line.remove_suffix(1);
+    while (!line.empty() && IsSpace(line.front())) line.remove_prefix(1);
+    if (line.size() >= 2 && line.front() == '"' && line.back() == '"') line = line.substr(1, line.size() - 2);
+    return line;
+}
+
 // Parses one line that holds a whole puzzle into `p` (grid and text, or the
-// reason it is not one).
-void ParseLine(std::string_view line, InputPuzzle& p) {
-    // A CSV line: the puzzle is the first field, possibly quoted.
-    const std::size_t comma = line.find(',');
-    if (comma != std::string_view::npos) {
-        line = line.substr(0, comma);
-        while (!line.empty() && IsSpace(line.back())) line.remove_suffix(1);
-        if (line.size() >= 2 && line.front() == '"' && line.back() == '"') line = line.substr(1, line.size() - 2);
+// reason it is not one). `csvColumn` is the CSV field that holds the puzzle
+// (-1: the first field of 81 characters, else the first field).
+void ParseLine(std::string_view line, InputPuzzle& p, int csvColumn = -1) {
+    if (line.find(',') != std::string_view::npos) {
+        if (csvColumn >= 0) {
+            line = CsvField(line, csvColumn);
+        } else {
+            // An index or a name may come before the puzzle ("1,4..3.....,...").
+            const int fields = static_cast<int>(std::count(line.begin(), line.end(), ',')) + 1;
+            std::string_view field = CsvField(line, 0);
+            for (int n = 0; n < fields; ++n)
+                if (CsvField(line, n).size() == 81) {
+                    field = CsvField(line, n);
+                    break;
+                }
+            line = field;
+        }
     }
     // The first word is the puzzle ("puzzle level", "puzzle solution"); failing
     // that, the whole line may be the cells with spaces or '|' between them.
@@ -262,7 +286,13 @@ bool PuzzleReader::NextText(InputPuzzle& out) {
     std::string line;
     bool tooLong = false;
     while (!stop_) {
-        if (!ReadLine(line, tooLong)) break;
+        if (replay_) {
+            line = std::move(*replay_);
+            replay_.reset();
+            tooLong = false;
+        } else if (!ReadLine(line, tooLong)) {
+            break;
+        }
         InputPuzzle p;
         p.line = lineNo_;
         if (tooLong) {
@@ -285,6 +315,18 @@ bool PuzzleReader::NextText(InputPuzzle& out) {
                 }
                 if (IsSeparator(v)) continue;
                 const std::string row = RowCells(v);
+                if (title_) {
+                    // A line of words just before a grid of nine rows is its
+                    // title ("Grid 01"); before anything else it is a bad line,
+                    // reported now, and this line is read again after it.
+                    if (row.empty()) {
+                        out = std::move(*title_);
+                        title_.reset();
+                        replay_ = line;
+                        return true;
+                    }
+                    title_.reset();
+                }
                 if (!row.empty()) {
                     if (rowCount_ == 0) rowsStart_ = lineNo_;
                     rows_ += row;
@@ -298,15 +340,36 @@ bool PuzzleReader::NextText(InputPuzzle& out) {
                 }
                 const bool first = !headerChecked_;
                 headerChecked_ = true;
-                ParseLine(v, p);
-                // A CSV header ("Puzzle,Solution,...") on the first line.
+                ParseLine(v, p, csvColumn_);
+                // A CSV header ("Puzzle,Solution,...", "id,puzzle,solution")
+                // on the first line names the puzzle's column.
                 if (first && !p.error.empty() && v.find(',') != std::string_view::npos) {
                     bool words = true;
                     for (char ch : v.substr(0, v.find(',')))
                         if (!std::isalpha(static_cast<unsigned char>(ch)) && !IsSpace(ch) && ch != '"') words = false;
-                    if (words) continue;
+                    if (words) {
+                        for (int n = 0; n <= static_cast<int>(std::count(v.begin(), v.end(), ',')); ++n) {
+                            std::string name(CsvField(v, n));
+                            for (char& ch : name) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+                            if (name == "puzzle" || name == "puzzles" || name == "quizzes" || name == "quiz") {
+                                csvColumn_ = n;
+                                break;
+                            }
+                        }
+                        continue;
+                    }
+                }
+                if (!p.error.empty() && rowCount_ == 0 && std::isalpha(static_cast<unsigned char>(v.front()))) {
+                    title_ = std::move(p);
+                    continue;
                 }
             }
+        }
+        if (title_) {
+            held_ = std::move(p);
+            out = std::move(*title_);
+            title_.reset();
+            return true;
         }
         if (rowCount_ > 0) {
             held_ = std::move(p);
@@ -318,6 +381,11 @@ bool PuzzleReader::NextText(InputPuzzle& out) {
     }
     if (rowCount_ > 0) {
         incompleteRows(out);
+        return true;
+    }
+    if (title_) {
+        out = std::move(*title_);
+        title_.reset();
         return true;
     }
     return false;

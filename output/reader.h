@@ -76,6 +76,9 @@ private:
     int rowCount_ = 0;
     bool headerChecked_ = false;
     std::optional<InputPuzzle> held_;  // a line's result that waits behind an incomplete grid
+    std::optional<InputPuzzle> title_;  // a line of words that is a title if a grid follows
+    std::optional<std::string> replay_;  // a line to read again after a title that was none
+    int csvColumn_ = -1;  // the CSV column named "puzzle" by a header (-1: none)
 };
 
 // Splits a whole buffer into puzzles and checks each (CheckPuzzle): the simple

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
 
 namespace gw::print {
 
@@ -59,14 +60,25 @@ void Centred(cairo_t* cr, const std::string& text, double cx, double cy) {
 
 std::string Caption(const BookPuzzle& p) { return "No. " + std::to_string(p.number) + " \u00b7 " + p.levelName; }
 
-// One grid: the digits (givens bold; with `solution`, the other cells in grey),
-// thin cell lines and thick box lines.
-void DrawGrid(cairo_t* cr, const GridBox& box, const BookPuzzle& p, bool solution, double captionSize) {
+// One grid: the caption (with `note` at its right, smaller), the digits
+// (givens bold; with `solution`, the other cells in grey), thin cell lines and
+// thick box lines.
+void DrawGrid(cairo_t* cr, const GridBox& box, const BookPuzzle& p, bool solution, double captionSize,
+              const std::string& note = {}) {
     const double cell = box.size / 9;
     cairo_set_source_rgb(cr, 0, 0, 0);
     SetFont(cr, true, captionSize);
     cairo_move_to(cr, box.x, box.y - captionSize * 0.45);
     cairo_show_text(cr, Caption(p).c_str());
+    if (!note.empty()) {
+        SetFont(cr, false, captionSize * 0.8);
+        cairo_text_extents_t e;
+        cairo_text_extents(cr, note.c_str(), &e);
+        cairo_set_source_rgb(cr, 0.3, 0.3, 0.3);
+        cairo_move_to(cr, box.x + box.size - e.x_advance, box.y - captionSize * 0.45);
+        cairo_show_text(cr, note.c_str());
+        cairo_set_source_rgb(cr, 0, 0, 0);
+    }
 
     const double digitSize = cell * 0.62;
     for (int c = 0; c < 81; ++c) {
@@ -178,9 +190,17 @@ void DrawBook(cairo_surface_t* surface, cairo_t* cr, const std::vector<BookPuzzl
 
     const std::vector<GridBox> boxes = PuzzlePage(o.paper, o.perPage);
     const double caption = Arrangement(o.perPage).caption * 0.7;
+    // Each puzzle names its id and the page of its solution.
+    const std::size_t puzzlePages = (puzzles.size() + boxes.size() - 1) / boxes.size();
+    const int firstSolutionPage = pageNo + static_cast<int>(puzzlePages) + 1;
     for (std::size_t i = 0; i < puzzles.size(); i += boxes.size()) {
-        for (std::size_t k = 0; k < boxes.size() && i + k < puzzles.size(); ++k)
-            DrawGrid(cr, boxes[k], puzzles[i + k], false, caption);
+        for (std::size_t k = 0; k < boxes.size() && i + k < puzzles.size(); ++k) {
+            std::string note = puzzles[i + k].id;
+            if (o.solutions)
+                note += (note.empty() ? "" : " \u00b7 ") + std::string("solution p. ") +
+                        std::to_string(firstSolutionPage + static_cast<int>((i + k) / kSolutionsPerPage));
+            DrawGrid(cr, boxes[k], puzzles[i + k], false, caption, note);
+        }
         Footer(cr, o.paper, std::to_string(++pageNo));
         cairo_show_page(cr);
     }
@@ -196,24 +216,83 @@ void DrawBook(cairo_surface_t* surface, cairo_t* cr, const std::vector<BookPuzzl
     }
 }
 
-bool DrawPicture(cairo_surface_t* surface, const BookPuzzle& p, bool solution, std::string& error) {
-    const GridBox box{20, 44, 360};
-    cairo_t* cr = cairo_create(surface);
-    cairo_set_source_rgb(cr, 1, 1, 1);
-    cairo_paint(cr);
-    DrawGrid(cr, box, p, solution, 14);
-    return Finish(surface, cr, error);
+// The picture of one grid as SVG text. Written by hand rather than through
+// cairo, whose SVG draws each digit as a path: here the digits are <text>,
+// readable by any program and by screen readers.
+std::string SvgText(const BookPuzzle& p, bool solution) {
+    constexpr double kX = 20, kY = 44, kSize = 360, kCell = kSize / 9;
+    std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"400pt\" height=\"424pt\" "
+                      "viewBox=\"0 0 400 424\" role=\"img\">\n";
+    std::string title = (solution ? "Solution of " : "Sudoku ") + Caption(p);
+    if (!p.id.empty()) title += " (" + p.id + ")";
+    std::string cells;
+    for (int c = 0; c < 81; ++c) {
+        const auto i = static_cast<std::size_t>(c);
+        const int d = p.puzzle[i] != 0 ? p.puzzle[i] : (solution ? p.solution[i] : 0);
+        cells += d == 0 ? '.' : static_cast<char>('0' + d);
+    }
+    svg += "<title>" + title + "</title>\n<desc>Row by row, '.' for an empty cell: " + cells + "</desc>\n";
+    svg += "<rect width=\"400\" height=\"424\" fill=\"#fff\"/>\n";
+    svg += "<text x=\"20\" y=\"37.7\" font-family=\"sans-serif\" font-weight=\"bold\" font-size=\"14\">" +
+           Caption(p) + "</text>\n";
+    svg += "<g font-family=\"sans-serif\" font-size=\"" + std::to_string(kCell * 0.62) +
+           "\" text-anchor=\"middle\" dominant-baseline=\"central\">\n";
+    char buf[160];
+    for (int c = 0; c < 81; ++c) {
+        if (cells[static_cast<std::size_t>(c)] == '.') continue;
+        const bool given = p.puzzle[static_cast<std::size_t>(c)] != 0;
+        std::snprintf(buf, sizeof buf, "<text x=\"%.2f\" y=\"%.2f\"%s>%c</text>\n", kX + (c % 9 + 0.5) * kCell,
+                      kY + (c / 9 + 0.5) * kCell, given ? " font-weight=\"bold\"" : " fill=\"#616161\"",
+                      cells[static_cast<std::size_t>(c)]);
+        svg += buf;
+    }
+    svg += "</g>\n<g stroke=\"#000\" stroke-linecap=\"square\">\n";
+    for (int i = 0; i <= 9; ++i) {
+        const double at = i * kCell, width = i % 3 == 0 ? 2.8 : 0.6;
+        std::snprintf(buf, sizeof buf,
+                      "<line x1=\"%.2f\" y1=\"%.2f\" x2=\"%.2f\" y2=\"%.2f\" stroke-width=\"%.1f\"/>\n"
+                      "<line x1=\"%.2f\" y1=\"%.2f\" x2=\"%.2f\" y2=\"%.2f\" stroke-width=\"%.1f\"/>\n",
+                      kX + at, kY, kX + at, kY + kSize, width, kX, kY + at, kX + kSize, kY + at, width);
+        svg += buf;
+    }
+    return svg + "</g>\n</svg>\n";
 }
 
 }  // namespace
 
 bool WriteSvg(const std::string& path, const BookPuzzle& p, bool solution, std::string& error) {
-    return DrawPicture(cairo_svg_surface_create(path.c_str(), 400, 424), p, solution, error);
+    std::ofstream out(path, std::ios::binary);
+    out << SvgText(p, solution);
+    out.close();
+    if (!out) error = "cannot write the file";
+    return static_cast<bool>(out);
 }
 
 bool WriteSvg(const Sink& sink, const BookPuzzle& p, bool solution, std::string& error) {
-    return DrawPicture(cairo_svg_surface_create_for_stream(ToSink, const_cast<Sink*>(&sink), 400, 424), p, solution,
-                       error);
+    const std::string svg = SvgText(p, solution);
+    if (sink(reinterpret_cast<const unsigned char*>(svg.data()), static_cast<unsigned>(svg.size()))) return true;
+    error = "cannot write the picture";
+    return false;
+}
+
+bool WritePng(const Sink& sink, const BookPuzzle& p, bool solution, int dpi, std::string& error) {
+    const double scale = dpi / 72.0;
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, static_cast<int>(400 * scale + 0.5),
+                                                          static_cast<int>(424 * scale + 0.5));
+    cairo_t* cr = cairo_create(surface);
+    cairo_scale(cr, scale, scale);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_paint(cr);
+    DrawGrid(cr, GridBox{20, 44, 360}, p, solution, 14);
+    cairo_surface_flush(surface);
+    const cairo_status_t written = cairo_surface_write_to_png_stream(surface, ToSink, const_cast<Sink*>(&sink));
+    if (!Finish(surface, cr, error)) return false;
+    if (written != CAIRO_STATUS_SUCCESS) {
+        error = cairo_status_to_string(written);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace gw::print

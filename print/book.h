@@ -36,6 +36,7 @@ struct BookPuzzle {
     Grid puzzle{};
     Grid solution{};
     std::string levelName;
+    std::string id;  // a short name that finds the puzzle again (empty: none)
 };
 
 struct BookOptions {
@@ -50,7 +51,9 @@ struct BookOptions {
 bool WritePdf(const std::string& path, const std::vector<BookPuzzle>& puzzles, const BookOptions& options,
               std::string& error);
 
-// One puzzle (or, with `solution`, its solution) as a one-grid SVG picture.
+// One puzzle (or, with `solution`, its solution) as a one-grid SVG picture:
+// the digits stay text and a <title> names the puzzle, so that any renderer
+// and a screen reader can read it.
 bool WriteSvg(const std::string& path, const BookPuzzle& puzzle, bool solution, std::string& error);
 
 // Where the bytes of a book or picture go when the caller writes them: false
@@ -62,5 +65,8 @@ using Sink = std::function<bool(const unsigned char* data, unsigned length)>;
 bool WritePdf(const Sink& sink, const std::vector<BookPuzzle>& puzzles, const BookOptions& options,
               std::string& error);
 bool WriteSvg(const Sink& sink, const BookPuzzle& puzzle, bool solution, std::string& error);
+
+// The same picture as a PNG image of `dpi` dots per inch.
+bool WritePng(const Sink& sink, const BookPuzzle& puzzle, bool solution, int dpi, std::string& error);
 
 }  // namespace gw::print

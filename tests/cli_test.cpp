@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "explain/explain.h"
+#include "generator/near_copies.h"
 #include "output/targets.h"
 #include "test_util.h"
 
@@ -123,27 +124,52 @@ TEST_F(CliTest, SeededRunsAreReproducibleWhateverTheJobs) {
     EXPECT_NE(ra.out.find("Made "), std::string::npos);
 }
 
-TEST_F(CliTest, HuntRunsAreReproducibleAndEverySavedPuzzleGradesBack) {
-    const std::string run = "generate -q --method hunt --seed 21 --count 3 --levels 7-9 -t 6 --out '";
+// Every puzzle a hunt saves is symmetric, unique, pair-minimal, graded to its
+// level and saved once, and no two share more than half of the smaller one's
+// givens: neither two of one run (any levels) nor two of one level file, where
+// a second run adds to what the first stored.
+TEST_F(CliTest, HuntRunsAreReproducibleAndSaveFarApartPuzzlesThatGradeBack) {
+    const std::string run = "generate -q --method hunt --count 3 --levels 7-9 -t 6 --out '";
     const fs::path a = dir_ / "a", b = dir_ / "b", c = dir_ / "c";
-    ASSERT_EQ(RunCli(run + a.string() + "'").status, 0);
-    ASSERT_EQ(RunCli(run + b.string() + "'").status, 0);
-    ASSERT_EQ(RunCli(run + c.string() + "' --jobs 2 --per-grid 1").status, 0);
-    for (const fs::path& out : {a, c}) {
-        std::set<std::string> seen;
+    ASSERT_EQ(RunCli(run + a.string() + "' --seed 21").status, 0);
+    ASSERT_EQ(RunCli(run + b.string() + "' --seed 21").status, 0);
+    ASSERT_EQ(RunCli(run + c.string() + "' --seed 21 --jobs 2 --per-grid 1").status, 0);
+    // Into levels that hold the first run's puzzles.
+    ASSERT_EQ(RunCli(run + a.string() + "' --seed 22 --jobs 2").status, 0);
+    const auto levelFile = [](const fs::path& out, int level) {
+        std::vector<Grid> puzzles;
+        std::istringstream lines(Slurp(out / "Sudoku_81_Char" / LevelFileName(6, level)));
+        for (std::string line; std::getline(lines, line);) puzzles.push_back(test::ParseGrid(line));
+        return puzzles;
+    };
+    const auto expectFarApart = [](const std::vector<Grid>& puzzles) {
+        for (std::size_t i = 0; i < puzzles.size(); ++i)
+            for (std::size_t k = 0; k < i; ++k)
+                EXPECT_LE(2 * SharedGivens(puzzles[i], puzzles[k]),
+                          std::min(GivenCount(puzzles[i]), GivenCount(puzzles[k])))
+                    << test::GridText(puzzles[i]) << " and " << test::GridText(puzzles[k]);
+    };
+    for (const fs::path& out : {a, b, c}) {
+        std::vector<Grid> all;
         for (int level = 1; level <= 9; ++level) {
-            const fs::path file = out / "Sudoku_81_Char" / LevelFileName(6, level);
-            std::istringstream lines(Slurp(file));
-            for (std::string line; std::getline(lines, line);) {
+            const std::vector<Grid> puzzles = levelFile(out, level);
+            for (const Grid& p : puzzles) {
                 GradeState s;
-                EXPECT_EQ(GradePuzzle(s, test::ParseGrid(line)), level) << line;
-                EXPECT_TRUE(seen.insert(line).second) << line;
+                EXPECT_EQ(GradePuzzle(s, p), level) << test::GridText(p);
+                Grid solution{};
+                ASSERT_EQ(CountSolutions(p, 2, &solution), 1) << test::GridText(p);
+                test::ExpectSymmetricUniquePairMinimal(p, solution);
             }
-            if (out == a) {
-                EXPECT_EQ(Slurp(file), Slurp(b / "Sudoku_81_Char" / LevelFileName(6, level)));
+            expectFarApart(puzzles);
+            all.insert(all.end(), puzzles.begin(), puzzles.end());
+            if (out == b) {
+                const std::string first = Slurp(b / "Sudoku_81_Char" / LevelFileName(6, level));
+                EXPECT_EQ(Slurp(a / "Sudoku_81_Char" / LevelFileName(6, level)).substr(0, first.size()), first);
             }
         }
-        EXPECT_EQ(seen.size(), 3u) << out;
+        EXPECT_EQ(std::set<Grid>(all.begin(), all.end()).size(), all.size()) << out;
+        EXPECT_EQ(all.size(), out == a ? 6u : 3u) << out;
+        if (out != a) expectFarApart(all);  // one run's puzzles, whatever their levels
     }
 }
 

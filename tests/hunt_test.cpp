@@ -20,8 +20,8 @@ struct HuntRun {
     HuntCounts counts;
 };
 
-HuntRun Hunt(const HuntOptions& o, std::uint64_t seed, int turns) {
-    HuntPool pool(o);
+HuntRun Hunt(const HuntOptions& o, std::uint64_t seed, int turns, NearCopyGuard* guard = nullptr) {
+    HuntPool pool(o, guard);
     Yielder y;
     Hunter hunter(pool, seed, y);
     HuntRun run;
@@ -80,6 +80,40 @@ TEST(Hunt, HandsOutOnlyDistinctPairMinimalPuzzlesGradedToTheirLevel) {
             // Every neighbour shares its parent's grid, so most are held back.
             EXPECT_LT(static_cast<long long>(run.found.size()), run.counts.plain + run.counts.graded);
         }
+    }
+}
+
+// With a guard, what the hunt hands out shares at most half of the smaller
+// puzzle's givens with every other puzzle handed out and every stored puzzle
+// of its level, while near-copies still serve as parents.
+TEST(Hunt, HandsOutNoNearCopyOfAHandedOutOrStoredPuzzle) {
+    // The second hunt repeats the first with the first's puzzles stored, and
+    // drops the parents near a saved puzzle.
+    std::vector<HuntPuzzle> stored;
+    for (const bool fromStored : {false, true}) {
+        SharedLimit half;
+        NearCopyGuard guard(half, false);
+        for (const HuntPuzzle& p : stored) guard.AddStored(p.puzzle, p.level);
+        HuntOptions o = SmallHunt(HuntOptions::Digits::FromSolutions, 0, 3, 0x3F0u);  // levels 4 to 9
+        o.farParents = fromStored;
+        const HuntRun run = Hunt(o, 32, 300, &guard);
+        EXPECT_GT(run.counts.graded, 10);
+        EXPECT_GT(guard.turnedAway(), 0) << "neighbours are near-copies of one another and of the stored puzzles";
+        EXPECT_GT(run.found.size(), 4u);
+        GradeState s;
+        for (std::size_t i = 0; i < run.found.size(); ++i) {
+            const HuntPuzzle& p = run.found[i];
+            test::ExpectSymmetricUniquePairMinimal(p.puzzle, p.solution);
+            EXPECT_EQ(GradePuzzle(s, p.puzzle), p.level) << test::GridText(p.puzzle);
+            std::vector<Grid> others;
+            for (std::size_t k = 0; k < i; ++k) others.push_back(run.found[k].puzzle);
+            for (const HuntPuzzle& q : stored)
+                if (q.level == p.level) others.push_back(q.puzzle);
+            for (const Grid& q : others)
+                EXPECT_LE(2 * SharedGivens(p.puzzle, q), std::min(GivenCount(p.puzzle), GivenCount(q)))
+                    << test::GridText(p.puzzle) << " and " << test::GridText(q);
+        }
+        if (!fromStored) stored = run.found;
     }
 }
 

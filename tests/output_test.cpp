@@ -369,6 +369,10 @@ TEST(Reader, InputsPeopleHave) {
         {P + " 3 Hard\n", 1, ""},                                       // puzzle level
         {"Puzzle,Solution,Difficulty\n\"" + P + "\"," + kSolution + ",Hard\n", 2, ""},  // CSV with a header
         {"# title\n" + rows + "\x1a", 2, ""},                           // nine lines of nine, DOS ^Z at the end
+        {"Grid 01\n" + rows, 2, ""},                                    // a title line before the grid
+        {"id,puzzle,solution\n7," + P + "," + kSolution + "\n", 2, ""},   // the header names the column
+        {"7," + P + "\n", 1, ""},                                        // an index before the puzzle
+        {"Grid 01\n", 1, "not a puzzle: unexpected 'G' at column 1"},  // a title of nothing is a bad line
         {P + "\n\x1a", 1, ""},                                           // ^Z does not make the file binary
         {P.substr(0, 80) + "\n", 1, "expected 81 cells, found 80"},
         {P.substr(0, 80) + " 3\n", 1, "expected 81 cells, found 80"},  // not 81 cells with the level

@@ -156,7 +156,7 @@ TEST_F(Publish, PlainFilesAreGradedBadOnesReportedAndSvgPerPuzzle) {
     std::string text = "# two puzzles and a bad line\n" + test::GridText(puzzles_[20].first) + "\nnot a puzzle\n" +
                        test::GridText(puzzles_[21].first) + "\n";
     std::ofstream(dir_ / "plain.txt") << text;
-    const auto r = test::RunGridwick("print " + Q(dir_ / "plain.txt") + " --out " + Q(dir_ / "b.pdf") + " --per-page 1");
+    const auto r = test::RunGridwick("print " + Q(dir_ / "plain.txt") + " --out " + Q(dir_ / "b.pdf") + " --per-page 1 --order input");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(Pages(dir_ / "b.pdf"), 3);
     GradeState s;
@@ -167,14 +167,72 @@ TEST_F(Publish, PlainFilesAreGradedBadOnesReportedAndSvgPerPuzzle) {
     EXPECT_EQ(test::RunGridwick("print " + Q(dir_ / "nothing") + " --out " + Q(dir_ / "c.pdf")).status, 1);
     EXPECT_FALSE(fs::exists(dir_ / "c.pdf"));
 
-    ASSERT_EQ(test::RunGridwick("print " + Q(dir_ / "plain.txt") + " --format svg --out " + Q(dir_ / "svg")).status, 1);
-    for (const char* name : {"Puzzle_0001.svg", "Puzzle_0002.svg", "Solution_0001.svg", "Solution_0002.svg"}) {
-        std::ifstream in(dir_ / "svg" / name);
-        std::string head;
-        std::getline(in, head);
-        EXPECT_EQ(head.rfind("<?xml", 0), 0u) << name;
+    // Pictures are named by level, keep their digits as text, and go only
+    // into an empty or new folder unless --force.
+    const std::string svg = "print " + Q(dir_ / "plain.txt") + " --format svg --out " + Q(dir_ / "svg");
+    ASSERT_EQ(test::RunGridwick(svg).status, 1);
+    const std::string name = std::string(kLevelNames[static_cast<std::size_t>(level)]) + "_0001";
+    std::vector<std::string> files;
+    for (const auto& e : fs::directory_iterator(dir_ / "svg")) files.push_back(e.path().filename().string());
+    EXPECT_EQ(files.size(), 4u);
+    std::ifstream in(dir_ / "svg" / (name + "_solution.svg"));
+    const std::string picture{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    EXPECT_NE(picture.find("<title>Solution of No. "), std::string::npos) << picture;
+    EXPECT_NE(picture.find(">" + std::to_string(puzzles_[21].second[80]) + "</text>"), std::string::npos);
+    EXPECT_EQ(test::RunGridwick(svg).status, 1);  // the folder now holds files
+    EXPECT_EQ(test::RunGridwick(svg + " --force --no-solutions").status, 1);  // 1: the bad line
+    ASSERT_EQ(test::RunGridwick("print " + Q(dir_ / "plain.txt") + " --format png --dpi 72 --out " + Q(dir_ / "png")).status, 1);
+    EXPECT_TRUE(fs::exists(dir_ / "png" / (name + ".png")));
+}
+
+// A folder with repeats, printed by level, count and order: each puzzle once,
+// the chosen levels only, in the order asked for.
+TEST_F(Publish, BooksChooseLevelsCountsAndOrder) {
+    Store(dir_ / "a", 6, 0, 30);
+    Store(dir_ / "b", 7, 20, 20);  // ten of them repeat puzzles of a
+    std::mt19937 rng(5);
+    std::ofstream(dir_ / "disguise.txt") << test::GridText(test::RandomDisguise(puzzles_[0].first, rng)) << "\n";
+    const std::string in = Q(dir_ / "a") + " " + Q(dir_ / "b") + " " + Q(dir_ / "disguise.txt");
+    // The level of each printed puzzle, from the captions of a one-a-page book.
+    auto levelsPrinted = [&](const std::string& args) {
+        const auto r = test::RunGridwick("print " + in + " --per-page 1 --no-solutions --out " + Q(dir_ / "b.pdf") +
+                                         " " + args);
+        EXPECT_EQ(r.status, 0) << args;
+        std::vector<int> out;
+        const std::string text = test::RunCommand("pdftotext " + Q(dir_ / "b.pdf") + " -").out;
+        for (std::size_t at = text.find("No. "); at != std::string::npos; at = text.find("No. ", at + 1))
+            for (int l = 1; l <= 9; ++l)
+                if (text.compare(text.find("\u00b7 ", at) + 3, std::string_view(kLevelNames[static_cast<std::size_t>(l)]).size(),
+                                 kLevelNames[static_cast<std::size_t>(l)]) == 0)
+                    out.push_back(l);
+        return out;
+    };
+    const struct {
+        std::string args;
+        std::size_t count;
+        int perLevelMax;  // 0: no bound
+        bool sorted;
+    } cases[] = {
+        {"", 41, 0, true},             // 40 distinct puzzles and the disguise
+        {"--unique", 40, 0, true},
+        {"--levels 1-2 --order input", 0, 0, false},
+        {"--per-level 2", 0, 2, true},
+        {"--count 5 --order random --seed 3", 5, 0, false},
+    };
+    std::vector<int> all;
+    for (const auto& c : cases) {
+        const std::vector<int> levels = levelsPrinted(c.args);
+        if (c.args.empty()) all = levels;
+        if (c.count > 0) { EXPECT_EQ(levels.size(), c.count) << c.args; }
+        if (c.sorted) { EXPECT_TRUE(std::is_sorted(levels.begin(), levels.end())) << c.args; }
+        std::map<int, int> per;
+        for (int l : levels) ++per[l];
+        for (const auto& [l, n] : per) {
+            if (c.perLevelMax > 0) { EXPECT_EQ(n, std::min<int>(c.perLevelMax, static_cast<int>(std::count(all.begin(), all.end(), l)))) << c.args; }
+            if (c.args.find("--levels 1-2") != std::string::npos) { EXPECT_LE(l, 2) << c.args; }
+        }
     }
-    EXPECT_FALSE(fs::exists(dir_ / "svg" / "Puzzle_0003.svg"));
+    EXPECT_EQ(levelsPrinted("--count 5 --order random --seed 3"), levelsPrinted("--order random --seed 3 --count 5"));
 }
 
 TEST_F(Publish, GradeAddsSolutionAndCanonicalForm) {

@@ -21,6 +21,7 @@
 #include <thread>
 #include <utility>
 
+#include "grader/grader.h"
 #include "output/reader.h"
 #include "output/targets.h"
 
@@ -364,9 +365,13 @@ TEST_F(StoredPuzzles, BooksAndPagesAreWholeOrNotWritten) {
         fs::path written;  // the file the command writes
     };
     const fs::path book = dir_ / "book.pdf", page = dir_ / "page.html", svgs = dir_ / "svg";
+    // Pictures are named by level: the first one by the first puzzle's.
+    GradeState gs;
+    const int firstLevel = GradePuzzle(gs, ReadPuzzles(Slurp(few)).at(0).grid);
+    const std::string firstPicture = std::string(kLevelNames[static_cast<std::size_t>(firstLevel)]) + "_0001.svg";
     const Case cases[] = {
         {{"print", few, "-o", book.string()}, book},
-        {{"print", few, "--format", "svg", "-o", svgs.string()}, svgs / "Puzzle_0001.svg"},
+        {{"print", few, "--format", "svg", "--order", "input", "--force", "-o", svgs.string()}, svgs / firstPicture},
         {{"grade", "-q", few, "--html", page.string()}, page},
     };
     auto strays = [&] {

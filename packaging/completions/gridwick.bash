@@ -1,0 +1,44 @@
+# bash completion for gridwick
+_gridwick() {
+    local cur prev words cword
+    _init_completion || return
+    local commands="generate grade count print merge rungs bench"
+    if [[ $cword -eq 1 ]]; then
+        COMPREPLY=($(compgen -W "$commands --help --version" -- "$cur"))
+        return
+    fi
+    case $prev in
+        --target | -t)
+            local IFS=$'\n'
+            COMPREPLY=($(compgen -W $'0\n1\n2\n3\n4\n5\n6\n7\nYAZ Sudoku 1\nYAZ Sudoku 2\nSimple Sudoku\nSudocue\nInto Sudoku\nSudoku Explainer\n81 char $ (.)\n81 char $ (0)' -- "$cur"))
+            COMPREPLY=("${COMPREPLY[@]// /\\ }")
+            return ;;
+        --levels | -l)
+            COMPREPLY=($(compgen -W "Easy Medium Hard Crazy Insane Kamikaze Extreme Mayhem Outlaw 1-9" -- "$cur"))
+            return ;;
+        --method | -m) COMPREPLY=($(compgen -W "random hunt" -- "$cur")); return ;;
+        --format | -f)
+            case ${words[1]} in
+                print) COMPREPLY=($(compgen -W "pdf svg" -- "$cur")) ;;
+                *) COMPREPLY=($(compgen -W "text jsonl" -- "$cur")) ;;
+            esac
+            return ;;
+        --order) COMPREPLY=($(compgen -W "level input random" -- "$cur")); return ;;
+        --paper) COMPREPLY=($(compgen -W "a4 letter" -- "$cur")); return ;;
+        --steps) COMPREPLY=($(compgen -W "all none" -- "$cur")); return ;;
+        --out | -o)
+            if [[ ${words[1]} == print ]]; then _filedir; else _filedir -d; fi
+            return ;;
+        --html) _filedir html; return ;;
+        --count | -n | --jobs | -j | --seed | --max-time | --max-made | --per-grid | --per-level | --per-page | \
+            --without | -w | --title) return ;;
+    esac
+    if [[ $cur == -* ]]; then
+        # The command's own options, from its help.
+        COMPREPLY=($(compgen -W "$("${words[0]}" "${words[1]}" --help 2>/dev/null |
+            grep -oE -- '(^|[ ,])--?[a-z][a-z-]*' | tr -d ' ,')" -- "$cur"))
+        return
+    fi
+    _filedir
+}
+complete -F _gridwick gridwick
