@@ -16,13 +16,13 @@ generated = os.path.join("build", "setup-generated")
 
 def hard_puzzles():
     """The first word of every puzzle line of bench/data/hard.txt, as C string literals."""
-    target = os.path.join(generated, "grader", "hard_puzzles.inc")
+    target = os.path.join(generated, "generator", "hard_puzzles.inc")
     lines = []
     with open(os.path.join(here, "bench", "data", "hard.txt")) as f:
         for line in f:
             if re.match(r"^[0-9.]", line):
                 lines.append('"' + line.split()[0] + '",')
-    with open(os.path.join(here, "grader", "hard_puzzles.inc.in")) as f:
+    with open(os.path.join(here, "generator", "hard_puzzles.inc.in")) as f:
         text = f.read().replace("@GRIDWICK_HARD_PUZZLES@", "\n".join(lines))
     os.makedirs(os.path.dirname(target), exist_ok=True)
     if not os.path.exists(target) or open(target).read() != text:

@@ -5,6 +5,7 @@
 #include "generator/generator.h"
 #include "generator/hunt.h"
 #include "grader/grader.h"
+#include "output/stored.h"
 #include "output/targets.h"
 
 namespace gw {
@@ -53,7 +54,12 @@ bool GenerationRun::Start(const RunSpec& spec, std::string& why) {
         // Full levels are not handed out, so they use up no grid's share.
         for (int l = 1; l <= 9; ++l)
             if (full_[static_cast<std::size_t>(l)]) ho.levels &= ~LevelBit(l);
-        pool_ = std::make_unique<HuntPool>(ho);
+        // As `generate --method hunt` does by default: no saved puzzle shares
+        // more than half of its givens with another of the run or of its level.
+        guard_ = std::make_unique<NearCopyGuard>(SharedLimit{}, false);
+        ForEachStoredPuzzle(spec_.base, spec_.target, ho.levels,
+                            [&](const Grid& puzzle, int level) { guard_->AddStored(puzzle, level); });
+        pool_ = std::make_unique<HuntPool>(ho, guard_.get());
     }
     control_.halt.store(false);
     start_ = ended_ = Clock::now();

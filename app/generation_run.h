@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "generator/hunt.h"
+#include "generator/near_copies.h"
 #include "model/control.h"
 #include "model/state.h"
 
@@ -75,6 +76,7 @@ private:
 
     RunSpec spec_;
     RunControl control_;
+    std::unique_ptr<NearCopyGuard> guard_;  // the hunt saves no near-copies
     std::unique_ptr<HuntPool> pool_;
     std::vector<std::thread> threads_;
     std::atomic<int> active_{0};

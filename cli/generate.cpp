@@ -285,14 +285,8 @@ void Run::Save(const Made& m) {
 // The puzzles already stored in the selected levels, for the guard.
 void Run::LoadStored() {
     if (toStdout_ || !guard_.Active()) return;
-    for (const StoredFile& f : ListTargetFiles(base_, target_)) {
-        if (!(levels_ & (1u << f.level))) continue;
-        std::vector<InputPuzzle> puzzles;
-        std::string error;
-        if (!ReadStoredFile(f.path, puzzles, error)) continue;
-        for (const InputPuzzle& p : puzzles)
-            if (p.error.empty()) guard_.AddStored(p.grid, f.level);
-    }
+    ForEachStoredPuzzle(base_, target_, levels_,
+                        [&](const Grid& puzzle, int level) { guard_.AddStored(puzzle, level); });
 }
 
 void Run::ShowProgress(bool final) {

@@ -156,4 +156,19 @@ bool ForEachPuzzleIn(const fs::path& path, const std::function<bool(InputPuzzle&
     return true;
 }
 
+void ForEachStoredPuzzle(const fs::path& base, int target, unsigned levels,
+                         const std::function<void(const Grid& puzzle, int level)>& visit) {
+    for (const StoredFile& f : ListTargetFiles(base, target)) {
+        if (!(levels & (1u << f.level))) continue;
+        std::string error;
+        ForEachPuzzleIn(
+            f.path,
+            [&](InputPuzzle& p) {
+                if (p.error.empty()) visit(p.grid, f.level);
+                return true;
+            },
+            error);
+    }
+}
+
 }  // namespace gw

@@ -49,4 +49,10 @@ bool ReadStoredFile(const fs::path& path, std::vector<InputPuzzle>& out, std::st
 // when the file cannot be opened or read.
 bool ForEachPuzzleIn(const fs::path& path, const std::function<bool(InputPuzzle&)>& visit, std::string& error);
 
+// Hands every readable stored puzzle of a target whose level is among
+// `levels` (bit L for level L) to `visit` with its level. Files that cannot be
+// read and bad records are passed over: the caller only wants what is there.
+void ForEachStoredPuzzle(const fs::path& base, int target, unsigned levels,
+                         const std::function<void(const Grid& puzzle, int level)>& visit);
+
 }  // namespace gw
