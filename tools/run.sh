@@ -9,5 +9,5 @@ ninja -C build gridwick
 mkdir -p out
 build/gridwick generate --count 50 --target "Simple Sudoku" --out out "$@"
 echo
-echo "The puzzles are in $(pwd)/out/Simple Sudoku; the other seven target folders are beside it."
+echo "The puzzles are in $(pwd)/out/Simple Sudoku (Easy_0001.ss, ..., one file per puzzle)."
 echo "Next: build/gridwick --help"
