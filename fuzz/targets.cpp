@@ -11,6 +11,7 @@
 
 #include "grader/grader.h"
 #include "model/canonical.h"
+#include "model/state_check.h"
 #include "output/reader.h"
 #include "output/stored.h"
 #include "output/targets.h"
@@ -66,6 +67,12 @@ void Grader(const std::uint8_t* data, std::size_t size) {
     if (isPuzzle) {
         Grid puzzle{};
         for (int c = 0; c < 81; ++c) puzzle[c] = data[c] == '.' ? 0 : static_cast<std::uint8_t>(data[c] - '0');
+        // A digit twice in a unit is refused before grading, as grade does.
+        for (int c = 0; c < 81; ++c)
+            for (int d = c + 1; d < 81; ++d)
+                if (puzzle[c] != 0 && puzzle[c] == puzzle[d] &&
+                    (RowOf[c] == RowOf[d] || ColOf[c] == ColOf[d] || BoxOf[c] == BoxOf[d]))
+                    return;
         ResetGradeState(s, puzzle);
     } else {
         if (size < 162) return;
@@ -79,6 +86,9 @@ void Grader(const std::uint8_t* data, std::size_t size) {
             }
         }
     }
+    // Rungs are written for states the ladder can reach: no digit twice in a
+    // unit, no candidate that a placed peer rules out.
+    if (!StateIsWhole(s)) return;
     // Progress only with a change.
     const std::uint64_t before = s.changes;
     if (RunRung(s, rung)) Check(s.changes != before);

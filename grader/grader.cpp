@@ -13,8 +13,13 @@ namespace gw {
 bool RunRung(GradeState& s, int rung) {
     if (s.RungDisabled(rung)) return false;
     const std::uint64_t before = s.changes;
+#ifndef NDEBUG
+    // Rungs keep a whole state whole; a state made by hand (tests, fuzzing)
+    // may be broken before any rung touches it.
+    const bool whole = StateIsWhole(s);
+#endif
     const bool progress = kLadder[static_cast<std::size_t>(rung - 1)].run(s);
-    assert(StateIsWhole(s) && "a rung broke the grading state");
+    assert((!whole || StateIsWhole(s)) && "a rung broke the grading state");
     // A rung that claims progress without changing anything would make the
     // driver loop forever on the same state: treat it as stuck.
     return progress && s.changes != before;
