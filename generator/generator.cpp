@@ -136,12 +136,12 @@ bool BuildSolutionGrid(GenState& g, Yielder& y) {
 
 namespace {
 
-// Depth-first solution counter on bit masks, choosing the open cell with the
-// fewest free digits at every node. The trees of clue removal are small, so
-// the cost per node decides: a look at units too (a digit with no place left,
-// a digit with one place) made clue removal about 40% slower, and searching
-// only for solutions that differ at the pair just taken out gained nothing
-// measurable.
+// Depth-first solution search on bit masks, choosing the open cell with the
+// fewest free digits at every node and trying its digits in ascending order.
+// Uniqueness tests use the faster count of generator/solution_count.h; this
+// search stays for what depends on the order in which solutions are found:
+// the solutions the hunt lists, and the first solution of a puzzle that has
+// several.
 class Counter {
 public:
     Counter(const Grid& puzzle, int limit, Grid* first, Yielder* y, std::vector<Grid>* all = nullptr)
@@ -228,17 +228,6 @@ int ListSolutions(const Grid& puzzle, int limit, std::vector<Grid>& out, Yielder
     out.clear();
     Counter counter(puzzle, limit, nullptr, y, &out);
     return counter.Run();
-}
-
-bool HasUniqueSolution(const Grid& puzzle, Yielder* y) {
-    assert(std::all_of(puzzle.begin(), puzzle.end(), [](int v) { return v <= 9; }));
-    Counter counter(puzzle, 2, nullptr, y);
-    const int n = counter.Run();
-    if (counter.halted()) {
-        y->HaltSeen();
-        return false;
-    }
-    return n <= 1;
 }
 
 std::vector<std::pair<Grid, Grid>> GeneratedPuzzles(int count, std::uint64_t seed) {

@@ -4,7 +4,10 @@
 
 #include <algorithm>
 #include <bit>
+#include <limits>
 #include <utility>
+
+#include "generator/solution_count.h"
 
 namespace gw {
 
@@ -327,7 +330,9 @@ bool Hunter::MakeNeighbour(const HuntPuzzle& parent, Grid& puzzle, Grid& solutio
             if (puzzle[in] == 0 || puzzle[80 - in] == 0) return false;
         }
         if (puzzle == parent.puzzle) return false;
-        if (CountSolutions(puzzle, 2, &solution, &y_) != 1 || y_.Halted()) return false;
+        if (CountSolutionsBounded(puzzle, 2, std::numeric_limits<long>::max(), &solution, &y_).solutions != 1 ||
+            y_.Halted())
+            return false;
         added = in;
         return true;
     }

@@ -1,232 +1,359 @@
 #include "generator/solution_count.h"
 
+#include <algorithm>
 #include <bit>
+#include <cassert>
+#include <limits>
 
+#include "generator/generator.h"
 #include "model/cellset.h"
 
 namespace gw {
 
 namespace {
 
-// Marks a solved cell, beside the bit of its digit.
-constexpr std::uint16_t kSolved = 0x8000;
+// Where each digit may still go, as three bands of 27 bits per digit (bit
+// 9 * (row % 3) + column of band row / 3). Rows and boxes of a band are fixed
+// groups of its bits and the nine rows of a column line up across the bands,
+// so a placement, a naked-single scan and a hidden-single scan are a few word
+// operations each.
+using Bands = std::array<std::uint32_t, 3>;
 
-// Candidates of every cell; a solved cell keeps only its digit.
+constexpr std::uint32_t kBandAll = (1u << 27) - 1;
+constexpr std::uint32_t kRowBits = 0x1FF;
+
+constexpr int BandOf(int c) { return c / 27; }
+constexpr std::uint32_t BitOf(int c) { return 1u << (c % 27); }
+constexpr int CellOf(int band, std::uint32_t bits) { return band * 27 + std::countr_zero(bits); }
+
+// The box of a band from its column third t, and the column c of a band.
+constexpr std::uint32_t BoxBits(int t) { return (0x7u << (3 * t)) * 0x40201u; }
+constexpr std::uint32_t ColumnBits(int c) { return (1u << c) * 0x40201u; }
+
+inline constexpr std::array<Bands, 81> kPeerBands = [] {
+    std::array<Bands, 81> t{};
+    for (int c = 0; c < 81; ++c)
+        for (int p : Peers[c]) t[c][BandOf(p)] |= BitOf(p);
+    return t;
+}();
+
 struct Board {
-    std::array<std::uint16_t, 81> cand{};
-    std::uint16_t solvedMask[27]{};  // digits placed per unit
-    int open = 81;
+    std::array<Bands, 9> cand{};       // cand[d - 1]: open cells that may take d
+    Bands open{kBandAll, kBandAll, kBandAll};  // cells not yet filled
+    std::array<std::uint32_t, 9> done{};        // units (bit u) that hold d already
+    Grid grid{};
 };
 
+// Puts d (a candidate there) into c: c leaves every digit's bands, and the
+// peers of c leave d's.
+inline void Place(Board& b, int c, int d) {
+    const int band = BandOf(c);
+    const std::uint32_t bit = BitOf(c);
+    for (Bands& m : b.cand) m[band] &= ~bit;
+    Bands& m = b.cand[d - 1];
+    for (int i = 0; i < 3; ++i) m[i] &= ~kPeerBands[c][i];
+    b.open[band] &= ~bit;
+    b.done[d - 1] |= UnitBitsOf[c];
+    b.grid[c] = static_cast<std::uint8_t>(d);
+}
+
+// The digit of c's candidates that is lowest (10 when it has none).
+inline int LowestCandidate(const Board& b, int c) {
+    const int band = BandOf(c);
+    const std::uint32_t bit = BitOf(c);
+    int d = 1;
+    while (d <= 9 && (b.cand[d - 1][band] & bit) == 0) ++d;
+    return d;
+}
+
+// The cells where one digit has its only place in a unit, and whether some
+// unit that lacks the digit has no place left for it.
+struct DigitScan {
+    Bands single{};
+    bool dead = false;
+};
+
+inline DigitScan ScanDigit(const Bands& x, std::uint32_t done) {
+    DigitScan r;
+    // Rows and boxes, band by band; units without a place are gathered as
+    // unit bits (rows 0-8, columns 9-17, boxes 18-26).
+    std::uint32_t empty = 0;
+    for (int band = 0; band < 3; ++band) {
+        const std::uint32_t v = x[band];
+        for (int i = 0; i < 3; ++i) {
+            const std::uint32_t row = v & (kRowBits << (9 * i));
+            if (row == 0) empty |= 1u << (band * 3 + i);
+            else if ((row & (row - 1)) == 0) r.single[band] |= row;
+            const std::uint32_t box = v & BoxBits(i);
+            if (box == 0) empty |= 1u << (18 + band * 3 + i);
+            else if ((box & (box - 1)) == 0) r.single[band] |= box;
+        }
+    }
+    // Columns: the nine rows as slices, counted once and twice.
+    std::uint32_t once = 0, twice = 0;
+    for (int band = 0; band < 3; ++band) {
+        for (int i = 0; i < 3; ++i) {
+            const std::uint32_t row = (x[band] >> (9 * i)) & kRowBits;
+            twice |= once & row;
+            once |= row;
+        }
+    }
+    empty |= (~once & kRowBits) << 9;
+    for (std::uint32_t cols = once & ~twice; cols != 0; cols &= cols - 1) {
+        const std::uint32_t col = ColumnBits(std::countr_zero(cols));
+        for (int band = 0; band < 3; ++band) r.single[band] |= x[band] & col;
+    }
+    // A unit with no place for the digit must hold it already.
+    r.dead = (empty & ~done) != 0;
+    return r;
+}
+
 class BoundedCounter {
+    static constexpr long kLockedAfter = 200;
+
 public:
-    BoundedCounter(int limit, long maxGuesses, Grid* first) : limit_(limit), maxGuesses_(maxGuesses), first_(first) {}
+    BoundedCounter(int limit, long maxGuesses, Grid* first, Yielder* y)
+        : limit_(limit), maxGuesses_(maxGuesses), first_(first), y_(y) {}
 
     SolutionCount Run(const Grid& puzzle) {
+        // The givens mark the units that hold their digits; a digit may go
+        // into any open cell outside those units.
         Board b;
-        b.cand.fill(kAllDigits);
+        b.grid = puzzle;
+        std::array<std::uint32_t, 9>& units = b.done;  // rows 0-8, columns 9-17, boxes 18-26
         for (int c = 0; c < 81; ++c) {
             const int d = puzzle[c];
             if (d == 0) continue;
-            if (d > 9 || !Place(b, c, d)) return result_;  // clashing givens
+            if (d > 9 || (units[d - 1] & UnitBitsOf[c]) != 0) return result_;  // clashing givens
+            units[d - 1] |= UnitBitsOf[c];
+            b.open[BandOf(c)] &= ~BitOf(c);
+        }
+        for (int d = 1; d <= 9; ++d) {
+            const std::uint32_t units = b.done[d - 1];
+            // The columns holding d, repeated in the three rows of a band.
+            const std::uint32_t cols = ((units >> 9) & kRowBits) * 0x40201u;
+            for (int band = 0; band < 3; ++band) {
+                const std::uint32_t taken =
+                    kRowsOfBand[(units >> (3 * band)) & 7] | kBoxesOfBand[(units >> (18 + 3 * band)) & 7] | cols;
+                b.cand[d - 1][band] = b.open[band] & ~taken;
+            }
         }
         Search(b);
         return result_;
     }
 
+    bool halted() const { return halted_; }
+
 private:
-    // Places d in c and removes it from the peers. False on a contradiction
-    // (d not a candidate, or a peer left with no candidate).
-    static bool Place(Board& b, int c, int d) {
-        const std::uint16_t bit = DigitBit(d);
-        if ((b.cand[c] & bit) == 0) return false;
-        const auto& units = UnitsOfCell[c];
-        for (int u : units) {
-            if (b.solvedMask[u] & bit) return false;
-            b.solvedMask[u] |= bit;
-        }
-        b.cand[c] = static_cast<std::uint16_t>(bit | kSolved);
-        --b.open;
-        for (int p : Peers[c]) {
-            if (b.cand[p] & kSolved) continue;
-            b.cand[p] &= static_cast<std::uint16_t>(~bit);
-            if (b.cand[p] == 0) return false;
-        }
-        return true;
-    }
+    // A band's bits for a choice of its three rows, or of its three boxes.
+    static constexpr auto kRowsOfBand = [] {
+        std::array<std::uint32_t, 8> t{};
+        for (unsigned m = 0; m < 8; ++m)
+            for (int i = 0; i < 3; ++i)
+                if ((m >> i) & 1u) t[m] |= kRowBits << (9 * i);
+        return t;
+    }();
+    static constexpr auto kBoxesOfBand = [] {
+        std::array<std::uint32_t, 8> t{};
+        for (unsigned m = 0; m < 8; ++m)
+            for (int i = 0; i < 3; ++i)
+                if ((m >> i) & 1u) t[m] |= BoxBits(i);
+        return t;
+    }();
+
+    static bool Empty(const Bands& m) { return (m[0] | m[1] | m[2]) == 0; }
 
     // Fills naked and hidden singles until none is left. False on a
-    // contradiction: a cell without candidates, or a digit with no place in a
-    // unit that still lacks it.
+    // contradiction: an open cell without candidates, or a digit with no
+    // place in a unit that still lacks it.
     static bool Propagate(Board& b) {
-        for (bool changed = true; changed && b.open > 0;) {
-            changed = false;
-            for (int c = 0; c < 81; ++c) {
-                const std::uint16_t m = b.cand[c];
-                if (m & kSolved) continue;
-                if (m == 0) return false;
-                if ((m & (m - 1)) == 0) {
-                    if (!Place(b, c, std::countr_zero(m) + 1)) return false;
-                    changed = true;
+        for (;;) {
+            if (Empty(b.open)) return true;
+            // Candidates per open cell, counted in bit slices: once or more,
+            // twice or more.
+            Bands naked{};
+            bool any = false;
+            for (int band = 0; band < 3; ++band) {
+                std::uint32_t once = 0, twice = 0;
+                for (const Bands& m : b.cand) {
+                    twice |= once & m[band];
+                    once |= m[band];
                 }
+                if ((b.open[band] & ~once) != 0) return false;
+                naked[band] = once & ~twice;
+                any |= naked[band] != 0;
             }
-            for (int u = 0; u < 27; ++u) {
-                unsigned once = 0, twice = 0;
-                for (int k = 0; k < 9; ++k) {
-                    const std::uint16_t m = b.cand[UnitCell(u, k)];
-                    if (m & kSolved) continue;
-                    twice |= once & m;
-                    once |= m;
-                }
-                const unsigned missing = kAllDigits & ~b.solvedMask[u];
-                if ((once & missing) != missing) return false;
-                unsigned hidden = once & ~twice & missing;
-                while (hidden != 0) {
-                    const int d = std::countr_zero(hidden) + 1;
-                    hidden &= hidden - 1;
-                    int at = -1;
-                    for (int k = 0; k < 9 && at < 0; ++k) {
-                        const int c = UnitCell(u, k);
-                        if ((b.cand[c] & kSolved) == 0 && (b.cand[c] & DigitBit(d))) at = c;
+            if (any) {
+                for (int band = 0; band < 3; ++band) {
+                    for (std::uint32_t v = naked[band]; v != 0; v &= v - 1) {
+                        const int c = CellOf(band, v);
+                        const int d = LowestCandidate(b, c);
+                        // An earlier single of this pass took its last digit.
+                        if (d > 9) return false;
+                        Place(b, c, d);
                     }
-                    // Its only place was just taken by another hidden single.
-                    if (at < 0 || !Place(b, at, d)) return false;
-                    changed = true;
+                }
+                continue;
+            }
+            bool placed = false;
+            for (int d = 1; d <= 9; ++d) {
+                const DigitScan scan = ScanDigit(b.cand[d - 1], b.done[d - 1]);
+                if (scan.dead) return false;
+                for (int band = 0; band < 3; ++band) {
+                    for (std::uint32_t v = scan.single[band]; v != 0; v &= v - 1) {
+                        // Two units may name cells that see each other: the
+                        // first placement takes the other's place.
+                        if ((b.cand[d - 1][band] & (v & (0u - v))) == 0) return false;
+                        Place(b, CellOf(band, v), d);
+                        placed = true;
+                    }
                 }
             }
+            if (!placed) return true;
         }
-        return true;
     }
 
     // Locked candidates: a digit whose places in a box lie in one row or
     // column of it leaves the rest of that line, and a digit whose places in a
-    // line lie in one box leaves the rest of that box. Sets `changed` when
-    // something went; false on a contradiction (a cell left empty).
-    static bool LockedCandidates(Board& b, bool& changed) {
-        std::array<CellSet, 10> placesOf{};
-        for (int c = 0; c < 81; ++c) {
-            if (b.cand[c] & kSolved) continue;
-            for (unsigned m = b.cand[c]; m != 0; m &= m - 1) placesOf[std::countr_zero(m) + 1].Set(c);
-        }
-        for (int d = 1; d <= 9; ++d) {
-            const std::uint16_t bit = DigitBit(d);
-            const CellSet& places = placesOf[d];
-            if (places.Empty()) continue;
-            CellSet gone;
-            for (int box = 0; box < 9; ++box) {
-                const CellSet inBox = places & UnitSet[18 + box];
-                if (inBox.Empty()) continue;
-                for (int i = 0; i < 3; ++i) {
-                    for (const int line : {box / 3 * 3 + i, 9 + box % 3 * 3 + i}) {
-                        const CellSet& segment = SegmentOf(box, line);
-                        if ((inBox & segment).Empty()) continue;
-                        const CellSet inLine = places & UnitSet[line];
-                        if (inBox.Without(segment).Empty()) gone = gone | inLine.Without(segment);
-                        if (inLine.Without(segment).Empty()) gone = gone | inBox.Without(segment);
+    // line lie in one box leaves the rest of that box. True when something
+    // went.
+    static bool LockedCandidates(Board& b) {
+        bool changed = false;
+        for (Bands& x : b.cand) {
+            for (int band = 0; band < 3; ++band) {
+                for (int t = 0; t < 3; ++t) {
+                    const std::uint32_t box = x[band] & BoxBits(t);
+                    if (box == 0) continue;
+                    for (int i = 0; i < 3; ++i) {
+                        // Box and row: the segment is the box's cells in row i.
+                        const std::uint32_t rowBits = kRowBits << (9 * i);
+                        const std::uint32_t seg = BoxBits(t) & rowBits;
+                        if ((box & seg) == 0) continue;
+                        const std::uint32_t inRow = x[band] & rowBits;
+                        std::uint32_t gone = 0;
+                        if ((box & ~seg) == 0) gone |= inRow & ~seg;
+                        if ((inRow & ~seg) == 0) gone |= box & ~seg;
+                        if (gone != 0) {
+                            x[band] &= ~gone;
+                            changed = true;
+                        }
+                    }
+                    for (int i = 0; i < 3; ++i) {
+                        // Box and column: the column crosses all three bands.
+                        const int colIndex = 3 * t + i;
+                        const std::uint32_t col = ColumnBits(colIndex);
+                        const std::uint32_t boxNow = x[band] & BoxBits(t);
+                        const std::uint32_t seg = BoxBits(t) & col;
+                        if ((boxNow & seg) == 0) continue;
+                        std::uint32_t rest = 0;  // the column outside the box
+                        for (int o = 0; o < 3; ++o)
+                            if (o != band) rest |= x[o] & col;
+                        const bool boxInCol = (boxNow & ~seg) == 0;
+                        const bool colInBox = rest == 0;
+                        if (boxInCol && !colInBox) {
+                            for (int o = 0; o < 3; ++o)
+                                if (o != band) x[o] &= ~col;
+                            changed = true;
+                        }
+                        if (colInBox && !boxInCol) {
+                            x[band] &= ~(BoxBits(t) & ~seg);
+                            changed = true;
+                        }
                     }
                 }
             }
-            bool empty = false;
-            ForEachCell(gone, [&](int c) {
-                b.cand[c] &= static_cast<std::uint16_t>(~bit);
-                empty |= b.cand[c] == 0;
-            });
-            if (empty) return false;
-            changed |= gone.Any();
         }
-        return true;
-    }
-
-    // The cells a box shares with a row or column crossing it.
-    static const CellSet& SegmentOf(int box, int line) {
-        static constexpr auto kSegments = [] {
-            std::array<std::array<CellSet, 27>, 9> t{};
-            for (int bx = 0; bx < 9; ++bx)
-                for (int u = 0; u < 18; ++u) t[bx][u] = UnitSet[18 + bx] & UnitSet[u];
-            return t;
-        }();
-        return kSegments[box][line];
+        return changed;
     }
 
     void Search(Board& b) {
-        for (bool changed = true; changed;) {
-            if (!Propagate(b)) return;
-            changed = false;
-            if (b.open > 0 && !LockedCandidates(b, changed)) return;
+        if (y_ != nullptr) {
+            y_->Pump();
+            if (y_->Halted()) {
+                halted_ = true;
+                return;
+            }
         }
-        if (b.open == 0) {
-            if (result_.solutions == 0 && first_ != nullptr)
-                for (int c = 0; c < 81; ++c)
-                    (*first_)[c] = static_cast<std::uint8_t>(std::countr_zero(static_cast<unsigned>(b.cand[c] & kAllDigits)) + 1);
+        // Trees of valid puzzles are small and singles alone are cheapest
+        // there; a tree that keeps growing (puzzles crafted to have no
+        // solution) also gets locked candidates before every guess.
+        do {
+            if (!Propagate(b)) return;
+        } while (result_.guesses > kLockedAfter && !Empty(b.open) && LockedCandidates(b));
+        if (Empty(b.open)) {
+            if (result_.solutions == 0 && first_ != nullptr) *first_ = b.grid;
             ++result_.solutions;
             return;
         }
-        // Branch on the smallest choice: the open cell with the fewest
-        // candidates, or the digit of a unit with the fewest places left.
-        int best = -1, bestN = 10;
-        for (int c = 0; c < 81 && bestN > 2; ++c) {
-            if (b.cand[c] & kSolved) continue;
-            const int n = std::popcount(static_cast<unsigned>(b.cand[c]));
-            if (n < bestN) {
-                bestN = n;
-                best = c;
+        // Branch on an open cell with the fewest candidates (two, whenever
+        // some cell has two).
+        int best = 81;
+        for (int band = 0; band < 3 && best == 81; ++band) {
+            std::uint32_t once = 0, twice = 0, thrice = 0;
+            for (const Bands& m : b.cand) {
+                thrice |= twice & m[band];
+                twice |= once & m[band];
+                once |= m[band];
             }
+            const std::uint32_t pairs = twice & ~thrice;
+            if (pairs != 0) best = CellOf(band, pairs);
         }
-        int bestUnit = -1, bestDigit = 0;
-        for (int u = 0; u < 27 && bestN > 2; ++u) {
-            const unsigned missing = kAllDigits & ~b.solvedMask[u];
-            for (unsigned m = missing; m != 0; m &= m - 1) {
-                const std::uint16_t bit = static_cast<std::uint16_t>(m & (0u - m));
-                int n = 0;
-                for (int k = 0; k < 9; ++k) {
-                    const std::uint16_t cm = b.cand[UnitCell(u, k)];
-                    n += (cm & kSolved) == 0 && (cm & bit) != 0;
-                }
-                if (n < bestN) {
-                    bestN = n;
-                    bestUnit = u;
-                    bestDigit = std::countr_zero(m) + 1;
-                }
-            }
-        }
-        // The choices: (cell, digit) pairs.
-        int choiceCell[9], choiceDigit[9], choices = 0;
-        if (bestUnit >= 0) {
-            for (int k = 0; k < 9; ++k) {
-                const int c = UnitCell(bestUnit, k);
-                if ((b.cand[c] & kSolved) == 0 && (b.cand[c] & DigitBit(bestDigit))) {
-                    choiceCell[choices] = c;
-                    choiceDigit[choices++] = bestDigit;
+        if (best == 81) {
+            int bestN = 10;
+            for (int band = 0; band < 3; ++band) {
+                for (std::uint32_t v = b.open[band]; v != 0; v &= v - 1) {
+                    const int c = CellOf(band, v);
+                    int n = 0;
+                    for (const Bands& m : b.cand) n += (m[band] & (v & (0u - v))) != 0;
+                    if (n < bestN) {
+                        bestN = n;
+                        best = c;
+                    }
                 }
             }
-        } else {
-            for (unsigned m = b.cand[best]; m != 0; m &= m - 1) {
-                choiceCell[choices] = best;
-                choiceDigit[choices++] = std::countr_zero(m) + 1;
-            }
         }
-        for (int i = 0; i < choices; ++i) {
+        const int band = BandOf(best);
+        const std::uint32_t bit = BitOf(best);
+        for (int d = 1; d <= 9; ++d) {
+            if ((b.cand[d - 1][band] & bit) == 0) continue;
             if (result_.guesses >= maxGuesses_) {
                 result_.complete = false;
                 return;
             }
             ++result_.guesses;
             Board next = b;
-            if (Place(next, choiceCell[i], choiceDigit[i])) Search(next);
-            if (result_.solutions >= limit_ || !result_.complete) return;
+            Place(next, best, d);
+            Search(next);
+            if (result_.solutions >= limit_ || !result_.complete || halted_) return;
         }
     }
 
     int limit_;
     long maxGuesses_;
     Grid* first_;
+    Yielder* y_;
+    bool halted_ = false;
     SolutionCount result_;
 };
 
 }  // namespace
 
-SolutionCount CountSolutionsBounded(const Grid& puzzle, int limit, long maxGuesses, Grid* first) {
-    return BoundedCounter(limit, maxGuesses, first).Run(puzzle);
+SolutionCount CountSolutionsBounded(const Grid& puzzle, int limit, long maxGuesses, Grid* first, Yielder* y) {
+    BoundedCounter counter(limit, maxGuesses, first, y);
+    SolutionCount n = counter.Run(puzzle);
+    if (counter.halted()) n.complete = false;
+    return n;
+}
+
+bool HasUniqueSolution(const Grid& puzzle, Yielder* y) {
+    assert(std::all_of(puzzle.begin(), puzzle.end(), [](int v) { return v <= 9; }));
+    BoundedCounter counter(2, std::numeric_limits<long>::max(), nullptr, y);
+    const SolutionCount n = counter.Run(puzzle);
+    if (counter.halted()) {
+        y->HaltSeen();
+        return false;
+    }
+    return n.solutions <= 1;
 }
 
 }  // namespace gw

@@ -1,10 +1,12 @@
-// Solution count for puzzles that users bring. Unlike the generator's search
-// (which only ever sees puzzles cut from a valid grid), it must stay fast on
-// any input, including puzzles crafted to have no solution: it fills naked and
-// hidden singles and locked candidates before every guess, and gives up after
-// a fixed number of guesses.
+// The solution count behind every uniqueness test: the clue removal's, the
+// hunt's, and the check of puzzles that users bring. It must stay fast on any
+// input, including puzzles crafted to have no solution: it fills naked and
+// hidden singles before every guess (and locked candidates too once a search
+// has guessed a few hundred times), branches on a cell with two candidates
+// when there is one, and gives up after a fixed number of guesses.
 #pragma once
 
+#include "model/control.h"
 #include "model/state.h"
 
 namespace gw {
@@ -22,8 +24,9 @@ struct SolutionCount {
 };
 
 // Counts the solutions of `puzzle` up to `limit`; clashing givens count 0. The
-// first solution found goes to `first` when given.
+// first solution found goes to `first` when given. A halt seen through `y`
+// ends the count early (it is then incomplete).
 SolutionCount CountSolutionsBounded(const Grid& puzzle, int limit, long maxGuesses = kSolutionCountGuesses,
-                                    Grid* first = nullptr);
+                                    Grid* first = nullptr, Yielder* y = nullptr);
 
 }  // namespace gw
