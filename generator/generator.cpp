@@ -138,14 +138,14 @@ namespace {
 
 // Depth-first solution search on bit masks, choosing the open cell with the
 // fewest free digits at every node and trying its digits in ascending order.
-// Uniqueness tests use the faster count of generator/solution_count.h; this
-// search stays for what depends on the order in which solutions are found:
-// the solutions the hunt lists, and the first solution of a puzzle that has
-// several.
+// Uniqueness tests and lists of solutions use the faster count of
+// generator/solution_count.h; this plain search gives the first solution of a
+// puzzle that has several in a fixed order, and is the reference the faster
+// count is tested against.
 class Counter {
 public:
-    Counter(const Grid& puzzle, int limit, Grid* first, Yielder* y, std::vector<Grid>* all = nullptr)
-        : grid_(puzzle), limit_(limit), first_(first), all_(all), y_(y) {}
+    Counter(const Grid& puzzle, int limit, Grid* first, Yielder* y)
+        : grid_(puzzle), limit_(limit), first_(first), y_(y) {}
 
     int Run() {
         for (int c = 0; c < 81; ++c) {
@@ -174,7 +174,6 @@ private:
         }
         if (depth == n_) {
             if (count_ == 0 && first_ != nullptr) *first_ = grid_;
-            if (all_ != nullptr) all_->push_back(grid_);
             ++count_;
             return;
         }
@@ -212,7 +211,6 @@ private:
     int count_ = 0;
     int limit_;
     Grid* first_;
-    std::vector<Grid>* all_;
     Yielder* y_;
     bool halted_ = false;
 };
@@ -221,12 +219,6 @@ private:
 
 int CountSolutions(const Grid& puzzle, int limit, Grid* first, Yielder* y) {
     Counter counter(puzzle, limit, first, y);
-    return counter.Run();
-}
-
-int ListSolutions(const Grid& puzzle, int limit, std::vector<Grid>& out, Yielder* y) {
-    out.clear();
-    Counter counter(puzzle, limit, nullptr, y, &out);
     return counter.Run();
 }
 

@@ -59,7 +59,8 @@ std::vector<std::pair<Grid, Grid>> GeneratedPuzzles(int count, std::uint64_t see
 // A puzzle whose givens clash counts 0.
 int CountSolutions(const Grid& puzzle, int limit, Grid* first = nullptr, Yielder* y = nullptr);
 
-// The same search, keeping the solutions (at most `limit`) in `out`.
+// Lists solutions (at most `limit`) in `out`, in the order the count of
+// generator/solution_count.h finds them.
 int ListSolutions(const Grid& puzzle, int limit, std::vector<Grid>& out, Yielder* y = nullptr);
 
 }  // namespace gw

@@ -4,6 +4,7 @@
 #include <bit>
 #include <cassert>
 #include <limits>
+#include <vector>
 
 #include "generator/generator.h"
 #include "model/cellset.h"
@@ -112,8 +113,8 @@ class BoundedCounter {
     static constexpr long kLockedAfter = 200;
 
 public:
-    BoundedCounter(int limit, long maxGuesses, Grid* first, Yielder* y)
-        : limit_(limit), maxGuesses_(maxGuesses), first_(first), y_(y) {}
+    BoundedCounter(int limit, long maxGuesses, Grid* first, Yielder* y, std::vector<Grid>* all = nullptr)
+        : limit_(limit), maxGuesses_(maxGuesses), first_(first), y_(y), all_(all) {}
 
     SolutionCount Run(const Grid& puzzle) {
         // The givens mark the units that hold their digits; a digit may go
@@ -282,6 +283,7 @@ private:
         } while (result_.guesses > kLockedAfter && !Empty(b.open) && LockedCandidates(b));
         if (Empty(b.open)) {
             if (result_.solutions == 0 && first_ != nullptr) *first_ = b.grid;
+            if (all_ != nullptr) all_->push_back(b.grid);
             ++result_.solutions;
             return;
         }
@@ -332,6 +334,7 @@ private:
     long maxGuesses_;
     Grid* first_;
     Yielder* y_;
+    std::vector<Grid>* all_;
     bool halted_ = false;
     SolutionCount result_;
 };
@@ -343,6 +346,12 @@ SolutionCount CountSolutionsBounded(const Grid& puzzle, int limit, long maxGuess
     SolutionCount n = counter.Run(puzzle);
     if (counter.halted()) n.complete = false;
     return n;
+}
+
+int ListSolutions(const Grid& puzzle, int limit, std::vector<Grid>& out, Yielder* y) {
+    out.clear();
+    BoundedCounter counter(limit, std::numeric_limits<long>::max(), nullptr, y, &out);
+    return counter.Run(puzzle).solutions;
 }
 
 bool HasUniqueSolution(const Grid& puzzle, Yielder* y) {
