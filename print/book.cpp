@@ -320,9 +320,18 @@ struct ContentsLine {
     int solutionPage = 0;
 };
 
+// Links of the contents go to named places, one at the top of each page:
+// cairo resolves names once the whole book is written, where a link to a page
+// number would need that page to exist already.
 void Link(cairo_t* cr, int page, bool begin) {
-    if (begin) cairo_tag_begin(cr, CAIRO_TAG_LINK, ("page=" + std::to_string(page)).c_str());
+    if (begin) cairo_tag_begin(cr, CAIRO_TAG_LINK, ("dest='p" + std::to_string(page) + "'").c_str());
     else cairo_tag_end(cr, CAIRO_TAG_LINK);
+}
+
+void Anchor(cairo_t* cr, int page) {
+    const std::string name = "name='p" + std::to_string(page) + "' x=0 y=0";
+    cairo_tag_begin(cr, CAIRO_TAG_DEST, name.c_str());
+    cairo_tag_end(cr, CAIRO_TAG_DEST);
 }
 
 void DrawContents(cairo_t* cr, Paper paper, const std::vector<ContentsLine>& levels, int howToPlayPage,
@@ -455,6 +464,7 @@ void DrawBook(cairo_surface_t* surface, cairo_t* cr, const std::vector<BookPuzzl
     Footer(cr, o.paper, std::to_string(contentsPage));
     cairo_show_page(cr);
     if (o.howToPlay) {
+        Anchor(cr, howToPlayPage);
         DrawHowToPlay(cr, o.paper, o.solutions);
         Footer(cr, o.paper, std::to_string(howToPlayPage));
         cairo_show_page(cr);
@@ -463,6 +473,7 @@ void DrawBook(cairo_surface_t* surface, cairo_t* cr, const std::vector<BookPuzzl
     // Each puzzle names its id and the page of its solution.
     const double caption = Arrangement(o.perPage).caption * 0.7;
     for (std::size_t i = 0; i < puzzles.size(); i += boxes.size()) {
+        Anchor(cr, puzzlePage(i));
         for (std::size_t k = 0; k < boxes.size() && i + k < puzzles.size(); ++k) {
             std::string note = puzzles[i + k].id;
             if (o.solutions)
@@ -477,6 +488,7 @@ void DrawBook(cairo_surface_t* surface, cairo_t* cr, const std::vector<BookPuzzl
     if (o.solutions) {
         const std::vector<GridBox> small = SolutionPage(o.paper);
         for (std::size_t i = 0; i < puzzles.size(); i += small.size()) {
+            Anchor(cr, solutionPage(i));
             for (std::size_t k = 0; k < small.size() && i + k < puzzles.size(); ++k)
                 DrawGrid(cr, small[k], puzzles[i + k], true, 8);
             Footer(cr, o.paper, "Solutions \u00b7 " + std::to_string(solutionPage(i)));

@@ -194,6 +194,13 @@ TEST_F(Publish, BookPagesContentsCluesAndSolutions) {
             }
         }
         EXPECT_EQ(listed, 9u);
+        // The contents' links lead to places named after the page they are on.
+        const std::string dests = test::RunCommand("pdfinfo -dests " + Q(pdf)).out;
+        const std::regex destRe("\\n *(\\d+) \\[[^\\]]*\\] \"p(\\d+)\"");
+        int places = 0;
+        for (auto m = std::sregex_iterator(dests.begin(), dests.end(), destRe); m != std::sregex_iterator(); ++m, ++places)
+            EXPECT_EQ((*m)[1], (*m)[2]);
+        EXPECT_EQ(places, c.pages - contents);
         EXPECT_EQ(c.solutions, solutionsStart > 0);
         EXPECT_EQ(random, lines.find("levels are mixed") != std::string::npos);
         if (random) continue;
