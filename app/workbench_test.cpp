@@ -503,8 +503,9 @@ void WorkbenchTest::bookExportedToPdf() {
     const QString info = Run("pdfinfo", {pdf}, status);
     QCOMPARE(status, 0);
     const int easy = perLevel[1];
-    // A title page, the puzzle pages (6 a page), the solution pages (12 a page).
-    const int pages = 1 + (easy + 5) / 6 + (easy + 11) / 12;
+    // A title page, the contents, the puzzle pages (6 a page), the solution
+    // pages (12 a page).
+    const int pages = 2 + (easy + 5) / 6 + (easy + 11) / 12;
     QVERIFY2(info.contains(QRegularExpression(QString("Pages:\\s+%1\\n").arg(pages))), qPrintable(info));
     const QString text = Run("pdftotext", {pdf, "-"}, status);
     QCOMPARE(status, 0);
@@ -519,8 +520,9 @@ void WorkbenchTest::bookExportedToPdf() {
     share->pathForTests = two;
     share->titleEdit()->clear();
     c->exportButton()->click();
+    // The contents, one puzzle page and one solution page.
     QVERIFY(Run("pdftotext", {two, "-"}, status).contains("No. 1 · Easy"));
-    QVERIFY(Run("pdfinfo", {two}, status).contains(QRegularExpression("Pages:\\s+2\\n")));
+    QVERIFY(Run("pdfinfo", {two}, status).contains(QRegularExpression("Pages:\\s+3\\n")));
 }
 
 void WorkbenchTest::otherFolderMergedIn() {

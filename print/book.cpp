@@ -5,7 +5,9 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 
 namespace gw::print {
@@ -159,20 +161,43 @@ void DrawBook(cairo_surface_t* surface, cairo_t* cr, const std::vector<BookPuzzl
 
 bool WritePdf(const std::string& path, const std::vector<BookPuzzle>& puzzles, const BookOptions& o,
               std::string& error) {
-    const PageSize page = PaperSize(o.paper);
-    cairo_surface_t* surface = cairo_pdf_surface_create(path.c_str(), page.width, page.height);
-    cairo_t* cr = cairo_create(surface);
-    DrawBook(surface, cr, puzzles, o);
-    return Finish(surface, cr, error);
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        error = std::strerror(errno);
+        return false;
+    }
+    int failure = 0;
+    const Sink sink = [&](const unsigned char* data, unsigned length) {
+        if (std::fwrite(data, 1, length, file) == length) return true;
+        failure = errno;
+        return false;
+    };
+    bool ok = WritePdf(sink, puzzles, o, error);
+    if (std::fclose(file) != 0 && ok) {
+        failure = errno;
+        ok = false;
+    }
+    if (failure != 0) error = std::strerror(failure);
+    return ok;
 }
 
 bool WritePdf(const Sink& sink, const std::vector<BookPuzzle>& puzzles, const BookOptions& o, std::string& error) {
+    // cairo is never told of a failed write: after one, this cairo crashes
+    // while finishing a book with links and bookmarks. The rest of the book
+    // goes nowhere and the failure is reported here.
+    bool failed = false;
+    const Sink guarded = [&](const unsigned char* data, unsigned length) {
+        failed = failed || !sink(data, length);
+        return true;
+    };
     const PageSize page = PaperSize(o.paper);
     cairo_surface_t* surface =
-        cairo_pdf_surface_create_for_stream(ToSink, const_cast<Sink*>(&sink), page.width, page.height);
+        cairo_pdf_surface_create_for_stream(ToSink, const_cast<Sink*>(&guarded), page.width, page.height);
     cairo_t* cr = cairo_create(surface);
     DrawBook(surface, cr, puzzles, o);
-    return Finish(surface, cr, error);
+    if (!Finish(surface, cr, error)) return false;
+    if (failed) error = "cannot write the book";
+    return !failed;
 }
 
 namespace {
