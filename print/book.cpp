@@ -16,9 +16,9 @@ namespace {
 
 constexpr double kMm = 72 / 25.4;
 // Margins: the grids and texts keep 15 mm from the sides of the paper and
-// 12 mm from the top; the page number's centre stands 15 mm above the bottom edge (so the
-// number itself keeps more than 12 mm, clear of what printers cut or leave
-// blank), and the grids end 20 mm above it.
+// 12 mm from the top. The page number's centre stands 15 mm above the bottom
+// edge, so the number keeps more than 12 mm, clear of what printers cut or
+// leave blank; the grids end 20 mm above the edge.
 constexpr double kSide = 15 * kMm, kTop = 12 * kMm, kBottom = 20 * kMm, kPageNumber = 15 * kMm;
 constexpr const char* kFont = "sans-serif";
 
