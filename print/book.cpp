@@ -363,7 +363,8 @@ void DrawContents(cairo_t* cr, Paper paper, const std::vector<ContentsLine>& lev
                   int solutionsPage, bool mixed) {
     const PageSize page = PaperSize(paper);
     const double left = 25 * kMm, right = page.width - left, lead = 24;
-    const double puzzlesAt = right - 200, pageAt = right - 110;
+    // Columns from the right: solutions (when the book has them), page, count.
+    const double pageAt = solutionsPage > 0 ? right - 110 : right, puzzlesAt = pageAt - 90;
     cairo_set_source_rgb(cr, 0, 0, 0);
     SetFont(cr, true, 24);
     double y = kTop + 40;
