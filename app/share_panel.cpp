@@ -40,6 +40,8 @@ SharePanel::SharePanel(QWidget* parent) : QWidget(parent) {
     solutions_ = new QCheckBox(tr("With the &solutions at the back"), this);
     solutions_->setObjectName("withSolutions");
     solutions_->setChecked(true);
+    howToPlay_ = new QCheckBox(tr("With a how-to-play page at the fro&nt"), this);
+    howToPlay_->setObjectName("withHowToPlay");
     title_ = new QLineEdit(this);
     title_->setObjectName("bookTitle");
     title_->setPlaceholderText(tr("no title page"));
@@ -76,6 +78,7 @@ SharePanel::SharePanel(QWidget* parent) : QWidget(parent) {
     add(form, tr("P&aper:"), paper_);
     add(form, tr("&Title:"), title_);
     form->addRow(solutions_);
+    form->addRow(howToPlay_);
     auto* bookButtons = new QHBoxLayout;
     bookButtons->addWidget(export_, 1);
     bookButtons->addWidget(openBook_);
@@ -128,6 +131,8 @@ bool SharePanel::letter() const { return paper_->currentIndex() == 1; }
 void SharePanel::SetLetter(bool letter) { paper_->setCurrentIndex(letter ? 1 : 0); }
 bool SharePanel::solutions() const { return solutions_->isChecked(); }
 void SharePanel::SetSolutions(bool on) { solutions_->setChecked(on); }
+bool SharePanel::howToPlay() const { return howToPlay_->isChecked(); }
+void SharePanel::SetHowToPlay(bool on) { howToPlay_->setChecked(on); }
 
 QString SharePanel::ExportPdf(const std::vector<CollectionPuzzle>& puzzles, const QString& path, const QString& title) {
     if (puzzles.empty()) return tr("No puzzle to print.");
@@ -144,6 +149,7 @@ QString SharePanel::ExportPdf(const std::vector<CollectionPuzzle>& puzzles, cons
     o.paper = letter() ? print::Paper::Letter : print::Paper::A4;
     o.perPage = perPage();
     o.solutions = solutions();
+    o.howToPlay = howToPlay();
     o.title = title.toStdString();
     // Written beside the file and renamed, so that a failure never leaves a
     // half-written book under the chosen name.

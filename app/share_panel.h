@@ -32,6 +32,8 @@ public:
     void SetLetter(bool letter);
     bool solutions() const;
     void SetSolutions(bool on);
+    bool howToPlay() const;
+    void SetHowToPlay(bool on);
 
     // Writes the book; an empty string when it was written, else why not.
     QString ExportPdf(const std::vector<CollectionPuzzle>& puzzles, const QString& path, const QString& title);
@@ -62,6 +64,7 @@ private:
     QComboBox* perPage_;
     QComboBox* paper_;
     QCheckBox* solutions_;
+    QCheckBox* howToPlay_;
     QLineEdit* title_;
     QPushButton* export_;
     QPushButton* openBook_;  // the last book written, in the desktop's PDF viewer (to print it)

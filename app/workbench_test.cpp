@@ -495,6 +495,7 @@ void WorkbenchTest::bookExportedToPdf() {
     share->levelBox()->setCurrentIndex(0);
     share->titleEdit()->setText("Easy does it");
     share->SetPerPage(6);
+    share->SetHowToPlay(true);
     const QString pdf = dir.filePath("easy.pdf");
     share->pathForTests = pdf;
     share->exportButton()->click();
@@ -504,12 +505,14 @@ void WorkbenchTest::bookExportedToPdf() {
     const QString info = Run("pdfinfo", {pdf}, status);
     QCOMPARE(status, 0);
     const int easy = perLevel[1];
-    // A title page, the puzzle pages (6 a page), the solution pages (12 a page).
-    const int pages = 1 + (easy + 5) / 6 + (easy + 11) / 12;
+    // A title page, the contents, how to play, the puzzle pages (6 a page),
+    // the solution pages (12 a page).
+    const int pages = 3 + (easy + 5) / 6 + (easy + 11) / 12;
     QVERIFY2(info.contains(QRegularExpression(QString("Pages:\\s+%1\\n").arg(pages))), qPrintable(info));
     const QString text = Run("pdftotext", {pdf, "-"}, status);
     QCOMPARE(status, 0);
     QVERIFY(text.contains("Easy does it"));
+    QVERIFY(text.contains("How to play"));
     QVERIFY(text.contains(QString("No. %1 · Easy").arg(easy)));
 
     // The puzzles chosen in the collection.
@@ -519,9 +522,11 @@ void WorkbenchTest::bookExportedToPdf() {
     const QString two = dir.filePath("two.pdf");
     share->pathForTests = two;
     share->titleEdit()->clear();
+    share->SetHowToPlay(false);
     c->exportButton()->click();
+    // The contents, one puzzle page and one solution page.
     QVERIFY(Run("pdftotext", {two, "-"}, status).contains("No. 1 · Easy"));
-    QVERIFY(Run("pdfinfo", {two}, status).contains(QRegularExpression("Pages:\\s+2\\n")));
+    QVERIFY(Run("pdfinfo", {two}, status).contains(QRegularExpression("Pages:\\s+3\\n")));
 }
 
 void WorkbenchTest::otherFolderMergedIn() {

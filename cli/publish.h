@@ -23,6 +23,7 @@ struct PrintOptions {
     std::string format = "pdf";
     std::string title;
     bool noSolutions = false;
+    bool howToPlay = false;    // pdf: a page of rules after the contents
     std::string levels;        // empty: every level
     long long count = 0;       // at most this many puzzles; 0: all
     long long perLevel = 0;    // at most this many of each level; 0: all
