@@ -1,6 +1,6 @@
 // Print and share: a book (PDF) of a level or of chosen puzzles through the
-// book maker, and another collection merged into the chosen target through
-// the locked stored writer.
+// book maker, and another collection merged into the chosen target (the
+// engine's merge, as `gridwick merge` does it).
 #pragma once
 
 #include <QWidget>
@@ -17,15 +17,6 @@ class QLineEdit;
 class QPushButton;
 
 namespace gw {
-
-struct MergeReport {
-    long long copied = 0, stored = 0, full = 0, failed = 0, unreadable = 0;
-    QString error;  // the source cannot be read at all
-};
-
-// Copies the puzzles of `source` (a folder Gridwick wrote, any target, or
-// puzzle files) into `target` under `base`, skipping those stored there.
-MergeReport MergeInto(const std::filesystem::path& base, int target, const QString& source);
 
 class SharePanel : public QWidget {
     Q_OBJECT
@@ -57,6 +48,7 @@ public:
     QPushButton* exportButton() const { return export_; }
     QLineEdit* sourceEdit() const { return source_; }
     QPushButton* mergeButton() const { return merge_; }
+    QCheckBox* uniqueBox() const { return unique_; }
     QLabel* statusLabel() const { return status_; }
     QPushButton* openBookButton() const { return openBook_; }
 
@@ -80,6 +72,7 @@ private:
     QLineEdit* source_;
     QPushButton* choose_;
     QPushButton* merge_;
+    QCheckBox* unique_;  // also skip disguised copies
     QLabel* status_;
 };
 

@@ -33,6 +33,7 @@
 #include "grid_view.h"
 #include "main_window.h"
 #include "options.h"
+#include "output/merge.h"
 #include "output/targets.h"
 #include "puzzle_view.h"
 #include "run_panel.h"
@@ -547,10 +548,26 @@ void WorkbenchTest::otherFolderMergedIn() {
     double total = 0;
     for (const std::string& n : gw::CountSudokus(base, 2)) total += std::stod(n);
     QCOMPARE(total, 30.0);
-    const gw::MergeReport again = gw::MergeInto(base, 2, QString::fromStdString(source.string()));
+    // A stored puzzle with its digits relabelled is a new one, unless
+    // disguised copies are skipped too.
+    const fs::path disguise = fs::path(dir.path().toStdString()) / "disguise.txt";
+    {
+        std::string text(81, '0');
+        for (int c = 0; c < 81; ++c)
+            if (const int d = puzzles_[0].puzzle[c]) text[static_cast<std::size_t>(c)] = static_cast<char>('0' + 10 - d);
+        std::ofstream(disguise) << text << "\n";
+    }
+    share->sourceEdit()->setText(QString::fromStdString(disguise.string()));
+    share->uniqueBox()->setChecked(true);
+    share->mergeButton()->click();
+    QVERIFY2(share->statusLabel()->text().startsWith("Merged: 0 copied, 0 already stored, 1 disguised copies"),
+             qPrintable(share->statusLabel()->text()));
+    gw::MergeOptions o;
+    o.target = 2;
+    const gw::MergeReport again = gw::MergeCollections(base, {source.string()}, o);
     QCOMPARE(again.copied, 0LL);
-    QCOMPARE(again.stored, 30LL);
-    QVERIFY(!gw::MergeInto(base, 2, dir.filePath("nowhere")).error.isEmpty());
+    QCOMPARE(again.same, 30LL);
+    QVERIFY(!gw::MergeCollections(base, {dir.filePath("nowhere").toStdString()}, o).Merged());
 }
 
 void WorkbenchTest::mnemonicsAndResizing() {
