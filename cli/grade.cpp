@@ -31,6 +31,7 @@
 #include "grader/trial_explain.h"
 #include "explain/explain.h"
 #include "explain/html.h"
+#include "explain/unusable.h"
 #include "model/canonical.h"
 #include "output/reader.h"
 #include "output/stored.h"
@@ -140,10 +141,17 @@ std::string Grader::Where(const Item& it) const {
 }
 
 void Grader::Process(Item& it, GradeState& s) const {
-    if (it.p.error.empty()) it.p.error = CheckPuzzle(it.p.grid, &it.solution);
+    const bool parsed = it.p.error.empty();
+    if (parsed) it.p.error = CheckPuzzle(it.p.grid, &it.solution);
+    // Why a puzzle cannot be graded, with what shows it.
+    if (!it.p.error.empty()) {
+        const explain::Unusable why = explain::Diagnose(it.p.grid, it.p.error, parsed);
+        it.p.error = why.reason;
+        if (!o_.html.empty()) it.html = explain::HtmlPage::UnusableSection(it.p.line, it.p.text, why);
+    }
     if (it.p.error.empty()) it.level = GradePuzzle(s, it.p.grid, withSteps_ ? &it.steps : nullptr);
     // A trial's explanation is worked out apart from the grading.
-    if (!it.steps.empty() && it.steps.back().rung == kRungCount) ExplainTrial(it.p.grid, it.steps, disabled_);
+    ExplainTrial(it.p.grid, it.steps, disabled_);
     Render(it);
     it.steps = {};
 }

@@ -375,6 +375,43 @@ std::string HtmlPage::Section(int line, const Grid& puzzle, int level, const std
     return out;
 }
 
+std::string HtmlPage::UnusableSection(int line, const std::string& text, const Unusable& why) {
+    const std::string id = "line-" + std::to_string(line);
+    std::string out = "<section id=\"" + id + "\"><h2><a href=\"#" + id + "\">Line " + std::to_string(line) +
+                      "</a>: not graded</h2><p class=\"unusable\">" + Escape(why.reason) + "</p>";
+    if (!why.parsed) {
+        if (!text.empty()) out += "<pre class=\"input\">" + Escape(text) + "</pre>";
+        return out + "</section>\n";
+    }
+    out += "<div class=\"grids\">";
+    if (why.twoSolutions) {
+        // Each solution drawn over the givens, the cells where they differ tinted.
+        int n = 0;
+        for (const Grid* g : {&why.first, &why.second}) {
+            Board board(why.puzzle);
+            for (int c = 0; c < 81; ++c)
+                if (why.puzzle[c] == 0) board.Apply(Change{'P', static_cast<std::uint8_t>(c), (*g)[c]});
+            Step shown;
+            for (int c : why.differ) shown.pattern.Cell(c, 0, Role::Set);
+            ++n;
+            out += Figure(id + "-solution-" + std::to_string(n), GridSvg(board, &shown),
+                          "Solution " + std::to_string(n) + (n == 1 ? "" : ": differs from solution 1 in " +
+                                                                             Escape(Cells(why.differ))));
+        }
+    } else if (why.unit >= 0) {
+        Board board(why.puzzle);
+        board.masks.fill(0);  // pencil marks mean nothing among clashing givens
+        Step shown;
+        shown.pattern.Unit(why.unit, Role::Cover);
+        for (int c : why.clash) shown.pattern.Cell(c, 0, Role::Contradiction);
+        out += Figure(id + "-clash", GridSvg(board, &shown),
+                      std::to_string(why.digit) + " twice in " + Unit(why.unit) + ": " + Escape(Cells(why.clash)));
+    } else {
+        out += Figure("", GridSvg(Board(why.puzzle), nullptr), "The puzzle");
+    }
+    return out + "</div></section>\n";
+}
+
 std::string GridCss() {
     return "text{font-family:\"DejaVu Sans\",Arial,sans-serif;text-anchor:middle}\n"
            ".given{font-size:28px;font-weight:bold;fill:#000}\n"
@@ -451,6 +488,8 @@ std::string HtmlPage::Head() {
            ".toc{box-sizing:border-box;height:" + std::to_string(kTocPx) + "px;padding:0 " + std::to_string(kPadPx) +
            "px;font-size:13px;line-height:" + std::to_string(kTocPx) + "px;white-space:nowrap;overflow-x:auto}\n"
            ".toc a{margin-right:6px}\n"
+           ".unusable{padding:0 " + std::to_string(kPadPx) + "px;font-size:15px;overflow-wrap:anywhere}\n"
+           "pre.input{margin:0 " + std::to_string(kPadPx) + "px;font-size:14px}\n"
            "details.run{grid-column:1/-1;border:1px solid #bbb;padding:6px}\n"
            "details.run summary{cursor:pointer;font-size:14px}\n"
            ".swatch{display:inline-block;width:10px;height:10px;margin-right:4px}\n"

@@ -198,6 +198,8 @@ PatternChain RefutationChain(int cell, int digit, const std::vector<Step>& refut
 }  // namespace
 
 void ExplainTrial(const Grid& puzzle, std::vector<Step>& steps, const RungSet& disabled) {
+    // The trial fills the grid: when there is one, it is the last step.
+    if (steps.empty() || steps.back().rung != kRungCount) return;
     GradeState s;
     ResetGradeState(s, puzzle);
     for (Step& st : steps) {

@@ -402,6 +402,73 @@ TEST(Explain, CommandLineTextJsonlGridsAndPage) {
     fs::remove(page);
 }
 
+// A puzzle that cannot be graded says why, in one message and on the page:
+// two of its solutions and the cells where they differ, the unit where a digit
+// repeats, the row of a nine-line grid without nine cells.
+TEST(Explain, UnusablePuzzlesSayWhy) {
+    const std::string twoSolutions =
+        ".1.9..4.6.6.3.1.....3....951....7..9.........5..8....735..6.7.....7.8.5.2.6..5.1.";
+    std::string twice = twoSolutions;
+    twice[4] = '9';  // the 9 of r1c4 again in r1c5
+    auto nineLines = [&](int row, int cells) {
+        std::string out;
+        for (int r = 0; r < 9; ++r)
+            out += (r + 1 == row ? twoSolutions.substr(9 * static_cast<std::size_t>(r), 9).substr(0, 8) +
+                                       std::string(static_cast<std::size_t>(std::max(0, cells - 8)), '.')
+                                 : twoSolutions.substr(9 * static_cast<std::size_t>(r), 9)) + "\n";
+        return out;
+    };
+    const struct {
+        std::string input;
+        std::string message;  // the one line on standard error, after "line 1: "
+        std::string page;     // what the page shows of it
+    } cases[] = {
+        {twoSolutions + "\n", "more than one solution, for instance ", "id=\"line-1-solution-2\""},
+        {twice + "\n", "digit 9 appears twice in row 1 (r1c4 and r1c5)", "id=\"line-1-clash\""},
+        {nineLines(2, 8), "row 2 has 8 cells", "<pre class=\"input\">"},
+        {nineLines(5, 10), "row 5 has 10 cells", "<pre class=\"input\">"},
+    };
+    const fs::path in = TempPath("unusable.txt"), page = TempPath("unusable.html");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.input);
+        std::ofstream(in) << c.input;
+        const test::CommandResult r = test::RunGridwick("grade '" + in.string() + "' --html '" + page.string() + "' 2>&1");
+        EXPECT_EQ(r.status, 1);
+        const auto lines = Lines(r.out);
+        ASSERT_EQ(lines.size(), 1u) << r.out;
+        const std::string head = "gridwick: " + in.string() + " line 1: ";
+        ASSERT_EQ(lines[0].rfind(head + c.message, 0), 0u) << r.out;
+        std::ifstream f(page);
+        const std::string html{std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+        EXPECT_NE(html.find("<section id=\"line-1\">"), std::string::npos);
+        EXPECT_NE(html.find(": not graded</h2>"), std::string::npos);
+        EXPECT_NE(html.find(c.page), std::string::npos);
+        if (c.page.find("solution") == std::string::npos) continue;
+        // Two different solutions of the puzzle, and the cells where they differ.
+        const std::regex two(R"(for instance (\d{81}) and (\d{81}), which differ in (\S+)$)");
+        std::smatch m;
+        ASSERT_TRUE(std::regex_search(lines[0], m, two)) << lines[0];
+        const Grid puzzle = test::ParseGrid(twoSolutions), a = test::ParseGrid(m[1].str()), b = test::ParseGrid(m[2].str());
+        std::vector<int> differ;
+        for (const Grid* g : {&a, &b})
+            for (int u = 0; u < 27; ++u) {
+                unsigned seen = 0;
+                for (int k = 0; k < 9; ++k) {
+                    const int cell = UnitCell(u, k);
+                    seen |= DigitBit((*g)[cell]);
+                    EXPECT_TRUE(puzzle[cell] == 0 || puzzle[cell] == (*g)[cell]) << Cell(cell);
+                }
+                EXPECT_EQ(seen, kAllDigits) << Unit(u);
+            }
+        for (int cell = 0; cell < 81; ++cell)
+            if (a[cell] != b[cell]) differ.push_back(cell);
+        EXPECT_FALSE(differ.empty());
+        EXPECT_EQ(m[3].str(), Cells(differ));
+    }
+    fs::remove(in);
+    fs::remove(page);
+}
+
 // A PNG as Chromium writes it: 8-bit RGB or RGBA, not interlaced.
 struct Png {
     int width = 0, height = 0, channels = 0;
