@@ -3,7 +3,6 @@
 The module is compiled from the engine's sources and the library's calls; the stored hard puzzles of the
 benchmark set are written into a generated header first, as the CMake build does.
 """
-import glob
 import os
 import re
 
@@ -30,10 +29,17 @@ def hard_puzzles():
             f.write(text)
 
 
+def listed_sources(*names):
+    """The files of the named lists of cmake/sources.cmake, where the CMake builds find them too."""
+    with open(os.path.join(here, "cmake", "sources.cmake")) as f:
+        text = re.sub(r"#.*", "", f.read())
+    lists = {m.group(1): m.group(2).split() for m in re.finditer(r"set\((\w+)([^)]*)\)", text)}
+    return [path for name in names for path in lists[name]]
+
+
 hard_puzzles()
-sources = ["python/module.cpp", "lib/gridwick.cpp"]
-for folder in ("model", "generator", "grader", "techniques", "output", "explain"):
-    sources += sorted(glob.glob(os.path.join(folder, "**", "*.cpp"), recursive=True))
+sources = ["python/module.cpp", "lib/gridwick.cpp"] + listed_sources("GRIDWICK_ENGINE_SOURCES",
+                                                                     "GRIDWICK_EXPLAIN_SOURCES")
 
 ParallelCompile("GRIDWICK_JOBS", default=0).install()
 setup(

@@ -17,6 +17,7 @@ WindowSettings WindowSettings::Load() {
     s.perPage = q.value("book/perPage", s.perPage).toInt();
     s.letter = q.value("book/letter", s.letter).toBool();
     s.solutions = q.value("book/solutions", s.solutions).toBool();
+    s.howToPlay = q.value("book/howToPlay", s.howToPlay).toBool();
     return s;
 }
 
@@ -32,6 +33,7 @@ void WindowSettings::Save() const {
     q.setValue("book/perPage", perPage);
     q.setValue("book/letter", letter);
     q.setValue("book/solutions", solutions);
+    q.setValue("book/howToPlay", howToPlay);
 }
 
 }  // namespace gw

@@ -17,6 +17,7 @@ struct WindowSettings {
     int perPage = 4;
     bool letter = false;
     bool solutions = true;
+    bool howToPlay = false;
 
     static WindowSettings Load();
     void Save() const;

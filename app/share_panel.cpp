@@ -17,75 +17,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include <set>
-
 #include "generator/generator.h"
-#include "grader/grader.h"
-#include "output/stored.h"
+#include "model/levels.h"
+#include "output/merge.h"
 #include "output/targets.h"
 #include "print/book.h"
 
 namespace gw {
-
-MergeReport MergeInto(const std::filesystem::path& base, int target, const QString& source) {
-    MergeReport r;
-    std::vector<std::string> missing;
-    const std::vector<StoredFile> files = ListPuzzleFiles({source.toStdString()}, missing);
-    if (!missing.empty()) {
-        r.error = QObject::tr("No such file or folder: %1").arg(source);
-        return r;
-    }
-    CreateOutputFolders(base);
-    // What the destination holds already.
-    std::set<Grid> stored;
-    for (const StoredFile& f : ListTargetFiles(base, target)) {
-        std::vector<InputPuzzle> puzzles;
-        std::string error;
-        if (!ReadStoredFile(f.path, puzzles, error)) continue;
-        for (const InputPuzzle& p : puzzles)
-            if (p.error.empty()) stored.insert(p.grid);
-    }
-    GradeState s;
-    std::array<bool, 10> full{};
-    for (const StoredFile& f : files) {
-        std::vector<InputPuzzle> puzzles;
-        std::string error;
-        if (!ReadStoredFile(f.path, puzzles, error)) {
-            ++r.unreadable;
-            continue;
-        }
-        for (const InputPuzzle& p : puzzles) {
-            if (!p.error.empty()) {
-                ++r.unreadable;
-                continue;
-            }
-            if (stored.count(p.grid)) {
-                ++r.stored;
-                continue;
-            }
-            Grid solution{};
-            CountSolutions(p.grid, 1, &solution);
-            const int level = f.level != 0 ? f.level : GradePuzzle(s, p.grid);
-            if (full[static_cast<std::size_t>(level)]) {
-                ++r.full;
-                continue;
-            }
-            const SaveResult w = SaveSudoku(base, target, level, p.grid, solution);
-            switch (w.kind) {
-                case SaveResult::Kind::Written:
-                    ++r.copied;
-                    stored.insert(p.grid);
-                    break;
-                case SaveResult::Kind::Full:
-                    full[static_cast<std::size_t>(level)] = true;
-                    ++r.full;
-                    break;
-                default: ++r.failed; break;
-            }
-        }
-    }
-    return r;
-}
 
 SharePanel::SharePanel(QWidget* parent) : QWidget(parent) {
     setObjectName("SharePanel");
@@ -102,6 +40,8 @@ SharePanel::SharePanel(QWidget* parent) : QWidget(parent) {
     solutions_ = new QCheckBox(tr("With the &solutions at the back"), this);
     solutions_->setObjectName("withSolutions");
     solutions_->setChecked(true);
+    howToPlay_ = new QCheckBox(tr("With a how-to-play page at the fro&nt"), this);
+    howToPlay_->setObjectName("withHowToPlay");
     title_ = new QLineEdit(this);
     title_->setObjectName("bookTitle");
     title_->setPlaceholderText(tr("no title page"));
@@ -117,6 +57,10 @@ SharePanel::SharePanel(QWidget* parent) : QWidget(parent) {
     choose_ = new QPushButton(tr("C&hoose…"), this);
     merge_ = new QPushButton(tr("M&erge into this target"), this);
     merge_->setObjectName("merge");
+    unique_ = new QCheckBox(tr("Skip &disguised copies too"), this);
+    unique_->setObjectName("mergeUnique");
+    unique_->setToolTip(tr("A stored puzzle with its digits relabelled, its rows, columns, bands or stacks permuted, "
+                           "or turned over is not copied either."));
     status_ = new QLabel(this);
     status_->setObjectName("shareStatus");
     status_->setWordWrap(true);
@@ -134,6 +78,7 @@ SharePanel::SharePanel(QWidget* parent) : QWidget(parent) {
     add(form, tr("P&aper:"), paper_);
     add(form, tr("&Title:"), title_);
     form->addRow(solutions_);
+    form->addRow(howToPlay_);
     auto* bookButtons = new QHBoxLayout;
     bookButtons->addWidget(export_, 1);
     bookButtons->addWidget(openBook_);
@@ -148,6 +93,7 @@ SharePanel::SharePanel(QWidget* parent) : QWidget(parent) {
     row->addWidget(source_, 1);
     row->addWidget(choose_);
     mv->addLayout(row);
+    mv->addWidget(unique_);
     mv->addWidget(merge_, 0, Qt::AlignLeft);
 
     auto* box = new QVBoxLayout(this);
@@ -185,6 +131,8 @@ bool SharePanel::letter() const { return paper_->currentIndex() == 1; }
 void SharePanel::SetLetter(bool letter) { paper_->setCurrentIndex(letter ? 1 : 0); }
 bool SharePanel::solutions() const { return solutions_->isChecked(); }
 void SharePanel::SetSolutions(bool on) { solutions_->setChecked(on); }
+bool SharePanel::howToPlay() const { return howToPlay_->isChecked(); }
+void SharePanel::SetHowToPlay(bool on) { howToPlay_->setChecked(on); }
 
 QString SharePanel::ExportPdf(const std::vector<CollectionPuzzle>& puzzles, const QString& path, const QString& title) {
     if (puzzles.empty()) return tr("No puzzle to print.");
@@ -201,6 +149,7 @@ QString SharePanel::ExportPdf(const std::vector<CollectionPuzzle>& puzzles, cons
     o.paper = letter() ? print::Paper::Letter : print::Paper::A4;
     o.perPage = perPage();
     o.solutions = solutions();
+    o.howToPlay = howToPlay();
     o.title = title.toStdString();
     // Written beside the file and renamed, so that a failure never leaves a
     // half-written book under the chosen name.
@@ -247,16 +196,25 @@ void SharePanel::Merge() {
         status_->setText(tr("Choose a folder or file to merge from."));
         return;
     }
-    const MergeReport r = MergeInto(base_, target_, source);
-    if (!r.error.isEmpty()) {
-        status_->setText(r.error);
+    MergeOptions o;
+    o.target = target_;
+    o.unique = unique_->isChecked();
+    const MergeReport r = MergeCollections(base_, {source.toStdString()}, o);
+    if (!r.missing.empty()) {
+        status_->setText(tr("No such file or folder: %1").arg(source));
         return;
     }
-    status_->setText(tr("Merged: %1 copied, %2 already stored, %3 not placed (level full), %4 unreadable, %5 failed "
-                        "writes.")
+    if (!r.error.empty()) {
+        status_->setText(QString::fromStdString(r.error));
+        return;
+    }
+    const QString disguised = o.unique ? tr(", %1 disguised copies").arg(r.disguised) : QString();
+    status_->setText(tr("Merged: %1 copied, %2 already stored%3, %4 not placed (level full), %5 unreadable, %6 "
+                        "failed writes.")
                          .arg(r.copied)
-                         .arg(r.stored)
-                         .arg(r.full)
+                         .arg(r.same)
+                         .arg(disguised)
+                         .arg(r.Unplaced())
                          .arg(r.unreadable)
                          .arg(r.failed));
     emit merged();

@@ -1,6 +1,6 @@
 // Print and share: a book (PDF) of a level or of chosen puzzles through the
-// book maker, and another collection merged into the chosen target through
-// the locked stored writer.
+// book maker, and another collection merged into the chosen target (the
+// engine's merge, as `gridwick merge` does it).
 #pragma once
 
 #include <QWidget>
@@ -18,15 +18,6 @@ class QPushButton;
 
 namespace gw {
 
-struct MergeReport {
-    long long copied = 0, stored = 0, full = 0, failed = 0, unreadable = 0;
-    QString error;  // the source cannot be read at all
-};
-
-// Copies the puzzles of `source` (a folder Gridwick wrote, any target, or
-// puzzle files) into `target` under `base`, skipping those stored there.
-MergeReport MergeInto(const std::filesystem::path& base, int target, const QString& source);
-
 class SharePanel : public QWidget {
     Q_OBJECT
 
@@ -41,6 +32,8 @@ public:
     void SetLetter(bool letter);
     bool solutions() const;
     void SetSolutions(bool on);
+    bool howToPlay() const;
+    void SetHowToPlay(bool on);
 
     // Writes the book; an empty string when it was written, else why not.
     QString ExportPdf(const std::vector<CollectionPuzzle>& puzzles, const QString& path, const QString& title);
@@ -55,6 +48,7 @@ public:
     QPushButton* exportButton() const { return export_; }
     QLineEdit* sourceEdit() const { return source_; }
     QPushButton* mergeButton() const { return merge_; }
+    QCheckBox* uniqueBox() const { return unique_; }
     QLabel* statusLabel() const { return status_; }
     QPushButton* openBookButton() const { return openBook_; }
 
@@ -70,6 +64,7 @@ private:
     QComboBox* perPage_;
     QComboBox* paper_;
     QCheckBox* solutions_;
+    QCheckBox* howToPlay_;
     QLineEdit* title_;
     QPushButton* export_;
     QPushButton* openBook_;  // the last book written, in the desktop's PDF viewer (to print it)
@@ -77,6 +72,7 @@ private:
     QLineEdit* source_;
     QPushButton* choose_;
     QPushButton* merge_;
+    QCheckBox* unique_;  // also skip disguised copies
     QLabel* status_;
 };
 

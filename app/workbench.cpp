@@ -125,6 +125,7 @@ void Workbench::Load() {
     share_->SetPerPage(s.perPage);
     share_->SetLetter(s.letter);
     share_->SetSolutions(s.solutions);
+    share_->SetHowToPlay(s.howToPlay);
     loaded_ = true;
     PlaceChanged();
     if (const QScreen* screen = this->screen()) {
@@ -170,6 +171,7 @@ void Workbench::SaveSettings() {
     s.perPage = share_->perPage();
     s.letter = share_->letter();
     s.solutions = share_->solutions();
+    s.howToPlay = share_->howToPlay();
     s.Save();
 }
 

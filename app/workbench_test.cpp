@@ -33,6 +33,7 @@
 #include "grid_view.h"
 #include "main_window.h"
 #include "options.h"
+#include "output/merge.h"
 #include "output/targets.h"
 #include "puzzle_view.h"
 #include "run_panel.h"
@@ -494,6 +495,7 @@ void WorkbenchTest::bookExportedToPdf() {
     share->levelBox()->setCurrentIndex(0);
     share->titleEdit()->setText("Easy does it");
     share->SetPerPage(6);
+    share->SetHowToPlay(true);
     const QString pdf = dir.filePath("easy.pdf");
     share->pathForTests = pdf;
     share->exportButton()->click();
@@ -503,12 +505,14 @@ void WorkbenchTest::bookExportedToPdf() {
     const QString info = Run("pdfinfo", {pdf}, status);
     QCOMPARE(status, 0);
     const int easy = perLevel[1];
-    // A title page, the puzzle pages (6 a page), the solution pages (12 a page).
-    const int pages = 1 + (easy + 5) / 6 + (easy + 11) / 12;
+    // A title page, the contents, how to play, the puzzle pages (6 a page),
+    // the solution pages (12 a page).
+    const int pages = 3 + (easy + 5) / 6 + (easy + 11) / 12;
     QVERIFY2(info.contains(QRegularExpression(QString("Pages:\\s+%1\\n").arg(pages))), qPrintable(info));
     const QString text = Run("pdftotext", {pdf, "-"}, status);
     QCOMPARE(status, 0);
     QVERIFY(text.contains("Easy does it"));
+    QVERIFY(text.contains("How to play"));
     QVERIFY(text.contains(QString("No. %1 · Easy").arg(easy)));
 
     // The puzzles chosen in the collection.
@@ -518,9 +522,11 @@ void WorkbenchTest::bookExportedToPdf() {
     const QString two = dir.filePath("two.pdf");
     share->pathForTests = two;
     share->titleEdit()->clear();
+    share->SetHowToPlay(false);
     c->exportButton()->click();
+    // The contents, one puzzle page and one solution page.
     QVERIFY(Run("pdftotext", {two, "-"}, status).contains("No. 1 · Easy"));
-    QVERIFY(Run("pdfinfo", {two}, status).contains(QRegularExpression("Pages:\\s+2\\n")));
+    QVERIFY(Run("pdfinfo", {two}, status).contains(QRegularExpression("Pages:\\s+3\\n")));
 }
 
 void WorkbenchTest::otherFolderMergedIn() {
@@ -542,10 +548,26 @@ void WorkbenchTest::otherFolderMergedIn() {
     double total = 0;
     for (const std::string& n : gw::CountSudokus(base, 2)) total += std::stod(n);
     QCOMPARE(total, 30.0);
-    const gw::MergeReport again = gw::MergeInto(base, 2, QString::fromStdString(source.string()));
+    // A stored puzzle with its digits relabelled is a new one, unless
+    // disguised copies are skipped too.
+    const fs::path disguise = fs::path(dir.path().toStdString()) / "disguise.txt";
+    {
+        std::string text(81, '0');
+        for (int c = 0; c < 81; ++c)
+            if (const int d = puzzles_[0].puzzle[c]) text[static_cast<std::size_t>(c)] = static_cast<char>('0' + 10 - d);
+        std::ofstream(disguise) << text << "\n";
+    }
+    share->sourceEdit()->setText(QString::fromStdString(disguise.string()));
+    share->uniqueBox()->setChecked(true);
+    share->mergeButton()->click();
+    QVERIFY2(share->statusLabel()->text().startsWith("Merged: 0 copied, 0 already stored, 1 disguised copies"),
+             qPrintable(share->statusLabel()->text()));
+    gw::MergeOptions o;
+    o.target = 2;
+    const gw::MergeReport again = gw::MergeCollections(base, {source.string()}, o);
     QCOMPARE(again.copied, 0LL);
-    QCOMPARE(again.stored, 30LL);
-    QVERIFY(!gw::MergeInto(base, 2, dir.filePath("nowhere")).error.isEmpty());
+    QCOMPARE(again.same, 30LL);
+    QVERIFY(!gw::MergeCollections(base, {dir.filePath("nowhere").toStdString()}, o).Merged());
 }
 
 void WorkbenchTest::mnemonicsAndResizing() {

@@ -54,6 +54,7 @@ Runner DefinePrint(CLI::App& cmd) {
     cmd.add_flag("--force", o->force, "svg, png: write into a folder that already holds other files");
     cmd.add_option("--title", o->title, "Put a title page with this title first")->option_text("TEXT");
     cmd.add_flag("--no-solutions", o->noSolutions, "Leave out the solutions");
+    cmd.add_flag("--how-to-play", o->howToPlay, "Add a page with the rules and worked examples after the contents");
     return [o] { return RunPrint(*o); };
 }
 
@@ -209,6 +210,7 @@ int RunPrint(const PrintOptions& o) {
         bo.perPage = o.perPage;
         bo.solutions = !o.noSolutions;
         bo.title = o.title;
+        bo.howToPlay = o.howToPlay;
         ok = WriteReplacing(fs::path(o.out), [&](const print::Sink& sink, std::string& error) {
             return print::WritePdf(sink, book, bo, error);
         });

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "model/state.h"
+#include "output/stored.h"
 
 namespace gw::cli {
 
@@ -22,6 +23,7 @@ struct PrintOptions {
     std::string format = "pdf";
     std::string title;
     bool noSolutions = false;
+    bool howToPlay = false;    // pdf: a page of rules after the contents
     std::string levels;        // empty: every level
     long long count = 0;       // at most this many puzzles; 0: all
     long long perLevel = 0;    // at most this many of each level; 0: all
@@ -43,16 +45,8 @@ struct MergeOptions {
 int RunPrint(const PrintOptions& o);
 int RunMerge(const MergeOptions& o);
 
-// A puzzle read from the inputs, with its solution and level.
-struct LoadedPuzzle {
-    std::filesystem::path path;
-    int line = 0;  // line, or record number of a level file
-    Grid puzzle{};
-    Grid solution{};
-    int level = 0;  // from the stored file name, else from grading
-};
-
-// Reads every puzzle of the inputs (files and folders, see ListPuzzleFiles).
+// Reads every puzzle of the inputs (files and folders, see ListPuzzleFiles),
+// as LoadedPuzzles with their solution and level.
 // Bad puzzles and unreadable files are reported on stderr and counted in
 // `bad`; missing inputs are reported and make it return false (exit status 1).
 bool LoadPuzzles(const std::vector<std::string>& inputs, std::vector<LoadedPuzzle>& out, int& bad);

@@ -49,6 +49,23 @@ bool ReadStoredFile(const fs::path& path, std::vector<InputPuzzle>& out, std::st
 // when the file cannot be opened or read.
 bool ForEachPuzzleIn(const fs::path& path, const std::function<bool(InputPuzzle&)>& visit, std::string& error);
 
+// A checked puzzle of a collection, with its solution and level.
+struct LoadedPuzzle {
+    fs::path path;
+    int line = 0;  // line, or record number of a level file
+    Grid puzzle{};
+    Grid solution{};
+    int level = 0;  // from the stored file name, else from grading
+};
+
+// Reads the puzzles of `files` one at a time (see ForEachPuzzleIn), checks
+// each (CheckPuzzle) and hands the valid ones, with their level, to `visit`,
+// which returns false to stop. A bad puzzle or a file that cannot be read is
+// counted in `bad` and its reason ("PATH line 3: ...") handed to `problem`.
+void ForEachCheckedPuzzle(const std::vector<StoredFile>& files, int& bad,
+                          const std::function<bool(LoadedPuzzle&)>& visit,
+                          const std::function<void(const std::string&)>& problem);
+
 // Hands every readable stored puzzle of a target whose level is among
 // `levels` (bit L for level L) to `visit` with its level. Files that cannot be
 // read and bad records are passed over: the caller only wants what is there.

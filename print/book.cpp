@@ -5,15 +5,21 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 
 namespace gw::print {
 
 namespace {
 
-constexpr double kMargin = 42;      // about 15 mm around the page
-constexpr double kFooter = 20;      // room for the page number
+constexpr double kMm = 72 / 25.4;
+// Margins: the grids and texts keep 15 mm from the sides of the paper and
+// 12 mm from the top. The page number's centre stands 15 mm above the bottom
+// edge, so the number keeps more than 12 mm, clear of what printers cut or
+// leave blank; the grids end 20 mm above the edge.
+constexpr double kSide = 15 * kMm, kTop = 12 * kMm, kBottom = 20 * kMm, kPageNumber = 15 * kMm;
 constexpr const char* kFont = "sans-serif";
 
 struct Grid3 {
@@ -30,18 +36,20 @@ Grid3 Arrangement(int perPage) {
     }
 }
 
+// The largest equal grids that fit `cols` by `rows` between the margins, with
+// `gap` between neighbours; the room left over is shared out evenly around
+// and between them.
 std::vector<GridBox> Place(Paper paper, int cols, int rows, double caption, double gap) {
     const PageSize page = PaperSize(paper);
-    const double w = (page.width - 2 * kMargin) / cols;
-    const double h = (page.height - 2 * kMargin - kFooter) / rows;
-    const double size = std::min(w - gap, h - caption - gap);
+    const double width = page.width - 2 * kSide, height = page.height - kTop - kBottom;
+    const double size = std::min((width - (cols - 1) * gap) / cols, (height - rows * caption - (rows - 1) * gap) / rows);
+    const double spareX = (width - cols * size - (cols - 1) * gap) / (cols + 1);
+    const double spareY = (height - rows * (size + caption) - (rows - 1) * gap) / (rows + 1);
     std::vector<GridBox> out;
     for (int r = 0; r < rows; ++r)
-        for (int c = 0; c < cols; ++c) {
-            const double x = kMargin + c * w + (w - size) / 2;
-            const double y = kMargin + r * h + (h - size - caption) / 2 + caption;
-            out.push_back({x, y, size});
-        }
+        for (int c = 0; c < cols; ++c)
+            out.push_back({kSide + spareX * (c + 1) + c * (size + gap),
+                           kTop + spareY * (r + 1) + r * (size + caption + gap) + caption, size});
     return out;
 }
 
@@ -112,7 +120,7 @@ void Footer(cairo_t* cr, Paper paper, const std::string& text) {
     const PageSize page = PaperSize(paper);
     cairo_set_source_rgb(cr, 0.3, 0.3, 0.3);
     SetFont(cr, false, 9);
-    Centred(cr, text, page.width / 2, page.height - kMargin / 2 - 4);
+    Centred(cr, text, page.width / 2, page.height - kPageNumber);
 }
 
 bool Finish(cairo_surface_t* surface, cairo_t* cr, std::string& error) {
@@ -136,10 +144,10 @@ PageSize PaperSize(Paper paper) {
 
 std::vector<GridBox> PuzzlePage(Paper paper, int perPage) {
     const Grid3 a = Arrangement(perPage);
-    return Place(paper, a.cols, a.rows, a.caption, perPage == 1 ? 0 : 28);
+    return Place(paper, a.cols, a.rows, a.caption, 8 * kMm);
 }
 
-std::vector<GridBox> SolutionPage(Paper paper) { return Place(paper, 3, 4, 11, 20); }
+std::vector<GridBox> SolutionPage(Paper paper) { return Place(paper, 3, 4, 12, 6 * kMm); }
 
 namespace {
 
@@ -153,29 +161,320 @@ void DrawBook(cairo_surface_t* surface, cairo_t* cr, const std::vector<BookPuzzl
 
 bool WritePdf(const std::string& path, const std::vector<BookPuzzle>& puzzles, const BookOptions& o,
               std::string& error) {
-    const PageSize page = PaperSize(o.paper);
-    cairo_surface_t* surface = cairo_pdf_surface_create(path.c_str(), page.width, page.height);
-    cairo_t* cr = cairo_create(surface);
-    DrawBook(surface, cr, puzzles, o);
-    return Finish(surface, cr, error);
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        error = std::strerror(errno);
+        return false;
+    }
+    int failure = 0;
+    const Sink sink = [&](const unsigned char* data, unsigned length) {
+        if (std::fwrite(data, 1, length, file) == length) return true;
+        failure = errno;
+        return false;
+    };
+    bool ok = WritePdf(sink, puzzles, o, error);
+    if (std::fclose(file) != 0 && ok) {
+        failure = errno;
+        ok = false;
+    }
+    if (failure != 0) error = std::strerror(failure);
+    return ok;
 }
 
 bool WritePdf(const Sink& sink, const std::vector<BookPuzzle>& puzzles, const BookOptions& o, std::string& error) {
+    // cairo is never told of a failed write: after one, this cairo crashes
+    // while finishing a book with links and bookmarks. The rest of the book
+    // goes nowhere and the failure is reported here.
+    bool failed = false;
+    const Sink guarded = [&](const unsigned char* data, unsigned length) {
+        failed = failed || !sink(data, length);
+        return true;
+    };
     const PageSize page = PaperSize(o.paper);
     cairo_surface_t* surface =
-        cairo_pdf_surface_create_for_stream(ToSink, const_cast<Sink*>(&sink), page.width, page.height);
+        cairo_pdf_surface_create_for_stream(ToSink, const_cast<Sink*>(&guarded), page.width, page.height);
     cairo_t* cr = cairo_create(surface);
     DrawBook(surface, cr, puzzles, o);
-    return Finish(surface, cr, error);
+    if (!Finish(surface, cr, error)) return false;
+    if (failed) error = "cannot write the book";
+    return !failed;
 }
 
 namespace {
+
+// Writes `text` wrapped to `width`, its first baseline at `y`; returns the
+// baseline after the last line.
+double Paragraph(cairo_t* cr, const std::string& text, double x, double y, double width, double lead) {
+    std::string line;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = text.find(' ', at);
+        if (end == std::string::npos) end = text.size();
+        const std::string word = text.substr(at, end - at);
+        const std::string longer = line.empty() ? word : line + " " + word;
+        cairo_text_extents_t e;
+        cairo_text_extents(cr, longer.c_str(), &e);
+        if (e.x_advance > width && !line.empty()) {
+            cairo_move_to(cr, x, y);
+            cairo_show_text(cr, line.c_str());
+            y += lead;
+            line = word;
+        } else {
+            line = longer;
+        }
+        at = end + 1;
+    }
+    if (!line.empty()) {
+        cairo_move_to(cr, x, y);
+        cairo_show_text(cr, line.c_str());
+        y += lead;
+    }
+    return y;
+}
+
+// Draws text with its right end at x.
+void RightAligned(cairo_t* cr, const std::string& text, double x, double y) {
+    cairo_text_extents_t e;
+    cairo_text_extents(cr, text.c_str(), &e);
+    cairo_move_to(cr, x - e.x_advance, y);
+    cairo_show_text(cr, text.c_str());
+}
+
+// A strip of cells of the how-to-play page: `cells` row by row, '.' empty,
+// `found` the cell whose digit the reader works out (shaded, its digit grey).
+void Cells(cairo_t* cr, double x, double y, double cell, int cols, const std::string& cells, int found) {
+    const int rows = static_cast<int>(cells.size()) / cols;
+    const int fr = found / cols, fc = found % cols;
+    cairo_set_source_rgb(cr, 0.88, 0.88, 0.88);
+    cairo_rectangle(cr, x + fc * cell, y + fr * cell, cell, cell);
+    cairo_fill(cr);
+    for (int i = 0; i < static_cast<int>(cells.size()); ++i) {
+        if (cells[static_cast<std::size_t>(i)] == '.') continue;
+        SetFont(cr, i != found, cell * 0.62);
+        const double shade = i == found ? 0.38 : 0;
+        cairo_set_source_rgb(cr, shade, shade, shade);
+        Centred(cr, std::string(1, cells[static_cast<std::size_t>(i)]), x + (i % cols + 0.5) * cell,
+                y + (i / cols + 0.5) * cell);
+    }
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_SQUARE);
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int c = 0; c <= cols; ++c)
+            if ((c % 3 == 0) == (pass == 1)) {
+                cairo_move_to(cr, x + c * cell, y);
+                cairo_line_to(cr, x + c * cell, y + rows * cell);
+            }
+        for (int r = 0; r <= rows; ++r)
+            if ((r % 3 == 0 || r == rows) == (pass == 1)) {
+                cairo_move_to(cr, x, y + r * cell);
+                cairo_line_to(cr, x + cols * cell, y + r * cell);
+            }
+        cairo_set_line_width(cr, pass == 0 ? 0.6 : 2.2);
+        cairo_stroke(cr);
+    }
+}
+
+// The rules in a few sentences and two worked examples.
+void DrawHowToPlay(cairo_t* cr, Paper paper, bool solutions) {
+    const PageSize page = PaperSize(paper);
+    const double left = 25 * kMm, width = page.width - 2 * left, lead = 17;
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    SetFont(cr, true, 24);
+    double y = kTop + 40;
+    cairo_move_to(cr, left, y);
+    cairo_show_text(cr, "How to play");
+    y += 36;
+    SetFont(cr, false, 12);
+    const char* rules[] = {
+        "Fill in the empty cells so that every row, every column and every 3\u00d73 box (the squares outlined in bold) "
+        "holds each digit from 1 to 9 exactly once.",
+        "The digits printed at the start stay as they are. Every puzzle has exactly one solution, and you can reach it "
+        "by reasoning alone: there is never a need to guess.",
+        "Start where a row, a column or a box is nearly full, and look for the one cell where a digit can go. A pencil "
+        "helps: note in a corner of a cell the digits that still fit it, and rub them out as you go.",
+    };
+    for (const char* r : rules) y = Paragraph(cr, r, left, y, width, lead) + 8;
+
+    const double cell = 10 * kMm, stripX = (page.width - 9 * cell) / 2;
+    y += 10;
+    SetFont(cr, true, 12);
+    y = Paragraph(cr, "Example: one cell left in a row", left, y, width, lead);
+    SetFont(cr, false, 12);
+    y = Paragraph(cr, "This row already holds 1, 2, 3, 4, 5, 7, 8 and 9. The only digit missing is 6, so the empty "
+                      "cell is 6.", left, y, width, lead);
+    y += 4;
+    Cells(cr, stripX, y, cell, 9, "826519473", 2);
+    y += cell + 36;
+
+    SetFont(cr, true, 12);
+    y = Paragraph(cr, "Example: where can the 5 go in the middle box?", left, y, width, lead);
+    SetFont(cr, false, 12);
+    y = Paragraph(cr, "A row holds one 5 only. The 5 in the first row and the 5 in the second row rule both rows out "
+                      "for the middle box, so its 5 is in the third row, where one cell is free.", left, y, width, lead);
+    y += 4;
+    const std::string band = "35......9"
+                             "4......51"
+                             "..62.7...";
+    std::string shown = band;
+    shown[2 * 9 + 4] = '5';
+    Cells(cr, stripX, y, cell, 9, shown, 2 * 9 + 4);
+    // The lines along which the two 5s rule their rows out.
+    cairo_set_source_rgb(cr, 0.45, 0.45, 0.45);
+    cairo_set_line_width(cr, 1.6);
+    cairo_move_to(cr, stripX + 1.8 * cell, y + 0.5 * cell);
+    cairo_line_to(cr, stripX + 5.8 * cell, y + 0.5 * cell);
+    cairo_move_to(cr, stripX + 7.2 * cell, y + 1.5 * cell);
+    cairo_line_to(cr, stripX + 3.2 * cell, y + 1.5 * cell);
+    cairo_stroke(cr);
+    y += 3 * cell + 36;
+
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    SetFont(cr, false, 12);
+    Paragraph(cr, solutions ? "Above each puzzle stand its number, its level, a short id that finds it again and the "
+                              "page of its solution. In the solutions at the back, the digits given at the start are "
+                              "bold and those you fill in are grey."
+                            : "Above each puzzle stand its number, its level and a short id that finds it again.",
+              left, y, width, lead);
+}
+
+// Where each level starts, in page order.
+struct ContentsLine {
+    std::string name;
+    int puzzles = 0;
+    int page = 0;
+    int solutionPage = 0;
+};
+
+// Links of the contents go to named places, one at the top of each page:
+// cairo resolves names once the whole book is written, where a link to a page
+// number would need that page to exist already.
+void Link(cairo_t* cr, int page, bool begin) {
+    if (begin) cairo_tag_begin(cr, CAIRO_TAG_LINK, ("dest='p" + std::to_string(page) + "'").c_str());
+    else cairo_tag_end(cr, CAIRO_TAG_LINK);
+}
+
+void Anchor(cairo_t* cr, int page) {
+    const std::string name = "name='p" + std::to_string(page) + "' x=0 y=0";
+    cairo_tag_begin(cr, CAIRO_TAG_DEST, name.c_str());
+    cairo_tag_end(cr, CAIRO_TAG_DEST);
+}
+
+void DrawContents(cairo_t* cr, Paper paper, const std::vector<ContentsLine>& levels, int howToPlayPage,
+                  int solutionsPage, bool mixed) {
+    const PageSize page = PaperSize(paper);
+    const double left = 25 * kMm, right = page.width - left, lead = 24;
+    // Columns from the right: solutions (when the book has them), page, count.
+    const double pageAt = solutionsPage > 0 ? right - 110 : right, puzzlesAt = pageAt - 90;
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    SetFont(cr, true, 24);
+    double y = kTop + 40;
+    cairo_move_to(cr, left, y);
+    cairo_show_text(cr, "Contents");
+    y += 44;
+
+    auto row = [&](const std::string& name, const std::string& count, int at, int solutionAt) {
+        Link(cr, at, true);
+        cairo_move_to(cr, left, y);
+        cairo_show_text(cr, name.c_str());
+        RightAligned(cr, count, puzzlesAt, y);
+        RightAligned(cr, std::to_string(at), pageAt, y);
+        Link(cr, at, false);
+        if (solutionAt > 0) {
+            Link(cr, solutionAt, true);
+            RightAligned(cr, std::to_string(solutionAt), right, y);
+            Link(cr, solutionAt, false);
+        }
+        y += lead;
+    };
+
+    SetFont(cr, false, 13);
+    if (howToPlayPage > 0) {
+        row("How to play", "", howToPlayPage, 0);
+        y += 10;
+    }
+    cairo_set_source_rgb(cr, 0.35, 0.35, 0.35);
+    SetFont(cr, false, 10);
+    cairo_move_to(cr, left, y);
+    cairo_show_text(cr, "Level");
+    RightAligned(cr, "Puzzles", puzzlesAt, y);
+    RightAligned(cr, "Page", pageAt, y);
+    if (solutionsPage > 0) RightAligned(cr, "Solutions", right, y);
+    cairo_set_line_width(cr, 0.6);
+    cairo_move_to(cr, left, y + 7);
+    cairo_line_to(cr, right, y + 7);
+    cairo_stroke(cr);
+    y += lead;
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    SetFont(cr, false, 13);
+    int total = 0;
+    for (const ContentsLine& l : levels) {
+        row(l.name, std::to_string(l.puzzles), l.page, l.solutionPage);
+        total += l.puzzles;
+    }
+    cairo_set_source_rgb(cr, 0.35, 0.35, 0.35);
+    cairo_move_to(cr, left, y - lead + 7);
+    cairo_line_to(cr, right, y - lead + 7);
+    cairo_stroke(cr);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    SetFont(cr, true, 13);
+    cairo_move_to(cr, left, y);
+    cairo_show_text(cr, "All");
+    RightAligned(cr, std::to_string(total), puzzlesAt, y);
+    y += lead;
+    SetFont(cr, false, 13);
+    if (solutionsPage > 0) {
+        y += 10;
+        row("Solutions", "", solutionsPage, 0);
+    }
+    if (mixed) {
+        y += 10;
+        cairo_set_source_rgb(cr, 0.35, 0.35, 0.35);
+        SetFont(cr, false, 11);
+        Paragraph(cr, "The levels are mixed through the book: the page shown is where a level's first puzzle is.",
+                  left, y, right - left, 16);
+    }
+}
 
 void DrawBook(cairo_surface_t* surface, cairo_t* cr, const std::vector<BookPuzzle>& puzzles, const BookOptions& o) {
     const PageSize page = PaperSize(o.paper);
     if (!o.title.empty()) cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_TITLE, o.title.c_str());
     cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_CREATOR, "Gridwick");
-    int pageNo = 0;
+
+    // The plan of the book: title, contents, how to play, puzzles, solutions.
+    const std::vector<GridBox> boxes = PuzzlePage(o.paper, o.perPage);
+    const int contentsPage = o.title.empty() ? 1 : 2;
+    const int howToPlayPage = o.howToPlay ? contentsPage + 1 : 0;
+    const int firstPuzzlePage = std::max(contentsPage, howToPlayPage) + 1;
+    const int puzzlePages = static_cast<int>((puzzles.size() + boxes.size() - 1) / boxes.size());
+    const int firstSolutionPage = o.solutions ? firstPuzzlePage + puzzlePages : 0;
+    const auto puzzlePage = [&](std::size_t i) { return firstPuzzlePage + static_cast<int>(i / boxes.size()); };
+    const auto solutionPage = [&](std::size_t i) { return firstSolutionPage + static_cast<int>(i / kSolutionsPerPage); };
+
+    std::vector<ContentsLine> levels;
+    bool mixed = false;
+    for (std::size_t i = 0; i < puzzles.size(); ++i) {
+        auto it = std::find_if(levels.begin(), levels.end(),
+                               [&](const ContentsLine& l) { return l.name == puzzles[i].levelName; });
+        if (it == levels.end()) {
+            levels.push_back({puzzles[i].levelName, 1, puzzlePage(i), o.solutions ? solutionPage(i) : 0});
+        } else {
+            mixed |= it + 1 != levels.end();
+            ++it->puzzles;
+        }
+    }
+
+    cairo_pdf_surface_add_outline(surface, CAIRO_PDF_OUTLINE_ROOT, "Contents",
+                                  ("page=" + std::to_string(contentsPage)).c_str(), CAIRO_PDF_OUTLINE_FLAG_OPEN);
+    if (o.howToPlay)
+        cairo_pdf_surface_add_outline(surface, CAIRO_PDF_OUTLINE_ROOT, "How to play",
+                                      ("page=" + std::to_string(howToPlayPage)).c_str(), CAIRO_PDF_OUTLINE_FLAG_OPEN);
+    for (const ContentsLine& l : levels)
+        cairo_pdf_surface_add_outline(surface, CAIRO_PDF_OUTLINE_ROOT, l.name.c_str(),
+                                      ("page=" + std::to_string(l.page)).c_str(), CAIRO_PDF_OUTLINE_FLAG_OPEN);
+    if (o.solutions)
+        cairo_pdf_surface_add_outline(surface, CAIRO_PDF_OUTLINE_ROOT, "Solutions",
+                                      ("page=" + std::to_string(firstSolutionPage)).c_str(),
+                                      CAIRO_PDF_OUTLINE_FLAG_OPEN);
 
     if (!o.title.empty()) {
         cairo_set_source_rgb(cr, 0, 0, 0);
@@ -185,32 +484,40 @@ void DrawBook(cairo_surface_t* surface, cairo_t* cr, const std::vector<BookPuzzl
         Centred(cr, std::to_string(puzzles.size()) + (puzzles.size() == 1 ? " puzzle" : " puzzles"), page.width / 2,
                 page.height * 0.4 + 40);
         cairo_show_page(cr);
-        ++pageNo;
     }
 
-    const std::vector<GridBox> boxes = PuzzlePage(o.paper, o.perPage);
-    const double caption = Arrangement(o.perPage).caption * 0.7;
+    DrawContents(cr, o.paper, levels, howToPlayPage, firstSolutionPage, mixed);
+    Footer(cr, o.paper, std::to_string(contentsPage));
+    cairo_show_page(cr);
+    if (o.howToPlay) {
+        Anchor(cr, howToPlayPage);
+        DrawHowToPlay(cr, o.paper, o.solutions);
+        Footer(cr, o.paper, std::to_string(howToPlayPage));
+        cairo_show_page(cr);
+    }
+
     // Each puzzle names its id and the page of its solution.
-    const std::size_t puzzlePages = (puzzles.size() + boxes.size() - 1) / boxes.size();
-    const int firstSolutionPage = pageNo + static_cast<int>(puzzlePages) + 1;
+    const double caption = Arrangement(o.perPage).caption * 0.7;
     for (std::size_t i = 0; i < puzzles.size(); i += boxes.size()) {
+        Anchor(cr, puzzlePage(i));
         for (std::size_t k = 0; k < boxes.size() && i + k < puzzles.size(); ++k) {
             std::string note = puzzles[i + k].id;
             if (o.solutions)
                 note += (note.empty() ? "" : " \u00b7 ") + std::string("solution p. ") +
-                        std::to_string(firstSolutionPage + static_cast<int>((i + k) / kSolutionsPerPage));
+                        std::to_string(solutionPage(i + k));
             DrawGrid(cr, boxes[k], puzzles[i + k], false, caption, note);
         }
-        Footer(cr, o.paper, std::to_string(++pageNo));
+        Footer(cr, o.paper, std::to_string(puzzlePage(i)));
         cairo_show_page(cr);
     }
 
     if (o.solutions) {
         const std::vector<GridBox> small = SolutionPage(o.paper);
         for (std::size_t i = 0; i < puzzles.size(); i += small.size()) {
+            Anchor(cr, solutionPage(i));
             for (std::size_t k = 0; k < small.size() && i + k < puzzles.size(); ++k)
                 DrawGrid(cr, small[k], puzzles[i + k], true, 8);
-            Footer(cr, o.paper, "Solutions \u00b7 " + std::to_string(++pageNo));
+            Footer(cr, o.paper, "Solutions \u00b7 " + std::to_string(solutionPage(i)));
             cairo_show_page(cr);
         }
     }

@@ -44,10 +44,12 @@ struct BookOptions {
     int perPage = 4;
     bool solutions = true;
     std::string title;  // empty: no title page
+    bool howToPlay = false;  // a page of rules and worked examples after the contents
 };
 
-// Writes the book: a title page when asked, the puzzle pages, then the
-// solution pages. False with the reason when cairo cannot write the file.
+// Writes the book: a title page when asked, the contents (each level and the
+// pages of its first puzzle and solution), the how-to-play page when asked,
+// the puzzle pages, then the solution pages. False with the reason when cairo cannot write the file.
 bool WritePdf(const std::string& path, const std::vector<BookPuzzle>& puzzles, const BookOptions& options,
               std::string& error);
 

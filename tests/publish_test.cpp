@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 #include <map>
+#include <regex>
 #include <set>
 
 #include "model/canonical.h"
@@ -100,7 +101,7 @@ protected:
     std::vector<std::pair<Grid, Grid>> puzzles_;
 };
 
-TEST_F(Publish, BookPagesCluesAndSolutions) {
+TEST_F(Publish, BookPagesContentsCluesAndSolutions) {
     const std::vector<int> levels = Store(dir_ / "in", 2, 0, 14);
     // A folder is printed level by level, Easy first.
     std::vector<std::size_t> order(14);
@@ -109,34 +110,109 @@ TEST_F(Publish, BookPagesCluesAndSolutions) {
     auto puzzle = [&](std::size_t n) { return puzzles_[order[n]].first; };
     auto solution = [&](std::size_t n) { return puzzles_[order[n]].second; };
     const fs::path pdf = dir_ / "book.pdf";
+    constexpr double kMm = 72 / 25.4;
     struct Case {
         std::string args;
         int pages;
         int perPage;
         print::Paper paper;
         bool solutions;
+        double gridMm;  // the puzzle grids are at least this large
     };
-    // 14 puzzles: puzzle pages, then 12 solutions a page.
+    // 14 puzzles: the contents (after the title and before the how-to-play
+    // page, when asked for), puzzle pages, then 12 solutions a page.
     const Case cases[] = {
-        {"", 4 + 2, 4, print::Paper::A4, true},
-        {"--per-page 1 --title 'A Book'", 1 + 14 + 2, 1, print::Paper::A4, true},
-        {"--per-page 6 --paper letter --no-solutions", 3, 6, print::Paper::Letter, false},
-        {"--per-page 2", 7 + 2, 2, print::Paper::A4, true},
+        {"", 1 + 4 + 2, 4, print::Paper::A4, true, 85},
+        {"--per-page 1 --title 'A Book' --how-to-play", 1 + 1 + 1 + 14 + 2, 1, print::Paper::A4, true, 179},
+        {"--per-page 6 --paper letter --no-solutions", 1 + 3, 6, print::Paper::Letter, false, 71},
+        {"--per-page 2 --how-to-play --order random --seed 4", 1 + 1 + 7 + 2, 2, print::Paper::A4, true, 121},
+        {"--per-page 2 --paper letter", 1 + 7 + 2, 2, print::Paper::Letter, true, 112},
     };
+    const std::regex captionRe("No\\. (\\d+) \u00b7 ([A-Za-z]+)"), noteRe("No\\. (\\d+) \u00b7 [^\\n]*solution p\\. (\\d+)");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args);
         ASSERT_EQ(test::RunGridwick("print " + Q(dir_ / "in") + " --out " + Q(pdf) + " " + c.args).status, 0);
-        EXPECT_EQ(Pages(pdf), c.pages);
-        const int first = c.args.find("--title") != std::string::npos ? 2 : 1;
+        ASSERT_EQ(Pages(pdf), c.pages);
+        const bool title = c.args.find("--title") != std::string::npos;
+        const bool howToPlay = c.args.find("--how-to-play") != std::string::npos;
+        const bool random = c.args.find("random") != std::string::npos;
+        const int contents = title ? 2 : 1, first = contents + (howToPlay ? 2 : 1);
+        // The text of every page (pdftotext ends each with a form feed).
+        std::vector<std::string> text(1);
+        {
+            const std::string all = test::RunCommand("pdftotext -layout " + Q(pdf) + " -").out;
+            for (std::size_t at = 0, ff; (ff = all.find('\f', at)) != std::string::npos; at = ff + 1)
+                text.push_back(all.substr(at, ff - at));
+            ASSERT_EQ(static_cast<int>(text.size()), c.pages + 1);
+        }
+        const auto isSolutions = [&](int page) { return text[static_cast<std::size_t>(page)].find("Solutions \u00b7") != std::string::npos; };
+        // Where each level's first puzzle and first solution stand, from the captions.
+        std::map<std::string, int> firstPuzzle, firstSolution, count;
+        int solutionsStart = 0;
+        for (int page = 1; page <= c.pages; ++page) {
+            const std::string& t = text[static_cast<std::size_t>(page)];
+            if (isSolutions(page) && solutionsStart == 0) solutionsStart = page;
+            for (auto m = std::sregex_iterator(t.begin(), t.end(), captionRe); m != std::sregex_iterator(); ++m) {
+                auto& at = isSolutions(page) ? firstSolution[(*m)[2]] : firstPuzzle[(*m)[2]];
+                if (at == 0) at = page;
+                if (!isSolutions(page)) ++count[(*m)[2]];
+            }
+            // A puzzle's note names the page where its solution is.
+            for (auto m = std::sregex_iterator(t.begin(), t.end(), noteRe); m != std::sregex_iterator(); ++m) {
+                const int at = std::stoi((*m)[2]);
+                ASSERT_LE(at, c.pages);
+                EXPECT_TRUE(isSolutions(at) && std::regex_search(text[static_cast<std::size_t>(at)],
+                                                                 std::regex("No\\. " + std::string((*m)[1]) + " \u00b7")))
+                    << (*m)[0];
+            }
+        }
+        // The contents: a line per level with its count and the pages of its
+        // first puzzle and first solution, in page order; the how-to-play and
+        // solutions pages.
+        const std::string& lines = text[static_cast<std::size_t>(contents)];
+        ASSERT_EQ(lines.find("Contents"), lines.find_first_not_of(" \n")) << lines;
+        std::size_t listed = 0;
+        int lastPage = 0;
+        const std::regex row("\\n *([A-Za-z]+( to play)?) +(\\d+)(?: +(\\d+))?(?: +(\\d+))?");
+        for (auto m = std::sregex_iterator(lines.begin(), lines.end(), row); m != std::sregex_iterator(); ++m) {
+            const std::string name = (*m)[1];
+            if (name == "How to play") {
+                ASSERT_TRUE(howToPlay);
+                EXPECT_EQ(std::stoi((*m)[3]), first - 1);
+                EXPECT_EQ(text[static_cast<std::size_t>(first - 1)].find("How to play"),
+                          text[static_cast<std::size_t>(first - 1)].find_first_not_of(" \n"));
+            } else if (name == "Solutions") {
+                EXPECT_EQ(std::stoi((*m)[3]), solutionsStart);
+            } else if (name != "All") {
+                SCOPED_TRACE(name);
+                ++listed;
+                EXPECT_EQ(std::stoi((*m)[3]), count[name]);
+                EXPECT_EQ(std::stoi((*m)[4]), firstPuzzle[name]);
+                EXPECT_GE(firstPuzzle[name], lastPage);
+                lastPage = firstPuzzle[name];
+                if (c.solutions) { EXPECT_EQ(std::stoi((*m)[5]), firstSolution[name]); }
+            }
+        }
+        EXPECT_EQ(listed, 9u);
+        // The contents' links lead to places named after the page they are on.
+        const std::string dests = test::RunCommand("pdfinfo -dests " + Q(pdf)).out;
+        const std::regex destRe("\\n *(\\d+) \\[[^\\]]*\\] \"p(\\d+)\"");
+        int places = 0;
+        for (auto m = std::sregex_iterator(dests.begin(), dests.end(), destRe); m != std::sregex_iterator(); ++m, ++places)
+            EXPECT_EQ((*m)[1], (*m)[2]);
+        EXPECT_EQ(places, c.pages - contents);
+        EXPECT_EQ(c.solutions, solutionsStart > 0);
+        EXPECT_EQ(random, lines.find("levels are mixed") != std::string::npos);
+        if (random) continue;
+
         const auto boxes = print::PuzzlePage(c.paper, c.perPage);
+        EXPECT_GE(boxes[0].size, c.gridMm * kMm);
         // The first and the last grid of the first puzzle page show their clues in order.
         EXPECT_EQ(DigitsIn(pdf, first, boxes[0]), Clues(puzzle(0)));
         EXPECT_EQ(DigitsIn(pdf, first, boxes.back()), Clues(puzzle(boxes.size() - 1)));
-        const auto text = test::RunCommand("pdftotext -f " + std::to_string(first) + " -l " + std::to_string(first) +
-                                           " " + Q(pdf) + " -").out;
-        EXPECT_NE(text.find("No. 1 \u00b7 " + std::string(kLevelNames[static_cast<std::size_t>(levels[order[0]])])),
-                  std::string::npos)
-            << text;
+        EXPECT_NE(text[static_cast<std::size_t>(first)].find(
+                      "No. 1 \u00b7 " + std::string(kLevelNames[static_cast<std::size_t>(levels[order[0]])])),
+                  std::string::npos);
         if (c.solutions) {
             const int solutionPage = c.pages - 1;
             const auto small = print::SolutionPage(c.paper);
@@ -144,12 +220,25 @@ TEST_F(Publish, BookPagesCluesAndSolutions) {
             EXPECT_EQ(DigitsIn(pdf, solutionPage, small[11]), Digits(solution(11)));
             EXPECT_EQ(DigitsIn(pdf, c.pages, small[1]), Digits(solution(13)));
         }
+        // Nothing is printed within 12 mm of the paper's edges, page numbers included.
+        const std::string words = test::RunCommand("pdftotext -bbox " + Q(pdf) + " -").out;
+        const std::regex pageRe("<page width=\"([\\d.]+)\" height=\"([\\d.]+)\""),
+            wordRe("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)<");
+        std::smatch pm;
+        ASSERT_TRUE(std::regex_search(words, pm, pageRe));
+        const double width = std::stod(pm[1]), height = std::stod(pm[2]);
+        int seen = 0;
+        for (auto m = std::sregex_iterator(words.begin(), words.end(), wordRe); m != std::sregex_iterator(); ++m, ++seen)
+            ASSERT_TRUE(std::stod((*m)[1]) >= 12 * kMm && std::stod((*m)[2]) >= 12 * kMm &&
+                        std::stod((*m)[3]) <= width - 12 * kMm && std::stod((*m)[4]) <= height - 12 * kMm)
+                << (*m)[0];
+        EXPECT_GT(seen, 14 * 17);
         const auto info = test::RunCommand("pdfinfo " + Q(pdf)).out;
         EXPECT_NE(info.find(c.paper == print::Paper::A4 ? "(A4)" : "(letter)"), std::string::npos) << info;
     }
     // Rendering works and gives ink on the page.
     ASSERT_EQ(test::RunCommand("pdftoppm -gray -r 20 -f 1 -l 1 " + Q(pdf) + " " + Q(dir_ / "page")).status, 0);
-    EXPECT_GT(fs::file_size(dir_ / "page-1.pgm"), 1000u);
+    EXPECT_GT(fs::file_size(dir_ / "page-01.pgm"), 1000u);
 }
 
 TEST_F(Publish, PlainFilesAreGradedBadOnesReportedAndSvgPerPuzzle) {
@@ -158,10 +247,10 @@ TEST_F(Publish, PlainFilesAreGradedBadOnesReportedAndSvgPerPuzzle) {
     std::ofstream(dir_ / "plain.txt") << text;
     const auto r = test::RunGridwick("print " + Q(dir_ / "plain.txt") + " --out " + Q(dir_ / "b.pdf") + " --per-page 1 --order input");
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(Pages(dir_ / "b.pdf"), 3);
+    EXPECT_EQ(Pages(dir_ / "b.pdf"), 4);  // the contents and two puzzles, one solutions page
     GradeState s;
     const int level = GradePuzzle(s, puzzles_[21].first);
-    const auto page2 = test::RunCommand("pdftotext -f 2 -l 2 " + Q(dir_ / "b.pdf") + " -").out;
+    const auto page2 = test::RunCommand("pdftotext -f 3 -l 3 " + Q(dir_ / "b.pdf") + " -").out;
     EXPECT_NE(page2.find("No. 2 \u00b7 " + std::string(kLevelNames[static_cast<std::size_t>(level)])), std::string::npos);
 
     EXPECT_EQ(test::RunGridwick("print " + Q(dir_ / "nothing") + " --out " + Q(dir_ / "c.pdf")).status, 1);

@@ -19,7 +19,7 @@ _gridwick() {
         --method | -m) COMPREPLY=($(compgen -W "random hunt" -- "$cur")); return ;;
         --format | -f)
             case ${words[1]} in
-                print) COMPREPLY=($(compgen -W "pdf svg" -- "$cur")) ;;
+                print) COMPREPLY=($(compgen -W "pdf svg png" -- "$cur")) ;;
                 *) COMPREPLY=($(compgen -W "text jsonl" -- "$cur")) ;;
             esac
             return ;;
@@ -31,7 +31,7 @@ _gridwick() {
             return ;;
         --html) _filedir html; return ;;
         --count | -n | --jobs | -j | --seed | --max-time | --max-made | --per-grid | --per-level | --per-page | \
-            --without | -w | --title) return ;;
+            --dpi | --without | -w | --title) return ;;
     esac
     if [[ $cur == -* ]]; then
         # The command's own options, from its help.
