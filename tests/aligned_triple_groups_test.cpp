@@ -16,7 +16,7 @@ namespace {
 
 constexpr int kRung = test::RungNo("Aligned Triple Exclusion (witness groups)");
 
-using test::Sparse;
+using test::MakeState;
 
 std::vector<Change> Groups(GradeState& s) { return test::ReportedChanges(s, TryAlignedTripleGroups); }
 
@@ -238,7 +238,7 @@ TEST(AlignedTripleGroups, FourDigitGroupStrikesThreeOfThemNotTwo) {
     // r1c4, r1c5, r1c6 hold {1,2,3,4} between them (four candidates each, so
     // none is a single witness). With r1c1 and r1c2 taking 1 and 2, r1c3
     // cannot take 3 or 4.
-    GradeState s = Sparse({{"r1c1", "12"},
+    GradeState s = MakeState("=9", {{"r1c1", "12"},
                            {"r1c2", "12"},
                            {"r1c3", "345"},
                            {"r1c4", "1234"},
@@ -249,7 +249,7 @@ TEST(AlignedTripleGroups, FourDigitGroupStrikesThreeOfThemNotTwo) {
     EXPECT_EQ(Groups(s), (std::vector<Change>{{'R', 2, 3}, {'R', 2, 4}}));
 
     // Assignments that use only two of the four digits stand.
-    GradeState two = Sparse({{"r1c1", "16"},
+    GradeState two = MakeState("=9", {{"r1c1", "16"},
                              {"r1c2", "27"},
                              {"r1c3", "35"},
                              {"r1c4", "1234"},
@@ -259,7 +259,7 @@ TEST(AlignedTripleGroups, FourDigitGroupStrikesThreeOfThemNotTwo) {
 }
 
 TEST(AlignedTripleGroups, BoxGroupsWitnessToo) {
-    GradeState s = Sparse({{"r1c1", "12"},
+    GradeState s = MakeState("=9", {{"r1c1", "12"},
                            {"r1c2", "12"},
                            {"r1c3", "345"},
                            {"r2c1", "1234"},
@@ -269,7 +269,7 @@ TEST(AlignedTripleGroups, BoxGroupsWitnessToo) {
 }
 
 TEST(AlignedTripleGroups, FiveCandidateCellsJoinGroupsSixDigitUnionsStrikeNothing) {
-    GradeState five = Sparse({{"r1c1", "12"},
+    GradeState five = MakeState("=9", {{"r1c1", "12"},
                               {"r1c2", "12"},
                               {"r1c3", "36"},
                               {"r1c4", "12345"},
@@ -277,7 +277,7 @@ TEST(AlignedTripleGroups, FiveCandidateCellsJoinGroupsSixDigitUnionsStrikeNothin
                               {"r1c6", "2345"}});
     EXPECT_EQ(Groups(five), (std::vector<Change>{{'R', 2, 3}}));
 
-    GradeState six = Sparse({{"r1c1", "12"},
+    GradeState six = MakeState("=9", {{"r1c1", "12"},
                              {"r1c2", "12"},
                              {"r1c3", "36"},
                              {"r1c4", "12345"},
@@ -286,7 +286,7 @@ TEST(AlignedTripleGroups, FiveCandidateCellsJoinGroupsSixDigitUnionsStrikeNothin
     EXPECT_TRUE(Groups(six).empty());
 
     // A cell with six candidates cannot join a group at all.
-    GradeState big = Sparse({{"r1c1", "12"},
+    GradeState big = MakeState("=9", {{"r1c1", "12"},
                              {"r1c2", "12"},
                              {"r1c3", "36"},
                              {"r1c4", "123456"},
@@ -296,7 +296,7 @@ TEST(AlignedTripleGroups, FiveCandidateCellsJoinGroupsSixDigitUnionsStrikeNothin
 }
 
 TEST(AlignedTripleGroups, SingleFourCandidateWitnessStrikesNothing) {
-    GradeState s = Sparse({{"r1c1", "12"}, {"r1c2", "12"}, {"r1c3", "345"}, {"r1c4", "1234"}});
+    GradeState s = MakeState("=9", {{"r1c1", "12"}, {"r1c2", "12"}, {"r1c3", "345"}, {"r1c4", "1234"}});
     EXPECT_TRUE(Groups(s).empty());
 }
 
@@ -304,7 +304,7 @@ TEST(AlignedTripleGroups, SegmentCellsNeverJoinAGroup) {
     // Only two cells of row 1 lie outside the segment. Taken with r1c3 they
     // would hold {1,2,5,6,7} and strike (1,2,5) and (1,2,6), leaving r1c2
     // without 2; but the segment's own cells are never witnesses.
-    GradeState s = Sparse({{"r1c1", "1"}, {"r1c2", "24"}, {"r1c3", "56"}, {"r1c4", "12567"}, {"r1c5", "1256"}});
+    GradeState s = MakeState("=9", {{"r1c1", "1"}, {"r1c2", "24"}, {"r1c3", "56"}, {"r1c4", "12567"}, {"r1c5", "1256"}});
     EXPECT_TRUE(Groups(s).empty());
 }
 
@@ -314,7 +314,7 @@ TEST(AlignedTripleGroups, SameChangesAsExhaustiveForm) {
     const auto puzzles = test::LoadSharedPuzzles();
     for (std::size_t i = 0; i < puzzles.size(); i += 10) {
         // Graded with singles and subsets only, until stuck.
-        GradeState s = test::StuckAfterSinglesAndSubsets(puzzles[i].first);
+        GradeState s = test::GradedWith(puzzles[i].first, test::OnlySinglesSubsetsAnd());
         if (IsSolved(s)) continue;
         CompareWithReference(s, false, stepsPlain);
         CompareWithReference(s, true, stepsGroups);

@@ -255,7 +255,7 @@ bool SlowAlsXZ(GradeState& s) {
 
 // Only the listed cells open; the rung reads candidates only, so the digit
 // the other cells hold does not matter.
-using test::Sparse;
+using test::MakeState;
 
 using test::Cell;
 
@@ -363,7 +363,7 @@ TEST(AlsXZ, MakesProgressInRealGradings) {
 // is then applied in full: 4 also goes from r4c4, which sees both 4s of A.
 TEST(AlsXZ, DoublyLinkedBivalueFindIsAppliedInFull) {
     GradeState s =
-        Sparse({{"r1c1", "12"}, {"r1c5", "123"}, {"r5c5", "34"}, {"r6c5", "34"}, {"r7c5", "35"}, {"r4c4", "46"}});
+        MakeState("=9", {{"r1c1", "12"}, {"r1c5", "123"}, {"r5c5", "34"}, {"r6c5", "34"}, {"r7c5", "35"}, {"r4c4", "46"}});
     const auto o = test::Apply(s, TryAlsXZ);
     EXPECT_TRUE(o.progress);
     const std::vector<Change> expected{{'R', Cell(7, 5), 3}, {'R', Cell(4, 4), 4}};
@@ -377,7 +377,7 @@ TEST(AlsXZ, DoublyLinkedBivalueFindIsAppliedInFull) {
 // peer r1c4 (no 1 or 2) tried before it, r1c7 starts with r = 2, z = 1.
 TEST(AlsXZ, DigitExchangeCarriesOverToTheNextPeer) {
     const auto run = [](bool withEarlierPeer) {
-        GradeState s = Sparse({{"r1c1", "12"}, {"r1c7", "123"}, {"r4c7", "34"}, {"r5c7", "34"}, {"r1c9", "128"}});
+        GradeState s = MakeState("=9", {{"r1c1", "12"}, {"r1c7", "123"}, {"r4c7", "34"}, {"r5c7", "34"}, {"r1c9", "128"}});
         if (withEarlierPeer) {
             s.SolveGrid[Cell(1, 4)] = 0;
             s.CandMask[Cell(1, 4)] = DigitBit(5) | DigitBit(6) | DigitBit(7);
@@ -398,7 +398,7 @@ TEST(AlsXZ, DigitExchangeCarriesOverToTheNextPeer) {
 // stage 1 never forms this set. Every other set lies in box 1 together with
 // its partner, which stage 2 leaves alone, so the rung finds nothing.
 TEST(AlsXZ, PeerSharingOnlyTheBoxYieldsNothing) {
-    GradeState s = Sparse({{"r1c1", "12"}, {"r2c2", "13"}, {"r3c3", "23"}, {"r2c1", "25"}});
+    GradeState s = MakeState("=9", {{"r1c1", "12"}, {"r2c2", "13"}, {"r3c3", "23"}, {"r2c1", "25"}});
     const auto before = s.CandMask;
     EXPECT_FALSE(TryAlsXZ(s));
     EXPECT_EQ(s.CandMask, before);
@@ -408,7 +408,7 @@ TEST(AlsXZ, PeerSharingOnlyTheBoxYieldsNothing) {
 // searched. The box set {r1c2 {1,3}, r2c3 {2,3}} (which would remove 2 from
 // r2c1) is never formed.
 TEST(AlsXZ, PeerInRowAndBoxUsesOnlyItsColumn) {
-    GradeState s = Sparse({{"r1c1", "12"}, {"r1c2", "13"}, {"r2c3", "23"}, {"r2c1", "25"}});
+    GradeState s = MakeState("=9", {{"r1c1", "12"}, {"r1c2", "13"}, {"r2c3", "23"}, {"r2c1", "25"}});
     const auto before = s.CandMask;
     EXPECT_FALSE(TryAlsXZ(s));
     EXPECT_EQ(s.CandMask, before);
@@ -420,7 +420,7 @@ TEST(AlsXZ, PeerInRowAndBoxUsesOnlyItsColumn) {
 // all seen by r2c5 only, which loses its 3.
 TEST(AlsXZ, TwoSetsRemoveTheSharedDigit) {
     GradeState s =
-        Sparse({{"r1c4", "235"}, {"r1c5", "235"}, {"r2c5", "349"}, {"r3c5", "237"}, {"r6c5", "378"}, {"r7c5", "378"}});
+        MakeState("=9", {{"r1c4", "235"}, {"r1c5", "235"}, {"r2c5", "349"}, {"r3c5", "237"}, {"r6c5", "378"}, {"r7c5", "378"}});
     const auto o = test::Apply(s, TryAlsXZ);
     EXPECT_TRUE(o.progress);
     const std::vector<Change> expected{{'R', Cell(2, 5), 3}};
@@ -433,7 +433,7 @@ TEST(AlsXZ, TwoSetsRemoveTheSharedDigit) {
 // (r1c9). The whole doubly-linked rule is applied: 5 from r1c9 and B's 7 from
 // r5c5.
 TEST(AlsXZ, TwoSetsDoublyLinkedApplyEveryRemoval) {
-    GradeState s = Sparse({{"r1c4", "235"},
+    GradeState s = MakeState("=9", {{"r1c4", "235"},
                            {"r1c5", "235"},
                            {"r1c9", "569"},
                            {"r3c5", "237"},
@@ -451,7 +451,7 @@ TEST(AlsXZ, TwoSetsDoublyLinkedApplyEveryRemoval) {
 // {r1c7, r1c8} 134) would remove 3 from r1c9; that is a subset's work and the
 // pair is not acted on.
 TEST(AlsXZ, TwoSetsInOneRowAreLeftAlone) {
-    GradeState s = Sparse({{"r1c4", "123"}, {"r1c5", "123"}, {"r1c7", "134"}, {"r1c8", "134"}, {"r1c9", "367"}});
+    GradeState s = MakeState("=9", {{"r1c4", "123"}, {"r1c5", "123"}, {"r1c7", "134"}, {"r1c8", "134"}, {"r1c9", "367"}});
     const auto before = s.CandMask;
     EXPECT_FALSE(TryAlsXZ(s));
     EXPECT_EQ(s.CandMask, before);
@@ -464,7 +464,7 @@ TEST(AlsXZ, TwoSetsInOneRowAreLeftAlone) {
 // holder of the digit names no cell; taken literally (every cell then "sees
 // all holders") it would strip 5 from the whole grid.
 TEST(AlsXZ, ListWithoutHoldersRemovesNothing) {
-    GradeState s = Sparse({{"r1c1", "6"}, {"r1c4", "235"}, {"r1c5", "235"}, {"r2c5", "235"}, {"r3c5", "235"}});
+    GradeState s = MakeState("=9", {{"r1c1", "6"}, {"r1c4", "235"}, {"r1c5", "235"}, {"r2c5", "235"}, {"r3c5", "235"}});
     const auto o = test::Apply(s, TryAlsXZ);
     EXPECT_TRUE(o.progress);
     const std::vector<Change> expected{{'R', Cell(2, 5), 5}, {'R', Cell(3, 5), 5}};

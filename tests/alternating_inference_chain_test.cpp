@@ -369,7 +369,7 @@ constexpr std::string_view kSkyscraper =
     ".........";
 
 GradeState SkyscraperOfNines() {
-    GradeState s = test::Filled("345678");
+    GradeState s = test::MakeState("345678");
     int cell = 0;
     for (char ch : kSkyscraper) {
         if (ch == 'x') s.CandMask[cell] |= DigitBit(9);
@@ -403,7 +403,7 @@ TEST(AlternatingInferenceChain, ContinuousLoopThroughMultiValueCells) {
     // r1c1(1) = r1c5(1) - r1c5(2) = r5c5(2) - r5c5(1) = r5c1(1) - r1c1(1):
     // every weak link holds exactly one true node, so r1c5 and r5c5 keep only
     // 1 and 2, and column 1 has its 1 in r1c1 or r5c1.
-    GradeState s = test::Filled(
+    GradeState s = test::MakeState(
         "3456789",
         {{"r1c1", "134"}, {"r1c5", "123"}, {"r5c5", "124"}, {"r5c1", "134"}, {"r8c1", "134"}, {"r9c5", "134"}});
     std::vector<Change> log;
@@ -416,7 +416,7 @@ TEST(AlternatingInferenceChain, TargetAmongOtherDigitsOfStartCell) {
     // r1c1(1) = r5c1(1) - r5c1(2) = r4c1(2): either r1c1 is 1 or r4c1 is 2,
     // and r4c1 sees r1c1, so r1c1 is not 2.
     GradeState s =
-        test::Filled("3456789", {{"r1c1", "123"}, {"r5c1", "123"}, {"r4c1", "234"}, {"r5c8", "234"}, {"r4c5", "234"}});
+        test::MakeState("3456789", {{"r1c1", "123"}, {"r5c1", "123"}, {"r4c1", "234"}, {"r5c8", "234"}, {"r4c5", "234"}});
     std::vector<Change> log;
     EXPECT_TRUE(RunLogged(s, kAic10, log));
     ASSERT_EQ(log.size(), 1u);
@@ -452,7 +452,7 @@ TEST(AlternatingInferenceChain, ChainEndIsNeverItsOwnTarget) {
     // r1c1(1) = r1c1(2) - r2c2(2) = r2c2(1) - r2c6(1) = r1c6(1): r1c1 or r1c6
     // is 1. The chain's end r1c6 lies in the start row and is the first row
     // cell holding 1; it must stay. r1c9 sees both ends and goes.
-    GradeState s = test::Filled("23456789", {{"r1c1", "12"},
+    GradeState s = test::MakeState("23456789", {{"r1c1", "12"},
                                              {"r2c2", "12"},
                                              {"r2c6", "12"},
                                              {"r1c6", "145"},
@@ -560,7 +560,7 @@ TEST(AlternatingInferenceChain, SoundOnGeneratedStuckStates) {
 // Random candidate grids, including contradictory ones (empty cells, a digit
 // placed twice in a unit, and every tenth a bivalue web with a lone 1).
 GradeState RandomGridOrWeb(std::mt19937& rng, int i) {
-    if (i % 10 != 9) return test::RandomGrid(rng, true);
+    if (i % 10 != 9) return test::RandomGrid(rng, 1);
     GradeState s = BivalueWeb(rng());
     s.CandMask[rng() % 81] |= DigitBit(1);
     return s;

@@ -30,7 +30,7 @@ void MakeGiven(GradeState& s, int r, int c, int d) {
 TEST(AvoidableRectangle, FirstFormRemovesTheDigitThatWouldCompleteTheRectangle) {
     // r1c1 = 5 and r2c4 = 5 placed on a diagonal, r2c1 placed with 3: r1c4
     // cannot be 3.
-    auto s = test::OnSolvedGrid({});
+    auto s = test::MakeState(test::kBackground);
     Place(s, 1, 1, 5);
     Place(s, 2, 4, 5);
     Place(s, 2, 1, 3);
@@ -40,7 +40,7 @@ TEST(AvoidableRectangle, FirstFormRemovesTheDigitThatWouldCompleteTheRectangle) 
     EXPECT_TRUE(result);
 
     // The same with the other corner open.
-    auto t = test::OnSolvedGrid({});
+    auto t = test::MakeState(test::kBackground);
     Place(t, 1, 1, 5);
     Place(t, 2, 4, 5);
     Place(t, 1, 4, 3);
@@ -50,7 +50,7 @@ TEST(AvoidableRectangle, FirstFormRemovesTheDigitThatWouldCompleteTheRectangle) 
 
 TEST(AvoidableRectangle, FirstFormIgnoresRectanglesWithAGiven) {
     for (int corner = 0; corner < 3; ++corner) {
-        auto s = test::OnSolvedGrid({});
+        auto s = test::MakeState(test::kBackground);
         Place(s, 1, 1, 5);
         Place(s, 2, 4, 5);
         Place(s, 2, 1, 3);
@@ -65,7 +65,7 @@ TEST(AvoidableRectangle, FirstFormIgnoresRectanglesWithAGiven) {
 }
 
 TEST(AvoidableRectangle, FirstFormIgnoresRectanglesOverFourBoxes) {
-    auto s = test::OnSolvedGrid({});
+    auto s = test::MakeState(test::kBackground);
     Place(s, 1, 1, 5);
     Place(s, 5, 5, 5);
     Place(s, 5, 1, 3);
@@ -74,7 +74,7 @@ TEST(AvoidableRectangle, FirstFormIgnoresRectanglesOverFourBoxes) {
 }
 
 TEST(AvoidableRectangle, FirstFormNeedsTheCandidateInTheOpenCorner) {
-    auto s = test::OnSolvedGrid({});
+    auto s = test::MakeState(test::kBackground);
     Place(s, 1, 1, 5);
     Place(s, 2, 4, 5);
     Place(s, 2, 1, 3);
@@ -87,7 +87,7 @@ TEST(AvoidableRectangle, FirstFormNeedsTheCandidateInTheOpenCorner) {
 TEST(AvoidableRectangle, SecondFormInARow) {
     // r1c1 = 4 and r1c2 = 6 placed; r5c1 {6,8} and r5c2 {4,8}: one of them is
     // 8, so the cells seeing both lose 8.
-    auto s = test::OnSolvedGrid({});
+    auto s = test::MakeState(test::kBackground);
     Place(s, 1, 1, 4);
     Place(s, 1, 2, 6);
     Open(s, 5, 1, "68");
@@ -99,7 +99,7 @@ TEST(AvoidableRectangle, SecondFormInARow) {
 }
 
 TEST(AvoidableRectangle, SecondFormWhereTheBivalueCornerSharesTheBox) {
-    auto s = test::OnSolvedGrid({});
+    auto s = test::MakeState(test::kBackground);
     Place(s, 1, 1, 4);
     Place(s, 1, 5, 6);
     Open(s, 2, 1, "68");
@@ -109,7 +109,7 @@ TEST(AvoidableRectangle, SecondFormWhereTheBivalueCornerSharesTheBox) {
 }
 
 TEST(AvoidableRectangle, SecondFormInAColumn) {
-    auto s = test::OnSolvedGrid({});
+    auto s = test::MakeState(test::kBackground);
     Place(s, 1, 1, 4);
     Place(s, 2, 1, 6);
     Open(s, 1, 5, "68");
@@ -119,7 +119,7 @@ TEST(AvoidableRectangle, SecondFormInAColumn) {
 }
 
 TEST(AvoidableRectangle, SecondFormIgnoresFourBoxesAndGivens) {
-    auto s = test::OnSolvedGrid({});
+    auto s = test::MakeState(test::kBackground);
     Place(s, 1, 1, 4);
     Place(s, 1, 5, 6);
     Open(s, 5, 1, "68");
@@ -127,7 +127,7 @@ TEST(AvoidableRectangle, SecondFormIgnoresFourBoxesAndGivens) {
     Open(s, 5, 9, "89");
     EXPECT_TRUE(Ar(s).empty());
 
-    auto t = test::OnSolvedGrid({});
+    auto t = test::MakeState(test::kBackground);
     MakeGiven(t, 1, 1, 4);
     Place(t, 1, 2, 6);
     Open(t, 5, 1, "68");
@@ -137,7 +137,7 @@ TEST(AvoidableRectangle, SecondFormIgnoresFourBoxesAndGivens) {
 }
 
 TEST(AvoidableRectangle, SecondFormWithNothingToRemoveIsPassedOver) {
-    auto s = test::OnSolvedGrid({});
+    auto s = test::MakeState(test::kBackground);
     Place(s, 1, 1, 4);
     Place(s, 1, 2, 6);
     Open(s, 5, 1, "68");
@@ -155,7 +155,7 @@ TEST(AvoidableRectangle, SecondFormWithNothingToRemoveIsPassedOver) {
 TEST(AvoidableRectangle, EveryBivalueCellIsListed) {
     // 76 cells {1,2} come before the pattern's corners in the bivalue list;
     // the pattern is still found.
-    auto s = test::OnSolvedGrid({});
+    auto s = test::MakeState(test::kBackground);
     for (int c = 0; c < 81; ++c) {
         s.SolveGrid[c] = 0;
         s.Givens[c] = 0;
@@ -182,7 +182,7 @@ GradeState FromListing(std::string listing) {
     }
     for (char& ch : listing)
         if (ch == '+') ch = '=';
-    auto s = test::FromCandidates(listing);
+    auto s = test::MakeState(listing);
     for (int c : placed) s.Givens[c] = 0;
     return s;
 }
@@ -206,7 +206,7 @@ TEST(AvoidableRectangle, FirstFormOnARealGrid) {
     EXPECT_EQ(Ar(s, &result), (std::vector<Change>{Removed(1, 3, 6)}));
     EXPECT_TRUE(result);
     // Were the three solved corners givens, nothing could be said.
-    auto t = test::FromCandidates(R"(
+    auto t = test::MakeState(R"(
         =9 37 367 | 38  =5  68 | =2 =4 =1
         =5 =8 =1  | =7  =2  =4 | =3 =9 =6
         =2 =4 36  | 39  =1  69 | =7 =8 =5

@@ -21,7 +21,7 @@ std::vector<Change> Bug(GradeState& s, bool* result = nullptr) {
 // Extra cell r1c1 {1,2,3}; in row 1 and box 1, 3 occurs three times, 1 and 2
 // twice; the column holds no other candidate of the cell.
 GradeState Grave() {
-    auto s = test::OnSolvedGrid({{"r1c1", "123"}, {"r1c2", "13"}, {"r1c3", "23"}, {"r5c5", "45"}, {"r5c6", "45"}});
+    auto s = test::MakeState(test::kBackground, {{"r1c1", "123"}, {"r1c2", "13"}, {"r1c3", "23"}, {"r5c5", "45"}, {"r5c6", "45"}});
     return s;
 }
 
@@ -58,7 +58,7 @@ TEST(BugPlusOne, ExtraCellWithFourCandidatesDoesNotMatch) {
 }
 
 TEST(BugPlusOne, ExtraCellInTheLastBox) {
-    auto s = test::OnSolvedGrid({{"r9c7", "789"}, {"r9c8", "79"}, {"r9c9", "89"}, {"r8c9", "68"}, {"r7c9", "68"}});
+    auto s = test::MakeState(test::kBackground, {{"r9c7", "789"}, {"r9c8", "79"}, {"r9c9", "89"}, {"r8c9", "68"}, {"r7c9", "68"}});
     bool result = false;
     // Row 9 holds 7 and 8 twice and 9 three times.
     EXPECT_EQ(Bug(s, &result), (std::vector<Change>{Removed(9, 7, 7), Removed(9, 7, 8)}));
@@ -69,7 +69,7 @@ TEST(BugPlusOne, NeverEmptiesTheExtraCell) {
     // Row 1 holds 1 and 2 twice, column 1 holds 3 twice: every candidate of
     // the extra cell would go. The counts contradict each other, so the cell
     // is left alone.
-    auto s = test::OnSolvedGrid({{"r1c1", "123"}, {"r1c5", "12"}, {"r5c1", "34"}, {"r5c5", "34"}});
+    auto s = test::MakeState(test::kBackground, {{"r1c1", "123"}, {"r1c5", "12"}, {"r5c1", "34"}, {"r5c5", "34"}});
     bool result = true;
     EXPECT_TRUE(Bug(s, &result).empty());
     EXPECT_FALSE(result);
@@ -78,7 +78,7 @@ TEST(BugPlusOne, NeverEmptiesTheExtraCell) {
 
 TEST(BugPlusOne, ReportsNoProgressWhenNothingWouldGo) {
     // No candidate of the extra cell occurs twice in any of its units.
-    auto s = test::OnSolvedGrid({{"r1c1", "123"}, {"r5c5", "45"}, {"r5c6", "45"}});
+    auto s = test::MakeState(test::kBackground, {{"r1c1", "123"}, {"r5c5", "45"}, {"r5c6", "45"}});
     bool result = true;
     EXPECT_TRUE(Bug(s, &result).empty());
     EXPECT_FALSE(result);

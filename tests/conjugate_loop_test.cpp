@@ -11,8 +11,8 @@
 namespace gw {
 namespace {
 
-using test::OpenGrid;
-using test::SetCell;
+using test::MakeState;
+using test::Open;
 
 using test::Box;
 using test::Cell;
@@ -31,8 +31,8 @@ void StripFromUnit(GradeState& s, int unit, int digit, std::initializer_list<int
 // Gives cells a and b their candidates and leaves `digit` nowhere else in the
 // unit, so that a and b form a conjugate pair of it.
 void ConjugatePair(GradeState& s, int unit, int digit, std::pair<int, const char*> a, std::pair<int, const char*> b) {
-    SetCell(s, a.first, a.second);
-    SetCell(s, b.first, b.second);
+    s.CandMask[a.first] = test::Mask(a.second);
+    s.CandMask[b.first] = test::Mask(b.second);
     StripFromUnit(s, unit, digit, {a.first, b.first});
 }
 
@@ -51,7 +51,7 @@ test::Outcome<> Apply(GradeState& s) { return test::Apply(s, TryBivalueConjugate
 // Rows 2 and 6: digit 1 only in r2c3 {1,4} and r2c7 {1,5}; digit 2 only in
 // r6c3 {2,4} and r6c7 {2,5}. Column 3 links the 4s, column 7 the 5s.
 GradeState RowLoop() {
-    GradeState s = OpenGrid();
+    GradeState s = MakeState("123456789");
     ConjugatePair(s, Row(2), 1, {Cell(2, 3), "14"}, {Cell(2, 7), "15"});
     ConjugatePair(s, Row(6), 2, {Cell(6, 3), "24"}, {Cell(6, 7), "25"});
     return s;
@@ -71,15 +71,15 @@ TEST(ConjugateLoop, RowsLinkedByColumns) {
 
 TEST(ConjugateLoop, CrossedCandidateSetsAreNotALoop) {
     GradeState s = RowLoop();
-    SetCell(s, Cell(6, 3), "25");
-    SetCell(s, Cell(6, 7), "24");
+    Open(s, 6, 3, "25");
+    Open(s, 6, 7, "24");
     EXPECT_FALSE(Apply(s).progress);
 }
 
 TEST(ConjugateLoop, EqualOuterDigitsArePassedOver) {
     GradeState s = RowLoop();
-    SetCell(s, Cell(2, 7), "14");
-    SetCell(s, Cell(6, 7), "24");
+    Open(s, 2, 7, "14");
+    Open(s, 6, 7, "24");
     EXPECT_FALSE(Apply(s).progress);
 }
 
@@ -100,7 +100,7 @@ TEST(ConjugateLoop, LoopWithNothingToRemoveIsPassedOverForALaterOne) {
 }
 
 TEST(ConjugateLoop, RowsInOneBandTryColumnLinksBeforeBoxLinks) {
-    GradeState s = OpenGrid();
+    GradeState s = MakeState("123456789");
     ConjugatePair(s, Row(2), 1, {Cell(2, 2), "14"}, {Cell(2, 5), "15"});
     ConjugatePair(s, Row(3), 2, {Cell(3, 2), "24"}, {Cell(3, 5), "25"});
     GradeState columns = s;
@@ -120,7 +120,7 @@ TEST(ConjugateLoop, RowsInOneBandTryColumnLinksBeforeBoxLinks) {
 }
 
 TEST(ConjugateLoop, ColumnsLinkedByRows) {
-    GradeState s = OpenGrid();
+    GradeState s = MakeState("123456789");
     ConjugatePair(s, Col(3), 1, {Cell(2, 3), "14"}, {Cell(6, 3), "15"});
     ConjugatePair(s, Col(7), 2, {Cell(2, 7), "24"}, {Cell(6, 7), "25"});
     std::vector<Change> want;
@@ -130,7 +130,7 @@ TEST(ConjugateLoop, ColumnsLinkedByRows) {
 }
 
 TEST(ConjugateLoop, BoxesLinkedByRows) {
-    GradeState s = OpenGrid();
+    GradeState s = MakeState("123456789");
     ConjugatePair(s, Box(4), 1, {Cell(4, 2), "14"}, {Cell(6, 1), "15"});
     ConjugatePair(s, Box(6), 2, {Cell(4, 8), "24"}, {Cell(6, 9), "25"});
     std::vector<Change> want;
@@ -140,7 +140,7 @@ TEST(ConjugateLoop, BoxesLinkedByRows) {
 }
 
 TEST(ConjugateLoop, BoxesLinkedByColumnsTakeEachPairLeftToRight) {
-    GradeState s = OpenGrid();
+    GradeState s = MakeState("123456789");
     // In box 1 the 1s lie at r1c3 {1,5}, first in box order, and r2c1
     // {1,4}; taken left to right, r2c1 pairs with r5c1 in column 1.
     ConjugatePair(s, Box(1), 1, {Cell(1, 3), "15"}, {Cell(2, 1), "14"});

@@ -44,7 +44,7 @@ Layout Transposed(const Layout& l) {
 
 // The digit as laid out, every other digit possible everywhere.
 GradeState FromLayout(const Layout& l) {
-    GradeState s = test::OpenGrid();
+    GradeState s = test::MakeState("123456789");
     for (int r = 0; r < 9; ++r)
         for (int c = 0; c < 9; ++c)
             if (l[r][c] != 'x') s.CandMask[9 * r + c] &= static_cast<std::uint16_t>(~DigitBit(kDigit));

@@ -11,7 +11,7 @@ namespace gw {
 namespace {
 
 using test::Apply;
-using test::OpenGrid;
+using test::MakeState;
 using test::RungWhereLowerRungsAreStuck;
 using test::SetLayer;
 
@@ -32,7 +32,7 @@ std::vector<Change> ClearColumns(int digit, std::initializer_list<int> cols, std
 // --- X-Wing ----------------------------------------------------------------
 
 TEST(XWing, TwoRowsWithTheSameTwoColumnsClearThoseColumns) {
-    GradeState s = OpenGrid();
+    GradeState s = MakeState("123456789");
     SetLayer(s, 3,
              "xxxxxxxxx"
              "..x...x.."
@@ -53,7 +53,7 @@ TEST(XWing, TwoRowsWithTheSameTwoColumnsClearThoseColumns) {
 }
 
 TEST(XWing, OnlyExactTwoPositionRowsCount) {
-    GradeState s = OpenGrid();
+    GradeState s = MakeState("123456789");
     // Row 2 {3, 7} with row 6 {3, 7, 8} or row 8 {3}: no X-Wing.
     SetLayer(s, 3,
              "xxxxxxxxx"
@@ -72,7 +72,7 @@ TEST(XWing, OnlyExactTwoPositionRowsCount) {
 }
 
 TEST(XWing, ThreeRowsWithTheSamePairAreSkipped) {
-    GradeState s = OpenGrid();
+    GradeState s = MakeState("123456789");
     SetLayer(s, 8,
              "xxxxxxxxx"
              "x.......x"
@@ -87,7 +87,7 @@ TEST(XWing, ThreeRowsWithTheSamePairAreSkipped) {
 }
 
 TEST(XWing, PatternWithNothingToRemoveIsPassedOver) {
-    GradeState s = OpenGrid();
+    GradeState s = MakeState("123456789");
     // Digit 3: rows 2 and 6 on columns 3 and 7, which hold 3 nowhere else.
     SetLayer(s, 3,
              "xx.xxx.xx"
@@ -119,7 +119,7 @@ TEST(XWing, PatternWithNothingToRemoveIsPassedOver) {
 }
 
 TEST(XWing, RowBasedPatternsOfEveryDigitComeFirst) {
-    GradeState s = OpenGrid();
+    GradeState s = MakeState("123456789");
     // Digit 1: columns 1 and 5 hold it only in rows 3 and 8.
     SetLayer(s, 1,
              ".xxx.xxxx"
@@ -157,7 +157,7 @@ TEST(XWing, RowBasedPatternsOfEveryDigitComeFirst) {
 // --- Swordfish -------------------------------------------------------------
 
 TEST(Swordfish, RowWithoutTheDigitDoesNotCount) {
-    GradeState s = OpenGrid();
+    GradeState s = MakeState("123456789");
     // Rows 2, 5, 7 on columns 1, 4, 8; row 9 has no 7 left at all (mask 0).
     SetLayer(s, 7,
              "xxxxxxxxx"
@@ -174,7 +174,7 @@ TEST(Swordfish, RowWithoutTheDigitDoesNotCount) {
 }
 
 TEST(Swordfish, FourQualifyingRowsAreSkipped) {
-    GradeState s = OpenGrid();
+    GradeState s = MakeState("123456789");
     SetLayer(s, 7,
              "xxxxxxxxx"
              "x..x....."
@@ -189,7 +189,7 @@ TEST(Swordfish, FourQualifyingRowsAreSkipped) {
 }
 
 TEST(Swordfish, PatternWithNothingToRemoveIsPassedOver) {
-    GradeState s = OpenGrid();
+    GradeState s = MakeState("123456789");
     // Rows 2, 5, 7 on columns 1, 4, 8, which hold 7 nowhere else.
     SetLayer(s, 7,
              ".xx.xxx.x"
@@ -205,7 +205,7 @@ TEST(Swordfish, PatternWithNothingToRemoveIsPassedOver) {
 }
 
 TEST(Swordfish, ColumnBasedPatternClearsRows) {
-    GradeState s = OpenGrid();
+    GradeState s = MakeState("123456789");
     // Columns 3, 6, 9 hold 4 only in rows 1, 5 and 9.
     SetLayer(s, 4,
              "xxxxxxxxx"

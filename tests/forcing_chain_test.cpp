@@ -170,7 +170,7 @@ TEST(ForcingChain, MakesProgressInRealGradings) {
 // of every base. The conclusion "5 goes in r1c1" then removes nothing, and the
 // rung reports no progress rather than a step that changed nothing.
 TEST(ForcingChain, ConclusionThatChangesNothingIsNoProgress) {
-    GradeState s = test::FromCandidates(R"(
+    GradeState s = test::MakeState(R"(
         5   =1  =2 | =3  =4  =6 | =7  =8  =9
         =3  =4  =6 | =7  =8  =9 | =1  =2  =5
         =7  =8  =9 | =1  =2  =5 | =3  =4  =6
@@ -215,7 +215,7 @@ TEST(ForcingChain, DigitPlacedInEveryBranchClearsItsCell) {
 // Two cells that hold the same pair in one row: each base has two branches
 // that disagree on every entry, including the base's own candidates.
 TEST(ForcingChain, BaseCellsAndPositionsNeverConclude) {
-    GradeState s = test::FromCandidates(R"(
+    GradeState s = test::MakeState(R"(
         =5  =1  =2 | =3  =4  =6 | =7  =8  =9
         =3  =4  =6 | =7  =8  =9 | =1  =2  =5
         =7  =8  =9 | =1  =2  =5 | =3  =4  =6

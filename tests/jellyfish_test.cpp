@@ -24,7 +24,7 @@ GradeState Transposed(const GradeState& in) {
     return s;
 }
 
-using test::DigitOnlyAt;
+using test::Picture;
 
 std::vector<Change> Fish(GradeState& s, bool expectProgress) {
     return test::ChangesExpecting(s, TryJellyfish, expectProgress);
@@ -35,7 +35,7 @@ using test::Removed;
 // Rows 1, 3, 5, 7 hold 5 only in columns 2, 4, 6, 8 (each row in two of them);
 // rows 2, 4 and 9 also hold 5, partly outside those columns.
 GradeState RowFish() {
-    return DigitOnlyAt(5, {{1, 2},
+    return Picture(5, {{1, 2},
                            {1, 4},
                            {3, 4},
                            {3, 6},
@@ -66,14 +66,14 @@ TEST(Jellyfish, ColumnsAsBaseClearTheCrossRows) {
 }
 
 TEST(Jellyfish, FishThatRemovesNothingIsPassedOver) {
-    GradeState s = DigitOnlyAt(5, {{1, 2}, {1, 4}, {3, 4}, {3, 6}, {5, 6}, {5, 8}, {7, 2}, {7, 8}});
+    GradeState s = Picture(5, {{1, 2}, {1, 4}, {3, 4}, {3, 6}, {5, 6}, {5, 8}, {7, 2}, {7, 8}});
     Fish(s, false);
 }
 
 // A row where the digit is already placed has an empty mask, which lies inside
 // every cover set; it must not count as a base row.
 TEST(Jellyfish, RowWithThePlacedDigitIsNoBaseRow) {
-    GradeState s = DigitOnlyAt(5, {{1, 2},
+    GradeState s = Picture(5, {{1, 2},
                                    {1, 4},
                                    {3, 4},
                                    {3, 6},
@@ -98,7 +98,7 @@ TEST(Jellyfish, RowWithThePlacedDigitIsNoBaseRow) {
 
 // Five rows inside four columns have no solution; nothing is removed.
 TEST(Jellyfish, FiveRowsInFourColumnsRemoveNothing) {
-    GradeState s = DigitOnlyAt(
+    GradeState s = Picture(
         5, {{1, 2}, {1, 4}, {3, 4}, {3, 6}, {5, 6}, {5, 8}, {7, 2}, {7, 8}, {9, 2}, {9, 6}, {2, 1}, {2, 2}, {2, 3}});
     Fish(s, false);
     EXPECT_TRUE(s.CandFlags(test::Cell(2, 2), 5));
@@ -108,7 +108,7 @@ TEST(Jellyfish, FiveRowsInFourColumnsRemoveNothing) {
 // columns 1, 3, 5, 7 inside rows 2, 4, 6, 8 are the same fish seen both ways. The rows are searched first, so the
 // removals come row by row.
 TEST(Jellyfish, FishInBothOrientationsIsTakenThroughTheRows) {
-    GradeState s = DigitOnlyAt(5, {{1, 2},
+    GradeState s = Picture(5, {{1, 2},
                                    {1, 4},
                                    {3, 4},
                                    {3, 6},

@@ -16,7 +16,7 @@ namespace {
 
 constexpr int kRung = test::RungNo("Multi-Colouring");
 
-GradeState OnesAt(std::initializer_list<std::pair<int, int>> cells) { return test::DigitOnlyAt(1, cells); }
+GradeState OnesAt(std::initializer_list<std::pair<int, int>> cells) { return test::Picture(1, cells); }
 
 std::vector<Change> Colour(GradeState& s, bool expectProgress) {
     return test::ChangesExpecting(s, TryMultiColouring, expectProgress);
@@ -105,7 +105,7 @@ TEST(MultiColouring, NeverPlacesADigitThatIsNoLongerACandidate) {
 }
 
 TEST(MultiColouring, NoConjugatePairsFindsNothing) {
-    GradeState s = test::OpenGrid();
+    GradeState s = test::MakeState("123456789");
     Colour(s, false);
 }
 

@@ -10,10 +10,10 @@
 namespace gw {
 namespace {
 
-// The grids start open (test::OpenGrid): no digit is confined to a line or a
+// The grids start open (test::MakeState("123456789")): no digit is confined to a line or a
 // box until a test says so.
 using test::Apply;
-using test::OpenGrid;
+using test::MakeState;
 using test::RungWhereLowerRungsAreStuck;
 using test::SetLayer;
 
@@ -35,7 +35,7 @@ void Strike(GradeState& s, int digit, std::initializer_list<std::string_view> ce
 // --- Pointing -------------------------------------------------------------
 
 TEST(Pointing, PairOnARowClearsTheRestOfTheRow) {
-    GradeState s = OpenGrid();
+    GradeState s = MakeState("123456789");
     SetLayer(s, 4,
              "x.x xxx xxx"
              "... xxx xxx"
@@ -48,7 +48,7 @@ TEST(Pointing, PairOnARowClearsTheRestOfTheRow) {
 }
 
 TEST(Pointing, PatternWithNothingLeftToRemoveIsPassedOver) {
-    GradeState s = OpenGrid();
+    GradeState s = MakeState("123456789");
     // Digit 4 in box 1 only on row 1, and nowhere else on row 1.
     SetLayer(s, 4,
              "x.x ... ..."
@@ -68,7 +68,7 @@ TEST(Pointing, PatternWithNothingLeftToRemoveIsPassedOver) {
 }
 
 TEST(Pointing, SingleCellPointsAlongItsRowFirstThenItsColumn) {
-    GradeState s = OpenGrid();
+    GradeState s = MakeState("123456789");
     // Digit 7 has one cell left in box 9 (r9c9): a hidden single the
     // ladder has not placed yet.
     Strike(s, 7, {"r7c7", "r7c8", "r7c9", "r8c7", "r8c8", "r8c9", "r9c7", "r9c8"});
@@ -81,7 +81,7 @@ TEST(Pointing, SingleCellPointsAlongItsRowFirstThenItsColumn) {
 }
 
 TEST(Pointing, ScanIsDigitMajor) {
-    GradeState s = OpenGrid();
+    GradeState s = MakeState("123456789");
     // Digit 2 points along row 1 in box 1; digit 1 along row 9 in box 9.
     Strike(s, 2, {"r2c1", "r2c2", "r2c3", "r3c1", "r3c2", "r3c3"});
     Strike(s, 1, {"r7c7", "r7c8", "r7c9", "r8c7", "r8c8", "r8c9"});
@@ -93,7 +93,7 @@ TEST(Pointing, ScanIsDigitMajor) {
 // --- Claiming -------------------------------------------------------------
 
 TEST(Claiming, RowPairClearsTheRestOfItsBox) {
-    GradeState s = OpenGrid();
+    GradeState s = MakeState("123456789");
     SetLayer(s, 6,
              "... x.x ..."
              "xxx x.x xxx"
@@ -105,14 +105,14 @@ TEST(Claiming, RowPairClearsTheRestOfItsBox) {
 }
 
 TEST(Claiming, SingleCellInALineClaimsItsBox) {
-    GradeState s = OpenGrid();
+    GradeState s = MakeState("123456789");
     for (int c = 1; c <= 9; ++c)
         if (c != 5) s.CandMask[Cell(5, c)] &= static_cast<std::uint16_t>(~DigitBit(2));
     EXPECT_EQ(Apply(s, TryClaiming).changes, Removals(2, {"r4c4", "r4c5", "r4c6", "r6c4", "r6c5", "r6c6"}));
 }
 
 TEST(Claiming, EveryRowPatternComesBeforeAnyColumnPattern) {
-    GradeState s = OpenGrid();
+    GradeState s = MakeState("123456789");
     // Digit 1 in column 1 only in box 1; digit 9 in row 9 only in box 9.
     for (int r = 4; r <= 9; ++r) s.CandMask[Cell(r, 1)] &= static_cast<std::uint16_t>(~DigitBit(1));
     for (int c = 1; c <= 6; ++c) s.CandMask[Cell(9, c)] &= static_cast<std::uint16_t>(~DigitBit(9));
@@ -122,7 +122,7 @@ TEST(Claiming, EveryRowPatternComesBeforeAnyColumnPattern) {
 }
 
 TEST(Claiming, LineWhoseBoxHasNothingElseIsPassedOver) {
-    GradeState s = OpenGrid();
+    GradeState s = MakeState("123456789");
     // Digit 5: row 3 and box 1 both hold it only in r3c1 and r3c2.
     Strike(s, 5,
            {"r1c1", "r1c2", "r1c3", "r2c1", "r2c2", "r2c3", "r3c3", "r3c4", "r3c5", "r3c6", "r3c7", "r3c8", "r3c9"});

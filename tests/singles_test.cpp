@@ -46,9 +46,9 @@ bool ReferenceHiddenSingle(GradeState& s) {
 }
 
 TEST(HiddenSingle, AgreesWithUnitCountingOnRandomStates) {
-    Rng rng(77);
+    std::mt19937 rng(77);
     for (int i = 0; i < 3000; ++i) {
-        GradeState a = test::RandomCandidates(rng, i % 10);
+        GradeState a = test::RandomGrid(rng, i % 10);
         GradeState b = a;
         std::vector<Change> la, lb;
         test::LogTo logA(a, la);

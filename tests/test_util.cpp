@@ -39,39 +39,6 @@ std::string CellName(int cell) {
     return {'r', static_cast<char>('1' + cell / 9), 'c', static_cast<char>('1' + cell % 9)};
 }
 
-GradeState FromCandidates(std::string_view listing) {
-    GradeState s;
-    std::istringstream in{std::string(listing)};
-    std::string tok;
-    int cell = 0;
-    while (in >> tok) {
-        if (tok.find_first_not_of("|-+") == std::string::npos) continue;
-        if (cell >= 81) {
-            ADD_FAILURE() << "more than 81 cells in listing";
-            break;
-        }
-        if (tok[0] == '=') {
-            s.SolveGrid[cell] = static_cast<std::uint8_t>(tok[1] - '0');
-            s.CandMask[cell] = 0;
-            s.Givens[cell] = s.SolveGrid[cell];
-        } else {
-            std::uint16_t m = 0;
-            for (char ch : tok)
-                if (ch >= '1' && ch <= '9') m |= DigitBit(ch - '0');
-            s.CandMask[cell] = m;
-        }
-        ++cell;
-    }
-    EXPECT_EQ(cell, 81) << "listing must have 81 cells";
-    return s;
-}
-
-GradeState FromPuzzle(std::string_view text) {
-    GradeState s;
-    ResetGradeState(s, ParseGrid(text));
-    return s;
-}
-
 std::vector<std::pair<Grid, Grid>> LoadSharedPuzzles(const std::string& file) {
     std::vector<std::pair<Grid, Grid>> out;
     const std::string path = std::string(GRIDWICK_TEST_DATA) + "/" + file;
@@ -189,10 +156,6 @@ GradeState GradedWith(const Grid& puzzle, const RungSet& off, int* level) {
     return s;
 }
 
-GradeState StuckAfterSinglesAndSubsets(const Grid& puzzle) {
-    return GradedWith(puzzle, OnlySinglesSubsetsAnd());
-}
-
 std::vector<Change> RungWhereLowerRungsAreStuck(std::string_view puzzle, int rung) {
     int level = 0;
     GradeState s = GradedWith(ParseGrid(puzzle), RungsOffFrom(rung), &level);
@@ -209,9 +172,29 @@ bool RunLogged(GradeState& s, const Rung& rung, std::vector<Change>& log) {
     return rung.run(s);
 }
 
-GradeState OpenGrid() {
+GradeState MakeState(std::string_view text,
+                     std::initializer_list<std::pair<std::string_view, std::string_view>> cells) {
     GradeState s;
-    s.CandMask.fill(kAllDigits);
+    std::vector<std::string> tokens;
+    std::istringstream in{std::string(text)};
+    for (std::string tok; in >> tok;)
+        if (tok.find_first_not_of("|-+") != std::string::npos) tokens.push_back(tok);
+    if (tokens.size() == 1 && tokens[0].size() == 81) {
+        ResetGradeState(s, ParseGrid(tokens[0]));
+    } else {
+        // A listing, or one token that every cell holds.
+        if (tokens.size() == 1) tokens.resize(81, tokens[0]);
+        EXPECT_EQ(tokens.size(), 81u) << "a listing must have 81 cells";
+        for (int cell = 0; cell < 81 && cell < static_cast<int>(tokens.size()); ++cell) {
+            const std::string& tok = tokens[static_cast<std::size_t>(cell)];
+            if (tok[0] == '=') s.SolveGrid[cell] = s.Givens[cell] = static_cast<std::uint8_t>(tok[1] - '0');
+            else s.CandMask[cell] = Mask(tok);
+        }
+    }
+    for (const auto& [name, digits] : cells) {
+        const int cell = CellNamed(name);
+        Open(s, cell / 9 + 1, cell % 9 + 1, digits);
+    }
     return s;
 }
 
@@ -227,7 +210,7 @@ void SetLayer(GradeState& s, int d, std::string_view map) {
 }
 
 GradeState Picture(int d, std::string_view pic, Rest rest, std::string_view with) {
-    GradeState s = OpenGrid();
+    GradeState s = MakeState("123456789");
     SetLayer(s, d, pic);
     if (rest == Rest::Open) return s;
     for (int c = 0; c < 81; ++c) {
@@ -246,34 +229,9 @@ void OnlyAt(GradeState& s, int d, std::initializer_list<std::pair<int, int>> cel
     for (auto [r, c] : cells) s.CandMask[transpose ? Cell(c, r) : Cell(r, c)] |= DigitBit(d);
 }
 
-GradeState DigitOnlyAt(int d, std::initializer_list<std::pair<int, int>> cells, bool transpose) {
-    GradeState s = OpenGrid();
+GradeState Picture(int d, std::initializer_list<std::pair<int, int>> cells, bool transpose) {
+    GradeState s = MakeState("123456789");
     OnlyAt(s, d, cells, transpose);
-    return s;
-}
-
-GradeState Sparse(std::initializer_list<std::pair<const char*, const char*>> cells) {
-    GradeState s;
-    s.SolveGrid.fill(9);
-    s.CandMask.fill(0);
-    for (const auto& [name, digits] : cells) {
-        const int c = CellNamed(name);
-        s.SolveGrid[c] = 0;
-        s.CandMask[c] = Mask(digits);
-    }
-    return s;
-}
-
-GradeState OnSolvedGrid(std::initializer_list<std::pair<std::string_view, std::string_view>> open) {
-    GradeState s;
-    s.SolveGrid = ParseGrid(kBackground);
-    s.Givens = s.SolveGrid;
-    s.CandMask.fill(0);
-    for (const auto& [name, digits] : open) {
-        const int cell = CellNamed(name);
-        s.SolveGrid[cell] = s.Givens[cell] = 0;
-        s.CandMask[cell] = Mask(digits);
-    }
     return s;
 }
 
@@ -320,19 +278,7 @@ GradeState Thinned(const GradeState& base, std::mt19937& rng) {
     return s;
 }
 
-GradeState RandomCandidates(Rng& rng, int pairTenths) {
-    GradeState s;
-    for (int c = 0; c < 81; ++c) {
-        const int kind = rng.Below(10);
-        if (kind == 0) s.SolveGrid[c] = static_cast<std::uint8_t>(1 + rng.Below(9));
-        else if (kind <= pairTenths)
-            s.CandMask[c] = static_cast<std::uint16_t>(DigitBit(1 + rng.Below(9)) | DigitBit(1 + rng.Below(9)));
-        else s.CandMask[c] = static_cast<std::uint16_t>(rng.Below(512));
-    }
-    return s;
-}
-
-GradeState RandomGrid(std::mt19937& rng, bool pairs) {
+GradeState RandomGrid(std::mt19937& rng, int pairTenths) {
     GradeState s;
     const unsigned density = 2 + rng() % 6;
     for (int c = 0; c < 81; ++c) {
@@ -341,7 +287,7 @@ GradeState RandomGrid(std::mt19937& rng, bool pairs) {
             s.SolveGrid[c] = static_cast<std::uint8_t>(1 + rng() % 9);
         } else if (kind == 1) {
             s.CandMask[c] = 0;
-        } else if (kind == 2 && pairs) {
+        } else if (kind < 2u + static_cast<unsigned>(pairTenths)) {
             s.CandMask[c] = DigitBit(1 + static_cast<int>(rng() % 9)) | DigitBit(1 + static_cast<int>(rng() % 9));
         } else {
             std::uint16_t m = 0;
@@ -493,14 +439,6 @@ SoundnessReport GradeAndCheck(const Grid& puzzle, const Grid& solution, const Ru
         EXPECT_EQ(s.SolveGrid, solution) << "solved grid differs from the solution: " << GridText(puzzle);
     }
     return rep;
-}
-
-GradeState Filled(std::string_view filler,
-                  std::initializer_list<std::pair<std::string_view, std::string_view>> cells) {
-    GradeState s;
-    s.CandMask.fill(Mask(filler));
-    for (const auto& [name, digits] : cells) s.CandMask[CellNamed(name)] = Mask(digits);
-    return s;
 }
 
 }  // namespace gw::test

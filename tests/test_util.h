@@ -73,14 +73,30 @@ constexpr int Box(int n) { return BoxUnit(n - 1); }
 // The name of a cell, like "r1c5".
 std::string CellName(int cell);
 
-// A grading state from a readable candidate listing: 81 whitespace-separated
-// tokens row by row; a token of digits is an unsolved cell's candidate set and
-// "=d" a cell that holds d. '|' and lines of '-' or '+' are ignored, so a
-// listing can be laid out as a grid.
-GradeState FromCandidates(std::string_view listing);
+// A complete valid grid used as the background of hand-made states.
+inline constexpr const char* kBackground =
+    "123456789456789123789123456214365897365897214897214365531642978642978531978531642";
 
-// The grading state right after the givens of a puzzle are entered.
-GradeState FromPuzzle(std::string_view text);
+// A grading state from text, then the listed cells ({"r1c5", "14"}) open with
+// those candidates. The text is one of:
+//   - a puzzle, 81 cells ('.' or '0' empty): its givens entered, the other
+//     cells holding what they leave. MakeState(kBackground, open) is a solved
+//     grid of givens but for the open cells: techniques that only read
+//     candidates see nothing but the open cells take part;
+//   - a candidate listing: 81 whitespace-separated tokens row by row, a
+//     token of digits an unsolved cell's candidates and "=d" a given d ('|'
+//     and lines of '-' or '+' are layout only, so a listing can be laid out
+//     as a grid);
+//   - one token for every cell: candidates ("123456789": every cell open), or
+//     "=d" (every cell a given d, taking part in no pattern).
+GradeState MakeState(std::string_view text,
+                     std::initializer_list<std::pair<std::string_view, std::string_view>> cells = {});
+
+// Opens the cell at row r, column c with the given candidates.
+void Open(GradeState& s, int r, int c, std::string_view digits);
+
+// Solves the cell at row r, column c with d as the grader would: not a given.
+void Place(GradeState& s, int r, int c, int d);
 
 // Puzzles with their solutions from tests/data ("puzzle solution" a line).
 // A missing or empty file stops the test run: a sweep over zero puzzles would
@@ -193,9 +209,6 @@ void ForEachStuckState(const Grid& puzzle, int below, Visit visit, int rounds = 
 // The state a grading with the `off` rungs switched off ends in; its level to *level when given.
 GradeState GradedWith(const Grid& puzzle, const RungSet& off, int* level = nullptr);
 
-// The state where the singles and subsets are stuck on the puzzle, no rung left off.
-GradeState StuckAfterSinglesAndSubsets(const Grid& puzzle);
-
 // Grades with `rung` and above off, expects every lower rung stuck, then runs `rung` and returns its changes.
 std::vector<Change> RungWhereLowerRungsAreStuck(std::string_view puzzle, int rung);
 
@@ -243,7 +256,7 @@ std::vector<Change> ReportedChanges(GradeState& s, F&& technique, bool* result =
 template <typename F>
 void ExpectRealPosition(std::string_view listing, std::string_view solution, F&& technique,
                         const std::vector<Change>& expected) {
-    GradeState s = FromCandidates(listing);
+    GradeState s = MakeState(listing);
     const Grid sol = ParseGrid(solution);
     const auto o = Apply(s, technique);
     EXPECT_TRUE(o.progress);
@@ -262,17 +275,8 @@ void CallUntilStuck(GradeState& s, F&& technique, int calls) {
 }
 
 // ---------------------------------------------------------------------------
-// Hand-made grading states.
-
-// Every cell unsolved with all nine candidates.
-GradeState OpenGrid();
-
-// Every cell unsolved holding the `filler` digits, except the listed cells ({"r1c5", "14"}).
-GradeState Filled(std::string_view filler,
-                  std::initializer_list<std::pair<std::string_view, std::string_view>> cells = {});
-
-// Sets the cell's candidates to a digit string.
-inline void SetCell(GradeState& s, int cell, std::string_view digits) { s.CandMask[cell] = Mask(digits); }
+// Hand-made grading states of one digit (a whole grid comes from MakeState
+// above), and edits.
 
 // Sets where digit d is possible from an 81-cell map: 'x' possible, '.' not, other characters layout only.
 void SetLayer(GradeState& s, int d, std::string_view map);
@@ -287,29 +291,11 @@ enum class Rest {
 // '.' where it is not (other characters are layout only).
 GradeState Picture(int d, std::string_view pic, Rest rest = Rest::Open, std::string_view with = "");
 
+// An open grid in which digit d is a candidate only in the listed cells, as OnlyAt places them.
+GradeState Picture(int d, std::initializer_list<std::pair<int, int>> cells, bool transpose = false);
+
 // Makes d a candidate only in the listed (row, column) cells ((column, row) with `transpose`).
 void OnlyAt(GradeState& s, int d, std::initializer_list<std::pair<int, int>> cells, bool transpose = false);
-
-// An open grid in which digit d is a candidate only in the listed cells, as OnlyAt places them.
-GradeState DigitOnlyAt(int d, std::initializer_list<std::pair<int, int>> cells, bool transpose = false);
-
-// Only the listed cells ("r1c5" with "14") open; every other cell holds a 9 and takes part in no pattern.
-GradeState Sparse(std::initializer_list<std::pair<const char*, const char*>> cells);
-
-// A complete valid grid used as the background of hand-made states.
-inline constexpr const char* kBackground =
-    "123456789456789123789123456214365897365897214897214365531642978642978531978531642";
-
-// Every cell solved from kBackground and marked as a given, except the listed
-// cells ({"r1c5", "14"}), open with their candidates. Techniques that only read
-// candidates see a grid in which nothing but the open cells takes part.
-GradeState OnSolvedGrid(std::initializer_list<std::pair<std::string_view, std::string_view>> open);
-
-// Opens the cell at row r, column c with the given candidates.
-void Open(GradeState& s, int r, int c, std::string_view digits);
-
-// Solves the cell at row r, column c with d as the grader would: not a given.
-void Place(GradeState& s, int r, int c, int d);
 
 // The candidates of the cell at row r, column c.
 inline std::uint16_t Cands(const GradeState& s, int r, int c) { return s.CandMask[Cell(r, c)]; }
@@ -347,13 +333,10 @@ std::vector<std::string> Lost(const GradeState& before, const GradeState& after,
 // The same state with a few candidates struck at random (never a cell's last).
 GradeState Thinned(const GradeState& base, std::mt19937& rng);
 
-// Random cells, contradictions included: 1/10 a placed digit, pairTenths/10 two digits, the rest any mask.
-GradeState RandomCandidates(Rng& rng, int pairTenths);
-
 // Random cells, contradictions included: 1/10 a placed digit, 1/10 no
-// candidate, with `pairs` 1/10 two digits, the rest a random set in which each
-// digit stands with a chance (2 to 7 tenths) drawn once for the grid.
-GradeState RandomGrid(std::mt19937& rng, bool pairs);
+// candidate, pairTenths/10 (0 to 8) two digits, the rest a random set in which
+// each digit stands with a chance (2 to 7 tenths) drawn once for the grid.
+GradeState RandomGrid(std::mt19937& rng, int pairTenths);
 
 // Each rung on a copy of the state reports progress exactly when it changed something.
 void ExpectProgressOnlyOnChange(const GradeState& s, std::initializer_list<const Rung*> rungs,

@@ -24,7 +24,7 @@ bool NoteIs(const GradeState& s, const char* note) {
 }
 
 TEST(UniqueRectangle, Type1ClearsTheFloorDigitsFromTheFourthCorner) {
-    auto s = test::OnSolvedGrid({{"r1c1", "12"}, {"r1c2", "12"}, {"r5c1", "12"}, {"r5c2", "127"}});
+    auto s = test::MakeState(test::kBackground, {{"r1c1", "12"}, {"r1c2", "12"}, {"r5c1", "12"}, {"r5c2", "127"}});
     bool result = false;
     EXPECT_EQ(Ur(s, &result), (std::vector<Change>{Removed(5, 2, 1), Removed(5, 2, 2)}));
     EXPECT_TRUE(result);
@@ -32,13 +32,13 @@ TEST(UniqueRectangle, Type1ClearsTheFloorDigitsFromTheFourthCorner) {
 }
 
 TEST(UniqueRectangle, Type1OnAColumnFloor) {
-    auto s = test::OnSolvedGrid({{"r1c1", "12"}, {"r2c1", "12"}, {"r1c7", "12"}, {"r2c7", "1259"}});
+    auto s = test::MakeState(test::kBackground, {{"r1c1", "12"}, {"r2c1", "12"}, {"r1c7", "12"}, {"r2c7", "1259"}});
     EXPECT_EQ(Ur(s), (std::vector<Change>{Removed(2, 7, 1), Removed(2, 7, 2)}));
     EXPECT_EQ(Cands(s, 2, 7), Mask("59"));
 }
 
 TEST(UniqueRectangle, FourBivalueCornersTriggerNothing) {
-    auto s = test::OnSolvedGrid({{"r1c1", "12"}, {"r1c2", "12"}, {"r5c1", "12"}, {"r5c2", "12"}, {"r5c7", "19"}});
+    auto s = test::MakeState(test::kBackground, {{"r1c1", "12"}, {"r1c2", "12"}, {"r5c1", "12"}, {"r5c2", "12"}, {"r5c7", "19"}});
     bool result = true;
     EXPECT_TRUE(Ur(s, &result).empty());
     EXPECT_FALSE(result);
@@ -47,15 +47,15 @@ TEST(UniqueRectangle, FourBivalueCornersTriggerNothing) {
 TEST(UniqueRectangle, RectangleOverFourBoxesIsNeverUsed) {
     // Floors r1c1-r1c4 and r1c1-r5c1 lie in two boxes each; the roof r5c4
     // is in a fourth box, so no digit swap is forbidden there.
-    auto s = test::OnSolvedGrid({{"r1c1", "12"}, {"r1c4", "12"}, {"r5c1", "12"}, {"r5c4", "127"}});
+    auto s = test::MakeState(test::kBackground, {{"r1c1", "12"}, {"r1c4", "12"}, {"r5c1", "12"}, {"r5c4", "127"}});
     EXPECT_TRUE(Ur(s).empty());
     // Type 2 over four boxes: roof cells {1,2,7} and a 7 they both see.
-    auto t = test::OnSolvedGrid({{"r1c1", "12"}, {"r1c4", "12"}, {"r5c1", "127"}, {"r5c4", "127"}, {"r5c8", "78"}});
+    auto t = test::MakeState(test::kBackground, {{"r1c1", "12"}, {"r1c4", "12"}, {"r5c1", "127"}, {"r5c4", "127"}, {"r5c8", "78"}});
     EXPECT_TRUE(Ur(t).empty());
 }
 
 TEST(UniqueRectangle, FloorCellsOnADiagonalAreNeverPaired) {
-    auto s = test::OnSolvedGrid({{"r1c1", "12"},
+    auto s = test::MakeState(test::kBackground, {{"r1c1", "12"},
                                  {"r2c4", "12"},
                                  {"r1c4", "127"},
                                  {"r2c1", "127"},
@@ -64,7 +64,7 @@ TEST(UniqueRectangle, FloorCellsOnADiagonalAreNeverPaired) {
 }
 
 TEST(UniqueRectangle, Type2RemovesTheExtraDigitFromCellsSeeingBothRoofCells) {
-    auto s = test::OnSolvedGrid({{"r1c1", "12"},
+    auto s = test::MakeState(test::kBackground, {{"r1c1", "12"},
                                  {"r1c2", "12"},
                                  {"r5c1", "127"},
                                  {"r5c2", "127"},
@@ -76,12 +76,12 @@ TEST(UniqueRectangle, Type2RemovesTheExtraDigitFromCellsSeeingBothRoofCells) {
 }
 
 TEST(UniqueRectangle, Type2WithFloorInTwoBoxesNeedsTheRoofInThoseBoxes) {
-    auto s = test::OnSolvedGrid({{"r1c1", "12"}, {"r1c4", "12"}, {"r2c1", "127"}, {"r2c4", "127"}, {"r2c8", "78"}});
+    auto s = test::MakeState(test::kBackground, {{"r1c1", "12"}, {"r1c4", "12"}, {"r2c1", "127"}, {"r2c4", "127"}, {"r2c8", "78"}});
     EXPECT_EQ(Ur(s), (std::vector<Change>{Removed(2, 8, 7)}));
 }
 
 TEST(UniqueRectangle, PatternThatRemovesNothingIsPassedOver) {
-    auto s = test::OnSolvedGrid({});
+    auto s = test::MakeState(test::kBackground);
     // Pair {1,2}: type 2 rectangle with no 7 in sight (and 1 and 2 both
     // outside the roof in row 5, so no type 4 either).
     Open(s, 1, 1, "12");
@@ -101,7 +101,7 @@ TEST(UniqueRectangle, PatternThatRemovesNothingIsPassedOver) {
 }
 
 TEST(UniqueRectangle, Type3NakedPairAlongTheRoofRow) {
-    auto s = test::OnSolvedGrid({{"r1c1", "12"},
+    auto s = test::MakeState(test::kBackground, {{"r1c1", "12"},
                                  {"r1c2", "12"},
                                  {"r5c1", "127"},
                                  {"r5c2", "128"},
@@ -114,7 +114,7 @@ TEST(UniqueRectangle, Type3NakedPairAlongTheRoofRow) {
 }
 
 TEST(UniqueRectangle, Type3NakedPairInTheRoofBox) {
-    auto s = test::OnSolvedGrid(
+    auto s = test::MakeState(test::kBackground, 
         {{"r1c1", "12"}, {"r1c2", "12"}, {"r5c1", "127"}, {"r5c2", "1278"}, {"r6c3", "78"}, {"r4c2", "57"}});
     EXPECT_EQ(Ur(s), (std::vector<Change>{Removed(4, 2, 7)}));
     EXPECT_TRUE(NoteIs(s, "Unique Rectangle type 3"));
@@ -123,7 +123,7 @@ TEST(UniqueRectangle, Type3NakedPairInTheRoofBox) {
 TEST(UniqueRectangle, Type3UsesNoBoxWhenTheRoofCellsLieInTwoBoxes) {
     // Floor r1c1-r1c4, roof r2c1 {1,2,7} and r2c4 {1,2,8}. A cell {7,8} in the
     // box of r2c1 says nothing about that box: r2c1 could be 7 while r2c4 is 8.
-    auto s = test::OnSolvedGrid({{"r1c1", "12"},
+    auto s = test::MakeState(test::kBackground, {{"r1c1", "12"},
                                  {"r1c4", "12"},
                                  {"r2c1", "127"},
                                  {"r2c4", "128"},
@@ -155,13 +155,13 @@ TEST(UniqueRectangle, Type3KeepsTheSolutionDigitOnARealGrid) {
         =2  =1  47  | 45   567   67   | =9   =3   =8)";
     const Grid solution =
         test::ParseGrid("475361289869257413123948675982134756731695824546782391358429167697813542214576938");
-    auto s = test::FromCandidates(listing);
+    auto s = test::MakeState(listing);
     for (const Change& ch : Ur(s)) EXPECT_NE(solution[ch.cell], ch.digit) << "removed " << test::CellName(ch.cell);
     EXPECT_TRUE(s.CandFlags(test::Cell(2, 9), 3));
 }
 
 TEST(UniqueRectangle, Type4ConjugateDigitInTheRoofRow) {
-    auto s = test::OnSolvedGrid({{"r1c1", "12"},
+    auto s = test::MakeState(test::kBackground, {{"r1c1", "12"},
                                  {"r1c2", "12"},
                                  {"r5c1", "127"},
                                  {"r5c2", "1289"},
@@ -173,13 +173,13 @@ TEST(UniqueRectangle, Type4ConjugateDigitInTheRoofRow) {
 TEST(UniqueRectangle, Type4OtherDigitAndColumnFloor) {
     // Floor r1c1-r2c1 (a column), roof r1c5 and r2c5: 2 is confined to the
     // roof in column 5, so 1 goes from both roof cells.
-    auto s = test::OnSolvedGrid({{"r1c1", "12"}, {"r2c1", "12"}, {"r1c5", "127"}, {"r2c5", "1289"}, {"r7c5", "16"}});
+    auto s = test::MakeState(test::kBackground, {{"r1c1", "12"}, {"r2c1", "12"}, {"r1c5", "127"}, {"r2c5", "1289"}, {"r7c5", "16"}});
     EXPECT_EQ(Ur(s), (std::vector<Change>{Removed(1, 5, 1), Removed(2, 5, 1)}));
     EXPECT_TRUE(NoteIs(s, "Unique Rectangle type 4"));
 }
 
 TEST(UniqueRectangle, Type4NeedsAConjugateDigit) {
-    auto s = test::OnSolvedGrid(
+    auto s = test::MakeState(test::kBackground, 
         {{"r1c1", "12"}, {"r1c2", "12"}, {"r5c1", "127"}, {"r5c2", "1289"}, {"r5c8", "25"}, {"r5c9", "16"}});
     EXPECT_TRUE(Ur(s).empty());
 }

@@ -12,7 +12,7 @@ namespace gw {
 namespace {
 
 // States in which only the listed cells are open ("r1c1" = top left).
-using test::Sparse;
+using test::MakeState;
 
 bool Has(const GradeState& s, const char* cell, int d) { return s.CandFlags(test::CellNamed(cell), d); }
 
@@ -22,7 +22,7 @@ int GradingsUsingRung(int rung, int wanted) { return test::GradingsUsingRung(tes
 TEST(XYWing, RemovesZFromCellsSeeingBothPincers) {
     // Pivot r1c1 {1,2}, pincers r1c5 {1,3} (row) and r5c1 {2,3} (column):
     // r5c5 sees both pincers and loses 3.
-    auto s = Sparse({{"r1c1", "12"}, {"r1c5", "13"}, {"r5c1", "23"}, {"r5c5", "35"}, {"r9c9", "35"}});
+    auto s = MakeState("=9", {{"r1c1", "12"}, {"r1c5", "13"}, {"r5c1", "23"}, {"r5c5", "35"}, {"r9c9", "35"}});
     EXPECT_TRUE(TryXYWing(s));
     EXPECT_FALSE(Has(s, "r5c5", 3));
     EXPECT_TRUE(Has(s, "r9c9", 3));
@@ -34,7 +34,7 @@ TEST(XYWing, FirstUnitCombinationDecidesForAPincerInRowAndBox) {
     // Two B pincers {2,3}: r5c1 (column) and r2c3 (box). "A in the row, B in
     // the column" comes first, so the pair (r1c2, r5c1) acts: r5c2 loses 3,
     // while r3c3 (which sees r1c2 and r2c3 only) keeps it.
-    auto s = Sparse({{"r1c1", "12"},
+    auto s = MakeState("=9", {{"r1c1", "12"},
                      {"r1c2", "13"},
                      {"r5c1", "23"},
                      {"r2c3", "23"},
@@ -50,7 +50,7 @@ TEST(XYWing, FirstUnitCombinationDecidesForAPincerInRowAndBox) {
 
 TEST(XYWing, PatternWithoutVictimIsPassedOver) {
     // The wing on digits 1-3 has no 3 to remove; the later one on 4-6 acts.
-    auto s = Sparse({{"r1c1", "12"},
+    auto s = MakeState("=9", {{"r1c1", "12"},
                      {"r1c5", "13"},
                      {"r5c1", "23"},
                      {"r7c7", "45"},
@@ -64,9 +64,9 @@ TEST(XYWing, PatternWithoutVictimIsPassedOver) {
 
 TEST(XYWing, OnlyTwoCandidateCellsTakePart) {
     // A pincer with a third candidate breaks the wing; so does a pivot.
-    auto s = Sparse({{"r1c1", "12"}, {"r1c5", "13"}, {"r5c1", "234"}, {"r5c5", "35"}});
+    auto s = MakeState("=9", {{"r1c1", "12"}, {"r1c5", "13"}, {"r5c1", "234"}, {"r5c5", "35"}});
     EXPECT_FALSE(TryXYWing(s));
-    auto t = Sparse({{"r1c1", "124"}, {"r1c5", "13"}, {"r5c1", "23"}, {"r5c5", "35"}});
+    auto t = MakeState("=9", {{"r1c1", "124"}, {"r1c5", "13"}, {"r5c1", "23"}, {"r5c5", "35"}});
     EXPECT_FALSE(TryXYWing(t));
     EXPECT_TRUE(Has(t, "r5c5", 3));
 }
@@ -74,7 +74,7 @@ TEST(XYWing, OnlyTwoCandidateCellsTakePart) {
 TEST(XYZWing, RemovesZFromCellsSeeingAllThreeAtOnce) {
     // Pivot r1c1 {1,2,3}; pincers r1c3 {1,3} (row and box) and r5c1 {2,3}
     // (column). r2c1 and r3c1 see all three and both lose 3 in one call.
-    auto s = Sparse({{"r1c1", "123"},
+    auto s = MakeState("=9", {{"r1c1", "123"},
                      {"r1c3", "13"},
                      {"r5c1", "23"},
                      {"r2c1", "35"},
@@ -90,7 +90,7 @@ TEST(XYZWing, RemovesZFromCellsSeeingAllThreeAtOnce) {
 TEST(XYZWing, PincersOutsideThePivotsBoxRemoveNothing) {
     // r1c6 in the pivot's row, r6c1 in its column, both outside its box: only
     // the pivot itself sees all three.
-    auto s = Sparse({{"r1c1", "123"},
+    auto s = MakeState("=9", {{"r1c1", "123"},
                      {"r1c6", "13"},
                      {"r6c1", "23"},
                      {"r6c6", "35"},
@@ -101,9 +101,9 @@ TEST(XYZWing, PincersOutsideThePivotsBoxRemoveNothing) {
 }
 
 TEST(XYZWing, PivotNeedsExactlyThreeCandidates) {
-    auto s = Sparse({{"r1c1", "1234"}, {"r1c3", "13"}, {"r5c1", "23"}, {"r2c1", "35"}});
+    auto s = MakeState("=9", {{"r1c1", "1234"}, {"r1c3", "13"}, {"r5c1", "23"}, {"r2c1", "35"}});
     EXPECT_FALSE(TryXYZWing(s));
-    auto t = Sparse({{"r1c1", "23"}, {"r1c3", "13"}, {"r5c1", "23"}, {"r2c1", "35"}});
+    auto t = MakeState("=9", {{"r1c1", "23"}, {"r1c3", "13"}, {"r5c1", "23"}, {"r2c1", "35"}});
     EXPECT_FALSE(TryXYZWing(t));
 }
 

@@ -18,7 +18,7 @@ using test::Mask;
 
 // Every cell holds 5..9 (no pivot, no wing), except the listed ones.
 GradeState WingGrid(std::initializer_list<std::pair<std::string_view, std::string_view>> cells) {
-    return test::Filled("56789", cells);
+    return test::MakeState("56789", cells);
 }
 
 std::vector<Change> Wing(GradeState& s, bool expectProgress) {

@@ -359,7 +359,7 @@ TEST(XCycle, SoundOnGeneratedStuckStates) {
 TEST(XCycle, RandomCandidateGrids) {
     std::mt19937 rng(424242);
     for (int i = 0; i < 400; ++i)
-        test::ExpectProgressOnlyOnChange(test::RandomGrid(rng, false), {&kShort, &kAny}, "grid " + std::to_string(i));
+        test::ExpectProgressOnlyOnChange(test::RandomGrid(rng, 0), {&kShort, &kAny}, "grid " + std::to_string(i));
 }
 
 // The reference's result code (1, 2 or 3 for progress) read as the rung reads it.
@@ -394,7 +394,7 @@ TEST(XCycle, SameAsReferenceOnLadderStates) {
 TEST(XCycle, SameAsReferenceOnRandomGrids) {
     std::mt19937 rng(2718);
     for (int i = 0; i < 400; ++i) {
-        const GradeState s = test::RandomGrid(rng, false);
+        const GradeState s = test::RandomGrid(rng, 0);
         for (const Rung* rung : {&kShort, &kAny}) ExpectSameAsReference(*rung, s, "grid " + std::to_string(i));
     }
 }

@@ -12,7 +12,7 @@ namespace {
 
 constexpr int kRung = test::RungNo("XY-Chain");
 
-using test::Sparse;
+using test::MakeState;
 
 std::vector<Change> Chain(GradeState& s) { return test::ReportedChanges(s, TryXYChain); }
 
@@ -130,11 +130,11 @@ bool SameAsReference(GradeState s, int& steps) {
 // ---------------------------------------------------------------------------
 
 TEST(XYChain, NothingWithoutTwoBivalueCellsForADigit) {
-    GradeState open = test::FromPuzzle(std::string(81, '.'));
+    GradeState open = test::MakeState(std::string(81, '.'));
     EXPECT_TRUE(Chain(open).empty());
 
     // Bivalue cells exist, but each digit is in one of them only.
-    GradeState s = Sparse({{"r1c1", "12"}, {"r1c5", "34"}, {"r5c5", "56"}, {"r5c1", "1789"}});
+    GradeState s = MakeState("=9", {{"r1c1", "12"}, {"r1c5", "34"}, {"r5c5", "56"}, {"r5c1", "1789"}});
     const Masks before = s.CandMask;
     EXPECT_TRUE(Chain(s).empty());
     EXPECT_EQ(s.CandMask, before);
@@ -143,7 +143,7 @@ TEST(XYChain, NothingWithoutTwoBivalueCellsForADigit) {
 TEST(XYChain, RemovesStartDigitFromCellsSeeingBothEnds) {
     // r1c1 {1,2} -2- r1c5 {2,3} -3- r5c5 {3,1}: r1c1 or r5c5 is 1, so r5c1
     // (seeing both) is not.
-    GradeState s = Sparse({{"r1c1", "12"}, {"r1c5", "23"}, {"r5c5", "13"}, {"r5c1", "178"}});
+    GradeState s = MakeState("=9", {{"r1c1", "12"}, {"r1c5", "23"}, {"r5c5", "13"}, {"r5c1", "178"}});
     const auto log = Chain(s);
     EXPECT_EQ(log, (std::vector<Change>{{'R', 36, 1}}));
 }
@@ -151,7 +151,7 @@ TEST(XYChain, RemovesStartDigitFromCellsSeeingBothEnds) {
 TEST(XYChain, LinkDigitMustOccurExactlyTwiceInTheUnit) {
     // A third 2 in row 1 breaks the r1c1-r1c5 link.
     GradeState s =
-        Sparse({{"r1c1", "12"}, {"r1c5", "23"}, {"r5c5", "13"}, {"r5c1", "178"}, {"r1c9", "256"}});
+        MakeState("=9", {{"r1c1", "12"}, {"r1c5", "23"}, {"r5c5", "13"}, {"r5c1", "178"}, {"r1c9", "256"}});
     const Masks before = s.CandMask;
     EXPECT_TRUE(Chain(s).empty());
     EXPECT_EQ(s.CandMask, before);
@@ -161,15 +161,15 @@ TEST(XYChain, BoxLinksSkipCellsOfTheCurrentRowAndColumn) {
     // r1c1 {1,2} and r1c2 {2,3} share box 1 and row 1; 2 occurs exactly twice
     // in the box. With a third 2 in row 1 they are not linked at all.
     GradeState s =
-        Sparse({{"r1c1", "12"}, {"r1c2", "23"}, {"r5c2", "13"}, {"r5c1", "178"}, {"r1c9", "256"}});
+        MakeState("=9", {{"r1c1", "12"}, {"r1c2", "23"}, {"r5c2", "13"}, {"r5c1", "178"}, {"r1c9", "256"}});
     EXPECT_TRUE(Chain(s).empty());
 
     // Without it the row links them, and r5c1 loses 1.
-    GradeState linked = Sparse({{"r1c1", "12"}, {"r1c2", "23"}, {"r5c2", "13"}, {"r5c1", "178"}});
+    GradeState linked = MakeState("=9", {{"r1c1", "12"}, {"r1c2", "23"}, {"r5c2", "13"}, {"r5c1", "178"}});
     EXPECT_EQ(Chain(linked), (std::vector<Change>{{'R', 36, 1}}));
 
     // Cells of one box in different rows and columns are linked by the box.
-    GradeState box = Sparse({{"r1c1", "12"}, {"r2c3", "23"}, {"r5c3", "13"}, {"r5c1", "178"}});
+    GradeState box = MakeState("=9", {{"r1c1", "12"}, {"r2c3", "23"}, {"r5c3", "13"}, {"r5c1", "178"}});
     EXPECT_EQ(Chain(box), (std::vector<Change>{{'R', 36, 1}}));
 }
 
@@ -177,7 +177,7 @@ TEST(XYChain, EndWithNothingToRemoveLetsTheSearchGoOn) {
     // r1c1 {1,2} -2- r1c5 {2,3} -3- r5c5 {3,1} ends on 1, but no cell seeing
     // both ends holds 1. The chain goes on -1- r5c8 {1,4} -4- r9c8 {4,1}, and
     // r9c1 sees r1c1 and r9c8.
-    GradeState s = Sparse(
+    GradeState s = MakeState("=9", 
         {{"r1c1", "12"}, {"r1c5", "23"}, {"r5c5", "13"}, {"r5c8", "14"}, {"r9c8", "14"}, {"r9c1", "167"}});
     EXPECT_EQ(Chain(s), (std::vector<Change>{{'R', 72, 1}}));
 }
@@ -185,7 +185,7 @@ TEST(XYChain, EndWithNothingToRemoveLetsTheSearchGoOn) {
 TEST(XYChain, ActsOnFirstChainInScanOrder) {
     // Two independent chains; the one on the lower start digit acts first,
     // and only its removal is made.
-    GradeState s = Sparse({{"r1c1", "23"},
+    GradeState s = MakeState("=9", {{"r1c1", "23"},
                            {"r1c5", "34"},
                            {"r5c5", "24"},
                            {"r5c1", "267"},
@@ -220,7 +220,7 @@ TEST(XYChain, SameChangesAsFullSearch) {
     const auto puzzles = test::LoadSharedPuzzles();
     for (std::size_t i = 0; i < puzzles.size(); i += 6) {
         // Singles and subsets only: a fixed ladder, whichever other rungs exist.
-        GradeState s = test::StuckAfterSinglesAndSubsets(puzzles[i].first);
+        GradeState s = test::GradedWith(puzzles[i].first, test::OnlySinglesSubsetsAnd());
         if (IsSolved(s)) continue;
         if (SameAsReference(s, steps)) ++compared; else ++skipped;
     }
@@ -248,9 +248,9 @@ TEST(XYChain, SameChangesAsFullSearch) {
 TEST(XYChain, RandomCandidateGridsNeverFail) {
     // Random candidate sets, contradictory ones included: the rung ends, and
     // each call that reports progress changed something.
-    Rng rng(3301);
+    std::mt19937 rng(3301);
     for (int n = 0; n < 400; ++n) {
-        GradeState s = test::RandomCandidates(rng, 5);
+        GradeState s = test::RandomGrid(rng, 5);
         ASSERT_NO_FATAL_FAILURE(test::CallUntilStuck(s, TryXYChain, 200));
     }
 }
