@@ -28,8 +28,10 @@
 #include "cli/options.h"
 #include "cli/replacing_file.h"
 #include "grader/grader.h"
+#include "grader/trial_explain.h"
 #include "explain/explain.h"
 #include "explain/html.h"
+#include "explain/unusable.h"
 #include "model/canonical.h"
 #include "output/reader.h"
 #include "output/stored.h"
@@ -45,6 +47,30 @@ std::string GridDigits(const Grid& g) {
     std::string s(81, '0');
     for (int c = 0; c < 81; ++c) s[static_cast<std::size_t>(c)] = static_cast<char>('0' + g[c]);
     return s;
+}
+
+// Steps as a JSON array; a trial's step also carries its refutation and the
+// steps that fill the grid.
+std::string StepsJson(const std::vector<Step>& steps) {
+    std::string out = "[";
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        const Step& st = steps[i];
+        const Rung& rung = kLadder[static_cast<std::size_t>(st.rung - 1)];
+        if (i) out += ", ";
+        out += "{\"rung\": " + std::to_string(st.rung) + ", \"technique\": " + JsonString(rung.player) +
+               ", \"level\": " + std::to_string(rung.level) + ", \"changes\": [";
+        for (std::size_t k = 0; k < st.changes.size(); ++k) {
+            const Change& ch = st.changes[k];
+            if (k) out += ", ";
+            out += "[\"" + std::string(1, ch.kind) + "\", " + std::to_string(ch.cell) + ", " +
+                   std::to_string(ch.digit) + "]";
+        }
+        out += "], \"pattern\": " + explain::PatternJson(st.pattern);
+        if (!st.refutation.empty()) out += ", \"refutation\": " + StepsJson(st.refutation);
+        if (!st.fill.empty()) out += ", \"fill\": " + StepsJson(st.fill);
+        out += "}";
+    }
+    return out + "]";
 }
 
 // One input as the user named it (a file found in a folder keeps its path).
@@ -115,8 +141,17 @@ std::string Grader::Where(const Item& it) const {
 }
 
 void Grader::Process(Item& it, GradeState& s) const {
-    if (it.p.error.empty()) it.p.error = CheckPuzzle(it.p.grid, &it.solution);
+    const bool parsed = it.p.error.empty();
+    if (parsed) it.p.error = CheckPuzzle(it.p.grid, &it.solution);
+    // Why a puzzle cannot be graded, with what shows it.
+    if (!it.p.error.empty()) {
+        const explain::Unusable why = explain::Diagnose(it.p.grid, it.p.error, parsed);
+        it.p.error = why.reason;
+        if (!o_.html.empty()) it.html = explain::HtmlPage::UnusableSection(it.p.line, it.p.text, why);
+    }
     if (it.p.error.empty()) it.level = GradePuzzle(s, it.p.grid, withSteps_ ? &it.steps : nullptr);
+    // A trial's explanation is worked out apart from the grading.
+    ExplainTrial(it.p.grid, it.steps, disabled_);
     Render(it);
     it.steps = {};
 }
@@ -146,24 +181,7 @@ void Grader::Render(Item& it) const {
                ", \"level\": " + std::to_string(level) + ", \"name\": " + JsonString(levelName) +
                ", \"solution\": \"" + GridDigits(it.solution) + "\"";
         if (o_.canonical) out += ", \"canonical\": \"" + CanonicalText(p.grid) + "\"";
-        if (withSteps_ && o_.steps != "none") {
-            out += ", \"steps\": [";
-            for (std::size_t i = 0; i < it.steps.size(); ++i) {
-                const Step& st = it.steps[i];
-                const Rung& rung = kLadder[static_cast<std::size_t>(st.rung - 1)];
-                if (i) out += ", ";
-                out += "{\"rung\": " + std::to_string(st.rung) + ", \"technique\": " + JsonString(rung.player) +
-                       ", \"level\": " + std::to_string(rung.level) + ", \"changes\": [";
-                for (std::size_t k = 0; k < st.changes.size(); ++k) {
-                    const Change& ch = st.changes[k];
-                    if (k) out += ", ";
-                    out += "[\"" + std::string(1, ch.kind) + "\", " + std::to_string(ch.cell) + ", " +
-                           std::to_string(ch.digit) + "]";
-                }
-                out += "], \"pattern\": " + explain::PatternJson(st.pattern) + "}";
-            }
-            out += "]";
-        }
+        if (withSteps_ && o_.steps != "none") out += ", \"steps\": " + StepsJson(it.steps);
         out += "}\n";
         return;
     }

@@ -39,6 +39,7 @@ set(GRIDWICK_ENGINE_SOURCES
   techniques/expert/xy_chain.cpp
   grader/grader.cpp
   grader/signature.cpp
+  grader/trial_explain.cpp
   generator/bench_set.cpp
   generator/generator.cpp
   generator/hunt.cpp
@@ -53,4 +54,5 @@ set(GRIDWICK_ENGINE_SOURCES
 set(GRIDWICK_EXPLAIN_SOURCES
   explain/explain.cpp
   explain/html.cpp
+  explain/unusable.cpp
 )

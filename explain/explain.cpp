@@ -315,6 +315,41 @@ std::vector<std::string> BranchLines(const Step& step) {
     return out;
 }
 
+namespace {
+
+std::string ContradictionText(const Pattern& p) {
+    for (const PatternCell& c : p.cells)
+        if (c.role == Role::Contradiction) return Cell(c.cell) + " has no candidate left";
+    for (const PatternUnit& u : p.units)
+        if (u.role == Role::Contradiction) return "no place left for " + Digits(u.digits) + " in " + Unit(u.unit);
+    return {};
+}
+
+}  // namespace
+
+std::string RefutationText(const Step& step) {
+    const PatternChain* chain = nullptr;
+    for (const PatternChain& ch : step.pattern.chains)
+        if (ch.role == Role::Contradiction) chain = &ch;
+    if (chain == nullptr || chain->nodes.empty() || chain->nodes[0].cells.empty()) return {};
+    std::string out = Cell(chain->nodes[0].cells[0]) + "=" + Digits(chain->nodes[0].digits);
+    for (const Step& st : step.refutation) {
+        std::string node;
+        if (st.rung <= 2 && !st.changes.empty()) {
+            const Change& placed = st.changes[0];
+            node = Cell(placed.cell) + "=" + std::to_string(placed.digit);
+            node += st.pattern.units.empty() ? " (last in cell)"
+                                             : " (last " + std::to_string(placed.digit) + " in " +
+                                                   Unit(st.pattern.units[0].unit) + ")";
+        } else {
+            const std::string pattern = PatternText(st);
+            node = ResultText(st.changes) + " (" + st.name + (pattern.empty() ? "" : ": " + pattern) + ")";
+        }
+        Append(out, node, " => ");
+    }
+    return out + " => " + ContradictionText(step.pattern);
+}
+
 std::string StepText(const Step& step) {
     const std::string pattern = PatternText(step);
     return step.name + ": " + (pattern.empty() ? "" : pattern + " => ") + ResultText(step.changes);
@@ -433,6 +468,7 @@ std::string PatternJson(const Pattern& p) {
                     out += (j ? ", " : "") + std::to_string(ch.nodes[k].cells[j]);
                 out += "]";
                 if (ch.nodes[k].unit >= 0) out += ", \"unit\": \"" + Unit(ch.nodes[k].unit) + "\"";
+                if (ch.nodes[k].removal) out += ", \"removal\": true";
                 out += "}";
             }
             out += "], \"links\": [";
@@ -510,6 +546,42 @@ std::string Indented(const std::string& text) {
 
 }  // namespace
 
+std::string GridRows(const Grid& grid) {
+    std::string out;
+    for (int r = 0; r < 9; ++r) {
+        for (int c = 0; c < 9; ++c) {
+            if (c == 3 || c == 6) out += ' ';
+            out += static_cast<char>('0' + grid[9 * r + c]);
+        }
+        out += '\n';
+    }
+    return out;
+}
+
+namespace {
+
+// A trial's refutation, then its own steps numbered "21.1", "21.2"... from the
+// board before the trial, then the solved grid.
+std::string TrialText(const Board& before, const Step& trial, std::size_t number, bool grids) {
+    std::string out;
+    const std::string refutation = RefutationText(trial);
+    if (!refutation.empty()) out += "      " + refutation + "\n";
+    const Change assumed = trial.changes.at(0);
+    Board board = before;
+    board.Apply(Change{'P', assumed.cell, assumed.digit});
+    out += "      from " + Cell(assumed.cell) + "=" + std::to_string(assumed.digit) + " the ladder fills the grid:\n";
+    for (std::size_t k = 0; k < trial.fill.size(); ++k) {
+        if (grids) out += Indented(Indented(CandidateGrid(board)));
+        out += "      " + std::to_string(number) + "." + std::to_string(k + 1) + ". " + StepText(trial.fill[k]) + "\n";
+        for (const std::string& b : BranchLines(trial.fill[k])) out += "          " + b + "\n";
+        board.Apply(trial.fill[k]);
+    }
+    out += "      solved grid:\n" + Indented(Indented(GridRows(board.grid)));
+    return out;
+}
+
+}  // namespace
+
 std::string ExplanationText(const Grid& puzzle, int level, const std::vector<Step>& steps, bool grids) {
     assert(level >= 0 && level <= 9);
     std::string out;
@@ -518,6 +590,7 @@ std::string ExplanationText(const Grid& puzzle, int level, const std::vector<Ste
         if (grids) out += Indented(CandidateGrid(board));
         out += "  " + std::to_string(i + 1) + ". " + StepText(steps[i]) + "\n";
         for (const std::string& b : BranchLines(steps[i])) out += "      " + b + "\n";
+        if (!steps[i].fill.empty()) out += TrialText(board, steps[i], i + 1, grids);
         board.Apply(steps[i]);
     }
     if (level == 9) {

@@ -35,6 +35,11 @@ std::string ResultText(const std::vector<Change>& changes);
 // A forcing chain's branches, one line each, node by node from the assumption
 // to the common result: "r4c1=3 => r6c2=5 (last 5 in b4) => r2c9<>5".
 std::vector<std::string> BranchLines(const Step& step);
+// A bivalue trial's refutation, node by node from the cell's other candidate
+// to the contradiction: "r3c7=8 => r1c2=6 (last 6 in b1) => r2c3<>6
+// (Pointing: 6 in b1 only in r2) => no place left for 6 in c3". Empty unless
+// the step carries its refutation (gw::ExplainTrial).
+std::string RefutationText(const Step& step);
 // "Technique: pattern => result" (without number or indent).
 std::string StepText(const Step& step);
 // The closing lines: techniques used with their counts, and the hardest step.
@@ -60,6 +65,8 @@ struct Board {
 // per step (with `grids`, each after the candidate grid it starts from), a
 // line where the ladder got stuck followed by that grid, and the summary.
 std::string ExplanationText(const Grid& puzzle, int level, const std::vector<Step>& steps, bool grids);
+// The nine rows of a grid's digits, 0 for an empty cell.
+std::string GridRows(const Grid& grid);
 // Only the grid where the ladder got stuck (level 9).
 std::string StuckGridText(const Grid& puzzle, const std::vector<Step>& steps);
 

@@ -28,6 +28,11 @@ const char* RoleTint(Role r) {
 constexpr const char* kGroupMark[] = {"#56b4e9", "#e69f00", "#009e73", "#cc79a7", "#f0e442", "#0072b2"};
 constexpr const char* kLinkInk = "#cc79a7";
 
+// A chain of implications, drawn with arrows in its own colour: a forcing
+// chain's branch, or a trial's way from the failing candidate to its
+// contradiction.
+bool Implications(const PatternChain& ch) { return ch.role == Role::Branch || ch.role == Role::Contradiction; }
+
 std::string Num(double v) {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%.1f", v);
@@ -122,7 +127,7 @@ struct Drawing {
         }
         for (std::size_t k = 0; k < p.chains.size(); ++k) {
             const PatternChain& ch = p.chains[k];
-            const char* fill = ch.role == Role::Branch ? kGroupMark[k % 6] : kGroupMark[0];
+            const char* fill = Implications(ch) ? kGroupMark[k % 6] : kGroupMark[0];
             for (const ChainNode& n : ch.nodes)
                 for (int cell : n.cells)
                     for (int d = 1; d <= 9; ++d)
@@ -168,8 +173,10 @@ struct Drawing {
     void Links() {
         for (std::size_t k = 0; k < p.chains.size(); ++k) {
             const PatternChain& ch = p.chains[k];
-            if (ch.nodes.size() < 2) continue;
-            const bool branch = ch.role == Role::Branch;
+            // A trial's refutation rests on the whole board at each step, not
+            // on the node before: its nodes carry their order only.
+            if (ch.nodes.size() < 2 || ch.role == Role::Contradiction) continue;
+            const bool branch = Implications(ch);
             const std::string colour = branch ? std::string(" style=\"stroke:") + kGroupMark[k % 6] + "\"" : "";
             const std::size_t links = ch.loop ? ch.nodes.size() : ch.nodes.size() - 1;
             for (std::size_t i = 0; i < links; ++i) {
@@ -207,8 +214,20 @@ struct Drawing {
         }
     }
 
-    // Step 7. A stroke through every struck candidate.
+    // Step 7. A stroke through every struck candidate, and through the
+    // candidates a chain's node takes out, in the chain's colour.
     void Strikes() {
+        for (std::size_t k = 0; k < p.chains.size(); ++k)
+            for (const ChainNode& n : p.chains[k].nodes) {
+                if (!n.removal) continue;
+                for (int c : n.cells)
+                    for (int d = 1; d <= 9; ++d)
+                        if (n.digits & board.masks[c] & DigitBit(d))
+                            out += "<line class=\"strike\" style=\"stroke:" + std::string(kGroupMark[k % 6]) +
+                                   "\" x1=\"" + Num(CandidateX(c, d) - kMarkHalf) + "\" y1=\"" +
+                                   Num(CandidateY(c, d) + kMarkHalf) + "\" x2=\"" + Num(CandidateX(c, d) + kMarkHalf) +
+                                   "\" y2=\"" + Num(CandidateY(c, d) - kMarkHalf) + "\"/>";
+            }
         for (int c = 0; c < 81; ++c)
             for (int d = 1; d <= 9; ++d)
                 if (struck[c] & DigitBit(d))
@@ -242,7 +261,7 @@ std::string GridSvg(const Board& board, const Step* step) {
     d.out = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + std::to_string(kGridPx) + "\" height=\"" +
             std::to_string(kGridPx) + "\" viewBox=\"0 0 " + std::to_string(kGridPx) + " " + std::to_string(kGridPx) +
             "\" role=\"img\">";
-    if (!d.p.chains.empty() && d.p.chains[0].role == Role::Branch)
+    if (!d.p.chains.empty() && Implications(d.p.chains[0]))
         d.out += "<defs><marker id=\"arrow\" viewBox=\"0 0 10 10\" refX=\"9\" refY=\"5\" markerWidth=\"5\" "
                  "markerHeight=\"5\" orient=\"auto\"><path d=\"M0 0L10 5L0 10z\" fill=\"context-stroke\"/></marker></defs>";
     Rect(d.out, 0, 0, kGridPx, kGridPx, "#ffffff");
@@ -270,30 +289,29 @@ std::string Figure(const std::string& id, const std::string& svg, const std::str
 }
 
 // A step's caption: its number (a link to itself), its text, and a forcing
-// chain's branches, each behind a swatch of its colour in the drawing.
-std::string Caption(const std::string& id, std::size_t number, const Step& st) {
-    std::string out = "<a href=\"#" + id + "\"><b>" + std::to_string(number) + ".</b></a> " + Escape(StepText(st));
+// chain's branches or a trial's refutation, each behind a swatch of its colour
+// in the drawing.
+std::string Caption(const std::string& id, const std::string& number, const Step& st) {
+    std::string out = "<a href=\"#" + id + "\"><b>" + number + ".</b></a> " + Escape(StepText(st));
     const std::vector<std::string> branches = BranchLines(st);
     for (std::size_t k = 0; k < branches.size(); ++k)
         out += "<br><span class=\"swatch\" style=\"background:" + std::string(kGroupMark[k % 6]) + "\"></span>" +
                Escape(branches[k]);
+    const std::string refutation = RefutationText(st);
+    if (!refutation.empty())
+        out += "<br><span class=\"swatch\" style=\"background:" + std::string(kGroupMark[0]) + "\"></span>" +
+               Escape(refutation);
     return out;
 }
 
-}  // namespace
-
-std::string HtmlPage::Section(int line, const Grid& puzzle, int level, const std::vector<Step>& steps) {
-    const std::string id = "line-" + std::to_string(line);
-    auto stepId = [&](std::size_t i) { return id + "-step-" + std::to_string(i + 1); };
-    std::string out;
-    out += "<section id=\"" + id + "\"><h2><a href=\"#" + id + "\">Line " + std::to_string(line) + "</a>: " +
-           kLevelNames[static_cast<std::size_t>(level)] + " (" + std::to_string(level) + "), " +
-           std::to_string(steps.size()) + " steps</h2>";
-    // The contents: one link per step, a run of singles as one link.
-    out += "<nav class=\"toc\">";
-    std::string grids = "<div class=\"grids\">";
-    Board board(puzzle);
-    grids += Figure("", GridSvg(board, nullptr), "The puzzle");
+// The figures of `steps` from `board` on (which they advance), step i with
+// the anchor `id` + (i + 1) and the number `number` + (i + 1); runs of
+// singles fold into one group. With `toc`, a link per step or run. A trial's
+// own steps follow its figure, folded, then the solved grid.
+void StepFigures(Board& board, const std::vector<Step>& steps, const std::string& id, const std::string& number,
+                 std::string& grids, std::string* toc) {
+    auto stepId = [&](std::size_t i) { return id + std::to_string(i + 1); };
+    auto label = [&](std::size_t i) { return number + std::to_string(i + 1); };
     for (std::size_t i = 0; i < steps.size();) {
         std::size_t end = i;
         while (end < steps.size() && IsSingle(steps[end])) ++end;
@@ -302,13 +320,13 @@ std::string HtmlPage::Section(int line, const Grid& puzzle, int level, const std
             for (std::size_t k = i; k < end; ++k)
                 for (const Change& ch : steps[k].changes)
                     if (ch.kind == 'P') placed += (placed.empty() ? "" : ", ") + Cell(ch.cell) + "=" + std::to_string(ch.digit);
-            const std::string range = std::to_string(i + 1) + "-" + std::to_string(end);
-            out += "<a href=\"#" + stepId(i) + "\">" + range + " singles</a> ";
+            const std::string range = label(i) + "-" + label(end - 1);
+            if (toc != nullptr) *toc += "<a href=\"#" + stepId(i) + "\">" + range + " singles</a> ";
             grids += "<details class=\"run\" id=\"" + stepId(i) + "\"><summary>Steps " + range + ": " +
                      std::to_string(end - i) + " singles (" + Escape(placed) + ")</summary><div class=\"grids\">";
             for (const std::size_t first = i; i < end; ++i) {
                 grids += Figure(i == first ? "" : stepId(i), GridSvg(board, &steps[i]),
-                                Caption(stepId(i), i + 1, steps[i]));
+                                Caption(stepId(i), label(i), steps[i]));
                 board.Apply(steps[i]);
             }
             grids += "</div></details>";
@@ -316,16 +334,82 @@ std::string HtmlPage::Section(int line, const Grid& puzzle, int level, const std
         }
         if (end == i) end = i + 1;  // one step that is not a single
         for (; i < end; ++i) {
-            out += "<a href=\"#" + stepId(i) + "\">" + std::to_string(i + 1) + " " + Escape(steps[i].name) + "</a> ";
-            grids += Figure(stepId(i), GridSvg(board, &steps[i]), Caption(stepId(i), i + 1, steps[i]));
-            board.Apply(steps[i]);
+            const Step& st = steps[i];
+            if (toc != nullptr) *toc += "<a href=\"#" + stepId(i) + "\">" + label(i) + " " + Escape(st.name) + "</a> ";
+            grids += Figure(stepId(i), GridSvg(board, &st), Caption(stepId(i), label(i), st));
+            if (!st.fill.empty()) {
+                const Change assumed = st.changes.at(0);
+                Board trial = board;
+                trial.Apply(Change{'P', assumed.cell, assumed.digit});
+                grids += "<details class=\"run\" id=\"" + stepId(i) + "-fill\"><summary>Steps " + label(i) + ".1-" +
+                         label(i) + "." + std::to_string(st.fill.size()) + ": from " + Cell(assumed.cell) + "=" +
+                         std::to_string(assumed.digit) + " the ladder fills the grid</summary><div class=\"grids\">";
+                StepFigures(trial, st.fill, stepId(i) + "-", label(i) + ".", grids, nullptr);
+                grids += "</div></details>";
+                static const Step kAfter;  // draws every digit not given as placed before
+                grids += Figure(stepId(i) + "-solved", GridSvg(trial, &kAfter), "The solved grid");
+            }
+            board.Apply(st);
         }
     }
+}
+
+}  // namespace
+
+std::string HtmlPage::Section(int line, const Grid& puzzle, int level, const std::vector<Step>& steps) {
+    const std::string id = "line-" + std::to_string(line);
+    std::string out;
+    out += "<section id=\"" + id + "\"><h2><a href=\"#" + id + "\">Line " + std::to_string(line) + "</a>: " +
+           kLevelNames[static_cast<std::size_t>(level)] + " (" + std::to_string(level) + "), " +
+           std::to_string(steps.size()) + " steps</h2>";
+    // The contents: one link per step, a run of singles as one link.
+    std::string toc;
+    std::string grids = "<div class=\"grids\">";
+    Board board(puzzle);
+    grids += Figure("", GridSvg(board, nullptr), "The puzzle");
+    StepFigures(board, steps, id + "-step-", "", grids, &toc);
     if (level == 9) grids += Figure("", GridSvg(board, nullptr), "Stuck: no technique makes progress");
-    out += "</nav>" + grids + "</div><p class=\"summary\">";
+    out += "<nav class=\"toc\">" + toc + "</nav>" + grids + "</div><p class=\"summary\">";
     for (const std::string& l : Summary(steps)) out += Escape(l) + "<br>";
     out += "</p></section>\n";
     return out;
+}
+
+std::string HtmlPage::UnusableSection(int line, const std::string& text, const Unusable& why) {
+    const std::string id = "line-" + std::to_string(line);
+    std::string out = "<section id=\"" + id + "\"><h2><a href=\"#" + id + "\">Line " + std::to_string(line) +
+                      "</a>: not graded</h2><p class=\"unusable\">" + Escape(why.reason) + "</p>";
+    if (!why.parsed) {
+        if (!text.empty()) out += "<pre class=\"input\">" + Escape(text) + "</pre>";
+        return out + "</section>\n";
+    }
+    out += "<div class=\"grids\">";
+    if (why.twoSolutions) {
+        // Each solution drawn over the givens, the cells where they differ tinted.
+        int n = 0;
+        for (const Grid* g : {&why.first, &why.second}) {
+            Board board(why.puzzle);
+            for (int c = 0; c < 81; ++c)
+                if (why.puzzle[c] == 0) board.Apply(Change{'P', static_cast<std::uint8_t>(c), (*g)[c]});
+            Step shown;
+            for (int c : why.differ) shown.pattern.Cell(c, 0, Role::Set);
+            ++n;
+            out += Figure(id + "-solution-" + std::to_string(n), GridSvg(board, &shown),
+                          "Solution " + std::to_string(n) + (n == 1 ? "" : ": differs from solution 1 in " +
+                                                                             Escape(Cells(why.differ))));
+        }
+    } else if (why.unit >= 0) {
+        Board board(why.puzzle);
+        board.masks.fill(0);  // pencil marks mean nothing among clashing givens
+        Step shown;
+        shown.pattern.Unit(why.unit, Role::Cover);
+        for (int c : why.clash) shown.pattern.Cell(c, 0, Role::Contradiction);
+        out += Figure(id + "-clash", GridSvg(board, &shown),
+                      std::to_string(why.digit) + " twice in " + Unit(why.unit) + ": " + Escape(Cells(why.clash)));
+    } else {
+        out += Figure("", GridSvg(Board(why.puzzle), nullptr), "The puzzle");
+    }
+    return out + "</div></section>\n";
 }
 
 std::string GridCss() {
@@ -404,6 +488,8 @@ std::string HtmlPage::Head() {
            ".toc{box-sizing:border-box;height:" + std::to_string(kTocPx) + "px;padding:0 " + std::to_string(kPadPx) +
            "px;font-size:13px;line-height:" + std::to_string(kTocPx) + "px;white-space:nowrap;overflow-x:auto}\n"
            ".toc a{margin-right:6px}\n"
+           ".unusable{padding:0 " + std::to_string(kPadPx) + "px;font-size:15px;overflow-wrap:anywhere}\n"
+           "pre.input{margin:0 " + std::to_string(kPadPx) + "px;font-size:14px}\n"
            "details.run{grid-column:1/-1;border:1px solid #bbb;padding:6px}\n"
            "details.run summary{cursor:pointer;font-size:14px}\n"
            ".swatch{display:inline-block;width:10px;height:10px;margin-right:4px}\n"

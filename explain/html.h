@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "explain/explain.h"
+#include "explain/unusable.h"
 
 namespace gw::explain {
 
@@ -59,6 +60,9 @@ public:
     // The section of one graded puzzle (its input line, the givens, the level,
     // the steps); Add appends it, Append appends one made before.
     static std::string Section(int line, const Grid& puzzle, int level, const std::vector<Step>& steps);
+    // The section of a line that could not be graded (`text` as read): the
+    // reason, and the grids that show it.
+    static std::string UnusableSection(int line, const std::string& text, const Unusable& why);
     void Add(int line, const Grid& puzzle, int level, const std::vector<Step>& steps) {
         sections_ += Section(line, puzzle, level, steps);
     }

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <charconv>
 
+#include "grader/trial_explain.h"
 #include "model/state_check.h"
 #include "techniques/techniques.h"
 
@@ -106,60 +107,6 @@ int GradePuzzle(GradeState& s, const Grid& puzzle, GradeTrace& trace) {
     trace.stopped = false;
     return Grade(s, puzzle, nullptr, &trace);
 }
-
-namespace {
-
-// The first contradiction in a grading state, if any, into `p`: a cell
-// without candidates, or a digit that has no place left in a unit.
-bool FindContradiction(const GradeState& s, Pattern& p) {
-    for (int c = 0; c < 81; ++c) {
-        if (s.SolveGrid[c] == 0 && s.CandMask[c] == 0) {
-            p.Cell(c, 0, Role::Contradiction);
-            return true;
-        }
-    }
-    for (int u = 0; u < 27; ++u) {
-        unsigned present = 0;
-        for (int k = 0; k < 9; ++k) {
-            const int c = UnitCell(u, k);
-            present |= s.CandMask[c];
-            if (s.SolveGrid[c] != 0) present |= DigitBit(s.SolveGrid[c]);
-        }
-        if (present != kAllDigits) {
-            const int d = LowestDigit(kAllDigits & ~present);
-            p.Unit(u, Role::Contradiction, DigitBit(d));
-            return true;
-        }
-    }
-    return false;
-}
-
-// Explains a successful trial of `digit` in the two-candidate `cell` from the
-// state before it: the cell's other candidate is assumed on a scratch copy and
-// rungs 1..41 run until they meet a contradiction or get stuck. Runs only when
-// an explanation is asked for; the grading state is not touched.
-void RecordTrial(const GradeState& s, const Grid& grid, const Masks& masks, int digit, int cell, Pattern& p) {
-    p.Kind(PatternKind::Trial).Digit(digit).Cell(cell, DigitBit(digit), Role::Assumption);
-    const unsigned other = masks[cell] & ~DigitBit(digit);
-    if (other == 0) return;
-    const int e = LowestDigit(other);
-    p.Cell(cell, DigitBit(e), Role::Branch);
-    GradeState t;
-    t.SolveGrid = grid;
-    t.CandMask = masks;
-    GradeRun scratch;  // the user's switched-off rungs, without hooks or log
-    if (s.run != nullptr) scratch.disabledRungs = s.run->disabledRungs;
-    t.run = &scratch;
-    PlaceDigit(t, e, cell);
-    for (;;) {
-        if (FindContradiction(t, p) || IsSolved(t)) return;
-        bool progress = false;
-        for (int rung = 1; rung < kRungCount && !progress; ++rung) progress = RunRung(t, rung);
-        if (!progress) return;
-    }
-}
-
-}  // namespace
 
 bool BivalueTrial(GradeState& s) {
     // Two-candidate cells, computed once: failed trials restore the state, so

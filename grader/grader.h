@@ -19,6 +19,11 @@ struct Step {
     std::string name;  // player's name, refined by the rung's own note when it gave one
     std::vector<Change> changes;
     Pattern pattern;   // what the rung saw (recorded only when steps are asked for)
+    // A bivalue trial's own steps, filled by ExplainTrial (grader/trial_explain.h):
+    // those by which the cell's other candidate meets its contradiction, and
+    // those by which the ladder fills the grid from the kept assumption.
+    std::vector<Step> refutation{};
+    std::vector<Step> fill{};
 };
 
 // Grades `puzzle`: 1..8 when the ladder solved it, 9 when it got stuck, 0 when

@@ -14,6 +14,7 @@
 #include "generator/solution_count.h"
 #include "grader/grader.h"
 #include "grader/signature.h"
+#include "grader/trial_explain.h"
 #include "model/canonical.h"
 #include "output/reader.h"
 
@@ -64,6 +65,8 @@ Step PublicStep(const gw::Step& st) {
     for (const gw::Change& ch : st.changes) out.changes.push_back({ch.kind, ch.cell, ch.digit});
     out.pattern = gw::explain::PatternJson(st.pattern);
     out.text = gw::explain::StepText(st);
+    for (const gw::Step& sub : st.refutation) out.refutation.push_back(PublicStep(sub));
+    for (const gw::Step& sub : st.fill) out.fill.push_back(PublicStep(sub));
     return out;
 }
 
@@ -154,7 +157,14 @@ std::string Step::Json() const {
         out += "[\"" + std::string(1, ch.kind) + "\", " + std::to_string(ch.cell) + ", " + std::to_string(ch.digit) +
                "]";
     }
-    return out + "], \"pattern\": " + pattern + "}";
+    out += "], \"pattern\": " + pattern;
+    for (const auto& [name, sub] : {std::pair{"refutation", &refutation}, std::pair{"fill", &fill}}) {
+        if (sub->empty()) continue;
+        out += std::string(", \"") + name + "\": [";
+        for (std::size_t i = 0; i < sub->size(); ++i) out += (i ? ", " : "") + (*sub)[i].Json();
+        out += "]";
+    }
+    return out + "}";
 }
 
 std::string Grading::Json() const {
@@ -181,6 +191,7 @@ Grading Grade(const Puzzle& puzzle, const GradeOptions& options) {
     auto data = std::make_shared<detail::GradingData>();
     data->puzzle = g;
     data->level = gw::GradePuzzle(s, g, options.steps ? &data->steps : nullptr);
+    gw::ExplainTrial(g, data->steps, run.disabledRungs);
     Grading out;
     out.puzzle = puzzle;
     out.solution = FromGrid(solution);

@@ -96,6 +96,9 @@ struct ChainNode {
     // which it was the digit's last place (a hidden single), or -1 (the
     // assumption, or the cell's last candidate).
     std::int8_t unit = -1;
+    // The node takes its digits out of its cells instead of placing them (a
+    // step of a trial's refutation that only removes candidates).
+    bool removal = false;
     bool operator==(const ChainNode&) const = default;
 };
 

@@ -57,6 +57,19 @@ std::string RowCells(std::string_view line) {
     return cells.size() == 9 ? cells : std::string{};
 }
 
+// The cells of a line that looks like a grid row but holds fewer or more than
+// nine cells ("53..7...", "5 3 . . 7 . . . . 1"): cell characters, '|' and
+// spaces only, 1 to 17 cells. Empty when it is no such line.
+std::string BadRowCells(std::string_view line) {
+    std::string cells;
+    for (char ch : line) {
+        if (IsCellChar(ch)) cells.push_back(ch);
+        else if (ch != '|' && !IsSpace(ch)) return {};
+        if (cells.size() > 17) return {};
+    }
+    return cells.size() == 9 ? std::string{} : cells;
+}
+
 bool IsSeparator(std::string_view line) {
     bool dash = false;
     for (char ch : line) {
@@ -273,9 +286,12 @@ bool PuzzleReader::NextText(InputPuzzle& out) {
     // that line's own puzzle then waits in `held`.
     auto incompleteRows = [&](InputPuzzle& p) {
         p.line = rowsStart_;
-        p.text = rows_;
-        p.error = "incomplete grid: " + std::to_string(rowCount_) + " rows of 9";
+        p.text = rowLines_;
+        // A lone line of a few cells is no grid at all.
+        if (badRow_ == 1 && rowCount_ == 1) p.error = "expected 81 cells, found " + std::to_string(badRowCells_);
+        else p.error = "incomplete grid: " + std::to_string(rowCount_) + " rows of 9" + BadRow(", and ");
         rows_.clear();
+        rowLines_.clear();
         rowCount_ = 0;
     };
     if (held_) {
@@ -315,11 +331,15 @@ bool PuzzleReader::NextText(InputPuzzle& out) {
                 }
                 if (IsSeparator(v)) continue;
                 const std::string row = RowCells(v);
+                // A grid may start with a short row, but not with a lone number
+                // (grids numbered "1", "2"... in a file).
+                std::string bad = row.empty() ? BadRowCells(v) : std::string{};
+                if (rowCount_ == 0 && bad.size() < 4) bad.clear();
                 if (title_) {
                     // A line of words just before a grid of nine rows is its
                     // title ("Grid 01"); before anything else it is a bad line,
                     // reported now, and this line is read again after it.
-                    if (row.empty()) {
+                    if (row.empty() && bad.empty()) {
                         out = std::move(*title_);
                         title_.reset();
                         replay_ = line;
@@ -327,14 +347,30 @@ bool PuzzleReader::NextText(InputPuzzle& out) {
                     }
                     title_.reset();
                 }
-                if (!row.empty()) {
-                    if (rowCount_ == 0) rowsStart_ = lineNo_;
-                    rows_ += row;
+                if (!row.empty() || !bad.empty()) {
+                    // A row of a grid; one with too few or too many cells
+                    // spoils the grid, which is reported as a whole.
+                    if (rowCount_ == 0) {
+                        rowsStart_ = lineNo_;
+                        badRow_ = 0;
+                    }
+                    if (!bad.empty() && badRow_ == 0) {
+                        badRow_ = rowCount_ + 1;
+                        badRowCells_ = static_cast<int>(bad.size());
+                    }
+                    rows_ += row.empty() ? bad : row;
+                    rowLines_ += std::string(v) + "\n";
                     if (++rowCount_ < 9) continue;
                     out.line = rowsStart_;
-                    for (int c = 0; c < 81; ++c) out.grid[c] = CellValue(rows_[static_cast<std::size_t>(c)]);
-                    out.text = DotText(out.grid);
+                    if (badRow_ > 0) {
+                        out.text = rowLines_;
+                        out.error = BadRow("");
+                    } else {
+                        for (int c = 0; c < 81; ++c) out.grid[c] = CellValue(rows_[static_cast<std::size_t>(c)]);
+                        out.text = DotText(out.grid);
+                    }
                     rows_.clear();
+                    rowLines_.clear();
                     rowCount_ = 0;
                     return true;
                 }
@@ -389,6 +425,11 @@ bool PuzzleReader::NextText(InputPuzzle& out) {
         return true;
     }
     return false;
+}
+
+std::string PuzzleReader::BadRow(const char* lead) const {
+    if (badRow_ == 0) return {};
+    return lead + ("row " + std::to_string(badRow_) + " has " + std::to_string(badRowCells_) + " cells");
 }
 
 std::string CellName(int cell) {

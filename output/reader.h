@@ -72,8 +72,12 @@ private:
     bool stop_ = false;        // the rest of the input is not read
     // Rows of a nine-line grid being gathered.
     std::string rows_;
+    std::string rowLines_;  // the same rows as read, a line each (what a bad grid shows)
     int rowsStart_ = 0;
     int rowCount_ = 0;
+    int badRow_ = 0;       // the first row (1..9) of them without nine cells, 0 for none
+    int badRowCells_ = 0;  // its cells
+    std::string BadRow(const char* lead) const;  // lead + "row 2 has 8 cells", "" for none
     bool headerChecked_ = false;
     std::optional<InputPuzzle> held_;  // a line's result that waits behind an incomplete grid
     std::optional<InputPuzzle> title_;  // a line of words that is a title if a grid follows

@@ -12,6 +12,7 @@
 
 #include "explain/explain.h"
 #include "explain/html.h"
+#include "grader/trial_explain.h"
 #include "test_util.h"
 
 namespace gw {
@@ -230,6 +231,102 @@ TEST(Explain, ForcingChainBranchesReplayBySingles) {
     EXPECT_GT(branches, 20);
 }
 
+// A trial's refutation and its own steps replay by the ladder's rules. The
+// refutation starts from the cell's other candidate; each single in it is one
+// on the board the nodes before it leave, each harder step is what its rung
+// makes there, and the nodes end in the contradiction the step names. The
+// trial's own steps are each what its rung makes, and end in the solution.
+TEST(Explain, TrialRefutationAndStepsReplay) {
+    const struct {
+        const char* puzzle;
+        const char* solution;
+        const char* contradiction;  // "" when the other candidate only leaves the ladder stuck
+    } cases[] = {
+        // Singles alone reach a digit without a place.
+        {"7..9.2.....4..1..2..3....9.1.2.4......7...5......162...58...7..4..72.6.....4....8",
+         "715982436964351872823674195182547369647293581539816247358169724491728653276435918",
+         "no place left for 6 in c3"},
+        // Singles alone empty a cell.
+        {"4..3......9...71...7..6.....4.......6.82.4..57......3.....8.91..529...4......2...",
+         "416329578293857164875461329549673281638214795721598436364785912152936847987142653",
+         "has no candidate left"},
+        // Subsets, pointing and chains on the way to the contradiction.
+        {".3......2..14.....94...7.1..62.4....7..5.1.......2.89..8.3...59.....87..1......8.",
+         "637815942251496378948237615862749531793581426514623897486372159329158764175964283", "no place left for"},
+        {"...4..82....2...7..8......9..1.6.2.....8.5..7..8.3.6..3......6.12...8....74..3...",
+         "937456821415289376682371459541967283263845917798132645359724168126598734874613592",
+         "has no candidate left"},
+        {"8.9......7..5.......3...2.5....46..2.4.....7.6..81.5....5..91.......8..7....2.6.9",
+         "859632741712584963463971285598746312341295876627813594275469138936158427184327659", ""},
+    };
+    // One rung on a copy of `from`: true when it makes exactly `st`'s changes.
+    auto makes = [](const GradeState& from, const Step& st) {
+        GradeState x;
+        x.SolveGrid = from.SolveGrid, x.CandMask = from.CandMask, x.Givens = from.Givens;
+        std::vector<Change> log;
+        GradeRun run{.log = &log};
+        x.run = &run;
+        return RunRung(x, st.rung) && log == st.changes;
+    };
+    auto apply = [](GradeState& s, const Step& st) {
+        for (const Change& ch : st.changes)
+            ch.kind == 'R' ? (void)RemoveCandidate(s, ch.digit, ch.cell) : PlaceDigit(s, ch.digit, ch.cell);
+    };
+    int harder = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.puzzle);
+        const Grid puzzle = test::ParseGrid(c.puzzle), solution = test::ParseGrid(c.solution);
+        GradeState s;
+        std::vector<Step> steps;
+        ASSERT_EQ(GradePuzzle(s, puzzle, &steps), 8);
+        ExplainTrial(puzzle, steps);
+        const Step& trial = steps.back();
+        ResetGradeState(s, puzzle);
+        for (std::size_t i = 0; i + 1 < steps.size(); ++i) apply(s, steps[i]);
+        const int cell = trial.changes.at(0).cell, digit = trial.changes.at(0).digit;
+
+        GradeState kept = s;
+        PlaceDigit(kept, digit, cell);
+        for (const Step& st : trial.fill) {
+            EXPECT_TRUE(makes(kept, st)) << StepText(st);
+            apply(kept, st);
+        }
+        EXPECT_EQ(kept.SolveGrid, solution);
+
+        EXPECT_NE(RefutationText(trial).find(c.contradiction), std::string::npos) << RefutationText(trial);
+        if (*c.contradiction == '\0') {
+            EXPECT_TRUE(trial.refutation.empty());
+            continue;
+        }
+        GradeState refuted = s;
+        PlaceDigit(refuted, LowestDigit(s.CandMask[cell] & ~DigitBit(digit)), cell);
+        for (const Step& st : trial.refutation) {
+            const Change placed = st.changes.at(0);
+            if (st.rung == test::RungNo("Hidden Single")) {
+                const int u = st.pattern.units.at(0).unit;
+                for (int k = 0; k < 9; ++k)
+                    EXPECT_TRUE(UnitCell(u, k) == placed.cell || !refuted.CandFlags(UnitCell(u, k), placed.digit))
+                        << Cell(placed.cell) << "=" << int{placed.digit} << " is not the last place in " << Unit(u);
+            } else if (st.rung == test::RungNo("Naked Single")) {
+                EXPECT_EQ(refuted.CandMask[placed.cell], DigitBit(placed.digit)) << StepText(st);
+            } else {
+                ++harder;
+                EXPECT_TRUE(makes(refuted, st)) << StepText(st);
+            }
+            apply(refuted, st);
+        }
+        Pattern why, named;
+        ASSERT_TRUE(FindContradiction(refuted, why));
+        for (const PatternCell& pc : trial.pattern.cells)
+            if (pc.role == Role::Contradiction) named.cells.push_back(pc);
+        for (const PatternUnit& pu : trial.pattern.units)
+            if (pu.role == Role::Contradiction) named.units.push_back(pu);
+        EXPECT_EQ(why.cells, named.cells);
+        EXPECT_EQ(why.units, named.units);
+    }
+    EXPECT_GT(harder, 0);
+}
+
 // The command line: step lines, summary, jsonl patterns agreeing with the text,
 // candidate grids and the page.
 TEST(Explain, CommandLineTextJsonlGridsAndPage) {
@@ -245,22 +342,28 @@ TEST(Explain, CommandLineTextJsonlGridsAndPage) {
     const auto text = Lines(explained);
     // Step for step the library's own explanation of the same gradings.
     std::string expected;
+    std::size_t trialSteps = 0, filled = 0;
     for (const std::string& p : {test::GridText(puzzles[0].first), outlaw}) {
         GradeState s;
         std::vector<Step> steps;
         const int level = GradePuzzle(s, test::ParseGrid(p), &steps);
+        ExplainTrial(test::ParseGrid(p), steps);
+        for (const Step& st : steps) trialSteps += st.refutation.size() + st.fill.size(), filled += st.fill.size();
         expected += p + " " + std::to_string(level) + " " + kLevelNames[static_cast<std::size_t>(level)] + "\n" +
                     ExplanationText(test::ParseGrid(p), level, steps, false);
     }
     EXPECT_EQ(explained, expected);
     const auto json = Lines(RunShell(cli + " --format jsonl"));
     ASSERT_EQ(json.size(), 2u);
-    const std::regex stepLine(R"(  (\d+)\. ([^:]+): (.+) => (.+))");
+    const std::regex stepLine(R"(  (\d+)\. ([^:]+): (.+) => (.+))"),
+        trialLine(R"(      (\d+)\.(\d+)\. ([^:]+): (.+) => (.+)|      from r\dc\d=\d the ladder fills the grid:|)"
+                  R"(      solved grid:|          \d{3} \d{3} \d{3}|          r\dc\d=\d => .+)");
     std::vector<std::string> names;
     int summaries = 0, stuck = 0;
     for (const std::string& l : text) {
         std::smatch m;
         if (std::regex_match(l, m, stepLine)) names.push_back(m[2]);
+        else if (std::regex_match(l, trialLine)) continue;
         else if (l.rfind("  techniques: ", 0) == 0 || l.rfind("  hardest: step ", 0) == 0) ++summaries;
         else if (l == "  stuck: no technique makes progress") ++stuck;
         else if (l.rfind("      r", 0) == 0 && l.find(" => ") != std::string::npos) continue;  // a branch
@@ -276,7 +379,8 @@ TEST(Explain, CommandLineTextJsonlGridsAndPage) {
             const std::size_t end = j.find("{\"rung\": ", at + 1);
             EXPECT_NE(j.substr(at, end - at).find("\"pattern\": {\"kind\": "), std::string::npos);
         }
-    EXPECT_EQ(names.size(), jsonSteps);
+    EXPECT_GT(filled, 0u);
+    EXPECT_EQ(names.size() + trialSteps, jsonSteps);
     EXPECT_NE(json[0].find("\"kind\": \"trial\""), std::string::npos);
 
     // Grids: one before every step (11 lines each) plus the stuck grid.
@@ -291,8 +395,76 @@ TEST(Explain, CommandLineTextJsonlGridsAndPage) {
     const std::string html{std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
     std::size_t svgs = 0;
     for (std::size_t at = html.find("<svg xmlns"); at != std::string::npos; at = html.find("<svg xmlns", at + 1)) ++svgs;
-    EXPECT_EQ(svgs, names.size() + 2 + 1);  // each puzzle, each step, the stuck grid
+    // Each puzzle, each step, the stuck grid, the trial's own steps and its solved grid.
+    EXPECT_EQ(svgs, names.size() + 2 + 1 + filled + 1);
     EXPECT_EQ(html.find("<script"), std::string::npos);
+    fs::remove(in);
+    fs::remove(page);
+}
+
+// A puzzle that cannot be graded says why, in one message and on the page:
+// two of its solutions and the cells where they differ, the unit where a digit
+// repeats, the row of a nine-line grid without nine cells.
+TEST(Explain, UnusablePuzzlesSayWhy) {
+    const std::string twoSolutions =
+        ".1.9..4.6.6.3.1.....3....951....7..9.........5..8....735..6.7.....7.8.5.2.6..5.1.";
+    std::string twice = twoSolutions;
+    twice[4] = '9';  // the 9 of r1c4 again in r1c5
+    auto nineLines = [&](int row, int cells) {
+        std::string out;
+        for (int r = 0; r < 9; ++r)
+            out += (r + 1 == row ? twoSolutions.substr(9 * static_cast<std::size_t>(r), 9).substr(0, 8) +
+                                       std::string(static_cast<std::size_t>(std::max(0, cells - 8)), '.')
+                                 : twoSolutions.substr(9 * static_cast<std::size_t>(r), 9)) + "\n";
+        return out;
+    };
+    const struct {
+        std::string input;
+        std::string message;  // the one line on standard error, after "line 1: "
+        std::string page;     // what the page shows of it
+    } cases[] = {
+        {twoSolutions + "\n", "more than one solution, for instance ", "id=\"line-1-solution-2\""},
+        {twice + "\n", "digit 9 appears twice in row 1 (r1c4 and r1c5)", "id=\"line-1-clash\""},
+        {nineLines(2, 8), "row 2 has 8 cells", "<pre class=\"input\">"},
+        {nineLines(5, 10), "row 5 has 10 cells", "<pre class=\"input\">"},
+    };
+    const fs::path in = TempPath("unusable.txt"), page = TempPath("unusable.html");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.input);
+        std::ofstream(in) << c.input;
+        const test::CommandResult r = test::RunGridwick("grade '" + in.string() + "' --html '" + page.string() + "' 2>&1");
+        EXPECT_EQ(r.status, 1);
+        const auto lines = Lines(r.out);
+        ASSERT_EQ(lines.size(), 1u) << r.out;
+        const std::string head = "gridwick: " + in.string() + " line 1: ";
+        ASSERT_EQ(lines[0].rfind(head + c.message, 0), 0u) << r.out;
+        std::ifstream f(page);
+        const std::string html{std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+        EXPECT_NE(html.find("<section id=\"line-1\">"), std::string::npos);
+        EXPECT_NE(html.find(": not graded</h2>"), std::string::npos);
+        EXPECT_NE(html.find(c.page), std::string::npos);
+        if (c.page.find("solution") == std::string::npos) continue;
+        // Two different solutions of the puzzle, and the cells where they differ.
+        const std::regex two(R"(for instance (\d{81}) and (\d{81}), which differ in (\S+)$)");
+        std::smatch m;
+        ASSERT_TRUE(std::regex_search(lines[0], m, two)) << lines[0];
+        const Grid puzzle = test::ParseGrid(twoSolutions), a = test::ParseGrid(m[1].str()), b = test::ParseGrid(m[2].str());
+        std::vector<int> differ;
+        for (const Grid* g : {&a, &b})
+            for (int u = 0; u < 27; ++u) {
+                unsigned seen = 0;
+                for (int k = 0; k < 9; ++k) {
+                    const int cell = UnitCell(u, k);
+                    seen |= DigitBit((*g)[cell]);
+                    EXPECT_TRUE(puzzle[cell] == 0 || puzzle[cell] == (*g)[cell]) << Cell(cell);
+                }
+                EXPECT_EQ(seen, kAllDigits) << Unit(u);
+            }
+        for (int cell = 0; cell < 81; ++cell)
+            if (a[cell] != b[cell]) differ.push_back(cell);
+        EXPECT_FALSE(differ.empty());
+        EXPECT_EQ(m[3].str(), Cells(differ));
+    }
     fs::remove(in);
     fs::remove(page);
 }

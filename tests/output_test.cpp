@@ -375,6 +375,10 @@ TEST(Reader, InputsPeopleHave) {
         {"Grid 01\n", 1, "not a puzzle: unexpected 'G' at column 1"},  // a title of nothing is a bad line
         {P + "\n\x1a", 1, ""},                                           // ^Z does not make the file binary
         {P.substr(0, 80) + "\n", 1, "expected 81 cells, found 80"},
+        {"Grid 01\n" + P.substr(0, 9) + "\n" + P.substr(9, 8) + "\n" + rows.substr(2 * 11), 2, "row 2 has 8 cells"},
+        {rows.substr(0, 8 * 11) + P.substr(72) + "1\n", 1, "row 9 has 10 cells"},
+        {rows.substr(0, 3 * 11) + "\n", 1, "incomplete grid: 3 rows of 9"},
+        {rows.substr(0, 22) + "1 2\n", 1, "incomplete grid: 3 rows of 9, and row 3 has 2 cells"},
         {P.substr(0, 80) + " 3\n", 1, "expected 81 cells, found 80"},  // not 81 cells with the level
         {std::string("\0", 1) + P + "\n", 1, "not a puzzle: unexpected byte 0x00 at column 1"},
         {std::string(5000, '1') + "\n", 1, "line longer than 4096 bytes"},
@@ -389,6 +393,11 @@ TEST(Reader, InputsPeopleHave) {
             EXPECT_EQ(p[0].text, P) << c.input;
         }
     }
+    // A number before each grid of nine lines is not taken for a short row.
+    const auto numbered = ReadPuzzles("1\n" + rows + "2\n" + rows);
+    ASSERT_EQ(numbered.size(), 4u);
+    EXPECT_EQ(numbered[1].error, "");
+    EXPECT_EQ(numbered[3].error, "");
     // Lines after an over-long one are still read; a line end that never comes
     // ends the reading after a bounded amount.
     const auto after = ReadPuzzles(std::string(10000, '.') + "\n" + P + "\n");

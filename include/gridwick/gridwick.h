@@ -84,7 +84,13 @@ struct GRIDWICK_API Step {
     std::vector<Change> changes;
     std::string pattern;    // what the technique saw, as a JSON object
     std::string text;       // "Technique: pattern => result"
-    // The step as a JSON object: rung, technique, level, changes, pattern.
+    // A bivalue trial's own steps (empty for every other step): those by which
+    // the cell's other candidate meets its contradiction, and those by which
+    // the ladder fills the grid from the kept assumption.
+    std::vector<Step> refutation{};
+    std::vector<Step> fill{};
+    // The step as a JSON object: rung, technique, level, changes, pattern (and
+    // a trial's "refutation" and "fill").
     std::string Json() const;
 };
 
