@@ -80,6 +80,7 @@ struct GradeOptions {
     bool explain = false;
     bool grid = false;       // the candidate grid before every step (implies explain)
     bool stuckGrid = false;  // the candidate grid where the ladder got stuck
+    bool hint = false;       // only the next step from each grid
     std::string html;        // a page with a drawn grid per step
     std::string without;
     int jobs = 1;

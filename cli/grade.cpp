@@ -49,6 +49,11 @@ std::string GridDigits(const Grid& g) {
     return s;
 }
 
+// The first step of a path, as a path of its own (empty when there is none).
+std::vector<Step> FirstStep(const std::vector<Step>& steps) {
+    return steps.empty() ? std::vector<Step>{} : std::vector<Step>{steps.front()};
+}
+
 // Steps as a JSON array; a trial's step also carries its refutation and the
 // steps that fill the grid.
 std::string StepsJson(const std::vector<Step>& steps) {
@@ -97,7 +102,8 @@ public:
     Grader(const GradeOptions& o, RungSet disabled, std::vector<Input> inputs)
         : o_(o), disabled_(disabled), inputs_(std::move(inputs)) {
         json_ = o.format == "jsonl";
-        withSteps_ = (json_ ? o.steps != "none" : o.explain || o.grid || o.stuckGrid) || !o.html.empty();
+        withSteps_ =
+            (json_ ? o.steps != "none" : o.explain || o.grid || o.stuckGrid) || !o.html.empty() || o.hint;
         several_ = inputs_.size() > 1;
     }
     int Run();
@@ -181,8 +187,25 @@ void Grader::Render(Item& it) const {
                ", \"level\": " + std::to_string(level) + ", \"name\": " + JsonString(levelName) +
                ", \"solution\": \"" + GridDigits(it.solution) + "\"";
         if (o_.canonical) out += ", \"canonical\": \"" + CanonicalText(p.grid) + "\"";
-        if (withSteps_ && o_.steps != "none") out += ", \"steps\": " + StepsJson(it.steps);
+        if (o_.hint) out += ", \"hint\": " + StepsJson(FirstStep(it.steps));
+        else if (withSteps_ && o_.steps != "none") out += ", \"steps\": " + StepsJson(it.steps);
         out += "}\n";
+        return;
+    }
+    if (o_.hint) {
+        // Only the step the ladder takes first from this grid: the grading's
+        // first pass is exactly that.
+        std::string& out = it.out;
+        if (several_) out = file + ":" + std::to_string(p.line) + ": ";
+        out += p.text + "\n";
+        if (!it.steps.empty()) {
+            out += "  next: " + explain::StepText(it.steps.front()) + "\n";
+            for (const std::string& b : explain::BranchLines(it.steps.front())) out += "      " + b + "\n";
+        } else if (level == 9) {
+            out += "  stuck: no technique makes progress\n";
+        } else {
+            out += "  solved: no cell is left open\n";
+        }
         return;
     }
     std::string& out = it.out;
@@ -514,6 +537,9 @@ Runner DefineGrade(CLI::App& cmd) {
     cmd.add_flag("--explain,-e", o->explain, "Show the solution path, one step per ladder pass");
     cmd.add_flag("--grid", o->grid, "With the path, the candidate grid before every step");
     cmd.add_flag("--stuck-grid", o->stuckGrid, "The candidate grid where the ladder got stuck (Outlaw puzzles)");
+    cmd.add_flag("--hint", o->hint,
+                 "Only the next step from each grid: give the puzzle with the cells filled so far (jsonl: \"hint\", "
+                 "a list of at most one step)");
     cmd.add_option("--html", o->html, "Also write a page with the puzzle and a drawn grid for every step")
         ->option_text("FILE");
     cmd.add_option("--without,-w", o->without,

@@ -341,7 +341,7 @@ TEST(Explain, CommandLineTextJsonlGridsAndPage) {
     const std::string explained = RunShell(cli + " --explain --html '" + page.string() + "'");
     const auto text = Lines(explained);
     // Step for step the library's own explanation of the same gradings.
-    std::string expected;
+    std::string expected, expectedHint;
     std::size_t trialSteps = 0, filled = 0;
     for (const std::string& p : {test::GridText(puzzles[0].first), outlaw}) {
         GradeState s;
@@ -351,8 +351,13 @@ TEST(Explain, CommandLineTextJsonlGridsAndPage) {
         for (const Step& st : steps) trialSteps += st.refutation.size() + st.fill.size(), filled += st.fill.size();
         expected += p + " " + std::to_string(level) + " " + kLevelNames[static_cast<std::size_t>(level)] + "\n" +
                     ExplanationText(test::ParseGrid(p), level, steps, false);
+        // A hint is the path's first step alone.
+        ASSERT_FALSE(steps.empty());
+        expectedHint += p + "\n  next: " + StepText(steps.front()) + "\n";
+        for (const std::string& b : BranchLines(steps.front())) expectedHint += "      " + b + "\n";
     }
     EXPECT_EQ(explained, expected);
+    EXPECT_EQ(RunShell(cli + " --hint"), expectedHint);
     const auto json = Lines(RunShell(cli + " --format jsonl"));
     ASSERT_EQ(json.size(), 2u);
     const std::regex stepLine(R"(  (\d+)\. ([^:]+): (.+) => (.+))"),
