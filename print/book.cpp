@@ -274,16 +274,21 @@ void Cells(cairo_t* cr, double x, double y, double cell, int cols, const std::st
     }
 }
 
+// A page's heading in large bold type at the top left; returns its baseline.
+double PageHeading(cairo_t* cr, double left, const char* text) {
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    SetFont(cr, true, 24);
+    const double y = kTop + 40;
+    cairo_move_to(cr, left, y);
+    cairo_show_text(cr, text);
+    return y;
+}
+
 // The rules in a few sentences and two worked examples.
 void DrawHowToPlay(cairo_t* cr, Paper paper, bool solutions) {
     const PageSize page = PaperSize(paper);
     const double left = 25 * kMm, width = page.width - 2 * left, lead = 17;
-    cairo_set_source_rgb(cr, 0, 0, 0);
-    SetFont(cr, true, 24);
-    double y = kTop + 40;
-    cairo_move_to(cr, left, y);
-    cairo_show_text(cr, "How to play");
-    y += 36;
+    double y = PageHeading(cr, left, "How to play") + 36;
     SetFont(cr, false, 12);
     const char* rules[] = {
         "Fill in the empty cells so that every row, every column and every 3\u00d73 box (the squares outlined in bold) "
@@ -365,12 +370,7 @@ void DrawContents(cairo_t* cr, Paper paper, const std::vector<ContentsLine>& lev
     const double left = 25 * kMm, right = page.width - left, lead = 24;
     // Columns from the right: solutions (when the book has them), page, count.
     const double pageAt = solutionsPage > 0 ? right - 110 : right, puzzlesAt = pageAt - 90;
-    cairo_set_source_rgb(cr, 0, 0, 0);
-    SetFont(cr, true, 24);
-    double y = kTop + 40;
-    cairo_move_to(cr, left, y);
-    cairo_show_text(cr, "Contents");
-    y += 44;
+    double y = PageHeading(cr, left, "Contents") + 44;
 
     auto row = [&](const std::string& name, const std::string& count, int at, int solutionAt) {
         Link(cr, at, true);
