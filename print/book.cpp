@@ -301,22 +301,22 @@ void DrawHowToPlay(cairo_t* cr, Paper paper, bool solutions) {
     for (const char* r : rules) y = Paragraph(cr, r, left, y, width, lead) + 8;
 
     const double cell = 10 * kMm, stripX = (page.width - 9 * cell) / 2;
+    // An example's bold title, then its text; y ends where its picture starts.
+    auto example = [&](const char* title, const char* text) {
+        SetFont(cr, true, 12);
+        y = Paragraph(cr, title, left, y, width, lead);
+        SetFont(cr, false, 12);
+        y = Paragraph(cr, text, left, y, width, lead) + 4;
+    };
     y += 10;
-    SetFont(cr, true, 12);
-    y = Paragraph(cr, "Example: one cell left in a row", left, y, width, lead);
-    SetFont(cr, false, 12);
-    y = Paragraph(cr, "This row already holds 1, 2, 3, 4, 5, 7, 8 and 9. The only digit missing is 6, so the empty "
-                      "cell is 6.", left, y, width, lead);
-    y += 4;
+    example("Example: one cell left in a row",
+            "This row already holds 1, 2, 3, 4, 5, 7, 8 and 9. The only digit missing is 6, so the empty cell is 6.");
     Cells(cr, stripX, y, cell, 9, "826519473", 2);
     y += cell + 36;
 
-    SetFont(cr, true, 12);
-    y = Paragraph(cr, "Example: where can the 5 go in the middle box?", left, y, width, lead);
-    SetFont(cr, false, 12);
-    y = Paragraph(cr, "A row holds one 5 only. The 5 in the first row and the 5 in the second row rule both rows out "
-                      "for the middle box, so its 5 is in the third row, where one cell is free.", left, y, width, lead);
-    y += 4;
+    example("Example: where can the 5 go in the middle box?",
+            "A row holds one 5 only. The 5 in the first row and the 5 in the second row rule both rows out for the "
+            "middle box, so its 5 is in the third row, where one cell is free.");
     const std::string band = "35......9"
                              "4......51"
                              "..62.7...";
