@@ -17,7 +17,7 @@
 
 #include "cli/commands.h"
 #include "cli/options.h"
-#include "cli/replacing_file.h"
+#include "output/replacing_file.h"
 #include "explain/explain.h"
 #include "explain/html.h"
 #include "model/canonical.h"
@@ -265,7 +265,12 @@ int Grader::Run() {
     // A stopped run leaves the previous page as it was.
     if (Stopped() != 0) return 128 + Stopped();
     bool pageFailed = false;
-    if (!o_.html.empty() && !(page_.Write(explain::HtmlPage::Tail()) && page_.Commit())) {
+    if (!o_.html.empty() && job_.Read() == 0) {
+        // Nothing was read (a mistyped input, say): the page stays as it was.
+        page_.Discard();
+        std::fprintf(stderr, "gridwick: no puzzle read; %s left as it was\n", o_.html.c_str());
+        pageFailed = true;
+    } else if (!o_.html.empty() && !(page_.Write(explain::HtmlPage::Tail()) && page_.Commit())) {
         std::fprintf(stderr, "gridwick: %s\n", page_.Reason().c_str());
         pageFailed = true;
     }

@@ -46,6 +46,7 @@ set(GRIDWICK_ENGINE_SOURCES
   generator/near_copies.cpp
   generator/solution_count.cpp
   output/reader.cpp
+  output/replacing_file.cpp
   output/stored.cpp
   output/targets.cpp
 )
