@@ -31,11 +31,11 @@ Runner DefinePrint(CLI::App& cmd) {
     cmd.add_option("--out,-o", o->out, "The PDF to write (with --format svg or png: the folder for the pictures)")
         ->option_text("FILE")->required();
     cmd.add_option("--levels,-l", o->levels, "Only these levels: names or numbers, e.g. Hard-Extreme or 6-9")
-        ->option_text("LEVELS");
+        ->option_text("LEVELS")->check(NotEmpty("levels"));
     cmd.add_option("--count,-n", o->count, "At most this many puzzles")
-        ->option_text("N")->check(Whole("a whole number of puzzles"));
+        ->option_text("N")->check(Whole("a whole number of puzzles", 1));
     cmd.add_option("--per-level", o->perLevel, "At most this many puzzles of each level")
-        ->option_text("N")->check(Whole("a whole number of puzzles"));
+        ->option_text("N")->check(Whole("a whole number of puzzles", 1));
     cmd.add_option("--order", o->order, "level: easy to hard over all inputs; input: as read; random")
         ->option_text("ORDER")->transform(OneOf({"level", "input", "random"}))->capture_default_str();
     cmd.add_option("--seed", o->seed, "Seed of --order random (default: a new one, shown at the end)")
