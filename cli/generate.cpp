@@ -28,6 +28,7 @@
 #include "grader/grader.h"
 #include "output/stored.h"
 #include "output/targets.h"
+#include "runs/generation.h"
 
 namespace gw::cli {
 
@@ -37,11 +38,6 @@ namespace {
 // many puzzles after a failure, the levels still open are taken to fail too
 // (a full disk, a read-only folder): the run stops instead of spinning.
 constexpr long long kPuzzlesWithoutSave = 1000;
-
-// A distinct stream of random numbers for each puzzle of a run.
-std::uint64_t PuzzleSeed(std::uint64_t runSeed, std::uint64_t seq) {
-    return runSeed ^ (seq * 0x9e3779b97f4a7c15ULL + 0x632be59bd9b4e019ULL);
-}
 
 struct Made {
     Grid puzzle{};
