@@ -19,11 +19,4 @@ bool ForEachLoadedPuzzle(const std::vector<std::string>& inputs, int& bad,
     return true;
 }
 
-bool LoadPuzzles(const std::vector<std::string>& inputs, std::vector<LoadedPuzzle>& out, int& bad) {
-    return ForEachLoadedPuzzle(inputs, bad, [&](LoadedPuzzle& p) {
-        out.push_back(p);
-        return true;
-    });
-}
-
 }  // namespace gw::cli

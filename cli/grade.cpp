@@ -315,7 +315,7 @@ Runner DefineGrade(CLI::App& cmd) {
                  "Only the next step from each grid: give the puzzle with the cells filled so far (jsonl: \"hint\", "
                  "a list of at most one step)");
     cmd.add_option("--html", o->html, "Also write a page with the puzzle and a drawn grid for every step")
-        ->option_text("FILE");
+        ->option_text("FILE")->check(NotEmpty("a file name"));
     cmd.add_option("--without,-w", o->without,
                    "Rungs that count as making no progress: numbers, ranges or technique names, e.g. 24,25 or "
                    "X-Wing (see gridwick rungs)")->option_text("RUNGS");

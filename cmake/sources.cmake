@@ -60,6 +60,7 @@ set(GRIDWICK_EXPLAIN_SOURCES
 # The runs: what the front ends do, built on the engine (generation runs,
 # grading jobs). No front end's code.
 set(GRIDWICK_RUNS_SOURCES
+  runs/generation.cpp
   runs/grading.cpp
   runs/merge.cpp
 )

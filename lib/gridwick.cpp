@@ -16,6 +16,7 @@
 #include "grader/signature.h"
 #include "model/canonical.h"
 #include "output/reader.h"
+#include "runs/generation.h"
 #include "runs/grading.h"
 
 namespace gridwick {
@@ -91,12 +92,6 @@ struct HaltBridge {
     }
     gw::RunControl control;
 };
-
-std::uint64_t TrySeed(std::uint64_t seed, std::uint64_t seq) {
-    // The command line's seed of its seq-th puzzle, so that a seeded run gives
-    // the same puzzles through either.
-    return seed ^ (seq * 0x9e3779b97f4a7c15ULL + 0x632be59bd9b4e019ULL);
-}
 
 }  // namespace
 
@@ -312,7 +307,7 @@ std::optional<Generated> Generate(const GenerateOptions& o) {
         gw::GradeRun run{.yield = &y};
         s.run = &run;
         for (std::uint64_t seq = 0; o.maxTries == 0 || out.tries < o.maxTries; ++seq) {
-            g.rng.Seed(TrySeed(o.seed, seq));
+            g.rng.Seed(gw::PuzzleSeed(o.seed, seq));
             if (!gw::BuildSolutionGrid(g, y) || !gw::RemoveClues(g, y) || y.Halted()) return std::nullopt;
             const int level = gw::GradePuzzle(s, g.Puzzle);
             if (level == 0 || y.Halted()) return std::nullopt;
@@ -329,7 +324,7 @@ std::optional<Generated> Generate(const GenerateOptions& o) {
     gw::HuntOptions ho;
     ho.levels = levels;
     gw::HuntPool pool(ho);
-    gw::Hunter hunter(pool, TrySeed(o.seed, 0), y);
+    gw::Hunter hunter(pool, gw::PuzzleSeed(o.seed, 0), y);
     std::optional<gw::HuntPuzzle> found;
     while (o.maxTries == 0 || out.tries < o.maxTries) {
         if (!hunter.Turn(found) || y.Halted()) return std::nullopt;

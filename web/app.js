@@ -5,16 +5,36 @@
 const $ = (id) => document.getElementById(id);
 const LEVELS = ['', 'Easy', 'Medium', 'Hard', 'Crazy', 'Insane', 'Kamikaze', 'Extreme', 'Mayhem', 'Outlaw'];
 
-// A worker with promise-returning calls.
+// The longest text a field may hand to the engine, in bytes, as the command
+// line's longest line: a puzzle, even as nine lines of nine with borders,
+// takes far less, and the engine gets no text it was not made for.
+const MAX_TEXT = 4096;
+
+// A worker with promise-returning calls. Should the worker itself fail, the
+// calls waiting on it end with the error and a new worker takes the next ones.
 function engine() {
-  const w = new Worker('worker.js');
+  let w = null;
   const waiting = new Map();
   let next = 1;
-  w.onmessage = (e) => {
-    const resolve = waiting.get(e.data.id);
-    waiting.delete(e.data.id);
-    if (resolve) resolve(e.data.result);
+  const failAll = (error) => {
+    for (const resolve of waiting.values()) resolve({ ok: false, error });
+    waiting.clear();
   };
+  const start = () => {
+    w = new Worker('worker.js');
+    w.onmessage = (e) => {
+      const resolve = waiting.get(e.data.id);
+      waiting.delete(e.data.id);
+      if (resolve) resolve(e.data.result);
+    };
+    w.onerror = (e) => {
+      e.preventDefault();
+      w.terminate();
+      failAll(`The engine failed (${e.message || 'unknown error'}); it has been restarted.`);
+      start();
+    };
+  };
+  start();
   return {
     call(name, ...args) {
       const id = next++;
@@ -25,10 +45,18 @@ function engine() {
     },
     stop() {
       w.terminate();
-      for (const resolve of waiting.values()) resolve({ ok: false, error: 'halted' });
-      waiting.clear();
+      failAll('halted');
     },
   };
+}
+
+// Why the fields' texts cannot go to the engine ('' when they can).
+function tooLong(fields) {
+  for (const [name, text] of fields) {
+    const bytes = new TextEncoder().encode(text).length;
+    if (bytes > MAX_TEXT) return `${name} is too long (${bytes} bytes; at most ${MAX_TEXT}): a puzzle is 81 cells.`;
+  }
+  return '';
 }
 
 const main = engine();
@@ -108,6 +136,11 @@ function render(r) {
 }
 
 async function grade() {
+  const long = tooLong([['The puzzle', $('puzzle').value], ['Without', $('without').value]]);
+  if (long) {
+    status(long, true);
+    return;
+  }
   busy(true);
   status('Grading…');
   const t0 = performance.now();
@@ -126,6 +159,11 @@ async function grade() {
 
 async function hint() {
   const progress = $('progress').value.trim() || $('puzzle').value;
+  const long = tooLong([['The puzzle', $('puzzle').value], ['Your progress', progress], ['Without', $('without').value]]);
+  if (long) {
+    status(long, true);
+    return;
+  }
   busy(true);
   const r = await main.call('hint', $('puzzle').value, progress, $('without').value);
   busy(false);
