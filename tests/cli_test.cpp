@@ -317,6 +317,8 @@ TEST_F(CliTest, ExitStatusesAndMessages) {
         {"count --out '" + missing.string() + "'", "", 1, "missing.txt"},
         {"count --out '" + dir_.string() + "'", "", 1, "none of the 8 target folders"},  // no target folders
         {"frobnicate", "", 2, "unknown command"},
+        {"rungs extra", "", 2, "not expected: extra\n"},
+        {"bench --frob", "", 2, "unknown option '--frob' for bench"},
         {"print '" + missing.string() + "'" + book, "", 1, "missing.txt"},  // missing input
         {"merge '" + missing.string() + "' -o '" + dir_.string() + "' -t 6", "", 1, "missing.txt"},
         {"merge '" + dir_.string() + "' -o '" + dir_.string() + "' -t 9", "", 2, "target"},  // one bad-target message
