@@ -1,7 +1,5 @@
 #include "share_panel.h"
 
-#include <unistd.h>
-
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -136,14 +134,11 @@ void SharePanel::SetHowToPlay(bool on) { howToPlay_->setChecked(on); }
 
 QString SharePanel::ExportPdf(const std::vector<CollectionPuzzle>& puzzles, const QString& path, const QString& title) {
     if (puzzles.empty()) return tr("No puzzle to print.");
-    std::vector<print::BookPuzzle> book;
+    std::vector<print::Chosen> chosen;
     for (const CollectionPuzzle& p : puzzles) {
-        print::BookPuzzle b;
-        b.number = static_cast<int>(book.size()) + 1;
-        b.puzzle = p.puzzle;
-        CountSolutions(p.puzzle, 1, &b.solution);
-        b.levelName = kLevelNames[static_cast<std::size_t>(p.level)];
-        book.push_back(b);
+        print::Chosen c{.puzzle = p.puzzle, .solution = {}, .level = p.level};
+        CountSolutions(p.puzzle, 1, &c.solution);
+        chosen.push_back(c);
     }
     print::BookOptions o;
     o.paper = letter() ? print::Paper::Letter : print::Paper::A4;
@@ -151,23 +146,14 @@ QString SharePanel::ExportPdf(const std::vector<CollectionPuzzle>& puzzles, cons
     o.solutions = solutions();
     o.howToPlay = howToPlay();
     o.title = title.toStdString();
-    // Written beside the file and renamed, so that a failure never leaves a
-    // half-written book under the chosen name.
-    const std::filesystem::path final = path.toStdString();
-    const QFileInfo info(path);
-    const std::filesystem::path tmp =
-        info.dir().filePath("." + info.fileName() + "." + QString::number(::getpid()) + ".tmp").toStdString();
-    std::string error;
-    std::error_code ec;
-    if (!print::WritePdf(tmp.string(), book, o, error)) {
-        std::filesystem::remove(tmp, ec);
-        return QString::fromStdString(error);
-    }
-    std::filesystem::rename(tmp, final, ec);
-    if (ec) {
-        std::filesystem::remove(tmp, ec);
-        return QString::fromStdString(ec.message());
-    }
+    // The command line's book of the same puzzles, written whole or not at
+    // all: a failure never leaves a half-written book under the chosen name.
+    const std::vector<print::BookPuzzle> book = print::AssembleBook(chosen);
+    std::string reason;
+    if (!print::WriteWhole(path.toStdString(),
+                           [&](const print::Sink& sink, std::string& error) { return print::WritePdf(sink, book, o, error); },
+                           reason))
+        return QString::fromStdString(reason);
     return {};
 }
 

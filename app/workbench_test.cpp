@@ -21,6 +21,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -34,6 +37,7 @@
 #include "main_window.h"
 #include "options.h"
 #include "runs/merge.h"
+#include "output/stored.h"
 #include "output/targets.h"
 #include "puzzle_view.h"
 #include "run_panel.h"
@@ -568,6 +572,47 @@ void WorkbenchTest::bookExportedToPdf() {
     QVERIFY(text.contains("Easy does it"));
     QVERIFY(text.contains("How to play"));
     QVERIFY(text.contains(QString("No. %1 · Easy").arg(easy)));
+
+    // `gridwick print` makes the same pages of the same puzzles.
+    QStringList args{"print"};
+    for (const gw::StoredFile& f : gw::ListTargetFiles(base, 3))
+        if (f.level == 1) args << QString::fromStdString(f.path.string());
+    const QString cliPdf = dir.filePath("cli.pdf");
+    args << "--title" << "Easy does it" << "--per-page" << "6" << "--how-to-play" << "-o" << cliPdf;
+    Run(GRIDWICK_CLI, args, status);
+    QCOMPARE(status, 0);
+    const QStringList windowPages = text.split('\f'), cliPages = Run("pdftotext", {cliPdf, "-"}, status).split('\f');
+    QCOMPARE(windowPages.size(), pages + 1);  // the text ends with a page break
+    QCOMPARE(windowPages.size(), cliPages.size());
+    for (int i = 0; i < windowPages.size(); ++i) QCOMPARE(windowPages[i], cliPages[i]);
+
+    // As print's: a link planted at the name is replaced, never followed; a
+    // write that fails (here a file size limit, met like a full disk) keeps
+    // the previous book, says why and leaves no temporary behind.
+    auto strays = [&] { return QDir(dir.path()).entryList(QDir::Hidden | QDir::Files).filter(QRegularExpression("^\\.")); };
+    const QString victim = dir.filePath("victim");
+    QVERIFY(QFile(victim).open(QIODevice::WriteOnly));
+    QVERIFY(QFile::remove(pdf) && QFile::link(victim, pdf));
+    share->exportButton()->click();
+    QVERIFY2(share->statusLabel()->text().startsWith("Wrote"), qPrintable(share->statusLabel()->text()));
+    QCOMPARE(QFileInfo(victim).size(), 0);
+    QVERIFY(!QFileInfo(pdf).isSymLink());
+    {
+        QFile previous(pdf);
+        QVERIFY(previous.open(QIODevice::WriteOnly | QIODevice::Truncate) && previous.write("previous") == 8);
+    }
+    rlimit before {};
+    ::getrlimit(RLIMIT_FSIZE, &before);
+    rlimit cap = before;
+    cap.rlim_cur = 4096;
+    const auto xfsz = std::signal(SIGXFSZ, SIG_IGN);
+    ::setrlimit(RLIMIT_FSIZE, &cap);
+    share->exportButton()->click();
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, xfsz);
+    QVERIFY2(share->statusLabel()->text().endsWith("File too large"), qPrintable(share->statusLabel()->text()));
+    QCOMPARE(QFileInfo(pdf).size(), 8);
+    QCOMPARE(strays(), QStringList{});
 
     // The puzzles chosen in the collection.
     gw::CollectionView* c = w.collection();

@@ -65,34 +65,15 @@ namespace {
 // reported once, the system's own when a write failed.
 template <typename Draw>
 bool WriteReplacing(const fs::path& path, Draw&& draw) {
-    ReplacingFile file;
-    if (!file.Open(path)) {
-        std::fprintf(stderr, "gridwick: %s\n", file.Reason().c_str());
-        return false;
-    }
-    const print::Sink sink = [&file](const unsigned char* data, unsigned length) { return file.Write(data, length); };
-    std::string error;
-    const bool drawn = draw(sink, error);
-    if (drawn && file.Commit()) return true;
-    file.Discard();
-    if (file.Error() != 0) std::fprintf(stderr, "gridwick: %s\n", file.Reason().c_str());
-    else std::fprintf(stderr, "gridwick: cannot write %s: %s\n", path.c_str(), error.c_str());
+    std::string reason;
+    if (print::WriteWhole(path, draw, reason)) return true;
+    std::fprintf(stderr, "gridwick: cannot write %s: %s\n", path.c_str(), reason.c_str());
     return false;
 }
 
 }  // namespace
 
 namespace {
-
-// A short name for a puzzle that every disguise of it shares: six hex digits
-// of a hash of its canonical form.
-std::string ShortId(const Grid& puzzle) {
-    std::uint64_t h = 0xcbf29ce484222325ULL;
-    for (const auto cell : CanonicalForm(puzzle)) h = (h ^ static_cast<std::uint64_t>(cell)) * 0x100000001b3ULL;
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%06llx", static_cast<unsigned long long>(h >> 40));
-    return buf;
-}
 
 // A puzzle kept for the book, with the place it would take in the chosen
 // order (smaller first).
@@ -241,16 +222,9 @@ int RunPrint(const PrintOptions& o) {
         std::fprintf(stderr, "gridwick: no puzzle to print\n");
         return 1;
     }
-    std::vector<print::BookPuzzle> book;
-    for (const Kept& p : chosen.puzzles) {
-        print::BookPuzzle b;
-        b.number = static_cast<int>(book.size()) + 1;
-        b.puzzle = p.puzzle;
-        b.solution = p.solution;
-        b.levelName = kLevelNames[static_cast<std::size_t>(p.level)];
-        b.id = ShortId(p.puzzle);
-        book.push_back(b);
-    }
+    std::vector<print::Chosen> picked;
+    for (const Kept& p : chosen.puzzles) picked.push_back({p.puzzle, p.solution, p.level});
+    const std::vector<print::BookPuzzle> book = print::AssembleBook(picked);
 
     bool ok = true;
     if (o.format != "pdf") {

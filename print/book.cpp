@@ -10,6 +10,10 @@
 #include <cstring>
 #include <fstream>
 
+#include "model/canonical.h"
+#include "model/levels.h"
+#include "output/replacing_file.h"
+
 namespace gw::print {
 
 namespace {
@@ -600,6 +604,45 @@ bool WritePng(const Sink& sink, const BookPuzzle& p, bool solution, int dpi, std
         return false;
     }
     return true;
+}
+
+std::string ShortId(const Grid& puzzle) {
+    std::uint64_t h = 0xcbf29ce484222325ULL;
+    for (const auto cell : CanonicalForm(puzzle)) h = (h ^ static_cast<std::uint64_t>(cell)) * 0x100000001b3ULL;
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%06llx", static_cast<unsigned long long>(h >> 40));
+    return buf;
+}
+
+std::vector<BookPuzzle> AssembleBook(const std::vector<Chosen>& chosen) {
+    std::vector<BookPuzzle> book;
+    book.reserve(chosen.size());
+    for (const Chosen& c : chosen) {
+        BookPuzzle b;
+        b.number = static_cast<int>(book.size()) + 1;
+        b.puzzle = c.puzzle;
+        b.solution = c.solution;
+        b.levelName = kLevelNames[static_cast<std::size_t>(c.level)];
+        b.id = ShortId(c.puzzle);
+        book.push_back(std::move(b));
+    }
+    return book;
+}
+
+bool WriteWhole(const std::filesystem::path& path, const std::function<bool(const Sink&, std::string&)>& draw,
+                std::string& reason) {
+    ReplacingFile file;
+    if (!file.Open(path)) {
+        reason = std::strerror(file.Error());
+        return false;
+    }
+    const Sink sink = [&file](const unsigned char* data, unsigned length) { return file.Write(data, length); };
+    std::string error;
+    const bool drawn = draw(sink, error);
+    if (drawn && file.Commit()) return true;
+    file.Discard();
+    reason = file.Error() != 0 ? std::strerror(file.Error()) : error;
+    return false;
 }
 
 }  // namespace gw::print

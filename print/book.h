@@ -2,6 +2,7 @@
 // into PDF and SVG through cairo.
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -70,5 +71,28 @@ bool WriteSvg(const Sink& sink, const BookPuzzle& puzzle, bool solution, std::st
 
 // The same picture as a PNG image of `dpi` dots per inch.
 bool WritePng(const Sink& sink, const BookPuzzle& puzzle, bool solution, int dpi, std::string& error);
+
+// A short name for a puzzle that every disguise of it shares: six hex digits
+// of a hash of its canonical form.
+std::string ShortId(const Grid& puzzle);
+
+// A puzzle chosen for a book, with its solution and level.
+struct Chosen {
+    Grid puzzle{};
+    Grid solution{};
+    int level = 0;
+};
+
+// The pages' puzzles in the order chosen: numbered from 1, each with its
+// level's name and its short id. Every front end makes its books from this.
+std::vector<BookPuzzle> AssembleBook(const std::vector<Chosen>& chosen);
+
+// Draws into the file at `path`, written whole or not at all: a fresh
+// temporary beside it, created exclusively, renamed over the name (a link
+// planted there is replaced, never followed) once every byte is on disk. False
+// with the reason (the system's, or the drawing's) when anything failed; the
+// previous file is then left as it was.
+bool WriteWhole(const std::filesystem::path& path, const std::function<bool(const Sink&, std::string&)>& draw,
+                std::string& reason);
 
 }  // namespace gw::print

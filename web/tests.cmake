@@ -14,5 +14,5 @@ add_test(NAME web_module COMMAND ${GRIDWICK_NODE} ${CMAKE_CURRENT_LIST_DIR}/test
          ${CMAKE_BINARY_DIR}/web/site $<TARGET_FILE:gridwick>)
 set_tests_properties(web_module PROPERTIES TIMEOUT 600 FIXTURES_REQUIRED web)
 add_test(NAME web_page COMMAND ${GRIDWICK_NODE} ${CMAKE_CURRENT_LIST_DIR}/test/page_test.js ${CMAKE_BINARY_DIR}/web/site
-         ${CMAKE_BINARY_DIR}/web/page_test)
+         ${CMAKE_BINARY_DIR}/web/page_test $<TARGET_FILE:gridwick>)
 set_tests_properties(web_page PROPERTIES TIMEOUT 300 FIXTURES_REQUIRED web)

@@ -2,7 +2,7 @@
 // on 127.0.0.1, grades the puzzle it opens with, gives a hint, and a
 // screenshot shows the drawn grid with the first step's pattern highlighted
 // and its digit placed; a big paste and a failing engine leave it working.
-// usage: node page_test.js SITE_DIR SCRATCH_DIR
+// usage: node page_test.js SITE_DIR SCRATCH_DIR GRIDWICK
 'use strict';
 const assert = require('assert');
 const { spawn, execSync } = require('child_process');
@@ -11,7 +11,7 @@ const http = require('http');
 const path = require('path');
 const { colourCounts } = require('./png_colours.js');
 
-const [site, scratch] = process.argv.slice(2);
+const [site, scratch, cli] = process.argv.slice(2);
 fs.rmSync(scratch, { recursive: true, force: true });
 fs.mkdirSync(scratch, { recursive: true });
 
@@ -118,6 +118,35 @@ async function main() {
     assert.match(failed, /^The engine failed \(.+\); it has been restarted\.$/);
     await value(`document.getElementById('puzzle').value = '${puzzle}'; document.getElementById('grade').click()`);
     await waitFor("document.getElementById('status').textContent.startsWith('Valid, one solution.')", 'a grading after the failure');
+
+    // A forcing chain's branches and a bivalue trial's refutation, node by
+    // node under the step (the lines of `grade --explain`), then the trial's
+    // own steps and the solved grid, one figure each.
+    const cases = [
+      { name: 'forcing', rung: 39, puzzle: '..1....9.4...2.3162....9...716.....8....1....3.....271...2....4642.8...9.5....8..' },
+      { name: 'trial', rung: 42, puzzle: '7..9.2.....4..1..2..3....9.1.2.4......7...5......162...58...7..4..72.6.....4....8' },
+    ];
+    for (const c of cases) {
+      await value(`document.getElementById('title').textContent = ''; document.getElementById('puzzle').value = '${c.puzzle}'; document.getElementById('grade').click()`);
+      await waitFor("document.getElementById('title').textContent !== ''", `the ${c.name} grading`);
+      const explained = execSync(`'${cli}' grade --explain`, { input: c.puzzle + '\n' }).toString();
+      const k = await value(`shown.frames.findIndex((f) => f.label && shown.grading.steps[Number(f.label) - 1].rung === ${c.rung} && !f.label.includes('.'))`);
+      assert(k > 0, `a ${c.name} step`);
+      await value(`show(${k})`);
+      const details = await value(`JSON.stringify([...document.querySelectorAll('#figures figure.current .detail')].map((d) => d.textContent))`);
+      const lines = JSON.parse(details);
+      assert(lines.length > 0 && lines.every((l) => explained.includes(`      ${l}\n`)), `${c.name}: ${details}`);
+      fs.writeFileSync(path.join(scratch, `${c.name}.png`),
+        Buffer.from((await page('Page.captureScreenshot', { format: 'png' })).data, 'base64'));
+      if (c.rung === 42) {
+        const figures = await value("document.querySelectorAll('#figures figure').length");
+        assert.strictEqual(figures, (explained.match(/^ {2}\d+\. |^ {6}\d+\.\d+\. /gm) || []).length + 2, 'every step and the solved grid');
+        await value(`show(${k + 1})`);
+        assert.match(await value("document.getElementById('where').textContent"), /^step \d+\.1 of \d+$/);
+        fs.writeFileSync(path.join(scratch, 'trial-fill.png'),
+          Buffer.from((await page('Page.captureScreenshot', { format: 'png' })).data, 'base64'));
+      }
+    }
     console.log(`page test: ok: "${title}", hint "${hint}"; ${path.join(scratch, 'page.png')}`);
     await send('Browser.close');
   } finally {
