@@ -409,7 +409,15 @@ std::string HtmlPage::UnusableSection(int line, const std::string& text, const U
     return out + "</div></section>\n";
 }
 
-std::string GridCss() {
+namespace {
+
+// The numbers that give each forcing-chain branch's order, small beside the
+// candidates.
+constexpr const char* kOrderCss =
+    ".order{font-size:8px;font-weight:bold;fill:#000;paint-order:stroke;stroke:#fff;stroke-width:2px}\n";
+
+// The grid's classes but the order numbers' (the page sets those last).
+std::string BaseGridCss() {
     return "text{font-family:\"DejaVu Sans\",Arial,sans-serif;text-anchor:middle}\n"
            ".given{font-size:28px;font-weight:bold;fill:#000}\n"
            ".solved{font-size:28px;fill:" + std::string(kSolvedInk) + "}\n"
@@ -420,6 +428,10 @@ std::string GridCss() {
            ".strong{stroke:" + std::string(kLinkInk) + ";stroke-width:2.5;fill:none}\n"
            ".weak{stroke:" + std::string(kLinkInk) + ";stroke-width:2;stroke-dasharray:5 4;fill:none}\n";
 }
+
+}  // namespace
+
+std::string GridCss() { return BaseGridCss() + kOrderCss; }
 
 std::string StandaloneGridSvg(const Board& board, const Step* step) {
     std::string svg = GridSvg(board, step);
@@ -475,7 +487,7 @@ std::string HtmlPage::Head() {
            "figure{margin:0;width:" + grid + "}\nfigure svg{display:block}\n"
            "figcaption{font-size:14px;line-height:1.35;margin-top:6px;overflow-wrap:anywhere}\n"
            ".summary{padding:0 " + std::to_string(kPadPx) + "px;font-size:14px}\n"
-           + GridCss() +
+           + BaseGridCss() +
            "@media print{body{-webkit-print-color-adjust:exact;print-color-adjust:exact}"
            "section{break-before:page}section:first-child{break-before:auto}"
            "figure{break-inside:avoid}.grids{grid-template-columns:repeat(2," + grid + ")}}\n"
@@ -490,8 +502,7 @@ std::string HtmlPage::Head() {
            "details.run{grid-column:1/-1;border:1px solid #bbb;padding:6px}\n"
            "details.run summary{cursor:pointer;font-size:14px}\n"
            ".swatch{display:inline-block;width:10px;height:10px;margin-right:4px}\n"
-           ".order{font-size:8px;font-weight:bold;fill:#000;paint-order:stroke;stroke:#fff;stroke-width:2px}\n"
-           "</style></head><body>\n" + Legend();
+           + kOrderCss + "</style></head><body>\n" + Legend();
 }
 
 bool HtmlPage::Write(const std::string& path) const {

@@ -129,6 +129,43 @@ Puzzle Parse(std::string_view text) {
     return FromGrid(found.front().grid);
 }
 
+namespace {
+
+gw::runs::GradingOptions ReadOnly() {
+    gw::runs::GradingOptions o;
+    o.grade = false;
+    o.diagnose = true;
+    return o;
+}
+
+ReadPuzzle PublicRead(const gw::runs::GradedPuzzle& g) {
+    ReadPuzzle r;
+    r.line = g.p.line;
+    r.record = g.p.record;
+    r.text = g.p.text;
+    if (g.why.parsed || g.p.error.empty()) r.puzzle = FromGrid(g.p.grid);
+    r.error = g.p.error;
+    return r;
+}
+
+}  // namespace
+
+std::vector<ReadPuzzle> ReadAll(std::string_view text) {
+    std::vector<ReadPuzzle> out;
+    for (const gw::runs::GradedPuzzle& g : gw::runs::GradeText(text, ReadOnly())) out.push_back(PublicRead(g));
+    return out;
+}
+
+void ReadFile(const std::string& path, const std::function<bool(const ReadPuzzle&)>& visit) {
+    gw::runs::GradingJob job(ReadOnly(), {{path, false, 0}});
+    std::string problem;
+    gw::runs::GradingEvents events;
+    events.result = [&](gw::runs::GradedPuzzle& g) { return visit(PublicRead(g)); };
+    events.inputProblem = [&](const std::string& input, const std::string& why) { problem = input + ": " + why; };
+    job.Run(events);
+    if (!problem.empty()) throw Error(problem);
+}
+
 CheckResult Check(const Puzzle& puzzle, int limit) {
     CheckResult r;
     if (limit < 2) limit = 2;

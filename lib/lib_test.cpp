@@ -2,6 +2,9 @@
 // signature through Grade, the errors each call reports, hints, generation.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
+
 #include <gridwick/gridwick.h>
 
 #include <atomic>
@@ -73,6 +76,30 @@ TEST(Library, ExplanationsAndHints) {
     gridwick::Puzzle dropped = g.solution;
     dropped.cells[0] = 0;  // r1c1 is a given
     EXPECT_THROW(gridwick::NextHint(p, dropped), Error);
+
+    // Many puzzles read with their positions; what cannot be graded says why,
+    // with what shows it, and a file reads the same.
+    const std::string many = std::string(kMedium) + "\nno puzzle\n" + std::string(81, '.') + "\n11" +
+                             std::string(79, '.') + "\n";
+    const std::vector<gridwick::ReadPuzzle> read = gridwick::ReadAll(many);
+    ASSERT_EQ(read.size(), 4u);
+    EXPECT_EQ(read[0].puzzle, p);
+    EXPECT_TRUE(read[0].error.empty());
+    EXPECT_FALSE(read[1].puzzle);
+    EXPECT_EQ(read[2].line, 3);
+    EXPECT_NE(read[2].error.find("which differ in"), std::string::npos) << read[2].error;
+    EXPECT_NE(read[3].error.find("twice in row 1"), std::string::npos) << read[3].error;
+    const std::string file = ::testing::TempDir() + "gridwick_lib_read.txt";
+    { std::ofstream(file) << many; }
+    std::vector<std::string> errors;
+    gridwick::ReadFile(file, [&](const gridwick::ReadPuzzle& r) {
+        errors.push_back(r.error);
+        return true;
+    });
+    std::remove(file.c_str());
+    ASSERT_EQ(errors.size(), read.size());
+    for (std::size_t i = 0; i < read.size(); ++i) EXPECT_EQ(errors[i], read[i].error);
+    EXPECT_THROW(gridwick::ReadFile(file, [](const gridwick::ReadPuzzle&) { return true; }), Error);
     EXPECT_EQ(gridwick::Canonical(gridwick::Canonical(p)), gridwick::Canonical(p));
 }
 

@@ -83,6 +83,50 @@ PYBIND11_MODULE(_core, m) {
           "The puzzle in the text (81 cells on a line, or nine lines of nine) as 81 characters, '.' for empty.\n"
           "Raises gridwick.Error when the text holds no puzzle or more than one.");
 
+    // Many puzzles with where they stand and why one cannot be graded.
+    const auto readList = [](const std::vector<gridwick::ReadPuzzle>& all) {
+        py::list out;
+        for (const gridwick::ReadPuzzle& r : all) {
+            py::dict d;
+            d["line"] = r.line;
+            d["record"] = r.record;
+            d["text"] = r.text;
+            d["puzzle"] = r.puzzle ? py::object(py::str(r.puzzle->ToString())) : py::object(py::none());
+            d["error"] = r.error;
+            out.append(Result(d));
+        }
+        return out;
+    };
+    m.def(
+        "read",
+        [readList](const std::string& text) {
+            std::vector<gridwick::ReadPuzzle> all;
+            {
+                py::gil_scoped_release unlocked;
+                all = gridwick::ReadAll(text);
+            }
+            return readList(all);
+        },
+        py::arg("text"),
+        "Every puzzle of the text, checked, in order: line (record for .sds data), text as read, puzzle\n"
+        "(81 characters, or None when the text is no grid) and error (empty when it can be graded, else why\n"
+        "not: the unit where a digit repeats, or two solutions and where they differ), as Results.");
+    m.def(
+        "read_file",
+        [readList](const std::string& path) {
+            std::vector<gridwick::ReadPuzzle> all;
+            {
+                py::gil_scoped_release unlocked;
+                gridwick::ReadFile(path, [&](const gridwick::ReadPuzzle& r) {
+                    all.push_back(r);
+                    return true;
+                });
+            }
+            return readList(all);
+        },
+        py::arg("path"),
+        "The puzzles of a file as read() gives them. Raises gridwick.Error when it cannot be read or holds none.");
+
     m.def(
         "check",
         [](const std::string& puzzle, int limit) {

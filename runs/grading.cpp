@@ -120,6 +120,7 @@ void GradeOne(GradedPuzzle& g, GradeState& s, const GradingOptions& o) {
         }
         return;
     }
+    if (!o.grade) return;
     GradeRun run{.disabledRungs = o.disabled};
     GradeRun* const outer = s.run;
     s.run = &run;

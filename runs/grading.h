@@ -60,6 +60,7 @@ namespace runs {
 
 struct GradingOptions {
     RungSet disabled;       // rungs that count as making no progress
+    bool grade = true;      // false: only read, check and diagnose
     bool steps = false;     // record the steps, a trial's refutation and fill with them
     bool diagnose = false;  // a puzzle that cannot be graded gets the grids that show why
     bool firstStep = false; // a hint: only the first step is kept

@@ -104,7 +104,7 @@ function show(k) {
 // trial's refutation, node by node, a line each.
 function caption(f) {
   const head = f.label ? `<b>${f.label}.</b> ${escape(f.text)}` : escape(f.text);
-  return head + f.details.map((d) => `<br><span class="detail">${escape(d)}</span>`).join('');
+  return head + f.details.map((d) => `<span class="detail">${escape(d)}</span>`).join('');
 }
 
 function render(r) {

@@ -16,6 +16,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -55,6 +56,27 @@ struct GRIDWICK_API Puzzle {
 // for an empty cell, optionally followed by more words), or nine lines of nine.
 // Throws Error when the text holds no puzzle or more than one.
 GRIDWICK_API Puzzle Parse(std::string_view text);
+
+// One puzzle of many as read, with where it stands and whether it can be
+// graded.
+struct GRIDWICK_API ReadPuzzle {
+    int line = 0;         // the puzzle's first line (its record number in .sds data)
+    bool record = false;  // `line` counts .sds records
+    std::string text;     // the puzzle as read (81 characters, '.' for empty, once it is a grid)
+    std::optional<Puzzle> puzzle;  // set when the text is a grid, valid or not
+    // Empty when the puzzle can be graded; else why not, with what shows it:
+    // the unit where a digit repeats, or two solutions and where they differ.
+    std::string error;
+};
+
+// Reads every puzzle of a text (any layout Parse reads, many in a row) and
+// checks each, in the order they stand.
+GRIDWICK_API std::vector<ReadPuzzle> ReadAll(std::string_view text);
+
+// The same for a file read as it goes (one line in memory, whatever its
+// size): each puzzle is handed to `visit`, which returns false to stop.
+// Throws Error when the file cannot be read or holds no puzzle.
+GRIDWICK_API void ReadFile(const std::string& path, const std::function<bool(const ReadPuzzle&)>& visit);
 
 // Whether a puzzle can be graded.
 struct GRIDWICK_API CheckResult {

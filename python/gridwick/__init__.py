@@ -3,7 +3,7 @@
 Puzzles are strings of 81 cells ('.' or '0' for an empty cell). Errors raise gridwick.Error (a ValueError).
 """
 from ._core import (Error, Grading, Result, __version__, benchmark_puzzles, canonical, check, generate, grade, hint,
-                    level_name, parse, signature)
+                    level_name, parse, read, read_file, signature)
 
 __all__ = ["Error", "Grading", "Result", "benchmark_puzzles", "canonical", "check", "generate", "grade", "hint", "level_name",
-           "parse", "signature", "__version__"]
+           "parse", "read", "read_file", "signature", "__version__"]

@@ -72,6 +72,10 @@ def test_check_explain_hint_canonical():
     assert gridwick.hint(MEDIUM, g.solution)["status"] == "solved"
     assert gridwick.canonical(gridwick.canonical(MEDIUM)) == gridwick.canonical(MEDIUM)
     assert gridwick.grade(MEDIUM, steps=False).steps == []
+    read = gridwick.read(MEDIUM + "\nno puzzle\n" + "." * 81 + "\n")
+    assert [(r.line, r.puzzle is not None, r.error == "") for r in read] == [(1, True, True), (2, False, False),
+                                                                             (3, True, False)]
+    assert "which differ in" in read[2].error
 
 
 @pytest.mark.parametrize("method", ["random", "hunt"])
