@@ -4,6 +4,7 @@
 
 #include "cli/publish.h"
 #include "output/stored.h"
+#include "runs/grading.h"
 
 namespace gw::cli {
 

@@ -17,7 +17,7 @@
 #include "cli/publish.h"
 #include "generator/generator.h"
 #include "model/canonical.h"
-#include "cli/replacing_file.h"
+#include "output/replacing_file.h"
 #include "grader/grader.h"
 #include "print/book.h"
 

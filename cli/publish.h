@@ -12,6 +12,7 @@
 
 #include "model/state.h"
 #include "output/stored.h"
+#include "runs/grading.h"
 
 namespace gw::cli {
 

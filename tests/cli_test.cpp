@@ -347,6 +347,39 @@ TEST_F(CliTest, ExitStatusesAndMessages) {
     for (int l = 1; l <= 9; ++l) EXPECT_NE(help.out.find(kLevelNames[static_cast<std::size_t>(l)]), std::string::npos);
 }
 
+// What a killed or mistaken run leaves behind. A page writer killed outright
+// leaves its temporary, and the next writer into that folder removes it, never
+// a live writer's; a run that reads no puzzle keeps the page it would have
+// replaced; a full disk is named as such whatever the workers.
+TEST_F(CliTest, KilledWritersMistypedInputsAndFullDisks) {
+    const std::string many = std::string(GRIDWICK_TEST_DATA) + "/random.txt";
+    const std::string few = std::string(GRIDWICK_TEST_DATA) + "/trial.txt";
+    const fs::path page = dir_ / "page.html";
+    auto temporaries = [&] {
+        std::set<std::string> out;
+        for (const auto& e : fs::directory_iterator(dir_))
+            if (e.path().filename().string().rfind(".page.html.", 0) == 0) out.insert(e.path().filename().string());
+        return out;
+    };
+    test::RunCommand("'" GRIDWICK_CLI "' grade '" + many + "' --html '" + page.string() +
+                     "' & pid=$!; sleep 1; kill -9 $pid; wait $pid");
+    ASSERT_EQ(temporaries().size(), 1u) << "the killed writer's temporary";
+    char host[256] = {};
+    ASSERT_EQ(::gethostname(host, sizeof host - 1), 0);
+    std::string live = std::string(host).substr(0, 64);
+    std::replace(live.begin(), live.end(), '.', '-');
+    live = ".page.html." + live + "." + std::to_string(::getpid()) + ".a1b2c3.tmp";
+    std::ofstream(dir_ / live) << "a live writer's";
+    ASSERT_EQ(RunCli("grade '" + few + "' --html '" + page.string() + "'").status, 0);
+    EXPECT_EQ(temporaries(), std::set<std::string>{live});
+    const std::string written = Slurp(page);
+    EXPECT_NE(written.find("Line 5"), std::string::npos);
+    EXPECT_EQ(RunCli("grade '" + (dir_ / "typo.txt").string() + "' --html '" + page.string() + "'").status, 1);
+    EXPECT_EQ(Slurp(page), written);
+    const Result full = RunCli("grade -f jsonl --jobs 2 '" + few + "' 2>&1 >/dev/full");
+    EXPECT_NE(full.out.find("No space left on device"), std::string::npos) << full.out;
+}
+
 // Help fits 80 columns for every command, and a slip gets a suggestion and a
 // pointer to the right help.
 TEST_F(CliTest, HelpFitsAndSlipsGetSuggestions) {

@@ -10,6 +10,7 @@
 
 #include "model/canonical.h"
 #include "output/stored.h"
+#include "runs/grading.h"
 #include "output/targets.h"
 #include "print/book.h"
 #include "test_util.h"

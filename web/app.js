@@ -94,9 +94,17 @@ function show(k) {
   for (let i = 0; i < figures.length; ++i) figures[i].classList.toggle('current', i === current);
   for (let i = 0; i < steps.length; ++i) steps[i].classList.toggle('current', i + 1 === current);
   const n = shown.grading.steps.length;
-  $('where').textContent = current === 0 ? `the puzzle (${n} steps)` : current <= n ? `step ${current} of ${n}` : 'stuck';
+  const f = shown.frames[current];
+  $('where').textContent = current === 0 ? `the puzzle (${n} steps)` : f.label ? `step ${f.label} of ${n}` : f.text.split(':')[0].toLowerCase();
   $('prev').disabled = current === 0;
   $('next').disabled = current === figures.length - 1;
+}
+
+// A frame's caption: its number and line, then a forcing chain's branches or a
+// trial's refutation, node by node, a line each.
+function caption(f) {
+  const head = f.label ? `<b>${f.label}.</b> ${escape(f.text)}` : escape(f.text);
+  return head + f.details.map((d) => `<br><span class="detail">${escape(d)}</span>`).join('');
 }
 
 function render(r) {
@@ -107,15 +115,22 @@ function render(r) {
   const list = $('steps');
   figures.replaceChildren();
   list.replaceChildren();
-  figures.appendChild(figure(r.svgs[0], 'The puzzle'));
-  r.texts.forEach((text, i) => {
-    figures.appendChild(figure(r.svgs[i], `<b>${i + 1}.</b> ${escape(text)}`));
+  r.frames.forEach((f, i) => {
+    figures.appendChild(figure(f.svg, caption(f)));
+    if (i === 0) return;
+    // A step numbered by the list; a trial's own steps, its solved grid and
+    // the stuck grid stand under it, unnumbered.
     const li = document.createElement('li');
-    li.textContent = text;
-    li.onclick = () => show(i + 1);
+    if (/^[0-9]+$/.test(f.label)) {
+      li.value = Number(f.label);
+      li.textContent = f.text;
+    } else {
+      li.className = 'inner';
+      li.textContent = f.label ? `${f.label}. ${f.text}` : f.text;
+    }
+    li.onclick = () => show(i);
     list.appendChild(li);
   });
-  if (g.level === 9) figures.appendChild(figure(r.svgs[r.texts.length], 'Stuck: no technique makes progress'));
   $('result').hidden = false;
   show(g.steps.length > 0 ? 1 : 0);
 }
