@@ -139,6 +139,8 @@ private slots:
     void commandLine_data();
     void commandLine();
     void folderChosenCreatedAndRemembered();
+    void defaultFolderNeverBesideAnInstalledProgram_data();
+    void defaultFolderNeverBesideAnInstalledProgram();
     void huntWithTwoWorkersHaltedFromTheCloseQuestion();
     void closeDuringThePanelsOwnLoopOffersTheHalt();
     void limitEndsTheRun_data();
@@ -229,6 +231,32 @@ void WorkbenchTest::folderChosenCreatedAndRemembered() {
     QCOMPARE(again.runPanel()->levels(), LevelBit(7) | LevelBit(8));
     QVERIFY(again.runPanel()->hunt());
     QCOMPARE(again.runPanel()->workers(), std::min(2, again.runPanel()->workerBox()->maximum()));
+}
+
+void WorkbenchTest::defaultFolderNeverBesideAnInstalledProgram_data() {
+    QTest::addColumn<QString>("program");  // under a scratch folder, made with "@share" beside it when asked
+    QTest::addColumn<bool>("own");
+    QTest::newRow("build folder") << "build/app" << true;
+    QTest::newRow("installed prefix") << "prefix/bin@share" << false;
+    QTest::newRow("a bin folder of one's own") << "tools/bin" << true;
+    QTest::newRow("a folder named share beside") << "tools/app@share" << true;
+    QTest::newRow("cannot be written") << "/proc" << false;
+}
+
+void WorkbenchTest::defaultFolderNeverBesideAnInstalledProgram() {
+    QFETCH(QString, program);
+    QFETCH(bool, own);
+    QTemporaryDir dir;
+    QString folder = program.section('@', 0, 0);
+    if (!folder.startsWith('/')) {
+        folder = dir.filePath(folder);
+        QVERIFY(QDir().mkpath(folder));
+        if (program.contains('@')) QVERIFY(QDir().mkpath(QDir(folder).filePath("../share")));
+    }
+    const gw::StartFolder start = gw::DefaultFolder(folder, dir.filePath("home"));
+    QCOMPARE(start.own, own);
+    QCOMPARE(start.folder, own ? folder : dir.filePath("home/Gridwick"));
+    QVERIFY2(start.message.startsWith("Puzzles are kept in " + start.folder), qPrintable(start.message));
 }
 
 // Levels Easy and Medium, the hunt with two workers; Exit and close during the
