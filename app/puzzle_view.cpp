@@ -136,13 +136,7 @@ void PuzzleView::Fail(const QString& why) {
 
 bool PuzzleView::LoadText(const QString& text) {
     const std::string bytes = text.toStdString();
-    std::size_t at = 0;
-    PuzzleReader reader([&](char* buf, std::size_t n) -> long {
-        const std::size_t k = std::min(n, bytes.size() - at);
-        std::copy_n(bytes.data() + at, k, buf);
-        at += k;
-        return static_cast<long>(k);
-    });
+    PuzzleReader reader(MemorySource(bytes));
     InputPuzzle p;
     if (!reader.Next(p)) {
         Fail(tr("No puzzle found: give 81 cells (digits, and 0 or . for empty)."));

@@ -112,13 +112,7 @@ int Puzzle::Filled() const {
 
 Puzzle Parse(std::string_view text) {
     std::vector<gw::InputPuzzle> found;
-    std::size_t at = 0;
-    gw::PuzzleReader reader([&](char* buf, std::size_t n) -> long {
-        const std::size_t k = std::min(n, text.size() - at);
-        std::copy_n(text.data() + at, k, buf);
-        at += k;
-        return static_cast<long>(k);
-    });
+    gw::PuzzleReader reader(gw::MemorySource(text));
     gw::InputPuzzle p;
     while (reader.Next(p)) {
         if (!p.error.empty()) throw Error("line " + std::to_string(p.line) + ": " + p.error);

@@ -432,6 +432,15 @@ std::string PuzzleReader::BadRow(const char* lead) const {
     return lead + ("row " + std::to_string(badRow_) + " has " + std::to_string(badRowCells_) + " cells");
 }
 
+PuzzleReader::Source MemorySource(std::string_view text) {
+    return [text, at = std::size_t{0}](char* buf, std::size_t n) mutable -> long {
+        const std::size_t k = std::min(n, text.size() - at);
+        std::memcpy(buf, text.data() + at, k);
+        at += k;
+        return static_cast<long>(k);
+    };
+}
+
 std::string CellName(int cell) {
     const char name[] = {'r', static_cast<char>('1' + cell / 9), 'c', static_cast<char>('1' + cell % 9), '\0'};
     return name;

@@ -85,6 +85,9 @@ private:
     int csvColumn_ = -1;  // the CSV column named "puzzle" by a header (-1: none)
 };
 
+// A source over bytes held in memory; `text` must outlive the reader.
+PuzzleReader::Source MemorySource(std::string_view text);
+
 // "r5c3" for a cell.
 std::string CellName(int cell);
 

@@ -43,13 +43,7 @@ std::string CheckPuzzle(const Grid& g, Grid* solution) {
 }
 
 std::vector<InputPuzzle> ReadPuzzles(std::string_view data) {
-    std::size_t at = 0;
-    PuzzleReader reader([&](char* buf, std::size_t n) -> long {
-        const std::size_t k = std::min(n, data.size() - at);
-        std::memcpy(buf, data.data() + at, k);
-        at += k;
-        return static_cast<long>(k);
-    });
+    PuzzleReader reader(MemorySource(data));
     std::vector<InputPuzzle> out;
     InputPuzzle p;
     while (reader.Next(p)) {
@@ -319,13 +313,7 @@ void GradingJob::Run(const GradingEvents& ev) {
 }
 
 std::vector<GradedPuzzle> GradeText(std::string_view text, const GradingOptions& o) {
-    std::size_t at = 0;
-    PuzzleReader reader([&](char* buf, std::size_t n) -> long {
-        const std::size_t k = std::min(n, text.size() - at);
-        std::memcpy(buf, text.data() + at, k);
-        at += k;
-        return static_cast<long>(k);
-    });
+    PuzzleReader reader(MemorySource(text));
     std::vector<GradedPuzzle> out;
     GradeState s;
     GradedPuzzle g;
