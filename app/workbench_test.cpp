@@ -641,8 +641,9 @@ void WorkbenchTest::otherFolderMergedIn() {
     w.main()->combo2()->setCurrentIndex(2);
     gw::SharePanel* share = w.share();
     share->sourceEdit()->setText(QString::fromStdString(source.string()));
+    QCOMPARE(share->mergeButton()->text(), "M&erge into \"Simple Sudoku\"");
     share->mergeButton()->click();
-    QVERIFY2(share->statusLabel()->text().startsWith("Merged: 20 copied, 10 already stored"),
+    QVERIFY2(share->statusLabel()->text().startsWith("Merged into \"Simple Sudoku\": 20 copied, 10 already stored"),
              qPrintable(share->statusLabel()->text()));
     QCOMPARE(MainCounts(w), DiskCounts(base, 2));
     double total = 0;
@@ -660,7 +661,7 @@ void WorkbenchTest::otherFolderMergedIn() {
     share->sourceEdit()->setText(QString::fromStdString(disguise.string()));
     share->uniqueBox()->setChecked(true);
     share->mergeButton()->click();
-    QVERIFY2(share->statusLabel()->text().startsWith("Merged: 0 copied, 0 already stored, 1 disguised copies"),
+    QVERIFY2(share->statusLabel()->text().startsWith("Merged into \"Simple Sudoku\": 0 copied, 0 already stored, 1 disguised copies"),
              qPrintable(share->statusLabel()->text()));
     gw::MergeOptions o;
     o.target = 2;
