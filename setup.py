@@ -39,7 +39,8 @@ def listed_sources(*names):
 
 hard_puzzles()
 sources = ["python/module.cpp", "lib/gridwick.cpp"] + listed_sources("GRIDWICK_ENGINE_SOURCES",
-                                                                     "GRIDWICK_EXPLAIN_SOURCES")
+                                                                     "GRIDWICK_EXPLAIN_SOURCES",
+                                                                     "GRIDWICK_RUNS_SOURCES")
 
 ParallelCompile("GRIDWICK_JOBS", default=0).install()
 setup(

@@ -7,17 +7,13 @@
 #include "grader/grader.h"
 #include "output/stored.h"
 #include "output/targets.h"
+#include "runs/generation.h"
 
 namespace gw {
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// A distinct random stream per worker.
-std::uint64_t WorkerSeed(std::uint64_t base, int index) {
-    return base ^ (static_cast<std::uint64_t>(index) * 0x9e3779b97f4a7c15ULL + 0x632be59bd9b4e019ULL);
-}
 
 }  // namespace
 
@@ -83,7 +79,7 @@ bool GenerationRun::AllSelectedFull() const {
 
 void GenerationRun::Worker(int index) {
     Yielder y(&control_);
-    const std::uint64_t seed = WorkerSeed(seed_, index);
+    const std::uint64_t seed = PuzzleSeed(seed_, static_cast<std::uint64_t>(index));
     if (pool_) {
         Hunter hunter(*pool_, seed, y);
         std::optional<HuntPuzzle> found;

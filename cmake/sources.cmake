@@ -1,5 +1,5 @@
-# The sources of the engine and of the explanations, one file a line, in one
-# place for every build that compiles them: the main build, the library (lib/),
+# The sources of the engine, of the explanations and of the runs, one file a
+# line, in one place for every build that compiles them: the main build, the library (lib/),
 # the web page (web/) and the Python module (setup.py reads this file too).
 # A new file of the engine is one more line here. Paths are relative to the
 # top of the tree.
@@ -45,8 +45,8 @@ set(GRIDWICK_ENGINE_SOURCES
   generator/hunt.cpp
   generator/near_copies.cpp
   generator/solution_count.cpp
-  output/merge.cpp
   output/reader.cpp
+  output/replacing_file.cpp
   output/stored.cpp
   output/targets.cpp
 )
@@ -55,4 +55,12 @@ set(GRIDWICK_EXPLAIN_SOURCES
   explain/explain.cpp
   explain/html.cpp
   explain/unusable.cpp
+)
+
+# The runs: what the front ends do, built on the engine (generation runs,
+# grading jobs). No front end's code.
+set(GRIDWICK_RUNS_SOURCES
+  runs/generation.cpp
+  runs/grading.cpp
+  runs/merge.cpp
 )
