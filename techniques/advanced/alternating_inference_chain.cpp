@@ -173,7 +173,8 @@ enum class Outcome {
 // such nodes have one strong link out or none. The used cells travel down by
 // value, so nothing is undone on the way back. A step of the search is an
 // arrival at a depth or a return to it from a deeper one; each step pumps the
-// window's events once.
+// window's events once (kPumps: the call has a window to keep awake).
+template <bool kPumps>
 class ChainSearch {
 public:
     ChainSearch(GradeState& s, const ChainLinks& links, int limit)
@@ -184,16 +185,17 @@ public:
     Outcome FromStart(int d, int start);
 
 private:
-    Outcome Visit(int depth, Node tip, CellSet used, bool inCellTip, bool useful);
+    Outcome Visit(int depth, Node tip, CellSet used, bool inCellTip);
     [[gnu::always_inline]] inline bool Counted(Node tip, const CellSet& used, bool inCellTip);
-    [[gnu::always_inline]] inline Outcome Strong(int depth, Node from, CellSet used, bool inCellTip, bool useful);
-    [[gnu::always_inline]] inline Outcome TestTip(int depth, Node tip, const CellSet& used, bool useful);
+    [[gnu::always_inline]] inline Outcome Strong(int depth, Node from, CellSet used, bool inCellTip);
+    [[gnu::always_inline]] inline Outcome TestTip(int depth, Node tip, const CellSet& used);
+    bool RemovesOnClosing(int depth) const;
     void Record(int depth, bool loop, bool closingStrong);
     void Pump() const {
-        if (pump_ != nullptr) pump_->Pump();
+        if constexpr (kPumps) pump_->Pump();
     }
     void Pumps(std::int32_t n) const {
-        if (pump_ != nullptr)
+        if constexpr (kPumps)
             for (std::int32_t i = 0; i < n; ++i) pump_->Pump();
     }
 
@@ -223,7 +225,8 @@ private:
     std::array<Node, 82> chain_{};
 };
 
-Outcome ChainSearch::FromStart(int d, int start) {
+template <bool kPumps>
+Outcome ChainSearch<kPumps>::FromStart(int d, int start) {
     d_ = d;
     start_ = start;
     const std::uint32_t strongD = L_.strong[d];
@@ -241,13 +244,14 @@ Outcome ChainSearch::FromStart(int d, int start) {
         strongMates_ = strongMates_ | UnitSet[std::countr_zero(u)];
     chain_[0] = {start, d};
     // The start's own return step is not counted: the search ends there.
-    return Strong(1, chain_[0], CellSet{}, false, false);
+    return Strong(1, chain_[0], CellSet{}, false);
 }
 
 // The node `from` at position depth - 1, reached by a weak link (or the start
 // at depth 1): its arrival, its closing test, then the strong links out of it,
 // each followed by a visit. `used` holds the cells of positions 0..depth - 2.
-Outcome ChainSearch::Strong(int depth, Node from, CellSet used, bool inCellTip, bool useful) {
+template <bool kPumps>
+Outcome ChainSearch<kPumps>::Strong(int depth, Node from, CellSet used, bool inCellTip) {
     Pump();
     const int c = from.cell;
     const int j = from.digit;
@@ -274,13 +278,13 @@ Outcome ChainSearch::Strong(int depth, Node from, CellSet used, bool inCellTip, 
     for (; digits != 0; digits &= digits - 1) {
         chain_[depth] = {c, std::countr_zero(digits) + 1};
         if (atLimit && Counted(chain_[depth], used, true)) continue;
-        if (const Outcome o = Visit(depth + 1, chain_[depth], used, true, useful); o != Outcome::kNothing) return o;
+        if (const Outcome o = Visit(depth + 1, chain_[depth], used, true); o != Outcome::kNothing) return o;
         Pump();
     }
     for (; !cells.Empty(); cells.PopFirst()) {
         chain_[depth] = {cells.First(), j};
         if (atLimit && Counted(chain_[depth], used, false)) continue;
-        if (const Outcome o = Visit(depth + 1, chain_[depth], used, false, useful); o != Outcome::kNothing) return o;
+        if (const Outcome o = Visit(depth + 1, chain_[depth], used, false); o != Outcome::kNothing) return o;
         Pump();
     }
     return Outcome::kNothing;
@@ -293,7 +297,8 @@ Outcome ChainSearch::Strong(int depth, Node from, CellSet used, bool inCellTip, 
 // counts one cut-off per link, two steps for each (arrival and return) and two
 // for itself, and does nothing else. Returns false, having done nothing, when
 // the visit has to be made.
-bool ChainSearch::Counted(Node tip, const CellSet& used, bool inCellTip) {
+template <bool kPumps>
+bool ChainSearch<kPumps>::Counted(Node tip, const CellSet& used, bool inCellTip) {
     const int p = tip.cell;
     const int k = tip.digit;
     if (((testDigits_ >> k) & 1u) != 0) return false;
@@ -314,9 +319,9 @@ bool ChainSearch::Counted(Node tip, const CellSet& used, bool inCellTip) {
 }
 
 // The node at position depth - 1, reached by a strong link: its arrival, its
-// tests, then the weak links out of it. `useful` tells whether some weak link
-// of the chain so far removes something when the chain closes into a loop.
-Outcome ChainSearch::Visit(int depth, Node tip, CellSet used, bool inCellTip, bool useful) {
+// tests, then the weak links out of it.
+template <bool kPumps>
+Outcome ChainSearch<kPumps>::Visit(int depth, Node tip, CellSet used, bool inCellTip) {
     Pump();
     const int p = tip.cell;
     const int k = tip.digit;
@@ -331,21 +336,17 @@ Outcome ChainSearch::Visit(int depth, Node tip, CellSet used, bool inCellTip, bo
         cells = L_.next[0][k][p].Without(used);
     }
     if (((testDigits_ >> k) & 1u) != 0)
-        if (const Outcome o = TestTip(depth, tip, used, useful); o != Outcome::kNothing) return o;
+        if (const Outcome o = TestTip(depth, tip, used); o != Outcome::kNothing) return o;
     used = used | CellSet::Of(p);
     for (; digits != 0; digits &= digits - 1) {
         chain_[depth] = {p, std::countr_zero(digits) + 1};
-        const bool nextUseful = useful || L_.multi[p];
-        if (const Outcome o = Strong(depth + 1, chain_[depth], used, true, nextUseful); o != Outcome::kNothing)
-            return o;
+        if (const Outcome o = Strong(depth + 1, chain_[depth], used, true); o != Outcome::kNothing) return o;
         Pump();
     }
     for (; !cells.Empty(); cells.PopFirst()) {
         const int c = cells.First();
         chain_[depth] = {c, k};
-        const bool nextUseful = useful || ShareUnit(L_.weak[k], p, c);
-        if (const Outcome o = Strong(depth + 1, chain_[depth], used, false, nextUseful); o != Outcome::kNothing)
-            return o;
+        if (const Outcome o = Strong(depth + 1, chain_[depth], used, false); o != Outcome::kNothing) return o;
         Pump();
     }
     return Outcome::kNothing;
@@ -353,11 +354,12 @@ Outcome ChainSearch::Visit(int depth, Node tip, CellSet used, bool inCellTip, bo
 
 // The tests of a tip at an odd position, past the first, in this order: a
 // continuous loop closed by a weak link to the start, then a target.
-Outcome ChainSearch::TestTip(int depth, Node tip, const CellSet& used, bool useful) {
+template <bool kPumps>
+Outcome ChainSearch<kPumps>::TestTip(int depth, Node tip, const CellSet& used) {
     const int p = tip.cell;
     const int k = tip.digit;
     if (depth <= 2) return Outcome::kNothing;
-    if (k == d_ && startPeers_.Test(p) && (useful || ShareUnit(weakD_, p, start_))) {
+    if (k == d_ && startPeers_.Test(p) && (ShareUnit(weakD_, p, start_) || RemovesOnClosing(depth))) {
         chain_[depth] = {start_, d_};
         Record(depth, true, false);
         for (int i = 1; i < depth; i += 2) {
@@ -389,9 +391,24 @@ Outcome ChainSearch::TestTip(int depth, Node tip, const CellSet& used, bool usef
     return Outcome::kNothing;
 }
 
+// Whether a weak link among positions 1..depth - 2 removes something once
+// the chain closes into a loop: an in-cell link of a multi-value cell, or a
+// link between cells that share a unit where its digit is not a conjugate
+// pair.
+template <bool kPumps>
+bool ChainSearch<kPumps>::RemovesOnClosing(int depth) const {
+    for (int i = 1; i + 1 <= depth - 2; i += 2) {
+        const Node& a = chain_[i];
+        const Node& b = chain_[i + 1];
+        if (a.cell == b.cell ? L_.multi[a.cell] : ShareUnit(L_.weak[a.digit], a.cell, b.cell)) return true;
+    }
+    return false;
+}
+
 // Explanations: nodes 0..depth - 1, strong links from even positions, weak
 // from odd ones; a loop closes back to the start.
-void ChainSearch::Record(int depth, bool loop, bool closingStrong) {
+template <bool kPumps>
+void ChainSearch<kPumps>::Record(int depth, bool loop, bool closingStrong) {
     if (s_.pattern == nullptr) return;
     PatternChain& ch = s_.pattern->Kind(PatternKind::Chain).Digit(d_).NewChain();
     for (int i = 0; i < depth; ++i) ch.Add(i % 2 == 1, DigitBit(chain_[i].digit), {chain_[i].cell});
@@ -401,20 +418,18 @@ void ChainSearch::Record(int depth, bool loop, bool closingStrong) {
 
 }  // namespace
 
-bool TryAlternatingInferenceChain(GradeState& s, const RungParams& params) {
-    // Positions are 0..80; a loop closing one step beyond the limit writes
-    // position limit + 1.
-    const int limit = params.chainLimit > 79 ? 79 : params.chainLimit;
-    ChainLinks L;
-    BuildLinks(s, L);
-    ChainSearch search(s, L, limit);
+namespace {
+
+// Start digits ascending, then start cells ascending: bivalue cells and
+// multi-value strong ends of the digit.
+template <bool kPumps>
+bool SearchAllStarts(GradeState& s, const ChainLinks& L, int limit) {
+    ChainSearch<kPumps> search(s, L, limit);
     Yielder* const pump = s.Yield();
-    // Start digits ascending, then start cells ascending: bivalue cells and
-    // multi-value strong ends of the digit.
     for (int d = 1; d <= 9; ++d) {
         const CellSet starts = L.bivalueHolds[d] | L.multiStrongEnd[d];
         for (CellSet todo = starts; !todo.Empty(); todo.PopFirst()) {
-            if (pump != nullptr) pump->Pump();
+            if constexpr (kPumps) pump->Pump();
             switch (search.FromStart(d, todo.First())) {
                 case Outcome::kNothing:
                     continue;
@@ -428,6 +443,17 @@ bool TryAlternatingInferenceChain(GradeState& s, const RungParams& params) {
         }
     }
     return false;
+}
+
+}  // namespace
+
+bool TryAlternatingInferenceChain(GradeState& s, const RungParams& params) {
+    // Positions are 0..80; a loop closing one step beyond the limit writes
+    // position limit + 1.
+    const int limit = params.chainLimit > 79 ? 79 : params.chainLimit;
+    ChainLinks L;
+    BuildLinks(s, L);
+    return s.Yield() != nullptr ? SearchAllStarts<true>(s, L, limit) : SearchAllStarts<false>(s, L, limit);
 }
 
 }  // namespace gw
