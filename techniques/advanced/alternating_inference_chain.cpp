@@ -409,6 +409,7 @@ bool ChainSearch<kPumps>::RemovesOnClosing(int depth) const {
 // from odd ones; a loop closes back to the start.
 template <bool kPumps>
 void ChainSearch<kPumps>::Record(int depth, bool loop, bool closingStrong) {
+    s_.stepSize.nodes = static_cast<std::uint16_t>(depth);
     if (s_.pattern == nullptr) return;
     PatternChain& ch = s_.pattern->Kind(PatternKind::Chain).Digit(d_).NewChain();
     for (int i = 0; i < depth; ++i) ch.Add(i % 2 == 1, DigitBit(chain_[i].digit), {chain_[i].cell});
