@@ -2,6 +2,7 @@
 // SVG picture per puzzle.
 
 #include <algorithm>
+#include <cmath>
 #include <array>
 #include <cstdio>
 #include <map>
@@ -18,7 +19,7 @@
 #include "generator/generator.h"
 #include "model/canonical.h"
 #include "output/replacing_file.h"
-#include "grader/grader.h"
+#include "grader/score.h"
 #include "print/book.h"
 #include "print/book_choice.h"
 
@@ -38,8 +39,13 @@ Runner DefinePrint(CLI::App& cmd) {
         ->option_text("N")->check(Whole("a whole number of puzzles", 1));
     cmd.add_option("--per-level", o->perLevel, "At most this many puzzles of each level")
         ->option_text("N")->check(Whole("a whole number of puzzles", 1));
-    cmd.add_option("--order", o->order, "level: easy to hard over all inputs; input: as read; random")
-        ->option_text("ORDER")->transform(OneOf({"level", "input", "random"}))->capture_default_str();
+    cmd.add_option("--order", o->order,
+                   "level: easy to hard over all inputs; score: by difficulty score, easy to hard within each level "
+                   "and across levels; input: as read; random")
+        ->option_text("ORDER")->transform(OneOf({"level", "score", "input", "random"}))->capture_default_str();
+    cmd.add_option("--score", o->score,
+                   "Only puzzles whose difficulty score lies in this range, e.g. 6.5-7.2, 7 (all of level 7), 7.5- "
+                   "or -3")->option_text("RANGE")->check(ScoreRangeCheck());
     cmd.add_option("--seed", o->seed, "Seed of --order random (default: a new one, shown at the end)")
         ->option_text("N")->check(Whole("a whole number from 0 to 18446744073709551615"));
     cmd.add_flag("--unique,-u", o->unique, "Also skip a puzzle that repeats one before it in disguise (repeats of "
@@ -141,9 +147,15 @@ int RunPrint(const PrintOptions& o) {
     co.levels = levels;
     co.perLevel = o.perLevel;
     co.count = o.count;
-    co.order = o.order == "input" ? print::BookOrder::Input
+    co.order = o.order == "input"    ? print::BookOrder::Input
                : o.order == "random" ? print::BookOrder::Random
+               : o.order == "score"  ? print::BookOrder::Score
                                      : print::BookOrder::Level;
+    if (!o.score.empty()) {
+        ScoreRange range;
+        ParseScoreRange(o.score, range);
+        co.score = range;
+    }
     co.seed = o.seed;
     co.unique = o.unique;
     print::BookChooser chooser(co);

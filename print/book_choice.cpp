@@ -1,6 +1,7 @@
 #include "print/book_choice.h"
 
 #include <algorithm>
+#include <cmath>
 #include <iterator>
 #include <limits>
 
@@ -11,6 +12,7 @@ namespace gw::print {
 
 BookChooser::BookChooser(const BookChoiceOptions& options) : o_(options) {
     if (o_.order == BookOrder::Random) c_.seed = o_.seed ? *o_.seed : ClockSeed();
+    scored_ = o_.order == BookOrder::Score || o_.score.has_value();
     constexpr long long kAll = std::numeric_limits<long long>::max();
     cap_ = std::min(o_.perLevel > 0 ? o_.perLevel : kAll, o_.count > 0 ? o_.count : kAll);
 }
@@ -26,8 +28,12 @@ bool BookChooser::Offer(const Grid& puzzle, const Grid& solution, int level) {
         ++c_.disguised;
         return true;
     }
+    // The score needs a grading: only the puzzles that may still make the book get one.
+    const double score = scored_ ? GradeAndScore(grading_, puzzle).score : 0;
+    if (o_.score && !o_.score->Contains(score)) return true;
     Held h{.key = 0, .seq = seq_++, .pick = {puzzle, solution, level}};
     if (o_.order == BookOrder::Level) h.key = static_cast<std::uint64_t>(level);
+    else if (o_.order == BookOrder::Score) h.key = static_cast<std::uint64_t>(std::lround(100 * score));
     else if (o_.order == BookOrder::Random) h.key = RandomPlace(o_.unique ? form : puzzle);
     std::set<Held>& held = held_[static_cast<std::size_t>(level)];
     if (static_cast<long long>(held.size()) >= cap_) {

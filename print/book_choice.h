@@ -1,5 +1,5 @@
-// Which puzzles make a book: the chosen levels, repeats dropped, put in order
-// (easy to hard, as read, or random from a seed), at most so many of each
+// Which puzzles make a book: the chosen levels (and scores), repeats dropped,
+// put in order (easy to hard, by score, as read, or random from a seed), at most so many of each
 // level and in all. Chosen while the puzzles are read, so that a book of 10
 // out of millions holds little more than 10 in memory. Every front end that
 // makes books chooses through it.
@@ -11,6 +11,8 @@
 #include <set>
 #include <vector>
 
+#include "grader/grader.h"
+#include "grader/score.h"
 #include "model/levels.h"
 #include "model/state.h"
 
@@ -20,6 +22,7 @@ enum class BookOrder {
     Level,   // easy to hard, each level as read
     Input,   // as read
     Random,  // a place drawn from the seed and the clues
+    Score,   // by difficulty score, easy to hard
 };
 
 struct BookChoiceOptions {
@@ -29,6 +32,7 @@ struct BookChoiceOptions {
     BookOrder order = BookOrder::Level;
     std::optional<std::uint64_t> seed;  // of the random order; none: from the clock
     bool unique = false;                // also drop disguised repeats
+    std::optional<ScoreRange> score;    // only puzzles whose difficulty score lies in it
 };
 
 // A puzzle chosen for a book.
@@ -67,6 +71,8 @@ private:
     void Forget(const Held& h);
 
     BookChoiceOptions o_;
+    bool scored_ = false;  // the order or the selection needs each puzzle's score
+    GradeState grading_;
     long long cap_ = 0;  // puzzles of one level the book can take
     BookChoice c_;
     std::array<std::set<Held>, 10> held_;
