@@ -159,10 +159,12 @@ int main(int argc, char** argv) {
     // Print and share after a book was written.
     gw::SharePanel* sh = w.share();
     w.tabs()->setCurrentWidget(sh);
-    sh->levelBox()->setCurrentIndex(3);
-    sh->titleEdit()->setText("Crazy puzzles");
+    sh->SetLevels(gw::LevelBit(4) | gw::LevelBit(5) | gw::LevelBit(6));
+    sh->SetPerLevel(20);
+    sh->titleEdit()->setText("Crazy to Kamikaze");
     sh->pathForTests = scratch.filePath("book.pdf");
     sh->exportButton()->click();
+    for (int i = 0; i < 500 && sh->exporting(); ++i) Settle(20);
     Settle(200);
     ok &= Save(&w, out, "window-export" + suffix + ".png");
     return ok ? 0 : 1;
