@@ -127,6 +127,7 @@ int main(int argc, char** argv) {
     c->SelectPuzzle(0);
     c->solutionBox()->setChecked(false);
     c->openButton()->click();
+    for (int i = 0; i < 500 && w.puzzle()->grading(); ++i) Settle(20);
     gw::PuzzleView* p = w.puzzle();
     int hardest = 1;
     for (std::size_t i = 0; i < p->steps().size(); ++i)
@@ -151,6 +152,7 @@ int main(int argc, char** argv) {
         for (const auto& c : kChains) {
             p->input()->setPlainText(c.puzzle);
             p->gradeButton()->click();
+            for (int i = 0; i < 500 && p->grading(); ++i) Settle(20);
             for (std::size_t i = 0; i < p->frames().size(); ++i)
                 if (p->frames()[i].step != nullptr && p->frames()[i].step->rung == c.rung) {
                     p->SetPosition(static_cast<int>(i) + c.after);

@@ -468,6 +468,7 @@ void WorkbenchTest::collectionOpensAPuzzleAndItsExplanation() {
     c->openButton()->click();
     gw::PuzzleView* p = w.puzzle();
     QCOMPARE(w.tabs()->currentWidget(), static_cast<QWidget*>(p));
+    QTRY_VERIFY_WITH_TIMEOUT(!p->grading(), 30000);
     std::vector<gw::Step> steps;
     gw::GradeState s;
     QCOMPARE(p->level(), gw::GradePuzzle(s, chosen, &steps));
@@ -510,6 +511,7 @@ void WorkbenchTest::pastedPuzzleSteppedThrough() {
     w.tabs()->setCurrentWidget(p);
     p->input()->setPlainText(text);
     p->gradeButton()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!p->grading(), 30000);
     QCOMPARE(p->level() != 0, valid);
     if (!valid) {
         QVERIFY(!p->resultLabel()->text().isEmpty());
@@ -557,6 +559,8 @@ void WorkbenchTest::trialAndForcingChainShownNodeByNode() {
     gw::PuzzleView* p = w.puzzle();
     p->input()->setPlainText(text);
     p->gradeButton()->click();
+    QVERIFY(p->grading());  // off the window's thread
+    QTRY_VERIFY_WITH_TIMEOUT(!p->grading(), 30000);
     QVERIFY(p->level() != 0);
     const std::string explained = gw::explain::ExplanationText(p->frames()[0].board.grid, p->level(), p->steps(), false);
     int shown = 0;

@@ -86,8 +86,8 @@ void BuildLinks(const GradeState& s, ChainLinks& L) {
         L.bivalue[c] = BitCount[s.CandMask[c]] == 2;
         L.multi[c] = !L.bivalue[c];
         if (L.bivalue[c])
-            for (int k = 1; k <= 9; ++k)
-                if (s.CandFlags(c, k)) L.bivalueHolds[k].Set(c);
+            for (unsigned m = s.CandMask[c] & kAllDigits; m != 0; m &= m - 1)
+                L.bivalueHolds[std::countr_zero(m) + 1].Set(c);
         if (L.multi[c]) multiCells.Set(c);
     }
     for (int k = 1; k <= 9; ++k) {
@@ -129,8 +129,7 @@ void BuildLinks(const GradeState& s, ChainLinks& L) {
         L.strongEnd[k] = ends;
         L.multiStrongEnd[k] = ends & multiCells;
 
-        for (int p = 0; p < 81; ++p) {
-            if (!cand.Test(p)) continue;
+        ForEachCell(cand, [&](int p) {
             const auto [r, col, b] = UnitsOfCell[p];
             CellSet strongSet = strongVia[r] | strongVia[col] | strongVia[b];
             CellSet weakSet = weakVia[r] | weakVia[col] | weakVia[b] | (L.bivalueHolds[k] & PeerSet[p]);
@@ -138,17 +137,15 @@ void BuildLinks(const GradeState& s, ChainLinks& L) {
             weakSet.Reset(p);
             L.next[1][k][p] = strongSet;
             L.next[0][k][p] = weakSet;
-        }
+        });
     }
-    for (int c = 0; c < 81; ++c) {
+    for (int c = 0; c < 81; ++c)
         if (L.bivalue[c]) {
             L.inCell[1][c] = s.CandMask[c];
             L.inCell[0][c] = s.CandMask[c];
-        } else if (L.multi[c]) {
-            for (int j = 1; j <= 9; ++j)
-                if (L.strongEnd[j].Test(c)) L.inCell[0][c] |= DigitBit(j);
         }
-    }
+    for (int j = 1; j <= 9; ++j)
+        ForEachCell(L.multiStrongEnd[j], [&](int c) { L.inCell[0][c] |= DigitBit(j); });
 }
 
 struct Node {
