@@ -17,6 +17,7 @@
 
 #include "explain/explain.h"
 #include "explain/html.h"
+#include "grader/score.h"
 #include "grid_view.h"
 #include "output/reader.h"
 #include "output/stored.h"
@@ -243,9 +244,10 @@ void PuzzleView::Graded(const runs::GradedPuzzle& g, const QString& source) {
     steps_ = g.steps;
     frames_ = explain::Frames(puzzle_, level_, steps_);
     position_ = revealed_ = 0;
-    result_->setText(tr("%1 (level %2), %3 · %4")
+    result_->setText(tr("%1 (level %2), score %3, %4 · %5")
                          .arg(QString::fromLatin1(kLevelNames[static_cast<std::size_t>(level_)]))
                          .arg(level_)
+                         .arg(QString::fromStdString(ScoreText(g.score)))
                          .arg(Plural(static_cast<int>(steps_.size()), "step"), source) +
                      (level_ == 9 ? tr(" · no technique of the ladder finishes it") : QString()));
     QStringList summary;

@@ -4,6 +4,7 @@
 // puzzles first. Run it offscreen or on any display; QT_SCALE_FACTOR=2 gives
 // the pictures at 200%.
 #include <QApplication>
+#include <QHeaderView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -107,16 +108,19 @@ int main(int argc, char** argv) {
     ok &= Save(&w, out, "window-panel-run" + suffix + ".png");
     w.statusBar()->clearMessage();
 
-    // The collection: the Kamikaze level, its third puzzle with its solution.
+    // The collection: the Kamikaze level from easy to hard (a click on
+    // Score), its third puzzle with its solution; then in the order stored.
     gw::CollectionView* c = w.collection();
     w.tabs()->setCurrentWidget(c);
     c->SelectLevel(4);
     c->SelectPuzzle(1);
     c->SelectLevel(6);
+    emit c->puzzleTable()->horizontalHeader()->sectionClicked(2);
     c->SelectPuzzle(2);
     c->solutionBox()->setChecked(true);
     Settle(200);
     ok &= Save(&w, out, "window-collection" + suffix + ".png");
+    emit c->puzzleTable()->horizontalHeader()->sectionClicked(0);
 
     // One puzzle explained: the hardest step of an Insane puzzle.
     c->SelectLevel(5);
