@@ -39,6 +39,14 @@ namespace {
 
 constexpr std::int32_t kCutOffBudget = 50000;
 
+// Each cell as a set of its own: read from a table on the walk's hot path,
+// where working it out from the cell costs more.
+constexpr std::array<CellSet, 81> kSingleCell = [] {
+    std::array<CellSet, 81> t{};
+    for (int c = 0; c < 81; ++c) t[c] = CellSet::Of(c);
+    return t;
+}();
+
 // A cell set without a default value, for tables filled before they are
 // read.
 struct RawCellSet {
@@ -270,7 +278,7 @@ Outcome ChainSearch<kPumps>::Strong(int depth, Node from, CellSet used, bool inC
         PlaceDigit(s_, d_, start_);
         return Outcome::kPlacement;
     }
-    used = used | CellSet::Of(c);
+    used = used | kSingleCell[c];
     const bool atLimit = depth + 1 == limit_;
     for (; digits != 0; digits &= digits - 1) {
         chain_[depth] = {c, std::countr_zero(digits) + 1};
@@ -334,7 +342,7 @@ Outcome ChainSearch<kPumps>::Visit(int depth, Node tip, CellSet used, bool inCel
     }
     if (((testDigits_ >> k) & 1u) != 0)
         if (const Outcome o = TestTip(depth, tip, used); o != Outcome::kNothing) return o;
-    used = used | CellSet::Of(p);
+    used = used | kSingleCell[p];
     for (; digits != 0; digits &= digits - 1) {
         chain_[depth] = {p, std::countr_zero(digits) + 1};
         if (const Outcome o = Strong(depth + 1, chain_[depth], used, true); o != Outcome::kNothing) return o;
