@@ -11,7 +11,6 @@
 #include <fstream>
 
 #include "model/canonical.h"
-#include "model/levels.h"
 #include "output/replacing_file.h"
 
 namespace gw::print {
@@ -612,21 +611,6 @@ std::string ShortId(const Grid& puzzle) {
     char buf[16];
     std::snprintf(buf, sizeof buf, "%06llx", static_cast<unsigned long long>(h >> 40));
     return buf;
-}
-
-std::vector<BookPuzzle> AssembleBook(const std::vector<Chosen>& chosen) {
-    std::vector<BookPuzzle> book;
-    book.reserve(chosen.size());
-    for (const Chosen& c : chosen) {
-        BookPuzzle b;
-        b.number = static_cast<int>(book.size()) + 1;
-        b.puzzle = c.puzzle;
-        b.solution = c.solution;
-        b.levelName = kLevelNames[static_cast<std::size_t>(c.level)];
-        b.id = ShortId(c.puzzle);
-        book.push_back(std::move(b));
-    }
-    return book;
 }
 
 bool WriteWhole(const std::filesystem::path& path, const std::function<bool(const Sink&, std::string&)>& draw,

@@ -76,17 +76,6 @@ bool WritePng(const Sink& sink, const BookPuzzle& puzzle, bool solution, int dpi
 // of a hash of its canonical form.
 std::string ShortId(const Grid& puzzle);
 
-// A puzzle chosen for a book, with its solution and level.
-struct Chosen {
-    Grid puzzle{};
-    Grid solution{};
-    int level = 0;
-};
-
-// The pages' puzzles in the order chosen: numbered from 1, each with its
-// level's name and its short id. Every front end makes its books from this.
-std::vector<BookPuzzle> AssembleBook(const std::vector<Chosen>& chosen);
-
 // Draws into the file at `path`, written whole or not at all: a fresh
 // temporary beside it, created exclusively, renamed over the name (a link
 // planted there is replaced, never followed) once every byte is on disk. False
