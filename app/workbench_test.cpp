@@ -647,6 +647,7 @@ void WorkbenchTest::bookExportedToPdf() {
     QVERIFY(QFile(victim).open(QIODevice::WriteOnly));
     QVERIFY(QFile::remove(pdf) && QFile::link(victim, pdf));
     share->exportButton()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!share->exporting(), 30000);
     QVERIFY2(share->statusLabel()->text().startsWith("Wrote"), qPrintable(share->statusLabel()->text()));
     QCOMPARE(QFileInfo(victim).size(), 0);
     QVERIFY(!QFileInfo(pdf).isSymLink());
@@ -661,6 +662,7 @@ void WorkbenchTest::bookExportedToPdf() {
     const auto xfsz = std::signal(SIGXFSZ, SIG_IGN);
     ::setrlimit(RLIMIT_FSIZE, &cap);
     share->exportButton()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!share->exporting(), 30000);
     ::setrlimit(RLIMIT_FSIZE, &before);
     std::signal(SIGXFSZ, xfsz);
     QVERIFY2(share->statusLabel()->text().endsWith("File too large"), qPrintable(share->statusLabel()->text()));
