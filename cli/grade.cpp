@@ -155,9 +155,19 @@ void Grader::Process(Item& it, GradeState& s) const {
         it.p.error = why.reason;
         if (!o_.html.empty()) it.html = explain::HtmlPage::UnusableSection(it.p.line, it.p.text, why);
     }
-    if (it.p.error.empty()) it.level = GradePuzzle(s, it.p.grid, withSteps_ ? &it.steps : nullptr);
+    // Pencil marks: the grading starts where their solver stands, once they
+    // are known to lead to the solution.
+    const Position from = it.p.position.value_or(StartOf(it.p.grid));
+    if (it.p.error.empty() && it.p.position) it.p.error = PositionError(from, it.solution);
+    if (!it.p.error.empty() && it.p.position && it.p.position->givens == it.p.position->grid && parsed &&
+        it.p.error == "no solution")
+        it.p.error = "no solution: some filled cell is wrong (the puzzle written before its marks on their line "
+                     "tells which)";
+    // A hint in text needs only the first step.
+    const std::size_t limit = o_.hint && !json_ ? 1 : static_cast<std::size_t>(-1);
+    if (it.p.error.empty()) it.level = GradeFrom(s, from, withSteps_ ? &it.steps : nullptr, limit);
     // A trial's explanation is worked out apart from the grading.
-    ExplainTrial(it.p.grid, it.steps, disabled_);
+    ExplainTrial(from, it.steps, disabled_);
     Render(it);
     it.steps = {};
 }
@@ -166,6 +176,7 @@ void Grader::Process(Item& it, GradeState& s) const {
 // here, as more branches.
 void Grader::Render(Item& it) const {
     const InputPuzzle& p = it.p;
+    const Position from = p.position.value_or(StartOf(p.grid));
     const std::string& file = inputs_[it.input].name;
     if (it.level == 0) {
         it.err = "gridwick: " + Where(it) + ": " + p.error + "\n";
@@ -202,7 +213,7 @@ void Grader::Render(Item& it) const {
             out += "  next: " + explain::StepText(it.steps.front()) + "\n";
             for (const std::string& b : explain::BranchLines(it.steps.front())) out += "      " + b + "\n";
         } else if (level == 9) {
-            out += "  stuck: no technique makes progress\n";
+            out += "  " + explain::StuckLine(explain::Board(from)) + "\n";
         } else {
             out += "  solved: no cell is left open\n";
         }
@@ -214,8 +225,8 @@ void Grader::Render(Item& it) const {
     if (o_.solution) out += " " + GridDigits(it.solution);
     if (o_.canonical) out += " " + CanonicalText(p.grid);
     out += "\n";
-    if (o_.explain || o_.grid) out += explain::ExplanationText(p.grid, level, it.steps, o_.grid);
-    else if (o_.stuckGrid && level == 9) out += explain::StuckGridText(p.grid, it.steps);
+    if (o_.explain || o_.grid) out += explain::ExplanationText(explain::Board(from), level, it.steps, o_.grid);
+    else if (o_.stuckGrid && level == 9) out += explain::StuckGridText(explain::Board(from), it.steps);
 }
 
 bool Grader::Emit(const Item& it) {
@@ -538,8 +549,8 @@ Runner DefineGrade(CLI::App& cmd) {
     cmd.add_flag("--grid", o->grid, "With the path, the candidate grid before every step");
     cmd.add_flag("--stuck-grid", o->stuckGrid, "The candidate grid where the ladder got stuck (Outlaw puzzles)");
     cmd.add_flag("--hint", o->hint,
-                 "Only the next step from each grid: give the puzzle with the cells filled so far (jsonl: \"hint\", "
-                 "a list of at most one step)");
+                 "Only the next step from each grid: give the puzzle with the cells filled so far, or a grid of "
+                 "pencil marks as --stuck-grid prints it (jsonl: \"hint\", a list of at most one step)");
     cmd.add_option("--html", o->html, "Also write a page with the puzzle and a drawn grid for every step")
         ->option_text("FILE");
     cmd.add_option("--without,-w", o->without,

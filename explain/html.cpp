@@ -288,6 +288,15 @@ std::string Figure(const std::string& id, const std::string& svg, const std::str
            "</figcaption></figure>";
 }
 
+// A trial's refutation, a line each, the sub-chains indented.
+std::string RefutationHtml(const std::vector<Line>& lines) {
+    if (lines.empty()) return {};
+    std::string out = "<ol class=\"lines\">";
+    for (const Line& l : lines)
+        out += "<li class=\"depth" + std::to_string(std::min(l.depth, 3)) + "\">" + Escape(l.text) + "</li>";
+    return out + "</ol>";
+}
+
 // A step's caption: its number (a link to itself), its text, and a forcing
 // chain's branches or a trial's refutation, each behind a swatch of its colour
 // in the drawing.
@@ -297,10 +306,11 @@ std::string Caption(const std::string& id, const std::string& number, const Step
     for (std::size_t k = 0; k < branches.size(); ++k)
         out += "<br><span class=\"swatch\" style=\"background:" + std::string(kGroupMark[k % 6]) + "\"></span>" +
                Escape(branches[k]);
-    const std::string refutation = RefutationText(st);
+    const std::vector<Line> refutation = RefutationLines(st);
     if (!refutation.empty())
-        out += "<br><span class=\"swatch\" style=\"background:" + std::string(kGroupMark[0]) + "\"></span>" +
-               Escape(refutation);
+        out += "<br><span class=\"swatch\" style=\"background:" + std::string(kGroupMark[0]) +
+               "\"></span>Why not the other candidate:";
+    out += RefutationHtml(refutation);
     return out;
 }
 
@@ -356,7 +366,7 @@ void StepFigures(Board& board, const std::vector<Step>& steps, const std::string
 
 }  // namespace
 
-std::string HtmlPage::Section(int line, const Grid& puzzle, int level, const std::vector<Step>& steps) {
+std::string HtmlPage::Section(int line, const Board& start, int level, const std::vector<Step>& steps) {
     const std::string id = "line-" + std::to_string(line);
     std::string out;
     out += "<section id=\"" + id + "\"><h2><a href=\"#" + id + "\">Line " + std::to_string(line) + "</a>: " +
@@ -365,12 +375,12 @@ std::string HtmlPage::Section(int line, const Grid& puzzle, int level, const std
     // The contents: one link per step, a run of singles as one link.
     std::string toc;
     std::string grids = "<div class=\"grids\">";
-    Board board(puzzle);
+    Board board = start;
     grids += Figure("", GridSvg(board, nullptr), "The puzzle");
     StepFigures(board, steps, id + "-step-", "", grids, &toc);
-    if (level == 9) grids += Figure("", GridSvg(board, nullptr), "Stuck: no technique makes progress");
+    if (level == 9) grids += Figure("", GridSvg(board, nullptr), Escape(StuckLine(board)));
     out += "<nav class=\"toc\">" + toc + "</nav>" + grids + "</div><p class=\"summary\">";
-    for (const std::string& l : Summary(steps)) out += Escape(l) + "<br>";
+    for (const std::string& l : Summary(steps, level)) out += Escape(l) + "<br>";
     out += "</p></section>\n";
     return out;
 }
@@ -421,7 +431,9 @@ std::string GridCss() {
            ".thin{stroke:#9a9a9a;stroke-width:1}\n.thick{stroke:#000;stroke-width:3;stroke-linecap:square}\n"
            ".strike{stroke:" + std::string(kStrikeLine) + ";stroke-width:2}\n"
            ".strong{stroke:" + std::string(kLinkInk) + ";stroke-width:2.5;fill:none}\n"
-           ".weak{stroke:" + std::string(kLinkInk) + ";stroke-width:2;stroke-dasharray:5 4;fill:none}\n";
+           ".weak{stroke:" + std::string(kLinkInk) + ";stroke-width:2;stroke-dasharray:5 4;fill:none}\n"
+           // A chain's node numbers: small, with a white halo over the pencil marks.
+           ".order{font-size:8px;font-weight:bold;fill:#000;paint-order:stroke;stroke:#fff;stroke-width:2px}\n";
 }
 
 std::string StandaloneGridSvg(const Board& board, const Step* step) {
@@ -493,7 +505,8 @@ std::string HtmlPage::Head() {
            "details.run{grid-column:1/-1;border:1px solid #bbb;padding:6px}\n"
            "details.run summary{cursor:pointer;font-size:14px}\n"
            ".swatch{display:inline-block;width:10px;height:10px;margin-right:4px}\n"
-           ".order{font-size:8px;font-weight:bold;fill:#000;paint-order:stroke;stroke:#fff;stroke-width:2px}\n"
+           "ol.lines{margin:2px 0 0;padding:0;list-style:none}ol.lines li.depth1{margin-left:18px}\n"
+           "ol.lines li.depth2,ol.lines li.depth3{margin-left:36px}\n"
            "</style></head><body>\n" + Legend();
 }
 

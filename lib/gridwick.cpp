@@ -68,6 +68,7 @@ Step PublicStep(const gw::Step& st) {
     out.text = gw::explain::StepText(st);
     for (const gw::Step& sub : st.refutation) out.refutation.push_back(PublicStep(sub));
     for (const gw::Step& sub : st.fill) out.fill.push_back(PublicStep(sub));
+    for (const gw::explain::Line& l : gw::explain::RefutationLines(st)) out.refutationLines.push_back({l.depth, l.text});
     return out;
 }
 
@@ -159,6 +160,13 @@ std::string Step::Json() const {
         for (std::size_t i = 0; i < sub->size(); ++i) out += (i ? ", " : "") + (*sub)[i].Json();
         out += "]";
     }
+    if (!refutationLines.empty()) {
+        out += ", \"refutation_lines\": [";
+        for (std::size_t i = 0; i < refutationLines.size(); ++i)
+            out += std::string(i ? ", " : "") + "{\"depth\": " + std::to_string(refutationLines[i].depth) +
+                   ", \"text\": " + gw::explain::JsonString(refutationLines[i].text) + "}";
+        out += "]";
+    }
     return out + "}";
 }
 
@@ -229,44 +237,36 @@ std::string StepSvg(const Grading& grading, std::size_t index) {
 std::string SvgStyle() { return gw::explain::GridCss(); }
 
 Hint NextHint(const Puzzle& puzzle, const Puzzle& progress, const GradeOptions& options) {
+    return NextHint(puzzle, progress, Marks{}, options);
+}
+
+Hint NextHint(const Puzzle& puzzle, const Puzzle& progress, const Marks& marks, const GradeOptions& options) {
     Grid solution{};
-    const Grid givens = Checked(puzzle, solution);
-    const Grid now = ToGrid(progress);
+    gw::Position from;
+    from.givens = Checked(puzzle, solution);
+    from.grid = ToGrid(progress);
     for (int c = 0; c < 81; ++c) {
-        const auto i = static_cast<std::size_t>(c);
-        if (givens[i] != 0 && now[i] != givens[i])
-            throw Error("the given " + std::to_string(givens[i]) + " of " + gw::CellName(c) + " is missing");
-        if (now[i] != 0 && now[i] != solution[i])
-            throw Error(gw::CellName(c) + " holds " + std::to_string(now[i]) + ", which is wrong");
+        const std::uint16_t m = marks[static_cast<std::size_t>(c)];
+        if (m > gw::kAllDigits) throw Error("the marks of " + gw::CellName(c) + " hold more than the digits 1-9");
+        from.marks[static_cast<std::size_t>(c)] = m;
     }
+    const std::string wrong = gw::PositionError(from, solution);
+    if (!wrong.empty()) throw Error(wrong);
     Hint hint;
     gw::GradeRun run{.disabledRungs = Disabled(options)};
     gw::GradeState s;
     s.run = &run;
-    gw::ResetGradeState(s, now);
-    if (gw::IsSolved(s)) {
-        hint.status = Hint::Status::Solved;
+    // The ladder's first step from here, as the grader takes it.
+    std::vector<gw::Step> steps;
+    const int level = gw::GradeFrom(s, from, &steps, 1);
+    gw::ExplainTrial(from, steps, run.disabledRungs);
+    if (steps.empty()) {
+        hint.status = level == 9 ? Hint::Status::Stuck : Hint::Status::Solved;
         return hint;
     }
-    // One pass of the ladder, as the grader climbs it: the first rung that
-    // makes progress gives the step.
-    std::vector<gw::Change> log;
-    run.log = &log;
-    gw::Pattern pattern;
-    s.pattern = &pattern;
-    for (const gw::Rung& r : gw::kLadder) {
-        s.stepNote = nullptr;
-        pattern.Clear();
-        log.clear();
-        if (gw::RunRung(s, r.number)) {
-            const gw::Step st{r.number, s.stepNote != nullptr ? s.stepNote : r.player, log, pattern};
-            hint.status = Hint::Status::Step;
-            hint.step = PublicStep(st);
-            hint.svg = gw::explain::GridSvg(gw::explain::Board(now), &st);
-            return hint;
-        }
-    }
-    hint.status = Hint::Status::Stuck;
+    hint.status = Hint::Status::Step;
+    hint.step = PublicStep(steps.front());
+    hint.svg = gw::explain::GridSvg(gw::explain::Board(from), &steps.front());
     return hint;
 }
 

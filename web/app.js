@@ -112,7 +112,7 @@ async function grade() {
 async function hint() {
   const progress = $('progress').value.trim() || $('puzzle').value;
   busy(true);
-  const r = await main.call('hint', $('puzzle').value, progress, $('without').value);
+  const r = await main.call('hint', $('puzzle').value, progress, '', $('without').value);
   busy(false);
   pendingHint = null;
   $('apply').disabled = true;
