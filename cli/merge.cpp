@@ -7,7 +7,7 @@
 #include "cli/options.h"
 #include "cli/publish.h"
 #include "model/levels.h"
-#include "output/merge.h"
+#include "runs/merge.h"
 #include "output/targets.h"
 
 namespace gw::cli {

@@ -306,11 +306,12 @@ std::string Caption(const std::string& id, const std::string& number, const Step
     for (std::size_t k = 0; k < branches.size(); ++k)
         out += "<br><span class=\"swatch\" style=\"background:" + std::string(kGroupMark[k % 6]) + "\"></span>" +
                Escape(branches[k]);
+    // A refutation is the trial's only chain in the drawing: it takes the
+    // first colour, and its steps follow a line each.
     const std::vector<Line> refutation = RefutationLines(st);
     if (!refutation.empty())
         out += "<br><span class=\"swatch\" style=\"background:" + std::string(kGroupMark[0]) +
-               "\"></span>Why not the other candidate:";
-    out += RefutationHtml(refutation);
+               "\"></span>Why not the other candidate:" + RefutationHtml(refutation);
     return out;
 }
 

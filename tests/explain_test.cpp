@@ -13,7 +13,7 @@
 #include "explain/explain.h"
 #include "explain/html.h"
 #include "grader/trial_explain.h"
-#include "output/reader.h"
+#include "runs/grading.h"
 #include "test_util.h"
 
 namespace gw {
