@@ -513,7 +513,8 @@ Runner DefineGenerate(CLI::App& cmd) {
         ->option_text("N")->check(Whole("a whole number from 0 to 18446744073709551615"));
     cmd.add_option("--out,-o", o->out,
                    "Folder that holds the target folders, or - for one line per saved puzzle on standard output "
-                   "(81 cells, level number, level name)")->option_text("FOLDER")->capture_default_str();
+                   "(81 cells, level number, level name)")->option_text("FOLDER")->check(NotEmpty("a folder"))
+        ->capture_default_str();
     cmd.add_option("--max-time", o->maxTime, "Stop after this many seconds")
         ->option_text("SECONDS")->check(Seconds());
     cmd.add_option("--max-made", o->maxMade, "Stop after making this many puzzles, saved or not")

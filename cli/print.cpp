@@ -30,7 +30,7 @@ Runner DefinePrint(CLI::App& cmd) {
     cmd.add_option("inputs", o->inputs, "Puzzle files and folders (any file or target folder Gridwick writes)")
         ->required();
     cmd.add_option("--out,-o", o->out, "The PDF to write (with --format svg or png: the folder for the pictures)")
-        ->option_text("FILE")->required();
+        ->option_text("FILE")->check(NotEmpty("a file name"))->required();
     cmd.add_option("--levels,-l", o->levels, "Only these levels: names or numbers, e.g. Hard-Extreme or 6-9")
         ->option_text("LEVELS")->check(NotEmpty("levels"));
     cmd.add_option("--count,-n", o->count, "At most this many puzzles")

@@ -302,6 +302,8 @@ TEST_F(CliTest, ExitStatusesAndMessages) {
         {"grade", good, 0},
         {"grade --jobs 0", good, 2, "--jobs"},
         {"grade --html ''", good, 2, "--html: expected a file name, got nothing\n"},
+        {"print x --out ''", "", 2, "--out: expected a file name, got nothing\n"},
+        {"merge x --out ''", "", 2, "--out: expected a folder, got nothing\n"},
         {"generate --count abc", "", 2, "--count: expected a whole number of puzzles, 1 or more, got 'abc'\n"},
         {"generate --seed -1", "", 2, "--seed"},
         // A limit of zero is refused: run without a limit, a script's computed 0 would fill every level.
