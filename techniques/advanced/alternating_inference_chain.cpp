@@ -415,6 +415,7 @@ bool ChainSearch::Advance(Cursor& at) {
 // Explanations: nodes 0..depth - 1, strong links from even positions, weak
 // from odd ones; a loop closes back to the start.
 void ChainSearch::Record(const Cursor& at, bool loop, bool closingStrong) {
+    s_.stepSize.nodes = static_cast<std::uint16_t>(at.depth);
     if (s_.pattern == nullptr) return;
     PatternChain& ch = s_.pattern->Kind(PatternKind::Chain).Digit(d_).NewChain();
     for (int i = 0; i < at.depth; ++i) ch.Add(i % 2 == 1, DigitBit(chain_[i].digit), {chain_[i].cell});
