@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -104,10 +105,13 @@ int main(int argc, char** argv) {
     w.main()->yieldHook = nullptr;
     Settle(300);
     ok &= Save(&w, out, "window-panel-run" + suffix + ".png");
+    w.statusBar()->clearMessage();
 
     // The collection: the Kamikaze level, its third puzzle with its solution.
     gw::CollectionView* c = w.collection();
     w.tabs()->setCurrentWidget(c);
+    c->SelectLevel(4);
+    c->SelectPuzzle(1);
     c->SelectLevel(6);
     c->SelectPuzzle(2);
     c->solutionBox()->setChecked(true);

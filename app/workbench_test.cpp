@@ -615,18 +615,30 @@ void WorkbenchTest::bookExportedToPdf() {
     QVERIFY(text.contains("How to play"));
     QVERIFY(text.contains(QString("No. %1 · Easy").arg(easy)));
 
-    // The puzzles chosen in the collection.
+    // The puzzles chosen in the collection, in two levels: the choice of a
+    // level is kept while another is looked at.
+    QVERIFY(perLevel[2] > 0);
     gw::CollectionView* c = w.collection();
     c->SelectLevel(1);
     c->puzzleTable()->selectRow(1);
+    c->SelectLevel(2);
+    QVERIFY(c->puzzleTable()->selectionModel()->selectedRows().isEmpty());
+    c->puzzleTable()->selectRow(0);
+    c->SelectLevel(1);
+    QCOMPARE(c->puzzleTable()->selectionModel()->selectedRows().size(), 1);
+    QCOMPARE(c->puzzleTable()->selectionModel()->selectedRows().front().row(), 1);
+    QCOMPARE(c->exportButton()->text(), QString("E&xport 2 chosen to PDF…"));
     const QString two = dir.filePath("two.pdf");
     share->pathForTests = two;
     share->titleEdit()->clear();
     share->SetHowToPlay(false);
     c->exportButton()->click();
     // The contents, one puzzle page and one solution page.
-    QVERIFY(Run("pdftotext", {two, "-"}, status).contains("No. 1 · Easy"));
+    const QString both = Run("pdftotext", {two, "-"}, status);
+    QVERIFY2(both.contains("No. 1 · Easy") && both.contains("No. 2 · Medium"), qPrintable(both));
     QVERIFY(Run("pdfinfo", {two}, status).contains(QRegularExpression("Pages:\\s+3\\n")));
+    c->findChild<QPushButton*>("clearChoice")->click();
+    QVERIFY(c->Selected().empty());
 }
 
 void WorkbenchTest::otherFolderMergedIn() {

@@ -58,12 +58,15 @@ public:
     static std::string Head();
     static std::string Tail();
     // The section of one graded puzzle (its input line, the givens, the level,
-    // the steps); Add appends it, Append appends one made before.
-    static std::string Section(int line, const Grid& puzzle, int level, const std::vector<Step>& steps) {
-        return Section(line, Board(puzzle), level, steps);
+    // the steps, the difficulty score: below 0, the score of these steps);
+    // Add appends it, Append appends one made before.
+    static std::string Section(int line, const Grid& puzzle, int level, const std::vector<Step>& steps,
+                               double score = -1) {
+        return Section(line, Board(puzzle), level, steps, score);
     }
     // The same from where a solver stands (pencil marks).
-    static std::string Section(int line, const Board& start, int level, const std::vector<Step>& steps);
+    static std::string Section(int line, const Board& start, int level, const std::vector<Step>& steps,
+                               double score = -1);
     // The section of a line that could not be graded (`text` as read): the
     // reason, and the grids that show it.
     static std::string UnusableSection(int line, const std::string& text, const Unusable& why);

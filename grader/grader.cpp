@@ -125,6 +125,13 @@ int GradeFrom(GradeState& s, const Position& from, std::vector<Step>* steps, std
     return Grade(s, from.givens, &from, steps, nullptr, stepLimit);
 }
 
+int GradeFrom(GradeState& s, const Position& from, std::vector<Step>* steps, GradeTrace& trace) {
+    trace.rungs.clear();
+    trace.sizes.clear();
+    trace.stopped = false;
+    return Grade(s, from.givens, &from, steps, &trace, static_cast<std::size_t>(-1));
+}
+
 namespace {
 
 std::string CellText(int c) { return {'r', static_cast<char>('1' + c / 9), 'c', static_cast<char>('1' + c % 9)}; }

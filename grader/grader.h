@@ -61,6 +61,9 @@ struct GradeTrace {
 // The same grading as above; fills `trace` (its rungs are cleared first).
 int GradePuzzle(GradeState& s, const Grid& puzzle, GradeTrace& trace);
 
+// GradeFrom, filling `trace` as GradePuzzle does (for the score).
+int GradeFrom(GradeState& s, const Position& from, std::vector<Step>* steps, GradeTrace& trace);
+
 // Both at once: the steps when `steps` is given, and the trace.
 int GradePuzzle(GradeState& s, const Grid& puzzle, std::vector<Step>* steps, GradeTrace& trace);
 

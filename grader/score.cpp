@@ -104,8 +104,9 @@ double Score(int level, std::span<const ScoredStep> steps) {
     if (level < 1 || level > 9) return 0;
     const LevelScale& scale = kLevelScale[static_cast<std::size_t>(level)];
     const double x = std::max(0.0, RawScore(level, steps) - scale.floor);
-    // Hundredths, never 100: the fraction stays below the next level.
-    const int hundredths = std::min(99, static_cast<int>(std::floor(100 * x / (x + scale.spread))));
+    // Hundredths, never 100: the fraction stays below the next level. (The
+    // small margin keeps a figure such as 0.5 from being taken for 0.4999...)
+    const int hundredths = std::min(99, static_cast<int>(std::floor(100 * x / (x + scale.spread) + 1e-9)));
     return (100 * level + hundredths) / 100.0;
 }
 

@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "generator/solution_count.h"
+#include "grader/score.h"
 #include "grader/trial_explain.h"
 #include "output/targets.h"
 
@@ -129,7 +130,11 @@ void GradeOne(GradedPuzzle& g, GradeState& s, const GradingOptions& o) {
     GradeRun run{.disabledRungs = o.disabled};
     GradeRun* const outer = s.run;
     s.run = &run;
-    g.level = GradeFrom(s, from, o.steps || o.firstStep ? &g.steps : nullptr);
+    // From pencil marks the grading starts where their solver stands.
+    GradeTrace trace;
+    std::vector<Step>* const steps = o.steps || o.firstStep ? &g.steps : nullptr;
+    g.level = g.p.position ? GradeFrom(s, from, steps, trace) : GradePuzzle(s, g.p.grid, steps, trace);
+    g.score = Score(g.level, trace);
     s.run = outer;
     // Only the step the ladder takes first from this grid: the grading's
     // first pass is exactly that. A trial is always the last step, so a first

@@ -6,9 +6,11 @@
 #include <array>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "grader/score.h"
 #include "model/levels.h"
 
 namespace gw {
@@ -19,6 +21,7 @@ struct MergeOptions {
     int target = 0;                 // the destination target
     unsigned levels = kAllLevels;   // bit L: copy the puzzles of level L
     bool unique = false;            // also skip a stored puzzle in disguise (same canonical form)
+    std::optional<ScoreRange> scores;  // copy only the puzzles whose difficulty score lies here
 };
 
 struct MergeReport {
@@ -30,7 +33,7 @@ struct MergeReport {
     long long copied = 0;
     long long same = 0;        // already stored
     long long disguised = 0;   // a stored puzzle in disguise (unique only)
-    long long unselected = 0;  // of a level not asked for
+    long long unselected = 0;  // of a level (or a score) not asked for
     std::array<long long, 10> unplaced{};  // by level: the level was full
     long long failed = 0;      // failed writes: the merge stops at the first
     int unreadable = 0;        // bad puzzles and files that cannot be read

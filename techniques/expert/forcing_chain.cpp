@@ -187,6 +187,8 @@ private:
 // single that made it).
 void RecordBranches(GradeState& s, Branch& branch, const std::vector<std::pair<int, int>>& branches, int cell,
                     int digit) {
+    // The steps inside a bivalue trial are neither scored nor explained.
+    if (s.inTrial && s.pattern == nullptr) return;
     int nodes = 0;
     for (const auto& [bc, bd] : branches) {
         branch.Propagate<true>(bc, bd);
