@@ -12,6 +12,7 @@
 
 #include "explain/explain.h"
 #include "explain/html.h"
+#include "grader/score.h"
 #include "grader/trial_explain.h"
 #include "grader/score.h"
 #include "runs/grading.h"
