@@ -202,9 +202,10 @@ const Play = (() => {
   // A hint's stage 1: where to look, from the pattern's units, else its cells.
   function lookAt(step) {
     const p = step.pattern;
-    const units = [...new Set((p.units || []).map((u) => u.unit))];
+    // A trial's contradiction is what the hint is to find, not where to look.
+    const units = [...new Set((p.units || []).filter((u) => u.role !== 'contradiction').map((u) => u.unit))];
     if (units.length) return { where: `in ${units.join(', ')}`, cells: units.flatMap(unitCells) };
-    const cells = [...new Set((p.cells || []).map((c) => c.cell))];
+    const cells = [...new Set((p.cells || []).filter((c) => c.role !== 'contradiction').map((c) => c.cell))];
     return { where: `at ${cells.map(name).join(', ')}`, cells };
   }
 
