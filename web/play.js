@@ -179,7 +179,8 @@ const Play = (() => {
       const m = marks[c] & candidates(c);
       let html = '<span class="marks">';
       for (let d = 1; d <= 9; ++d) {
-        const shown = m & bit(d) || (struck.get(c) & bit(d) && !marks[c]);
+        // In a cell not marked yet the hint's own candidates still show.
+        const shown = m & bit(d) || (((struck.get(c) | pattern.get(c)) & bit(d)) && !marks[c]);
         const k = [shown ? 'on' : ''];
         if (pattern.get(c) & bit(d)) k.push('pat');
         if (struck.get(c) & bit(d)) k.push('gone');

@@ -167,7 +167,7 @@ async function main() {
     const { targetId } = await send('Target.createTarget', { url: 'about:blank' });
     const { sessionId } = await send('Target.attachToTarget', { targetId, flatten: true });
     const page = (method, params) => send(method, params, sessionId);
-    await page('Emulation.setDeviceMetricsOverride', { width: 1100, height: 900, deviceScaleFactor: 1, mobile: false });
+    await page('Emulation.setDeviceMetricsOverride', { width: 1100, height: 1500, deviceScaleFactor: 1, mobile: false });
     await page('Page.navigate', { url });
     const value = async (expr) => (await page('Runtime.evaluate', { expression: expr, awaitPromise: true })).result.value;
     const waitFor = async (expr, what) => {
