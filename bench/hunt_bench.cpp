@@ -65,6 +65,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -87,12 +88,24 @@ struct Tally {
     double cpu = 0;
     long long made = 0;
     std::vector<gw::Grid> saved;  // what the run would save, in order
+    std::vector<gw::Grid> grids;  // and their solution grids
 };
+
+// Solution grids and clue patterns (the cells given, whatever their digits)
+// among the saved puzzles.
+std::pair<std::size_t, std::size_t> DistinctGridsAndPatterns(const Tally& t) {
+    std::set<gw::Grid> grids(t.grids.begin(), t.grids.end()), patterns;
+    for (gw::Grid g : t.saved) {
+        for (auto& d : g) d = d != 0;
+        patterns.insert(g);
+    }
+    return {grids.size(), patterns.size()};
+}
 
 // The plain loop saves the puzzles of levels 7 to 9 that the rule admits. The
 // rule is applied afterwards, in the order made: its checks take microseconds.
 Tally Admitted(const Tally& plain, const std::vector<int>& levels, const gw::SharedLimit& limit) {
-    gw::NearCopyGuard guard(limit, false);
+    gw::NearCopyGuard guard(limit, limit.On());
     Tally t;
     t.cpu = plain.cpu;
     for (std::size_t i = 0; i < plain.saved.size(); ++i) {
@@ -100,6 +113,7 @@ Tally Admitted(const Tally& plain, const std::vector<int>& levels, const gw::Sha
         ++t.perLevel[static_cast<std::size_t>(levels[i])];
         ++t.made;
         t.saved.push_back(plain.saved[i]);
+        t.grids.push_back(plain.grids[i]);
     }
     return t;
 }
@@ -119,6 +133,7 @@ Tally RunPlain(double budget, std::uint64_t seed, std::vector<int>& levels) {
         ++t.made;
         if (level >= 7) {
             t.saved.push_back(g.Puzzle);
+            t.grids.push_back(g.Solution);
             levels.push_back(level);
         }
     }
@@ -127,7 +142,9 @@ Tally RunPlain(double budget, std::uint64_t seed, std::vector<int>& levels) {
 
 Tally RunHunt(double budget, std::uint64_t seed, const gw::HuntOptions& o, const gw::SharedLimit& limit,
               gw::HuntCounts& counts) {
-    gw::NearCopyGuard guard(limit, false);
+    // The hunt's variety rule: with a limit on shared givens, no two puzzles of
+    // a level are one puzzle in disguise either.
+    gw::NearCopyGuard guard(limit, limit.On());
     gw::HuntPool pool(o, &guard);
     gw::Yielder y;
     gw::Hunter hunter(pool, seed, y);
@@ -140,6 +157,7 @@ Tally RunHunt(double budget, std::uint64_t seed, const gw::HuntOptions& o, const
             ++t.perLevel[static_cast<std::size_t>(found->level)];
             ++t.made;
             t.saved.push_back(found->puzzle);
+            t.grids.push_back(found->solution);
         }
     }
     counts = hunter.counts();
@@ -162,6 +180,9 @@ bool Setting(const std::string& key, const std::string& v, gw::HuntOptions& o) {
     else if (key == "perwork") o.perWork = n != 0;
     else if (key == "makework") o.makeWork = n;
     else if (key == "farparents") o.farParents = n != 0;
+    else if (key == "pairs") o.pairsOut = n;
+    else if (key == "famcap") o.familyCap = n;
+    else if (key == "patience") o.familyPatience = n;
     else if (key == "pick" && v == "auto") o.pick = gw::HuntOptions::Pick::Auto;
     else if (key == "pick" && v == "wanted") o.pick = gw::HuntOptions::Pick::Wanted;
     else if (key == "pick" && v == "score") o.pick = gw::HuntOptions::Pick::Score;
@@ -196,6 +217,9 @@ unsigned LevelDigits(const std::string& digits) {
 void PrintHunt(const char* name, const Tally& t, const gw::HuntCounts& c) {
     std::printf("\nhunt %s: %lld plain, %lld neighbours (%lld unique, %lld new and graded) in %.1f CPU-s\n", name,
                 c.plain, c.neighbours, c.unique, c.graded, t.cpu);
+    const auto [grids, patterns] = DistinctGridsAndPatterns(t);
+    std::printf("  saved per level 7-9: %lld %lld %lld; %zu solution grids, %zu clue patterns among them\n",
+                t.perLevel[7], t.perLevel[8], t.perLevel[9], grids, patterns);
     std::printf("  graded per level 1-9:");
     for (int l = 1; l <= 9; ++l) std::printf(" %lld", c.levels[static_cast<std::size_t>(l)]);
     std::printf("\n  CPU-s: plain %.1f, neighbours made %.1f, reduced %.1f, graded per level 1-9:", c.plainSeconds,

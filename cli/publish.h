@@ -40,6 +40,7 @@ struct MergeOptions {
     std::string target;
     std::string levels;  // empty: all nine
     bool unique = false;
+    std::string maxShared;  // givens a copied puzzle may share with one of its level (see ParseSharedLimit); empty: off
 };
 
 int RunPrint(const PrintOptions& o);

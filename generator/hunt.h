@@ -8,6 +8,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <optional>
@@ -69,6 +70,18 @@ struct HuntOptions {
     // hard puzzles, most neighbours are near-copies of one another; without
     // this the hunt keeps making copies of what it saved.
     bool farParents = true;
+    // A move takes out 1 to `pairsOut` clue pairs (each count as likely) and
+    // puts in as many as it takes to single out one solution again. Bigger
+    // moves leave a family faster.
+    int pairsOut = 1;
+    // Families: a puzzle of the plain loop or a given start founds one, and
+    // its neighbours belong to it. At most `familyCap` parents of one family
+    // stay in the pool (0: no limit), so that one family cannot crowd out the
+    // others; a family whose neighbours have not beaten its best for
+    // `familyPatience` neighbours has given its share and leaves the pool
+    // (0: never).
+    int familyCap = 0;
+    int familyPatience = 0;
 };
 
 // An estimate of the work of a grading, from the rung of every pass: the
@@ -100,6 +113,7 @@ struct HuntPuzzle {
     int level = 0;
     long long score = 0;
     long long work = 0;  // GradingWork of its grading
+    std::uint32_t family = 0;
 };
 
 // What the workers of one hunt share: the pool of parents, the puzzles already
@@ -116,6 +130,15 @@ public:
     // Counts one plain-loop turn; true while the pool still wants seeds.
     bool TakeSeedTurn();
 
+    // Puzzles to start from (a user's stored hard puzzles): each is graded by
+    // a worker before the plain-loop seeds and founds a family that may walk
+    // away from the saved puzzles near it.
+    void AddStart(const Grid& puzzle);
+    bool TakeStart(Grid& puzzle);
+
+    // A number for a new family.
+    std::uint32_t NewFamily(bool start = false);
+
     // A parent for the next neighbour: the best of `tournament` random draws.
     // False while the pool is empty.
     bool Pick(Rng& rng, HuntPuzzle& parent);
@@ -124,8 +147,8 @@ public:
     bool FirstSight(const Grid& puzzle);
 
     // Tells the pool what a neighbour of `parent` turned out to be (level 0:
-    // none was made or it was seen before) and the work it cost.
-    void Report(const Grid& parent, int level, long long work);
+    // none was made or it was seen before), its score and the work it cost.
+    void Report(const HuntPuzzle& parent, int level, long long score, long long work);
 
     // Offers a graded puzzle as a parent.
     void Offer(const HuntPuzzle& p);
@@ -136,6 +159,10 @@ public:
     bool Claim(const HuntPuzzle& p);
 
     std::size_t PoolSize();
+
+    // Puzzles graded so far by every worker (plain and neighbours): what the
+    // hunt has made, saved or not.
+    long long Graded() const { return graded_.load(std::memory_order_relaxed); }
 
 private:
     struct Entry {
@@ -158,6 +185,13 @@ private:
         }
     };
 
+    struct Family {
+        long long best = 0;    // best score of its puzzles
+        long long waiting = 0; // neighbours made since that best was found
+        bool start = false;    // founded by a given start
+        bool dropped = false;  // it has given its share
+    };
+
     void OfferByScore(const HuntPuzzle& p);
     void OfferByWanted(const HuntPuzzle& p);
 
@@ -166,6 +200,10 @@ private:
     std::mutex mutex_;
     std::vector<Entry> pool_;
     long long seedTurns_ = 0;
+    std::vector<Grid> starts_;
+    std::unordered_map<std::uint32_t, Family> families_;
+    std::uint32_t nextFamily_ = 1;
+    std::atomic<long long> graded_{0};
     std::unordered_set<std::uint64_t> seen_;
     std::set<std::string> handedOut_;
     std::unordered_map<std::string, int> perGrid_;
@@ -203,9 +241,12 @@ public:
 private:
     bool PlainTurn(std::optional<HuntPuzzle>& found);
     bool NeighbourTurn(std::optional<HuntPuzzle>& found);
+    bool StartTurn(const Grid& start, std::optional<HuntPuzzle>& found);
     bool MakeNeighbour(const HuntPuzzle& parent, Grid& puzzle, Grid& solution, int& added);
+    bool MakeBigNeighbour(const HuntPuzzle& parent, int pairsOut, Grid& puzzle, Grid& solution, int& added);
     bool Reduce(Grid& puzzle, int keep);
-    bool Finish(const Grid& puzzle, const Grid& solution, bool neighbour, std::optional<HuntPuzzle>& found);
+    bool Finish(const Grid& puzzle, const Grid& solution, std::uint32_t family, bool neighbour,
+                std::optional<HuntPuzzle>& found);
 
     HuntPool& pool_;
     Yielder& y_;
@@ -217,6 +258,7 @@ private:
     HuntCounts counts_;
     int lastLevel_ = 0;       // level of the puzzle the last turn graded (0: none)
     long long lastWork_ = 0;  // and the work of its grading
+    long long lastScore_ = 0; // and its score
 };
 
 }  // namespace gw

@@ -181,7 +181,7 @@ TEST(Hunt, ParentsAreRatedByWantedNeighboursPerWork) {
         return n;
     };
     EXPECT_GT(picks(cheap), 90);
-    for (int i = 0; i < 50; ++i) pool.Report(dear.puzzle, 7, 100);
+    for (int i = 0; i < 50; ++i) pool.Report(dear, 7, 0, 100);
     EXPECT_GT(picks(dear), 90);
 }
 
