@@ -15,6 +15,7 @@
 #include "grader/grader.h"
 #include "grid_view.h"
 #include "output/stored.h"
+#include "runs/grading.h"
 #include "output/targets.h"
 
 namespace gw {

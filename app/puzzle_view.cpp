@@ -19,6 +19,7 @@
 #include "grid_view.h"
 #include "output/reader.h"
 #include "output/stored.h"
+#include "runs/grading.h"
 
 namespace gw {
 
@@ -124,6 +125,7 @@ bool PuzzleView::hintMode() const { return hint_->isChecked(); }
 
 void PuzzleView::Fail(const QString& why) {
     steps_.clear();
+    frames_.clear();
     level_ = 0;
     position_ = revealed_ = 0;
     grid_->SetSvg({});
@@ -133,17 +135,24 @@ void PuzzleView::Fail(const QString& why) {
 }
 
 bool PuzzleView::LoadText(const QString& text) {
-    const std::vector<InputPuzzle> read = ReadPuzzles(text.toStdString());
-    for (const InputPuzzle& p : read) {
-        if (!p.error.empty()) {
-            Fail(tr("Line %1: %2").arg(p.line).arg(QString::fromStdString(p.error)));
-            return false;
-        }
-        Grade(p.grid, tr("pasted text"));
-        return true;
+    const std::string bytes = text.toStdString();
+    std::size_t at = 0;
+    PuzzleReader reader([&](char* buf, std::size_t n) -> long {
+        const std::size_t k = std::min(n, bytes.size() - at);
+        std::copy_n(bytes.data() + at, k, buf);
+        at += k;
+        return static_cast<long>(k);
+    });
+    InputPuzzle p;
+    if (!reader.Next(p)) {
+        Fail(tr("No puzzle found: give 81 cells (digits, and 0 or . for empty)."));
+        return false;
     }
-    Fail(tr("No puzzle found: give 81 cells (digits, and 0 or . for empty)."));
-    return false;
+    if (!p.error.empty()) {
+        Fail(tr("Line %1: %2").arg(p.line).arg(QString::fromStdString(p.error)));
+        return false;
+    }
+    return Grade(p.grid, tr("pasted text"));
 }
 
 bool PuzzleView::LoadFile(const QString& path) {
@@ -159,8 +168,7 @@ bool PuzzleView::LoadFile(const QString& path) {
         for (int c = 0; c < 81; ++c)
             if (p.grid[c] != 0) cells[static_cast<std::size_t>(c)] = static_cast<char>('0' + p.grid[c]);
         input_->setPlainText(QString::fromStdString(cells));
-        Grade(p.grid, tr("%1, line %2").arg(path).arg(p.line));
-        return true;
+        return Grade(p.grid, tr("%1, line %2").arg(path).arg(p.line));
     }
     Fail(tr("%1 holds no valid puzzle.").arg(path));
     return false;
@@ -180,13 +188,24 @@ void PuzzleView::LoadGrid(const Grid& puzzle, const QString& source) {
     Grade(puzzle, source);
 }
 
-void PuzzleView::Grade(const Grid& puzzle, const QString& source) {
+bool PuzzleView::Grade(const Grid& puzzle, const QString& source) {
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    puzzle_ = puzzle;
-    steps_.clear();
+    // The grading job's own path: checked, graded, a trial explained.
+    runs::GradedPuzzle g;
+    g.p.grid = puzzle;
+    runs::GradingOptions o;
+    o.steps = true;
     GradeState s;
-    level_ = GradePuzzle(s, puzzle, &steps_);
+    runs::GradeOne(g, s, o);
     QGuiApplication::restoreOverrideCursor();
+    if (!g.p.error.empty()) {
+        Fail(tr("%1: %2").arg(source, QString::fromStdString(g.p.error)));
+        return false;
+    }
+    puzzle_ = puzzle;
+    level_ = g.level;
+    steps_ = std::move(g.steps);
+    frames_ = explain::Frames(puzzle_, level_, steps_);
     position_ = revealed_ = 0;
     result_->setText(tr("%1 (level %2), %3 · %4")
                          .arg(QString::fromLatin1(kLevelNames[static_cast<std::size_t>(level_)]))
@@ -197,10 +216,11 @@ void PuzzleView::Grade(const Grid& puzzle, const QString& source) {
     for (const std::string& line : explain::Summary(steps_)) summary << QString::fromStdString(line);
     techniques_->setText(summary.join("\n"));
     Show();
+    return true;
 }
 
 void PuzzleView::SetPosition(int position) {
-    position_ = std::clamp(position, 0, static_cast<int>(steps_.size()));
+    position_ = std::clamp(position, 0, std::max(0, static_cast<int>(frames_.size()) - 1));
     if (hintMode()) revealed_ = std::max(revealed_, position_);
     Show();
 }
@@ -209,32 +229,42 @@ void PuzzleView::Next() { SetPosition(position_ + 1); }
 void PuzzleView::Previous() { SetPosition(position_ - 1); }
 
 void PuzzleView::Show() {
-    const int n = static_cast<int>(steps_.size());
-    const int listed = hintMode() ? revealed_ : n;
+    const int last = std::max(0, static_cast<int>(frames_.size()) - 1);
+    const int listed = hintMode() ? revealed_ : last;
     {
         const QSignalBlocker block(list_);
         list_->clear();
-        list_->addItem(tr("The puzzle"));
-        for (int i = 0; i < listed; ++i)
-            list_->addItem(QString("%1. %2").arg(i + 1).arg(QString::fromStdString(explain::StepText(steps_[static_cast<std::size_t>(i)]))));
-        if (hintMode() && listed < n) list_->addItem(tr("(%1 hidden)").arg(Plural(n - listed, "more step")));
+        for (int i = 0; i <= listed && i < static_cast<int>(frames_.size()); ++i) {
+            const explain::Frame& f = frames_[static_cast<std::size_t>(i)];
+            // A trial's own steps and its solved grid stand indented under it.
+            const bool inTrial = f.label.find('.') != std::string::npos || f.solved;
+            const QString text = QString::fromStdString(f.label.empty() ? f.text : f.label + ". " + f.text);
+            list_->addItem(inTrial ? "    " + text : text);
+        }
+        if (frames_.empty()) list_->addItem(tr("The puzzle"));
+        if (hintMode() && listed < last) list_->addItem(tr("(%1 hidden)").arg(Plural(last - listed, "more step")));
         list_->setCurrentRow(position_);
     }
     previous_->setEnabled(position_ > 0);
-    next_->setEnabled(position_ < n);
-    techniques_->setVisible(!hintMode() || revealed_ == n);
-    if (level_ == 0) {
+    next_->setEnabled(position_ < last);
+    techniques_->setVisible(!hintMode() || revealed_ == last);
+    if (level_ == 0 || frames_.empty()) {
         stepText_->clear();
         return;
     }
-    explain::Board board(puzzle_);
-    for (int i = 0; i + 1 < position_; ++i) board.Apply(steps_[static_cast<std::size_t>(i)]);
-    const Step* step = position_ > 0 ? &steps_[static_cast<std::size_t>(position_ - 1)] : nullptr;
-    grid_->SetSvg(explain::StandaloneGridSvg(board, step));
-    if (step == nullptr)
-        stepText_->setText(n > 0 ? tr("The puzzle. Press Next for the first step.") : tr("The puzzle."));
+    const explain::Frame& f = frames_[static_cast<std::size_t>(position_)];
+    grid_->SetSvg(explain::StandaloneGridSvg(f.board, f.step));
+    const int n = static_cast<int>(steps_.size());
+    QString text;
+    if (position_ == 0)
+        text = n > 0 ? tr("The puzzle. Press Next for the first step.") : tr("The puzzle.");
+    else if (f.label.empty())
+        text = QString::fromStdString(f.text) + ".";
     else
-        stepText_->setText(tr("Step %1 of %2: %3").arg(position_).arg(n).arg(QString::fromStdString(explain::StepText(*step))));
+        text = tr("Step %1 of %2: %3").arg(QString::fromStdString(f.label)).arg(n).arg(QString::fromStdString(f.text));
+    // A forcing chain's branches and a trial's refutation, node by node.
+    for (const std::string& line : f.details) text += "\n    " + QString::fromStdString(line);
+    stepText_->setText(text);
 }
 
 }  // namespace gw

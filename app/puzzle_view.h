@@ -8,6 +8,7 @@
 
 #include <vector>
 
+#include "explain/explain.h"
 #include "grader/grader.h"
 
 class QCheckBox;
@@ -32,11 +33,14 @@ public:
     bool LoadFile(const QString& path);
     void LoadGrid(const Grid& puzzle, const QString& source);
 
-    // 0: the puzzle; k: step k drawn on the grid it starts from.
+    // The frame on show: 0 the puzzle, then each step on the grid it starts
+    // from, a trial's own steps and its solved grid after it, and the grid
+    // where the ladder got stuck (see explain::Frames).
     int position() const { return position_; }
     void SetPosition(int position);
     int level() const { return level_; }
     const std::vector<Step>& steps() const { return steps_; }
+    const std::vector<explain::Frame>& frames() const { return frames_; }
     bool hintMode() const;
 
     QPlainTextEdit* input() const { return input_; }
@@ -57,15 +61,16 @@ public slots:
     void OpenFile();
 
 private:
-    void Grade(const Grid& puzzle, const QString& source);
+    bool Grade(const Grid& puzzle, const QString& source);
     void Show();
     void Fail(const QString& why);
 
     Grid puzzle_{};
     int level_ = 0;
     std::vector<Step> steps_;
+    std::vector<explain::Frame> frames_;  // into steps_
     int position_ = 0;
-    int revealed_ = 0;  // hint mode: steps shown so far
+    int revealed_ = 0;  // hint mode: frames shown so far
 
     QPlainTextEdit* input_;
     QPushButton* open_;

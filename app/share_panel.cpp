@@ -19,7 +19,7 @@
 
 #include "generator/generator.h"
 #include "model/levels.h"
-#include "output/merge.h"
+#include "runs/merge.h"
 #include "output/targets.h"
 #include "print/book.h"
 

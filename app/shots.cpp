@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QTabWidget>
@@ -108,6 +109,31 @@ int main(int argc, char** argv) {
     p->SetPosition(hardest);
     Settle(200);
     ok &= Save(&w, out, "window-explain" + suffix + ".png");
+
+    // A forcing chain's branches and a bivalue trial's refutation, node by
+    // node, and the first of the trial's own steps.
+    const struct {
+        const char* puzzle;
+        int rung;
+        int after;  // frames past the step
+        const char* name;
+    } kChains[] = {
+        {"..1....9.4...2.3162....9...716.....8....1....3.....271...2....4642.8...9.5....8..", 39, 0, "forcing"},
+        {"7..9.2.....4..1..2..3....9.1.2.4......7...5......162...58...7..4..72.6.....4....8", 42, 0, "trial"},
+        {"7..9.2.....4..1..2..3....9.1.2.4......7...5......162...58...7..4..72.6.....4....8", 42, 1, "trial-fill"},
+    };
+    if (suffix.isEmpty())
+        for (const auto& c : kChains) {
+            p->input()->setPlainText(c.puzzle);
+            p->gradeButton()->click();
+            for (std::size_t i = 0; i < p->frames().size(); ++i)
+                if (p->frames()[i].step != nullptr && p->frames()[i].step->rung == c.rung) {
+                    p->SetPosition(static_cast<int>(i) + c.after);
+                    break;
+                }
+            Settle(200);
+            ok &= Save(&w, out, QString("window-explain-%1.png").arg(c.name));
+        }
 
     // Print and share after a book was written.
     gw::SharePanel* sh = w.share();

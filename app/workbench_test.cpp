@@ -33,7 +33,7 @@
 #include "grid_view.h"
 #include "main_window.h"
 #include "options.h"
-#include "output/merge.h"
+#include "runs/merge.h"
 #include "output/targets.h"
 #include "puzzle_view.h"
 #include "run_panel.h"
@@ -148,6 +148,8 @@ private slots:
     void collectionOpensAPuzzleAndItsExplanation();
     void pastedPuzzleSteppedThrough_data();
     void pastedPuzzleSteppedThrough();
+    void trialAndForcingChainShownNodeByNode_data();
+    void trialAndForcingChainShownNodeByNode();
     void bookExportedToPdf();
     void otherFolderMergedIn();
     void mnemonicsAndResizing();
@@ -484,6 +486,56 @@ void WorkbenchTest::pastedPuzzleSteppedThrough() {
     QCOMPARE(p->stepList()->count(), n > 2 ? 4 : 3);  // what was shown stays shown
     p->hintBox()->setChecked(false);
     QCOMPARE(p->stepList()->count(), n + 1);
+}
+
+void WorkbenchTest::trialAndForcingChainShownNodeByNode_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("rung");
+    std::ifstream trial(GRIDWICK_TEST_DATA "/trial.txt"), forcing(GRIDWICK_TEST_DATA "/grade_outputs/input.txt");
+    std::string line;
+    QVERIFY(std::getline(trial, line));
+    QTest::newRow("bivalue trial") << QString::fromStdString(line.substr(0, 81)) << gw::kRungCount;
+    for (int i = 0; i < 4; ++i) QVERIFY(std::getline(forcing, line));
+    QTest::newRow("forcing chain") << QString::fromStdString(line) << gw::RungNamed("Forcing Chain").number;
+}
+
+// The window shows what `grade --explain` prints: a forcing chain's branches
+// and a trial's refutation node by node under the step, then the trial's own
+// steps up to the solved grid.
+void WorkbenchTest::trialAndForcingChainShownNodeByNode() {
+    QFETCH(QString, text);
+    QFETCH(int, rung);
+    QTemporaryDir dir;
+    gw::Workbench w(fs::path(dir.path().toStdString()));
+    gw::PuzzleView* p = w.puzzle();
+    p->input()->setPlainText(text);
+    p->gradeButton()->click();
+    QVERIFY(p->level() != 0);
+    const std::string explained = gw::explain::ExplanationText(p->frames()[0].board.grid, p->level(), p->steps(), false);
+    int shown = 0;
+    while (true) {
+        const gw::explain::Frame& f = p->frames()[static_cast<std::size_t>(p->position())];
+        if (f.step != nullptr && f.step->rung == rung) {
+            QVERIFY(!f.details.empty());
+            for (const std::string& d : f.details) {
+                QVERIFY(explained.find(d) != std::string::npos);
+                QVERIFY2(p->stepLabel()->text().contains(QString::fromStdString(d)), qPrintable(p->stepLabel()->text()));
+                ++shown;
+            }
+        }
+        if (!p->nextButton()->isEnabled()) break;
+        p->nextButton()->click();
+    }
+    QVERIFY(shown > 0);
+    QCOMPARE(p->position(), static_cast<int>(p->frames().size()) - 1);
+    QCOMPARE(p->stepList()->count(), static_cast<int>(p->frames().size()));
+    if (rung == gw::kRungCount) {
+        // The last frame is the solved grid the trial's own steps lead to.
+        const gw::explain::Frame& last = p->frames().back();
+        QVERIFY(last.solved);
+        for (int c = 0; c < 81; ++c) QVERIFY(last.board.grid[c] != 0);
+        QVERIFY(p->frames().size() > p->steps().size() + 2);
+    }
 }
 
 void WorkbenchTest::bookExportedToPdf() {

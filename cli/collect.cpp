@@ -4,6 +4,7 @@
 
 #include "cli/publish.h"
 #include "output/stored.h"
+#include "runs/grading.h"
 
 namespace gw::cli {
 
@@ -16,13 +17,6 @@ bool ForEachLoadedPuzzle(const std::vector<std::string>& inputs, int& bad,
     ForEachCheckedPuzzle(files, bad, visit,
                          [](const std::string& reason) { std::fprintf(stderr, "gridwick: %s\n", reason.c_str()); });
     return true;
-}
-
-bool LoadPuzzles(const std::vector<std::string>& inputs, std::vector<LoadedPuzzle>& out, int& bad) {
-    return ForEachLoadedPuzzle(inputs, bad, [&](LoadedPuzzle& p) {
-        out.push_back(p);
-        return true;
-    });
 }
 
 }  // namespace gw::cli

@@ -19,7 +19,7 @@ Runner DefineCount(CLI::App& cmd) {
     cmd.add_option("--target,-t", o->target, "Output target: its number or name")
         ->option_text("TARGET")->capture_default_str();
     cmd.add_option("--out,-o", o->out, "Folder that holds the target folders")->option_text("FOLDER")
-        ->capture_default_str();
+        ->check(NotEmpty("a folder"))->capture_default_str();
     cmd.add_option("--format,-f", o->format, "Output format: text or jsonl")->option_text("FORMAT")
         ->transform(OneOf({"text", "jsonl"}))->capture_default_str();
     return [o] { return RunCount(*o); };

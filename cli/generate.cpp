@@ -290,7 +290,7 @@ void Run::Save(const Made& m) {
         line += tail;
         if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size() || std::fflush(stdout) != 0) {
             ++failures_;
-            stopMessage_ = std::string("Cannot write to standard output: ") + std::strerror(errno) + ": stopping.";
+            stopMessage_ = std::string("gridwick: cannot write to standard output: ") + std::strerror(errno) + ": stopping.";
             control_.halt.store(true);
             return;
         }
@@ -586,9 +586,9 @@ Runner DefineGenerate(CLI::App& cmd) {
     cmd.add_option("--target,-t", o->target, "Output target: its number or name; see the list below")
         ->option_text("TARGET")->capture_default_str();
     cmd.add_option("--count,-n", o->count, "Stop after this many saved puzzles (default: until Ctrl-C)")
-        ->option_text("N")->check(Whole("a whole number of puzzles"));
+        ->option_text("N")->check(Whole("a whole number of puzzles", 1));
     cmd.add_option("--per-level", o->perLevel, "Save this many puzzles of each chosen level, then stop")
-        ->option_text("N")->check(Whole("a whole number of puzzles"));
+        ->option_text("N")->check(Whole("a whole number of puzzles", 1));
     cmd.add_option("--levels,-l", o->levels, "Save only these levels: names or numbers, e.g. Extreme,Mayhem or 6-9")
         ->option_text("LEVELS")->check(NotEmpty("levels"));
     cmd.add_option("--jobs,-j", o->jobs, "Generating and grading workers, 1 to 256")
@@ -597,18 +597,19 @@ Runner DefineGenerate(CLI::App& cmd) {
         ->option_text("N")->check(Whole("a whole number from 0 to 18446744073709551615"));
     cmd.add_option("--out,-o", o->out,
                    "Folder that holds the target folders, or - for one line per saved puzzle on standard output "
-                   "(81 cells, level number, level name)")->option_text("FOLDER")->capture_default_str();
+                   "(81 cells, level number, level name)")->option_text("FOLDER")->check(NotEmpty("a folder"))
+        ->capture_default_str();
     cmd.add_option("--max-time", o->maxTime, "Stop after this many seconds")
         ->option_text("SECONDS")->check(Seconds());
     cmd.add_option("--max-made", o->maxMade, "Stop after making this many puzzles, saved or not")
-        ->option_text("N")->check(Whole("a whole number of puzzles"));
+        ->option_text("N")->check(Whole("a whole number of puzzles", 1));
     cmd.add_flag("--quiet,-q", o->quiet, "No live progress line");
     cmd.add_option("--method,-m", o->method,
                    "random: a new random grid per puzzle; hunt: neighbours of the hardest puzzles found (far faster "
                    "for Mayhem and Outlaw)")
         ->option_text("METHOD")->transform(OneOf({"random", "hunt"}))->capture_default_str();
     cmd.add_option("--per-grid", o->perGrid, "Hunt: at most this many saved puzzles per solution grid")
-        ->option_text("N")->check(CLI::PositiveNumber)->capture_default_str();
+        ->option_text("N")->check(Whole("a whole number of puzzles", 1))->capture_default_str();
     cmd.add_option("--max-shared", o->maxShared,
                    "No two saved puzzles share more givens (same cell, same digit) than this: a share of the smaller "
                    "puzzle's givens (0.5 or 50%), a count (12), or off. Puzzles saved in the run and those already "

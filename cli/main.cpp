@@ -125,6 +125,12 @@ int Main(int argc, char** argv) {
     } catch (const CLI::ParseError& e) {
         const auto parsed = app.get_subcommands();
         const std::string where = parsed.empty() ? "" : " " + parsed[0]->get_name();
+        if (const std::string missing = parsed.empty() || dynamic_cast<const CLI::RequiredError*>(&e) == nullptr
+                                              ? ""
+                                              : gw::cli::MissingOption(parsed[0]); !missing.empty()) {
+            std::fprintf(stderr, "gridwick: %s\n", missing.c_str());
+            return 2;
+        }
         std::fprintf(stderr, "gridwick: %s\ngridwick: run 'gridwick%s --help' for usage\n", e.what(), where.c_str());
         return 2;
     }

@@ -7,7 +7,7 @@
 #include "cli/options.h"
 #include "cli/publish.h"
 #include "model/levels.h"
-#include "output/merge.h"
+#include "runs/merge.h"
 #include "output/targets.h"
 
 namespace gw::cli {
@@ -16,7 +16,7 @@ Runner DefineMerge(CLI::App& cmd) {
     auto o = std::make_shared<MergeOptions>();
     cmd.add_option("sources", o->sources, "Folders and files to copy from")->required();
     cmd.add_option("--out,-o", o->out, "Folder that holds the destination's target folders")
-        ->option_text("FOLDER")->required();
+        ->option_text("FOLDER")->check(NotEmpty("a folder"))->required();
     cmd.add_option("--target,-t", o->target, "Destination target: its number or name")
         ->option_text("TARGET")->required();
     cmd.add_option("--levels,-l", o->levels, "Copy only these levels: names or numbers, e.g. Extreme,Mayhem or 6-9")

@@ -27,15 +27,17 @@ std::string Lower(std::string s) {
     return s;
 }
 
-CLI::Validator Whole(const char* what) {
+CLI::Validator Whole(const char* what, unsigned long long least) {
     return CLI::Validator(
-        [what](std::string& v) -> std::string {
+        [what, least](std::string& v) -> std::string {
             std::size_t used = 0;
             try {
-                if (!v.empty() && v[0] >= '0' && v[0] <= '9' && (std::stoull(v, &used), used == v.size())) return {};
+                if (!v.empty() && v[0] >= '0' && v[0] <= '9' && std::stoull(v, &used) >= least && used == v.size())
+                    return {};
             } catch (...) {
             }
-            return std::string("expected ") + what + ", got '" + v + "'";
+            return std::string("expected ") + what + (least > 0 ? ", " + std::to_string(least) + " or more" : "") +
+                   ", got '" + v + "'";
         },
         "");
 }
@@ -112,8 +114,8 @@ CLI::Validator Seconds() {
         [](std::string& v) -> std::string {
             char* end = nullptr;
             const double d = std::strtod(v.c_str(), &end);
-            if (!v.empty() && end == v.c_str() + v.size() && std::isfinite(d) && d >= 0) return {};
-            return "expected a number of seconds, 0 or more, got '" + v + "'";
+            if (!v.empty() && end == v.c_str() + v.size() && std::isfinite(d) && d > 0) return {};
+            return "expected a number of seconds above 0, got '" + v + "'";
         },
         "");
 }
@@ -253,18 +255,37 @@ std::string OptionLine(const CLI::Option* o, std::size_t width) {
 
 }  // namespace
 
+std::string UsageLine(const CLI::App* app, const std::string& name) {
+    const CLI::App* parent = app->get_parent();
+    std::string usage = parent != nullptr ? parent->get_name() + " " + app->get_name() : name;
+    if (usage.empty()) usage = app->get_name();
+    if (!app->get_subcommands([](const CLI::App*) { return true; }).empty()) usage += " COMMAND";
+    usage += " [OPTIONS]";
+    for (const CLI::Option* p : app->get_options([](const CLI::Option* o) { return o->get_positional(); }))
+        usage += " " + (p->get_required() ? p->get_name() : "[" + p->get_name() + "]") + "...";
+    return usage;
+}
+
+std::string MissingOption(const CLI::App* app) {
+    for (const CLI::Option* o : app->get_options()) {
+        if (!o->get_required() || o->count() > 0) continue;
+        std::string desc = o->get_description();
+        if (!desc.empty()) desc[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(desc[0])));
+        const std::string name = o->get_positional() || o->get_lnames().empty()
+                                     ? o->get_name()
+                                     : "--" + o->get_lnames()[0] + " " + o->get_option_text();
+        return "missing " + name + ": " + desc + "\ngridwick: usage: " + UsageLine(app, app->get_name());
+    }
+    return {};
+}
+
 std::string HelpFormat::make_help(const CLI::App* app, std::string name, CLI::AppFormatMode) const {
     const std::size_t width = HelpWidth();
-    const CLI::App* parent = app->get_parent();
-    std::string path = parent != nullptr ? parent->get_name() + " " + app->get_name() : name;
-    if (path.empty()) path = app->get_name();
     const auto positionals = app->get_options([](const CLI::Option* o) { return o->get_positional(); });
     const auto options = app->get_options([](const CLI::Option* o) { return !o->get_positional(); });
     const auto commands = app->get_subcommands([](const CLI::App*) { return true; });
 
-    std::string usage = "Usage: " + path + (commands.empty() ? "" : " COMMAND") + " [OPTIONS]";
-    for (const CLI::Option* p : positionals) usage += " " + (p->get_required() ? p->get_name() : "[" + p->get_name() + "]") + "...";
-    std::string out = Wrap(usage, width, 7) + "\n" + Wrap(app->get_description(), width) + "\n";
+    std::string out = Wrap("Usage: " + UsageLine(app, name), width, 7) + "\n" + Wrap(app->get_description(), width) + "\n";
     if (!commands.empty()) {
         out += "Commands:\n";
         for (const CLI::App* c : commands) {

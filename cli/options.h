@@ -13,10 +13,12 @@ namespace gw::cli {
 
 std::string Lower(std::string s);
 
-// A whole number option that says what is wrong in a few words.
-CLI::Validator Whole(const char* what);
+// A whole number option that says what is wrong in a few words. A limit
+// takes `least` 1: zero would leave nothing to do, and a script that computed
+// it is told so instead of running without a limit.
+CLI::Validator Whole(const char* what, unsigned long long least = 0);
 
-// A number of seconds: finite, 0 or more.
+// A number of seconds, finite and above 0.
 CLI::Validator Seconds();
 
 // A value that may not be empty (an empty list would silently mean "all").
@@ -57,6 +59,13 @@ std::string Wrap(const std::string& text, std::size_t width, std::size_t indent 
 // Columns of the help: the terminal's width on standard output, 80 when it
 // is not a terminal.
 std::size_t HelpWidth();
+
+// "gridwick merge [OPTIONS] sources...": the command's path, then what it takes.
+std::string UsageLine(const CLI::App* app, const std::string& name = "");
+
+// When a required argument or option of `app` was not given: what is missing,
+// in the usage line's words, and that line ("" when nothing is missing).
+std::string MissingOption(const CLI::App* app);
 
 // The help of the command line and of each command, wrapped to HelpWidth().
 class HelpFormat : public CLI::Formatter {

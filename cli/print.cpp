@@ -5,9 +5,10 @@
 #include <array>
 #include <cstdio>
 #include <map>
-#include <random>
 #include <set>
 #include <filesystem>
+#include <iterator>
+#include <limits>
 #include <memory>
 #include <system_error>
 
@@ -16,7 +17,7 @@
 #include "cli/publish.h"
 #include "generator/generator.h"
 #include "model/canonical.h"
-#include "cli/replacing_file.h"
+#include "output/replacing_file.h"
 #include "grader/grader.h"
 #include "print/book.h"
 
@@ -29,13 +30,13 @@ Runner DefinePrint(CLI::App& cmd) {
     cmd.add_option("inputs", o->inputs, "Puzzle files and folders (any file or target folder Gridwick writes)")
         ->required();
     cmd.add_option("--out,-o", o->out, "The PDF to write (with --format svg or png: the folder for the pictures)")
-        ->option_text("FILE")->required();
+        ->option_text("FILE")->check(NotEmpty("a file name"))->required();
     cmd.add_option("--levels,-l", o->levels, "Only these levels: names or numbers, e.g. Hard-Extreme or 6-9")
-        ->option_text("LEVELS");
+        ->option_text("LEVELS")->check(NotEmpty("levels"));
     cmd.add_option("--count,-n", o->count, "At most this many puzzles")
-        ->option_text("N")->check(Whole("a whole number of puzzles"));
+        ->option_text("N")->check(Whole("a whole number of puzzles", 1));
     cmd.add_option("--per-level", o->perLevel, "At most this many puzzles of each level")
-        ->option_text("N")->check(Whole("a whole number of puzzles"));
+        ->option_text("N")->check(Whole("a whole number of puzzles", 1));
     cmd.add_option("--order", o->order, "level: easy to hard over all inputs; input: as read; random")
         ->option_text("ORDER")->transform(OneOf({"level", "input", "random"}))->capture_default_str();
     cmd.add_option("--seed", o->seed, "Seed of --order random (default: a new one, shown at the end)")
@@ -93,53 +94,103 @@ std::string ShortId(const Grid& puzzle) {
     return buf;
 }
 
+// A puzzle kept for the book, with the place it would take in the chosen
+// order (smaller first).
+struct Kept {
+    std::uint64_t key = 0, seq = 0;
+    Grid puzzle{}, solution{};
+    int level = 0;
+    bool operator<(const Kept& other) const { return key != other.key ? key < other.key : seq < other.seq; }
+};
+
 struct Choice {
-    std::vector<LoadedPuzzle> puzzles;
+    std::vector<Kept> puzzles;
     long long repeats = 0, disguised = 0;
     std::uint64_t seed = 0;
 };
 
-// The puzzles of the book, from what was read: repeats dropped (the same
-// clues, or with --unique the same canonical form), the chosen levels kept,
-// put in order, then at most --per-level of each level and --count in all.
-Choice Choose(std::vector<LoadedPuzzle> loaded, const PrintOptions& o, unsigned levels) {
-    Choice c;
-    // Step 1. Repeats: the first of each puzzle stays.
-    std::set<Grid> seen, forms;
-    for (LoadedPuzzle& p : loaded) {
-        if (!((levels >> p.level) & 1u)) continue;
-        if (!seen.insert(p.puzzle).second) {
-            ++c.repeats;
-            continue;
+// The puzzles of the book, chosen while the inputs are read: repeats dropped
+// (the same clues, or with --unique the same canonical form; the first one
+// stays), the chosen levels kept, put in order, then at most --per-level of
+// each level and --count in all. Each puzzle gets its place in the order as it
+// comes: as read, by level then as read, or a random place drawn from the seed
+// and its clues. Of each level only the puzzles with the first places that the
+// book can still take are held, so that a book of 10 out of millions holds
+// little more than 10: a repeat is told from the puzzles held, which is enough
+// since a puzzle that lost its place takes its repeats' place with it.
+class Chooser {
+public:
+    Chooser(const PrintOptions& o, unsigned levels) : o_(o), levels_(levels) {
+        if (o.order == "random") c_.seed = o.seed ? *o.seed : ClockSeed();
+        constexpr long long kAll = std::numeric_limits<long long>::max();
+        cap_ = std::min(o.perLevel > 0 ? o.perLevel : kAll, o.count > 0 ? o.count : kAll);
+    }
+
+    // Takes the next puzzle read; false when no later one can make the book.
+    bool Offer(const LoadedPuzzle& p) {
+        if (!((levels_ >> p.level) & 1u)) return true;
+        if (clues_.count(p.puzzle) != 0) {
+            ++c_.repeats;
+            return true;
         }
-        if (o.unique && !forms.insert(CanonicalForm(p.puzzle)).second) {
-            ++c.disguised;
-            continue;
+        const Grid form = o_.unique ? CanonicalForm(p.puzzle) : Grid{};
+        if (o_.unique && forms_.count(form) != 0) {
+            ++c_.disguised;
+            return true;
         }
-        c.puzzles.push_back(std::move(p));
+        Kept k{.key = 0, .seq = seq_++, .puzzle = p.puzzle, .solution = p.solution, .level = p.level};
+        if (o_.order == "level") k.key = static_cast<std::uint64_t>(p.level);
+        else if (o_.order == "random") k.key = RandomPlace(o_.unique ? form : p.puzzle);
+        std::set<Kept>& held = held_[static_cast<std::size_t>(p.level)];
+        if (static_cast<long long>(held.size()) >= cap_) {
+            // Full: the new puzzle replaces the one with the last place if it comes before it.
+            if (!(k < *held.rbegin())) return true;
+            Forget(*held.rbegin());
+            held.erase(std::prev(held.end()));
+        }
+        clues_.insert(k.puzzle);
+        if (o_.unique) forms_.insert(form);
+        held.insert(k);
+        ++heldInAll_;
+        // In the order as read, the first --count puzzles held are the book.
+        return !(o_.order == "input" && o_.count > 0 && heldInAll_ >= o_.count);
     }
-    // Step 2. The order.
-    if (o.order == "level") {
-        std::stable_sort(c.puzzles.begin(), c.puzzles.end(),
-                         [](const LoadedPuzzle& a, const LoadedPuzzle& b) { return a.level < b.level; });
-    } else if (o.order == "random") {
-        c.seed = o.seed ? *o.seed : ClockSeed();
-        std::mt19937_64 rng(c.seed);
-        std::shuffle(c.puzzles.begin(), c.puzzles.end(), rng);
+
+    Choice Finish() {
+        for (std::set<Kept>& held : held_) c_.puzzles.insert(c_.puzzles.end(), held.begin(), held.end());
+        std::sort(c_.puzzles.begin(), c_.puzzles.end());
+        if (o_.count > 0 && static_cast<long long>(c_.puzzles.size()) > o_.count)
+            c_.puzzles.resize(static_cast<std::size_t>(o_.count));
+        return std::move(c_);
     }
-    // Step 3. How many: of each level, then in all.
-    std::array<long long, 10> taken{};
-    std::vector<LoadedPuzzle> kept;
-    for (LoadedPuzzle& p : c.puzzles) {
-        if (o.count > 0 && static_cast<long long>(kept.size()) >= o.count) break;
-        long long& n = taken[static_cast<std::size_t>(p.level)];
-        if (o.perLevel > 0 && n >= o.perLevel) continue;
-        ++n;
-        kept.push_back(std::move(p));
+
+private:
+    // A place drawn from the seed and the clues: the same puzzle takes the same
+    // place wherever it stands in the inputs.
+    std::uint64_t RandomPlace(const Grid& g) const {
+        std::uint64_t h = c_.seed ^ 0xcbf29ce484222325ULL;
+        for (const auto cell : g) h = (h ^ cell) * 0x100000001b3ULL;
+        h ^= h >> 30;
+        h *= 0xbf58476d1ce4e5b9ULL;
+        h ^= h >> 27;
+        h *= 0x94d049bb133111ebULL;
+        return h ^ (h >> 31);
     }
-    c.puzzles = std::move(kept);
-    return c;
-}
+    void Forget(const Kept& k) {
+        clues_.erase(k.puzzle);
+        if (o_.unique) forms_.erase(CanonicalForm(k.puzzle));
+        --heldInAll_;
+    }
+
+    const PrintOptions& o_;
+    const unsigned levels_;
+    long long cap_ = 0;  // puzzles of one level the book can take
+    Choice c_;
+    std::array<std::set<Kept>, 10> held_;
+    std::set<Grid> clues_, forms_;  // of the puzzles held
+    std::uint64_t seq_ = 0;
+    long long heldInAll_ = 0;
+};
 
 // svg and png: one picture per puzzle and per solution, named by level and
 // numbered within it, in a folder that holds nothing else unless --force.
@@ -183,15 +234,15 @@ int RunPrint(const PrintOptions& o) {
     unsigned levels = kAllLevels;
     if (!LevelsOption(o.levels, levels)) return 2;
     int bad = 0;
-    std::vector<LoadedPuzzle> loaded;
-    if (!LoadPuzzles(o.inputs, loaded, bad)) return 1;
-    const Choice chosen = Choose(std::move(loaded), o, levels);
+    Chooser chooser(o, levels);
+    if (!ForEachLoadedPuzzle(o.inputs, bad, [&](const LoadedPuzzle& p) { return chooser.Offer(p); })) return 1;
+    const Choice chosen = chooser.Finish();
     if (chosen.puzzles.empty()) {
         std::fprintf(stderr, "gridwick: no puzzle to print\n");
         return 1;
     }
     std::vector<print::BookPuzzle> book;
-    for (const LoadedPuzzle& p : chosen.puzzles) {
+    for (const Kept& p : chosen.puzzles) {
         print::BookPuzzle b;
         b.number = static_cast<int>(book.size()) + 1;
         b.puzzle = p.puzzle;
@@ -217,7 +268,7 @@ int RunPrint(const PrintOptions& o) {
     }
     // The summary, on standard error.
     std::array<long long, 10> perLevel{};
-    for (const LoadedPuzzle& p : chosen.puzzles) ++perLevel[static_cast<std::size_t>(p.level)];
+    for (const Kept& p : chosen.puzzles) ++perLevel[static_cast<std::size_t>(p.level)];
     std::string levelsText;
     for (int l = 1; l <= 9; ++l)
         if (perLevel[static_cast<std::size_t>(l)] > 0)

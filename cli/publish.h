@@ -12,6 +12,7 @@
 
 #include "model/state.h"
 #include "output/stored.h"
+#include "runs/grading.h"
 
 namespace gw::cli {
 
@@ -46,15 +47,12 @@ struct MergeOptions {
 int RunPrint(const PrintOptions& o);
 int RunMerge(const MergeOptions& o);
 
-// Reads every puzzle of the inputs (files and folders, see ListPuzzleFiles),
-// as LoadedPuzzles with their solution and level.
-// Bad puzzles and unreadable files are reported on stderr and counted in
-// `bad`; missing inputs are reported and make it return false (exit status 1).
-bool LoadPuzzles(const std::vector<std::string>& inputs, std::vector<LoadedPuzzle>& out, int& bad);
-
-// The same, one puzzle at a time: each file is read as it is used (one line or
-// record in memory) and every puzzle handed to `visit`, which returns false to
-// stop reading.
+// Reads the puzzles of the inputs (files and folders, see ListPuzzleFiles)
+// one at a time, as LoadedPuzzles with their solution and level: each file is
+// read as it is used (one line or record in memory) and every puzzle handed
+// to `visit`, which returns false to stop reading. Bad puzzles and unreadable
+// files are reported on stderr and counted in `bad`; missing inputs are
+// reported and make it return false (exit status 1).
 bool ForEachLoadedPuzzle(const std::vector<std::string>& inputs, int& bad,
                          const std::function<bool(LoadedPuzzle&)>& visit);
 

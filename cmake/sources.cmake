@@ -45,8 +45,8 @@ set(GRIDWICK_ENGINE_SOURCES
   generator/hunt.cpp
   generator/near_copies.cpp
   generator/solution_count.cpp
-  output/merge.cpp
   output/reader.cpp
+  output/replacing_file.cpp
   output/stored.cpp
   output/targets.cpp
 )
@@ -61,4 +61,6 @@ set(GRIDWICK_EXPLAIN_SOURCES
 # grading jobs). No front end's code.
 set(GRIDWICK_RUNS_SOURCES
   runs/generation.cpp
+  runs/grading.cpp
+  runs/merge.cpp
 )

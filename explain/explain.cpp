@@ -350,6 +350,61 @@ std::string RefutationText(const Step& step) {
     return out + " => " + ContradictionText(step.pattern);
 }
 
+std::string StepJson(const Step& st) {
+    const Rung& rung = kLadder[static_cast<std::size_t>(st.rung - 1)];
+    std::string out = "{\"rung\": " + std::to_string(st.rung) + ", \"technique\": " + JsonString(rung.player) +
+                      ", \"level\": " + std::to_string(rung.level) + ", \"changes\": [";
+    for (std::size_t k = 0; k < st.changes.size(); ++k) {
+        const Change& ch = st.changes[k];
+        if (k) out += ", ";
+        out += "[\"" + std::string(1, ch.kind) + "\", " + std::to_string(ch.cell) + ", " + std::to_string(ch.digit) + "]";
+    }
+    out += "], \"pattern\": " + PatternJson(st.pattern);
+    if (!st.refutation.empty()) out += ", \"refutation\": " + StepsJson(st.refutation);
+    if (!st.fill.empty()) out += ", \"fill\": " + StepsJson(st.fill);
+    return out + "}";
+}
+
+std::string StepsJson(const std::vector<Step>& steps) {
+    std::string out = "[";
+    for (std::size_t i = 0; i < steps.size(); ++i) out += (i ? ", " : "") + StepJson(steps[i]);
+    return out + "]";
+}
+
+std::vector<std::string> StepDetails(const Step& step) {
+    std::vector<std::string> out = BranchLines(step);
+    std::string refutation = RefutationText(step);
+    if (!refutation.empty()) out.push_back(std::move(refutation));
+    return out;
+}
+
+std::vector<Frame> Frames(const Grid& puzzle, int level, const std::vector<Step>& steps) {
+    std::vector<Frame> out;
+    Board board(puzzle);
+    out.push_back({"", "The puzzle", {}, board, nullptr, false, 0});
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        const Step& st = steps[i];
+        const std::string label = std::to_string(i + 1);
+        out.push_back({label, StepText(st), StepDetails(st), board, &st, false, i + 1});
+        if (!st.fill.empty()) {
+            const Change assumed = st.changes.at(0);
+            Board trial = board;
+            trial.Apply(Change{'P', assumed.cell, assumed.digit});
+            for (std::size_t k = 0; k < st.fill.size(); ++k) {
+                out.push_back({label + "." + std::to_string(k + 1), StepText(st.fill[k]), StepDetails(st.fill[k]), trial,
+                               &st.fill[k], false, i + 1});
+                trial.Apply(st.fill[k]);
+            }
+            // An empty step draws every digit that is not a given as placed.
+            static const Step kSolved;
+            out.push_back({"", "The solved grid", {}, trial, &kSolved, true, i + 1});
+        }
+        board.Apply(st);
+    }
+    if (level == 9) out.push_back({"", "Stuck: no technique makes progress", {}, board, nullptr, false, steps.size()});
+    return out;
+}
+
 std::string StepText(const Step& step) {
     const std::string pattern = PatternText(step);
     return step.name + ": " + (pattern.empty() ? "" : pattern + " => ") + ResultText(step.changes);
@@ -564,8 +619,6 @@ namespace {
 // board before the trial, then the solved grid.
 std::string TrialText(const Board& before, const Step& trial, std::size_t number, bool grids) {
     std::string out;
-    const std::string refutation = RefutationText(trial);
-    if (!refutation.empty()) out += "      " + refutation + "\n";
     const Change assumed = trial.changes.at(0);
     Board board = before;
     board.Apply(Change{'P', assumed.cell, assumed.digit});
@@ -573,7 +626,7 @@ std::string TrialText(const Board& before, const Step& trial, std::size_t number
     for (std::size_t k = 0; k < trial.fill.size(); ++k) {
         if (grids) out += Indented(Indented(CandidateGrid(board)));
         out += "      " + std::to_string(number) + "." + std::to_string(k + 1) + ". " + StepText(trial.fill[k]) + "\n";
-        for (const std::string& b : BranchLines(trial.fill[k])) out += "          " + b + "\n";
+        for (const std::string& b : StepDetails(trial.fill[k])) out += "          " + b + "\n";
         board.Apply(trial.fill[k]);
     }
     out += "      solved grid:\n" + Indented(Indented(GridRows(board.grid)));
@@ -589,7 +642,7 @@ std::string ExplanationText(const Grid& puzzle, int level, const std::vector<Ste
     for (std::size_t i = 0; i < steps.size(); ++i) {
         if (grids) out += Indented(CandidateGrid(board));
         out += "  " + std::to_string(i + 1) + ". " + StepText(steps[i]) + "\n";
-        for (const std::string& b : BranchLines(steps[i])) out += "      " + b + "\n";
+        for (const std::string& b : StepDetails(steps[i])) out += "      " + b + "\n";
         if (!steps[i].fill.empty()) out += TrialText(board, steps[i], i + 1, grids);
         board.Apply(steps[i]);
     }

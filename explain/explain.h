@@ -49,6 +49,13 @@ std::vector<std::string> Summary(const std::vector<Step>& steps);
 // "cells": [...], "chains": [...], "note": ...}.
 std::string PatternJson(const Pattern& p);
 
+// A step as a JSON object: {"rung": ..., "technique": ..., "level": ...,
+// "changes": [["P", cell, digit], ...], "pattern": {...}}, a trial's with its
+// "refutation" and "fill" as arrays of steps.
+std::string StepJson(const Step& step);
+// Steps as a JSON array.
+std::string StepsJson(const std::vector<Step>& steps);
+
 // The grading state before each step, rebuilt from the puzzle and the changes.
 struct Board {
     Grid grid{};
@@ -60,6 +67,25 @@ struct Board {
         for (const Change& c : step.changes) Apply(c);
     }
 };
+
+// What is said under a step's line: a forcing chain's branches and a
+// trial's refutation, one line each, node by node. Every view shows these.
+std::vector<std::string> StepDetails(const Step& step);
+
+// One picture of an explanation with what is said under it. The frames of a
+// grading, in order: the puzzle; each step on the grid it starts from; after
+// a trial, its own steps on the grid of the kept assumption ("21.1", ...) and
+// the solved grid; the grid where the ladder got stuck.
+struct Frame {
+    std::string label;               // "21", "21.3"; "" for the puzzle, the solved and the stuck grid
+    std::string text;                // the step's line, or "The puzzle", "The solved grid", "Stuck: ..."
+    std::vector<std::string> details;  // StepDetails of the step
+    Board board;                     // the grid the frame draws
+    const Step* step = nullptr;      // the step drawn on it (into the steps given); null for none
+    bool solved = false;             // the solved grid after a trial (`step` draws its digits as placed)
+    std::size_t top = 0;             // the top-level step it belongs to, 1-based; 0 for the puzzle
+};
+std::vector<Frame> Frames(const Grid& puzzle, int level, const std::vector<Step>& steps);
 
 // The whole explanation of one grading: "  N. Technique: pattern => result"
 // per step (with `grids`, each after the candidate grid it starts from), a

@@ -293,14 +293,11 @@ std::string Figure(const std::string& id, const std::string& svg, const std::str
 // in the drawing.
 std::string Caption(const std::string& id, const std::string& number, const Step& st) {
     std::string out = "<a href=\"#" + id + "\"><b>" + number + ".</b></a> " + Escape(StepText(st));
-    const std::vector<std::string> branches = BranchLines(st);
-    for (std::size_t k = 0; k < branches.size(); ++k)
+    // A refutation is the trial's only detail line: it takes the first colour.
+    const std::vector<std::string> details = StepDetails(st);
+    for (std::size_t k = 0; k < details.size(); ++k)
         out += "<br><span class=\"swatch\" style=\"background:" + std::string(kGroupMark[k % 6]) + "\"></span>" +
-               Escape(branches[k]);
-    const std::string refutation = RefutationText(st);
-    if (!refutation.empty())
-        out += "<br><span class=\"swatch\" style=\"background:" + std::string(kGroupMark[0]) + "\"></span>" +
-               Escape(refutation);
+               Escape(details[k]);
     return out;
 }
 

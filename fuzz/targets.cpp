@@ -13,6 +13,7 @@
 #include "model/canonical.h"
 #include "model/state_check.h"
 #include "output/reader.h"
+#include "runs/grading.h"
 #include "output/stored.h"
 #include "output/targets.h"
 

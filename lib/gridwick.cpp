@@ -14,10 +14,10 @@
 #include "generator/solution_count.h"
 #include "grader/grader.h"
 #include "grader/signature.h"
-#include "grader/trial_explain.h"
 #include "model/canonical.h"
 #include "output/reader.h"
 #include "runs/generation.h"
+#include "runs/grading.h"
 
 namespace gridwick {
 
@@ -66,6 +66,7 @@ Step PublicStep(const gw::Step& st) {
     for (const gw::Change& ch : st.changes) out.changes.push_back({ch.kind, ch.cell, ch.digit});
     out.pattern = gw::explain::PatternJson(st.pattern);
     out.text = gw::explain::StepText(st);
+    out.json = gw::explain::StepJson(st);
     for (const gw::Step& sub : st.refutation) out.refutation.push_back(PublicStep(sub));
     for (const gw::Step& sub : st.fill) out.fill.push_back(PublicStep(sub));
     return out;
@@ -143,24 +144,7 @@ CheckResult Check(const Puzzle& puzzle, int limit) {
     return r;
 }
 
-std::string Step::Json() const {
-    std::string out = "{\"rung\": " + std::to_string(rung) + ", \"technique\": " + gw::explain::JsonString(technique) +
-                      ", \"level\": " + std::to_string(level) + ", \"changes\": [";
-    for (std::size_t k = 0; k < changes.size(); ++k) {
-        const Change& ch = changes[k];
-        if (k) out += ", ";
-        out += "[\"" + std::string(1, ch.kind) + "\", " + std::to_string(ch.cell) + ", " + std::to_string(ch.digit) +
-               "]";
-    }
-    out += "], \"pattern\": " + pattern;
-    for (const auto& [name, sub] : {std::pair{"refutation", &refutation}, std::pair{"fill", &fill}}) {
-        if (sub->empty()) continue;
-        out += std::string(", \"") + name + "\": [";
-        for (std::size_t i = 0; i < sub->size(); ++i) out += (i ? ", " : "") + (*sub)[i].Json();
-        out += "]";
-    }
-    return out + "}";
-}
+std::string Step::Json() const { return json; }
 
 std::string Grading::Json() const {
     std::string sol(81, '0');
@@ -177,19 +161,33 @@ std::string LevelName(int level) {
     return gw::kLevelNames[static_cast<std::size_t>(level)];
 }
 
-Grading Grade(const Puzzle& puzzle, const GradeOptions& options) {
-    Grid solution{};
-    const Grid g = Checked(puzzle, solution);
-    gw::GradeRun run{.disabledRungs = Disabled(options)};
+namespace {
+
+// The grading job's one puzzle: checked, graded, a trial explained.
+gw::runs::GradedPuzzle GradeChecked(const Grid& grid, const GradeOptions& options, bool firstStep) {
+    gw::runs::GradedPuzzle g;
+    g.p.grid = grid;
+    gw::runs::GradingOptions o;
+    o.disabled = Disabled(options);
+    o.steps = options.steps;
+    o.firstStep = firstStep;
     gw::GradeState s;
-    s.run = &run;
+    gw::runs::GradeOne(g, s, o);
+    if (!g.p.error.empty()) throw Error(g.p.error);
+    return g;
+}
+
+}  // namespace
+
+Grading Grade(const Puzzle& puzzle, const GradeOptions& options) {
+    gw::runs::GradedPuzzle g = GradeChecked(ToGrid(puzzle), options, false);
     auto data = std::make_shared<detail::GradingData>();
-    data->puzzle = g;
-    data->level = gw::GradePuzzle(s, g, options.steps ? &data->steps : nullptr);
-    gw::ExplainTrial(g, data->steps, run.disabledRungs);
+    data->puzzle = g.p.grid;
+    data->level = g.level;
+    data->steps = std::move(g.steps);
     Grading out;
     out.puzzle = puzzle;
-    out.solution = FromGrid(solution);
+    out.solution = FromGrid(g.solution);
     out.level = data->level;
     out.levelName = LevelName(out.level);
     out.steps.reserve(data->steps.size());
@@ -226,6 +224,15 @@ std::string StepSvg(const Grading& grading, std::size_t index) {
     return gw::explain::GridSvg(board, index < d.steps.size() ? &d.steps[index] : nullptr);
 }
 
+std::vector<Frame> Frames(const Grading& grading, bool pictures) {
+    if (!grading.data) throw Error("the grading holds no record of its steps");
+    const detail::GradingData& d = *grading.data;
+    std::vector<Frame> out;
+    for (const gw::explain::Frame& f : gw::explain::Frames(d.puzzle, d.level, d.steps))
+        out.push_back({f.label, f.text, f.details, pictures ? gw::explain::GridSvg(f.board, f.step) : std::string()});
+    return out;
+}
+
 std::string SvgStyle() { return gw::explain::GridCss(); }
 
 Hint NextHint(const Puzzle& puzzle, const Puzzle& progress, const GradeOptions& options) {
@@ -239,34 +246,16 @@ Hint NextHint(const Puzzle& puzzle, const Puzzle& progress, const GradeOptions& 
         if (now[i] != 0 && now[i] != solution[i])
             throw Error(gw::CellName(c) + " holds " + std::to_string(now[i]) + ", which is wrong");
     }
+    // The first step of the grading from the grid as it is now.
+    const gw::runs::GradedPuzzle g = GradeChecked(now, GradeOptions{options.without, true}, true);
     Hint hint;
-    gw::GradeRun run{.disabledRungs = Disabled(options)};
-    gw::GradeState s;
-    s.run = &run;
-    gw::ResetGradeState(s, now);
-    if (gw::IsSolved(s)) {
-        hint.status = Hint::Status::Solved;
+    if (g.steps.empty()) {
+        hint.status = g.level == 9 ? Hint::Status::Stuck : Hint::Status::Solved;
         return hint;
     }
-    // One pass of the ladder, as the grader climbs it: the first rung that
-    // makes progress gives the step.
-    std::vector<gw::Change> log;
-    run.log = &log;
-    gw::Pattern pattern;
-    s.pattern = &pattern;
-    for (const gw::Rung& r : gw::kLadder) {
-        s.stepNote = nullptr;
-        pattern.Clear();
-        log.clear();
-        if (gw::RunRung(s, r.number)) {
-            const gw::Step st{r.number, s.stepNote != nullptr ? s.stepNote : r.player, log, pattern};
-            hint.status = Hint::Status::Step;
-            hint.step = PublicStep(st);
-            hint.svg = gw::explain::GridSvg(gw::explain::Board(now), &st);
-            return hint;
-        }
-    }
-    hint.status = Hint::Status::Stuck;
+    hint.status = Hint::Status::Step;
+    hint.step = PublicStep(g.steps.front());
+    hint.svg = gw::explain::GridSvg(gw::explain::Board(now), &g.steps.front());
     return hint;
 }
 

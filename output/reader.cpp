@@ -437,42 +437,4 @@ std::string CellName(int cell) {
     return name;
 }
 
-std::string CheckPuzzle(const Grid& g, Grid* solution) {
-    static constexpr const char* kKinds[3] = {"row", "column", "box"};
-    for (int u = 0; u < 27; ++u) {
-        unsigned seen = 0;
-        for (int k = 0; k < 9; ++k) {
-            const int d = g[UnitCell(u, k)];
-            if (d == 0) continue;
-            if (seen & DigitBit(d))
-                return "digit " + std::to_string(d) + " appears twice in " + kKinds[KindOfUnit(u)] + " " +
-                       std::to_string(IndexOfUnit(u) + 1);
-            seen |= DigitBit(d);
-        }
-    }
-    const SolutionCount count = CountSolutionsBounded(g, 2, kSolutionCountGuesses, solution);
-    if (!count.complete) return "too many possibilities to decide whether the solution is unique";
-    const int n = count.solutions;
-    if (n == 0) return "no solution";
-    if (n > 1) return "more than one solution";
-    return {};
-}
-
-std::vector<InputPuzzle> ReadPuzzles(std::string_view data) {
-    std::size_t at = 0;
-    PuzzleReader reader([&](char* buf, std::size_t n) -> long {
-        const std::size_t k = std::min(n, data.size() - at);
-        std::memcpy(buf, data.data() + at, k);
-        at += k;
-        return static_cast<long>(k);
-    });
-    std::vector<InputPuzzle> out;
-    InputPuzzle p;
-    while (reader.Next(p)) {
-        if (p.error.empty()) p.error = CheckPuzzle(p.grid);
-        out.push_back(std::move(p));
-    }
-    return out;
-}
-
 }  // namespace gw

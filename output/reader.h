@@ -36,7 +36,7 @@ inline constexpr std::size_t kMaxLineLength = 4096;
 // byte-order mark is skipped.
 //
 // Puzzles come out parsed but not checked for a unique solution (that is the
-// costly part, left to the caller: see CheckPuzzle).
+// costly part, left to the caller: see CheckPuzzle in runs/grading.h).
 class PuzzleReader {
 public:
     // Fills up to `n` bytes; returns the count, 0 at the end, -1 on a read
@@ -84,15 +84,6 @@ private:
     std::optional<std::string> replay_;  // a line to read again after a title that was none
     int csvColumn_ = -1;  // the CSV column named "puzzle" by a header (-1: none)
 };
-
-// Splits a whole buffer into puzzles and checks each (CheckPuzzle): the simple
-// entry point for input held in memory.
-std::vector<InputPuzzle> ReadPuzzles(std::string_view data);
-
-// Checks a parsed puzzle: no digit twice in a unit, exactly one solution
-// (stored in `solution` when given). Returns an empty string when valid, else
-// the reason.
-std::string CheckPuzzle(const Grid& grid, Grid* solution = nullptr);
 
 // "r5c3" for a cell.
 std::string CellName(int cell);

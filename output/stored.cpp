@@ -9,7 +9,6 @@
 #include <cstring>
 #include <system_error>
 
-#include "grader/grader.h"
 #include "model/levels.h"
 #include "output/targets.h"
 
@@ -119,18 +118,6 @@ std::vector<StoredFile> ListTargetFiles(const fs::path& base, int target) {
     return out;
 }
 
-bool ReadStoredFile(const fs::path& path, std::vector<InputPuzzle>& out, std::string& error) {
-    out.clear();
-    return ForEachPuzzleIn(
-        path,
-        [&](InputPuzzle& p) {
-            if (p.error.empty()) p.error = CheckPuzzle(p.grid);
-            out.push_back(std::move(p));
-            return true;
-        },
-        error);
-}
-
 bool ForEachPuzzleIn(const fs::path& path, const std::function<bool(InputPuzzle&)>& visit, std::string& error) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
@@ -155,40 +142,6 @@ bool ForEachPuzzleIn(const fs::path& path, const std::function<bool(InputPuzzle&
         return false;
     }
     return true;
-}
-
-void ForEachCheckedPuzzle(const std::vector<StoredFile>& files, int& bad,
-                          const std::function<bool(LoadedPuzzle&)>& visit,
-                          const std::function<void(const std::string&)>& problem) {
-    GradeState s;
-    bool go = true;
-    for (const StoredFile& f : files) {
-        if (!go) break;
-        const char* unit = f.target >= 0 && kTargets[static_cast<std::size_t>(f.target)].levelFile ? "record" : "line";
-        std::string error;
-        const bool read = ForEachPuzzleIn(
-            f.path,
-            [&](InputPuzzle& p) {
-                LoadedPuzzle lp;
-                if (p.error.empty()) p.error = CheckPuzzle(p.grid, &lp.solution);
-                if (!p.error.empty()) {
-                    ++bad;
-                    if (problem) problem(f.path.string() + " " + unit + " " + std::to_string(p.line) + ": " + p.error);
-                    return true;
-                }
-                lp.path = f.path;
-                lp.line = p.line;
-                lp.puzzle = p.grid;
-                lp.level = f.level != 0 ? f.level : GradePuzzle(s, p.grid);
-                go = visit(lp);
-                return go;
-            },
-            error);
-        if (!read) {
-            ++bad;
-            if (problem) problem(error);
-        }
-    }
 }
 
 void ForEachStoredPuzzle(const fs::path& base, int target, unsigned levels,

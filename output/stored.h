@@ -39,32 +39,11 @@ std::vector<StoredFile> ListPuzzleFiles(const std::vector<std::string>& inputs, 
 // counting sees), by level and name.
 std::vector<StoredFile> ListTargetFiles(const fs::path& base, int target);
 
-// Reads every puzzle of a file (see ReadPuzzles). False with the reason when
-// the file cannot be read.
-bool ReadStoredFile(const fs::path& path, std::vector<InputPuzzle>& out, std::string& error);
-
 // Reads the puzzles of a file one at a time (see PuzzleReader: one line or
 // record in memory, whatever the file's size) and hands each, parsed but not
 // checked, to `visit`, which returns false to stop. False with the reason
 // when the file cannot be opened or read.
 bool ForEachPuzzleIn(const fs::path& path, const std::function<bool(InputPuzzle&)>& visit, std::string& error);
-
-// A checked puzzle of a collection, with its solution and level.
-struct LoadedPuzzle {
-    fs::path path;
-    int line = 0;  // line, or record number of a level file
-    Grid puzzle{};
-    Grid solution{};
-    int level = 0;  // from the stored file name, else from grading
-};
-
-// Reads the puzzles of `files` one at a time (see ForEachPuzzleIn), checks
-// each (CheckPuzzle) and hands the valid ones, with their level, to `visit`,
-// which returns false to stop. A bad puzzle or a file that cannot be read is
-// counted in `bad` and its reason ("PATH line 3: ...") handed to `problem`.
-void ForEachCheckedPuzzle(const std::vector<StoredFile>& files, int& bad,
-                          const std::function<bool(LoadedPuzzle&)>& visit,
-                          const std::function<void(const std::string&)>& problem);
 
 // Hands every readable stored puzzle of a target whose level is among
 // `levels` (bit L for level L) to `visit` with its level. Files that cannot be

@@ -1,6 +1,9 @@
 // The Python module gridwick._core over the library: puzzles are strings of 81
-// cells, gradings are objects whose steps are dicts of the JSON-lines shape.
+// cells, gradings are objects whose steps are dicts of the JSON-lines shape
+// with the step's sentence; the other results are dicts whose fields also
+// read as attributes.
 // Grading and generation release the interpreter lock.
+#include <pybind11/eval.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
@@ -17,6 +20,14 @@ gridwick::Puzzle Read(const std::string& text) {
 
 py::object Loads(const std::string& json) { return py::module_::import("json").attr("loads")(json); }
 
+// A step as a dict: the JSON-lines shape, and the sentence the command line's
+// explanation gives it.
+py::object StepDict(const gridwick::Step& st) {
+    py::object d = Loads(st.Json());
+    d["text"] = st.text;
+    return d;
+}
+
 // One parse of all the steps: far cheaper than a parse per step.
 py::object Steps(const gridwick::Grading& g) {
     std::string all = "[";
@@ -24,8 +35,29 @@ py::object Steps(const gridwick::Grading& g) {
         if (i) all += ", ";
         all += g.steps[i].Json();
     }
-    return Loads(all + "]");
+    py::list steps = Loads(all + "]");
+    for (std::size_t i = 0; i < g.steps.size(); ++i) steps[i]["text"] = g.steps[i].text;
+    return steps;
 }
+
+// The results of check, hint and generate: dicts whose fields also read as
+// attributes (r.level), as a Grading's do.
+constexpr const char* kResultClass = R"py(
+class Result(dict):
+    """A result whose fields read as attributes (r.level) and as keys (r["level"])."""
+    __slots__ = ()
+
+    def __getattr__(self, name):
+        try:
+            return self[name]
+        except KeyError:
+            raise AttributeError(name) from None
+
+    def __repr__(self):
+        return "gridwick.Result(" + dict.__repr__(self) + ")"
+)py";
+
+py::object Result(const py::dict& fields) { return py::module_::import("gridwick._core").attr("Result")(fields); }
 
 gridwick::Format FormatNamed(const std::string& name) {
     if (name == "text") return gridwick::Format::Text;
@@ -41,6 +73,11 @@ PYBIND11_MODULE(_core, m) {
     m.doc() = "Sudoku puzzles graded the way a person solves them, explained, hinted and generated.";
     m.attr("__version__") = gridwick::Version();
     py::register_exception<gridwick::Error>(m, "Error", PyExc_ValueError);
+    py::dict scope;
+    scope["__builtins__"] = py::module_::import("builtins");
+    scope["__name__"] = "gridwick";
+    py::exec(kResultClass, scope);
+    m.attr("Result") = scope["Result"];
 
     m.def("parse", [](const std::string& text) { return Read(text).ToString(); }, py::arg("text"),
           "The puzzle in the text (81 cells on a line, or nine lines of nine) as 81 characters, '.' for empty.\n"
@@ -56,11 +93,12 @@ PYBIND11_MODULE(_core, m) {
             d["complete"] = r.complete;
             d["reason"] = r.reason;
             d["solution"] = r.solution ? py::object(py::str(r.solution->ToString())) : py::object(py::none());
-            return d;
+            return Result(d);
         },
         py::arg("puzzle"), py::arg("limit") = 2,
         "Whether the puzzle can be graded: valid (one solution, no clash), solutions counted up to `limit`,\n"
-        "complete (False when the count gave up), reason (empty when valid) and the solution.");
+        "complete (False when the count gave up), reason (empty when valid) and the solution, as a Result\n"
+        "(a dict whose fields also read as attributes: r.valid).");
 
     py::class_<gridwick::Grading>(m, "Grading", "A graded puzzle: its level and the steps that solve it.")
         .def_property_readonly("puzzle", [](const gridwick::Grading& g) { return g.puzzle.ToString(); })
@@ -68,7 +106,7 @@ PYBIND11_MODULE(_core, m) {
         .def_readonly("level", &gridwick::Grading::level, "1..8 solved by the ladder, 9 when it got stuck")
         .def_readonly("name", &gridwick::Grading::levelName, "the level's name, \"Easy\" ... \"Outlaw\"")
         .def_property_readonly("steps", &Steps,
-                               "the steps as dicts: rung, technique, level, changes ([kind, cell, digit]), pattern")
+                               "the steps as dicts: rung, technique, level, changes ([kind, cell, digit]), pattern, text")
         .def_property_readonly("texts",
                                [](const gridwick::Grading& g) {
                                    std::vector<std::string> out;
@@ -113,13 +151,13 @@ PYBIND11_MODULE(_core, m) {
             d["status"] = h.status == gridwick::Hint::Status::Step     ? "step"
                           : h.status == gridwick::Hint::Status::Solved ? "solved"
                                                                        : "stuck";
-            d["step"] = h.status == gridwick::Hint::Status::Step ? Loads(h.step.Json()) : py::object(py::none());
+            d["step"] = h.status == gridwick::Hint::Status::Step ? StepDict(h.step) : py::object(py::none());
             d["text"] = h.step.text;
             d["svg"] = h.svg;
-            return d;
+            return Result(d);
         },
         py::arg("puzzle"), py::arg("progress"), py::arg("without") = "",
-        "The next step from `progress` (the givens and the digits placed so far): a dict with status\n"
+        "The next step from `progress` (the givens and the digits placed so far): a Result with status\n"
         "(\"step\", \"solved\" or \"stuck\"), step (a step dict or None), text and svg.\n"
         "Raises gridwick.Error when progress drops a given or holds a wrong digit.");
 
@@ -149,11 +187,12 @@ PYBIND11_MODULE(_core, m) {
             d["level"] = made->level;
             d["name"] = gridwick::LevelName(made->level);
             d["tries"] = made->tries;
-            return d;
+            return Result(d);
         },
         py::arg("levels") = "1-9", py::arg("method") = "random", py::arg("seed") = 0, py::arg("max_tries") = 0,
         "One puzzle of the levels (\"7-9\", \"Extreme,Mayhem\") by the random method or the hunt, from the seed:\n"
-        "a dict with puzzle, solution, level, name and tries, or None once max_tries (0: no limit) ran out.");
+        "a Result with puzzle, solution, level, name and tries (g.level or g[\"level\"]), or None once\n"
+        "max_tries (0: no limit) ran out.");
 
     m.def(
         "benchmark_puzzles",

@@ -281,44 +281,107 @@ TEST_F(CliTest, GradeJobsFoldersAndSeveralFiles) {
     EXPECT_NE(json.out.find("\n{\"file\": \"" + folder + "/b.txt\", \"line\": 1, "), std::string::npos) << json.out;
 }
 
-// One status scheme: 0 done, 1 bad input or failed writes, 2 usage.
+// One status scheme: 0 done, 1 bad input or failed writes, 2 usage; on every
+// command's error paths a message in a line of its own that starts with
+// "gridwick: ".
 TEST_F(CliTest, ExitStatusesAndMessages) {
     const auto puzzles = test::LoadSharedPuzzles();
     const std::string good = test::GridText(puzzles[0].first) + "\n";
     const fs::path missing = dir_ / "missing.txt";
+    const std::string book = " -o '" + (dir_ / "b.pdf").string() + "'";
     struct Case {
         std::string args, input;
         int status;
+        std::string says = {};  // part of the error message (with '\n': its end)
     };
     const Case cases[] = {
         {"", "", 0},  // bare: the help
         {"--version", "", 0},
-        {"grade", "", 1},  // no puzzle in the input
-        {"grade /dev/null", "", 1},
-        {"grade '" + missing.string() + "'", "", 1},
-        {"grade '" + dir_.string() + "'", "", 1},  // a folder with no puzzle file
-        {"grade > /dev/full", good, 1},
+        {"grade", "", 1, "no puzzle"},  // no puzzle in the input
+        {"grade /dev/null", "", 1, "no puzzle"},
+        {"grade '" + missing.string() + "'", "", 1, "missing.txt"},
+        {"grade '" + dir_.string() + "'", "", 1, "no puzzle"},  // a folder with no puzzle file
+        {"grade > /dev/full", good, 1, "cannot write the results: No space left on device"},
+        {"generate -q -n 1 --out - > /dev/full", "", 1, "cannot write to standard output: No space left on device"},
         {"grade", good, 0},
-        {"grade --jobs 0", good, 2},
-        {"generate --count abc", "", 2},
-        {"generate --seed -1", "", 2},
-        {"count --out '" + missing.string() + "'", "", 1},
-        {"count --out '" + dir_.string() + "'", "", 1},  // no target folders
-        {"frobnicate", "", 2},
-        {"print '" + missing.string() + "' -o '" + (dir_ / "b.pdf").string() + "'", "", 1},  // missing input
-        {"merge '" + missing.string() + "' -o '" + dir_.string() + "' -t 6", "", 1},
-        {"merge '" + dir_.string() + "' -o '" + dir_.string() + "' -t 9", "", 2},  // one bad-target message
-        {"count -t nine --out '" + dir_.string() + "'", "", 2},
+        {"grade --jobs 0", good, 2, "--jobs"},
+        {"grade --html ''", good, 2, "--html: expected a file name, got nothing\n"},
+        {"print x --out ''", "", 2, "--out: expected a file name, got nothing\n"},
+        {"merge x --out ''", "", 2, "--out: expected a folder, got nothing\n"},
+        {"generate --count abc", "", 2, "--count: expected a whole number of puzzles, 1 or more, got 'abc'\n"},
+        {"generate --seed -1", "", 2, "--seed"},
+        // A limit of zero is refused: run without a limit, a script's computed 0 would fill every level.
+        {"generate --count 0", "", 2, "--count: expected a whole number of puzzles, 1 or more, got '0'\n"},
+        {"generate --max-made 0", "", 2, "--max-made: expected a whole number of puzzles, 1 or more, got '0'\n"},
+        {"generate --per-level 0", "", 2, "--per-level: expected a whole number of puzzles, 1 or more, got '0'\n"},
+        {"generate --per-grid 0 --method hunt", "", 2, "--per-grid: expected a whole number of puzzles, 1 or more, got '0'\n"},
+        {"generate --max-time 0", "", 2, "--max-time: expected a number of seconds above 0, got '0'\n"},
+        {"print x --count 0" + book, "", 2, "--count: expected a whole number of puzzles, 1 or more, got '0'\n"},
+        {"print x --per-level 0" + book, "", 2, "--per-level: expected a whole number of puzzles, 1 or more, got '0'\n"},
+        {"print" + book, "", 2, "missing inputs"},
+        {"merge", "", 2, "missing sources: folders and files to copy from\n"},
+        {"count --out '" + missing.string() + "'", "", 1, "missing.txt"},
+        {"count --out '" + dir_.string() + "'", "", 1, "none of the 8 target folders"},  // no target folders
+        {"frobnicate", "", 2, "unknown command"},
+        {"rungs extra", "", 2, "not expected: extra\n"},
+        {"bench --frob", "", 2, "unknown option '--frob' for bench"},
+        {"print '" + missing.string() + "'" + book, "", 1, "missing.txt"},  // missing input
+        {"merge '" + missing.string() + "' -o '" + dir_.string() + "' -t 6", "", 1, "missing.txt"},
+        {"merge '" + dir_.string() + "' -o '" + dir_.string() + "' -t 9", "", 2, "target"},  // one bad-target message
+        {"count -t nine --out '" + dir_.string() + "'", "", 2, "unknown target 'nine'"},
         {"grade --format JSONL", good, 0},  // values in any case
         {"generate -q -n 1 --method Random --out -", "", 0},
-        {"generate -q -n 1 --out '" + (dir_ / std::string(300, 'a')).string() + "'", "", 2},  // name too long
+        {"generate -q -n 1 --out '" + (dir_ / std::string(300, 'a')).string() + "'", "", 2, "File name too long"},
     };
-    for (const Case& c : cases) EXPECT_EQ(RunCli(c.args, c.input).status, c.status) << c.args;
+    for (const Case& c : cases) {
+        // Standard error to the captured pipe before the case's own redirection of standard output.
+        const Result r = RunCli("2>&1 " + c.args, c.input);
+        EXPECT_EQ(r.status, c.status) << c.args;
+        if (c.says.empty()) continue;
+        const std::size_t at = r.out.find(c.says);
+        EXPECT_NE(at, std::string::npos) << c.args << ": " << r.out;
+        if (at == std::string::npos) continue;
+        const std::size_t line = r.out.rfind('\n', at) == std::string::npos ? 0 : r.out.rfind('\n', at) + 1;
+        EXPECT_EQ(r.out.compare(line, 10, "gridwick: "), 0) << c.args << ": " << r.out;
+    }
     EXPECT_NE(RunCli("").out.find("generate"), std::string::npos);
     EXPECT_EQ(RunCli("--version").out.rfind("gridwick ", 0), 0u);
     const Result help = RunCli("generate --help");
     for (const auto& t : kTargets) EXPECT_NE(help.out.find(t.listText), std::string::npos) << t.listText;
     for (int l = 1; l <= 9; ++l) EXPECT_NE(help.out.find(kLevelNames[static_cast<std::size_t>(l)]), std::string::npos);
+}
+
+// What a killed or mistaken run leaves behind. A page writer killed outright
+// leaves its temporary, and the next writer into that folder removes it, never
+// a live writer's; a run that reads no puzzle keeps the page it would have
+// replaced; a full disk is named as such whatever the workers.
+TEST_F(CliTest, KilledWritersMistypedInputsAndFullDisks) {
+    const std::string many = std::string(GRIDWICK_TEST_DATA) + "/random.txt";
+    const std::string few = std::string(GRIDWICK_TEST_DATA) + "/trial.txt";
+    const fs::path page = dir_ / "page.html";
+    auto temporaries = [&] {
+        std::set<std::string> out;
+        for (const auto& e : fs::directory_iterator(dir_))
+            if (e.path().filename().string().rfind(".page.html.", 0) == 0) out.insert(e.path().filename().string());
+        return out;
+    };
+    test::RunCommand("'" GRIDWICK_CLI "' grade '" + many + "' --html '" + page.string() +
+                     "' & pid=$!; sleep 1; kill -9 $pid; wait $pid");
+    ASSERT_EQ(temporaries().size(), 1u) << "the killed writer's temporary";
+    char host[256] = {};
+    ASSERT_EQ(::gethostname(host, sizeof host - 1), 0);
+    std::string live = std::string(host).substr(0, 64);
+    std::replace(live.begin(), live.end(), '.', '-');
+    live = ".page.html." + live + "." + std::to_string(::getpid()) + ".a1b2c3.tmp";
+    std::ofstream(dir_ / live) << "a live writer's";
+    ASSERT_EQ(RunCli("grade '" + few + "' --html '" + page.string() + "'").status, 0);
+    EXPECT_EQ(temporaries(), std::set<std::string>{live});
+    const std::string written = Slurp(page);
+    EXPECT_NE(written.find("Line 5"), std::string::npos);
+    EXPECT_EQ(RunCli("grade '" + (dir_ / "typo.txt").string() + "' --html '" + page.string() + "'").status, 1);
+    EXPECT_EQ(Slurp(page), written);
+    const Result full = RunCli("grade -f jsonl --jobs 2 '" + few + "' 2>&1 >/dev/full");
+    EXPECT_NE(full.out.find("No space left on device"), std::string::npos) << full.out;
 }
 
 // Help fits 80 columns for every command, and a slip gets a suggestion and a

@@ -47,6 +47,7 @@ if command -v cpack >/dev/null && command -v dpkg-deb >/dev/null && command -v d
   (cd "$scratch" && cpack -G DEB --config "$build/CPackConfig.cmake" >/dev/null 2>&1)
   cli=$(ls "$scratch"/gridwick_*.deb)
   dpkg-deb --field "$cli" Depends | grep -q libc6 || fail "package has no dependencies"
+  dpkg-deb --field "$cli" Recommends | grep -q bash-completion || fail "package does not recommend bash-completion"
   if dpkg-deb --field "$cli" Depends | grep -qi qt; then fail "the command line's package depends on Qt"; fi
   debs=("$cli")
   if $window; then debs+=("$(ls "$scratch"/gridwick-window_*.deb)"); fi

@@ -15,8 +15,8 @@ cd "$scratch/checkout"
 ln -s "$bin" build/gridwick
 
 # The sh blocks of the section, in order: the parallel recipe, then the Slurm script.
-blocks=$(awk '/^## Generating on many machines/{on=1; next} /^## /{on=0}
-               on && /^```sh/{n++; inblock=1; next} /^```/{inblock=0} on && inblock {print n "\t" $0}' "$readme")
+blocks=$(awk '/^## Many machines/{on=1; next} /^## /{on=0}
+               on && /^```(sh|bash)$/{n++; inblock=1; next} /^```/{inblock=0} on && inblock {print n "\t" $0}' "$readme")
 recipe() { printf '%s\n' "$blocks" | awk -F'\t' -v n="$1" '$1 == n {sub(/^[^\t]*\t/, ""); print}'; }
 short() { sed -e 's/--max-time [0-9]*/--max-time 3/' -e 's/seq 1 8/seq 1 2/'; }
 fail() { echo "many machines test: $*" >&2; exit 1; }

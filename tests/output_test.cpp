@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "output/reader.h"
+#include "runs/grading.h"
 #include "output/targets.h"
 #include "test_util.h"
 

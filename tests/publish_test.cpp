@@ -10,6 +10,7 @@
 
 #include "model/canonical.h"
 #include "output/stored.h"
+#include "runs/grading.h"
 #include "output/targets.h"
 #include "print/book.h"
 #include "test_util.h"
@@ -322,6 +323,25 @@ TEST_F(Publish, BooksChooseLevelsCountsAndOrder) {
         }
     }
     EXPECT_EQ(levelsPrinted("--count 5 --order random --seed 3"), levelsPrinted("--order random --seed 3 --count 5"));
+    // The book holds only what it can use while reading: --count N gives the
+    // first N puzzles of the whole book, in every order.
+    auto idsPrinted = [&](const std::string& args) {
+        EXPECT_EQ(test::RunGridwick("print " + in + " --per-page 1 --no-solutions --out " + Q(dir_ / "b.pdf") + " " + args)
+                      .status, 0) << args;
+        const std::string text = test::RunCommand("pdftotext -layout " + Q(dir_ / "b.pdf") + " -").out;
+        const std::regex caption("No\\. [0-9]+ \u00b7 [A-Za-z]+ +([0-9a-f]{6})");
+        std::vector<std::string> ids;
+        for (auto m = std::sregex_iterator(text.begin(), text.end(), caption); m != std::sregex_iterator(); ++m)
+            ids.push_back((*m)[1]);
+        return ids;
+    };
+    for (const std::string order : {"input", "level", "random --seed 3", "random --seed 4 --unique"})
+        for (const std::string perLevel : {"", " --per-level 2"}) {
+            std::vector<std::string> all = idsPrinted("--order " + order + perLevel);
+            ASSERT_GE(all.size(), 7u) << order << perLevel;
+            all.resize(7);
+            EXPECT_EQ(idsPrinted("--count 7 --order " + order + perLevel), all) << order << perLevel;
+        }
 }
 
 TEST_F(Publish, GradeAddsSolutionAndCanonicalForm) {

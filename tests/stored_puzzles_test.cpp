@@ -23,6 +23,7 @@
 
 #include "grader/grader.h"
 #include "output/reader.h"
+#include "runs/grading.h"
 #include "output/targets.h"
 
 extern char** environ;

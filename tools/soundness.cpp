@@ -16,6 +16,7 @@
 #include "generator/generator.h"
 #include "grader/grader.h"
 #include "output/reader.h"
+#include "runs/grading.h"
 
 namespace {
 

@@ -5,16 +5,36 @@
 const $ = (id) => document.getElementById(id);
 const LEVELS = ['', 'Easy', 'Medium', 'Hard', 'Crazy', 'Insane', 'Kamikaze', 'Extreme', 'Mayhem', 'Outlaw'];
 
-// A worker with promise-returning calls.
+// The longest text a field may hand to the engine, in bytes, as the command
+// line's longest line: a puzzle, even as nine lines of nine with borders,
+// takes far less, and the engine gets no text it was not made for.
+const MAX_TEXT = 4096;
+
+// A worker with promise-returning calls. Should the worker itself fail, the
+// calls waiting on it end with the error and a new worker takes the next ones.
 function engine() {
-  const w = new Worker('worker.js');
+  let w = null;
   const waiting = new Map();
   let next = 1;
-  w.onmessage = (e) => {
-    const resolve = waiting.get(e.data.id);
-    waiting.delete(e.data.id);
-    if (resolve) resolve(e.data.result);
+  const failAll = (error) => {
+    for (const resolve of waiting.values()) resolve({ ok: false, error });
+    waiting.clear();
   };
+  const start = () => {
+    w = new Worker('worker.js');
+    w.onmessage = (e) => {
+      const resolve = waiting.get(e.data.id);
+      waiting.delete(e.data.id);
+      if (resolve) resolve(e.data.result);
+    };
+    w.onerror = (e) => {
+      e.preventDefault();
+      w.terminate();
+      failAll(`The engine failed (${e.message || 'unknown error'}); it has been restarted.`);
+      start();
+    };
+  };
+  start();
   return {
     call(name, ...args) {
       const id = next++;
@@ -25,10 +45,18 @@ function engine() {
     },
     stop() {
       w.terminate();
-      for (const resolve of waiting.values()) resolve({ ok: false, error: 'halted' });
-      waiting.clear();
+      failAll('halted');
     },
   };
+}
+
+// Why the fields' texts cannot go to the engine ('' when they can).
+function tooLong(fields) {
+  for (const [name, text] of fields) {
+    const bytes = new TextEncoder().encode(text).length;
+    if (bytes > MAX_TEXT) return `${name} is too long (${bytes} bytes; at most ${MAX_TEXT}): a puzzle is 81 cells.`;
+  }
+  return '';
 }
 
 const main = engine();
@@ -66,9 +94,17 @@ function show(k) {
   for (let i = 0; i < figures.length; ++i) figures[i].classList.toggle('current', i === current);
   for (let i = 0; i < steps.length; ++i) steps[i].classList.toggle('current', i + 1 === current);
   const n = shown.grading.steps.length;
-  $('where').textContent = current === 0 ? `the puzzle (${n} steps)` : current <= n ? `step ${current} of ${n}` : 'stuck';
+  const f = shown.frames[current];
+  $('where').textContent = current === 0 ? `the puzzle (${n} steps)` : f.label ? `step ${f.label} of ${n}` : f.text.split(':')[0].toLowerCase();
   $('prev').disabled = current === 0;
   $('next').disabled = current === figures.length - 1;
+}
+
+// A frame's caption: its number and line, then a forcing chain's branches or a
+// trial's refutation, node by node, a line each.
+function caption(f) {
+  const head = f.label ? `<b>${f.label}.</b> ${escape(f.text)}` : escape(f.text);
+  return head + f.details.map((d) => `<br><span class="detail">${escape(d)}</span>`).join('');
 }
 
 function render(r) {
@@ -79,20 +115,32 @@ function render(r) {
   const list = $('steps');
   figures.replaceChildren();
   list.replaceChildren();
-  figures.appendChild(figure(r.svgs[0], 'The puzzle'));
-  r.texts.forEach((text, i) => {
-    figures.appendChild(figure(r.svgs[i], `<b>${i + 1}.</b> ${escape(text)}`));
+  r.frames.forEach((f, i) => {
+    figures.appendChild(figure(f.svg, caption(f)));
+    if (i === 0) return;
+    // A step numbered by the list; a trial's own steps, its solved grid and
+    // the stuck grid stand under it, unnumbered.
     const li = document.createElement('li');
-    li.textContent = text;
-    li.onclick = () => show(i + 1);
+    if (/^[0-9]+$/.test(f.label)) {
+      li.value = Number(f.label);
+      li.textContent = f.text;
+    } else {
+      li.className = 'inner';
+      li.textContent = f.label ? `${f.label}. ${f.text}` : f.text;
+    }
+    li.onclick = () => show(i);
     list.appendChild(li);
   });
-  if (g.level === 9) figures.appendChild(figure(r.svgs[r.texts.length], 'Stuck: no technique makes progress'));
   $('result').hidden = false;
   show(g.steps.length > 0 ? 1 : 0);
 }
 
 async function grade() {
+  const long = tooLong([['The puzzle', $('puzzle').value], ['Without', $('without').value]]);
+  if (long) {
+    status(long, true);
+    return;
+  }
   busy(true);
   status('Grading…');
   const t0 = performance.now();
@@ -111,6 +159,11 @@ async function grade() {
 
 async function hint() {
   const progress = $('progress').value.trim() || $('puzzle').value;
+  const long = tooLong([['The puzzle', $('puzzle').value], ['Your progress', progress], ['Without', $('without').value]]);
+  if (long) {
+    status(long, true);
+    return;
+  }
   busy(true);
   const r = await main.call('hint', $('puzzle').value, progress, $('without').value);
   busy(false);

@@ -37,15 +37,21 @@ std::string Failure(const std::exception& e) { return "{\"ok\": false, \"error\"
 
 extern "C" {
 
-// The grading of a puzzle with every step's text and picture.
+// The grading of a puzzle with its frames: every step's text, the lines under
+// it (a forcing chain's branches, a trial's refutation) and its picture, a
+// trial's own steps after it.
 EMSCRIPTEN_KEEPALIVE char* gw_grade(const char* text, const char* without, int pictures) {
     try {
         const gridwick::Grading g = gridwick::Grade(gridwick::Parse(text), {without, true});
-        std::string out = "{\"ok\": true, \"grading\": " + g.Json() + ", \"texts\": [";
-        for (std::size_t i = 0; i < g.steps.size(); ++i) out += (i ? ", " : "") + Quote(g.steps[i].text);
-        out += "], \"svgs\": [";
-        if (pictures)
-            for (std::size_t i = 0; i <= g.steps.size(); ++i) out += (i ? ", " : "") + Quote(gridwick::StepSvg(g, i));
+        std::string out = "{\"ok\": true, \"grading\": " + g.Json() + ", \"frames\": [";
+        const std::vector<gridwick::Frame> frames = gridwick::Frames(g, pictures != 0);
+        for (std::size_t i = 0; i < frames.size(); ++i) {
+            const gridwick::Frame& f = frames[i];
+            out += std::string(i ? ", " : "") + "{\"label\": " + Quote(f.label) + ", \"text\": " + Quote(f.text) +
+                   ", \"details\": [";
+            for (std::size_t k = 0; k < f.details.size(); ++k) out += (k ? ", " : "") + Quote(f.details[k]);
+            out += "], \"svg\": " + Quote(f.svg) + "}";
+        }
         out += "], \"summary\": " + Quote(gridwick::Explain(g, gridwick::Format::Text)) + "}";
         return Out(out);
     } catch (const std::exception& e) {

@@ -1,9 +1,10 @@
 // Runs the engine off the page's thread: each message names a call and its
-// arguments, the answer carries the same id and the call's JSON result.
+// arguments, the answer carries the same id and the call's JSON result. After
+// an error of the module, the next call gets a new one.
 'use strict';
 importScripts('gridwick.js');
 
-const ready = GridwickModule();
+let ready = GridwickModule();
 const calls = {
   grade: ['gw_grade', ['string', 'string', 'number']],
   check: ['gw_check', ['string']],
@@ -21,13 +22,15 @@ function call(m, name, args) {
 }
 
 self.onmessage = async (e) => {
-  const m = await ready;
   const { id, name, args } = e.data;
   let result;
   try {
-    result = call(m, name, args);
+    result = call(await ready, name, args);
   } catch (err) {
-    result = { ok: false, error: String(err) };
+    // The module may be left in any state (a trap, an abort): a fresh one
+    // takes the next call.
+    result = { ok: false, error: `The engine failed (${err}); it has been restarted.` };
+    ready = GridwickModule();
   }
   self.postMessage({ id, result });
 };

@@ -90,7 +90,8 @@ struct GRIDWICK_API Step {
     std::vector<Step> refutation{};
     std::vector<Step> fill{};
     // The step as a JSON object: rung, technique, level, changes, pattern (and
-    // a trial's "refutation" and "fill").
+    // a trial's "refutation" and "fill"), as the command line writes it.
+    std::string json;
     std::string Json() const;
 };
 
@@ -138,6 +139,22 @@ GRIDWICK_API std::string Explain(const Grading& grading, Format format);
 // as an SVG element; index == steps.size() draws the grid after the last step.
 // Throws std::out_of_range for a larger index.
 GRIDWICK_API std::string StepSvg(const Grading& grading, std::size_t index);
+
+// One picture of an explanation with what is said under it. A grading's
+// frames, in order: the puzzle; each step on the grid it starts from; after a
+// bivalue trial, its own steps from the kept assumption ("21.1", ...) and the
+// solved grid; the grid where the ladder got stuck. The same pictures and
+// lines as Explain's text and page.
+struct GRIDWICK_API Frame {
+    std::string label;  // "21", "21.3"; empty for the puzzle, a solved and a stuck grid
+    std::string text;   // the step's line, or "The puzzle", "The solved grid", "Stuck: ..."
+    // A forcing chain's branches and a trial's refutation, node by node, a line each.
+    std::vector<std::string> details;
+    std::string svg;    // the drawn grid (empty unless asked for)
+};
+
+// The frames of a grading made with steps; `pictures` draws their grids.
+GRIDWICK_API std::vector<Frame> Frames(const Grading& grading, bool pictures = true);
 
 // The style sheet the SVG pictures are drawn with (classes of the page).
 GRIDWICK_API std::string SvgStyle();

@@ -9,9 +9,16 @@ _gridwick() {
     fi
     case $prev in
         --target | -t)
-            local IFS=$'\n'
-            COMPREPLY=($(compgen -W $'0\n1\n2\n3\n4\n5\n6\n7\nYAZ Sudoku 1\nYAZ Sudoku 2\nSimple Sudoku\nSudocue\nInto Sudoku\nSudoku Explainer\n81 char $ (.)\n81 char $ (0)' -- "$cur"))
-            COMPREPLY=("${COMPREPLY[@]// /\\ }")
+            # Names hold spaces, '$' and parentheses: each is offered quoted
+            # for the shell, and matched against the word as typed without
+            # its backslashes and opening quote.
+            local IFS=$'\n' name typed=${cur//\\/}
+            local names=$'0\n1\n2\n3\n4\n5\n6\n7\nYAZ Sudoku 1\nYAZ Sudoku 2\nSimple Sudoku\nSudocue\nInto Sudoku\nSudoku Explainer\n81 char $ (.)\n81 char $ (0)'
+            typed=${typed#[\"\']}
+            COMPREPLY=()
+            for name in $names; do
+                [[ $name == "$typed"* ]] && COMPREPLY+=("$(printf '%q' "$name")")
+            done
             return ;;
         --levels | -l)
             COMPREPLY=($(compgen -W "Easy Medium Hard Crazy Insane Kamikaze Extreme Mayhem Outlaw 1-9" -- "$cur"))

@@ -10,21 +10,26 @@ class Step(TypedDict):
     level: int
     changes: list[list[Any]]  # [kind "P" / "R" / "T", cell 0..80, digit 1..9]
     pattern: dict[str, Any]
+    text: str  # the sentence of the command line's explanation
 
-class Check(TypedDict):
+class Result(dict[str, Any]):
+    """A result whose fields read as attributes (r.level) and as keys (r["level"])."""
+    def __getattr__(self, name: str) -> Any: ...
+
+class Check(Result):
     valid: bool
     solutions: int
     complete: bool
     reason: str
     solution: Optional[str]
 
-class Hint(TypedDict):
+class Hint(Result):
     status: Literal["step", "solved", "stuck"]
     step: Optional[Step]
     text: str
     svg: str
 
-class Generated(TypedDict):
+class Generated(Result):
     puzzle: str
     solution: str
     level: int

@@ -63,8 +63,12 @@ def test_check_explain_hint_canonical():
     assert g.svg(0).startswith("<svg") and "<svg" in g.explain("html")
     with pytest.raises(IndexError):
         g.svg(len(g.steps) + 1)
+    # Each step carries the command line's sentence for it.
+    assert [s["text"] for s in g.steps] == g.texts and g.texts[0] in g.explain()
     h = gridwick.hint(MEDIUM, MEDIUM)
     assert h["status"] == "step" and h["step"] == g.steps[0] and h["svg"] == g.svg(0)
+    # Results read as attributes, as a Grading does, and as keys as before.
+    assert (c.valid, h.status, h.text) == (True, "step", g.texts[0])
     assert gridwick.hint(MEDIUM, g.solution)["status"] == "solved"
     assert gridwick.canonical(gridwick.canonical(MEDIUM)) == gridwick.canonical(MEDIUM)
     assert gridwick.grade(MEDIUM, steps=False).steps == []
@@ -74,5 +78,5 @@ def test_check_explain_hint_canonical():
 def test_generate_is_seeded(method):
     a = gridwick.generate(levels="3-5", method=method, seed=7)
     assert a == gridwick.generate(levels="3-5", method=method, seed=7)
-    assert 3 <= a["level"] <= 5 and gridwick.grade(a["puzzle"], steps=False).level == a["level"]
+    assert 3 <= a["level"] <= 5 and gridwick.grade(a.puzzle, steps=False).level == a.level == a["level"]
     assert gridwick.generate(levels="9", seed=1, max_tries=2) is None

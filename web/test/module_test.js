@@ -46,7 +46,7 @@ GridwickModule().then((m) => {
   const bad = JSON.parse(call('gw_grade', ['string', 'string', 'number'], ['12345', '', 0]));
   assert(!bad.ok && bad.error.length > 0, 'a bad puzzle is reported');
   const page = JSON.parse(call('gw_grade', ['string', 'string', 'number'], [puzzles[0], '', 1]));
-  assert.strictEqual(page.svgs.length, page.grading.steps.length + 1);
+  assert.strictEqual(page.frames.length, page.grading.steps.length + 1);
   console.log(`web module: ${puzzles.length} gradings identical to the command line's; signature ${signature}`);
   console.log(`  with steps and patterns (JSON): wasm ${wasmMs.toFixed(0)} ms, native command line ${nativeMs.toFixed(0)} ms`);
   console.log(`  the bench set graded for its signature: wasm ${signatureCpu.toFixed(2)} s CPU, ` +

@@ -1,7 +1,7 @@
 // The page in headless Chromium, driven over the DevTools pipe: it is served
 // on 127.0.0.1, grades the puzzle it opens with, gives a hint, and a
 // screenshot shows the drawn grid with the first step's pattern highlighted
-// and its digit placed.
+// and its digit placed; a big paste and a failing engine leave it working.
 // usage: node page_test.js SITE_DIR SCRATCH_DIR
 'use strict';
 const assert = require('assert');
@@ -86,6 +86,7 @@ async function main() {
       throw new Error(`timed out waiting for ${what}: status "${await value("document.getElementById('status').textContent")}"`);
     };
     await waitFor("document.getElementById('title').textContent !== ''", 'the grading');
+    const puzzle = await value("document.getElementById('puzzle').value");
     const title = await value("document.getElementById('title').textContent");
     assert.match(title, /^Medium \(level 2\), \d+ steps$/);
     const shot = Buffer.from((await page('Page.captureScreenshot', { format: 'png' })).data, 'base64');
@@ -105,6 +106,18 @@ async function main() {
     assert.strictEqual(hint, await value("document.querySelector('#steps li').textContent"));
     await value("document.getElementById('puzzle').value = '12345'; document.getElementById('grade').click()");
     await waitFor("document.getElementById('status').className === 'error'", 'the error');
+
+    // A big paste is turned away before it reaches the engine; should the
+    // engine fail all the same (here called past the page's check), the error
+    // is shown and the next Grade works.
+    await value("document.getElementById('puzzle').value = '4'.repeat(1500000); document.getElementById('grade').click()");
+    assert.match(await value("document.getElementById('status').textContent"), /^The puzzle is too long \(1500000 bytes/);
+    fs.writeFileSync(path.join(scratch, 'too-long.png'),
+      Buffer.from((await page('Page.captureScreenshot', { format: 'png' })).data, 'base64'));
+    const failed = await value("main.call('grade', '4'.repeat(1500000), '', 1).then((r) => r.error)");
+    assert.match(failed, /^The engine failed \(.+\); it has been restarted\.$/);
+    await value(`document.getElementById('puzzle').value = '${puzzle}'; document.getElementById('grade').click()`);
+    await waitFor("document.getElementById('status').textContent.startsWith('Valid, one solution.')", 'a grading after the failure');
     console.log(`page test: ok: "${title}", hint "${hint}"; ${path.join(scratch, 'page.png')}`);
     await send('Browser.close');
   } finally {

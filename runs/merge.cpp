@@ -1,4 +1,4 @@
-#include "output/merge.h"
+#include "runs/merge.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -13,6 +13,7 @@
 #include "model/canonical.h"
 #include "output/reader.h"
 #include "output/stored.h"
+#include "runs/grading.h"
 #include "output/targets.h"
 
 namespace gw {

@@ -1,11 +1,13 @@
-#include "cli/replacing_file.h"
+#include "output/replacing_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
@@ -13,8 +15,9 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
-namespace gw::cli {
+namespace gw {
 
 namespace {
 
@@ -54,6 +57,60 @@ extern "C" void OnStopRemoveTemporaries(int sig) {
     std::raise(sig);
 }
 
+// The name of this machine as temporaries carry it ("-" when it has none).
+std::string HostName() {
+    char host[256] = {};
+    if (::gethostname(host, sizeof host - 1) != 0 || host[0] == '\0') return "-";
+    std::string out(host, std::min<std::size_t>(std::strlen(host), 64));
+    for (char& ch : out)
+        if (ch == '/' || ch == '.') ch = '-';
+    return out;
+}
+
+// The process that made a temporary named ".NAME.HOST.PID.XXXXXX.tmp" on this
+// host, 0 when the name is not of that form or names another host.
+pid_t TemporaryOwner(const std::string& name, const std::string& host) {
+    const std::string tail = ".tmp";
+    if (name.size() < 1 + tail.size() || name[0] != '.' || name.compare(name.size() - tail.size(), tail.size(), tail) != 0)
+        return 0;
+    std::string rest = name.substr(0, name.size() - tail.size());
+    const std::size_t random = rest.rfind('.');
+    if (random == std::string::npos || rest.size() - random != 7) return 0;
+    rest.resize(random);
+    const std::size_t dot = rest.rfind('.');
+    if (dot == std::string::npos || dot + 1 == rest.size() || rest.size() - dot > 11) return 0;
+    pid_t pid = 0;
+    for (std::size_t i = dot + 1; i < rest.size(); ++i) {
+        if (rest[i] < '0' || rest[i] > '9') return 0;
+        pid = pid * 10 + (rest[i] - '0');
+    }
+    rest.resize(dot);
+    if (rest.size() < host.size() + 1 || rest.compare(rest.size() - host.size(), host.size(), host) != 0 ||
+        rest[rest.size() - host.size() - 1] != '.')
+        return 0;
+    return pid;
+}
+
+// Removes the temporaries of `folder` whose writer, on this host, is gone (a
+// writer killed before it could clean up). A live writer's are left alone, and
+// so is anything not this user's own plain file.
+void SweepOrphans(const std::filesystem::path& folder, const std::string& host) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return;
+    const int dirFd = ::dirfd(dir);
+    while (const dirent* e = ::readdir(dir)) {
+        const pid_t pid = TemporaryOwner(e->d_name, host);
+        if (pid <= 0 || pid == ::getpid()) continue;
+        if (::kill(pid, 0) == 0 || errno != ESRCH) continue;  // alive, or not ours to ask about
+        struct stat st {};
+        if (::fstatat(dirFd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
+            st.st_uid != ::geteuid())
+            continue;
+        ::unlinkat(dirFd, e->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
 mode_t FileMode() {
     const mode_t mask = ::umask(0);
     ::umask(mask);
@@ -75,9 +132,17 @@ bool ReplacingFile::Open(const std::filesystem::path& path) {
         return fd_ >= 0;
     }
     const std::filesystem::path folder = path.parent_path().empty() ? "." : path.parent_path();
-    // Built in steps: GCC 12 warns falsely about a chain of concatenations.
+    // ".NAME.HOST.PID.XXXXXX.tmp": a later writer of the folder can tell a
+    // temporary whose writer is gone. Built in steps: GCC 12 warns falsely
+    // about a chain of concatenations.
+    const std::string host = HostName();
+    SweepOrphans(folder, host);
     std::string name = ".";
-    name += path.filename().string();
+    name += path.filename().string().substr(0, 100);
+    name += ".";
+    name += host;
+    name += ".";
+    name += std::to_string(::getpid());
     name += ".XXXXXX.tmp";
     std::string tmpl = (folder / name).string();
     // The stop signals wait while the file is made and listed, so that a
@@ -173,4 +238,4 @@ void RemoveTemporariesOnSignals() {
     for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &sa, nullptr);
 }
 
-}  // namespace gw::cli
+}  // namespace gw

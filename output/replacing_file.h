@@ -5,7 +5,10 @@
 // previous file (or a link at that name, never what a link points to). A
 // failed or interrupted run leaves the previous file as it was and removes the
 // temporary: on every return, and on SIGINT, SIGTERM and SIGHUP once
-// RemoveTemporariesOnSignals has been called. A device or pipe named as the
+// RemoveTemporariesOnSignals has been called. The temporary's name carries the
+// host and the process id; one left behind by a writer that was killed
+// outright is removed by the next writer into that folder on that host, once
+// that process is gone. A device or pipe named as the
 // destination (/dev/null, a FIFO) is written in place: it has no folder
 // entry to replace.
 #pragma once
@@ -15,7 +18,7 @@
 #include <string>
 #include <string_view>
 
-namespace gw::cli {
+namespace gw {
 
 class ReplacingFile {
 public:
@@ -59,4 +62,4 @@ private:
 // then end the program as the signal would have.
 void RemoveTemporariesOnSignals();
 
-}  // namespace gw::cli
+}  // namespace gw
