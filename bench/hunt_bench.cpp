@@ -181,6 +181,7 @@ bool Setting(const std::string& key, const std::string& v, gw::HuntOptions& o) {
     else if (key == "makework") o.makeWork = n;
     else if (key == "farparents") o.farParents = n != 0;
     else if (key == "pairs") o.pairsOut = n;
+    else if (key == "climb") o.climb = n != 0 ? gw::HuntOptions::Climb::Yes : gw::HuntOptions::Climb::No;
     else if (key == "famcap") o.familyCap = n;
     else if (key == "patience") o.familyPatience = n;
     else if (key == "pick" && v == "auto") o.pick = gw::HuntOptions::Pick::Auto;

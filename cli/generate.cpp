@@ -336,8 +336,8 @@ void Run::LoadStored() {
 
 // --from: the puzzles of the given folders and files that the hunt starts
 // from, before its plain-loop seeds: those of a stored level at least the
-// lowest one hunted for, and every puzzle of a plain file. They are not saved
-// again.
+// lowest one hunted for, and every puzzle of a plain file (the symmetric ones
+// with one solution). They are not saved again.
 void Run::AddStarts(unsigned levels) {
     if (o_.from.empty() || levels == 0) return;
     std::vector<std::string> missing;
@@ -348,7 +348,7 @@ void Run::AddStarts(unsigned levels) {
         ForEachPuzzleIn(
             f.path,
             [&](InputPuzzle& p) {
-                if (p.error.empty() && CheckPuzzle(p.grid).empty()) hunt_->AddStart(p.grid);
+                if (p.error.empty()) hunt_->AddStart(p.grid);
                 return true;
             },
             error);

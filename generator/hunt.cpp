@@ -121,12 +121,23 @@ namespace {
 HuntOptions Resolved(HuntOptions o) {
     if (o.pick == HuntOptions::Pick::Auto)
         o.pick = (o.levels >> 8) != 0 ? HuntOptions::Pick::Score : HuntOptions::Pick::Wanted;
+    if (o.climb == HuntOptions::Climb::Auto)
+        o.climb = (o.levels & LevelBit(9)) != 0 ? HuntOptions::Climb::Yes : HuntOptions::Climb::No;
     return o;
 }
 
 }  // namespace
 
 HuntPool::HuntPool(const HuntOptions& o, NearCopyGuard* guard) : o_(Resolved(o)), guard_(guard) {}
+
+// A parent that can no longer give a puzzle to save: near a saved or stored
+// one at every wanted level when climbing, at any wanted level otherwise.
+bool HuntPool::Spent(const Grid& puzzle) {
+    if (o_.climb == HuntOptions::Climb::Yes) return guard_->Near(puzzle, o_.levels);
+    for (int l = 1; l <= 9; ++l)
+        if ((o_.levels & LevelBit(l)) && guard_->Near(puzzle, LevelBit(l))) return true;
+    return false;
+}
 
 bool HuntPool::TakeSeedTurn() {
     std::lock_guard lock(mutex_);
@@ -135,9 +146,14 @@ bool HuntPool::TakeSeedTurn() {
     return true;
 }
 
-void HuntPool::AddStart(const Grid& puzzle) {
+bool HuntPool::AddStart(const Grid& puzzle) {
+    // The moves keep a puzzle half-turn symmetric, so only such a puzzle can
+    // start them (its worker checks that the solution is unique).
+    for (int c = 0; c < 81; ++c)
+        if ((puzzle[c] == 0) != (puzzle[80 - c] == 0)) return false;
     std::lock_guard lock(mutex_);
     starts_.push_back(puzzle);
+    return true;
 }
 
 bool HuntPool::TakeStart(Grid& puzzle) {
@@ -222,7 +238,7 @@ void HuntPool::Offer(const HuntPuzzle& p) {
     }
     // A family from a given start may walk through near-copies of the stored
     // puzzles on its way out of their neighbourhood.
-    if (o_.farParents && !start && guard_ != nullptr && guard_->Near(p.puzzle, o_.levels)) return;
+    if (o_.farParents && !start && guard_ != nullptr && Spent(p.puzzle)) return;
     if (o_.pick == HuntOptions::Pick::Wanted) OfferByWanted(p);
     else OfferByScore(p);
 }
@@ -304,7 +320,7 @@ bool HuntPool::Claim(const HuntPuzzle& p) {
         const int n = GivenCount(p.puzzle);
         std::erase_if(pool_, [&](const Entry& e) {
             return SharedGivens(e.p.puzzle, p.puzzle) > guard_->limit().Most(n, GivenCount(e.p.puzzle)) &&
-                   guard_->Near(e.p.puzzle, o_.levels);
+                   Spent(e.p.puzzle);
         });
     }
     return true;
@@ -345,9 +361,7 @@ bool Hunter::PlainTurn(std::optional<HuntPuzzle>& found) {
 bool Hunter::StartTurn(const Grid& start, std::optional<HuntPuzzle>& found) {
     Grid solution{};
     if (CountSolutions(start, 2, &solution, &y_) != 1) return !y_.Halted();
-    const bool graded = Finish(start, solution, pool_.NewFamily(true), false, found);
-    found.reset();
-    return graded;
+    return Finish(start, solution, pool_.NewFamily(true), false, found, false);
 }
 
 bool Hunter::NeighbourTurn(std::optional<HuntPuzzle>& found) {
@@ -411,7 +425,7 @@ bool Hunter::MakeNeighbour(const HuntPuzzle& parent, Grid& puzzle, Grid& solutio
     // Digits from one solution of the reduced puzzle: the neighbour has at
     // least that solution, and exactly that one when the new pair rules out
     // every other solution.
-    const int n = ListSolutions(reduced, o.listLimit, solutions_, &y_);
+    const int n = ListLeft(reduced, o.listLimit);
     if (y_.Halted() || n == 0) return false;
     Shuffle(absent, rng);
     int tests = 0;
@@ -459,7 +473,7 @@ bool Hunter::MakeBigNeighbour(const HuntPuzzle& parent, int pairsOut, Grid& puzz
         SetPair(reduced, present[static_cast<std::size_t>(k)], 0, 0);
         absent.push_back(present[static_cast<std::size_t>(k)]);
     }
-    const int n = ListSolutions(reduced, o.listLimit, solutions_, &y_);
+    const int n = ListLeft(reduced, o.listLimit);
     if (y_.Halted() || n == 0) return false;
     solution = solutions_[static_cast<std::size_t>(rng.Below(n))];
     // The listed solutions that the pairs put in so far still allow.
@@ -491,6 +505,21 @@ bool Hunter::MakeBigNeighbour(const HuntPuzzle& parent, int pairsOut, Grid& puzz
     return unique && puzzle != parent.puzzle;
 }
 
+// The solutions of the puzzle left (at most `limit`) in `solutions_`, listed
+// once per puzzle: the list is the same each time, so the hunt is too.
+int Hunter::ListLeft(const Grid& reduced, int limit) {
+    const std::uint64_t key = HashGrid(reduced);
+    if (auto it = listed_.find(key); it != listed_.end() && it->second.puzzle == reduced) {
+        solutions_ = it->second.solutions;
+        return it->second.count;
+    }
+    const int n = ListSolutions(reduced, limit, solutions_, &y_);
+    if (y_.Halted()) return n;
+    if (listed_.size() >= 4096) listed_.clear();
+    listed_[key] = {reduced, n, solutions_};
+    return n;
+}
+
 // Removes symmetric pairs in random order while the solution stays unique, as
 // clue removal does. The pair just added stays: without it the puzzle is the
 // reduced one, which has several solutions.
@@ -509,7 +538,7 @@ bool Hunter::Reduce(Grid& puzzle, int keep) {
 }
 
 bool Hunter::Finish(const Grid& puzzle, const Grid& solution, std::uint32_t family, bool neighbour,
-                    std::optional<HuntPuzzle>& found) {
+                    std::optional<HuntPuzzle>& found, bool handOut) {
     lastLevel_ = 0;
     lastWork_ = 0;
     lastScore_ = 0;
@@ -526,7 +555,7 @@ bool Hunter::Finish(const Grid& puzzle, const Grid& solution, std::uint32_t fami
                  family};
     lastScore_ = p.score;
     pool_.Offer(p);
-    if (pool_.Claim(p)) found = p;
+    if (handOut && pool_.Claim(p)) found = p;
     return true;
 }
 

@@ -70,6 +70,12 @@ struct HuntOptions {
     // hard puzzles, most neighbours are near-copies of one another; without
     // this the hunt keeps making copies of what it saved.
     bool farParents = true;
+    // With far parents, a hunt that climbs keeps a parent while it can still
+    // give a puzzle to save at some wanted level, so that a family can climb
+    // through near-copies of saved Mayhem puzzles to Outlaw ones; otherwise a
+    // parent near a saved puzzle of any wanted level goes. Auto: climb when
+    // Outlaw is wanted.
+    enum class Climb { Auto, Yes, No } climb = Climb::Auto;
     // A move takes out 1 to `pairsOut` clue pairs (each count as likely) and
     // puts in as many as it takes to single out one solution again. Bigger
     // moves leave a family faster.
@@ -132,8 +138,9 @@ public:
 
     // Puzzles to start from (a user's stored hard puzzles): each is graded by
     // a worker before the plain-loop seeds and founds a family that may walk
-    // away from the saved puzzles near it.
-    void AddStart(const Grid& puzzle);
+    // away from the saved puzzles near it. False, and not taken, for a puzzle
+    // that is not half-turn symmetric.
+    bool AddStart(const Grid& puzzle);
     bool TakeStart(Grid& puzzle);
 
     // A number for a new family.
@@ -194,6 +201,7 @@ private:
 
     void OfferByScore(const HuntPuzzle& p);
     void OfferByWanted(const HuntPuzzle& p);
+    bool Spent(const Grid& puzzle);
 
     HuntOptions o_;
     NearCopyGuard* const guard_;
@@ -246,7 +254,7 @@ private:
     bool MakeBigNeighbour(const HuntPuzzle& parent, int pairsOut, Grid& puzzle, Grid& solution, int& added);
     bool Reduce(Grid& puzzle, int keep);
     bool Finish(const Grid& puzzle, const Grid& solution, std::uint32_t family, bool neighbour,
-                std::optional<HuntPuzzle>& found);
+                std::optional<HuntPuzzle>& found, bool handOut = true);
 
     HuntPool& pool_;
     Yielder& y_;
@@ -255,6 +263,16 @@ private:
     GradeState s_;
     GradeTrace trace_;
     std::vector<Grid> solutions_;
+    // The solutions listed for the puzzles left when pairs are taken out of a
+    // parent: a parent is drawn many times, and the same pair taken out of it
+    // leaves the same puzzle. Cleared when it grows large.
+    struct Listed {
+        Grid puzzle;
+        int count;
+        std::vector<Grid> solutions;
+    };
+    std::unordered_map<std::uint64_t, Listed> listed_;
+    int ListLeft(const Grid& reduced, int limit);
     HuntCounts counts_;
     int lastLevel_ = 0;       // level of the puzzle the last turn graded (0: none)
     long long lastWork_ = 0;  // and the work of its grading

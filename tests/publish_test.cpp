@@ -388,6 +388,8 @@ TEST_F(Publish, MergeConvertsAndRunningAgainAddsNothing) {
     auto [nearCopy, solution] = puzzles_[0];
     const auto empty = static_cast<std::size_t>(std::find(nearCopy.begin(), nearCopy.end(), 0) - nearCopy.begin());
     nearCopy[empty] = solution[empty];
+    fs::create_directories(dir_ / "near");
+    CreateOutputFolders(dir_ / "near");
     for (const int level : {1, 2})
         ASSERT_EQ(SaveSudoku(dir_ / "near", 0, level, nearCopy, solution).kind, SaveResult::Kind::Written);
     const auto near = test::RunGridwick("merge " + Q(dir_ / "near") + " --out " + Q(dest) + " --target 3 --max-shared 50%");
