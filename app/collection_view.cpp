@@ -53,7 +53,8 @@ CollectionView::CollectionView(QWidget* parent) : QWidget(parent) {
     levels_ = new QListWidget(this);
     levels_->setObjectName("levels");
     for (int l = 1; l <= 9; ++l) levels_->addItem(QString::fromLatin1(kLevelNames[static_cast<std::size_t>(l)]));
-    levels_->setMinimumWidth(130);
+    // Wide enough for a level with puzzles chosen: "Kamikaze  (999 of 1000)".
+    levels_->setMinimumWidth(std::max(130, levels_->fontMetrics().horizontalAdvance("Kamikaze  (999 of 1000)") + 12));
 
     table_ = new QTableWidget(0, 2, this);
     table_->setObjectName("puzzles");
@@ -75,6 +76,8 @@ CollectionView::CollectionView(QWidget* parent) : QWidget(parent) {
     open_->setObjectName("openPuzzle");
     export_ = new QPushButton(tr("E&xport chosen to PDF…"), this);
     export_->setObjectName("exportChosen");
+    clear_ = new QPushButton(tr("Clear c&hoice"), this);
+    clear_->setObjectName("clearChoice");
 
     auto* levelBox = new QWidget(this);
     auto* lv = new QVBoxLayout(levelBox);
@@ -83,6 +86,7 @@ CollectionView::CollectionView(QWidget* parent) : QWidget(parent) {
     levelLabel->setBuddy(levels_);
     lv->addWidget(levelLabel);
     lv->addWidget(levels_);
+    lv->addWidget(clear_);
     auto* listBox = new QWidget(this);
     auto* tv = new QVBoxLayout(listBox);
     tv->setContentsMargins(0, 0, 0, 0);
@@ -116,25 +120,35 @@ CollectionView::CollectionView(QWidget* parent) : QWidget(parent) {
             LoadLevel();
         }
     });
-    connect(table_, &QTableWidget::itemSelectionChanged, this, &CollectionView::ShowCurrent);
+    connect(table_, &QTableWidget::itemSelectionChanged, this, [this] {
+        TakeChoice();
+        ShowCurrent();
+    });
     connect(table_, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
         if (row >= 0 && row < static_cast<int>(puzzles_.size())) emit openPuzzle(puzzles_[static_cast<std::size_t>(row)]);
     });
     connect(solution_, &QCheckBox::toggled, this, &CollectionView::ShowCurrent);
+    connect(clear_, &QPushButton::clicked, this, &CollectionView::ClearChoice);
     connect(open_, &QPushButton::clicked, this, [this] {
         const int row = table_->currentRow();
         if (row >= 0 && row < static_cast<int>(puzzles_.size())) emit openPuzzle(puzzles_[static_cast<std::size_t>(row)]);
     });
+    // The puzzles chosen in every level, else the whole level shown.
     connect(export_, &QPushButton::clicked, this, [this] {
         std::vector<CollectionPuzzle> chosen = Selected();
         if (chosen.empty()) chosen = puzzles_;
-        if (!chosen.empty())
-            emit exportPuzzles(chosen, QString::fromLatin1(kLevelNames[static_cast<std::size_t>(level_)]));
+        if (chosen.empty()) return;
+        bool oneLevel = true;
+        for (const CollectionPuzzle& p : chosen) oneLevel = oneLevel && p.level == chosen.front().level;
+        emit exportPuzzles(chosen, oneLevel ? QString::fromLatin1(kLevelNames[static_cast<std::size_t>(
+                                                  chosen.front().level)])
+                                            : tr("Chosen"));
     });
     levels_->setCurrentRow(0);
 }
 
 void CollectionView::SetPlace(const std::filesystem::path& base, int target) {
+    if (base != base_ || target != target_) chosen_ = {};
     base_ = base;
     target_ = target;
     Refresh();
@@ -150,23 +164,62 @@ void CollectionView::SelectPuzzle(int row) {
 
 std::vector<CollectionPuzzle> CollectionView::Selected() const {
     std::vector<CollectionPuzzle> out;
-    for (const QModelIndex& i : table_->selectionModel()->selectedRows())
-        out.push_back(puzzles_[static_cast<std::size_t>(i.row())]);
+    for (const auto& level : chosen_)
+        for (const auto& [row, p] : level) out.push_back(p);
     return out;
+}
+
+void CollectionView::ClearChoice() {
+    chosen_ = {};
+    const QSignalBlocker block(table_);
+    table_->clearSelection();
+    ShowChoice();
 }
 
 void CollectionView::Refresh() {
     if (base_.empty()) return;
-    const auto counts = CountSudokus(base_, target_);
-    for (int l = 1; l <= 9; ++l)
-        levels_->item(l - 1)->setText(QString("%1  (%2)")
-                                          .arg(QString::fromLatin1(kLevelNames[static_cast<std::size_t>(l)]),
-                                               QString::fromStdString(counts[static_cast<std::size_t>(l - 1)])));
+    counts_ = CountSudokus(base_, target_);
     LoadLevel();
+}
+
+// The rows chosen in the level shown replace the level's earlier choice.
+void CollectionView::TakeChoice() {
+    auto& chosen = chosen_[static_cast<std::size_t>(level_)];
+    chosen.clear();
+    for (const QModelIndex& i : table_->selectionModel()->selectedRows())
+        if (i.row() < static_cast<int>(puzzles_.size())) chosen[i.row()] = puzzles_[static_cast<std::size_t>(i.row())];
+    ShowChoice();
+}
+
+// How many are chosen, on each level and on the export button.
+void CollectionView::ShowChoice() {
+    std::size_t all = 0;
+    for (int l = 1; l <= 9; ++l) {
+        const std::size_t n = chosen_[static_cast<std::size_t>(l)].size();
+        all += n;
+        const QString name = QString::fromLatin1(kLevelNames[static_cast<std::size_t>(l)]);
+        const QString stored = QString::fromStdString(counts_[static_cast<std::size_t>(l - 1)]);
+        levels_->item(l - 1)->setText(n == 0 ? QString("%1  (%2)").arg(name, stored)
+                                             : tr("%1  (%2 of %3)").arg(name).arg(n).arg(stored));
+    }
+    clear_->setEnabled(all > 0);
+    export_->setText(all == 0 ? tr("E&xport this level to PDF…") : tr("E&xport %1 chosen to PDF…").arg(all));
 }
 
 void CollectionView::LoadLevel() {
     puzzles_ = base_.empty() ? std::vector<CollectionPuzzle>{} : ReadLevel(base_, target_, level_);
+    // The level's choice found again by where each puzzle is stored: a run
+    // or a merge may have added puzzles since.
+    auto& chosen = chosen_[static_cast<std::size_t>(level_)];
+    std::map<QString, int> rowOf;
+    for (std::size_t i = 0; i < puzzles_.size(); ++i) rowOf.emplace(puzzles_[i].source, static_cast<int>(i));
+    std::map<int, CollectionPuzzle> found;
+    for (const auto& [row, p] : chosen)
+        if (const auto it = rowOf.find(p.source);
+            it != rowOf.end() && puzzles_[static_cast<std::size_t>(it->second)].puzzle == p.puzzle)
+            found[it->second] = p;
+    chosen = std::move(found);
+
     const QSignalBlocker block(table_);
     table_->clearContents();
     table_->setRowCount(static_cast<int>(puzzles_.size()));
@@ -176,7 +229,14 @@ void CollectionView::LoadLevel() {
         table_->setItem(static_cast<int>(i), 0, number);
         table_->setItem(static_cast<int>(i), 1, new QTableWidgetItem(QString::number(Clues(puzzles_[i].puzzle))));
     }
-    if (!puzzles_.empty()) table_->selectRow(0);
+    // The first puzzle is shown without being chosen.
+    table_->clearSelection();
+    for (const auto& [row, p] : chosen)
+        table_->selectionModel()->select(table_->model()->index(row, 0),
+                                         QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    if (!puzzles_.empty())
+        table_->setCurrentCell(chosen.empty() ? 0 : chosen.begin()->first, 0, QItemSelectionModel::NoUpdate);
+    ShowChoice();
     ShowCurrent();
 }
 
@@ -184,7 +244,7 @@ void CollectionView::ShowCurrent() {
     const int row = table_->currentRow();
     const bool any = row >= 0 && row < static_cast<int>(puzzles_.size());
     open_->setEnabled(any);
-    export_->setEnabled(!puzzles_.empty());
+    export_->setEnabled(!puzzles_.empty() || !Selected().empty());
     if (!any) {
         grid_->SetSvg({});
         caption_->setText(puzzles_.empty() ? tr("No %1 puzzle is stored for this target.")

@@ -5,7 +5,10 @@
 
 #include <QWidget>
 
+#include <array>
 #include <filesystem>
+#include <map>
+#include <string>
 #include <vector>
 
 #include "model/state.h"
@@ -40,9 +43,13 @@ public:
     void SelectLevel(int level);
     void SelectPuzzle(int row);
 
-    // The puzzles listed for the level, and those chosen in the list.
+    // The puzzles listed for the level, and those chosen in the lists of
+    // every level (a choice is kept while other levels are looked at), easy
+    // to hard and in the order listed.
     const std::vector<CollectionPuzzle>& puzzles() const { return puzzles_; }
     std::vector<CollectionPuzzle> Selected() const;
+    // Forgets the choice of every level.
+    void ClearChoice();
 
     QListWidget* levelList() const { return levels_; }
     QTableWidget* puzzleTable() const { return table_; }
@@ -62,11 +69,16 @@ signals:
 private:
     void LoadLevel();
     void ShowCurrent();
+    void TakeChoice();
+    void ShowChoice();
 
     std::filesystem::path base_;
     int target_ = 0;
     int level_ = 1;
     std::vector<CollectionPuzzle> puzzles_;
+    std::array<std::string, 9> counts_{};
+    // The chosen puzzles of each level, by their row in the level's list.
+    std::array<std::map<int, CollectionPuzzle>, 10> chosen_{};
 
     QListWidget* levels_;
     QTableWidget* table_;
@@ -75,6 +87,7 @@ private:
     QLabel* caption_;
     QPushButton* open_;
     QPushButton* export_;
+    QPushButton* clear_;
 };
 
 }  // namespace gw

@@ -1,9 +1,11 @@
 // gridwick-window: the desktop front end. Output goes to the folder given as
 // the only argument (created when missing), else to the folder chosen last in
-// the window, else to folders next to the executable (the installed desktop
-// entry gives ~/Gridwick, since the program's own folder is not writable there).
+// the window, else to folders next to the executable; an installed program, or
+// one whose folder cannot be written, uses ~/Gridwick instead. The status bar
+// says which at start-up.
 #include <QApplication>
 #include <QDir>
+#include <QStatusBar>
 
 #include <cstdio>
 
@@ -37,13 +39,30 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName("Gridwick window");
     QApplication::setApplicationVersion(GRIDWICK_WINDOW_VERSION);
     QString folder = args.folder;
+    QString where;
+    if (!folder.isEmpty()) where = "Puzzles are kept in " + folder + ", the folder given.";
     if (folder.isEmpty()) {
         // The folder chosen last, while it can still be used.
         const QString remembered = gw::WindowSettings::Load().folder;
-        if (!remembered.isEmpty() && QDir(remembered).exists() && gw::PrepareFolder(remembered).isEmpty())
+        if (!remembered.isEmpty() && QDir(remembered).exists() && gw::PrepareFolder(remembered).isEmpty()) {
             folder = remembered;
+            where = "Puzzles are kept in " + folder + ", the folder chosen last.";
+        }
     }
+    if (folder.isEmpty()) {
+        const gw::StartFolder start = gw::DefaultFolder(QCoreApplication::applicationDirPath(), QDir::homePath());
+        where = start.message;
+        if (!start.own) {
+            if (const QString why = gw::PrepareFolder(start.folder); !why.isEmpty()) {
+                std::fprintf(stderr, "gridwick-window: %s\n", why.toLocal8Bit().constData());
+                return 1;
+            }
+            folder = start.folder;
+        }
+    }
+    // Empty: the program's own folder.
     gw::Workbench window(folder.isEmpty() ? std::filesystem::path() : std::filesystem::path(folder.toStdString()));
     window.Load();
+    window.statusBar()->showMessage(where);
     return QApplication::exec();
 }

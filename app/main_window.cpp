@@ -183,10 +183,15 @@ void MainWindow::CountSudokus() {
     // machine is not a cost of counting.
     const std::clock_t start = std::clock();
     const std::array<std::string, 9> counts = gw::CountSudokus(basePath_, target);
-    for (std::size_t i = 0; i < counts.size(); ++i) lblLevelCount_[i]->setText(QString::fromStdString(counts[i]));
+    QStringList shown;
+    for (std::size_t i = 0; i < counts.size(); ++i) {
+        shown << QString::fromStdString(counts[i]);
+        lblLevelCount_[i]->setText(shown.back());
+    }
     lastCount_ = Clock::now();
     countCost_ = std::chrono::duration_cast<Clock::duration>(
         std::chrono::duration<double>(static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC));
+    emit counted(target, shown);
 }
 
 // The counters can only be seen (painted, read by a handler) during an event
@@ -287,6 +292,7 @@ void MainWindow::CommandGenerate_Click() {
     commandGenerate_->setEnabled(false);
     timer1_->start();
     stats_ = {};
+    stats_.started = Clock::now();
     lastPass_ = {};
     ShowStatus({});
 
@@ -329,11 +335,14 @@ void MainWindow::CommandGenerate_Click() {
 
         if (level >= 1 && level <= 9) {
             phase_ = Phase::Saving;
+            ++stats_.made;
             // The target is read afresh for every puzzle.
             const SaveResult saved = SaveSudoku(basePath_, combo2_->currentIndex(), level, gen_.Puzzle, gen_.Solution);
             if (saved.kind == SaveResult::Kind::Written) {
                 ++stats_.puzzles;
                 countsStale_ = true;
+            } else if (saved.kind == SaveResult::Kind::Full) {
+                ++stats_.full;
             } else if (saved.kind == SaveResult::Kind::Failed) {
                 // A failed save would fail again for the next puzzle: the run
                 // stops and says why, and the puzzle is not counted.

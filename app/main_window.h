@@ -3,6 +3,7 @@
 // window alive by processing pending events at the engine's yield points.
 #pragma once
 
+#include <QStringList>
 #include <QWidget>
 
 #include <array>
@@ -73,13 +74,15 @@ public:
     // Statistics of the last run, for measurements.
     struct RunStats {
         std::uint64_t puzzles = 0;     // puzzles saved
+        std::uint64_t made = 0;        // puzzles graded to a level, saved or not
+        std::uint64_t full = 0;        // made for a level that was full, so not saved
         std::uint64_t yields = 0;      // hook calls from the engine
         std::uint64_t passes = 0;      // event passes made from those calls
         // Longest time between two event passes (explicit or from a yield point).
         std::chrono::microseconds maxPassGap{0};
         // A step of the engine saw the halt flag and returned early.
         bool haltSeenInStep = false;
-        std::chrono::steady_clock::time_point ended{};
+        std::chrono::steady_clock::time_point started{}, ended{};
     };
     const RunStats& lastRun() const { return stats_; }
 
@@ -90,6 +93,10 @@ public slots:
     void Combo2_Click();
     void Timer1_Timer();
     void CountSudokus();
+
+signals:
+    // The nine counts just shown for `target` (index 0 = Easy).
+    void counted(int target, const QStringList& counts);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

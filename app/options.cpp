@@ -14,7 +14,8 @@ QString Usage(const QString& program) {
            "Gridwick's window: generates Sudoku puzzles into eight target folders under FOLDER, and\n"
            "browses, grades, explains, prints and merges them.\n\n"
            "  FOLDER         folder for the puzzles, created when missing (default: the folder\n"
-           "                 chosen last in the window, else the program's own folder)\n"
+           "                 chosen last in the window, else the program's own folder; an\n"
+           "                 installed program uses ~/Gridwick)\n"
            "  -h, --help     show this help and exit\n"
            "  -v, --version  show the version and exit\n";
 }
@@ -63,6 +64,19 @@ QString PrepareFolder(const QString& folder) {
     QTemporaryFile probe(QDir(folder).filePath(".gridwick-probe-XXXXXX"));
     if (!probe.open()) return "Cannot write into " + folder + ": " + probe.errorString();
     return {};
+}
+
+StartFolder DefaultFolder(const QString& programFolder, const QString& homeFolder) {
+    const QDir program(programFolder);
+    QDir parent(programFolder);
+    const bool installed = program.dirName() == "bin" && parent.cdUp() && QFileInfo(parent.filePath("share")).isDir();
+    const QString user = QDir(homeFolder).filePath("Gridwick");
+    if (installed)
+        return {user, false, "Puzzles are kept in " + user + ": the program is installed in " + programFolder + "."};
+    if (const QString why = PrepareFolder(programFolder); !why.isEmpty())
+        return {user, false, "Puzzles are kept in " + user + ": the program's folder " + programFolder +
+                                 " cannot be written."};
+    return {programFolder, true, "Puzzles are kept in " + programFolder + ", the program's own folder."};
 }
 
 }  // namespace gw

@@ -14,6 +14,7 @@
 
 #include "grader/grader.h"
 #include "output/targets.h"
+#include "run_figures.h"
 
 namespace gw {
 
@@ -23,12 +24,6 @@ using Clock = std::chrono::steady_clock;
 
 // Levels the hunt finds far faster than the plain loop.
 constexpr unsigned kHuntLevels = LevelBit(7) | LevelBit(8) | LevelBit(9);
-
-QString Duration(double seconds) {
-    const int s = static_cast<int>(seconds);
-    return s >= 3600 ? QString::asprintf("%d:%02d:%02d", s / 3600, s / 60 % 60, s % 60)
-                     : QString::asprintf("%d:%02d", s / 60, s % 60);
-}
 
 }  // namespace
 
@@ -120,6 +115,12 @@ RunPanel::RunPanel(QWidget* parent) : QWidget(parent) {
     buttons->addWidget(start_);
     buttons->addWidget(halt_);
     auto* box = new QVBoxLayout(this);
+    auto* purpose = new QLabel(tr("Fills only the levels you tick, on worker threads, with the hunt for the hardest, "
+                                  "up to a count or a time."),
+                               this);
+    purpose->setObjectName("purpose");
+    purpose->setWordWrap(true);
+    box->addWidget(purpose);
     auto* levelsLabel = new QLabel(tr("&Levels (tick those to fill):"), this);
     levelsLabel->setBuddy(table_);
     box->addWidget(levelsLabel);
@@ -180,17 +181,28 @@ void RunPanel::SetMinutes(int n) { minutes_->setValue(n); }
 
 void RunPanel::Recount() {
     if (base_.empty()) return;
-    const auto counts = CountSudokus(base_, target_);
+    QStringList counts;
+    for (const std::string& c : CountSudokus(base_, target_)) counts << QString::fromStdString(c);
+    lastRecount_ = {};
+    ShowStored(target_, counts);
+}
+
+// The counts come from whoever counted last (this tab, or the main panel
+// during its own run), so the two always show the same. Whether a level is
+// full takes another look at the disk: at most once a second.
+void RunPanel::ShowStored(int target, const QStringList& counts) {
+    if (base_.empty() || target != target_ || counts.size() != 9) return;
+    const bool lookAgain = Clock::now() - lastRecount_ >= std::chrono::seconds(1);
     const QSignalBlocker block(table_);
     for (int l = 1; l <= 9; ++l) {
-        const bool full = LevelFull(base_, target_, l);
-        fullOnDisk_[static_cast<std::size_t>(l)] = full;
+        if (lookAgain) fullOnDisk_[static_cast<std::size_t>(l)] = LevelFull(base_, target_, l);
+        const bool full = fullOnDisk_[static_cast<std::size_t>(l)];
         QTableWidgetItem* stored = table_->item(l - 1, 1);
-        stored->setText(QString::fromStdString(counts[static_cast<std::size_t>(l - 1)]) + (full ? tr(" (full)") : ""));
+        stored->setText(counts[l - 1] + (full ? tr(" (full)") : ""));
         stored->setForeground(full ? QColor(0xb0, 0x40, 0x00) : palette().color(QPalette::Text));
         stored->setToolTip(full ? tr("This level holds %1 puzzles: no more are saved.").arg(kMaxPerLevel) : QString());
     }
-    lastRecount_ = Clock::now();
+    if (lookAgain) lastRecount_ = Clock::now();
     UpdateHint();
 }
 
@@ -265,12 +277,7 @@ void RunPanel::ShowProgress(const RunSnapshot& s) {
     const QSignalBlocker block(table_);
     for (int l = 1; l <= 9; ++l)
         table_->item(l - 1, 2)->setText(QString::number(s.savedPerLevel[static_cast<std::size_t>(l)]));
-    const double rate = s.elapsed > 0 ? static_cast<double>(s.made) / s.elapsed : 0.0;
-    progress_->setText(tr("Saved %1 of %2 made · %3 a second · %4 elapsed")
-                           .arg(s.saved)
-                           .arg(s.made)
-                           .arg(rate, 0, 'f', rate < 10 ? 1 : 0)
-                           .arg(Duration(s.elapsed)));
+    progress_->setText(RunFigures(s.saved, s.made, s.elapsed));
 }
 
 void RunPanel::Poll() {

@@ -70,6 +70,8 @@ public slots:
     void Halt();
     // Refreshes the stored counts and the full marks from the disk.
     void Recount();
+    // Shows counts of `target` made elsewhere (ignored for another target).
+    void ShowStored(int target, const QStringList& counts);
 
 signals:
     void started();

@@ -117,9 +117,20 @@ SharePanel::SharePanel(QWidget* parent) : QWidget(parent) {
     });
 }
 
+namespace {
+
+QString TargetName(int target) {
+    return ValidTarget(target) ? QString::fromLatin1(kTargets[static_cast<std::size_t>(target)].listText) : QString();
+}
+
+}  // namespace
+
 void SharePanel::SetPlace(const std::filesystem::path& base, int target) {
     base_ = base;
     target_ = target;
+    // The button names the target it merges into, and its folder.
+    merge_->setText(tr("M&erge into \"%1\"").arg(TargetName(target)));
+    merge_->setToolTip(QString::fromStdString(TargetFolder(base, target).string()));
 }
 
 int SharePanel::perPage() const { return perPage_->currentText().toInt(); }
@@ -209,14 +220,15 @@ void SharePanel::Merge() {
         return;
     }
     const QString disguised = o.unique ? tr(", %1 disguised copies").arg(r.disguised) : QString();
-    status_->setText(tr("Merged: %1 copied, %2 already stored%3, %4 not placed (level full), %5 unreadable, %6 "
+    status_->setText(tr("Merged into \"%7\": %1 copied, %2 already stored%3, %4 not placed (level full), %5 unreadable, %6 "
                         "failed writes.")
                          .arg(r.copied)
                          .arg(r.same)
                          .arg(disguised)
                          .arg(r.Unplaced())
                          .arg(r.unreadable)
-                         .arg(r.failed));
+                         .arg(r.failed)
+                         .arg(TargetName(target_)));
     emit merged();
 }
 

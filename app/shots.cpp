@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -88,9 +89,29 @@ int main(int argc, char** argv) {
     run->Halt();
     for (int i = 0; i < 500 && run->running(); ++i) Settle(20);
 
+    // The main panel's own run, with its figures in the status bar and Exit
+    // refused.
+    w.tabs()->setCurrentIndex(0);
+    bool exitPressed = false;
+    w.main()->yieldHook = [&](gw::MainWindow::Phase phase) {
+        if (phase != gw::MainWindow::Phase::Events || w.main()->lastRun().puzzles < 150) return;
+        if (!exitPressed) {
+            exitPressed = true;
+            w.main()->buttonExit()->click();
+        }
+        if (!w.panelFigures()->text().isEmpty()) w.main()->CommandHalt_Click();
+    };
+    w.main()->commandGenerate()->click();
+    w.main()->yieldHook = nullptr;
+    Settle(300);
+    ok &= Save(&w, out, "window-panel-run" + suffix + ".png");
+    w.statusBar()->clearMessage();
+
     // The collection: the Kamikaze level, its third puzzle with its solution.
     gw::CollectionView* c = w.collection();
     w.tabs()->setCurrentWidget(c);
+    c->SelectLevel(4);
+    c->SelectPuzzle(1);
     c->SelectLevel(6);
     c->SelectPuzzle(2);
     c->solutionBox()->setChecked(true);

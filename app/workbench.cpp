@@ -19,11 +19,19 @@
 #include "main_window.h"
 #include "options.h"
 #include "puzzle_view.h"
+#include "run_figures.h"
 #include "run_panel.h"
 #include "settings.h"
 #include "share_panel.h"
 
 namespace gw {
+
+namespace {
+
+const QString kPressHaltFirst =
+    QStringLiteral("A run is in progress: press \"Halt Generator\" first, then Exit or close the window.");
+
+}  // namespace
 
 Workbench::Workbench(const std::filesystem::path& folder, QWidget* parent) : QMainWindow(parent) {
     setObjectName("Workbench");
@@ -54,8 +62,15 @@ Workbench::Workbench(const std::filesystem::path& folder, QWidget* parent) : QMa
     top->addWidget(folderLabel);
     top->addWidget(folder_, 1);
     top->addWidget(chooseFolder_);
+    auto* purpose = new QLabel(tr("\"Generate Sudokus\" fills every level, one puzzle at a time on the window's own thread, "
+                                  "until halted."),
+                               central);
+    purpose->setObjectName("panelPurpose");
+    purpose->setWordWrap(true);
+    purpose->setMaximumWidth(main_->width());
     auto* left = new QVBoxLayout;
     left->addWidget(main_);
+    left->addWidget(purpose);
     left->addStretch(1);
     auto* body = new QHBoxLayout;
     body->addLayout(left);
@@ -64,7 +79,10 @@ Workbench::Workbench(const std::filesystem::path& folder, QWidget* parent) : QMa
     box->addLayout(top);
     box->addLayout(body, 1);
     setCentralWidget(central);
-    statusBar();
+    // The main panel's run: its figures beside the status bar's messages.
+    panelFigures_ = new QLabel(this);
+    panelFigures_->setObjectName("panelFigures");
+    statusBar()->addPermanentWidget(panelFigures_);
     resize(1100, 720);
     setMinimumSize(minimumSizeHint());
 
@@ -75,10 +93,12 @@ Workbench::Workbench(const std::filesystem::path& folder, QWidget* parent) : QMa
         if (!why.isEmpty()) statusBar()->showMessage(why, 10000);
     });
     connect(main_->combo2(), &QComboBox::currentIndexChanged, this, &Workbench::PlaceChanged);
+    // Both generators show the same stored counts at every moment.
+    connect(main_, &MainWindow::counted, run_, &RunPanel::ShowStored);
     // "Exit" during the main panel's run does nothing; say why.
     connect(main_->buttonExit(), &QPushButton::clicked, this, [this] {
         if (main_->generating())
-            statusBar()->showMessage(tr("A run is in progress: press \"Halt Generator\" first, then Exit."), 10000);
+            statusBar()->showMessage(kPressHaltFirst, 10000);
     });
     main_->buttonExit()->installEventFilter(this);
     connect(run_, &RunPanel::started, this, [this] {
@@ -186,7 +206,18 @@ void Workbench::Watch() {
         run_->Recount();
         collection_->Refresh();
     }
+    if (main_->lastRun().started != std::chrono::steady_clock::time_point{}) ShowPanelFigures();
     mainWasGenerating_ = generating;
+}
+
+void Workbench::ShowPanelFigures() {
+    const MainWindow::RunStats& r = main_->lastRun();
+    const auto end = main_->generating() ? std::chrono::steady_clock::now() : r.ended;
+    const double seconds = std::chrono::duration<double>(end - r.started).count();
+    const auto saved = static_cast<long long>(r.puzzles), made = static_cast<long long>(r.made);
+    QString text = "\"Generate Sudokus\": " + RunFigures(saved, made, seconds);
+    if (r.full > 0) text += tr(" · %1 not saved: level full").arg(r.full);
+    panelFigures_->setText(text);
 }
 
 void Workbench::AskToHalt() {
@@ -229,6 +260,12 @@ bool Workbench::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void Workbench::closeEvent(QCloseEvent* event) {
+    // The main panel's run is ended only by its own halt button.
+    if (main_->generating()) {
+        event->ignore();
+        statusBar()->showMessage(kPressHaltFirst, 10000);
+        return;
+    }
     if (Busy()) {
         event->ignore();
         AskToHalt();

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 
+class QLabel;
 class QLineEdit;
 class QMessageBox;
 class QPushButton;
@@ -46,7 +47,9 @@ public:
     QTabWidget* tabs() const { return tabs_; }
     QLineEdit* folderEdit() const { return folder_; }
     QPushButton* folderButton() const { return chooseFolder_; }
-    // The question shown when the window is closed during a run (null when none is open).
+    // The figures of the main panel's run (saved, made, rate, time) in the status bar.
+    QLabel* panelFigures() const { return panelFigures_; }
+    // The question shown when the window is closed during a run of the Make tab (null when none is open).
     QMessageBox* haltQuestion() const { return question_; }
 
 protected:
@@ -58,6 +61,7 @@ private:
     void SaveSettings();
     void Watch();
     void AskToHalt();
+    void ShowPanelFigures();
 
     MainWindow* main_;
     RunPanel* run_;
@@ -68,6 +72,7 @@ private:
     QLineEdit* folder_;
     QPushButton* chooseFolder_;
     QTimer* watch_;
+    QLabel* panelFigures_;
     QMessageBox* question_ = nullptr;
     bool mainWasGenerating_ = false;
     bool loaded_ = false;  // the remembered choices are in place

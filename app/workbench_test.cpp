@@ -87,6 +87,13 @@ QStringList MainCounts(const gw::Workbench& w) {
     return out;
 }
 
+// The Make tab's stored counts, without the full marks.
+QStringList MakeCounts(const gw::Workbench& w) {
+    QStringList out;
+    for (int l = 1; l <= 9; ++l) out << w.runPanel()->levelTable()->item(l - 1, 1)->text().section(' ', 0, 0);
+    return out;
+}
+
 QStringList DiskCounts(const fs::path& base, int target) {
     QStringList out;
     for (const std::string& s : gw::CountSudokus(base, target)) out << QString::fromStdString(s);
@@ -139,8 +146,10 @@ private slots:
     void commandLine_data();
     void commandLine();
     void folderChosenCreatedAndRemembered();
+    void defaultFolderNeverBesideAnInstalledProgram_data();
+    void defaultFolderNeverBesideAnInstalledProgram();
     void huntWithTwoWorkersHaltedFromTheCloseQuestion();
-    void closeDuringThePanelsOwnLoopOffersTheHalt();
+    void panelRunCountedAlikeAndNotClosed();
     void limitEndsTheRun_data();
     void limitEndsTheRun();
     void fullLevelsMarkedAndHuntSuggested_data();
@@ -231,6 +240,32 @@ void WorkbenchTest::folderChosenCreatedAndRemembered() {
     QCOMPARE(again.runPanel()->workers(), std::min(2, again.runPanel()->workerBox()->maximum()));
 }
 
+void WorkbenchTest::defaultFolderNeverBesideAnInstalledProgram_data() {
+    QTest::addColumn<QString>("program");  // under a scratch folder, made with "@share" beside it when asked
+    QTest::addColumn<bool>("own");
+    QTest::newRow("build folder") << "build/app" << true;
+    QTest::newRow("installed prefix") << "prefix/bin@share" << false;
+    QTest::newRow("a bin folder of one's own") << "tools/bin" << true;
+    QTest::newRow("a folder named share beside") << "tools/app@share" << true;
+    QTest::newRow("cannot be written") << "/proc" << false;
+}
+
+void WorkbenchTest::defaultFolderNeverBesideAnInstalledProgram() {
+    QFETCH(QString, program);
+    QFETCH(bool, own);
+    QTemporaryDir dir;
+    QString folder = program.section('@', 0, 0);
+    if (!folder.startsWith('/')) {
+        folder = dir.filePath(folder);
+        QVERIFY(QDir().mkpath(folder));
+        if (program.contains('@')) QVERIFY(QDir().mkpath(QDir(folder).filePath("../share")));
+    }
+    const gw::StartFolder start = gw::DefaultFolder(folder, dir.filePath("home"));
+    QCOMPARE(start.own, own);
+    QCOMPARE(start.folder, own ? folder : dir.filePath("home/Gridwick"));
+    QVERIFY2(start.message.startsWith("Puzzles are kept in " + start.folder), qPrintable(start.message));
+}
+
 // Levels Easy and Medium, the hunt with two workers; Exit and close during the
 // run are refused with a question that offers the halt; the counts match the
 // disk afterwards.
@@ -248,6 +283,8 @@ void WorkbenchTest::huntWithTwoWorkersHaltedFromTheCloseQuestion() {
     QVERIFY(!w.main()->commandGenerate()->isEnabled());
     QVERIFY(!w.ChooseFolder(dir.filePath("elsewhere")).isEmpty());
     QTRY_VERIFY_WITH_TIMEOUT(run->lastSnapshot().saved >= 6, 120000);
+    QTRY_VERIFY(MainCounts(w) != QStringList(9, "0"));
+    QCOMPARE(MakeCounts(w), MainCounts(w));
 
     QTest::mouseClick(w.main()->buttonExit(), Qt::LeftButton);
     QVERIFY(w.isVisible());
@@ -277,29 +314,38 @@ void WorkbenchTest::huntWithTwoWorkersHaltedFromTheCloseQuestion() {
     QVERIFY(w.close());
 }
 
-// The main panel's plain loop on the window's thread: Exit says to halt
-// first, and closing the window asks whether to halt.
-void WorkbenchTest::closeDuringThePanelsOwnLoopOffersTheHalt() {
+// The main panel's plain loop on the window's thread: the Make tab shows the
+// same stored counts at every event pass; Exit and closing the window are
+// refused and the status bar says to halt first; the status bar shows the
+// run's figures.
+void WorkbenchTest::panelRunCountedAlikeAndNotClosed() {
     QTemporaryDir dir;
-    gw::Workbench w(fs::path(dir.path().toStdString()));
+    const fs::path base = dir.path().toStdString();
+    gw::Workbench w(base);
     w.Load();
-    bool asked = false;
+    int compared = 0;
     w.main()->yieldHook = [&](gw::MainWindow::Phase p) {
-        if (p != gw::MainWindow::Phase::Events || asked) return;
-        if (w.main()->lastRun().puzzles < 2) return;
-        asked = true;
+        if (p != gw::MainWindow::Phase::Events) return;
+        QCOMPARE(MakeCounts(w), MainCounts(w));
+        if (w.main()->lastRun().puzzles < 3 || ++compared < 3 || w.panelFigures()->text().isEmpty()) return;
         QTest::mouseClick(w.main()->buttonExit(), Qt::LeftButton);
         QVERIFY(w.statusBar()->currentMessage().contains("Halt Generator"));
+        w.statusBar()->clearMessage();
         QVERIFY(!w.close());
-        QVERIFY(w.haltQuestion() != nullptr);
-        w.haltQuestion()->findChild<QPushButton*>("haltRun")->click();
+        QVERIFY(w.statusBar()->currentMessage().contains("Halt Generator"));
+        QVERIFY(w.haltQuestion() == nullptr);
+        QVERIFY(w.panelFigures()->text().contains(" a second · "));
+        w.main()->commandHalt()->click();
     };
-    // Ends the run should the question not halt it.
+    // Ends the run should the hook fail before its halt.
     QTimer::singleShot(60000, w.main(), [&] { w.main()->CommandHalt_Click(); });
     w.main()->commandGenerate()->click();
-    QVERIFY(asked);
+    QVERIFY(compared >= 3);
     QVERIFY(!w.main()->generating());
-    QVERIFY(w.main()->lastRun().puzzles < 50);
+    QCOMPARE(MainCounts(w), DiskCounts(base, 0));
+    QCOMPARE(MakeCounts(w), MainCounts(w));
+    QTRY_VERIFY(w.panelFigures()->text().startsWith(
+        QString("\"Generate Sudokus\": Saved %1 of ").arg(w.main()->lastRun().puzzles)));
     QVERIFY(w.close());
 }
 
@@ -569,18 +615,30 @@ void WorkbenchTest::bookExportedToPdf() {
     QVERIFY(text.contains("How to play"));
     QVERIFY(text.contains(QString("No. %1 · Easy").arg(easy)));
 
-    // The puzzles chosen in the collection.
+    // The puzzles chosen in the collection, in two levels: the choice of a
+    // level is kept while another is looked at.
+    QVERIFY(perLevel[2] > 0);
     gw::CollectionView* c = w.collection();
     c->SelectLevel(1);
     c->puzzleTable()->selectRow(1);
+    c->SelectLevel(2);
+    QVERIFY(c->puzzleTable()->selectionModel()->selectedRows().isEmpty());
+    c->puzzleTable()->selectRow(0);
+    c->SelectLevel(1);
+    QCOMPARE(c->puzzleTable()->selectionModel()->selectedRows().size(), 1);
+    QCOMPARE(c->puzzleTable()->selectionModel()->selectedRows().front().row(), 1);
+    QCOMPARE(c->exportButton()->text(), QString("E&xport 2 chosen to PDF…"));
     const QString two = dir.filePath("two.pdf");
     share->pathForTests = two;
     share->titleEdit()->clear();
     share->SetHowToPlay(false);
     c->exportButton()->click();
     // The contents, one puzzle page and one solution page.
-    QVERIFY(Run("pdftotext", {two, "-"}, status).contains("No. 1 · Easy"));
+    const QString both = Run("pdftotext", {two, "-"}, status);
+    QVERIFY2(both.contains("No. 1 · Easy") && both.contains("No. 2 · Medium"), qPrintable(both));
     QVERIFY(Run("pdfinfo", {two}, status).contains(QRegularExpression("Pages:\\s+3\\n")));
+    c->findChild<QPushButton*>("clearChoice")->click();
+    QVERIFY(c->Selected().empty());
 }
 
 void WorkbenchTest::otherFolderMergedIn() {
@@ -595,8 +653,9 @@ void WorkbenchTest::otherFolderMergedIn() {
     w.main()->combo2()->setCurrentIndex(2);
     gw::SharePanel* share = w.share();
     share->sourceEdit()->setText(QString::fromStdString(source.string()));
+    QCOMPARE(share->mergeButton()->text(), "M&erge into \"Simple Sudoku\"");
     share->mergeButton()->click();
-    QVERIFY2(share->statusLabel()->text().startsWith("Merged: 20 copied, 10 already stored"),
+    QVERIFY2(share->statusLabel()->text().startsWith("Merged into \"Simple Sudoku\": 20 copied, 10 already stored"),
              qPrintable(share->statusLabel()->text()));
     QCOMPARE(MainCounts(w), DiskCounts(base, 2));
     double total = 0;
@@ -614,7 +673,7 @@ void WorkbenchTest::otherFolderMergedIn() {
     share->sourceEdit()->setText(QString::fromStdString(disguise.string()));
     share->uniqueBox()->setChecked(true);
     share->mergeButton()->click();
-    QVERIFY2(share->statusLabel()->text().startsWith("Merged: 0 copied, 0 already stored, 1 disguised copies"),
+    QVERIFY2(share->statusLabel()->text().startsWith("Merged into \"Simple Sudoku\": 0 copied, 0 already stored, 1 disguised copies"),
              qPrintable(share->statusLabel()->text()));
     gw::MergeOptions o;
     o.target = 2;

@@ -20,6 +20,7 @@
 #include "output/replacing_file.h"
 #include "explain/explain.h"
 #include "explain/html.h"
+#include "grader/score.h"
 #include "model/canonical.h"
 #include "runs/grading.h"
 
@@ -117,14 +118,14 @@ void Grader::Render(GradedPuzzle& it) const {
     }
     const int level = it.level;
     const auto levelName = kLevelNames[static_cast<std::size_t>(level)];
-    if (!o_.html.empty()) it.page = explain::HtmlPage::Section(p.line, p.grid, level, it.steps);
+    if (!o_.html.empty()) it.page = explain::HtmlPage::Section(p.line, p.grid, level, it.steps, it.score);
     if (json_) {
         std::string& out = it.out;
         out = "{";
         if (file != "-") out += "\"file\": " + JsonString(file) + ", ";
         out += "\"line\": " + std::to_string(p.line) + ", \"puzzle\": " + JsonString(p.text) +
                ", \"level\": " + std::to_string(level) + ", \"name\": " + JsonString(levelName) +
-               ", \"solution\": \"" + GridDigits(it.solution) + "\"";
+               ", \"score\": " + ScoreText(it.score) + ", \"solution\": \"" + GridDigits(it.solution) + "\"";
         if (o_.canonical) out += ", \"canonical\": \"" + CanonicalText(p.grid) + "\"";
         if (o_.hint) out += ", \"hint\": " + explain::StepsJson(FirstStep(it.steps));
         else if (o_.steps != "none") out += ", \"steps\": " + explain::StepsJson(it.steps);
@@ -149,7 +150,7 @@ void Grader::Render(GradedPuzzle& it) const {
     }
     std::string& out = it.out;
     if (several_) out = file + ":" + std::to_string(p.line) + ": ";
-    out += p.text + " " + std::to_string(level) + " " + levelName;
+    out += p.text + " " + std::to_string(level) + " " + levelName + " " + ScoreText(it.score);
     if (o_.solution) out += " " + GridDigits(it.solution);
     if (o_.canonical) out += " " + CanonicalText(p.grid);
     out += "\n";

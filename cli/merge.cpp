@@ -21,6 +21,9 @@ Runner DefineMerge(CLI::App& cmd) {
         ->option_text("TARGET")->required();
     cmd.add_option("--levels,-l", o->levels, "Copy only these levels: names or numbers, e.g. Extreme,Mayhem or 6-9")
         ->option_text("LEVELS")->check(NotEmpty("levels"));
+    cmd.add_option("--score", o->score,
+                   "Copy only puzzles whose difficulty score lies in this range, e.g. 6.5-7.2, 7 (all of level 7), "
+                   "7.5- or -3")->option_text("RANGE")->check(ScoreRangeCheck());
     cmd.add_flag("--unique,-u", o->unique, "Also skip a puzzle that is a stored one in disguise (digits relabelled, "
                                            "rows, columns, bands or stacks permuted, transposed)");
     cmd.add_option("--max-shared", o->maxShared,
@@ -40,6 +43,7 @@ int RunMerge(const MergeOptions& o) {
         std::fprintf(stderr, "gridwick: --max-shared: %s\n", error.c_str());
         return 2;
     }
+    if (!o.score.empty()) ParseScoreRange(o.score, m.scores.emplace());
 
     const fs::path base(o.out);
     const MergeReport r = MergeCollections(base, o.sources, m, [](const std::string& reason) {
@@ -64,7 +68,9 @@ int RunMerge(const MergeOptions& o) {
         std::printf("skipped, sharing more than %s with a puzzle of its level: %lld\n", m.maxShared.Text().c_str(),
                     r.near);
     std::printf("could not place: %lld%s\n", r.Unplaced(), perLevel.c_str());
-    if (!o.levels.empty()) std::printf("other levels, left out: %lld\n", r.unselected);
+    if (!o.levels.empty() || !o.score.empty())
+        std::printf("other %s, left out: %lld\n",
+                    o.score.empty() ? "levels" : o.levels.empty() ? "scores" : "levels and scores", r.unselected);
     if (r.unreadable > 0) std::printf("unreadable: %d\n", r.unreadable);
     if (r.failed > 0) std::printf("failed writes: %lld (the merge stopped there)\n", r.failed);
     return r.unreadable > 0 || r.failed > 0 ? 1 : 0;

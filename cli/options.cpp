@@ -16,6 +16,7 @@
 #include <filesystem>
 
 #include "grader/grader.h"
+#include "grader/score.h"
 #include "output/targets.h"
 
 namespace gw::cli {
@@ -123,6 +124,15 @@ CLI::Validator Seconds() {
 CLI::Validator NotEmpty(const char* what) {
     return CLI::Validator(
         [what](std::string& v) -> std::string { return v.empty() ? std::string("expected ") + what + ", got nothing" : ""; },
+        "");
+}
+
+CLI::Validator ScoreRangeCheck() {
+    return CLI::Validator(
+        [](std::string& v) -> std::string {
+            ScoreRange r;
+            return ParseScoreRange(v, r) ? "" : "expected a range of scores such as 6.5-7.2, 7, 7.5- or -3, got '" + v + "'";
+        },
         "");
 }
 

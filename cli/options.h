@@ -24,6 +24,9 @@ CLI::Validator Seconds();
 // A value that may not be empty (an empty list would silently mean "all").
 CLI::Validator NotEmpty(const char* what);
 
+// A range of difficulty scores: "6.5-7.2", "7" (the whole level), "7.5-", "-3".
+CLI::Validator ScoreRangeCheck();
+
 // Ends the program's output: flushes standard output and, when it could not
 // be written (a full disk, a closed pipe, /dev/full), says so with the
 // system's reason and turns a successful `status` into 1.

@@ -2,6 +2,7 @@
 // SVG picture per puzzle.
 
 #include <algorithm>
+#include <cmath>
 #include <array>
 #include <cstdio>
 #include <map>
@@ -18,7 +19,7 @@
 #include "generator/generator.h"
 #include "model/canonical.h"
 #include "output/replacing_file.h"
-#include "grader/grader.h"
+#include "grader/score.h"
 #include "print/book.h"
 
 namespace gw::cli {
@@ -37,8 +38,13 @@ Runner DefinePrint(CLI::App& cmd) {
         ->option_text("N")->check(Whole("a whole number of puzzles", 1));
     cmd.add_option("--per-level", o->perLevel, "At most this many puzzles of each level")
         ->option_text("N")->check(Whole("a whole number of puzzles", 1));
-    cmd.add_option("--order", o->order, "level: easy to hard over all inputs; input: as read; random")
-        ->option_text("ORDER")->transform(OneOf({"level", "input", "random"}))->capture_default_str();
+    cmd.add_option("--order", o->order,
+                   "level: easy to hard over all inputs; score: by difficulty score, easy to hard within each level "
+                   "and across levels; input: as read; random")
+        ->option_text("ORDER")->transform(OneOf({"level", "score", "input", "random"}))->capture_default_str();
+    cmd.add_option("--score", o->score,
+                   "Only puzzles whose difficulty score lies in this range, e.g. 6.5-7.2, 7 (all of level 7), 7.5- "
+                   "or -3")->option_text("RANGE")->check(ScoreRangeCheck());
     cmd.add_option("--seed", o->seed, "Seed of --order random (default: a new one, shown at the end)")
         ->option_text("N")->check(Whole("a whole number from 0 to 18446744073709551615"));
     cmd.add_flag("--unique,-u", o->unique, "Also skip a puzzle that repeats one before it in disguise (repeats of "
@@ -122,6 +128,8 @@ class Chooser {
 public:
     Chooser(const PrintOptions& o, unsigned levels) : o_(o), levels_(levels) {
         if (o.order == "random") c_.seed = o.seed ? *o.seed : ClockSeed();
+        scored_ = o.order == "score" || !o.score.empty();
+        if (!o.score.empty()) ParseScoreRange(o.score, range_);
         constexpr long long kAll = std::numeric_limits<long long>::max();
         cap_ = std::min(o.perLevel > 0 ? o.perLevel : kAll, o.count > 0 ? o.count : kAll);
     }
@@ -138,8 +146,12 @@ public:
             ++c_.disguised;
             return true;
         }
+        // The score needs a grading: only the puzzles that may still make the book get one.
+        const double score = scored_ ? GradeAndScore(grading_, p.puzzle).score : 0;
+        if (!range_.Contains(score)) return true;
         Kept k{.key = 0, .seq = seq_++, .puzzle = p.puzzle, .solution = p.solution, .level = p.level};
         if (o_.order == "level") k.key = static_cast<std::uint64_t>(p.level);
+        else if (o_.order == "score") k.key = static_cast<std::uint64_t>(std::lround(100 * score));
         else if (o_.order == "random") k.key = RandomPlace(o_.unique ? form : p.puzzle);
         std::set<Kept>& held = held_[static_cast<std::size_t>(p.level)];
         if (static_cast<long long>(held.size()) >= cap_) {
@@ -184,6 +196,9 @@ private:
 
     const PrintOptions& o_;
     const unsigned levels_;
+    bool scored_ = false;  // the order or the selection needs each puzzle's score
+    ScoreRange range_;     // every score when not asked for
+    GradeState grading_;
     long long cap_ = 0;  // puzzles of one level the book can take
     Choice c_;
     std::array<std::set<Kept>, 10> held_;

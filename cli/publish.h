@@ -28,7 +28,8 @@ struct PrintOptions {
     std::string levels;        // empty: every level
     long long count = 0;       // at most this many puzzles; 0: all
     long long perLevel = 0;    // at most this many of each level; 0: all
-    std::string order = "level";  // "level": easy to hard; "input": as read; "random"
+    std::string order = "level";  // "level": easy to hard; "score": by difficulty score; "input": as read; "random"
+    std::string score;         // only these difficulty scores ("6.5-7.2"); empty: all
     std::optional<std::uint64_t> seed;  // of --order random
     bool unique = false;       // also skip disguised repeats
     bool force = false;        // svg, png: write into a folder that holds other files
@@ -40,6 +41,7 @@ struct MergeOptions {
     std::string out;
     std::string target;
     std::string levels;  // empty: all nine
+    std::string score;   // only these difficulty scores ("6.5-7.2"); empty: all
     bool unique = false;
     std::string maxShared;  // givens a copied puzzle may share with one of its level (see ParseSharedLimit); empty: off
 };

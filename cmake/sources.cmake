@@ -39,6 +39,7 @@ set(GRIDWICK_ENGINE_SOURCES
   techniques/expert/xy_chain.cpp
   grader/grader.cpp
   grader/signature.cpp
+  grader/score.cpp
   grader/trial_explain.cpp
   generator/bench_set.cpp
   generator/generator.cpp

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <fstream>
 
+#include "grader/score.h"
+
 namespace gw::explain {
 
 namespace {
@@ -353,12 +355,13 @@ void StepFigures(Board& board, const std::vector<Step>& steps, const std::string
 
 }  // namespace
 
-std::string HtmlPage::Section(int line, const Grid& puzzle, int level, const std::vector<Step>& steps) {
+std::string HtmlPage::Section(int line, const Grid& puzzle, int level, const std::vector<Step>& steps,
+                              double score) {
     const std::string id = "line-" + std::to_string(line);
     std::string out;
     out += "<section id=\"" + id + "\"><h2><a href=\"#" + id + "\">Line " + std::to_string(line) + "</a>: " +
-           kLevelNames[static_cast<std::size_t>(level)] + " (" + std::to_string(level) + "), " +
-           std::to_string(steps.size()) + " steps</h2>";
+           kLevelNames[static_cast<std::size_t>(level)] + " (" + std::to_string(level) + "), score " +
+           ScoreText(score < 0 ? Score(level, steps) : score) + ", " + std::to_string(steps.size()) + " steps</h2>";
     // The contents: one link per step, a run of singles as one link.
     std::string toc;
     std::string grids = "<div class=\"grids\">";

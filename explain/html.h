@@ -58,8 +58,10 @@ public:
     static std::string Head();
     static std::string Tail();
     // The section of one graded puzzle (its input line, the givens, the level,
-    // the steps); Add appends it, Append appends one made before.
-    static std::string Section(int line, const Grid& puzzle, int level, const std::vector<Step>& steps);
+    // the steps, the difficulty score: below 0, the score of these steps);
+    // Add appends it, Append appends one made before.
+    static std::string Section(int line, const Grid& puzzle, int level, const std::vector<Step>& steps,
+                               double score = -1);
     // The section of a line that could not be graded (`text` as read): the
     // reason, and the grids that show it.
     static std::string UnusableSection(int line, const std::string& text, const Unusable& why);

@@ -64,6 +64,7 @@ int Grade(GradeState& s, const Grid& puzzle, std::vector<Step>* steps, GradeTrac
                 break;
             }
             s.stepNote = nullptr;
+            s.stepSize = {};
             if (s.pattern != nullptr) s.pattern->Clear();
             before = s.changes;
             if (RunRung(s, r.number)) {
@@ -85,10 +86,14 @@ int Grade(GradeState& s, const Grid& puzzle, std::vector<Step>* steps, GradeTrac
             break;
         }
         if (userLog != nullptr) userLog->insert(userLog->end(), passLog.begin(), passLog.end());
-        if (trace != nullptr) trace->rungs.push_back(made);
+        if (trace != nullptr) {
+            trace->rungs.push_back(made);
+            trace->sizes.push_back(s.stepSize);
+        }
         if (steps != nullptr) {
             const Rung& r = kLadder[static_cast<std::size_t>(made - 1)];
             steps->push_back({made, s.stepNote != nullptr ? s.stepNote : r.player, passLog, std::move(pattern)});
+            steps->back().size = s.stepSize;
         }
     }
     s.run = caller;
@@ -102,10 +107,13 @@ int GradePuzzle(GradeState& s, const Grid& puzzle, std::vector<Step>* steps) {
     return Grade(s, puzzle, steps, nullptr);
 }
 
-int GradePuzzle(GradeState& s, const Grid& puzzle, GradeTrace& trace) {
+int GradePuzzle(GradeState& s, const Grid& puzzle, GradeTrace& trace) { return GradePuzzle(s, puzzle, nullptr, trace); }
+
+int GradePuzzle(GradeState& s, const Grid& puzzle, std::vector<Step>* steps, GradeTrace& trace) {
     trace.rungs.clear();
+    trace.sizes.clear();
     trace.stopped = false;
-    return Grade(s, puzzle, nullptr, &trace);
+    return Grade(s, puzzle, steps, &trace);
 }
 
 bool BivalueTrial(GradeState& s) {
@@ -119,6 +127,7 @@ bool BivalueTrial(GradeState& s) {
     std::vector<Change>* const outerLog = s.Log();
     GradeRun quiet = outer != nullptr ? *outer : GradeRun{};
     quiet.log = nullptr;
+    int tries = 0;
     for (int d = 1; d <= 9; ++d) {
         for (int c = 0; c < 81; ++c) {
             if (s.CandFlags(c, d) && bivalue[c]) {
@@ -128,6 +137,9 @@ bool BivalueTrial(GradeState& s) {
                 const bool solved = TrialSolve(s, d, c);
                 s.run = outer;
                 if (solved) {
+                    // The trial's size: the passes that filled the grid (left
+                    // by TrialSolve) and the assumptions tried before this one.
+                    s.stepSize = {.fill = s.stepSize.fill, .tries = static_cast<std::uint16_t>(tries)};
                     if (s.pattern != nullptr) RecordTrial(s, before, beforeMasks, d, c, *s.pattern);
                     if (outerLog != nullptr) {
                         outerLog->push_back({'T', static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(d)});
@@ -138,6 +150,7 @@ bool BivalueTrial(GradeState& s) {
                     // The trial's placements are the rung's progress.
                     return true;
                 }
+                ++tries;
             }
             if (s.Halted()) {
                 s.HaltSeen();
@@ -167,9 +180,11 @@ bool TrialSolve(GradeState& s, int digit, int cell) {
     const Masks savedCands = s.CandMask;
     s.inTrial = true;
     PlaceDigit(s, digit, cell);
+    int passes = 0;
     for (;;) {
         if (IsSolved(s)) {
             s.inTrial = false;
+            s.stepSize.fill = static_cast<std::uint16_t>(passes);
             return true;
         }
         if (s.Halted()) {
@@ -182,6 +197,7 @@ bool TrialSolve(GradeState& s, int digit, int cell) {
         for (int rung = 1; rung < kRungCount; ++rung) {
             if (RunRung(s, rung)) {
                 progress = true;
+                ++passes;
                 break;
             }
         }

@@ -24,6 +24,7 @@ struct Step {
     // those by which the ladder fills the grid from the kept assumption.
     std::vector<Step> refutation{};
     std::vector<Step> fill{};
+    StepSize size{};  // how big its pattern was, for the difficulty score (grader/score.h)
 };
 
 // Grades `puzzle`: 1..8 when the ladder solved it, 9 when it got stuck, 0 when
@@ -37,12 +38,16 @@ int GradePuzzle(GradeState& s, const Grid& puzzle, std::vector<Step>* steps = nu
 // rungs are those of the passes so far, and `stopped` is set.
 struct GradeTrace {
     std::vector<int> rungs;
+    std::vector<StepSize> sizes;  // of the same passes, for the difficulty score (grader/score.h)
     int stopAbove = 9;
     bool stopped = false;
 };
 
 // The same grading as above; fills `trace` (its rungs are cleared first).
 int GradePuzzle(GradeState& s, const Grid& puzzle, GradeTrace& trace);
+
+// Both at once: the steps when `steps` is given, and the trace.
+int GradePuzzle(GradeState& s, const Grid& puzzle, std::vector<Step>* steps, GradeTrace& trace);
 
 // The last rung, BivalueTrial (declared with the techniques), assumes each
 // candidate of each two-candidate cell in turn (digits 1..9, cells 0..80) and

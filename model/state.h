@@ -28,6 +28,24 @@ struct Change {
     bool operator==(const Change&) const = default;
 };
 
+// How big the pattern of a step was, for the difficulty score: the rung that
+// makes progress fills what applies to it (the driver clears it before each
+// rung). It stays zero where the rung alone tells the size (fish, subsets,
+// wings), and filling it never changes what a search finds.
+struct StepSize {
+    // A chain's or cycle's nodes (candidates), a colour cluster's candidates,
+    // the cells of almost-locked sets, a forcing chain's nodes summed over its
+    // branches.
+    std::uint16_t nodes = 0;
+    // A forcing chain's branches.
+    std::uint16_t branches = 0;
+    // A trial: the passes by which the ladder fills the grid from the kept
+    // assumption, and the assumptions tried before it.
+    std::uint16_t fill = 0;
+    std::uint16_t tries = 0;
+    bool operator==(const StepSize&) const = default;
+};
+
 // A set of rungs, bit r for rung r (the ladder, grader/ladder.h, numbers
 // them from 1 and checks that they fit).
 inline constexpr int kMaxRungs = 64;
@@ -68,6 +86,8 @@ struct GradeState {
     // A technique may name the exact pattern it used (for example a unique
     // rectangle's type) for explanations; the driver clears it before each rung.
     const char* stepNote = nullptr;
+    // The size of the step's pattern, for the difficulty score.
+    StepSize stepSize{};
     // When set (an explanation was asked for), the rung that makes progress
     // describes its pattern here; left null, techniques record nothing.
     Pattern* pattern = nullptr;

@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "generator/solution_count.h"
+#include "grader/score.h"
 #include "grader/trial_explain.h"
 #include "output/targets.h"
 
@@ -123,7 +124,9 @@ void GradeOne(GradedPuzzle& g, GradeState& s, const GradingOptions& o) {
     GradeRun run{.disabledRungs = o.disabled};
     GradeRun* const outer = s.run;
     s.run = &run;
-    g.level = GradePuzzle(s, g.p.grid, o.steps || o.firstStep ? &g.steps : nullptr);
+    const Graded graded = GradeAndScore(s, g.p.grid, o.steps || o.firstStep ? &g.steps : nullptr);
+    g.level = graded.level;
+    g.score = graded.score;
     s.run = outer;
     // Only the step the ladder takes first from this grid: the grading's
     // first pass is exactly that. A trial is always the last step, so a first

@@ -71,6 +71,7 @@ struct GradedPuzzle {
     std::size_t input = 0;  // which input it came from
     InputPuzzle p;          // its position and text; `error` says why it cannot be graded
     int level = 0;          // 1..9, 0 when it cannot be graded
+    double score = 0;       // the difficulty score (grader/score.h), 0 when it cannot be graded
     Grid solution{};
     std::vector<Step> steps;
     explain::Unusable why;  // with `diagnose`, for a puzzle that cannot be graded

@@ -94,11 +94,14 @@ MergeReport MergeCollections(const fs::path& base, const std::vector<std::string
     }
 
     std::array<bool, 10> full{};
+    GradeState grading;  // for the scores, when a range of them is asked for
     std::vector<std::string> missing;
     ForEachCheckedPuzzle(
         ListPuzzleFiles(sources, missing), r.unreadable,
         [&](const LoadedPuzzle& p) {
-            if (!((o.levels >> p.level) & 1u)) {
+            const bool wanted = ((o.levels >> p.level) & 1u) != 0 &&
+                                (!o.scores || o.scores->Contains(GradeAndScore(grading, p.puzzle).score));
+            if (!wanted) {
                 ++r.unselected;
                 return true;
             }

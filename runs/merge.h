@@ -6,10 +6,12 @@
 #include <array>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "generator/near_copies.h"
+#include "grader/score.h"
 #include "model/levels.h"
 
 namespace gw {
@@ -23,6 +25,7 @@ struct MergeOptions {
     // Also skip a puzzle that shares more givens than this with a stored or
     // copied puzzle of its level (off: no limit).
     SharedLimit maxShared{SharedLimit::Kind::Off};
+    std::optional<ScoreRange> scores;  // copy only the puzzles whose difficulty score lies here
 };
 
 struct MergeReport {
@@ -35,7 +38,7 @@ struct MergeReport {
     long long same = 0;        // already stored
     long long disguised = 0;   // a stored puzzle in disguise (unique only)
     long long near = 0;        // a near-copy of a stored or copied puzzle of its level (maxShared only)
-    long long unselected = 0;  // of a level not asked for
+    long long unselected = 0;  // of a level (or a score) not asked for
     std::array<long long, 10> unplaced{};  // by level: the level was full
     long long failed = 0;      // failed writes: the merge stops at the first
     int unreadable = 0;        // bad puzzles and files that cannot be read

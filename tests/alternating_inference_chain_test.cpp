@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "generator/bench_set.h"
 #include "model/cellset.h"
 #include "techniques/techniques.h"
 #include "test_util.h"
@@ -599,6 +600,35 @@ TEST(AlternatingInferenceChain, SameAsReferenceOnLadderStates) {
     std::printf("%d ladder calls, %d with levels 7 and 8 off\n", calls, deep);
     EXPECT_GT(calls, 100 / test::kPuzzleStride);
     EXPECT_GT(deep, 10 / test::kPuzzleStride);
+}
+
+// The stored hard puzzles of the benchmark set, each chain rung met on the
+// walk up the ladder with the level-7 and level-8 rungs before the longest
+// chains off: the deepest searches there are, several of them spending the
+// cut-off budget.
+TEST(AlternatingInferenceChain, SameAsReferenceOnBenchHardPuzzles) {
+    const BenchPuzzles set = BenchmarkSet();
+    RungSet off;
+    for (const Rung& r : kLadder)
+        if (r.level >= 7 && r.number < kAic30.number) off.set(static_cast<std::size_t>(r.number));
+    int calls = 0;
+    for (std::size_t i = static_cast<std::size_t>(set.generated); i < set.puzzles.size();
+         i += static_cast<std::size_t>(test::kPuzzleStride)) {
+        GradeState s;
+        ResetGradeState(s, set.puzzles[i]);
+        GradeRun run{.disabledRungs = off};
+        s.run = &run;
+        test::WalkLadder(s, kRungCount, [&](int rung, const GradeState& at) {
+            if (off.test(static_cast<std::size_t>(rung))) return test::Then::Skip;
+            for (const Rung* aic : kAicRungs)
+                if (aic->number == rung) {
+                    ExpectSameAsReference(*aic, at, "bench puzzle " + std::to_string(i));
+                    ++calls;
+                }
+            return test::Then::Run;
+        });
+    }
+    EXPECT_GT(calls, 40 / test::kPuzzleStride);
 }
 
 TEST(AlternatingInferenceChain, SameAsReferenceOnRandomGrids) {

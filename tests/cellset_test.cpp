@@ -94,6 +94,22 @@ TEST(CellSet, MatchesBitset) {
     }
 }
 
+// The bit count agrees with a plain one, and so does the processor's
+// instruction when the program chose it.
+TEST(CellSet, PopcountBothWays) {
+    std::mt19937_64 rng(11);
+    for (int i = 0; i < 2000; ++i) {
+        const std::uint64_t x = i % 2 == 0 ? rng() : rng() & rng() & rng();
+        const int want = static_cast<int>(std::bitset<64>(x).count());
+        EXPECT_EQ(bits::Popcount(x), want);
+#ifdef GRIDWICK_POPCNT_CHOICE
+        if (bits::kProcessorHasPopcount) {
+            EXPECT_EQ(bits::PopcountInstruction(x), want);
+        }
+#endif
+    }
+}
+
 TEST(CellSetTables, MatchTheConversionTables) {
     for (int u = 0; u < 27; ++u) {
         CellSet expected;

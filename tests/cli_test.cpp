@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "explain/explain.h"
+#include "grader/score.h"
 #include "generator/near_copies.h"
 #include "model/canonical.h"
 #include "output/targets.h"
@@ -60,7 +61,8 @@ TEST_F(CliTest, GradeJsonlCarriesEveryChange) {
     for (int c = 0; c < 81; ++c) solution += static_cast<char>('0' + puzzles[0].second[c]);
     const std::string head = "{\"line\": 2, \"puzzle\": \"" + test::GridText(puzzle) + "\", \"level\": " +
                              std::to_string(level) + ", \"name\": \"" +
-                             kLevelNames[static_cast<std::size_t>(level)] + "\", \"solution\": \"" + solution + "\"";
+                             kLevelNames[static_cast<std::size_t>(level)] + "\", \"score\": " +
+                             ScoreText(Score(level, steps)) + ", \"solution\": \"" + solution + "\"";
     std::string expected = head + ", \"steps\": [";
     for (std::size_t i = 0; i < steps.size(); ++i) {
         if (i) expected += ", ";
@@ -192,6 +194,40 @@ TEST_F(CliTest, LevelsFilterAndFullLevels) {
     EXPECT_EQ(RunCli("generate -q --target 'No Such Program' --out '" + dir_.string() + "'").status, 2);
 }
 
+// The score follows the level in grade's text; merge and print take the puzzles of a range of scores.
+TEST_F(CliTest, ScoresShowAndSelect) {
+    const auto puzzles = test::LoadSharedPuzzles("trial.txt");
+    std::string input;
+    for (const auto& [puzzle, solution] : puzzles) input += test::GridText(puzzle) + "\n";
+    const fs::path file = dir_ / "in.txt";
+    std::ofstream(file) << input;
+    const Result graded = RunCli("grade '" + file.string() + "'");
+    ASSERT_EQ(graded.status, 0);
+    std::istringstream lines(graded.out);
+    std::vector<double> scores;
+    for (std::string text, name; lines >> text;) {
+        int level = 0;
+        double score = 0;
+        lines >> level >> name >> score;
+        EXPECT_EQ(static_cast<int>(score), level) << text;
+        scores.push_back(score);
+    }
+    ASSERT_EQ(scores.size(), puzzles.size());
+    std::sort(scores.begin(), scores.end());
+    // The range from the second lowest score to the highest leaves the lowest out.
+    char range[32];
+    std::snprintf(range, sizeof range, "%.2f-", scores[1]);
+    const auto expected = static_cast<long long>(std::count_if(scores.begin(), scores.end(), [&](double s) { return s >= scores[1]; }));
+    const Result merged = RunCli("merge '" + file.string() + "' -o '" + (dir_ / "m").string() + "' -t 6 --score " + range);
+    EXPECT_EQ(merged.status, 0) << merged.out;
+    EXPECT_NE(merged.out.find("copied: " + std::to_string(expected) + " "), std::string::npos) << merged.out;
+    EXPECT_NE(merged.out.find("other scores, left out: " + std::to_string(scores.size() - expected) + "\n"),
+              std::string::npos) << merged.out;
+    const Result printed = RunCli("2>&1 print '" + file.string() + "' --order score --format svg --score " + range +
+                                  " -o '" + (dir_ / "p").string() + "'");
+    EXPECT_NE(printed.out.find(std::to_string(expected) + " puzzles written"), std::string::npos) << printed.out;
+}
+
 TEST_F(CliTest, CountShowsTheWindowsCounters) {
     fs::create_directories(dir_ / "YAZ Sudoku 2");
     std::ofstream(dir_ / "YAZ Sudoku 2" / "YAZ_Sudoku_2_Hard.sds", std::ios::binary) << std::string(250, 'x');
@@ -209,7 +245,7 @@ TEST_F(CliTest, EveryWrittenFileGradesBack) {
         for (const auto& e : fs::directory_iterator(folder)) {
             const Result r = RunCli("grade '" + e.path().string() + "'");
             EXPECT_EQ(r.status, 0) << e.path();
-            EXPECT_NE(r.out.find(" 1 Easy\n"), std::string::npos) << e.path() << r.out;
+            EXPECT_NE(r.out.find(" 1 Easy 1."), std::string::npos) << e.path() << r.out;
         }
     }
 }
@@ -318,6 +354,8 @@ TEST_F(CliTest, ExitStatusesAndMessages) {
         {"generate --max-time 0", "", 2, "--max-time: expected a number of seconds above 0, got '0'\n"},
         {"print x --count 0" + book, "", 2, "--count: expected a whole number of puzzles, 1 or more, got '0'\n"},
         {"print x --per-level 0" + book, "", 2, "--per-level: expected a whole number of puzzles, 1 or more, got '0'\n"},
+        {"print x --score 7.x" + book, "", 2, "--score: expected a range of scores such as 6.5-7.2, 7, 7.5- or -3, got '7.x'\n"},
+        {"merge x -o x -t 1 --score 7-6", "", 2, "--score: expected a range of scores"},
         {"print" + book, "", 2, "missing inputs"},
         {"merge", "", 2, "missing sources: folders and files to copy from\n"},
         {"count --out '" + missing.string() + "'", "", 1, "missing.txt"},
@@ -419,7 +457,11 @@ TEST_F(CliTest, GeneratePipesIntoGradeAndCountsAsJson) {
     ASSERT_EQ(std::count(gen.out.begin(), gen.out.end(), '\n'), 4);
     const Result graded = RunCli("grade", gen.out);
     EXPECT_EQ(graded.status, 0);
-    EXPECT_EQ(graded.out, gen.out);  // the same 81 cells, level number and name
+    // The same 81 cells, level number and name, then the score.
+    std::string withoutScores;
+    std::istringstream lines(graded.out);
+    for (std::string line; std::getline(lines, line);) withoutScores += line.substr(0, line.rfind(' ')) + "\n";
+    EXPECT_EQ(withoutScores, gen.out);
     ASSERT_EQ(RunCli("generate -q --seed 9 --count 2 --out '" + dir_.string() + "'").status, 0);
     const Result count = RunCli("count -f jsonl --out '" + dir_.string() + "'");
     EXPECT_EQ(count.status, 0);

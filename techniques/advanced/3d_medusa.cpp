@@ -184,12 +184,14 @@ bool Try3DMedusa(GradeState& s) {
         if (const Colour x = FalseColour(cand, sets); x != kUncoloured) {
             if (!RemoveColour(s, sets, x)) continue;
             s.stepNote = "3D Medusa (colour contradiction)";
+            s.stepSize.nodes = static_cast<std::uint16_t>(k.size);
             if (s.pattern != nullptr) Record(s, sets, "colour contradiction");
             return true;
         }
 
         // Step 4. Otherwise remove what is false whichever colour is true.
         if (RemoveFalseEitherWay(s, cand, sets)) {
+            s.stepSize.nodes = static_cast<std::uint16_t>(k.size);
             if (s.pattern != nullptr) Record(s, sets, "");
             return true;
         }

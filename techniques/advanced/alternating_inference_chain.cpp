@@ -156,28 +156,6 @@ struct Node {
     int digit = 0;
 };
 
-// What is left to try at one depth of the search, and the used cells while
-// the search is there or deeper.
-struct Frame {
-    CellSet cells;  // links to other cells not yet taken, ascending
-    CellSet used;   // the used cells, the tip's cell included
-    unsigned digits = 0;  // in-cell links not yet taken (bit j-1 for digit j)
-};
-
-// Where the walk is: the chain's length, its tip, what is left to try at the
-// tip's depth, and the used cells (those the chain has passed through, its tip
-// included; each tip is marked on arrival, and a cell's own flag is never
-// looked at while it is the tip). Kept apart from the search so that the walk
-// holds it in registers.
-struct Cursor {
-    int depth = 1;
-    Node tip;
-    unsigned digits = 0;
-    CellSet cells;
-    CellSet used;
-    bool inCellTip = false;  // the tip was reached by a link inside its cell
-};
-
 // How a search ended.
 enum class Outcome {
     kNothing,       // no pattern from this start; the next start follows
@@ -188,14 +166,15 @@ enum class Outcome {
 };
 
 // The depth-first search from one start node after another, over the links of
-// one call. The search keeps, per depth, what is left to try there: the digits
-// of an in-cell link, then the cells of links to other cells (ascending).
-// Everything a deeper search changes in the used flags is undone when it
-// returns, so both are taken once, on arrival, and then consumed in order, and
-// the used flags of a depth are kept with it rather than undone cell by cell.
-// The tests of a depth depend only on the chain before it, so they also run
-// once, on arrival. A step of the search is an arrival at a depth or a return
-// to it from a deeper one; each step pumps the window's events once.
+// one call. Chains leave their odd positions by weak links and their even
+// positions by strong ones, so the search visits the nodes at odd positions
+// (reached by a strong link) one call each, and handles the node reached from
+// there by a weak link, and the strong links out of it, inside that call: most
+// such nodes have one strong link out or none. The used cells travel down by
+// value, so nothing is undone on the way back. A step of the search is an
+// arrival at a depth or a return to it from a deeper one; each step pumps the
+// window's events once (kPumps: the call has a window to keep awake).
+template <bool kPumps>
 class ChainSearch {
 public:
     ChainSearch(GradeState& s, const ChainLinks& links, int limit)
@@ -206,16 +185,18 @@ public:
     Outcome FromStart(int d, int start);
 
 private:
-    template <bool odd>
-    [[gnu::always_inline]] inline Outcome Arrive(Cursor& at);
-    template <bool odd>
-    [[gnu::always_inline]] inline Outcome TestTip(const Cursor& at, int p, int k);
-    template <bool odd>
-    [[gnu::always_inline]] inline bool Advance(Cursor& at);
-    [[gnu::always_inline]] inline void Resume(Cursor& at) const;
-    void Record(const Cursor& at, bool loop, bool closingStrong);
+    Outcome Visit(int depth, Node tip, CellSet used, bool inCellTip);
+    [[gnu::always_inline]] inline bool Counted(Node tip, const CellSet& used, bool inCellTip);
+    [[gnu::always_inline]] inline Outcome Strong(int depth, Node from, CellSet used, bool inCellTip);
+    [[gnu::always_inline]] inline Outcome TestTip(int depth, Node tip, const CellSet& used);
+    bool RemovesOnClosing(int depth) const;
+    void Record(int depth, bool loop, bool closingStrong);
     void Pump() const {
-        if (pump_ != nullptr) pump_->Pump();
+        if constexpr (kPumps) pump_->Pump();
+    }
+    void Pumps(std::int32_t n) const {
+        if constexpr (kPumps)
+            for (std::int32_t i = 0; i < n; ++i) pump_->Pump();
     }
 
     GradeState& s_;
@@ -227,217 +208,229 @@ private:
     // The start node and what is tested against it.
     int d_ = 0;
     int start_ = 0;
-    std::uint32_t strongD_ = 0;
     std::uint32_t weakD_ = 0;
-    // Digits (bit k) of the tip for which a depth has tests to make.
+    // Digits (bit k) of a tip at an odd position for which there are tests to
+    // make.
     unsigned testDigits_ = 0;
     // The start digit in the rest of the start's row, when the row is not a
     // conjugate pair: candidates weakly linked to the start node.
     CellSet rowTargets_;
     // The cells that see the start cell.
     CellSet startPeers_;
+    // The cells that share with the start cell a unit where the start digit
+    // is a conjugate pair: a tip of the start digit there closes a loop.
+    CellSet strongMates_;
 
-    // The chain's nodes; the tip is at the cursor's depth - 1.
+    // The chain's nodes 0..depth - 1 of the node being visited.
     std::array<Node, 82> chain_{};
-    // usefulUpTo_[i], i even: some weak link among positions 1..i removes
-    // something when the chain closes into a loop.
-    std::array<bool, 82> usefulUpTo_{};
-    std::array<Frame, 82> frames_{};
 };
 
-Outcome ChainSearch::FromStart(int d, int start) {
-    // Step 1. The start node, and the sets its tests use.
+template <bool kPumps>
+Outcome ChainSearch<kPumps>::FromStart(int d, int start) {
     d_ = d;
     start_ = start;
-    strongD_ = L_.strong[d];
+    const std::uint32_t strongD = L_.strong[d];
     weakD_ = L_.weak[d];
     // Candidates weakly linked to the start node: its cell's other digits
     // (multi-value start only) and the start digit in the rest of its row.
     const unsigned startOthers = L_.multi[start] ? s_.CandMask[start] & ~unsigned{DigitBit(d)} : 0u;
     testDigits_ = (1u << d) | (startOthers << 1);
     rowTargets_ = CellSet{};
-    if (((strongD_ >> RowOf[start]) & 1u) == 0)
+    if (((strongD >> RowOf[start]) & 1u) == 0)
         rowTargets_ = (L_.cand[d] & UnitSet[RowOf[start]]).Without(CellSet::Of(start));
     startPeers_ = PeerSet[start];
+    strongMates_ = CellSet{};
+    for (std::uint32_t u = UnitBitsOf[start] & strongD; u != 0; u &= u - 1)
+        strongMates_ = strongMates_ | UnitSet[std::countr_zero(u)];
     chain_[0] = {start, d};
-    Cursor at;
-    at.tip = chain_[0];
-
-    // Step 2. The walk, one step at a time: an arrival at a depth (its tests,
-    // then what it may try there) or a return to it from a deeper one; then it
-    // goes one deeper or takes back the tip. Odd and even depths have their
-    // own copies of each step, and each step names the one after it.
-    enum class Step { kArriveOdd, kArriveEven, kReturnOdd, kReturnEven };
-    Step step = Step::kArriveOdd;
-    for (;;) {
-        Pump();
-        switch (step) {
-            case Step::kArriveOdd:
-                if (const Outcome o = Arrive<true>(at); o != Outcome::kNothing) return o;
-                break;
-            case Step::kReturnOdd:
-                Resume(at);
-                break;
-            case Step::kArriveEven:
-                if (const Outcome o = Arrive<false>(at); o != Outcome::kNothing) return o;
-                break;
-            case Step::kReturnEven:
-                Resume(at);
-                break;
-        }
-        // Step 3. One deeper, or back: the depth 0 is the end of this start.
-        if (step == Step::kArriveOdd || step == Step::kReturnOdd) {
-            if (Advance<true>(at)) step = Step::kArriveEven;
-            else if (at.depth == 0) break;
-            else step = Step::kReturnEven;
-        } else {
-            step = Advance<false>(at) ? Step::kArriveOdd : Step::kReturnOdd;
-        }
-    }
-    return Outcome::kNothing;
+    // The start's own return step is not counted: the search ends there.
+    return Strong(1, chain_[0], CellSet{}, false);
 }
 
-// Arrival at a depth: its sets, then its tests.
-template <bool odd>
-Outcome ChainSearch::Arrive(Cursor& at) {
-    const int p = at.tip.cell;
-    const int k = at.tip.digit;
-    if (at.depth > limit_) {
-        // One step beyond the limit: only the closing and target tests run
-        // here.
-        at.digits = 0;
-        at.cells = CellSet{};
+// The node `from` at position depth - 1, reached by a weak link (or the start
+// at depth 1): its arrival, its closing test, then the strong links out of it,
+// each followed by a visit. `used` holds the cells of positions 0..depth - 2.
+template <bool kPumps>
+Outcome ChainSearch<kPumps>::Strong(int depth, Node from, CellSet used, bool inCellTip) {
+    Pump();
+    const int c = from.cell;
+    const int j = from.digit;
+    unsigned digits = 0;
+    CellSet cells;
+    if (depth > limit_) {
+        // One step beyond the limit: only the closing test runs here.
         if (++cutOffs_ >= kCutOffBudget) return Outcome::kBudgetSpent;
     } else {
         // A cell just entered from another cell is left first through a link
-        // inside it (a strong one only when it is bivalue); after an in-cell
-        // link only to other cells.
-        at.digits = at.inCellTip ? 0u : L_.inCell[odd][p] & ~unsigned{DigitBit(k)};
-        at.cells = L_.next[odd][k][p].Without(at.used);
+        // inside it (only when it is bivalue); after an in-cell link only to
+        // other cells.
+        digits = inCellTip ? 0u : L_.inCell[1][c] & ~unsigned{DigitBit(j)};
+        cells = L_.next[1][j][c].Without(used);
+    }
+    // A conjugate link of the start digit back to the start closes a loop.
+    if (depth > 1 && j == d_ && strongMates_.Test(c)) {
+        Record(depth, true, true);
+        PlaceDigit(s_, d_, start_);
+        return Outcome::kPlacement;
+    }
+    used = used | CellSet::Of(c);
+    const bool atLimit = depth + 1 == limit_;
+    for (; digits != 0; digits &= digits - 1) {
+        chain_[depth] = {c, std::countr_zero(digits) + 1};
+        if (atLimit && Counted(chain_[depth], used, true)) continue;
+        if (const Outcome o = Visit(depth + 1, chain_[depth], used, true); o != Outcome::kNothing) return o;
+        Pump();
+    }
+    for (; !cells.Empty(); cells.PopFirst()) {
+        chain_[depth] = {cells.First(), j};
+        if (atLimit && Counted(chain_[depth], used, false)) continue;
+        if (const Outcome o = Visit(depth + 1, chain_[depth], used, false); o != Outcome::kNothing) return o;
+        Pump();
+    }
+    return Outcome::kNothing;
+}
+
+// A visit at the limit, done here when it comes to counting: a tip without
+// tests of its own, whose weak links all end one step beyond the limit, where
+// only a conjugate link of the start digit back to the start acts. Without
+// such an end, and with the cut-offs not running out on the way, the visit
+// counts one cut-off per link, two steps for each (arrival and return) and two
+// for itself, and does nothing else. Returns false, having done nothing, when
+// the visit has to be made.
+template <bool kPumps>
+bool ChainSearch<kPumps>::Counted(Node tip, const CellSet& used, bool inCellTip) {
+    const int p = tip.cell;
+    const int k = tip.digit;
+    if (((testDigits_ >> k) & 1u) != 0) return false;
+    const unsigned digits = inCellTip ? 0u : L_.inCell[0][p] & ~unsigned{DigitBit(k)};
+    const CellSet cells = L_.next[0][k][p].Without(used);
+    // The tip's digit is not the start digit (that one has tests), so only a
+    // link inside the cell can reach it.
+    if (((digits >> (d_ - 1)) & 1u) != 0 && strongMates_.Test(p)) return false;
+    // The links are few: counting them one by one beats a popcount that
+    // the plain x86-64 build makes a library call.
+    std::int32_t n = BitCount[digits];
+    for (std::uint64_t w = cells.lo; w != 0; w &= w - 1) ++n;
+    for (std::uint64_t w = cells.hi; w != 0; w &= w - 1) ++n;
+    if (cutOffs_ + n >= kCutOffBudget) return false;
+    cutOffs_ += n;
+    Pumps(2 * n + 2);
+    return true;
+}
+
+// The node at position depth - 1, reached by a strong link: its arrival, its
+// tests, then the weak links out of it.
+template <bool kPumps>
+Outcome ChainSearch<kPumps>::Visit(int depth, Node tip, CellSet used, bool inCellTip) {
+    Pump();
+    const int p = tip.cell;
+    const int k = tip.digit;
+    unsigned digits = 0;
+    CellSet cells;
+    if (depth > limit_) {
+        if (++cutOffs_ >= kCutOffBudget) return Outcome::kBudgetSpent;
+    } else {
+        // A cell just entered from another cell is left first through a link
+        // inside it; after an in-cell link only to other cells.
+        digits = inCellTip ? 0u : L_.inCell[0][p] & ~unsigned{DigitBit(k)};
+        cells = L_.next[0][k][p].Without(used);
     }
     if (((testDigits_ >> k) & 1u) != 0)
-        if (const Outcome o = TestTip<odd>(at, p, k); o != Outcome::kNothing) return o;
-    // The tip's cell stays used while the search is here or deeper.
-    at.used = at.used | CellSet::Of(p);
-    frames_[at.depth].used = at.used;
+        if (const Outcome o = TestTip(depth, tip, used); o != Outcome::kNothing) return o;
+    used = used | CellSet::Of(p);
+    for (; digits != 0; digits &= digits - 1) {
+        chain_[depth] = {p, std::countr_zero(digits) + 1};
+        if (const Outcome o = Strong(depth + 1, chain_[depth], used, true); o != Outcome::kNothing) return o;
+        Pump();
+    }
+    for (; !cells.Empty(); cells.PopFirst()) {
+        const int c = cells.First();
+        chain_[depth] = {c, k};
+        if (const Outcome o = Strong(depth + 1, chain_[depth], used, false); o != Outcome::kNothing) return o;
+        Pump();
+    }
     return Outcome::kNothing;
 }
 
-// The closing and target tests of the tip (p, k), in this order: a conjugate
-// link back to the start (odd depths); a continuous loop, then a target (even
-// depths past the second).
-template <bool odd>
-Outcome ChainSearch::TestTip(const Cursor& at, int p, int k) {
-    const int depth = at.depth;
-    if constexpr (odd) {
-        if (depth > 1 && k == d_ && ShareUnit(strongD_, p, start_)) {
-            Record(at, true, true);
-            PlaceDigit(s_, d_, start_);
-            return Outcome::kPlacement;
-        }
-    } else if (depth > 2) {
-        if (k == d_ && startPeers_.Test(p)) {
-            chain_[depth] = {start_, d_};
-            if (usefulUpTo_[depth - 2] || ShareUnit(weakD_, p, start_)) {
-                Record(at, true, false);
-                for (int i = 1; i < depth; i += 2) {
-                    const Node& a = chain_[i];
-                    const Node& b = chain_[i + 1];
-                    if (a.cell == b.cell) {
-                        for (int x = 1; x <= 9; ++x)
-                            if (x != a.digit && x != b.digit) RemoveCandidate(s_, x, a.cell);
-                    } else {
-                        RemoveFromCommonPeers(s_, a.cell, b.cell, a.digit);
-                    }
-                }
-                return Outcome::kLoop;
+// The tests of a tip at an odd position, past the first, in this order: a
+// continuous loop closed by a weak link to the start, then a target.
+template <bool kPumps>
+Outcome ChainSearch<kPumps>::TestTip(int depth, Node tip, const CellSet& used) {
+    const int p = tip.cell;
+    const int k = tip.digit;
+    if (depth <= 2) return Outcome::kNothing;
+    if (k == d_ && startPeers_.Test(p) && (ShareUnit(weakD_, p, start_) || RemovesOnClosing(depth))) {
+        chain_[depth] = {start_, d_};
+        Record(depth, true, false);
+        for (int i = 1; i < depth; i += 2) {
+            const Node& a = chain_[i];
+            const Node& b = chain_[i + 1];
+            if (a.cell == b.cell) {
+                for (int x = 1; x <= 9; ++x)
+                    if (x != a.digit && x != b.digit) RemoveCandidate(s_, x, a.cell);
+            } else {
+                RemoveFromCommonPeers(s_, a.cell, b.cell, a.digit);
             }
-            chain_[depth] = Node{};
         }
-        // Target test, cells in ascending order. The chain's own end cell is
-        // never a target: its node is one of the two the conclusion rests on.
-        if (k == d_) {
-            const CellSet hit = (rowTargets_ & PeerSet[p]).Without(at.used);
-            if (!hit.Empty()) {
-                Record(at, false, false);
-                RemoveCandidate(s_, d_, hit.First());
-                return Outcome::kTarget;
-            }
-        } else if (startPeers_.Test(p)) {
-            Record(at, false, false);
-            RemoveCandidate(s_, k, start_);
+        return Outcome::kLoop;
+    }
+    // Target test, cells in ascending order. The chain's own end cell is
+    // never a target: its node is one of the two the conclusion rests on.
+    if (k == d_) {
+        const CellSet hit = (rowTargets_ & PeerSet[p]).Without(used);
+        if (!hit.Empty()) {
+            Record(depth, false, false);
+            RemoveCandidate(s_, d_, hit.First());
             return Outcome::kTarget;
         }
+    } else if (startPeers_.Test(p)) {
+        Record(depth, false, false);
+        RemoveCandidate(s_, k, start_);
+        return Outcome::kTarget;
     }
     return Outcome::kNothing;
 }
 
-// Back at a depth from a deeper one.
-void ChainSearch::Resume(Cursor& at) const {
-    const Frame& f = frames_[at.depth];
-    at.digits = f.digits;
-    at.cells = f.cells;
-    at.used = f.used;
-}
-
-// The next node at this depth: first a link inside the tip's cell, digits
-// ascending, then links to other cells, cells ascending. Returns true when the
-// search went one deeper, false when it took back the tip.
-template <bool odd>
-bool ChainSearch::Advance(Cursor& at) {
-    const int p = at.tip.cell;
-    const int k = at.tip.digit;
-    Node next;
-    if (at.digits != 0) {
-        next = {p, std::countr_zero(at.digits) + 1};
-        at.digits &= at.digits - 1;
-        at.inCellTip = true;
-        if constexpr (!odd) usefulUpTo_[at.depth] = usefulUpTo_[at.depth - 2] || L_.multi[p];
-    } else if (!at.cells.Empty()) {
-        const int c = at.cells.First();
-        at.cells.PopFirst();
-        next = {c, k};
-        at.inCellTip = false;
-        if constexpr (!odd) usefulUpTo_[at.depth] = usefulUpTo_[at.depth - 2] || ShareUnit(L_.weak[k], p, c);
-    } else {
-        if (--at.depth > 0) at.tip = chain_[at.depth - 1];
-        return false;
+// Whether a weak link among positions 1..depth - 2 removes something once
+// the chain closes into a loop: an in-cell link of a multi-value cell, or a
+// link between cells that share a unit where its digit is not a conjugate
+// pair.
+template <bool kPumps>
+bool ChainSearch<kPumps>::RemovesOnClosing(int depth) const {
+    for (int i = 1; i + 1 <= depth - 2; i += 2) {
+        const Node& a = chain_[i];
+        const Node& b = chain_[i + 1];
+        if (a.cell == b.cell ? L_.multi[a.cell] : ShareUnit(L_.weak[a.digit], a.cell, b.cell)) return true;
     }
-    Frame& f = frames_[at.depth];
-    f.digits = at.digits;
-    f.cells = at.cells;
-    chain_[at.depth] = next;
-    at.tip = next;
-    ++at.depth;
-    return true;
+    return false;
 }
 
 // Explanations: nodes 0..depth - 1, strong links from even positions, weak
 // from odd ones; a loop closes back to the start.
-void ChainSearch::Record(const Cursor& at, bool loop, bool closingStrong) {
+template <bool kPumps>
+void ChainSearch<kPumps>::Record(int depth, bool loop, bool closingStrong) {
+    s_.stepSize.nodes = static_cast<std::uint16_t>(depth);
     if (s_.pattern == nullptr) return;
     PatternChain& ch = s_.pattern->Kind(PatternKind::Chain).Digit(d_).NewChain();
-    for (int i = 0; i < at.depth; ++i) ch.Add(i % 2 == 1, DigitBit(chain_[i].digit), {chain_[i].cell});
+    for (int i = 0; i < depth; ++i) ch.Add(i % 2 == 1, DigitBit(chain_[i].digit), {chain_[i].cell});
     if (loop) ch.strong.push_back(closingStrong);
     ch.loop = loop;
 }
 
 }  // namespace
 
-bool TryAlternatingInferenceChain(GradeState& s, const RungParams& params) {
-    // Positions are 0..80; a loop closing one step beyond the limit writes
-    // position limit + 1.
-    const int limit = params.chainLimit > 79 ? 79 : params.chainLimit;
-    ChainLinks L;
-    BuildLinks(s, L);
-    ChainSearch search(s, L, limit);
+namespace {
+
+// Start digits ascending, then start cells ascending: bivalue cells and
+// multi-value strong ends of the digit.
+template <bool kPumps>
+bool SearchAllStarts(GradeState& s, const ChainLinks& L, int limit) {
+    ChainSearch<kPumps> search(s, L, limit);
     Yielder* const pump = s.Yield();
-    // Start digits ascending, then start cells ascending: bivalue cells and
-    // multi-value strong ends of the digit.
     for (int d = 1; d <= 9; ++d) {
         const CellSet starts = L.bivalueHolds[d] | L.multiStrongEnd[d];
         for (CellSet todo = starts; !todo.Empty(); todo.PopFirst()) {
-            if (pump != nullptr) pump->Pump();
+            if constexpr (kPumps) pump->Pump();
             switch (search.FromStart(d, todo.First())) {
                 case Outcome::kNothing:
                     continue;
@@ -451,6 +444,17 @@ bool TryAlternatingInferenceChain(GradeState& s, const RungParams& params) {
         }
     }
     return false;
+}
+
+}  // namespace
+
+bool TryAlternatingInferenceChain(GradeState& s, const RungParams& params) {
+    // Positions are 0..80; a loop closing one step beyond the limit writes
+    // position limit + 1.
+    const int limit = params.chainLimit > 79 ? 79 : params.chainLimit;
+    ChainLinks L;
+    BuildLinks(s, L);
+    return s.Yield() != nullptr ? SearchAllStarts<true>(s, L, limit) : SearchAllStarts<false>(s, L, limit);
 }
 
 }  // namespace gw

@@ -114,8 +114,12 @@ void Colour(Clusters& g) {
     }
 }
 
-// Explanations: the colours of clusters i (groups 0 and 1) and j (2 and 3).
-void RecordClusters(const GradeState& s, int d, const Clusters& g, int i, int j, const char* rule) {
+// The clusters' size and, for explanations, the colours of clusters i (groups 0 and 1) and j (2 and 3).
+void RecordClusters(GradeState& s, int d, const Clusters& g, int i, int j, const char* rule) {
+    int size = 0;
+    for (int p = 0; p < g.size; ++p) size += ClusterOf(g.colour[p]) == i || ClusterOf(g.colour[p]) == j;
+    s.stepSize.nodes = static_cast<std::uint16_t>(size);
+    if (s.pattern == nullptr) return;
     s.pattern->Kind(PatternKind::Colouring).Digit(d).note = rule;
     for (int cluster : {i, j})
         for (int p = 0; p < g.size; ++p)
@@ -152,7 +156,7 @@ bool CompareClusters(GradeState& s, int d, const Clusters& g) {
             const std::array<int, 4> colours = {2 * i - 1, 2 * i, 2 * j - 1, 2 * j};
             for (const Rule& rule : kRules) {
                 if ((flags & rule.flags) != rule.flags) continue;
-                if (s.pattern != nullptr) RecordClusters(s, d, g, i, j, "colours that see each other");
+                RecordClusters(s, d, g, i, j, "colours that see each other");
                 for (int p = 0; p < g.size; ++p) {
                     for (int k = 0; k < 4; ++k) {
                         if (g.colour[p] != colours[k]) continue;
@@ -189,7 +193,7 @@ bool CompareClusters(GradeState& s, int d, const Clusters& g) {
                     for (int y = 0; y < g.size; ++y) {
                         if (g.colour[y] != pairColours[1]) continue;
                         if (RemoveFromCommonPeers(s, g.list[x], g.list[y], d)) {
-                            if (s.pattern != nullptr) RecordClusters(s, d, g, i, j, "trap");
+                            RecordClusters(s, d, g, i, j, "trap");
                             return true;
                         }
                     }

@@ -176,6 +176,7 @@ private:
     bool Close() {
         const int start = chain_[0];
         const bool place = closes_[depth_] == Closure::Placement;
+        s_.stepSize.nodes = static_cast<std::uint16_t>(depth_);
         if (s_.pattern != nullptr) Record(true, place);
         if (place) {
             PlaceDigit(s_, d_, start);
@@ -189,6 +190,7 @@ private:
     // The chain begins and ends with a strong link: a cell seeing both ends
     // cannot hold the digit.
     bool Eliminate(int cell) {
+        s_.stepSize.nodes = static_cast<std::uint16_t>(depth_);
         if (s_.pattern != nullptr) Record(false, false);
         RemoveCandidate(s_, d_, cell);
         return true;

@@ -40,7 +40,7 @@ bool AlignedTripleExclusion(GradeState& s, bool withGroups);
 constexpr bool GroupStrikes(unsigned unionMask, unsigned tripleMask) {
     if (tripleMask > unionMask) return false;
     const unsigned rest = unionMask - tripleMask;
-    return rest != 0 && std::popcount(rest) <= 2;
+    return rest != 0 && bits::Popcount(rest) <= 2;
 }
 
 }  // namespace gw

@@ -449,12 +449,14 @@ bool TryAlsXZ(GradeState& s) {
     Stage1Find find;
     if (FindStage1(s, board, find)) {
         // The two-candidate cell is the second set.
+        s.stepSize.nodes = static_cast<std::uint16_t>(find.als.cells.Count() + 1);
         if (s.pattern != nullptr)
             RecordAls(s, find.als.cells, find.zList.Without(find.als.cells), find.r, find.z, find.doubly);
         return ApplyStage1(s, find);
     }
     AlsPairRecord rec;
     if (FindAlsPair(s, board, rec)) {
+        s.stepSize.nodes = static_cast<std::uint16_t>(rec.A.cells.Count() + rec.B.cells.Count());
         if (s.pattern != nullptr) RecordAls(s, rec.A.cells, rec.B.cells, rec.LinkDigit, rec.ZDigit, rec.ExtraMaskA != 0);
         return ApplyAlsPair(s, rec);
     }

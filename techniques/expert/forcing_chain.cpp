@@ -180,20 +180,29 @@ private:
     std::array<std::array<std::int16_t, 9>, 81> cause_;
 };
 
-// Explanations: each branch of the base that gave the conclusion, from its
+// The step's size (its branches and the placements on their paths) and, for
+// explanations, each branch of the base that gave the conclusion, from its
 // assumption to the placement that decides the concluded entry, one chain
 // per branch (its nodes are placements; a node's unit names the hidden
 // single that made it).
-void RecordBranches(Pattern& p, Branch& branch, const std::vector<std::pair<int, int>>& branches, int cell,
+void RecordBranches(GradeState& s, Branch& branch, const std::vector<std::pair<int, int>>& branches, int cell,
                     int digit) {
+    // The steps inside a bivalue trial are neither scored nor explained.
+    if (s.inTrial && s.pattern == nullptr) return;
+    int nodes = 0;
     for (const auto& [bc, bd] : branches) {
         branch.Propagate<true>(bc, bd);
-        PatternChain& chain = p.NewChain(Role::Branch);
-        for (const Branch::Placement& step : branch.Path(cell, digit)) {
+        const std::vector<Branch::Placement> path = branch.Path(cell, digit);
+        nodes += static_cast<int>(path.size());
+        if (s.pattern == nullptr) continue;
+        PatternChain& chain = s.pattern->NewChain(Role::Branch);
+        for (const Branch::Placement& step : path) {
             chain.Add(true, DigitBit(step.digit), {static_cast<int>(step.cell)});
             chain.nodes.back().unit = step.unit;
         }
     }
+    s.stepSize.branches = static_cast<std::uint16_t>(branches.size());
+    s.stepSize.nodes = static_cast<std::uint16_t>(nodes);
 }
 
 }  // namespace
@@ -277,15 +286,15 @@ bool TryForcingChain(GradeState& s) {
         for (int d = 1; d <= 9; ++d)
             if ((cand[c] >> (d - 1)) & 1u) addBranch(c, d);
         const int result = conclude(n);
-        if (result == 1 && s.pattern != nullptr) {
-            s.pattern->Kind(PatternKind::Forcing).Cell(c, cand[c], Role::Source).note = verdict;
+        if (result == 1) {
+            if (s.pattern != nullptr) s.pattern->Kind(PatternKind::Forcing).Cell(c, cand[c], Role::Source).note = verdict;
             std::vector<std::pair<int, int>> branches;
             for (int d = 1; d <= 9; ++d)
                 if ((cand[c] >> (d - 1)) & 1u) {
-                    s.pattern->Cell(c, DigitBit(d), Role::Branch);
+                    if (s.pattern != nullptr) s.pattern->Cell(c, DigitBit(d), Role::Branch);
                     branches.push_back({c, d});
                 }
-            RecordBranches(*s.pattern, branch, branches, concluded / 9, concluded % 9 + 1);
+            RecordBranches(s, branch, branches, concluded / 9, concluded % 9 + 1);
         }
         if (result >= 0) return result == 1;
     }
@@ -303,15 +312,16 @@ bool TryForcingChain(GradeState& s) {
                 if ((cand[c] >> (d - 1)) & 1u) addBranch(c, d);
             }
             const int result = conclude(n);
-            if (result == 1 && s.pattern != nullptr) {
-                s.pattern->Kind(PatternKind::Forcing).Digit(d).Unit(u, Role::Source, DigitBit(d)).note = verdict;
+            if (result == 1) {
+                if (s.pattern != nullptr)
+                    s.pattern->Kind(PatternKind::Forcing).Digit(d).Unit(u, Role::Source, DigitBit(d)).note = verdict;
                 std::vector<std::pair<int, int>> branches;
                 for (int k = 0; k < 9; ++k)
                     if ((cand[UnitCell(u, k)] >> (d - 1)) & 1u) {
-                        s.pattern->Cell(UnitCell(u, k), DigitBit(d), Role::Branch);
+                        if (s.pattern != nullptr) s.pattern->Cell(UnitCell(u, k), DigitBit(d), Role::Branch);
                         branches.push_back({UnitCell(u, k), d});
                     }
-                RecordBranches(*s.pattern, branch, branches, concluded / 9, concluded % 9 + 1);
+                RecordBranches(s, branch, branches, concluded / 9, concluded % 9 + 1);
             }
             if (result >= 0) return result == 1;
         }

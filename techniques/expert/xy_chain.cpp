@@ -137,6 +137,8 @@ public:
                 if (out == j_ || d == j_) ++tally_;
                 Push(next, out);
                 if (ActOnEnds(d)) {
+                    // Each cell is two nodes: the digit it is entered by and the one it leaves by.
+                    s_.stepSize.nodes = static_cast<std::uint16_t>(2 * len_);
                     if (s_.pattern != nullptr) Record();
                     return true;
                 }

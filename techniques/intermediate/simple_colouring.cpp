@@ -91,8 +91,12 @@ bool Colour(const GradeState& s, int d, Colouring& g) {
     return true;
 }
 
-// Explanations: the two colours of cluster c (groups 0 and 1) and the rule used.
-void RecordCluster(const GradeState& s, int d, const Colouring& g, int c, const char* rule) {
+// The cluster's size and, for explanations, the two colours of cluster c (groups 0 and 1) and the rule used.
+void RecordCluster(GradeState& s, int d, const Colouring& g, int c, const char* rule) {
+    int size = 0;
+    for (int n = 0; n < g.nodes; ++n) size += g.colour[n] == 2 * c - 1 || g.colour[n] == 2 * c;
+    s.stepSize.nodes = static_cast<std::uint16_t>(size);
+    if (s.pattern == nullptr) return;
     s.pattern->Kind(PatternKind::Colouring).Digit(d).note = rule;
     for (int n = 0; n < g.nodes; ++n)
         if (g.colour[n] == 2 * c - 1 || g.colour[n] == 2 * c)
@@ -115,7 +119,7 @@ bool TrySimpleColouring(GradeState& s) {
                     const int ci = g.colour[i];
                     if (ci != g.colour[j] || (ci != odd && ci != even)) continue;
                     if (!Sees(g.nodeCell[i], g.nodeCell[j])) continue;
-                    if (s.pattern != nullptr) RecordCluster(s, d, g, c, "colour wrap");
+                    RecordCluster(s, d, g, c, "colour wrap");
                     for (int n = 0; n < g.nodes; ++n)
                         if (g.colour[n] == ci) RemoveCandidate(s, d, g.nodeCell[n]);
                     return true;
@@ -127,7 +131,7 @@ bool TrySimpleColouring(GradeState& s) {
                     const int ci = g.colour[i], cj = g.colour[j];
                     if (!((ci == odd && cj == even) || (ci == even && cj == odd))) continue;
                     if (RemoveFromCommonPeers(s, g.nodeCell[i], g.nodeCell[j], d)) {
-                        if (s.pattern != nullptr) RecordCluster(s, d, g, c, "colour trap");
+                        RecordCluster(s, d, g, c, "colour trap");
                         return true;
                     }
                 }
