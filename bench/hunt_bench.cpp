@@ -189,6 +189,7 @@ bool Setting(const std::string& key, const std::string& v, gw::HuntOptions& o) {
     else if (key == "pick" && v == "score") o.pick = gw::HuntOptions::Pick::Score;
     else if (key == "pick" && v == "yield") o.pick = gw::HuntOptions::Pick::Yield;
     else if (key == "score" && v == "effort") o.score = gw::HuntOptions::Score::Effort;
+    else if (key == "score" && v == "fine") o.score = gw::HuntOptions::Score::Fine;
     else if (key == "score" && v == "top") o.score = gw::HuntOptions::Score::TopRung;
     else if (key == "score" && v == "level") o.score = gw::HuntOptions::Score::Level;
     else if (key == "digits" && v == "solutions") o.digits = gw::HuntOptions::Digits::FromSolutions;

@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <limits>
 #include <utility>
 
 #include "generator/solution_count.h"
+#include "grader/score.h"
 
 namespace gw {
 
@@ -70,7 +72,8 @@ long long HuntScore::Value(HuntOptions::Score kind) const {
         case HuntOptions::Score::Level: return top;
         case HuntOptions::Score::TopRung:
             return top | static_cast<long long>(topRung) << 24 | static_cast<long long>(std::min(topSteps, 65535)) << 8;
-        case HuntOptions::Score::Effort: break;
+        case HuntOptions::Score::Effort:
+        case HuntOptions::Score::Fine: break;
     }
     return top | std::min<long long>(effort, (1LL << 40) - 1);
 }
@@ -551,8 +554,11 @@ bool Hunter::Finish(const Grid& puzzle, const Grid& solution, std::uint32_t fami
     lastLevel_ = level;
     lastWork_ = GradingWork(trace_);
     ++counts_.levels[static_cast<std::size_t>(level)];
-    HuntPuzzle p{puzzle, solution, level, ScoreGrading(level, trace_.rungs).Value(pool_.options().score), lastWork_,
-                 family};
+    const HuntOptions::Score kind = pool_.options().score;
+    const long long score = kind == HuntOptions::Score::Fine
+                                ? std::llround(Score(level, trace_) * 10000)
+                                : ScoreGrading(level, trace_.rungs).Value(kind);
+    HuntPuzzle p{puzzle, solution, level, score, lastWork_, family};
     lastScore_ = p.score;
     pool_.Offer(p);
     if (handOut && pool_.Claim(p)) found = p;

@@ -42,7 +42,10 @@ struct HuntOptions {
     // the list is complete and a pair that singles one solution out of it
     // needs no further uniqueness test.
     int listLimit = 32;
-    enum class Score { Level, TopRung, Effort } score = Score::Effort;
+    // How parents are ranked: Fine is the difficulty score of the grading
+    // (grader/score.h: the level, then the hardest step and the number of
+    // steps at the level); the others are rougher counts of the rungs used.
+    enum class Score { Level, TopRung, Effort, Fine } score = Score::Effort;
     // Which parent of a tournament wins, and which parents the pool keeps.
     //  Score: the higher score; the pool keeps the highest scores.
     //  Yield: the parent whose neighbours were hard most often; the pool
