@@ -1,6 +1,7 @@
 #include "collection_view.h"
 
 #include <QCheckBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -12,11 +13,13 @@
 
 #include "explain/html.h"
 #include "generator/generator.h"
-#include "grader/grader.h"
+#include "grader/score.h"
 #include "grid_view.h"
 #include "output/stored.h"
 #include "runs/grading.h"
 #include "output/targets.h"
+
+#include <algorithm>
 
 namespace gw {
 
@@ -42,7 +45,8 @@ std::vector<CollectionPuzzle> ReadLevel(const std::filesystem::path& base, int t
             if (!p.error.empty()) continue;
             out.push_back({p.grid, level,
                            QString("%1, %2 %3").arg(QString::fromStdString(f.path.filename().string()), unit,
-                                                    QString::number(p.line))});
+                                                    QString::number(p.line)),
+                           static_cast<int>(out.size()) + 1});
         }
     }
     return out;
@@ -56,9 +60,10 @@ CollectionView::CollectionView(QWidget* parent) : QWidget(parent) {
     // Wide enough for a level with puzzles chosen: "Kamikaze  (999 of 1000)".
     levels_->setMinimumWidth(std::max(130, levels_->fontMetrics().horizontalAdvance("Kamikaze  (999 of 1000)") + 12));
 
-    table_ = new QTableWidget(0, 2, this);
+    table_ = new QTableWidget(0, 3, this);
     table_->setObjectName("puzzles");
-    table_->setHorizontalHeaderLabels({tr("No."), tr("Clues")});
+    table_->setHorizontalHeaderLabels({tr("No."), tr("Clues"), tr("Score")});
+    table_->horizontalHeader()->setToolTip(tr("Click Score to list the puzzles from easy to hard, No. for the order stored"));
     table_->verticalHeader()->hide();
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -126,6 +131,12 @@ CollectionView::CollectionView(QWidget* parent) : QWidget(parent) {
     });
     connect(table_, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
         if (row >= 0 && row < static_cast<int>(puzzles_.size())) emit openPuzzle(puzzles_[static_cast<std::size_t>(row)]);
+    });
+    // A click on Score lists the level from easy to hard, on No. in the order stored.
+    connect(table_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
+        if (column == 1 || (column == 2) == byScore_) return;
+        byScore_ = column == 2;
+        LoadLevel();
     });
     connect(solution_, &QCheckBox::toggled, this, &CollectionView::ShowCurrent);
     connect(clear_, &QPushButton::clicked, this, &CollectionView::ClearChoice);
@@ -208,6 +219,25 @@ void CollectionView::ShowChoice() {
 
 void CollectionView::LoadLevel() {
     puzzles_ = base_.empty() ? std::vector<CollectionPuzzle>{} : ReadLevel(base_, target_, level_);
+    // Each puzzle is graded once for its score; a level of hard puzzles takes
+    // a few seconds the first time it is shown.
+    GradeState s;
+    bool waiting = false;
+    for (CollectionPuzzle& p : puzzles_) {
+        auto [it, fresh] = scores_.try_emplace(p.puzzle, 0.0);
+        if (fresh) {
+            if (!waiting) QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+            waiting = true;
+            it->second = GradeAndScore(s, p.puzzle).score;
+        }
+        p.score = it->second;
+    }
+    if (waiting) QGuiApplication::restoreOverrideCursor();
+    if (byScore_)
+        std::stable_sort(puzzles_.begin(), puzzles_.end(),
+                         [](const CollectionPuzzle& a, const CollectionPuzzle& b) { return a.score < b.score; });
+    table_->horizontalHeader()->setSortIndicatorShown(true);
+    table_->horizontalHeader()->setSortIndicator(byScore_ ? 2 : 0, Qt::AscendingOrder);
     // The level's choice found again by where each puzzle is stored: a run
     // or a merge may have added puzzles since.
     auto& chosen = chosen_[static_cast<std::size_t>(level_)];
@@ -224,10 +254,11 @@ void CollectionView::LoadLevel() {
     table_->clearContents();
     table_->setRowCount(static_cast<int>(puzzles_.size()));
     for (std::size_t i = 0; i < puzzles_.size(); ++i) {
-        auto* number = new QTableWidgetItem(QString::number(i + 1));
+        auto* number = new QTableWidgetItem(QString::number(puzzles_[i].number));
         number->setToolTip(puzzles_[i].source);
         table_->setItem(static_cast<int>(i), 0, number);
         table_->setItem(static_cast<int>(i), 1, new QTableWidgetItem(QString::number(Clues(puzzles_[i].puzzle))));
+        table_->setItem(static_cast<int>(i), 2, new QTableWidgetItem(QString::fromStdString(ScoreText(puzzles_[i].score))));
     }
     // The first puzzle is shown without being chosen.
     table_->clearSelection();
@@ -264,7 +295,11 @@ void CollectionView::ShowCurrent() {
     // An empty step: the digits not given are drawn in the ink of solved ones.
     const Step none{};
     grid_->SetSvg(explain::StandaloneGridSvg(board, solution_->isChecked() ? &none : nullptr));
-    caption_->setText(tr("No. %1 · %2 clues · %3").arg(row + 1).arg(Clues(p.puzzle)).arg(p.source));
+    caption_->setText(tr("No. %1 · %2 clues · score %3 · %4")
+                          .arg(p.number)
+                          .arg(Clues(p.puzzle))
+                          .arg(QString::fromStdString(ScoreText(p.score)))
+                          .arg(p.source));
 }
 
 }  // namespace gw

@@ -27,6 +27,8 @@ struct CollectionPuzzle {
     Grid puzzle{};
     int level = 0;
     QString source;  // file and line or record
+    int number = 0;     // 1.. in the order stored
+    double score = 0;   // the difficulty score, once the list has graded it
 };
 
 // The valid puzzles stored for one level of a target, in the order counted.
@@ -76,6 +78,10 @@ private:
     int target_ = 0;
     int level_ = 1;
     std::vector<CollectionPuzzle> puzzles_;
+    // The difficulty score of every puzzle listed so far (a grading each, kept
+    // while the window is open), and whether the list runs by it.
+    std::map<Grid, double> scores_;
+    bool byScore_ = false;
     std::array<std::string, 9> counts_{};
     // The chosen puzzles of each level, by their row in the level's list.
     std::array<std::map<int, CollectionPuzzle>, 10> chosen_{};

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSplitter>
 #include <QVBoxLayout>
@@ -16,6 +17,7 @@
 
 #include "explain/explain.h"
 #include "explain/html.h"
+#include "grader/score.h"
 #include "grid_view.h"
 #include "output/reader.h"
 #include "output/stored.h"
@@ -46,6 +48,11 @@ PuzzleView::PuzzleView(QWidget* parent) : QWidget(parent) {
     result_ = new QLabel(this);
     result_->setObjectName("result");
     result_->setWordWrap(true);
+    busy_ = new QProgressBar(this);
+    busy_->setObjectName("gradingBusy");
+    busy_->setRange(0, 0);  // a grading tells no fraction
+    busy_->setMaximumHeight(result_->fontMetrics().height());
+    busy_->setVisible(false);
     techniques_ = new QLabel(this);
     techniques_->setObjectName("techniques");
     techniques_->setWordWrap(true);
@@ -105,6 +112,7 @@ PuzzleView::PuzzleView(QWidget* parent) : QWidget(parent) {
     auto* box = new QVBoxLayout(this);
     box->addLayout(top);
     box->addWidget(result_);
+    box->addWidget(busy_);
     box->addWidget(split, 1);
 
     connect(grade_, &QPushButton::clicked, this, [this] { LoadText(input_->toPlainText()); });
@@ -188,35 +196,64 @@ void PuzzleView::LoadGrid(const Grid& puzzle, const QString& source) {
     Grade(puzzle, source);
 }
 
+PuzzleView::~PuzzleView() {
+    // A grading ends by itself; its word that it ended is dropped with this object.
+    if (worker_.joinable()) worker_.join();
+}
+
 bool PuzzleView::Grade(const Grid& puzzle, const QString& source) {
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    if (grading_) {
+        queued_ = std::make_pair(puzzle, source);
+        return true;
+    }
+    grading_ = true;
+    busy_->setVisible(true);
+    result_->setText(tr("Grading %1…").arg(source));
+    if (worker_.joinable()) worker_.join();
     // The grading job's own path: checked, graded, a trial explained.
-    runs::GradedPuzzle g;
-    g.p.grid = puzzle;
-    runs::GradingOptions o;
-    o.steps = true;
-    GradeState s;
-    runs::GradeOne(g, s, o);
-    QGuiApplication::restoreOverrideCursor();
+    worker_ = std::thread([this, puzzle, source] {
+        runs::GradedPuzzle g;
+        g.p.grid = puzzle;
+        runs::GradingOptions o;
+        o.steps = true;
+        GradeState s;
+        runs::GradeOne(g, s, o);
+        QMetaObject::invokeMethod(this, [this, g = std::move(g), source] { Graded(g, source); }, Qt::QueuedConnection);
+    });
+    return true;
+}
+
+void PuzzleView::Graded(const runs::GradedPuzzle& g, const QString& source) {
+    worker_.join();
+    grading_ = false;
+    busy_->setVisible(false);
+    if (queued_) {
+        // A later puzzle was asked for: it is the one to show.
+        const auto [puzzle, from] = *queued_;
+        queued_.reset();
+        Grade(puzzle, from);
+        return;
+    }
     if (!g.p.error.empty()) {
         Fail(tr("%1: %2").arg(source, QString::fromStdString(g.p.error)));
-        return false;
+        return;
     }
+    const Grid& puzzle = g.p.grid;
     puzzle_ = puzzle;
     level_ = g.level;
-    steps_ = std::move(g.steps);
+    steps_ = g.steps;
     frames_ = explain::Frames(puzzle_, level_, steps_);
     position_ = revealed_ = 0;
-    result_->setText(tr("%1 (level %2), %3 · %4")
+    result_->setText(tr("%1 (level %2), score %3, %4 · %5")
                          .arg(QString::fromLatin1(kLevelNames[static_cast<std::size_t>(level_)]))
                          .arg(level_)
+                         .arg(QString::fromStdString(ScoreText(g.score)))
                          .arg(Plural(static_cast<int>(steps_.size()), "step"), source) +
                      (level_ == 9 ? tr(" · no technique of the ladder finishes it") : QString()));
     QStringList summary;
     for (const std::string& line : explain::Summary(steps_)) summary << QString::fromStdString(line);
     techniques_->setText(summary.join("\n"));
     Show();
-    return true;
 }
 
 void PuzzleView::SetPosition(int position) {

@@ -6,15 +6,20 @@
 
 #include <QWidget>
 
+#include <optional>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "explain/explain.h"
 #include "grader/grader.h"
+#include "runs/grading.h"
 
 class QCheckBox;
 class QLabel;
 class QListWidget;
 class QPlainTextEdit;
+class QProgressBar;
 class QPushButton;
 
 namespace gw {
@@ -32,6 +37,11 @@ public:
     bool LoadText(const QString& text);
     bool LoadFile(const QString& path);
     void LoadGrid(const Grid& puzzle, const QString& source);
+
+    // A grading runs off the window's thread (a puzzle asked for meanwhile
+    // is graded next); the view shows it when it ends.
+    bool grading() const { return grading_; }
+    ~PuzzleView() override;
 
     // The frame on show: 0 the puzzle, then each step on the grid it starts
     // from, a trial's own steps and its solved grid after it, and the grid
@@ -62,6 +72,7 @@ public slots:
 
 private:
     bool Grade(const Grid& puzzle, const QString& source);
+    void Graded(const runs::GradedPuzzle& g, const QString& source);
     void Show();
     void Fail(const QString& why);
 
@@ -72,10 +83,15 @@ private:
     int position_ = 0;
     int revealed_ = 0;  // hint mode: frames shown so far
 
+    std::thread worker_;
+    bool grading_ = false;
+    std::optional<std::pair<Grid, QString>> queued_;  // asked for during a grading
+
     QPlainTextEdit* input_;
     QPushButton* open_;
     QPushButton* grade_;
     QLabel* result_;
+    QProgressBar* busy_;
     QLabel* techniques_;
     GridView* grid_;
     QListWidget* list_;

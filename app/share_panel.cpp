@@ -1,7 +1,5 @@
 #include "share_panel.h"
 
-#include <unistd.h>
-
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -10,11 +8,15 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include "generator/generator.h"
@@ -27,9 +29,38 @@ namespace gw {
 
 SharePanel::SharePanel(QWidget* parent) : QWidget(parent) {
     setObjectName("SharePanel");
-    level_ = new QComboBox(this);
-    level_->setObjectName("bookLevel");
-    for (int l = 1; l <= 9; ++l) level_->addItem(QString::fromLatin1(kLevelNames[static_cast<std::size_t>(l)]));
+    // What `gridwick print` chooses with --levels, --per-level, --order and --seed.
+    auto* levelBoxes = new QWidget(this);
+    auto* levelGrid = new QGridLayout(levelBoxes);
+    levelGrid->setContentsMargins(0, 0, 0, 0);
+    for (int l = 1; l <= 9; ++l) {
+        auto* box = new QCheckBox(QString::fromLatin1(kLevelNames[static_cast<std::size_t>(l)]), levelBoxes);
+        box->setObjectName(QString("bookLevel%1").arg(l));
+        levelGrid->addWidget(box, (l - 1) / 3, (l - 1) % 3);
+        levels_[static_cast<std::size_t>(l)] = box;
+    }
+    levels_[1]->setChecked(true);
+    perLevel_ = new QSpinBox(this);
+    perLevel_->setObjectName("bookPerLevel");
+    perLevel_->setRange(0, kMaxPerLevel);
+    perLevel_->setSpecialValueText(tr("all"));
+    order_ = new QComboBox(this);
+    order_->setObjectName("bookOrder");
+    order_->addItems({tr("Easy to hard"), tr("Random")});
+    seed_ = new QLineEdit(this);
+    seed_->setObjectName("bookSeed");
+    seed_->setPlaceholderText(tr("from the clock"));
+    seed_->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]{0,20}"), seed_));
+    seed_->setEnabled(false);
+    connect(order_, &QComboBox::currentIndexChanged, this, [this](int i) { seed_->setEnabled(i == 1); });
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName("bookProgress");
+    progress_->setRange(0, 0);  // busy: the drawing tells no fraction
+    progress_->setVisible(false);
+    cancel_ = new QPushButton(tr("Cancel"), this);
+    cancel_->setObjectName("bookCancel");
+    cancel_->setVisible(false);
+    exporter_ = new BookExport(this);
     perPage_ = new QComboBox(this);
     perPage_->setObjectName("perPage");
     perPage_->addItems({"1", "2", "4", "6"});
@@ -45,7 +76,7 @@ SharePanel::SharePanel(QWidget* parent) : QWidget(parent) {
     title_ = new QLineEdit(this);
     title_->setObjectName("bookTitle");
     title_->setPlaceholderText(tr("no title page"));
-    export_ = new QPushButton(tr("E&xport the level to PDF…"), this);
+    export_ = new QPushButton(tr("E&xport to PDF…"), this);
     export_->setObjectName("exportLevel");
     openBook_ = new QPushButton(tr("Open the &book to print it"), this);
     openBook_->setObjectName("openBook");
@@ -73,7 +104,10 @@ SharePanel::SharePanel(QWidget* parent) : QWidget(parent) {
         label->setBuddy(field);
         f->addRow(label, field);
     };
-    add(form, tr("&Level:"), level_);
+    add(form, tr("&Levels:"), levelBoxes);
+    add(form, tr("Per le&vel:"), perLevel_);
+    add(form, tr("Order of the p&uzzles:"), order_);
+    add(form, tr("Seed of the random order:"), seed_);
     add(form, tr("Puzzles per pa&ge:"), perPage_);
     add(form, tr("P&aper:"), paper_);
     add(form, tr("&Title:"), title_);
@@ -83,6 +117,10 @@ SharePanel::SharePanel(QWidget* parent) : QWidget(parent) {
     bookButtons->addWidget(export_, 1);
     bookButtons->addWidget(openBook_);
     form->addRow(bookButtons);
+    auto* progressRow = new QHBoxLayout;
+    progressRow->addWidget(progress_, 1);
+    progressRow->addWidget(cancel_);
+    form->addRow(progressRow);
 
     auto* mergeBox = new QGroupBox(tr("Merge another collection in"), this);
     auto* mv = new QVBoxLayout(mergeBox);
@@ -102,10 +140,9 @@ SharePanel::SharePanel(QWidget* parent) : QWidget(parent) {
     box->addWidget(status_);
     box->addStretch(1);
 
-    connect(export_, &QPushButton::clicked, this, [this] {
-        const int level = level_->currentIndex() + 1;
-        ExportWithDialog(ReadLevel(base_, target_, level), level_->currentText());
-    });
+    connect(export_, &QPushButton::clicked, this, [this] { ExportWithDialog({}, BookName()); });
+    connect(cancel_, &QPushButton::clicked, exporter_, &BookExport::Cancel);
+    connect(exporter_, &BookExport::finished, this, &SharePanel::Exported);
     connect(choose_, &QPushButton::clicked, this, [this] {
         const QString dir = QFileDialog::getExistingDirectory(this, tr("Merge from"), source_->text());
         if (!dir.isEmpty()) source_->setText(dir);
@@ -145,46 +182,56 @@ void SharePanel::SetSolutions(bool on) { solutions_->setChecked(on); }
 bool SharePanel::howToPlay() const { return howToPlay_->isChecked(); }
 void SharePanel::SetHowToPlay(bool on) { howToPlay_->setChecked(on); }
 
-QString SharePanel::ExportPdf(const std::vector<CollectionPuzzle>& puzzles, const QString& path, const QString& title) {
-    if (puzzles.empty()) return tr("No puzzle to print.");
-    std::vector<print::BookPuzzle> book;
-    for (const CollectionPuzzle& p : puzzles) {
-        print::BookPuzzle b;
-        b.number = static_cast<int>(book.size()) + 1;
-        b.puzzle = p.puzzle;
-        CountSolutions(p.puzzle, 1, &b.solution);
-        b.levelName = kLevelNames[static_cast<std::size_t>(p.level)];
-        book.push_back(b);
-    }
-    print::BookOptions o;
-    o.paper = letter() ? print::Paper::Letter : print::Paper::A4;
-    o.perPage = perPage();
-    o.solutions = solutions();
-    o.howToPlay = howToPlay();
-    o.title = title.toStdString();
-    // Written beside the file and renamed, so that a failure never leaves a
-    // half-written book under the chosen name.
-    const std::filesystem::path final = path.toStdString();
-    const QFileInfo info(path);
-    const std::filesystem::path tmp =
-        info.dir().filePath("." + info.fileName() + "." + QString::number(::getpid()) + ".tmp").toStdString();
-    std::string error;
-    std::error_code ec;
-    if (!print::WritePdf(tmp.string(), book, o, error)) {
-        std::filesystem::remove(tmp, ec);
-        return QString::fromStdString(error);
-    }
-    std::filesystem::rename(tmp, final, ec);
-    if (ec) {
-        std::filesystem::remove(tmp, ec);
-        return QString::fromStdString(ec.message());
-    }
-    return {};
+unsigned SharePanel::levels() const {
+    unsigned m = 0;
+    for (int l = 1; l <= 9; ++l)
+        if (levels_[static_cast<std::size_t>(l)]->isChecked()) m |= LevelBit(l);
+    return m;
+}
+
+void SharePanel::SetLevels(unsigned levels) {
+    for (int l = 1; l <= 9; ++l) levels_[static_cast<std::size_t>(l)]->setChecked((levels & LevelBit(l)) != 0);
+}
+
+int SharePanel::perLevel() const { return perLevel_->value(); }
+void SharePanel::SetPerLevel(int n) { perLevel_->setValue(n); }
+bool SharePanel::randomOrder() const { return order_->currentIndex() == 1; }
+void SharePanel::SetRandomOrder(bool random) { order_->setCurrentIndex(random ? 1 : 0); }
+
+// "Easy", "Easy to Hard", "Easy, Crazy and Outlaw": the levels chosen, for
+// the file name offered.
+QString SharePanel::BookName() const {
+    QStringList names;
+    for (int l = 1; l <= 9; ++l)
+        if (levels() & LevelBit(l)) names << QString::fromLatin1(kLevelNames[static_cast<std::size_t>(l)]);
+    if (names.size() <= 1) return names.value(0, tr("Puzzles"));
+    return names.mid(0, names.size() - 1).join(", ") + tr(" and ") + names.back();
+}
+
+BookRequest SharePanel::Request(const std::vector<CollectionPuzzle>& puzzles, const QString& path) const {
+    BookRequest r;
+    r.puzzles = puzzles;
+    r.base = base_;
+    r.target = target_;
+    r.choice.levels = levels();
+    r.choice.perLevel = perLevel();
+    r.choice.order = randomOrder() ? print::BookOrder::Random : print::BookOrder::Level;
+    bool ok = false;
+    const qulonglong seed = seed_->text().toULongLong(&ok);
+    if (ok) r.choice.seed = static_cast<std::uint64_t>(seed);
+    r.book.paper = letter() ? print::Paper::Letter : print::Paper::A4;
+    r.book.perPage = perPage();
+    r.book.solutions = solutions();
+    r.book.howToPlay = howToPlay();
+    r.book.title = title_->text().toStdString();
+    r.path = path;
+    return r;
 }
 
 void SharePanel::ExportWithDialog(const std::vector<CollectionPuzzle>& puzzles, const QString& name) {
-    if (puzzles.empty()) {
-        status_->setText(tr("No %1 puzzle is stored for this target.").arg(name));
+    if (exporter_->running()) return;
+    if (puzzles.empty() && levels() == 0) {
+        status_->setText(tr("Choose at least one level."));
         return;
     }
     QString path = pathForTests;
@@ -194,11 +241,36 @@ void SharePanel::ExportWithDialog(const std::vector<CollectionPuzzle>& puzzles, 
         if (path.isEmpty()) return;
         if (!path.endsWith(".pdf", Qt::CaseInsensitive)) path += ".pdf";
     }
-    const QString error = ExportPdf(puzzles, path, title_->text());
-    if (error.isEmpty()) lastBook_ = path;
+    exporter_->Start(Request(puzzles, path));
+    exportPath_ = path;
+    export_->setEnabled(false);
+    progress_->setVisible(true);
+    cancel_->setVisible(true);
+    status_->setText(tr("Making the book %1…").arg(path));
+}
+
+void SharePanel::Exported(const BookResult& r) {
+    export_->setEnabled(true);
+    progress_->setVisible(false);
+    cancel_->setVisible(false);
+    if (r.cancelled) {
+        status_->setText(tr("Cancelled: no book was written."));
+    } else if (!r.error.isEmpty()) {
+        status_->setText(tr("Cannot write %1: %2").arg(exportPath_, r.error));
+    } else {
+        lastBook_ = exportPath_;
+        QStringList levels;
+        for (int l = 1; l <= 9; ++l)
+            if (const int n = r.perLevel[static_cast<std::size_t>(l)]; n > 0)
+                levels << QString("%1 %2").arg(QString::fromLatin1(kLevelNames[static_cast<std::size_t>(l)])).arg(n);
+        QString text = tr("Wrote %1 %2 to %3 (%4)")
+                           .arg(r.puzzles)
+                           .arg(r.puzzles == 1 ? tr("puzzle") : tr("puzzles"), exportPath_, levels.join(", "));
+        if (r.seed) text += tr("; random order, seed %1").arg(static_cast<qulonglong>(*r.seed));
+        status_->setText(text);
+    }
     openBook_->setEnabled(!lastBook_.isEmpty());
-    status_->setText(error.isEmpty() ? tr("Wrote %1 %2 to %3").arg(puzzles.size()).arg(puzzles.size() == 1 ? "puzzle" : "puzzles", path)
-                                     : tr("Cannot write %1: %2").arg(path, error));
+    emit exported();
 }
 
 void SharePanel::Merge() {

@@ -5,16 +5,20 @@
 
 #include <QWidget>
 
+#include <array>
 #include <filesystem>
 #include <vector>
 
+#include "book_export.h"
 #include "collection_view.h"
 
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QProgressBar;
 class QPushButton;
+class QSpinBox;
 
 namespace gw {
 
@@ -35,15 +39,24 @@ public:
     bool howToPlay() const;
     void SetHowToPlay(bool on);
 
-    // Writes the book; an empty string when it was written, else why not.
-    QString ExportPdf(const std::vector<CollectionPuzzle>& puzzles, const QString& path, const QString& title);
+    // The book's levels (bit L: level L), how many of each (0: all) and
+    // whether in a random order, as `gridwick print` chooses them.
+    unsigned levels() const;
+    void SetLevels(unsigned levels);
+    int perLevel() const;
+    void SetPerLevel(int n);
+    bool randomOrder() const;
+    void SetRandomOrder(bool random);
 
-    // Asks where to save, then writes (the file dialog is skipped when
-    // `pathForTests` is set).
+    // Asks where to save, then makes the book off the window's thread: of
+    // `puzzles`, or when none are given of the levels chosen here (the file
+    // dialog is skipped when `pathForTests` is set).
     void ExportWithDialog(const std::vector<CollectionPuzzle>& puzzles, const QString& name);
     QString pathForTests;
+    bool exporting() const { return exporter_->running(); }
 
-    QComboBox* levelBox() const { return level_; }
+    QLineEdit* seedEdit() const { return seed_; }
+    QPushButton* cancelButton() const { return cancel_; }
     QLineEdit* titleEdit() const { return title_; }
     QPushButton* exportButton() const { return export_; }
     QLineEdit* sourceEdit() const { return source_; }
@@ -54,13 +67,24 @@ public:
 
 signals:
     void merged();
+    void exported();  // a book export ended, written or not
 
 private:
     void Merge();
+    void Exported(const BookResult& result);
+    QString BookName() const;
+    BookRequest Request(const std::vector<CollectionPuzzle>& puzzles, const QString& path) const;
 
     std::filesystem::path base_;
     int target_ = 0;
-    QComboBox* level_;
+    std::array<QCheckBox*, 10> levels_{};
+    QSpinBox* perLevel_;
+    QComboBox* order_;
+    QLineEdit* seed_;
+    QProgressBar* progress_;
+    QPushButton* cancel_;
+    BookExport* exporter_;
+    QString exportPath_;
     QComboBox* perPage_;
     QComboBox* paper_;
     QCheckBox* solutions_;

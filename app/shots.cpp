@@ -4,6 +4,7 @@
 // puzzles first. Run it offscreen or on any display; QT_SCALE_FACTOR=2 gives
 // the pictures at 200%.
 #include <QApplication>
+#include <QHeaderView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -107,22 +108,26 @@ int main(int argc, char** argv) {
     ok &= Save(&w, out, "window-panel-run" + suffix + ".png");
     w.statusBar()->clearMessage();
 
-    // The collection: the Kamikaze level, its third puzzle with its solution.
+    // The collection: the Kamikaze level from easy to hard (a click on
+    // Score), its third puzzle with its solution; then in the order stored.
     gw::CollectionView* c = w.collection();
     w.tabs()->setCurrentWidget(c);
     c->SelectLevel(4);
     c->SelectPuzzle(1);
     c->SelectLevel(6);
+    emit c->puzzleTable()->horizontalHeader()->sectionClicked(2);
     c->SelectPuzzle(2);
     c->solutionBox()->setChecked(true);
     Settle(200);
     ok &= Save(&w, out, "window-collection" + suffix + ".png");
+    emit c->puzzleTable()->horizontalHeader()->sectionClicked(0);
 
     // One puzzle explained: the hardest step of an Insane puzzle.
     c->SelectLevel(5);
     c->SelectPuzzle(0);
     c->solutionBox()->setChecked(false);
     c->openButton()->click();
+    for (int i = 0; i < 500 && w.puzzle()->grading(); ++i) Settle(20);
     gw::PuzzleView* p = w.puzzle();
     int hardest = 1;
     for (std::size_t i = 0; i < p->steps().size(); ++i)
@@ -147,6 +152,7 @@ int main(int argc, char** argv) {
         for (const auto& c : kChains) {
             p->input()->setPlainText(c.puzzle);
             p->gradeButton()->click();
+            for (int i = 0; i < 500 && p->grading(); ++i) Settle(20);
             for (std::size_t i = 0; i < p->frames().size(); ++i)
                 if (p->frames()[i].step != nullptr && p->frames()[i].step->rung == c.rung) {
                     p->SetPosition(static_cast<int>(i) + c.after);
@@ -159,10 +165,12 @@ int main(int argc, char** argv) {
     // Print and share after a book was written.
     gw::SharePanel* sh = w.share();
     w.tabs()->setCurrentWidget(sh);
-    sh->levelBox()->setCurrentIndex(3);
-    sh->titleEdit()->setText("Crazy puzzles");
+    sh->SetLevels(gw::LevelBit(4) | gw::LevelBit(5) | gw::LevelBit(6));
+    sh->SetPerLevel(20);
+    sh->titleEdit()->setText("Crazy to Kamikaze");
     sh->pathForTests = scratch.filePath("book.pdf");
     sh->exportButton()->click();
+    for (int i = 0; i < 500 && sh->exporting(); ++i) Settle(20);
     Settle(200);
     ok &= Save(&w, out, "window-export" + suffix + ".png");
     return ok ? 0 : 1;

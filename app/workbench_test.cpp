@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "book_export.h"
 #include "collection_view.h"
 #include "explain/explain.h"
 #include "explain/html.h"
@@ -467,6 +468,7 @@ void WorkbenchTest::collectionOpensAPuzzleAndItsExplanation() {
     c->openButton()->click();
     gw::PuzzleView* p = w.puzzle();
     QCOMPARE(w.tabs()->currentWidget(), static_cast<QWidget*>(p));
+    QTRY_VERIFY_WITH_TIMEOUT(!p->grading(), 30000);
     std::vector<gw::Step> steps;
     gw::GradeState s;
     QCOMPARE(p->level(), gw::GradePuzzle(s, chosen, &steps));
@@ -509,6 +511,7 @@ void WorkbenchTest::pastedPuzzleSteppedThrough() {
     w.tabs()->setCurrentWidget(p);
     p->input()->setPlainText(text);
     p->gradeButton()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!p->grading(), 30000);
     QCOMPARE(p->level() != 0, valid);
     if (!valid) {
         QVERIFY(!p->resultLabel()->text().isEmpty());
@@ -556,6 +559,8 @@ void WorkbenchTest::trialAndForcingChainShownNodeByNode() {
     gw::PuzzleView* p = w.puzzle();
     p->input()->setPlainText(text);
     p->gradeButton()->click();
+    QVERIFY(p->grading());  // off the window's thread
+    QTRY_VERIFY_WITH_TIMEOUT(!p->grading(), 30000);
     QVERIFY(p->level() != 0);
     const std::string explained = gw::explain::ExplanationText(p->frames()[0].board.grid, p->level(), p->steps(), false);
     int shown = 0;
@@ -592,13 +597,15 @@ void WorkbenchTest::bookExportedToPdf() {
     w.Load();
     w.main()->combo2()->setCurrentIndex(3);
     gw::SharePanel* share = w.share();
-    share->levelBox()->setCurrentIndex(0);
+    share->SetLevels(LevelBit(1));
     share->titleEdit()->setText("Easy does it");
     share->SetPerPage(6);
     share->SetHowToPlay(true);
     const QString pdf = dir.filePath("easy.pdf");
     share->pathForTests = pdf;
     share->exportButton()->click();
+    QVERIFY(share->exporting());  // off the window's thread
+    QTRY_VERIFY_WITH_TIMEOUT(!share->exporting(), 30000);
     QVERIFY2(share->statusLabel()->text().startsWith("Wrote"), qPrintable(share->statusLabel()->text()));
     QVERIFY(share->openBookButton()->isEnabled());
     int status = 0;
@@ -633,12 +640,43 @@ void WorkbenchTest::bookExportedToPdf() {
     share->titleEdit()->clear();
     share->SetHowToPlay(false);
     c->exportButton()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!share->exporting(), 30000);
     // The contents, one puzzle page and one solution page.
     const QString both = Run("pdftotext", {two, "-"}, status);
     QVERIFY2(both.contains("No. 1 · Easy") && both.contains("No. 2 · Medium"), qPrintable(both));
     QVERIFY(Run("pdfinfo", {two}, status).contains(QRegularExpression("Pages:\\s+3\\n")));
     c->findChild<QPushButton*>("clearChoice")->click();
     QVERIFY(c->Selected().empty());
+
+    // Levels mixed as `gridwick print --levels 1-3 --per-level 2 [--order random --seed 7]` mixes them.
+    QVERIFY(perLevel[3] >= 2);
+    share->SetLevels(LevelBit(1) | LevelBit(2) | LevelBit(3));
+    share->SetPerLevel(2);
+    QStringList books;
+    for (const bool random : {false, true, true}) {
+        share->SetRandomOrder(random);
+        share->seedEdit()->setText("7");
+        share->pathForTests = dir.filePath(QString("mixed%1.pdf").arg(books.size()));
+        share->exportButton()->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!share->exporting(), 30000);
+        const QString said = share->statusLabel()->text();
+        QVERIFY2(said.contains("Wrote 6 puzzles") && said.contains("(Easy 2, Medium 2, Hard 2)"), qPrintable(said));
+        QCOMPARE(said.contains("random order, seed 7"), random);
+        books << Run("pdftotext", {share->pathForTests, "-"}, status);
+    }
+    for (const char* n : {"No. 1 · Easy", "No. 3 · Medium", "No. 5 · Hard"})
+        QVERIFY2(books[0].contains(QString::fromUtf8(n)), qPrintable(books[0]));
+    QVERIFY(books[1] != books[0]);
+    QCOMPARE(books[2], books[1]);  // the same seed, the same book
+
+    // A cancel leaves no file.
+    gw::BookRequest request;
+    request.base = base;
+    request.target = 3;
+    request.path = dir.filePath("cancelled.pdf");
+    const std::atomic<bool> cancelled{true};
+    QVERIFY(gw::MakeBook(request, cancelled).cancelled);
+    QVERIFY(!QFile::exists(request.path));
 }
 
 void WorkbenchTest::otherFolderMergedIn() {

@@ -21,6 +21,7 @@
 #include "output/replacing_file.h"
 #include "grader/score.h"
 #include "print/book.h"
+#include "print/book_choice.h"
 
 namespace gw::cli {
 
@@ -100,113 +101,6 @@ std::string ShortId(const Grid& puzzle) {
     return buf;
 }
 
-// A puzzle kept for the book, with the place it would take in the chosen
-// order (smaller first).
-struct Kept {
-    std::uint64_t key = 0, seq = 0;
-    Grid puzzle{}, solution{};
-    int level = 0;
-    bool operator<(const Kept& other) const { return key != other.key ? key < other.key : seq < other.seq; }
-};
-
-struct Choice {
-    std::vector<Kept> puzzles;
-    long long repeats = 0, disguised = 0;
-    std::uint64_t seed = 0;
-};
-
-// The puzzles of the book, chosen while the inputs are read: repeats dropped
-// (the same clues, or with --unique the same canonical form; the first one
-// stays), the chosen levels kept, put in order, then at most --per-level of
-// each level and --count in all. Each puzzle gets its place in the order as it
-// comes: as read, by level then as read, or a random place drawn from the seed
-// and its clues. Of each level only the puzzles with the first places that the
-// book can still take are held, so that a book of 10 out of millions holds
-// little more than 10: a repeat is told from the puzzles held, which is enough
-// since a puzzle that lost its place takes its repeats' place with it.
-class Chooser {
-public:
-    Chooser(const PrintOptions& o, unsigned levels) : o_(o), levels_(levels) {
-        if (o.order == "random") c_.seed = o.seed ? *o.seed : ClockSeed();
-        scored_ = o.order == "score" || !o.score.empty();
-        if (!o.score.empty()) ParseScoreRange(o.score, range_);
-        constexpr long long kAll = std::numeric_limits<long long>::max();
-        cap_ = std::min(o.perLevel > 0 ? o.perLevel : kAll, o.count > 0 ? o.count : kAll);
-    }
-
-    // Takes the next puzzle read; false when no later one can make the book.
-    bool Offer(const LoadedPuzzle& p) {
-        if (!((levels_ >> p.level) & 1u)) return true;
-        if (clues_.count(p.puzzle) != 0) {
-            ++c_.repeats;
-            return true;
-        }
-        const Grid form = o_.unique ? CanonicalForm(p.puzzle) : Grid{};
-        if (o_.unique && forms_.count(form) != 0) {
-            ++c_.disguised;
-            return true;
-        }
-        // The score needs a grading: only the puzzles that may still make the book get one.
-        const double score = scored_ ? GradeAndScore(grading_, p.puzzle).score : 0;
-        if (!range_.Contains(score)) return true;
-        Kept k{.key = 0, .seq = seq_++, .puzzle = p.puzzle, .solution = p.solution, .level = p.level};
-        if (o_.order == "level") k.key = static_cast<std::uint64_t>(p.level);
-        else if (o_.order == "score") k.key = static_cast<std::uint64_t>(std::lround(100 * score));
-        else if (o_.order == "random") k.key = RandomPlace(o_.unique ? form : p.puzzle);
-        std::set<Kept>& held = held_[static_cast<std::size_t>(p.level)];
-        if (static_cast<long long>(held.size()) >= cap_) {
-            // Full: the new puzzle replaces the one with the last place if it comes before it.
-            if (!(k < *held.rbegin())) return true;
-            Forget(*held.rbegin());
-            held.erase(std::prev(held.end()));
-        }
-        clues_.insert(k.puzzle);
-        if (o_.unique) forms_.insert(form);
-        held.insert(k);
-        ++heldInAll_;
-        // In the order as read, the first --count puzzles held are the book.
-        return !(o_.order == "input" && o_.count > 0 && heldInAll_ >= o_.count);
-    }
-
-    Choice Finish() {
-        for (std::set<Kept>& held : held_) c_.puzzles.insert(c_.puzzles.end(), held.begin(), held.end());
-        std::sort(c_.puzzles.begin(), c_.puzzles.end());
-        if (o_.count > 0 && static_cast<long long>(c_.puzzles.size()) > o_.count)
-            c_.puzzles.resize(static_cast<std::size_t>(o_.count));
-        return std::move(c_);
-    }
-
-private:
-    // A place drawn from the seed and the clues: the same puzzle takes the same
-    // place wherever it stands in the inputs.
-    std::uint64_t RandomPlace(const Grid& g) const {
-        std::uint64_t h = c_.seed ^ 0xcbf29ce484222325ULL;
-        for (const auto cell : g) h = (h ^ cell) * 0x100000001b3ULL;
-        h ^= h >> 30;
-        h *= 0xbf58476d1ce4e5b9ULL;
-        h ^= h >> 27;
-        h *= 0x94d049bb133111ebULL;
-        return h ^ (h >> 31);
-    }
-    void Forget(const Kept& k) {
-        clues_.erase(k.puzzle);
-        if (o_.unique) forms_.erase(CanonicalForm(k.puzzle));
-        --heldInAll_;
-    }
-
-    const PrintOptions& o_;
-    const unsigned levels_;
-    bool scored_ = false;  // the order or the selection needs each puzzle's score
-    ScoreRange range_;     // every score when not asked for
-    GradeState grading_;
-    long long cap_ = 0;  // puzzles of one level the book can take
-    Choice c_;
-    std::array<std::set<Kept>, 10> held_;
-    std::set<Grid> clues_, forms_;  // of the puzzles held
-    std::uint64_t seq_ = 0;
-    long long heldInAll_ = 0;
-};
-
 // svg and png: one picture per puzzle and per solution, named by level and
 // numbered within it, in a folder that holds nothing else unless --force.
 bool WritePictures(const std::vector<print::BookPuzzle>& book, const PrintOptions& o) {
@@ -249,15 +143,32 @@ int RunPrint(const PrintOptions& o) {
     unsigned levels = kAllLevels;
     if (!LevelsOption(o.levels, levels)) return 2;
     int bad = 0;
-    Chooser chooser(o, levels);
-    if (!ForEachLoadedPuzzle(o.inputs, bad, [&](const LoadedPuzzle& p) { return chooser.Offer(p); })) return 1;
-    const Choice chosen = chooser.Finish();
+    print::BookChoiceOptions co;
+    co.levels = levels;
+    co.perLevel = o.perLevel;
+    co.count = o.count;
+    co.order = o.order == "input"    ? print::BookOrder::Input
+               : o.order == "random" ? print::BookOrder::Random
+               : o.order == "score"  ? print::BookOrder::Score
+                                     : print::BookOrder::Level;
+    if (!o.score.empty()) {
+        ScoreRange range;
+        ParseScoreRange(o.score, range);
+        co.score = range;
+    }
+    co.seed = o.seed;
+    co.unique = o.unique;
+    print::BookChooser chooser(co);
+    if (!ForEachLoadedPuzzle(o.inputs, bad,
+                             [&](const LoadedPuzzle& p) { return chooser.Offer(p.puzzle, p.solution, p.level); }))
+        return 1;
+    const print::BookChoice chosen = chooser.Finish();
     if (chosen.puzzles.empty()) {
         std::fprintf(stderr, "gridwick: no puzzle to print\n");
         return 1;
     }
     std::vector<print::BookPuzzle> book;
-    for (const Kept& p : chosen.puzzles) {
+    for (const print::BookPick& p : chosen.puzzles) {
         print::BookPuzzle b;
         b.number = static_cast<int>(book.size()) + 1;
         b.puzzle = p.puzzle;
@@ -283,7 +194,7 @@ int RunPrint(const PrintOptions& o) {
     }
     // The summary, on standard error.
     std::array<long long, 10> perLevel{};
-    for (const Kept& p : chosen.puzzles) ++perLevel[static_cast<std::size_t>(p.level)];
+    for (const print::BookPick& p : chosen.puzzles) ++perLevel[static_cast<std::size_t>(p.level)];
     std::string levelsText;
     for (int l = 1; l <= 9; ++l)
         if (perLevel[static_cast<std::size_t>(l)] > 0)

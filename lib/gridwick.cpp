@@ -13,6 +13,7 @@
 #include "generator/hunt.h"
 #include "generator/solution_count.h"
 #include "grader/grader.h"
+#include "grader/score.h"
 #include "grader/signature.h"
 #include "model/canonical.h"
 #include "output/reader.h"
@@ -150,7 +151,8 @@ std::string Grading::Json() const {
     std::string sol(81, '0');
     for (std::size_t c = 0; c < 81; ++c) sol[c] = static_cast<char>('0' + solution.cells[c]);
     std::string out = "{\"puzzle\": \"" + puzzle.ToString() + "\", \"level\": " + std::to_string(level) +
-                      ", \"name\": " + gw::explain::JsonString(levelName) + ", \"solution\": \"" + sol +
+                      ", \"name\": " + gw::explain::JsonString(levelName) + ", \"score\": " + gw::ScoreText(score) +
+                      ", \"solution\": \"" + sol +
                       "\", \"steps\": [";
     for (std::size_t i = 0; i < steps.size(); ++i) out += (i ? ", " : "") + steps[i].Json();
     return out + "]}";
@@ -190,6 +192,7 @@ Grading Grade(const Puzzle& puzzle, const GradeOptions& options) {
     out.solution = FromGrid(g.solution);
     out.level = data->level;
     out.levelName = LevelName(out.level);
+    out.score = g.score;
     out.steps.reserve(data->steps.size());
     for (const gw::Step& st : data->steps) out.steps.push_back(PublicStep(st));
     out.data = std::move(data);
@@ -202,12 +205,13 @@ std::string Explain(const Grading& grading, Format format) {
     switch (format) {
         case Format::Text:
         case Format::TextGrids:
-            return grading.puzzle.ToString() + " " + std::to_string(d.level) + " " + LevelName(d.level) + "\n" +
+            return grading.puzzle.ToString() + " " + std::to_string(d.level) + " " + LevelName(d.level) + " " +
+                   gw::ScoreText(grading.score) + "\n" +
                    gw::explain::ExplanationText(d.puzzle, d.level, d.steps, format == Format::TextGrids);
         case Format::Jsonl: return grading.Json() + "\n";
         case Format::Html: {
             gw::explain::HtmlPage page;
-            page.Add(1, d.puzzle, d.level, d.steps);
+            page.Append(gw::explain::HtmlPage::Section(1, d.puzzle, d.level, d.steps, grading.score));
             return page.Text();
         }
     }

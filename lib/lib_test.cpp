@@ -19,9 +19,13 @@ TEST(Library, BenchmarkSignatureThroughGrade) {
     std::vector<gridwick::Grading> gradings;
     for (const gridwick::Puzzle& p : set) gradings.push_back(gridwick::Grade(p));
     EXPECT_EQ(gridwick::Signature(gradings), "9bcd6d9cf3cc7d13");
-    // Without steps the levels are the same.
-    for (std::size_t i = 0; i < set.size(); i += 97)
-        EXPECT_EQ(gridwick::Grade(set[i], gridwick::GradeOptions{"", false}).level, gradings[i].level);
+    // Without steps the levels and scores are the same; a score lies within its level.
+    for (std::size_t i = 0; i < set.size(); i += 97) {
+        const gridwick::Grading quick = gridwick::Grade(set[i], gridwick::GradeOptions{"", false});
+        EXPECT_EQ(quick.level, gradings[i].level);
+        EXPECT_EQ(quick.score, gradings[i].score);
+        EXPECT_TRUE(gradings[i].score >= gradings[i].level && gradings[i].score < gradings[i].level + 1);
+    }
 }
 
 TEST(Library, ErrorsAreReported) {
@@ -52,7 +56,7 @@ TEST(Library, ExplanationsAndHints) {
     const gridwick::Grading g = gridwick::Grade(p);
     ASSERT_EQ(g.level, 2);
     ASSERT_FALSE(g.steps.empty());
-    EXPECT_EQ(gridwick::Explain(g, gridwick::Format::Text).rfind(p.ToString() + " 2 Medium\n", 0), 0u);
+    EXPECT_EQ(gridwick::Explain(g, gridwick::Format::Text).rfind(p.ToString() + " 2 Medium 2.", 0), 0u);
     EXPECT_EQ(gridwick::Explain(g, gridwick::Format::Jsonl), g.Json() + "\n");
     EXPECT_NE(gridwick::Explain(g, gridwick::Format::Html).find("<svg"), std::string::npos);
     EXPECT_EQ(gridwick::StepSvg(g, g.steps.size()).rfind("<svg", 0), 0u);

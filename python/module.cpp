@@ -9,6 +9,8 @@
 
 #include <gridwick/gridwick.h>
 
+#include <cstdio>
+
 namespace py = pybind11;
 
 namespace {
@@ -19,6 +21,13 @@ gridwick::Puzzle Read(const std::string& text) {
 }
 
 py::object Loads(const std::string& json) { return py::module_::import("json").attr("loads")(json); }
+
+// A score with its two decimals, as the command line prints it.
+std::string Two(double score) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.2f", score);
+    return buf;
+}
 
 // A step as a dict: the JSON-lines shape, and the sentence the command line's
 // explanation gives it.
@@ -105,6 +114,8 @@ PYBIND11_MODULE(_core, m) {
         .def_property_readonly("solution", [](const gridwick::Grading& g) { return g.solution.ToString(); })
         .def_readonly("level", &gridwick::Grading::level, "1..8 solved by the ladder, 9 when it got stuck")
         .def_readonly("name", &gridwick::Grading::levelName, "the level's name, \"Easy\" ... \"Outlaw\"")
+        .def_readonly("score", &gridwick::Grading::score,
+                      "the difficulty score: the level plus 0.00..0.99, easy to hard within the level")
         .def_property_readonly("steps", &Steps,
                                "the steps as dicts: rung, technique, level, changes ([kind, cell, digit]), pattern, text")
         .def_property_readonly("texts",
@@ -116,7 +127,7 @@ PYBIND11_MODULE(_core, m) {
                                "one line per step: \"Technique: pattern => result\"")
         .def("json", &gridwick::Grading::Json, "the grading as one JSON line")
         .def("to_dict", [](const gridwick::Grading& g) { return Loads(g.Json()); },
-             "the grading as a dict: puzzle, level, name, solution, steps")
+             "the grading as a dict: puzzle, level, name, score, solution, steps")
         .def(
             "explain",
             [](const gridwick::Grading& g, const std::string& format) {
@@ -126,7 +137,8 @@ PYBIND11_MODULE(_core, m) {
         .def("svg", &gridwick::StepSvg, py::arg("index"),
              "the drawn grid before step `index` (0-based), its pattern highlighted; len(steps) draws the end")
         .def("__repr__", [](const gridwick::Grading& g) {
-            return "<gridwick.Grading " + g.puzzle.ToString() + " " + std::to_string(g.level) + " " + g.levelName + ">";
+            return "<gridwick.Grading " + g.puzzle.ToString() + " " + std::to_string(g.level) + " " + g.levelName + " " +
+                   Two(g.score) + ">";
         });
 
     m.def(

@@ -12,6 +12,7 @@
 
 #include "explain/explain.h"
 #include "explain/html.h"
+#include "grader/score.h"
 #include "grader/trial_explain.h"
 #include "test_util.h"
 
@@ -349,8 +350,8 @@ TEST(Explain, CommandLineTextJsonlGridsAndPage) {
         const int level = GradePuzzle(s, test::ParseGrid(p), &steps);
         ExplainTrial(test::ParseGrid(p), steps);
         for (const Step& st : steps) trialSteps += st.refutation.size() + st.fill.size(), filled += st.fill.size();
-        expected += p + " " + std::to_string(level) + " " + kLevelNames[static_cast<std::size_t>(level)] + "\n" +
-                    ExplanationText(test::ParseGrid(p), level, steps, false);
+        expected += p + " " + std::to_string(level) + " " + kLevelNames[static_cast<std::size_t>(level)] + " " +
+                    ScoreText(Score(level, steps)) + "\n" + ExplanationText(test::ParseGrid(p), level, steps, false);
         // A hint is the path's first step alone.
         ASSERT_FALSE(steps.empty());
         expectedHint += p + "\n  next: " + StepText(steps.front()) + "\n";

@@ -110,7 +110,7 @@ function caption(f) {
 function render(r) {
   shown = r;
   const g = r.grading;
-  $('title').textContent = `${LEVELS[g.level]} (level ${g.level}), ${g.steps.length} steps`;
+  $('title').textContent = `${LEVELS[g.level]} (level ${g.level}), score ${g.score.toFixed(2)}, ${g.steps.length} steps`;
   const figures = $('figures');
   const list = $('steps');
   figures.replaceChildren();
@@ -151,7 +151,7 @@ async function grade() {
     return;
   }
   const g = r.grading;
-  status(`Valid, one solution. ${LEVELS[g.level]} (${g.level}): graded in ${Math.round(performance.now() - t0)} ms.`);
+  status(`Valid, one solution. ${LEVELS[g.level]} (${g.level}), score ${g.score.toFixed(2)}: graded in ${Math.round(performance.now() - t0)} ms.`);
   $('progress').value = g.puzzle;
   $('hintbox').hidden = true;
   render(r);

@@ -112,8 +112,12 @@ struct GRIDWICK_API Grading {
     Puzzle solution;
     int level = 0;          // 1..8 solved by the ladder, 9 when it got stuck
     std::string levelName;  // "Easy" ... "Outlaw"
+    // The difficulty score: the level plus a fraction 0.00..0.99 that orders
+    // the puzzles of one level from easy to hard (two decimals, as `gridwick
+    // grade` prints it). The same whether the steps are recorded or not.
+    double score = 0;
     std::vector<Step> steps;
-    // The grading as one JSON line: puzzle, level, name, solution, steps.
+    // The grading as one JSON line: puzzle, level, name, score, solution, steps.
     std::string Json() const;
 
     std::shared_ptr<const detail::GradingData> data;  // what the explanations need

@@ -30,7 +30,7 @@ _gridwick() {
                 *) COMPREPLY=($(compgen -W "text jsonl" -- "$cur")) ;;
             esac
             return ;;
-        --order) COMPREPLY=($(compgen -W "level input random" -- "$cur")); return ;;
+        --order) COMPREPLY=($(compgen -W "level score input random" -- "$cur")); return ;;
         --paper) COMPREPLY=($(compgen -W "a4 letter" -- "$cur")); return ;;
         --steps) COMPREPLY=($(compgen -W "all none" -- "$cur")); return ;;
         --out | -o)
@@ -38,7 +38,7 @@ _gridwick() {
             return ;;
         --html) _filedir html; return ;;
         --count | -n | --jobs | -j | --seed | --max-time | --max-made | --per-grid | --per-level | --per-page | \
-            --dpi | --without | -w | --title) return ;;
+            --dpi | --without | -w | --title | --score) return ;;
     esac
     if [[ $cur == -* ]]; then
         # The command's own options, from its help.

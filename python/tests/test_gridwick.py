@@ -57,8 +57,9 @@ def test_check_explain_hint_canonical():
     c = gridwick.check(MEDIUM)
     g = gridwick.grade(MEDIUM)
     assert c["valid"] and c["solution"] == g.solution
-    assert (g.level, g.name) == (2, "Medium")
-    assert g.explain().startswith(MEDIUM + " 2 Medium\n")
+    assert (g.level, g.name) == (2, "Medium") and 2 <= g.score < 3
+    assert g.explain().startswith(MEDIUM + " 2 Medium %.2f\n" % g.score)
+    assert g.to_dict()["score"] == g.score == gridwick.grade(MEDIUM, steps=False).score
     assert json.loads(g.explain("jsonl")) == g.to_dict()
     assert g.svg(0).startswith("<svg") and "<svg" in g.explain("html")
     with pytest.raises(IndexError):

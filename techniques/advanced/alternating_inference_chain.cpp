@@ -39,6 +39,14 @@ namespace {
 
 constexpr std::int32_t kCutOffBudget = 50000;
 
+// Each cell as a set of its own: read from a table on the walk's hot path,
+// where working it out from the cell costs more.
+constexpr std::array<CellSet, 81> kSingleCell = [] {
+    std::array<CellSet, 81> t{};
+    for (int c = 0; c < 81; ++c) t[c] = CellSet::Of(c);
+    return t;
+}();
+
 // A cell set without a default value, for tables filled before they are
 // read.
 struct RawCellSet {
@@ -86,8 +94,8 @@ void BuildLinks(const GradeState& s, ChainLinks& L) {
         L.bivalue[c] = BitCount[s.CandMask[c]] == 2;
         L.multi[c] = !L.bivalue[c];
         if (L.bivalue[c])
-            for (int k = 1; k <= 9; ++k)
-                if (s.CandFlags(c, k)) L.bivalueHolds[k].Set(c);
+            for (unsigned m = s.CandMask[c] & kAllDigits; m != 0; m &= m - 1)
+                L.bivalueHolds[std::countr_zero(m) + 1].Set(c);
         if (L.multi[c]) multiCells.Set(c);
     }
     for (int k = 1; k <= 9; ++k) {
@@ -129,8 +137,7 @@ void BuildLinks(const GradeState& s, ChainLinks& L) {
         L.strongEnd[k] = ends;
         L.multiStrongEnd[k] = ends & multiCells;
 
-        for (int p = 0; p < 81; ++p) {
-            if (!cand.Test(p)) continue;
+        ForEachCell(cand, [&](int p) {
             const auto [r, col, b] = UnitsOfCell[p];
             CellSet strongSet = strongVia[r] | strongVia[col] | strongVia[b];
             CellSet weakSet = weakVia[r] | weakVia[col] | weakVia[b] | (L.bivalueHolds[k] & PeerSet[p]);
@@ -138,17 +145,15 @@ void BuildLinks(const GradeState& s, ChainLinks& L) {
             weakSet.Reset(p);
             L.next[1][k][p] = strongSet;
             L.next[0][k][p] = weakSet;
-        }
+        });
     }
-    for (int c = 0; c < 81; ++c) {
+    for (int c = 0; c < 81; ++c)
         if (L.bivalue[c]) {
             L.inCell[1][c] = s.CandMask[c];
             L.inCell[0][c] = s.CandMask[c];
-        } else if (L.multi[c]) {
-            for (int j = 1; j <= 9; ++j)
-                if (L.strongEnd[j].Test(c)) L.inCell[0][c] |= DigitBit(j);
         }
-    }
+    for (int j = 1; j <= 9; ++j)
+        ForEachCell(L.multiStrongEnd[j], [&](int c) { L.inCell[0][c] |= DigitBit(j); });
 }
 
 struct Node {
@@ -273,7 +278,7 @@ Outcome ChainSearch<kPumps>::Strong(int depth, Node from, CellSet used, bool inC
         PlaceDigit(s_, d_, start_);
         return Outcome::kPlacement;
     }
-    used = used | CellSet::Of(c);
+    used = used | kSingleCell[c];
     const bool atLimit = depth + 1 == limit_;
     for (; digits != 0; digits &= digits - 1) {
         chain_[depth] = {c, std::countr_zero(digits) + 1};
@@ -337,7 +342,7 @@ Outcome ChainSearch<kPumps>::Visit(int depth, Node tip, CellSet used, bool inCel
     }
     if (((testDigits_ >> k) & 1u) != 0)
         if (const Outcome o = TestTip(depth, tip, used); o != Outcome::kNothing) return o;
-    used = used | CellSet::Of(p);
+    used = used | kSingleCell[p];
     for (; digits != 0; digits &= digits - 1) {
         chain_[depth] = {p, std::countr_zero(digits) + 1};
         if (const Outcome o = Strong(depth + 1, chain_[depth], used, true); o != Outcome::kNothing) return o;

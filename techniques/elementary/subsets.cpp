@@ -43,18 +43,22 @@ bool NakedSubset(GradeState& s, int size) {
         for (int c : cells)
             if (s.SolveGrid[c] != 0) open &= static_cast<std::uint16_t>(~DigitBit(s.SolveGrid[c]));
         // A subset needs `size` unsolved cells with at most `size` candidates;
-        // a unit with fewer cannot hold one.
-        int small = 0;
-        for (int c : cells) small += s.SolveGrid[c] == 0 && BitCount[s.CandMask[c]] <= size;
-        if (small < size) continue;
+        // a unit with fewer cannot hold one. Only those cells can lie within
+        // a combination of `size` digits, so they are the ones tried, in unit
+        // order.
+        std::array<int, 9> small{};
+        int nSmall = 0;
+        for (int c : cells)
+            if (s.SolveGrid[c] == 0 && BitCount[s.CandMask[c]] <= size) small[nSmall++] = c;
+        if (nSmall < size) continue;
         const UnitCells key = UnitKey(s, cells);
         if (memo && s.memo.UnitFailedBefore(search, u, key)) continue;
         const UnitKind kind = KindOfUnit(u);
         const bool found = ForEachCombination(open, size, [&](std::uint16_t combo) {
             std::array<int, 9> match{};
             int n = 0;
-            for (int c : cells)
-                if (s.SolveGrid[c] == 0 && CandidatesWithin(s, combo, c)) match[n++] = c;
+            for (int i = 0; i < nSmall; ++i)
+                if (CandidatesWithin(s, combo, small[i])) match[n++] = small[i];
             if (n != size || !RemoveSubsetFromUnit(s, combo, std::span<const int>(match.data(), static_cast<std::size_t>(n)), kind))
                 return false;
             if (s.pattern != nullptr) RecordSubset(s, u, combo, match.data(), n);

@@ -32,6 +32,7 @@ GridwickModule().then((m) => {
   wasm.forEach((r, i) => {
     assert(r.ok, `puzzle ${i + 1}: ${r.error}`);
     assert.strictEqual(r.grading.level, native[i].level, `puzzle ${i + 1}: level`);
+    assert.strictEqual(r.grading.score, native[i].score, `puzzle ${i + 1}: score`);
     assert.deepStrictEqual(r.grading.steps, native[i].steps, `puzzle ${i + 1}: steps`);
   });
 

@@ -88,7 +88,7 @@ async function main() {
     await waitFor("document.getElementById('title').textContent !== ''", 'the grading');
     const puzzle = await value("document.getElementById('puzzle').value");
     const title = await value("document.getElementById('title').textContent");
-    assert.match(title, /^Medium \(level 2\), \d+ steps$/);
+    assert.match(title, /^Medium \(level 2\), score 2\.\d\d, \d+ steps$/);
     const shot = Buffer.from((await page('Page.captureScreenshot', { format: 'png' })).data, 'base64');
     const pdf = Buffer.from((await page('Page.printToPDF', { printBackground: true })).data, 'base64');
     fs.writeFileSync(path.join(scratch, 'page.pdf'), pdf);
