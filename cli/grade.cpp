@@ -105,6 +105,8 @@ std::string Grader::Where(const GradedPuzzle& g) const {
 // here, as more branches.
 void Grader::Render(GradedPuzzle& it) const {
     const InputPuzzle& p = it.p;
+    // Pencil marks: the explanation starts where their solver stands.
+    const explain::Board start = p.position ? explain::Board(*p.position) : explain::Board(p.grid);
     const std::string& file = job_.inputs()[it.input].name;
     if (it.level == 0) {
         if (!o_.html.empty()) it.page = explain::HtmlPage::UnusableSection(p.line, p.text, it.why);
@@ -118,7 +120,7 @@ void Grader::Render(GradedPuzzle& it) const {
     }
     const int level = it.level;
     const auto levelName = kLevelNames[static_cast<std::size_t>(level)];
-    if (!o_.html.empty()) it.page = explain::HtmlPage::Section(p.line, p.grid, level, it.steps, it.score);
+    if (!o_.html.empty()) it.page = explain::HtmlPage::Section(p.line, start, level, it.steps, it.score);
     if (json_) {
         std::string& out = it.out;
         out = "{";
@@ -142,7 +144,7 @@ void Grader::Render(GradedPuzzle& it) const {
             out += "  next: " + explain::StepText(it.steps.front()) + "\n";
             for (const std::string& b : explain::BranchLines(it.steps.front())) out += "      " + b + "\n";
         } else if (level == 9) {
-            out += "  stuck: no technique makes progress\n";
+            out += "  " + explain::StuckLine(start) + "\n";
         } else {
             out += "  solved: no cell is left open\n";
         }
@@ -154,8 +156,8 @@ void Grader::Render(GradedPuzzle& it) const {
     if (o_.solution) out += " " + GridDigits(it.solution);
     if (o_.canonical) out += " " + CanonicalText(p.grid);
     out += "\n";
-    if (o_.explain || o_.grid) out += explain::ExplanationText(p.grid, level, it.steps, o_.grid);
-    else if (o_.stuckGrid && level == 9) out += explain::StuckGridText(p.grid, it.steps);
+    if (o_.explain || o_.grid) out += explain::ExplanationText(start, level, it.steps, o_.grid);
+    else if (o_.stuckGrid && level == 9) out += explain::StuckGridText(start, it.steps);
 }
 
 bool Grader::Emit(const GradedPuzzle& it) {
@@ -313,8 +315,8 @@ Runner DefineGrade(CLI::App& cmd) {
     cmd.add_flag("--grid", o->grid, "With the path, the candidate grid before every step");
     cmd.add_flag("--stuck-grid", o->stuckGrid, "The candidate grid where the ladder got stuck (Outlaw puzzles)");
     cmd.add_flag("--hint", o->hint,
-                 "Only the next step from each grid: give the puzzle with the cells filled so far (jsonl: \"hint\", "
-                 "a list of at most one step)");
+                 "Only the next step from each grid: give the puzzle with the cells filled so far, or a grid of "
+                 "pencil marks as --stuck-grid prints it (jsonl: \"hint\", a list of at most one step)");
     cmd.add_option("--html", o->html, "Also write a page with the puzzle and a drawn grid for every step")
         ->option_text("FILE")->check(NotEmpty("a file name"));
     cmd.add_option("--without,-w", o->without,

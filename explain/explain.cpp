@@ -4,6 +4,7 @@
 #include <array>
 #include <cassert>
 #include <cstdio>
+#include <bit>
 #include <map>
 
 namespace gw::explain {
@@ -350,6 +351,33 @@ std::string RefutationText(const Step& step) {
     return out + " => " + ContradictionText(step.pattern);
 }
 
+std::vector<Line> RefutationLines(const Step& step) {
+    std::vector<Line> out;
+    const PatternChain* chain = nullptr;
+    for (const PatternChain& ch : step.pattern.chains)
+        if (ch.role == Role::Contradiction) chain = &ch;
+    if (chain == nullptr || chain->nodes.empty() || chain->nodes[0].cells.empty()) return out;
+    const std::string assumed = Cell(chain->nodes[0].cells[0]) + "=" + Digits(chain->nodes[0].digits);
+    int n = 0;
+    auto numbered = [&](const std::string& text) { out.push_back({0, std::to_string(++n) + ". " + text}); };
+    numbered(assumed + " (the cell's other candidate, assumed)");
+    for (const Step& st : step.refutation) {
+        if (st.rung <= 2 && !st.changes.empty()) {
+            const Change& placed = st.changes[0];
+            numbered(Cell(placed.cell) + "=" + std::to_string(placed.digit) +
+                     (st.pattern.units.empty() ? " (last in cell)"
+                                               : " (last " + std::to_string(placed.digit) + " in " +
+                                                     Unit(st.pattern.units[0].unit) + ")"));
+            continue;
+        }
+        const std::string pattern = PatternText(st);
+        numbered(ResultText(st.changes) + " (" + st.name + (pattern.empty() ? "" : ": " + pattern) + ")");
+        for (const std::string& b : BranchLines(st)) out.push_back({1, b});
+    }
+    out.push_back({0, "=> " + ContradictionText(step.pattern) + ": " + assumed + " is impossible"});
+    return out;
+}
+
 std::string StepJson(const Step& st) {
     const Rung& rung = kLadder[static_cast<std::size_t>(st.rung - 1)];
     std::string out = "{\"rung\": " + std::to_string(st.rung) + ", \"technique\": " + JsonString(rung.player) +
@@ -373,8 +401,9 @@ std::string StepsJson(const std::vector<Step>& steps) {
 
 std::vector<std::string> StepDetails(const Step& step) {
     std::vector<std::string> out = BranchLines(step);
-    std::string refutation = RefutationText(step);
-    if (!refutation.empty()) out.push_back(std::move(refutation));
+    const std::vector<Line> refutation = RefutationLines(step);
+    if (!refutation.empty()) out.push_back("why not the other candidate:");
+    for (const Line& l : refutation) out.push_back(std::string(2 + 5 * static_cast<std::size_t>(l.depth), ' ') + l.text);
     return out;
 }
 
@@ -401,7 +430,7 @@ std::vector<Frame> Frames(const Grid& puzzle, int level, const std::vector<Step>
         }
         board.Apply(st);
     }
-    if (level == 9) out.push_back({"", "Stuck: no technique makes progress", {}, board, nullptr, false, steps.size()});
+    if (level == 9) out.push_back({"", "S" + StuckLine(board).substr(1), {}, board, nullptr, false, steps.size()});
     return out;
 }
 
@@ -410,7 +439,7 @@ std::string StepText(const Step& step) {
     return step.name + ": " + (pattern.empty() ? "" : pattern + " => ") + ResultText(step.changes);
 }
 
-std::vector<std::string> Summary(const std::vector<Step>& steps) {
+std::vector<std::string> Summary(const std::vector<Step>& steps, int level) {
     std::vector<std::string> out;
     if (steps.empty()) return out;
     std::vector<std::pair<std::string, int>> counts;
@@ -427,8 +456,12 @@ std::vector<std::string> Summary(const std::vector<Step>& steps) {
     out.push_back(used);
     const Step& h = steps[hardest];
     const Rung& r = kLadder[static_cast<std::size_t>(h.rung - 1)];
-    out.push_back("hardest: step " + std::to_string(hardest + 1) + ", " + h.name + " (rung " +
-                  std::to_string(h.rung) + ", " + kLevelNames[static_cast<std::size_t>(r.level)] + ")");
+    const std::string where = "step " + std::to_string(hardest + 1) + ", " + h.name + " (rung " +
+                              std::to_string(h.rung) + ", " + kLevelNames[static_cast<std::size_t>(r.level)] + ")";
+    if (level == 9)
+        out.push_back("hardest step the ladder could take: " + where + "; what is left is beyond every rung (Outlaw)");
+    else
+        out.push_back("hardest: " + where);
     return out;
 }
 
@@ -537,6 +570,14 @@ std::string PatternJson(const Pattern& p) {
     return out + "}";
 }
 
+Board::Board(const Position& from) {
+    GradeState s;
+    ResetGradeState(s, from);
+    grid = s.SolveGrid;
+    masks = s.CandMask;
+    for (int c = 0; c < 81; ++c) given[c] = from.givens[c] != 0;
+}
+
 Board::Board(const Grid& puzzle) {
     masks.fill(kAllDigits);
     for (int c = 0; c < 81; ++c)
@@ -636,9 +677,22 @@ std::string TrialText(const Board& before, const Step& trial, std::size_t number
 }  // namespace
 
 std::string ExplanationText(const Grid& puzzle, int level, const std::vector<Step>& steps, bool grids) {
+    return ExplanationText(Board(puzzle), level, steps, grids);
+}
+
+std::string StuckLine(const Board& board) {
+    int bivalue = 0;
+    for (int c = 0; c < 81; ++c) bivalue += board.grid[c] == 0 && std::popcount(board.masks[c]) == 2;
+    std::string trial = bivalue == 0 ? "and there is no two-candidate cell to try"
+                                     : "not even a trial of each candidate of the " + std::to_string(bivalue) +
+                                           " two-candidate cell" + (bivalue == 1 ? "" : "s");
+    return "stuck: no rung of the ladder finishes the grid from here, " + trial;
+}
+
+std::string ExplanationText(const Board& start, int level, const std::vector<Step>& steps, bool grids) {
     assert(level >= 0 && level <= 9);
     std::string out;
-    Board board(puzzle);
+    Board board = start;
     for (std::size_t i = 0; i < steps.size(); ++i) {
         if (grids) out += Indented(CandidateGrid(board));
         out += "  " + std::to_string(i + 1) + ". " + StepText(steps[i]) + "\n";
@@ -646,16 +700,13 @@ std::string ExplanationText(const Grid& puzzle, int level, const std::vector<Ste
         if (!steps[i].fill.empty()) out += TrialText(board, steps[i], i + 1, grids);
         board.Apply(steps[i]);
     }
-    if (level == 9) {
-        out += "  stuck: no technique makes progress\n";
-        if (grids) out += Indented(CandidateGrid(board));
-    }
-    for (const std::string& line : Summary(steps)) out += "  " + line + "\n";
+    if (level == 9) out += "  " + StuckLine(board) + "; where it stopped:\n" + Indented(CandidateGrid(board));
+    for (const std::string& line : Summary(steps, level)) out += "  " + line + "\n";
     return out;
 }
 
-std::string StuckGridText(const Grid& puzzle, const std::vector<Step>& steps) {
-    Board board(puzzle);
+std::string StuckGridText(const Board& start, const std::vector<Step>& steps) {
+    Board board = start;
     for (const Step& st : steps) board.Apply(st);
     return "  stuck here:\n" + Indented(CandidateGrid(board));
 }

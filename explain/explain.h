@@ -40,10 +40,24 @@ std::vector<std::string> BranchLines(const Step& step);
 // (Pointing: 6 in b1 only in r2) => no place left for 6 in c3". Empty unless
 // the step carries its refutation (gw::ExplainTrial).
 std::string RefutationText(const Step& step);
+// One line of a long explanation that a person follows line by line: its
+// depth (0 for the steps, 1 for the sub-chains under a step) and its text.
+struct Line {
+    int depth = 0;
+    std::string text;
+    bool operator==(const Line&) const = default;
+};
+// A bivalue trial's refutation as numbered lines, one step a line: "1.
+// r3c7=8 (the other candidate)", "2. r3c9=1 (last 1 in b3)", a harder step
+// with its technique and pattern and its branches indented under it, then
+// the contradiction. Empty unless the step carries its refutation.
+std::vector<Line> RefutationLines(const Step& step);
 // "Technique: pattern => result" (without number or indent).
 std::string StepText(const Step& step);
-// The closing lines: techniques used with their counts, and the hardest step.
-std::vector<std::string> Summary(const std::vector<Step>& steps);
+// The closing lines: techniques used with their counts, and the hardest step
+// (for an Outlaw, level 9, the hardest the ladder could take before it
+// stopped).
+std::vector<std::string> Summary(const std::vector<Step>& steps, int level = 0);
 
 // The pattern as a JSON object: {"kind": ..., "digits": [...], "units": [...],
 // "cells": [...], "chains": [...], "note": ...}.
@@ -62,6 +76,8 @@ struct Board {
     Masks masks{};
     std::array<bool, 81> given{};
     explicit Board(const Grid& puzzle);
+    // Where a solver stands: the marks as the grading starts from them.
+    explicit Board(const Position& from);
     void Apply(const Change& change);
     void Apply(const Step& step) {
         for (const Change& c : step.changes) Apply(c);
@@ -90,11 +106,18 @@ std::vector<Frame> Frames(const Grid& puzzle, int level, const std::vector<Step>
 // The whole explanation of one grading: "  N. Technique: pattern => result"
 // per step (with `grids`, each after the candidate grid it starts from), a
 // line where the ladder got stuck followed by that grid, and the summary.
+// An Outlaw's (level 9) ends with the grid where the ladder stopped.
 std::string ExplanationText(const Grid& puzzle, int level, const std::vector<Step>& steps, bool grids);
+// The same from a solver's position.
+std::string ExplanationText(const Board& start, int level, const std::vector<Step>& steps, bool grids);
+// What an Outlaw's explanation says where the ladder stopped, from the board
+// there: "stuck: no rung of the ladder finishes the grid from here, not even
+// a trial of each candidate of the 3 two-candidate cells".
+std::string StuckLine(const Board& board);
 // The nine rows of a grid's digits, 0 for an empty cell.
 std::string GridRows(const Grid& grid);
 // Only the grid where the ladder got stuck (level 9).
-std::string StuckGridText(const Grid& puzzle, const std::vector<Step>& steps);
+std::string StuckGridText(const Board& start, const std::vector<Step>& steps);
 
 // The pencil-mark grid, nine text lines of 3x3 blocks per cell row group.
 std::string CandidateGrid(const Board& board);

@@ -290,16 +290,30 @@ std::string Figure(const std::string& id, const std::string& svg, const std::str
            "</figcaption></figure>";
 }
 
+// A trial's refutation, a line each, the sub-chains indented.
+std::string RefutationHtml(const std::vector<Line>& lines) {
+    if (lines.empty()) return {};
+    std::string out = "<ol class=\"lines\">";
+    for (const Line& l : lines)
+        out += "<li class=\"depth" + std::to_string(std::min(l.depth, 3)) + "\">" + Escape(l.text) + "</li>";
+    return out + "</ol>";
+}
+
 // A step's caption: its number (a link to itself), its text, and a forcing
 // chain's branches or a trial's refutation, each behind a swatch of its colour
 // in the drawing.
 std::string Caption(const std::string& id, const std::string& number, const Step& st) {
     std::string out = "<a href=\"#" + id + "\"><b>" + number + ".</b></a> " + Escape(StepText(st));
-    // A refutation is the trial's only detail line: it takes the first colour.
-    const std::vector<std::string> details = StepDetails(st);
-    for (std::size_t k = 0; k < details.size(); ++k)
+    const std::vector<std::string> branches = BranchLines(st);
+    for (std::size_t k = 0; k < branches.size(); ++k)
         out += "<br><span class=\"swatch\" style=\"background:" + std::string(kGroupMark[k % 6]) + "\"></span>" +
-               Escape(details[k]);
+               Escape(branches[k]);
+    // A refutation is the trial's only chain in the drawing: it takes the
+    // first colour, and its steps follow a line each.
+    const std::vector<Line> refutation = RefutationLines(st);
+    if (!refutation.empty())
+        out += "<br><span class=\"swatch\" style=\"background:" + std::string(kGroupMark[0]) +
+               "\"></span>Why not the other candidate:" + RefutationHtml(refutation);
     return out;
 }
 
@@ -355,7 +369,7 @@ void StepFigures(Board& board, const std::vector<Step>& steps, const std::string
 
 }  // namespace
 
-std::string HtmlPage::Section(int line, const Grid& puzzle, int level, const std::vector<Step>& steps,
+std::string HtmlPage::Section(int line, const Board& start, int level, const std::vector<Step>& steps,
                               double score) {
     const std::string id = "line-" + std::to_string(line);
     std::string out;
@@ -365,12 +379,12 @@ std::string HtmlPage::Section(int line, const Grid& puzzle, int level, const std
     // The contents: one link per step, a run of singles as one link.
     std::string toc;
     std::string grids = "<div class=\"grids\">";
-    Board board(puzzle);
+    Board board = start;
     grids += Figure("", GridSvg(board, nullptr), "The puzzle");
     StepFigures(board, steps, id + "-step-", "", grids, &toc);
-    if (level == 9) grids += Figure("", GridSvg(board, nullptr), "Stuck: no technique makes progress");
+    if (level == 9) grids += Figure("", GridSvg(board, nullptr), Escape(StuckLine(board)));
     out += "<nav class=\"toc\">" + toc + "</nav>" + grids + "</div><p class=\"summary\">";
-    for (const std::string& l : Summary(steps)) out += Escape(l) + "<br>";
+    for (const std::string& l : Summary(steps, level)) out += Escape(l) + "<br>";
     out += "</p></section>\n";
     return out;
 }
@@ -421,7 +435,9 @@ std::string GridCss() {
            ".thin{stroke:#9a9a9a;stroke-width:1}\n.thick{stroke:#000;stroke-width:3;stroke-linecap:square}\n"
            ".strike{stroke:" + std::string(kStrikeLine) + ";stroke-width:2}\n"
            ".strong{stroke:" + std::string(kLinkInk) + ";stroke-width:2.5;fill:none}\n"
-           ".weak{stroke:" + std::string(kLinkInk) + ";stroke-width:2;stroke-dasharray:5 4;fill:none}\n";
+           ".weak{stroke:" + std::string(kLinkInk) + ";stroke-width:2;stroke-dasharray:5 4;fill:none}\n"
+           // A chain's node numbers: small, with a white halo over the pencil marks.
+           ".order{font-size:8px;font-weight:bold;fill:#000;paint-order:stroke;stroke:#fff;stroke-width:2px}\n";
 }
 
 std::string StandaloneGridSvg(const Board& board, const Step* step) {
@@ -493,7 +509,8 @@ std::string HtmlPage::Head() {
            "details.run{grid-column:1/-1;border:1px solid #bbb;padding:6px}\n"
            "details.run summary{cursor:pointer;font-size:14px}\n"
            ".swatch{display:inline-block;width:10px;height:10px;margin-right:4px}\n"
-           ".order{font-size:8px;font-weight:bold;fill:#000;paint-order:stroke;stroke:#fff;stroke-width:2px}\n"
+           "ol.lines{margin:2px 0 0;padding:0;list-style:none}ol.lines li.depth1{margin-left:18px}\n"
+           "ol.lines li.depth2,ol.lines li.depth3{margin-left:36px}\n"
            "</style></head><body>\n" + Legend();
 }
 

@@ -61,6 +61,11 @@ public:
     // the steps, the difficulty score: below 0, the score of these steps);
     // Add appends it, Append appends one made before.
     static std::string Section(int line, const Grid& puzzle, int level, const std::vector<Step>& steps,
+                               double score = -1) {
+        return Section(line, Board(puzzle), level, steps, score);
+    }
+    // The same from where a solver stands (pencil marks).
+    static std::string Section(int line, const Board& start, int level, const std::vector<Step>& steps,
                                double score = -1);
     // The section of a line that could not be graded (`text` as read): the
     // reason, and the grids that show it.

@@ -28,7 +28,10 @@ bool RunRung(GradeState& s, int rung) {
 
 namespace {
 
-int Grade(GradeState& s, const Grid& puzzle, std::vector<Step>* steps, GradeTrace* trace) {
+// Grades from the bare puzzle, or from `from` when it is given; stops once
+// `stepLimit` steps are recorded.
+int Grade(GradeState& s, const Grid& puzzle, const Position* from, std::vector<Step>* steps, GradeTrace* trace,
+          std::size_t stepLimit) {
     int level = 1;
     // The caller's hooks and settings, with the driver's own log of each pass.
     GradeRun* const caller = s.run;
@@ -36,7 +39,8 @@ int Grade(GradeState& s, const Grid& puzzle, std::vector<Step>* steps, GradeTrac
     std::vector<Change>* const userLog = pass.log;
     pass.log = nullptr;
     s.run = &pass;
-    ResetGradeState(s, puzzle);
+    if (from != nullptr) ResetGradeState(s, *from);
+    else ResetGradeState(s, puzzle);
 
     std::vector<Change> passLog;
     Pattern pattern;
@@ -94,6 +98,7 @@ int Grade(GradeState& s, const Grid& puzzle, std::vector<Step>* steps, GradeTrac
             const Rung& r = kLadder[static_cast<std::size_t>(made - 1)];
             steps->push_back({made, s.stepNote != nullptr ? s.stepNote : r.player, passLog, std::move(pattern)});
             steps->back().size = s.stepSize;
+            if (steps->size() >= stepLimit) break;
         }
     }
     s.run = caller;
@@ -104,7 +109,7 @@ int Grade(GradeState& s, const Grid& puzzle, std::vector<Step>* steps, GradeTrac
 }  // namespace
 
 int GradePuzzle(GradeState& s, const Grid& puzzle, std::vector<Step>* steps) {
-    return Grade(s, puzzle, steps, nullptr);
+    return Grade(s, puzzle, nullptr, steps, nullptr, static_cast<std::size_t>(-1));
 }
 
 int GradePuzzle(GradeState& s, const Grid& puzzle, GradeTrace& trace) { return GradePuzzle(s, puzzle, nullptr, trace); }
@@ -113,7 +118,38 @@ int GradePuzzle(GradeState& s, const Grid& puzzle, std::vector<Step>* steps, Gra
     trace.rungs.clear();
     trace.sizes.clear();
     trace.stopped = false;
-    return Grade(s, puzzle, steps, &trace);
+    return Grade(s, puzzle, nullptr, steps, &trace, static_cast<std::size_t>(-1));
+}
+
+int GradeFrom(GradeState& s, const Position& from, std::vector<Step>* steps, std::size_t stepLimit) {
+    return Grade(s, from.givens, &from, steps, nullptr, stepLimit);
+}
+
+int GradeFrom(GradeState& s, const Position& from, std::vector<Step>* steps, GradeTrace& trace) {
+    trace.rungs.clear();
+    trace.sizes.clear();
+    trace.stopped = false;
+    return Grade(s, from.givens, &from, steps, &trace, static_cast<std::size_t>(-1));
+}
+
+namespace {
+
+std::string CellText(int c) { return {'r', static_cast<char>('1' + c / 9), 'c', static_cast<char>('1' + c % 9)}; }
+
+}  // namespace
+
+std::string PositionError(const Position& from, const Grid& solution) {
+    for (int c = 0; c < 81; ++c)
+        if (from.givens[c] != 0 && from.grid[c] != from.givens[c])
+            return "the given " + std::to_string(from.givens[c]) + " of " + CellText(c) + " is missing";
+    for (int c = 0; c < 81; ++c)
+        if (from.grid[c] != 0 && from.grid[c] != solution[c])
+            return CellText(c) + " holds " + std::to_string(from.grid[c]) + ", which is wrong";
+    for (int c = 0; c < 81; ++c)
+        if (from.grid[c] == 0 && from.marks[c] != 0 && !(from.marks[c] & DigitBit(solution[c])))
+            return "the candidate " + std::to_string(solution[c]) + " of " + CellText(c) +
+                   " was removed, but it is that cell's digit";
+    return {};
 }
 
 bool BivalueTrial(GradeState& s) {

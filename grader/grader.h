@@ -31,6 +31,21 @@ struct Step {
 // halted. When `steps` is given, every pass that made progress is recorded.
 int GradePuzzle(GradeState& s, const Grid& puzzle, std::vector<Step>* steps = nullptr);
 
+// Grades from a solver's position (model/state.h) instead of the bare puzzle:
+// the same climb, from the digits and pencil marks found there. With
+// `stepLimit`, the grading ends once that many steps are recorded (a hint
+// needs only the first) and returns the level reached so far. A position
+// whose marks or digits contradict the solution is the caller's to refuse
+// (see PositionError): the rungs take every mark for the truth.
+int GradeFrom(GradeState& s, const Position& from, std::vector<Step>* steps,
+              std::size_t stepLimit = static_cast<std::size_t>(-1));
+
+// Why a position cannot lead to `solution`, the puzzle's: the first filled
+// cell whose digit is wrong ("r3c4 holds 5, which is wrong"), else the first
+// open cell whose marks lack its digit ("the candidate 7 of r2c2 was
+// removed, but it is that cell's digit"). Empty when the position is sound.
+std::string PositionError(const Position& from, const Grid& solution);
+
 // What a search that only ranks puzzles needs of a grading, without the cost of
 // recording steps: the rung of every pass that made progress. The grading may
 // end early, once the level has risen above `stopAbove`: the level is then
@@ -45,6 +60,9 @@ struct GradeTrace {
 
 // The same grading as above; fills `trace` (its rungs are cleared first).
 int GradePuzzle(GradeState& s, const Grid& puzzle, GradeTrace& trace);
+
+// GradeFrom, filling `trace` as GradePuzzle does (for the score).
+int GradeFrom(GradeState& s, const Position& from, std::vector<Step>* steps, GradeTrace& trace);
 
 // Both at once: the steps when `steps` is given, and the trace.
 int GradePuzzle(GradeState& s, const Grid& puzzle, std::vector<Step>* steps, GradeTrace& trace);

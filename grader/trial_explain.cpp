@@ -198,10 +198,14 @@ PatternChain RefutationChain(int cell, int digit, const std::vector<Step>& refut
 }  // namespace
 
 void ExplainTrial(const Grid& puzzle, std::vector<Step>& steps, const RungSet& disabled) {
+    ExplainTrial(StartOf(puzzle), steps, disabled);
+}
+
+void ExplainTrial(const Position& from, std::vector<Step>& steps, const RungSet& disabled) {
     // The trial fills the grid: when there is one, it is the last step.
     if (steps.empty() || steps.back().rung != kRungCount) return;
     GradeState s;
-    ResetGradeState(s, puzzle);
+    ResetGradeState(s, from);
     for (Step& st : steps) {
         if (st.rung != kRungCount) {
             for (const Change& ch : st.changes) {

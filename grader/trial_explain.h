@@ -27,5 +27,7 @@ void RecordTrial(const GradeState& s, const Grid& grid, const Masks& masks, int 
 // before it; each kept step follows from the ones before it by the rung that
 // made it. Does nothing to a grading without a trial.
 void ExplainTrial(const Grid& puzzle, std::vector<Step>& steps, const RungSet& disabled = {});
+// The same for a grading that started from a solver's position (GradeFrom).
+void ExplainTrial(const Position& from, std::vector<Step>& steps, const RungSet& disabled = {});
 
 }  // namespace gw

@@ -70,15 +70,8 @@ Step PublicStep(const gw::Step& st) {
     out.json = gw::explain::StepJson(st);
     for (const gw::Step& sub : st.refutation) out.refutation.push_back(PublicStep(sub));
     for (const gw::Step& sub : st.fill) out.fill.push_back(PublicStep(sub));
+    for (const gw::explain::Line& l : gw::explain::RefutationLines(st)) out.refutationLines.push_back({l.depth, l.text});
     return out;
-}
-
-// A puzzle with a unique solution, or Error saying why not.
-Grid Checked(const Puzzle& puzzle, Grid& solution) {
-    const Grid g = ToGrid(puzzle);
-    const std::string why = gw::CheckPuzzle(g, &solution);
-    if (!why.empty()) throw Error(why);
-    return g;
 }
 
 // Bridges the caller's halt flag into the engine's run control: the engine
@@ -166,9 +159,11 @@ std::string LevelName(int level) {
 namespace {
 
 // The grading job's one puzzle: checked, graded, a trial explained.
-gw::runs::GradedPuzzle GradeChecked(const Grid& grid, const GradeOptions& options, bool firstStep) {
+gw::runs::GradedPuzzle GradeChecked(const Grid& grid, const std::optional<gw::Position>& from,
+                                     const GradeOptions& options, bool firstStep) {
     gw::runs::GradedPuzzle g;
     g.p.grid = grid;
+    g.p.position = from;
     gw::runs::GradingOptions o;
     o.disabled = Disabled(options);
     o.steps = options.steps;
@@ -182,7 +177,7 @@ gw::runs::GradedPuzzle GradeChecked(const Grid& grid, const GradeOptions& option
 }  // namespace
 
 Grading Grade(const Puzzle& puzzle, const GradeOptions& options) {
-    gw::runs::GradedPuzzle g = GradeChecked(ToGrid(puzzle), options, false);
+    gw::runs::GradedPuzzle g = GradeChecked(ToGrid(puzzle), std::nullopt, options, false);
     auto data = std::make_shared<detail::GradingData>();
     data->puzzle = g.p.grid;
     data->level = g.level;
@@ -240,18 +235,20 @@ std::vector<Frame> Frames(const Grading& grading, bool pictures) {
 std::string SvgStyle() { return gw::explain::GridCss(); }
 
 Hint NextHint(const Puzzle& puzzle, const Puzzle& progress, const GradeOptions& options) {
-    Grid solution{};
-    const Grid givens = Checked(puzzle, solution);
-    const Grid now = ToGrid(progress);
+    return NextHint(puzzle, progress, Marks{}, options);
+}
+
+Hint NextHint(const Puzzle& puzzle, const Puzzle& progress, const Marks& marks, const GradeOptions& options) {
+    gw::Position from;
+    from.givens = ToGrid(puzzle);
+    from.grid = ToGrid(progress);
     for (int c = 0; c < 81; ++c) {
-        const auto i = static_cast<std::size_t>(c);
-        if (givens[i] != 0 && now[i] != givens[i])
-            throw Error("the given " + std::to_string(givens[i]) + " of " + gw::CellName(c) + " is missing");
-        if (now[i] != 0 && now[i] != solution[i])
-            throw Error(gw::CellName(c) + " holds " + std::to_string(now[i]) + ", which is wrong");
+        const std::uint16_t m = marks[static_cast<std::size_t>(c)];
+        if (m > gw::kAllDigits) throw Error("the marks of " + gw::CellName(c) + " hold more than the digits 1-9");
+        from.marks[static_cast<std::size_t>(c)] = m;
     }
-    // The first step of the grading from the grid as it is now.
-    const gw::runs::GradedPuzzle g = GradeChecked(now, GradeOptions{options.without, true}, true);
+    // The first step of the grading from where the solver stands.
+    const gw::runs::GradedPuzzle g = GradeChecked(from.givens, from, GradeOptions{options.without, true}, true);
     Hint hint;
     if (g.steps.empty()) {
         hint.status = g.level == 9 ? Hint::Status::Stuck : Hint::Status::Solved;
@@ -259,7 +256,7 @@ Hint NextHint(const Puzzle& puzzle, const Puzzle& progress, const GradeOptions& 
     }
     hint.status = Hint::Status::Step;
     hint.step = PublicStep(g.steps.front());
-    hint.svg = gw::explain::GridSvg(gw::explain::Board(now), &g.steps.front());
+    hint.svg = gw::explain::GridSvg(gw::explain::Board(from), &g.steps.front());
     return hint;
 }
 

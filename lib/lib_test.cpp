@@ -70,6 +70,18 @@ TEST(Library, ExplanationsAndHints) {
     EXPECT_EQ(first.step.Json(), g.steps.front().Json());
     EXPECT_EQ(first.svg, gridwick::StepSvg(g, 0));
     EXPECT_EQ(gridwick::NextHint(p, g.solution).status, gridwick::Hint::Status::Solved);
+    // A solver who applies each hint, removals to the pencil marks and
+    // placements to the grid, is given the grading's next step.
+    gridwick::Puzzle progress = p;
+    gridwick::Marks marks{};
+    marks.fill(511);
+    for (std::size_t k = 0; k + 1 < g.steps.size() && k < 6; ++k) {
+        for (const gridwick::Change& ch : g.steps[k].changes) {
+            if (ch.kind == 'R') marks[static_cast<std::size_t>(ch.cell)] &= static_cast<std::uint16_t>(~(1u << (ch.digit - 1)));
+            else progress.cells[static_cast<std::size_t>(ch.cell)] = static_cast<std::uint8_t>(ch.digit);
+        }
+        EXPECT_EQ(gridwick::NextHint(p, progress, marks).step.Json(), g.steps[k + 1].Json()) << "step " << k + 2;
+    }
     gridwick::Puzzle wrong = p;
     const int empty = static_cast<int>(p.ToString().find('.'));
     wrong.cells[static_cast<std::size_t>(empty)] = static_cast<std::uint8_t>(g.solution.cells[static_cast<std::size_t>(empty)] % 9 + 1);

@@ -52,6 +52,25 @@ void ResetGradeState(GradeState& s, const Grid& puzzle) {
         if (puzzle[c] > 0) PlaceDigit(s, puzzle[c], c);
 }
 
+Position StartOf(const Grid& puzzle) { return {puzzle, puzzle, Masks{}}; }
+
+void ResetGradeState(GradeState& s, const Position& from) {
+    s.Givens = from.givens;
+    s.memo.Clear();
+    s.SolveGrid = from.grid;
+    for (int c = 0; c < 81; ++c) {
+        if (from.grid[c] != 0) {
+            s.CandMask[c] = 0;
+            continue;
+        }
+        std::uint16_t seen = 0;
+        for (int p : Peers[c])
+            if (from.grid[p] != 0) seen = static_cast<std::uint16_t>(seen | DigitBit(from.grid[p]));
+        const std::uint16_t marked = from.marks[c] != 0 ? from.marks[c] : kAllDigits;
+        s.CandMask[c] = static_cast<std::uint16_t>(marked & kAllDigits & ~seen);
+    }
+}
+
 bool IsSolved(const GradeState& s) {
     for (auto v : s.SolveGrid)
         if (v == 0) return false;

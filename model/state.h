@@ -125,6 +125,24 @@ bool RemoveFromCommonPeers(GradeState& s, int cellA, int cellB, int digit);
 // Resets the grading state from a puzzle and enters its givens.
 void ResetGradeState(GradeState& s, const Grid& puzzle);
 
+// Where a solver stands in a puzzle: its givens, the digits filled so far
+// (the givens among them) and the pencil marks of the open cells. An open
+// cell without marks (mask 0) has not been marked yet and counts as holding
+// every digit.
+struct Position {
+    Grid givens{};
+    Grid grid{};
+    Masks marks{};
+};
+
+// The position at the start of a puzzle: only the givens, nothing marked.
+Position StartOf(const Grid& puzzle);
+
+// Resets the grading state to a position. An open cell keeps the marks that
+// no digit of its row, column or box rules out: a mark left standing beside
+// a placed peer is struck as a player strikes it, without any technique.
+void ResetGradeState(GradeState& s, const Position& from);
+
 // True when no cell of the working grid is empty.
 bool IsSolved(const GradeState& s);
 

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <bit>
 
 #include "generator/generator.h"
 #include "generator/solution_count.h"
@@ -70,14 +71,79 @@ std::string BadRowCells(std::string_view line) {
     return cells.size() == 9 ? std::string{} : cells;
 }
 
+// A rule line between bands: "------+-------", ".---.---.", ":===:".
 bool IsSeparator(std::string_view line) {
     bool dash = false;
     for (char ch : line) {
-        if (ch == '-') dash = true;
-        else if (ch != '+' && ch != ' ' && ch != '|') return false;
+        if (ch == '-' || ch == '=') dash = true;
+        else if (ch != '+' && ch != ' ' && ch != '|' && ch != '.' && ch != ':' && ch != '\'' && ch != '*') return false;
     }
     return dash;
 }
+
+// What splits the cells of a line of pencil marks.
+bool IsMarkGap(char ch) { return IsSpace(ch) || ch == '|' || ch == ':' || ch == '!'; }
+
+// The cells of a line of pencil marks, a token each: the digits 1-9 of the
+// cell's candidates, or one of '.', '0' and '-' for a cell without any.
+// `ok` is false when the line holds anything else.
+std::vector<std::string> MarkTokens(std::string_view line, bool& ok) {
+    std::vector<std::string> out;
+    ok = true;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        if (IsMarkGap(line[i])) {
+            ++i;
+            continue;
+        }
+        std::size_t j = i;
+        while (j < line.size() && !IsMarkGap(line[j])) ++j;
+        const std::string_view t = line.substr(i, j - i);
+        const bool blank = t == "." || t == "0" || t == "-";
+        const bool digits = std::all_of(t.begin(), t.end(), [](char ch) { return ch >= '1' && ch <= '9'; });
+        if (!blank && !digits) {
+            ok = false;
+            return {};
+        }
+        out.emplace_back(blank ? "" : t);
+        i = j;
+    }
+    return out;
+}
+
+bool HasSeveralDigits(const std::vector<std::string>& tokens) {
+    return std::any_of(tokens.begin(), tokens.end(), [](const std::string& t) { return t.size() > 1; });
+}
+
+// The position of 81 cell tokens: a lone digit is a filled cell, more are
+// its pencil marks, none a cell not marked yet. The givens are the filled
+// cells.
+Position MarksPosition(const std::vector<std::string>& cells) {
+    Position out;
+    for (int c = 0; c < 81; ++c) {
+        const std::string& t = cells[static_cast<std::size_t>(c)];
+        std::uint16_t mask = 0;
+        for (char ch : t) mask = static_cast<std::uint16_t>(mask | DigitBit(ch - '0'));
+        if (std::popcount(mask) == 1) out.grid[c] = static_cast<std::uint8_t>(std::countr_zero(mask) + 1);
+        else out.marks[c] = mask;
+    }
+    out.givens = out.grid;
+    return out;
+}
+
+// True when `text` is pencil marks written on one line: 729 characters, or
+// 81 cells of which some hold several digits.
+bool LooksLikeMarks(std::string_view text) {
+    while (!text.empty() && IsSpace(text.back())) text.remove_suffix(1);
+    while (!text.empty() && IsSpace(text.front())) text.remove_prefix(1);
+    if (text.size() == 729) return true;
+    bool ok = false;
+    const std::vector<std::string> tokens = MarkTokens(text, ok);
+    return ok && tokens.size() >= 81 && HasSeveralDigits(tokens);
+}
+
+// The puzzle as text: its givens, or where a solver stands, its filled cells.
+void SetText(InputPuzzle& p) { p.text = DotText(p.position ? p.position->grid : p.grid); }
 
 // Field `n` of a CSV line, without spaces around it and quotes.
 std::string_view CsvField(std::string_view line, int n) {
@@ -115,6 +181,28 @@ void ParseLine(std::string_view line, InputPuzzle& p, int csvColumn = -1) {
     // The first word is the puzzle ("puzzle level", "puzzle solution"); failing
     // that, the whole line may be the cells with spaces or '|' between them.
     const std::string_view word = line.substr(0, std::min(line.size(), line.find_first_of(" \t")));
+    // Pencil marks: alone (where a solver stands, the filled cells taken for
+    // the givens), or after the puzzle they belong to.
+    const std::string_view rest = line.substr(word.size());
+    const bool marksAfter = word.size() == 81 && LooksLikeMarks(rest);
+    if (marksAfter || LooksLikeMarks(line)) {
+        Position at;
+        if (!ParseMarks(marksAfter ? rest : line, at, p.error)) return;
+        if (marksAfter) {
+            for (int c = 0; c < 81; ++c) {
+                const char ch = word[static_cast<std::size_t>(c)];
+                if (!IsCellChar(ch)) {
+                    p.error = "invalid character " + Shown(ch) + " at " + CellName(c);
+                    return;
+                }
+                at.givens[c] = CellValue(ch);
+            }
+        }
+        p.grid = at.givens;
+        p.position = at;
+        SetText(p);
+        return;
+    }
     std::string cells;
     if (word.size() == 81) {
         cells = word;
@@ -294,6 +382,15 @@ bool PuzzleReader::NextText(InputPuzzle& out) {
         rowLines_.clear();
         rowCount_ = 0;
     };
+    // A grid of pencil marks cut short by a line that is no row of it.
+    auto incompleteMarks = [&](InputPuzzle& p) {
+        p.line = markStart_;
+        p.text = markLines_;
+        p.error = "incomplete grid of pencil marks: " + std::to_string(markRows_) + " rows of 9";
+        markCells_.clear();
+        markLines_.clear();
+        markRows_ = 0;
+    };
     if (held_) {
         out = std::move(*held_);
         held_.reset();
@@ -325,11 +422,73 @@ bool PuzzleReader::NextText(InputPuzzle& out) {
                 while (!v.empty() && (v.back() == '\r' || IsSpace(v.back()) || v.back() == '\x1a')) v.remove_suffix(1);
                 while (!v.empty() && IsSpace(v.front())) v.remove_prefix(1);
                 if (v.empty() || v.front() == '#') {
+                    if (markRows_ > 0) {
+                        incompleteMarks(out);
+                        return true;
+                    }
                     if (rowCount_ == 0) continue;
                     incompleteRows(out);
                     return true;
                 }
                 if (IsSeparator(v)) continue;
+                bool markLine = false;
+                const std::vector<std::string> tokens = MarkTokens(v, markLine);
+                markLine = markLine && tokens.size() == 9 && (markRows_ > 0 || HasSeveralDigits(tokens));
+                if (markLine) {
+                    title_.reset();
+                    // Rows read so far as digits (every cell of them filled)
+                    // are the first rows of these marks; other rows are a
+                    // grid of their own, cut short.
+                    std::optional<InputPuzzle> cut;
+                    if (rowCount_ > 0) {
+                        std::vector<std::string> earlier;
+                        bool ok = true;
+                        std::size_t at = 0;
+                        while (ok && at < rowLines_.size()) {
+                            const std::size_t nl = rowLines_.find('\n', at);
+                            bool rowOk = false;
+                            const auto row = MarkTokens(std::string_view(rowLines_).substr(at, nl - at), rowOk);
+                            ok = rowOk && row.size() == 9;
+                            earlier.insert(earlier.end(), row.begin(), row.end());
+                            at = nl + 1;
+                        }
+                        if (ok) {
+                            markCells_ = std::move(earlier);
+                            markRows_ = rowCount_;
+                            markStart_ = rowsStart_;
+                            markLines_ = rowLines_;
+                            rows_.clear();
+                            rowLines_.clear();
+                            rowCount_ = 0;
+                        } else {
+                            cut.emplace();
+                            incompleteRows(*cut);
+                        }
+                    }
+                    if (markRows_ == 0) markStart_ = lineNo_;
+                    markCells_.insert(markCells_.end(), tokens.begin(), tokens.end());
+                    markLines_ += std::string(v) + "\n";
+                    std::optional<InputPuzzle> done;
+                    if (++markRows_ == 9) {
+                        done.emplace();
+                        done->line = markStart_;
+                        done->position = MarksPosition(markCells_);
+                        done->grid = done->position->givens;
+                        SetText(*done);
+                        markCells_.clear();
+                        markLines_.clear();
+                        markRows_ = 0;
+                    }
+                    if (!cut && !done) continue;
+                    if (cut && done) held_ = std::move(done);
+                    out = std::move(cut ? *cut : *done);
+                    return true;
+                }
+                if (markRows_ > 0) {
+                    incompleteMarks(out);
+                    replay_ = line;
+                    return true;
+                }
                 const std::string row = RowCells(v);
                 // A grid may start with a short row, but not with a lone number
                 // (grids numbered "1", "2"... in a file).
@@ -415,6 +574,10 @@ bool PuzzleReader::NextText(InputPuzzle& out) {
         out = std::move(p);
         return true;
     }
+    if (markRows_ > 0) {
+        incompleteMarks(out);
+        return true;
+    }
     if (rowCount_ > 0) {
         incompleteRows(out);
         return true;
@@ -430,6 +593,52 @@ bool PuzzleReader::NextText(InputPuzzle& out) {
 std::string PuzzleReader::BadRow(const char* lead) const {
     if (badRow_ == 0) return {};
     return lead + ("row " + std::to_string(badRow_) + " has " + std::to_string(badRowCells_) + " cells");
+}
+
+bool ParseMarks(std::string_view text, Position& out, std::string& error) {
+    std::string packed;
+    for (char ch : text)
+        if (!std::isspace(static_cast<unsigned char>(ch))) packed.push_back(ch);
+    if (packed.size() == 729 && std::all_of(packed.begin(), packed.end(), [](char ch) {
+            return (ch >= '0' && ch <= '9') || ch == '.';
+        })) {
+        // Nine places a cell: the digit d at place d, '.' or '0' elsewhere.
+        std::vector<std::string> cells(81);
+        for (std::size_t i = 0; i < 729; ++i) {
+            const char ch = packed[i];
+            if (ch >= '1' && ch <= '9' && static_cast<std::size_t>(ch - '1') != i % 9) {
+                error = "pencil marks: the digit " + std::string(1, ch) + " stands at place " +
+                        std::to_string(i % 9 + 1) + " of " + CellName(static_cast<int>(i / 9));
+                return false;
+            }
+            if (ch >= '1' && ch <= '9') cells[i / 9].push_back(ch);
+        }
+        out = MarksPosition(cells);
+        return true;
+    }
+    std::vector<std::string> cells;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = text.substr(start, end - start);
+        start = end + 1;
+        while (!line.empty() && (line.back() == '\r' || IsSpace(line.back()))) line.remove_suffix(1);
+        if (line.empty() || IsSeparator(line)) continue;
+        bool ok = false;
+        const std::vector<std::string> tokens = MarkTokens(line, ok);
+        if (!ok) {
+            error = "pencil marks: a cell holds something other than the digits 1-9";
+            return false;
+        }
+        cells.insert(cells.end(), tokens.begin(), tokens.end());
+    }
+    if (cells.size() != 81) {
+        error = "pencil marks: expected 81 cells, found " + std::to_string(cells.size());
+        return false;
+    }
+    out = MarksPosition(cells);
+    return true;
 }
 
 std::string CellName(int cell) {

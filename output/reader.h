@@ -20,7 +20,19 @@ struct InputPuzzle {
     std::string text;    // the puzzle as read, 81 characters with '.' for empty when parsed
     Grid grid{};
     std::string error;   // empty when the puzzle parsed (and, once checked, is valid)
+    // A grid of pencil marks: where its solver stands. `grid` then holds the
+    // givens (the puzzle checked and graded): the puzzle written before the
+    // marks on their line, else every filled cell of the marks.
+    std::optional<Position> position;
 };
+
+// Pencil marks of a whole grid as players write them: 81 cells, each its
+// candidates (one digit alone is a filled cell; '.', '0' or '-' a cell not
+// marked yet), between spaces, '|' and ':' and in any number of lines, rule
+// lines of '-', '+', '.', '=' and ':' ignored; or 729 characters, nine a
+// cell, the digit d (or '.' or '0') at the cell's d-th place. False with the
+// reason when `text` is no such grid.
+bool ParseMarks(std::string_view text, Position& out, std::string& error);
 
 // Longest text line read; a longer one is reported and skipped without being
 // stored.
@@ -83,6 +95,11 @@ private:
     std::optional<InputPuzzle> title_;  // a line of words that is a title if a grid follows
     std::optional<std::string> replay_;  // a line to read again after a title that was none
     int csvColumn_ = -1;  // the CSV column named "puzzle" by a header (-1: none)
+    // The rows of a grid of pencil marks being gathered (a token a cell).
+    std::vector<std::string> markCells_;
+    int markRows_ = 0;
+    int markStart_ = 0;
+    std::string markLines_;
 };
 
 // "r5c3" for a cell.

@@ -153,11 +153,21 @@ PYBIND11_MODULE(_core, m) {
 
     m.def(
         "hint",
-        [](const std::string& puzzle, const std::string& progress, const std::string& without) {
+        [](const std::string& puzzle, const std::string& progress, const std::string& without,
+           const std::optional<std::vector<std::string>>& marks) {
+            gridwick::Marks m{};
+            if (marks) {
+                if (marks->size() != 81) throw gridwick::Error("marks: expected 81 cells, found " + std::to_string(marks->size()));
+                for (std::size_t c = 0; c < 81; ++c)
+                    for (char ch : (*marks)[c]) {
+                        if (ch < '1' || ch > '9') throw gridwick::Error("marks: a cell holds something other than the digits 1-9");
+                        m[c] = static_cast<std::uint16_t>(m[c] | (1u << (ch - '1')));
+                    }
+            }
             gridwick::Hint h;
             {
                 py::gil_scoped_release unlocked;
-                h = gridwick::NextHint(gridwick::Parse(puzzle), gridwick::Parse(progress), {without, true});
+                h = gridwick::NextHint(gridwick::Parse(puzzle), gridwick::Parse(progress), m, {without, true});
             }
             py::dict d;
             d["status"] = h.status == gridwick::Hint::Status::Step     ? "step"
@@ -168,10 +178,12 @@ PYBIND11_MODULE(_core, m) {
             d["svg"] = h.svg;
             return Result(d);
         },
-        py::arg("puzzle"), py::arg("progress"), py::arg("without") = "",
-        "The next step from `progress` (the givens and the digits placed so far): a Result with status\n"
-        "(\"step\", \"solved\" or \"stuck\"), step (a step dict or None), text and svg.\n"
-        "Raises gridwick.Error when progress drops a given or holds a wrong digit.");
+        py::arg("puzzle"), py::arg("progress"), py::arg("without") = "", py::arg("marks") = py::none(),
+        "The next step from `progress` (the givens and the digits placed so far) and, when given, the solver's\n"
+        "pencil marks (`marks`: 81 strings, the digits marked in each cell, \"\" for a cell not marked): a Result\n"
+        "with status (\"step\", \"solved\" or \"stuck\"), step (a step dict or None), text and svg.\n"
+        "Raises gridwick.Error when progress drops a given, holds a wrong digit, or a mark that is the cell's\n"
+        "digit was removed.");
 
     m.def(
         "canonical", [](const std::string& puzzle) { return gridwick::Canonical(Read(puzzle)).ToString(); },

@@ -113,6 +113,12 @@ namespace runs {
 void GradeOne(GradedPuzzle& g, GradeState& s, const GradingOptions& o) {
     const bool parsed = g.p.error.empty();
     if (parsed) g.p.error = CheckPuzzle(g.p.grid, &g.solution);
+    // Pencil marks: where their solver stands must still lead to the solution.
+    const Position from = g.p.position.value_or(StartOf(g.p.grid));
+    if (parsed && g.p.error.empty() && g.p.position) g.p.error = PositionError(from, g.solution);
+    if (g.p.position && g.p.position->givens == g.p.position->grid && g.p.error == "no solution")
+        g.p.error = "no solution: some filled cell is wrong (the puzzle written before its marks on their line "
+                    "tells which)";
     // Why a puzzle cannot be graded, with what shows it.
     if (!g.p.error.empty()) {
         if (o.diagnose) {
@@ -124,16 +130,18 @@ void GradeOne(GradedPuzzle& g, GradeState& s, const GradingOptions& o) {
     GradeRun run{.disabledRungs = o.disabled};
     GradeRun* const outer = s.run;
     s.run = &run;
-    const Graded graded = GradeAndScore(s, g.p.grid, o.steps || o.firstStep ? &g.steps : nullptr);
-    g.level = graded.level;
-    g.score = graded.score;
+    // From pencil marks the grading starts where their solver stands.
+    GradeTrace trace;
+    std::vector<Step>* const steps = o.steps || o.firstStep ? &g.steps : nullptr;
+    g.level = g.p.position ? GradeFrom(s, from, steps, trace) : GradePuzzle(s, g.p.grid, steps, trace);
+    g.score = Score(g.level, trace);
     s.run = outer;
     // Only the step the ladder takes first from this grid: the grading's
     // first pass is exactly that. A trial is always the last step, so a first
     // step that is one is explained in full all the same.
     if (o.firstStep && g.steps.size() > 1) g.steps.resize(1);
     // A trial's explanation is worked out apart from the grading.
-    ExplainTrial(g.p.grid, g.steps, o.disabled);
+    ExplainTrial(from, g.steps, o.disabled);
 }
 
 std::vector<GradingInput> ExpandInputs(const std::vector<std::string>& names,

@@ -14,6 +14,8 @@
 #include "explain/html.h"
 #include "grader/score.h"
 #include "grader/trial_explain.h"
+#include "grader/score.h"
+#include "runs/grading.h"
 #include "test_util.h"
 
 namespace gw {
@@ -363,15 +365,21 @@ TEST(Explain, CommandLineTextJsonlGridsAndPage) {
     ASSERT_EQ(json.size(), 2u);
     const std::regex stepLine(R"(  (\d+)\. ([^:]+): (.+) => (.+))"),
         trialLine(R"(      (\d+)\.(\d+)\. ([^:]+): (.+) => (.+)|      from r\dc\d=\d the ladder fills the grid:|)"
-                  R"(      solved grid:|          \d{3} \d{3} \d{3}|          r\dc\d=\d => .+)");
+                  R"(      solved grid:|          \d{3} \d{3} \d{3}|          r\dc\d=\d => .+|)"
+                  // The refutation, a numbered line a step, and the Outlaw's grid.
+                  R"(      why not the other candidate:|        \d+\. .+|        => .+ is impossible|     [.|].+)");
     std::vector<std::string> names;
     int summaries = 0, stuck = 0;
     for (const std::string& l : text) {
         std::smatch m;
         if (std::regex_match(l, m, stepLine)) names.push_back(m[2]);
         else if (std::regex_match(l, trialLine)) continue;
-        else if (l.rfind("  techniques: ", 0) == 0 || l.rfind("  hardest: step ", 0) == 0) ++summaries;
-        else if (l == "  stuck: no technique makes progress") ++stuck;
+        else if (l.rfind("  techniques: ", 0) == 0 || l.rfind("  hardest: step ", 0) == 0 ||
+                 l.rfind("  hardest step the ladder could take: step ", 0) == 0)
+            ++summaries;
+        else if (l == "  stuck: no rung of the ladder finishes the grid from here, not even a trial of each "
+                      "candidate of the 3 two-candidate cells; where it stopped:")
+            ++stuck;
         else if (l.rfind("      r", 0) == 0 && l.find(" => ") != std::string::npos) continue;  // a branch
         else if (l.rfind("  ", 0) == 0) ADD_FAILURE() << "step line without pattern: " << l;
     }
@@ -625,5 +633,149 @@ TEST(Explain, PageRendersInChromium) {
     fs::remove_all(dir);
 }
 
+// A hint from where a solver stands is the first step the ladder takes from
+// there: from the board before any step of a grading, that step; from the
+// bare puzzle, the same grading.
+TEST(Hint, FromAPositionTheLaddersNextStep) {
+    auto puzzles = test::LoadSharedPuzzles("trial.txt");
+    const auto more = test::FirstSharedPuzzles(6);
+    puzzles.insert(puzzles.end(), more.begin(), more.end());
+    ASSERT_GE(puzzles.size(), 8u);
+    std::size_t states = 0;
+    for (const auto& [puzzle, solution] : puzzles) {
+        GradeState s;
+        std::vector<Step> steps, again;
+        const int level = GradePuzzle(s, puzzle, &steps);
+        EXPECT_EQ(GradeFrom(s, StartOf(puzzle), &again), level);
+        ASSERT_EQ(again.size(), steps.size());
+        Board board(puzzle);
+        for (std::size_t k = 0; k < steps.size(); board.Apply(steps[k++])) {
+            if (k % 3 != 0 && k + 1 != steps.size()) continue;
+            const Position at{puzzle, board.grid, board.masks};
+            EXPECT_EQ(PositionError(at, solution), "");
+            std::vector<Step> next;
+            GradeFrom(s, at, &next, 1);
+            ASSERT_EQ(next.size(), 1u);
+            EXPECT_EQ(next[0].rung, steps[k].rung) << "step " << k + 1;
+            EXPECT_EQ(next[0].changes, steps[k].changes) << "step " << k + 1;
+            ++states;
+        }
+    }
+    EXPECT_GT(states, 40u);
+}
+
+// Pencil marks as players write them, read into a position; marks that
+// cannot lead to the solution say where they went wrong.
+TEST(Hint, PencilMarksReadAndChecked) {
+    const auto [puzzle, solution] = test::LoadSharedPuzzles("trial.txt").at(0);
+    GradeState s;
+    std::vector<Step> steps;
+    GradePuzzle(s, puzzle, &steps);
+    Board board(puzzle);
+    for (std::size_t k = 0; k < 5; ++k) board.Apply(steps[k]);
+    const Position at{board.grid, board.grid, board.masks};
+    std::string tokens, packed;
+    for (int c = 0; c < 81; ++c) {
+        const std::string digits = Digits(board.grid[c] ? DigitBit(board.grid[c]) : board.masks[c]);
+        tokens += digits + (c % 9 == 8 ? "\n" : c % 3 == 2 ? " | " : " ");
+        for (int d = 1; d <= 9; ++d) packed += digits.find(static_cast<char>('0' + d)) != std::string::npos ? '0' + d : '.';
+    }
+    std::string oneLine = tokens;
+    std::replace(oneLine.begin(), oneLine.end(), '\n', ' ');
+    const std::string puzzleText = test::GridText(puzzle);
+    struct Case {
+        std::string text;
+        bool withPuzzle;
+    };
+    for (const Case& c : {Case{"  stuck here:\n" + CandidateGrid(board), false}, Case{tokens, false},
+                          Case{oneLine + "\n", false}, Case{packed + "\n", false},
+                          Case{puzzleText + " " + oneLine + "\n", true}, Case{puzzleText + " " + packed + "\n", true}}) {
+        const auto read = ReadPuzzles(c.text);
+        ASSERT_EQ(read.size(), 1u) << c.text;
+        ASSERT_TRUE(read[0].position.has_value()) << read[0].error << "\n" << c.text;
+        EXPECT_EQ(read[0].position->grid, at.grid);
+        EXPECT_EQ(read[0].position->givens, c.withPuzzle ? puzzle : at.grid);
+        GradeState a, b;
+        ResetGradeState(a, *read[0].position);
+        ResetGradeState(b, at);
+        EXPECT_EQ(a.CandMask, b.CandMask) << c.text;
+    }
+    const auto cut = ReadPuzzles(tokens.substr(0, tokens.rfind('\n', tokens.size() - 2) + 1) + "not a row\n");
+    ASSERT_FALSE(cut.empty());
+    EXPECT_EQ(cut[0].error, "incomplete grid of pencil marks: 8 rows of 9");
+
+    // The first wrong digit, else the first cell whose digit lost its mark.
+    Position wrong{puzzle, board.grid, board.masks};
+    const int open = static_cast<int>(std::find(board.grid.begin(), board.grid.end(), 0) - board.grid.begin());
+    wrong.marks[open] = static_cast<std::uint16_t>(wrong.marks[open] & ~DigitBit(solution[open]));
+    EXPECT_EQ(PositionError(wrong, solution), "the candidate " + std::to_string(solution[open]) + " of " +
+                                                  Cell(open) + " was removed, but it is that cell's digit");
+    wrong.grid[open] = static_cast<std::uint8_t>(solution[open] % 9 + 1);
+    EXPECT_EQ(PositionError(wrong, solution), Cell(open) + " holds " + std::to_string(wrong.grid[open]) + ", which is wrong");
+    const int given = static_cast<int>(std::find_if(puzzle.begin(), puzzle.end(), [](auto d) { return d != 0; }) - puzzle.begin());
+    wrong.grid[given] = 0;
+    EXPECT_EQ(PositionError(wrong, solution), "the given " + std::to_string(puzzle[given]) + " of " + Cell(given) + " is missing");
+}
+
+// A board's cells as a line of pencil marks, each after a space.
+std::string MarksLine(const Board& board) {
+    std::string out;
+    for (int c = 0; c < 81; ++c) {
+        out += ' ';
+        out += Digits(board.grid[c] ? DigitBit(board.grid[c]) : board.masks[c]);
+    }
+    return out;
+}
+
+// The command line's hint from pencil marks, and a trial's refutation as
+// numbered lines with the forcing chains' branches indented under them.
+TEST(Hint, CommandLineAndNestedRefutation) {
+    const auto puzzles = test::LoadSharedPuzzles("trial.txt");
+    ASSERT_FALSE(puzzles.empty());
+    const fs::path in = TempPath("marks.txt");
+    const std::string cli = std::string("'") + GRIDWICK_CLI + "' grade --hint < '" + in.string() + "'";
+    std::size_t nested = 0;
+    for (const auto& [puzzle, solution] : puzzles) {
+        GradeState s;
+        std::vector<Step> steps;
+        GradePuzzle(s, puzzle, &steps);
+        ExplainTrial(puzzle, steps);
+        ASSERT_EQ(steps.back().rung, kRungCount);
+        // The grid before the trial, written with the puzzle before it: the
+        // hint is the trial, its refutation a line a step.
+        Board board(puzzle);
+        for (std::size_t k = 0; k + 1 < steps.size(); ++k) board.Apply(steps[k]);
+        std::ofstream(in) << test::GridText(puzzle) << MarksLine(board) << "\n";
+        const auto out = Lines(RunShell(cli));
+        ASSERT_GE(out.size(), 2u);
+        EXPECT_EQ(out[1], "  next: " + StepText(steps.back()));
+        const std::vector<Line> lines = RefutationLines(steps.back());
+        ASSERT_GE(lines.size(), steps.back().refutation.size() + 2);
+        int number = 0;
+        for (std::size_t k = 0; k + 1 < lines.size(); ++k) {
+            if (lines[k].depth == 1) {
+                ++nested;
+                EXPECT_NE(lines[k].text.find(" => "), std::string::npos);
+                continue;
+            }
+            EXPECT_EQ(lines[k].text.rfind(std::to_string(++number) + ". ", 0), 0u) << lines[k].text;
+        }
+        EXPECT_EQ(number, static_cast<int>(steps.back().refutation.size()) + 1);
+        EXPECT_EQ(lines.back().text.rfind("=> ", 0), 0u);
+        // A removed mark that is the cell's digit is refused, naming it.
+        const int open = static_cast<int>(std::find(board.grid.begin(), board.grid.end(), 0) - board.grid.begin());
+        board.masks[open] = static_cast<std::uint16_t>(board.masks[open] & ~DigitBit(solution[open]));
+        std::ofstream(in) << test::GridText(puzzle) << MarksLine(board) << "\n";
+        int status = 0;
+        EXPECT_EQ(RunShell(cli + " 2>&1", &status),
+                  "gridwick: line 1: the candidate " + std::to_string(solution[open]) + " of " + Cell(open) +
+                      " was removed, but it is that cell's digit\n");
+        EXPECT_NE(status, 0);
+    }
+    EXPECT_GT(nested, 0u) << "no refutation with a forcing chain";
+    fs::remove(in);
+}
+
 }  // namespace
 }  // namespace gw
+

@@ -165,7 +165,7 @@ async function hint() {
     return;
   }
   busy(true);
-  const r = await main.call('hint', $('puzzle').value, progress, $('without').value);
+  const r = await main.call('hint', $('puzzle').value, progress, '', $('without').value);
   busy(false);
   pendingHint = null;
   $('apply').disabled = true;

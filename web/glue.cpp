@@ -79,9 +79,23 @@ EMSCRIPTEN_KEEPALIVE char* gw_check(const char* text) {
     }
 }
 
-EMSCRIPTEN_KEEPALIVE char* gw_hint(const char* puzzle, const char* progress, const char* without) {
+// `marks`: the solver's pencil marks, 81 numbers split by commas (bit d-1
+// for digit d, 0 for a cell not marked), or "" for none.
+EMSCRIPTEN_KEEPALIVE char* gw_hint(const char* puzzle, const char* progress, const char* marks, const char* without) {
     try {
-        const gridwick::Hint h = gridwick::NextHint(gridwick::Parse(puzzle), gridwick::Parse(progress), {without, true});
+        gridwick::Marks m{};
+        std::size_t cell = 0;
+        const gridwick::Error bad("marks: expected 81 numbers from 0 to 511 split by commas");
+        for (const char* p = marks; *p != '\0';) {
+            char* end = nullptr;
+            const unsigned long v = std::strtoul(p, &end, 10);
+            if (end == p || v > 511 || cell == 81 || (*end != ',' && *end != '\0')) throw bad;
+            m[cell++] = static_cast<std::uint16_t>(v);
+            p = *end == ',' ? end + 1 : end;
+        }
+        if (cell != 0 && cell != 81) throw bad;
+        const gridwick::Hint h =
+            gridwick::NextHint(gridwick::Parse(puzzle), gridwick::Parse(progress), m, {without, true});
         const char* status = h.status == gridwick::Hint::Status::Step     ? "step"
                              : h.status == gridwick::Hint::Status::Solved ? "solved"
                                                                           : "stuck";

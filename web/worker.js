@@ -8,7 +8,7 @@ let ready = GridwickModule();
 const calls = {
   grade: ['gw_grade', ['string', 'string', 'number']],
   check: ['gw_check', ['string']],
-  hint: ['gw_hint', ['string', 'string', 'string']],
+  hint: ['gw_hint', ['string', 'string', 'string', 'string']],
   generate: ['gw_generate', ['string', 'number', 'number', 'number']],
   style: ['gw_style', []],
 };

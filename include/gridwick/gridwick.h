@@ -76,6 +76,14 @@ struct GRIDWICK_API Change {
     bool operator==(const Change&) const = default;
 };
 
+// A line of a long explanation: its depth (0 for a step, 1 for a sub-chain
+// under it) and its text.
+struct GRIDWICK_API Line {
+    int depth = 0;
+    std::string text;
+    bool operator==(const Line&) const = default;
+};
+
 // One pass of the ladder that made progress.
 struct GRIDWICK_API Step {
     int rung = 0;           // 1..42
@@ -89,6 +97,9 @@ struct GRIDWICK_API Step {
     // the ladder fills the grid from the kept assumption.
     std::vector<Step> refutation{};
     std::vector<Step> fill{};
+    // A trial's refutation as a person reads it: numbered lines, one step a
+    // line, a forcing chain's branches indented under its step.
+    std::vector<Line> refutationLines{};
     // The step as a JSON object: rung, technique, level, changes, pattern (and
     // a trial's "refutation" and "fill"), as the command line writes it.
     std::string json;
@@ -170,11 +181,22 @@ struct GRIDWICK_API Hint {
     std::string svg;  // the grid with the step drawn on it (Status::Step)
 };
 
+// Pencil marks of the 81 cells: bit d-1 set while d is marked; 0 for a cell
+// not marked yet (it counts as holding every digit its row, column and box
+// leave open).
+using Marks = std::array<std::uint16_t, 81>;
+
 // The first step the ladder takes from `progress`: the puzzle's givens with the
-// digits placed so far (pencil marks are not read; the candidates are worked
-// out from the digits). Throws Error when `puzzle` is not valid, or when
-// `progress` drops a given or holds a digit that the solution does not.
+// digits placed so far, the candidates worked out from the digits. Throws
+// Error when `puzzle` is not valid, or when `progress` drops a given or holds
+// a digit that the solution does not ("r3c4 holds 5, which is wrong").
 GRIDWICK_API Hint NextHint(const Puzzle& puzzle, const Puzzle& progress, const GradeOptions& options = {});
+// The same from the solver's own pencil marks too: the ladder climbs from
+// the marks as they stand. Throws Error as above, and when a mark that is
+// the cell's digit was removed ("the candidate 7 of r2c2 was removed, but it
+// is that cell's digit").
+GRIDWICK_API Hint NextHint(const Puzzle& puzzle, const Puzzle& progress, const Marks& marks,
+                           const GradeOptions& options = {});
 
 // The canonical form: one representative of the puzzle and all its disguises
 // (digits relabelled, rows, columns, bands and stacks permuted, transposed).
