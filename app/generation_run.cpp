@@ -51,8 +51,9 @@ bool GenerationRun::Start(const RunSpec& spec, std::string& why) {
         for (int l = 1; l <= 9; ++l)
             if (full_[static_cast<std::size_t>(l)]) ho.levels &= ~LevelBit(l);
         // As `generate --method hunt` does by default: no saved puzzle shares
-        // more than half of its givens with another of the run or of its level.
-        guard_ = std::make_unique<NearCopyGuard>(SharedLimit{}, false);
+        // more than half of its givens with another of its level, or is one
+        // in disguise.
+        guard_ = std::make_unique<NearCopyGuard>(SharedLimit{}, true);
         ForEachStoredPuzzle(spec_.base, spec_.target, ho.levels,
                             [&](const Grid& puzzle, int level) { guard_->AddStored(puzzle, level); });
         pool_ = std::make_unique<HuntPool>(ho, guard_.get());

@@ -72,6 +72,7 @@ struct GenerateOptions {
     long long perLevel = 0; // save this many of each chosen level, then stop; 0: no such limit
     std::string maxShared;  // givens two saved puzzles may share (see ParseSharedLimit); empty: by method
     bool unique = false;    // no saved puzzle is another in disguise
+    std::vector<std::string> from;  // hunt: folders and files of puzzles to start from
 };
 
 struct GradeOptions {

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <bit>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -26,6 +27,7 @@
 #include "generator/hunt.h"
 #include "generator/near_copies.h"
 #include "grader/grader.h"
+#include "output/reader.h"
 #include "output/stored.h"
 #include "output/targets.h"
 #include "runs/generation.h"
@@ -49,7 +51,7 @@ class Run {
 public:
     explicit Run(const GenerateOptions& o, int target, unsigned levels, std::uint64_t seed, const SharedLimit& limit)
         : o_(o), target_(target), levels_(levels), seed_(seed), base_(o.out), toStdout_(o.out == "-"),
-          guard_(limit, o.unique), huntCounts_(static_cast<std::size_t>(o.jobs)) {}
+          guard_(limit, o.unique || o.method == "hunt"), huntCounts_(static_cast<std::size_t>(o.jobs)) {}
 
     // The exit status of the run.
     int Execute();
@@ -65,12 +67,16 @@ private:
     void HuntWorker(int index);
     void Save(const Made& m);
     void LoadStored();
+    void AddStarts(unsigned levels);
     void ShowProgress(bool final);
     bool LevelDone(std::size_t level) const {
         return full_[level] || (o_.perLevel > 0 && savedPerLevel_[level] >= o_.perLevel);
     }
     bool AllSelectedDone() const;
     bool AllSelectedClosed() const;
+    void WarnWhenOnlyRareLeft();
+    // Puzzles made, saved or not: for the hunt, every puzzle it graded.
+    long long MadeCount() const { return hunt_ ? hunt_->Graded() : made_; }
     double Elapsed() const {
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
     }
@@ -84,7 +90,8 @@ private:
 
     RunControl control_;
     // Near-copies of saved and stored puzzles are turned away: by the hunt's
-    // pool before they are handed out, by the writer for the plain loop.
+    // pool before they are handed out, by the writer for the plain loop. The
+    // hunt also turns away puzzles in disguise, which its moves could make.
     NearCopyGuard guard_;
     std::unique_ptr<HuntPool> hunt_;  // set for --method hunt
     std::mutex mutex_;
@@ -104,6 +111,7 @@ private:
     std::set<std::string> reported_;
     std::string stopMessage_;
     bool live_ = false;
+    bool rareWarned_ = false;  // the warning that only rare levels are left was given
     std::vector<HuntCounts> huntCounts_;  // --method hunt: each worker's work, once it has stopped
 };
 
@@ -159,6 +167,14 @@ int TerminalWidth() {
     return 80;
 }
 
+// A rate per second with the digits that matter: "2300/s", "41.5/s", "0.21/s".
+std::string RateText(double n, double seconds) {
+    const double r = seconds > 0 ? n / seconds : 0.0;
+    char buf[32];
+    std::snprintf(buf, sizeof buf, r >= 100 || r == 0 ? "%.0f/s" : r >= 10 ? "%.1f/s" : r >= 1 ? "%.2f/s" : "%.2g/s", r);
+    return buf;
+}
+
 void Run::Worker() {
     GenState g;
     GradeState s;
@@ -201,6 +217,14 @@ void Run::HuntWorker(int index) {
             std::unique_lock lock(mutex_);
             workersCv_.wait(lock, [&] { return control_.halt.load() || nextSeq_ - nextToWrite_ < window; });
             if (control_.halt.load()) break;
+            // The hunt makes many puzzles per saved one: its limit is checked
+            // before every turn, so that a seeded run stops at the same puzzle.
+            if (o_.maxMade > 0 && hunt_->Graded() >= o_.maxMade) {
+                if (stopMessage_.empty())
+                    stopMessage_ = "Made " + std::to_string(hunt_->Graded()) + " puzzles (--max-made): stopping.";
+                control_.halt.store(true);
+                break;
+            }
         }
         // A halt at any step discards the puzzle in progress.
         if (!hunter.Turn(found) || y.Halted()) break;
@@ -212,6 +236,27 @@ void Run::HuntWorker(int index) {
         writerCv_.notify_one();
     }
     huntCounts_[static_cast<std::size_t>(index)] = hunter.counts();
+}
+
+// Once the common levels are full, a run of the plain loop may go on for hours
+// looking for the rare ones: it says so once, as it does at the start when
+// only rare levels are asked for.
+void Run::WarnWhenOnlyRareLeft() {
+    // The hunt is meant for the rare levels; a run of rare levels alone was
+    // warned at its start.
+    if (o_.method == "hunt" || rareWarned_ || !RareLevelWarning(levels_, 1).empty()) return;
+    unsigned open = 0;
+    for (int l = 1; l <= 9; ++l)
+        if ((levels_ & (1u << l)) && !LevelDone(static_cast<std::size_t>(l)) && !failing_[static_cast<std::size_t>(l)])
+            open |= 1u << l;
+    const long long left = o_.count > 0 ? o_.count - saved_ : 0;
+    std::string rare = open != 0 ? RareLevelWarning(open, left) : std::string();
+    if (rare.empty()) return;
+    rareWarned_ = true;
+    rare.replace(0, std::string("gridwick: rare levels. ").size(),
+                 "gridwick: the other selected levels are full; only rare levels are left. ");
+    if (live_) std::fputs("\r\033[K", stderr);
+    std::fputs(rare.c_str(), stderr);
 }
 
 // Every selected level is full, or holds the puzzles --per-level asked for.
@@ -250,7 +295,10 @@ void Run::Save(const Made& m) {
             return;
         }
         ++saved_;
-        if (++savedPerLevel_[level] >= kMaxPerLevel) full_[level] = true;
+        if (++savedPerLevel_[level] >= kMaxPerLevel) {
+            full_[level] = true;
+            WarnWhenOnlyRareLeft();
+        }
         return;
     }
     const SaveResult res = SaveSudoku(base_, target_, m.level, m.puzzle, m.solution);
@@ -262,6 +310,7 @@ void Run::Save(const Made& m) {
             break;
         case SaveResult::Kind::Full:
             full_[level] = true;
+            WarnWhenOnlyRareLeft();
             break;
         case SaveResult::Kind::Failed: {
             ++failures_;
@@ -285,6 +334,27 @@ void Run::LoadStored() {
                         [&](const Grid& puzzle, int level) { guard_.AddStored(puzzle, level); });
 }
 
+// --from: the puzzles of the given folders and files that the hunt starts
+// from, before its plain-loop seeds: those of a stored level at least the
+// lowest one hunted for, and every puzzle of a plain file (the symmetric ones
+// with one solution). They are not saved again.
+void Run::AddStarts(unsigned levels) {
+    if (o_.from.empty() || levels == 0) return;
+    std::vector<std::string> missing;
+    const int lowest = std::countr_zero(levels);
+    for (const StoredFile& f : ListPuzzleFiles(o_.from, missing)) {
+        if (f.level != 0 && f.level < lowest) continue;
+        std::string error;
+        ForEachPuzzleIn(
+            f.path,
+            [&](InputPuzzle& p) {
+                if (p.error.empty()) hunt_->AddStart(p.grid);
+                return true;
+            },
+            error);
+    }
+}
+
 void Run::ShowProgress(bool final) {
     if (!live_) return;
     // The line never wraps: full level names when they fit the terminal,
@@ -292,9 +362,8 @@ void Run::ShowProgress(bool final) {
     const auto width = static_cast<std::size_t>(TerminalWidth() - 1);
     const double t = Elapsed();
     char buf[96];
-    std::snprintf(buf, sizeof buf, "| %.0f/s | %d:%02d", t > 0 ? static_cast<double>(made_) / t : 0.0,
-                  static_cast<int>(t) / 60, static_cast<int>(t) % 60);
-    std::string tail = buf;
+    std::snprintf(buf, sizeof buf, " | %d:%02d", static_cast<int>(t) / 60, static_cast<int>(t) % 60);
+    std::string tail = "| " + RateText(static_cast<double>(MadeCount()), t) + buf;
     if (o_.count > 0 && saved_ > 0 && saved_ < o_.count) {
         std::snprintf(buf, sizeof buf, " | %lld of %lld", saved_, o_.count);
         tail += buf;
@@ -328,8 +397,10 @@ int Run::Execute() {
     // Step 3. Make and save until a limit, a full target or a stop signal.
     if (AllSelectedDone())
         stopMessage_ = "Every selected level already holds " + std::to_string(kMaxPerLevel) + " puzzles: nothing to do.";
-    else
+    else {
+        WarnWhenOnlyRareLeft();
         MakeAndSave();
+    }
     // Step 4. The summary, on standard error: standard output holds only data.
     return Summarize();
 }
@@ -370,6 +441,7 @@ void Run::MakeAndSave() {
             if (full_[static_cast<std::size_t>(l)]) ho.levels &= ~(1u << l);
         ho.perGrid = o_.perGrid;
         hunt_ = std::make_unique<HuntPool>(ho, &guard_);
+        AddStarts(ho.levels);
     }
     std::vector<std::thread> workers;
     for (int i = 0; i < o_.jobs; ++i) workers.emplace_back([this, i] { hunt_ ? HuntWorker(i) : Worker(); });
@@ -421,8 +493,8 @@ void Run::WriteReady(std::unique_lock<std::mutex>& lock) {
 
 // Why the run must stop after the last save ("" while it goes on).
 std::string Run::LimitReached() const {
-    if (o_.maxMade > 0 && made_ >= o_.maxMade)
-        return "Made " + std::to_string(made_) + " puzzles (--max-made): stopping.";
+    if (o_.maxMade > 0 && MadeCount() >= o_.maxMade)
+        return "Made " + std::to_string(MadeCount()) + " puzzles (--max-made): stopping.";
     if (AllSelectedDone())
         return o_.perLevel > 0 ? "Every selected level got its " + std::to_string(o_.perLevel) +
                                      " puzzles (--per-level) or is full: stopping."
@@ -449,11 +521,13 @@ int Run::Summarize() const {
         std::fprintf(f, "%-10s %8lld %10s%s\n", kLevelNames[i], savedPerLevel_[i], counts[i - 1].c_str(),
                      selected && full_[i] ? "  (full)" : selected && failing_[i] ? "  (cannot save)" : "");
     }
-    std::fprintf(f, "\nMade %lld puzzles in %.1f s (%.0f/s), saved %lld, write failures %lld.\n", made_, t,
-                 t > 0 ? static_cast<double>(made_) / t : 0.0, saved_, failures_);
+    std::fprintf(f, "\nMade %lld puzzles in %.1f s (%s), saved %lld (%s), write failures %lld.\n", MadeCount(), t,
+                 RateText(static_cast<double>(MadeCount()), t).c_str(), saved_,
+                 RateText(static_cast<double>(saved_), t).c_str(), failures_);
     if (guard_.limit().On())
         std::fprintf(f, "Near-copies not saved (sharing more than %s with a saved or stored puzzle%s): %lld.\n",
-                     guard_.limit().Text().c_str(), o_.unique ? ", or one in disguise" : "", guard_.turnedAway());
+                     guard_.limit().Text().c_str(), o_.unique || hunt_ ? ", or one in disguise" : "",
+                     guard_.turnedAway());
     else if (guard_.Active())
         std::fprintf(f, "Saved or stored puzzles in disguise, not saved: %lld.\n", guard_.turnedAway());
     if (hunt_) {
@@ -482,6 +556,16 @@ int RunGenerate(const GenerateOptions& o) {
     constexpr unsigned kHuntedLevels = LevelBit(7) | LevelBit(8) | LevelBit(9);  // Extreme, Mayhem, Outlaw
     if (o.method == "random" && (levels & kAllLevels & ~kHuntedLevels) == 0)
         std::fprintf(stderr, "gridwick: hint: --method hunt finds Extreme, Mayhem and Outlaw puzzles far faster\n");
+    if (!o.from.empty()) {
+        if (o.method != "hunt") {
+            std::fprintf(stderr, "gridwick: --from gives the hunt its starts: use it with --method hunt\n");
+            return 2;
+        }
+        std::vector<std::string> missing;
+        ListPuzzleFiles(o.from, missing);
+        for (const std::string& m : missing) std::fprintf(stderr, "gridwick: no such file or folder: %s\n", m.c_str());
+        if (!missing.empty()) return 2;
+    }
     if (const std::string why = o.out == "-" ? std::string() : UnusableFolder(o.out, true); !why.empty()) {
         std::fprintf(stderr, "gridwick: cannot use output folder %s: %s\n", o.out.c_str(), why.c_str());
         return 2;
@@ -527,11 +611,15 @@ Runner DefineGenerate(CLI::App& cmd) {
     cmd.add_option("--per-grid", o->perGrid, "Hunt: at most this many saved puzzles per solution grid")
         ->option_text("N")->check(Whole("a whole number of puzzles", 1))->capture_default_str();
     cmd.add_option("--max-shared", o->maxShared,
-                   "No two saved puzzles share more givens (same cell, same digit) than this: a share of the smaller "
-                   "puzzle's givens (0.5 or 50%), a count (12), or off. Puzzles saved in the run and those already "
-                   "in the level count. Default: 0.5 for the hunt (it then saves about a fifth as many Extreme and "
-                   "half as many Mayhem puzzles per second), off for the plain loop (which hardly ever makes a "
-                   "near-copy)")->option_text("SHARE");
+                   "No two saved puzzles of a level share more givens (same cell, same digit) than this: a share of the "
+                   "smaller puzzle's givens (0.5 or 50%), a count (12), or off. Puzzles saved in the run and those "
+                   "already in the level count. Default: 0.5 for the hunt (measured: it then saves about a third as "
+                   "many Extreme and 0.4 times as many Mayhem puzzles per CPU-second), off for the plain loop (which "
+                   "hardly ever makes a near-copy)")->option_text("SHARE");
+    cmd.add_option("--from", o->from,
+                   "Hunt: start from the puzzles of these folders and files too (stored levels from the lowest one "
+                   "hunted for up, and plain puzzle files), e.g. the Mayhem and Outlaw puzzles of an earlier run")
+        ->option_text("PATH...");
     cmd.add_flag("--unique,-u", o->unique,
                  "Also save no puzzle that is a saved or stored one in disguise (digits relabelled, rows, columns, "
                  "bands or stacks permuted, transposed)");

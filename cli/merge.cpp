@@ -26,6 +26,10 @@ Runner DefineMerge(CLI::App& cmd) {
                    "7.5- or -3")->option_text("RANGE")->check(ScoreRangeCheck());
     cmd.add_flag("--unique,-u", o->unique, "Also skip a puzzle that is a stored one in disguise (digits relabelled, "
                                            "rows, columns, bands or stacks permuted, transposed)");
+    cmd.add_option("--max-shared", o->maxShared,
+                   "Also skip a puzzle that shares more givens (same cell, same digit) with a stored or copied puzzle "
+                   "of its level than this: a share of the smaller puzzle's givens (0.5 or 50%), a count (12), or "
+                   "off (the default)")->option_text("SHARE");
     return [o] { return RunMerge(*o); };
 }
 
@@ -34,6 +38,11 @@ int RunMerge(const MergeOptions& o) {
     if (!TargetOption(o.target, m.target)) return 2;
     if (!LevelsOption(o.levels, m.levels)) return 2;
     m.unique = o.unique;
+    std::string error;
+    if (!o.maxShared.empty() && !ParseSharedLimit(o.maxShared, m.maxShared, error)) {
+        std::fprintf(stderr, "gridwick: --max-shared: %s\n", error.c_str());
+        return 2;
+    }
     if (!o.score.empty()) ParseScoreRange(o.score, m.scores.emplace());
 
     const fs::path base(o.out);
@@ -55,6 +64,9 @@ int RunMerge(const MergeOptions& o) {
     std::printf("copied: %lld into %s\n", r.copied, TargetFolder(base, m.target).c_str());
     std::printf("skipped, already stored: %lld\n", r.same);
     if (o.unique) std::printf("skipped, the same puzzle in disguise: %lld\n", r.disguised);
+    if (m.maxShared.On())
+        std::printf("skipped, sharing more than %s with a puzzle of its level: %lld\n", m.maxShared.Text().c_str(),
+                    r.near);
     std::printf("could not place: %lld%s\n", r.Unplaced(), perLevel.c_str());
     if (!o.levels.empty() || !o.score.empty())
         std::printf("other %s, left out: %lld\n",

@@ -43,6 +43,7 @@ struct MergeOptions {
     std::string levels;  // empty: all nine
     std::string score;   // only these difficulty scores ("6.5-7.2"); empty: all
     bool unique = false;
+    std::string maxShared;  // givens a copied puzzle may share with one of its level (see ParseSharedLimit); empty: off
 };
 
 int RunPrint(const PrintOptions& o);

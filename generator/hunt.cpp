@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <limits>
 #include <utility>
 
 #include "generator/solution_count.h"
+#include "grader/score.h"
 
 namespace gw {
 
@@ -70,7 +72,8 @@ long long HuntScore::Value(HuntOptions::Score kind) const {
         case HuntOptions::Score::Level: return top;
         case HuntOptions::Score::TopRung:
             return top | static_cast<long long>(topRung) << 24 | static_cast<long long>(std::min(topSteps, 65535)) << 8;
-        case HuntOptions::Score::Effort: break;
+        case HuntOptions::Score::Effort:
+        case HuntOptions::Score::Fine: break;
     }
     return top | std::min<long long>(effort, (1LL << 40) - 1);
 }
@@ -121,6 +124,8 @@ namespace {
 HuntOptions Resolved(HuntOptions o) {
     if (o.pick == HuntOptions::Pick::Auto)
         o.pick = (o.levels >> 8) != 0 ? HuntOptions::Pick::Score : HuntOptions::Pick::Wanted;
+    if (o.climb == HuntOptions::Climb::Auto)
+        o.climb = (o.levels & LevelBit(9)) != 0 ? HuntOptions::Climb::Yes : HuntOptions::Climb::No;
     return o;
 }
 
@@ -128,11 +133,45 @@ HuntOptions Resolved(HuntOptions o) {
 
 HuntPool::HuntPool(const HuntOptions& o, NearCopyGuard* guard) : o_(Resolved(o)), guard_(guard) {}
 
+// A parent that can no longer give a puzzle to save: near a saved or stored
+// one at every wanted level when climbing, at any wanted level otherwise.
+bool HuntPool::Spent(const Grid& puzzle) {
+    if (o_.climb == HuntOptions::Climb::Yes) return guard_->Near(puzzle, o_.levels);
+    for (int l = 1; l <= 9; ++l)
+        if ((o_.levels & LevelBit(l)) && guard_->Near(puzzle, LevelBit(l))) return true;
+    return false;
+}
+
 bool HuntPool::TakeSeedTurn() {
     std::lock_guard lock(mutex_);
     if (seedTurns_ >= o_.seedPuzzles) return false;
     ++seedTurns_;
     return true;
+}
+
+bool HuntPool::AddStart(const Grid& puzzle) {
+    // The moves keep a puzzle half-turn symmetric, so only such a puzzle can
+    // start them (its worker checks that the solution is unique).
+    for (int c = 0; c < 81; ++c)
+        if ((puzzle[c] == 0) != (puzzle[80 - c] == 0)) return false;
+    std::lock_guard lock(mutex_);
+    starts_.push_back(puzzle);
+    return true;
+}
+
+bool HuntPool::TakeStart(Grid& puzzle) {
+    std::lock_guard lock(mutex_);
+    if (starts_.empty()) return false;
+    puzzle = starts_.back();
+    starts_.pop_back();
+    return true;
+}
+
+std::uint32_t HuntPool::NewFamily(bool start) {
+    std::lock_guard lock(mutex_);
+    const std::uint32_t id = nextFamily_++;
+    if (start) families_[id].start = true;
+    return id;
 }
 
 bool HuntPool::Pick(Rng& rng, HuntPuzzle& parent) {
@@ -164,10 +203,25 @@ bool HuntPool::FirstSight(const Grid& puzzle) {
     return seen_.insert(HashGrid(puzzle)).second;
 }
 
-void HuntPool::Report(const Grid& parent, int level, long long work) {
+void HuntPool::Report(const HuntPuzzle& parent, int level, long long score, long long work) {
     std::lock_guard lock(mutex_);
+    if (o_.familyPatience > 0) {
+        auto f = families_.find(parent.family);
+        if (f != families_.end() && !f->second.dropped) {
+            Family& family = f->second;
+            if (level > 0 && score > family.best) {
+                family.best = score;
+                family.waiting = 0;
+            } else if (++family.waiting >= o_.familyPatience) {
+                // The family has stopped climbing: it gives way to others.
+                family.dropped = true;
+                std::erase_if(pool_, [&](const Entry& e) { return e.p.family == parent.family; });
+                return;
+            }
+        }
+    }
     for (Entry& e : pool_) {
-        if (e.p.puzzle != parent) continue;
+        if (e.p.puzzle != parent.puzzle) continue;
         e.work += work;
         e.yield += level >= 8 ? 4 : level == 7 ? 1 : 0;
         if (level > 0 && (o_.levels & (1u << level)) != 0) ++e.wanted;
@@ -176,22 +230,42 @@ void HuntPool::Report(const Grid& parent, int level, long long work) {
 }
 
 void HuntPool::Offer(const HuntPuzzle& p) {
+    graded_.fetch_add(1, std::memory_order_relaxed);
     std::lock_guard lock(mutex_);
-    if (o_.farParents && guard_ != nullptr && guard_->Near(p.puzzle, o_.levels)) return;
+    bool start = false;
+    if (o_.familyPatience > 0 || o_.familyCap > 0) {
+        Family& family = families_[p.family];
+        if (family.dropped) return;
+        family.best = std::max(family.best, p.score);
+        start = family.start;
+    }
+    // A family from a given start may walk through near-copies of the stored
+    // puzzles on its way out of their neighbourhood.
+    if (o_.farParents && !start && guard_ != nullptr && Spent(p.puzzle)) return;
     if (o_.pick == HuntOptions::Pick::Wanted) OfferByWanted(p);
     else OfferByScore(p);
 }
 
 void HuntPool::OfferByScore(const HuntPuzzle& p) {
-    int sameGrid = 0;
-    std::size_t worstSame = 0, worst = 0;
+    int sameGrid = 0, sameFamily = 0;
+    std::size_t worstSame = 0, worstKin = 0, worst = 0;
     for (std::size_t i = 0; i < pool_.size(); ++i) {
         const HuntPuzzle& q = pool_[i].p;
         if (q.puzzle == p.puzzle) return;
         if (q.solution == p.solution) {
             if (sameGrid++ == 0 || q.score < pool_[worstSame].p.score) worstSame = i;
         }
+        if (q.family == p.family) {
+            if (sameFamily++ == 0 || q.score < pool_[worstKin].p.score) worstKin = i;
+        }
         if (q.score < pool_[worst].p.score) worst = i;
+    }
+    // A few parents per family at most: a newcomer takes the place of its
+    // weakest kin.
+    if (o_.familyCap > 0 && sameFamily >= o_.familyCap) {
+        if (p.score > pool_[worstKin].p.score && (sameGrid < o_.poolPerGrid || pool_[worstKin].p.solution == p.solution))
+            pool_[worstKin] = Entry{p, 0};
+        return;
     }
     // A few parents per solution grid at most, so that the pool stays varied.
     if (sameGrid >= o_.poolPerGrid) {
@@ -244,10 +318,12 @@ bool HuntPool::Claim(const HuntPuzzle& p) {
     handedOut_.insert(std::move(key));
     ++perGrid_[grid];
     if (o_.farParents && guard_ != nullptr && guard_->limit().On()) {
-        // The parents near the saved puzzle would give near-copies of it.
+        // The parents near the saved puzzle would give near-copies of it, and
+        // of the others saved at the wanted levels.
         const int n = GivenCount(p.puzzle);
         std::erase_if(pool_, [&](const Entry& e) {
-            return SharedGivens(e.p.puzzle, p.puzzle) > guard_->limit().Most(n, GivenCount(e.p.puzzle));
+            return SharedGivens(e.p.puzzle, p.puzzle) > guard_->limit().Most(n, GivenCount(e.p.puzzle)) &&
+                   Spent(e.p.puzzle);
         });
     }
     return true;
@@ -270,6 +346,7 @@ Hunter::Hunter(HuntPool& pool, std::uint64_t seed, Yielder& y) : pool_(pool), y_
 
 bool Hunter::Turn(std::optional<HuntPuzzle>& found) {
     found.reset();
+    if (Grid start{}; pool_.TakeStart(start)) return StartTurn(start, found);
     if (pool_.TakeSeedTurn() || g_.rng.Below(100) < pool_.options().freshPercent) return PlainTurn(found);
     return NeighbourTurn(found);
 }
@@ -279,7 +356,15 @@ bool Hunter::PlainTurn(std::optional<HuntPuzzle>& found) {
     if (!BuildSolutionGrid(g_, y_) || !RemoveClues(g_, y_)) return false;
     counts_.plainSeconds += ThreadSeconds() - start;
     ++counts_.plain;
-    return Finish(g_.Puzzle, g_.Solution, false, found);
+    return Finish(g_.Puzzle, g_.Solution, pool_.NewFamily(), false, found);
+}
+
+// A given start is graded and offered as a parent; it is not handed out, as it
+// was not made by the hunt.
+bool Hunter::StartTurn(const Grid& start, std::optional<HuntPuzzle>& found) {
+    Grid solution{};
+    if (CountSolutions(start, 2, &solution, &y_) != 1) return !y_.Halted();
+    return Finish(start, solution, pool_.NewFamily(true), false, found, false);
 }
 
 bool Hunter::NeighbourTurn(std::optional<HuntPuzzle>& found) {
@@ -288,20 +373,23 @@ bool Hunter::NeighbourTurn(std::optional<HuntPuzzle>& found) {
     ++counts_.neighbours;
     Grid puzzle{}, solution{};
     int added = -1;
+    const HuntOptions& o = pool_.options();
     const double start = ThreadSeconds();
-    const bool made = MakeNeighbour(parent, puzzle, solution, added);
+    const int pairsOut = o.pairsOut > 1 ? 1 + g_.rng.Below(o.pairsOut) : 1;
+    const bool made = pairsOut > 1 ? MakeBigNeighbour(parent, pairsOut, puzzle, solution, added)
+                                   : MakeNeighbour(parent, puzzle, solution, added);
     const double madeAt = ThreadSeconds();
     counts_.makeSeconds += madeAt - start;
     if (!made) {
-        pool_.Report(parent.puzzle, 0, pool_.options().makeWork);
+        pool_.Report(parent, 0, 0, o.makeWork);
         return !y_.Halted();
     }
     ++counts_.unique;
     if (!Reduce(puzzle, added)) return false;
     counts_.reduceSeconds += ThreadSeconds() - madeAt;
-    if (!Finish(puzzle, solution, true, found)) return false;
+    if (!Finish(puzzle, solution, parent.family, true, found)) return false;
     if (lastLevel_ > 0) ++counts_.byParent[static_cast<std::size_t>(parent.level)][static_cast<std::size_t>(lastLevel_)];
-    pool_.Report(parent.puzzle, lastLevel_, pool_.options().makeWork + lastWork_);
+    pool_.Report(parent, lastLevel_, lastScore_, o.makeWork + lastWork_);
     return true;
 }
 
@@ -340,7 +428,7 @@ bool Hunter::MakeNeighbour(const HuntPuzzle& parent, Grid& puzzle, Grid& solutio
     // Digits from one solution of the reduced puzzle: the neighbour has at
     // least that solution, and exactly that one when the new pair rules out
     // every other solution.
-    const int n = ListSolutions(reduced, o.listLimit, solutions_, &y_);
+    const int n = ListLeft(reduced, o.listLimit);
     if (y_.Halted() || n == 0) return false;
     Shuffle(absent, rng);
     int tests = 0;
@@ -372,6 +460,69 @@ bool Hunter::MakeNeighbour(const HuntPuzzle& parent, Grid& puzzle, Grid& solutio
     return false;
 }
 
+// Takes `pairsOut` random clue pairs out of the parent and puts pairs in, with
+// the digits of one solution of the puzzle left, until that solution is the
+// only one. `added` is the last pair put in: without it the puzzle has other
+// solutions, so the reduction keeps it; the others put in may go again.
+bool Hunter::MakeBigNeighbour(const HuntPuzzle& parent, int pairsOut, Grid& puzzle, Grid& solution, int& added) {
+    const HuntOptions& o = pool_.options();
+    Rng& rng = g_.rng;
+    std::vector<int> present, absent;
+    for (int c = 0; c <= 40; ++c) (parent.puzzle[c] != 0 ? present : absent).push_back(c);
+    if (static_cast<int>(present.size()) < pairsOut) return false;
+    Shuffle(present, rng);
+    Grid reduced = parent.puzzle;
+    for (int k = 0; k < pairsOut; ++k) {
+        SetPair(reduced, present[static_cast<std::size_t>(k)], 0, 0);
+        absent.push_back(present[static_cast<std::size_t>(k)]);
+    }
+    const int n = ListLeft(reduced, o.listLimit);
+    if (y_.Halted() || n == 0) return false;
+    solution = solutions_[static_cast<std::size_t>(rng.Below(n))];
+    // The listed solutions that the pairs put in so far still allow.
+    std::vector<const Grid*> others;
+    for (const Grid& other : solutions_)
+        if (other != solution) others.push_back(&other);
+    Shuffle(absent, rng);
+    puzzle = reduced;
+    added = -1;
+    bool unique = false;
+    for (const int in : absent) {
+        const auto keeps = [&](const Grid* other) {
+            return (*other)[in] == solution[in] && (*other)[80 - in] == solution[80 - in];
+        };
+        // Only pairs that rule out a listed solution go in; once the list is
+        // empty and was cut, pairs go in until the solution is unique.
+        if (!others.empty() && std::all_of(others.begin(), others.end(), keeps)) continue;
+        if (GivenCount(puzzle) >= GivenCount(parent.puzzle) + 4) return false;
+        SetPair(puzzle, in, solution[in], solution[80 - in]);
+        added = in;
+        std::erase_if(others, [&](const Grid* other) { return !keeps(other); });
+        if (!others.empty()) continue;
+        // The last pair ruled out the last other solution of the list: without
+        // it the puzzle has several. A cut list needs the test.
+        unique = n < o.listLimit || HasUniqueSolution(puzzle, &y_);
+        if (y_.Halted()) return false;
+        if (unique) break;
+    }
+    return unique && puzzle != parent.puzzle;
+}
+
+// The solutions of the puzzle left (at most `limit`) in `solutions_`, listed
+// once per puzzle: the list is the same each time, so the hunt is too.
+int Hunter::ListLeft(const Grid& reduced, int limit) {
+    const std::uint64_t key = HashGrid(reduced);
+    if (auto it = listed_.find(key); it != listed_.end() && it->second.puzzle == reduced) {
+        solutions_ = it->second.solutions;
+        return it->second.count;
+    }
+    const int n = ListSolutions(reduced, limit, solutions_, &y_);
+    if (y_.Halted()) return n;
+    if (listed_.size() >= 4096) listed_.clear();
+    listed_[key] = {reduced, n, solutions_};
+    return n;
+}
+
 // Removes symmetric pairs in random order while the solution stays unique, as
 // clue removal does. The pair just added stays: without it the puzzle is the
 // reduced one, which has several solutions.
@@ -389,9 +540,11 @@ bool Hunter::Reduce(Grid& puzzle, int keep) {
     return true;
 }
 
-bool Hunter::Finish(const Grid& puzzle, const Grid& solution, bool neighbour, std::optional<HuntPuzzle>& found) {
+bool Hunter::Finish(const Grid& puzzle, const Grid& solution, std::uint32_t family, bool neighbour,
+                    std::optional<HuntPuzzle>& found, bool handOut) {
     lastLevel_ = 0;
     lastWork_ = 0;
+    lastScore_ = 0;
     if (!pool_.FirstSight(puzzle)) return true;
     const double start = ThreadSeconds();
     const int level = GradePuzzle(s_, puzzle, trace_);
@@ -401,9 +554,14 @@ bool Hunter::Finish(const Grid& puzzle, const Grid& solution, bool neighbour, st
     lastLevel_ = level;
     lastWork_ = GradingWork(trace_);
     ++counts_.levels[static_cast<std::size_t>(level)];
-    HuntPuzzle p{puzzle, solution, level, ScoreGrading(level, trace_.rungs).Value(pool_.options().score), lastWork_};
+    const HuntOptions::Score kind = pool_.options().score;
+    const long long score = kind == HuntOptions::Score::Fine
+                                ? std::llround(Score(level, trace_) * 10000)
+                                : ScoreGrading(level, trace_.rungs).Value(kind);
+    HuntPuzzle p{puzzle, solution, level, score, lastWork_, family};
+    lastScore_ = p.score;
     pool_.Offer(p);
-    if (pool_.Claim(p)) found = p;
+    if (handOut && pool_.Claim(p)) found = p;
     return true;
 }
 

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <optional>
@@ -41,7 +42,10 @@ struct HuntOptions {
     // the list is complete and a pair that singles one solution out of it
     // needs no further uniqueness test.
     int listLimit = 32;
-    enum class Score { Level, TopRung, Effort } score = Score::Effort;
+    // How parents are ranked: Fine is the difficulty score of the grading
+    // (grader/score.h: the level, then the hardest step and the number of
+    // steps at the level); the others are rougher counts of the rungs used.
+    enum class Score { Level, TopRung, Effort, Fine } score = Score::Effort;
     // Which parent of a tournament wins, and which parents the pool keeps.
     //  Score: the higher score; the pool keeps the highest scores.
     //  Yield: the parent whose neighbours were hard most often; the pool
@@ -69,6 +73,24 @@ struct HuntOptions {
     // hard puzzles, most neighbours are near-copies of one another; without
     // this the hunt keeps making copies of what it saved.
     bool farParents = true;
+    // With far parents, a hunt that climbs keeps a parent while it can still
+    // give a puzzle to save at some wanted level, so that a family can climb
+    // through near-copies of saved Mayhem puzzles to Outlaw ones; otherwise a
+    // parent near a saved puzzle of any wanted level goes. Auto: climb when
+    // Outlaw is wanted.
+    enum class Climb { Auto, Yes, No } climb = Climb::Auto;
+    // A move takes out 1 to `pairsOut` clue pairs (each count as likely) and
+    // puts in as many as it takes to single out one solution again. Bigger
+    // moves leave a family faster.
+    int pairsOut = 1;
+    // Families: a puzzle of the plain loop or a given start founds one, and
+    // its neighbours belong to it. At most `familyCap` parents of one family
+    // stay in the pool (0: no limit), so that one family cannot crowd out the
+    // others; a family whose neighbours have not beaten its best for
+    // `familyPatience` neighbours has given its share and leaves the pool
+    // (0: never).
+    int familyCap = 0;
+    int familyPatience = 0;
 };
 
 // An estimate of the work of a grading, from the rung of every pass: the
@@ -100,6 +122,7 @@ struct HuntPuzzle {
     int level = 0;
     long long score = 0;
     long long work = 0;  // GradingWork of its grading
+    std::uint32_t family = 0;
 };
 
 // What the workers of one hunt share: the pool of parents, the puzzles already
@@ -116,6 +139,16 @@ public:
     // Counts one plain-loop turn; true while the pool still wants seeds.
     bool TakeSeedTurn();
 
+    // Puzzles to start from (a user's stored hard puzzles): each is graded by
+    // a worker before the plain-loop seeds and founds a family that may walk
+    // away from the saved puzzles near it. False, and not taken, for a puzzle
+    // that is not half-turn symmetric.
+    bool AddStart(const Grid& puzzle);
+    bool TakeStart(Grid& puzzle);
+
+    // A number for a new family.
+    std::uint32_t NewFamily(bool start = false);
+
     // A parent for the next neighbour: the best of `tournament` random draws.
     // False while the pool is empty.
     bool Pick(Rng& rng, HuntPuzzle& parent);
@@ -124,8 +157,8 @@ public:
     bool FirstSight(const Grid& puzzle);
 
     // Tells the pool what a neighbour of `parent` turned out to be (level 0:
-    // none was made or it was seen before) and the work it cost.
-    void Report(const Grid& parent, int level, long long work);
+    // none was made or it was seen before), its score and the work it cost.
+    void Report(const HuntPuzzle& parent, int level, long long score, long long work);
 
     // Offers a graded puzzle as a parent.
     void Offer(const HuntPuzzle& p);
@@ -136,6 +169,10 @@ public:
     bool Claim(const HuntPuzzle& p);
 
     std::size_t PoolSize();
+
+    // Puzzles graded so far by every worker (plain and neighbours): what the
+    // hunt has made, saved or not.
+    long long Graded() const { return graded_.load(std::memory_order_relaxed); }
 
 private:
     struct Entry {
@@ -158,14 +195,26 @@ private:
         }
     };
 
+    struct Family {
+        long long best = 0;    // best score of its puzzles
+        long long waiting = 0; // neighbours made since that best was found
+        bool start = false;    // founded by a given start
+        bool dropped = false;  // it has given its share
+    };
+
     void OfferByScore(const HuntPuzzle& p);
     void OfferByWanted(const HuntPuzzle& p);
+    bool Spent(const Grid& puzzle);
 
     HuntOptions o_;
     NearCopyGuard* const guard_;
     std::mutex mutex_;
     std::vector<Entry> pool_;
     long long seedTurns_ = 0;
+    std::vector<Grid> starts_;
+    std::unordered_map<std::uint32_t, Family> families_;
+    std::uint32_t nextFamily_ = 1;
+    std::atomic<long long> graded_{0};
     std::unordered_set<std::uint64_t> seen_;
     std::set<std::string> handedOut_;
     std::unordered_map<std::string, int> perGrid_;
@@ -203,9 +252,12 @@ public:
 private:
     bool PlainTurn(std::optional<HuntPuzzle>& found);
     bool NeighbourTurn(std::optional<HuntPuzzle>& found);
+    bool StartTurn(const Grid& start, std::optional<HuntPuzzle>& found);
     bool MakeNeighbour(const HuntPuzzle& parent, Grid& puzzle, Grid& solution, int& added);
+    bool MakeBigNeighbour(const HuntPuzzle& parent, int pairsOut, Grid& puzzle, Grid& solution, int& added);
     bool Reduce(Grid& puzzle, int keep);
-    bool Finish(const Grid& puzzle, const Grid& solution, bool neighbour, std::optional<HuntPuzzle>& found);
+    bool Finish(const Grid& puzzle, const Grid& solution, std::uint32_t family, bool neighbour,
+                std::optional<HuntPuzzle>& found, bool handOut = true);
 
     HuntPool& pool_;
     Yielder& y_;
@@ -214,9 +266,20 @@ private:
     GradeState s_;
     GradeTrace trace_;
     std::vector<Grid> solutions_;
+    // The solutions listed for the puzzles left when pairs are taken out of a
+    // parent: a parent is drawn many times, and the same pair taken out of it
+    // leaves the same puzzle. Cleared when it grows large.
+    struct Listed {
+        Grid puzzle;
+        int count;
+        std::vector<Grid> solutions;
+    };
+    std::unordered_map<std::uint64_t, Listed> listed_;
+    int ListLeft(const Grid& reduced, int limit);
     HuntCounts counts_;
     int lastLevel_ = 0;       // level of the puzzle the last turn graded (0: none)
     long long lastWork_ = 0;  // and the work of its grading
+    long long lastScore_ = 0; // and its score
 };
 
 }  // namespace gw

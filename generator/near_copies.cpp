@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "model/canonical.h"
+#include "model/levels.h"
 
 namespace gw {
 
@@ -118,10 +119,10 @@ void NearCopyGuard::AddStored(const Grid& puzzle, int level) {
 
 bool NearCopyGuard::FarLocked(const Grid& puzzle, int level, Grid* form) {
     const auto l = static_cast<std::size_t>(level);
-    if (limit_.On() && (!index_[0].Far(puzzle, limit_) || !index_[l].Far(puzzle, limit_))) return false;
+    if (limit_.On() && !index_[l].Far(puzzle, limit_)) return false;
     if (!unique_) return true;
     *form = CanonicalForm(puzzle);
-    return forms_[0].count(*form) == 0 && forms_[l].count(*form) == 0;
+    return forms_[l].count(*form) == 0;
 }
 
 bool NearCopyGuard::Admit(const Grid& puzzle, int level) {
@@ -133,18 +134,18 @@ bool NearCopyGuard::Admit(const Grid& puzzle, int level) {
         ++turnedAway_;
         return false;
     }
-    if (limit_.On()) index_[0].Add(puzzle);
-    if (unique_) forms_[0].insert(form);
+    const auto l = static_cast<std::size_t>(level);
+    if (limit_.On()) index_[l].Add(puzzle);
+    if (unique_) forms_[l].insert(form);
     return true;
 }
 
 bool NearCopyGuard::Near(const Grid& puzzle, unsigned levels) {
-    if (!limit_.On()) return false;
+    if (!limit_.On() || (levels & kAllLevels) == 0) return false;
     std::lock_guard lock(mutex_);
-    if (!index_[0].Far(puzzle, limit_)) return true;
     for (std::size_t l = 1; l <= 9; ++l)
-        if ((levels >> l) & 1u && !index_[l].Far(puzzle, limit_)) return true;
-    return false;
+        if ((levels >> l) & 1u && index_[l].Far(puzzle, limit_)) return false;
+    return true;
 }
 
 long long NearCopyGuard::turnedAway() const {

@@ -64,10 +64,12 @@ private:
     mutable std::vector<std::uint8_t> shared_;
 };
 
-// The puzzles a run must stay apart from: those it saved (at any level) and
-// those stored before it (compared only with puzzles of their own level).
-// With `unique`, a puzzle that is another in disguise (the same canonical
-// form) is turned away too. Safe to call from several threads.
+// The puzzles a run must stay apart from: those of the same level that it
+// saved or that were stored before it. A book of one level holds no two
+// puzzles alike; puzzles of different levels are never alike in the way they
+// solve, even when they share givens. With `unique`, a puzzle that is another
+// in disguise (the same canonical form) is turned away too. Safe to call from
+// several threads.
 class NearCopyGuard {
 public:
     NearCopyGuard(const SharedLimit& limit, bool unique);
@@ -82,8 +84,8 @@ public:
     // among the run's puzzles.
     bool Admit(const Grid& puzzle, int level);
 
-    // True when the limit keeps the puzzle from being saved at any of `levels`
-    // (the disguise test aside).
+    // True when the limit keeps the puzzle from being saved at every one of
+    // `levels` (the disguise test aside).
     bool Near(const Grid& puzzle, unsigned levels);
 
     long long turnedAway() const;  // Admit calls answered false
@@ -94,7 +96,7 @@ private:
     const SharedLimit limit_;
     const bool unique_;
     mutable std::mutex mutex_;
-    std::array<GivenIndex, 10> index_;  // 0: the run's puzzles; 1..9: stored ones per level
+    std::array<GivenIndex, 10> index_;  // per level 1..9: the run's puzzles and the stored ones
     std::array<std::set<Grid>, 10> forms_;
     long long turnedAway_ = 0;
 };

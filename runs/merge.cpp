@@ -78,6 +78,7 @@ MergeReport MergeCollections(const fs::path& base, const std::vector<std::string
     // What the destination holds already: the clues, and with `unique` the
     // canonical forms. Torn or bad records there are left as they are.
     std::set<Grid> stored, forms;
+    NearCopyGuard nearCopies(o.maxShared, false);
     for (const StoredFile& f : ListTargetFiles(base, o.target)) {
         std::string error;
         ForEachPuzzleIn(
@@ -86,6 +87,7 @@ MergeReport MergeCollections(const fs::path& base, const std::vector<std::string
                 if (!p.error.empty() || !CheckPuzzle(p.grid).empty()) return true;
                 stored.insert(p.grid);
                 if (o.unique) forms.insert(CanonicalForm(p.grid));
+                nearCopies.AddStored(p.grid, f.level);
                 return true;
             },
             error);
@@ -120,12 +122,17 @@ MergeReport MergeCollections(const fs::path& base, const std::vector<std::string
                 ++r.unplaced[l];
                 return true;
             }
+            if (o.maxShared.On() && nearCopies.Near(p.puzzle, LevelBit(p.level))) {
+                ++r.near;
+                return true;
+            }
             const SaveResult w = SaveSudoku(base, o.target, p.level, p.puzzle, p.solution);
             switch (w.kind) {
                 case SaveResult::Kind::Written:
                     ++r.copied;
                     stored.insert(p.puzzle);
                     if (o.unique) forms.insert(form);
+                    nearCopies.AddStored(p.puzzle, p.level);
                     return true;
                 case SaveResult::Kind::Full:
                     full[l] = true;

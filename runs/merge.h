@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "generator/near_copies.h"
 #include "grader/score.h"
 #include "model/levels.h"
 
@@ -21,6 +22,9 @@ struct MergeOptions {
     int target = 0;                 // the destination target
     unsigned levels = kAllLevels;   // bit L: copy the puzzles of level L
     bool unique = false;            // also skip a stored puzzle in disguise (same canonical form)
+    // Also skip a puzzle that shares more givens than this with a stored or
+    // copied puzzle of its level (off: no limit).
+    SharedLimit maxShared{SharedLimit::Kind::Off};
     std::optional<ScoreRange> scores;  // copy only the puzzles whose difficulty score lies here
 };
 
@@ -33,6 +37,7 @@ struct MergeReport {
     long long copied = 0;
     long long same = 0;        // already stored
     long long disguised = 0;   // a stored puzzle in disguise (unique only)
+    long long near = 0;        // a near-copy of a stored or copied puzzle of its level (maxShared only)
     long long unselected = 0;  // of a level (or a score) not asked for
     std::array<long long, 10> unplaced{};  // by level: the level was full
     long long failed = 0;      // failed writes: the merge stops at the first

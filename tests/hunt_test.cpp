@@ -10,6 +10,7 @@
 #include <set>
 
 #include "generator/hunt.h"
+#include "model/canonical.h"
 #include "test_util.h"
 
 namespace gw {
@@ -20,8 +21,10 @@ struct HuntRun {
     HuntCounts counts;
 };
 
-HuntRun Hunt(const HuntOptions& o, std::uint64_t seed, int turns, NearCopyGuard* guard = nullptr) {
+HuntRun Hunt(const HuntOptions& o, std::uint64_t seed, int turns, NearCopyGuard* guard = nullptr,
+             const std::vector<HuntPuzzle>& starts = {}) {
     HuntPool pool(o, guard);
+    for (const HuntPuzzle& p : starts) EXPECT_EQ(pool.AddStart(p.puzzle), test::IsSymmetric(p.puzzle));
     Yielder y;
     Hunter hunter(pool, seed, y);
     HuntRun run;
@@ -83,37 +86,82 @@ TEST(Hunt, HandsOutOnlyDistinctPairMinimalPuzzlesGradedToTheirLevel) {
     }
 }
 
-// With a guard, what the hunt hands out shares at most half of the smaller
-// puzzle's givens with every other puzzle handed out and every stored puzzle
-// of its level, while near-copies still serve as parents.
-TEST(Hunt, HandsOutNoNearCopyOfAHandedOutOrStoredPuzzle) {
-    // The second hunt repeats the first with the first's puzzles stored, and
-    // drops the parents near a saved puzzle.
-    std::vector<HuntPuzzle> stored;
-    for (const bool fromStored : {false, true}) {
-        SharedLimit half;
-        NearCopyGuard guard(half, false);
+// What a hunt with the default guard hands out may be saved: symmetric, unique,
+// pair-minimal, graded back to its level, and no two puzzles of a level (the
+// stored ones included) share more than half of the smaller one's givens or
+// are one puzzle in disguise.
+void ExpectSaveable(const std::vector<HuntPuzzle>& found, const std::vector<HuntPuzzle>& stored) {
+    std::map<int, std::vector<Grid>> perLevel;
+    std::map<int, std::set<Grid>> forms;
+    for (const HuntPuzzle& q : stored) {
+        perLevel[q.level].push_back(q.puzzle);
+        forms[q.level].insert(CanonicalForm(q.puzzle));
+    }
+    GradeState s;
+    for (const HuntPuzzle& p : found) {
+        test::ExpectSymmetricUniquePairMinimal(p.puzzle, p.solution);
+        EXPECT_EQ(GradePuzzle(s, p.puzzle), p.level) << test::GridText(p.puzzle);
+        for (const Grid& q : perLevel[p.level])
+            EXPECT_LE(2 * SharedGivens(p.puzzle, q), std::min(GivenCount(p.puzzle), GivenCount(q)))
+                << test::GridText(p.puzzle) << " and " << test::GridText(q);
+        EXPECT_TRUE(forms[p.level].insert(CanonicalForm(p.puzzle)).second) << "a disguise: " << test::GridText(p.puzzle);
+        perLevel[p.level].push_back(p.puzzle);
+    }
+}
+
+// Near-copies still serve as parents; with far parents, a save drops the
+// parents near it, and a family from a given start walks out of the
+// neighbourhood of the stored puzzles.
+TEST(Hunt, HandsOutNoNearCopyOrDisguiseOfAPuzzleOfItsLevel) {
+    std::vector<HuntPuzzle> mayhem;
+    for (const auto& [puzzle, solution] : test::LoadSharedPuzzles("mayhem.txt")) mayhem.push_back({puzzle, solution, 8});
+    ASSERT_EQ(mayhem.size(), 4u);
+    enum class Stored { None, LastRun };
+    const struct {
+        const char* name;
+        unsigned levels;
+        bool farParents;
+        Stored stored;
+        bool fromMayhem;  // starts from Mayhem puzzles
+        int pairsOut, familyCap, familyPatience, turns;
+        std::uint64_t seed;
+        std::size_t atLeast;
+    } cases[] = {
+        {"near parents", 0x3F0u, false, Stored::None, false, 1, 0, 0, 300, 32, 5},
+        // Another seed: with its own, a hunt retraces the stored run's path.
+        {"far parents, the last run stored", 0x3F0u, true, Stored::LastRun, false, 1, 0, 0, 300, 33, 5},
+        // Mayhem and Outlaw from Mayhem starts, by moves of up to two pairs,
+        // in families of at most 4 parents that give way after 300
+        // neighbours without a better one.
+        {"from Mayhem starts", LevelBit(8) | LevelBit(9), true, Stored::None, true, 2, 4, 300, 300, 34, 1},
+    };
+    std::vector<HuntPuzzle> last;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<HuntPuzzle> stored = c.stored == Stored::LastRun ? last : std::vector<HuntPuzzle>{};
+        NearCopyGuard guard(SharedLimit{}, true);
         for (const HuntPuzzle& p : stored) guard.AddStored(p.puzzle, p.level);
-        HuntOptions o = SmallHunt(HuntOptions::Digits::FromSolutions, 0, 3, 0x3F0u);  // levels 4 to 9
-        o.farParents = fromStored;
-        const HuntRun run = Hunt(o, 32, 300, &guard);
+        HuntOptions o = SmallHunt(HuntOptions::Digits::FromSolutions, 0, 3, c.levels);
+        o.farParents = c.farParents;
+        o.pairsOut = c.pairsOut;
+        o.familyCap = c.familyCap;
+        o.familyPatience = c.familyPatience;
+        const HuntRun run = Hunt(o, c.seed, c.turns, &guard, c.fromMayhem ? mayhem : std::vector<HuntPuzzle>{});
         EXPECT_GT(run.counts.graded, 10);
-        EXPECT_GT(guard.turnedAway(), 0) << "neighbours are near-copies of one another and of the stored puzzles";
-        EXPECT_GT(run.found.size(), 4u);
-        GradeState s;
-        for (std::size_t i = 0; i < run.found.size(); ++i) {
-            const HuntPuzzle& p = run.found[i];
-            test::ExpectSymmetricUniquePairMinimal(p.puzzle, p.solution);
-            EXPECT_EQ(GradePuzzle(s, p.puzzle), p.level) << test::GridText(p.puzzle);
-            std::vector<Grid> others;
-            for (std::size_t k = 0; k < i; ++k) others.push_back(run.found[k].puzzle);
-            for (const HuntPuzzle& q : stored)
-                if (q.level == p.level) others.push_back(q.puzzle);
-            for (const Grid& q : others)
-                EXPECT_LE(2 * SharedGivens(p.puzzle, q), std::min(GivenCount(p.puzzle), GivenCount(q)))
-                    << test::GridText(p.puzzle) << " and " << test::GridText(q);
+        if (!c.fromMayhem) {
+            EXPECT_GT(guard.turnedAway(), 0) << "neighbours are near-copies of one another and of the stored puzzles";
         }
-        if (!fromStored) stored = run.found;
+        EXPECT_GE(run.found.size(), c.atLeast);
+        if (c.fromMayhem) {
+            // The starts are graded but not handed out; their hard neighbours are.
+            EXPECT_GE(run.counts.levels[8], 4);
+            for (const HuntPuzzle& p : run.found) {
+                EXPECT_GE(p.level, 8);
+                for (const HuntPuzzle& m : mayhem) EXPECT_NE(p.puzzle, m.puzzle);
+            }
+        }
+        ExpectSaveable(run.found, stored);
+        last = run.found;
     }
 }
 
@@ -181,7 +229,7 @@ TEST(Hunt, ParentsAreRatedByWantedNeighboursPerWork) {
         return n;
     };
     EXPECT_GT(picks(cheap), 90);
-    for (int i = 0; i < 50; ++i) pool.Report(dear.puzzle, 7, 100);
+    for (int i = 0; i < 50; ++i) pool.Report(dear, 7, 0, 100);
     EXPECT_GT(picks(dear), 90);
 }
 

@@ -1,6 +1,6 @@
 // Near-copies: the index agrees with a plain count of shared givens, the limit
-// reads shares and counts, and the guard holds a puzzle against the run's
-// puzzles at every level and the stored ones of its own level.
+// reads shares and counts, and the guard holds a puzzle against the saved and
+// stored puzzles of its own level.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -89,7 +89,7 @@ TEST(NearCopies, IndexAgreesWithPlainCounts) {
     EXPECT_LT(index.LargestShare(stored[3], 3), 1.0);
 }
 
-TEST(NearCopies, GuardHoldsRunPuzzlesAtEveryLevelAndStoredOnesAtTheirOwn) {
+TEST(NearCopies, GuardHoldsEachPuzzleAgainstThoseOfItsOwnLevel) {
     const auto data = test::LoadSharedPuzzles();
     const Grid a = data[0].first, b = data[1].first;
     std::mt19937 rng(3);
@@ -103,13 +103,16 @@ TEST(NearCopies, GuardHoldsRunPuzzlesAtEveryLevelAndStoredOnesAtTheirOwn) {
         g.AddStored(a, 7);
         EXPECT_TRUE(g.Admit(a, 6)) << "stored puzzles count only at their own level";
         EXPECT_FALSE(g.Admit(a, 7));
-        EXPECT_FALSE(g.Admit(a, 5)) << "the run's own puzzles count at every level";
+        EXPECT_FALSE(g.Admit(a, 6)) << "the run's own puzzles count at their level";
         EXPECT_TRUE(g.Admit(disguised, 7)) << "without --unique a disguise is far enough";
         EXPECT_FALSE(g.Near(b, LevelBit(7)));
         EXPECT_TRUE(g.Near(a, LevelBit(7)));
-        EXPECT_TRUE(g.Near(disguised, LevelBit(1))) << "the run holds the disguise";
+        EXPECT_TRUE(g.Near(a, LevelBit(6) | LevelBit(7)));
+        EXPECT_FALSE(g.Near(a, LevelBit(7) | LevelBit(8))) << "it may still be saved at level 8";
+        EXPECT_TRUE(g.Near(disguised, LevelBit(7))) << "the run holds the disguise";
         EXPECT_TRUE(g.Admit(b, 7));
-        EXPECT_TRUE(g.Near(b, LevelBit(3)));
+        EXPECT_FALSE(g.Near(b, LevelBit(3)));
+        EXPECT_TRUE(g.Admit(b, 3));
         EXPECT_FALSE(g.Admit(b, 3));
         EXPECT_EQ(g.turnedAway(), 3);
     }
@@ -119,7 +122,8 @@ TEST(NearCopies, GuardHoldsRunPuzzlesAtEveryLevelAndStoredOnesAtTheirOwn) {
         g.AddStored(a, 8);
         EXPECT_FALSE(g.Admit(disguised, 8));
         EXPECT_TRUE(g.Admit(disguised, 9));
-        EXPECT_FALSE(g.Admit(a, 2)) << "a disguise of a puzzle of the run";
+        EXPECT_FALSE(g.Admit(a, 9)) << "a disguise of a puzzle of the run";
+        EXPECT_TRUE(g.Admit(a, 2));
     }
     NearCopyGuard none(off, false);
     EXPECT_FALSE(none.Active());

@@ -382,6 +382,21 @@ TEST_F(Publish, MergeConvertsAndRunningAgainAddsNothing) {
     const auto back = test::RunGridwick("merge " + Q(dest) + " --out " + Q(dir_ / "c") + " --target 1 --levels 1-2");
     EXPECT_NE(back.out.find("copied: 6"), std::string::npos) << back.out;  // 3 Easy, 3 Medium in a
     EXPECT_NE(back.out.find("other levels, left out: 24"), std::string::npos) << back.out;
+
+    // --max-shared: a stored Easy puzzle with one given more is a near-copy
+    // at its own level and a new puzzle at another.
+    auto [nearCopy, solution] = puzzles_[0];
+    const auto empty = static_cast<std::size_t>(std::find(nearCopy.begin(), nearCopy.end(), 0) - nearCopy.begin());
+    nearCopy[empty] = solution[empty];
+    fs::create_directories(dir_ / "near");
+    CreateOutputFolders(dir_ / "near");
+    for (const int level : {1, 2})
+        ASSERT_EQ(SaveSudoku(dir_ / "near", 0, level, nearCopy, solution).kind, SaveResult::Kind::Written);
+    const auto near = test::RunGridwick("merge " + Q(dir_ / "near") + " --out " + Q(dest) + " --target 3 --max-shared 50%");
+    EXPECT_NE(near.out.find("copied: 1 "), std::string::npos) << near.out;
+    EXPECT_NE(near.out.find("skipped, sharing more than 0.5 of the givens with a puzzle of its level: 1"),
+              std::string::npos) << near.out;
+    EXPECT_EQ(test::RunGridwick("merge " + Q(a) + " --out " + Q(dest) + " --target 3 --max-shared half").status, 2);
 }
 
 TEST_F(Publish, MergeFullLevelsTornRecordsAndDisguises) {

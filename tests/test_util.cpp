@@ -64,6 +64,12 @@ std::vector<std::pair<Grid, Grid>> SharedAndGenerated(int count, std::uint64_t s
     return puzzles;
 }
 
+bool IsSymmetric(const Grid& puzzle) {
+    for (int c = 0; c <= 40; ++c)
+        if ((puzzle[c] == 0) != (puzzle[80 - c] == 0)) return false;
+    return true;
+}
+
 void ExpectSymmetricUniquePairMinimal(const Grid& puzzle, const Grid& solution) {
     Grid found{};
     ASSERT_EQ(CountSolutions(puzzle, 2, &found), 1) << GridText(puzzle);

@@ -114,6 +114,9 @@ std::vector<std::pair<Grid, Grid>> SharedAndGenerated(int count, std::uint64_t s
 // without losing uniqueness.
 void ExpectSymmetricUniquePairMinimal(const Grid& puzzle, const Grid& solution);
 
+// True when cell c is given exactly when cell 80 - c is.
+bool IsSymmetric(const Grid& puzzle);
+
 // True when a change contradicts the solution: another digit placed or tried, or the solution digit removed.
 bool Contradicts(const Change& ch, const Grid& solution);
 

@@ -6,7 +6,7 @@ packages=(g++ cmake ninja-build libcli11-dev libgtest-dev libgmock-dev libbenchm
           qt6-base-dev qt6-svg-dev qt6-qpa-plugins libgl-dev help2man dpkg-dev clang-14 libclang-rt-14-dev
           libcairo2-dev fonts-dejavu-core poppler-utils zlib1g-dev chromium
           pybind11-dev python3-pybind11 python3-dev python3-venv python3-pytest python3-setuptools python3-wheel
-          emscripten nodejs lintian parallel bash-completion)
+          emscripten nodejs lintian parallel bash-completion slurmd slurmctld slurm-client munge)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
