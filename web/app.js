@@ -63,7 +63,6 @@ const main = engine();
 let maker = null;        // the generation worker while one runs
 let shown = null;        // the grading on show
 let current = 0;         // the figure on show: 0 the puzzle, k the grid before step k
-let pendingHint = null;  // the hint's placements, for "Apply hint"
 
 function status(text, error = false) {
   $('status').textContent = text;
@@ -71,7 +70,7 @@ function status(text, error = false) {
 }
 
 function busy(on) {
-  for (const id of ['grade', 'hint', 'new']) $(id).disabled = on;
+  for (const id of ['grade', 'new', 'hintstep']) $(id).disabled = on;
 }
 
 function figure(svg, caption) {
@@ -152,50 +151,8 @@ async function grade() {
   }
   const g = r.grading;
   status(`Valid, one solution. ${LEVELS[g.level]} (${g.level}), score ${g.score.toFixed(2)}: graded in ${Math.round(performance.now() - t0)} ms.`);
-  $('progress').value = g.puzzle;
-  $('hintbox').hidden = true;
   render(r);
-}
-
-async function hint() {
-  const progress = $('progress').value.trim() || $('puzzle').value;
-  const long = tooLong([['The puzzle', $('puzzle').value], ['Your progress', progress], ['Without', $('without').value]]);
-  if (long) {
-    status(long, true);
-    return;
-  }
-  busy(true);
-  const r = await main.call('hint', $('puzzle').value, progress, '', $('without').value);
-  busy(false);
-  pendingHint = null;
-  $('apply').disabled = true;
-  if (!r.ok) {
-    status(r.error, true);
-    return;
-  }
-  $('hintbox').hidden = false;
-  if (r.status === 'step') {
-    $('hintsvg').innerHTML = r.svg;
-    $('hinttext').textContent = r.text;
-    pendingHint = { progress, step: r.step };
-    $('apply').disabled = false;
-    status('Hint: ' + r.text);
-  } else {
-    $('hintsvg').innerHTML = '';
-    $('hinttext').textContent = r.status === 'solved' ? 'Solved!' : 'No technique of the ladder makes progress here.';
-    status($('hinttext').textContent);
-  }
-}
-
-// Places the hint's digits in the progress (removals live only in the pencil marks).
-function applyHint() {
-  if (!pendingHint) return;
-  const cells = pendingHint.progress.replace(/[^0-9.]/g, '').replace(/0/g, '.').split('');
-  for (const [kind, cell, digit] of pendingHint.step.changes) if (kind === 'P' || kind === 'T') cells[cell] = String(digit);
-  $('progress').value = cells.join('');
-  pendingHint = null;
-  $('apply').disabled = true;
-  hint();
+  Play.start(g.puzzle, g.solution);
 }
 
 async function newPuzzle() {
@@ -224,8 +181,6 @@ async function newPuzzle() {
 }
 
 $('grade').onclick = grade;
-$('hint').onclick = hint;
-$('apply').onclick = applyHint;
 $('new').onclick = newPuzzle;
 $('halt').onclick = () => maker && maker.stop();
 $('prev').onclick = () => show(current - 1);
@@ -235,6 +190,7 @@ $('all').onclick = () => {
   $('all').textContent = all ? 'One at a time' : 'Show all';
 };
 
+Play.init((...args) => main.call(...args), () => $('without').value);
 main.call('style').then((css) => {
   $('svg-style').textContent = css;
   status('Ready.');

@@ -63,6 +63,98 @@ function devtools(child) {
 
 const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 
+// Play mode: digits, pencil marks, undo and redo, the check, each hint stage,
+// hints applied until one only removes candidates (the marks then change and
+// the next hint moves on), progress kept over a reload, the puzzle finished.
+// Pictures at a phone's width and a desktop's. Returns the first hint's text.
+async function play(page, value, waitFor, puzzle) {
+  const state = () => value('JSON.stringify(Play.state())').then(JSON.parse);
+  const solution = await value('shown.grading.solution');
+  const open = puzzle.indexOf('.');
+  const press = (key) => value(`document.activeElement.dispatchEvent(new KeyboardEvent('keydown', { key: '${key}', bubbles: true }))`);
+  const click = (id) => value(`document.getElementById('${id}').click()`);
+  await waitFor("!document.getElementById('play').hidden", 'the board');
+  await value(`document.querySelectorAll('#board .cell')[${open}].click()`);
+  await press(solution[open]);
+  assert.strictEqual((await state()).grid[open], Number(solution[open]), 'a typed digit');
+  await press('Backspace');
+  await click('pencil');
+  await press('1');
+  await press('2');
+  assert.deepStrictEqual([(await state()).grid[open], (await state()).marks[open]], [0, 3], 'pencil marks 1 and 2');
+  await click('undo');
+  assert.strictEqual((await state()).marks[open], 1, 'undo takes the last mark back');
+  await click('redo');
+  assert.strictEqual((await state()).marks[open], 3, 'redo puts it again');
+  await click('pencil');
+  await press('Backspace');
+  await press(String(Number(solution[open]) % 9 + 1));
+  assert.strictEqual(await value("document.querySelectorAll('#board .wrong').length"), 0, 'no flag before the check');
+  await click('check');
+  assert.strictEqual(await value("document.querySelectorAll('#board .wrong').length"), 1, 'the wrong digit flagged');
+  await press('Backspace');
+
+  // The hint in stages, then applied, until a hint only removes candidates.
+  const stage = async (n) => {
+    await click('hintstep');
+    await waitFor(`Play.state().stage === ${n}`, `hint stage ${n}`);
+    return value("document.getElementById('playstatus').textContent");
+  };
+  let first = '', removal = null;
+  for (let k = 0; k < 60 && !removal; ++k) {
+    const where = await stage(1);
+    assert.match(where, /^Hint: a .+ (in|at) [rcb]\d/);
+    assert(await value("document.querySelectorAll('#board .look').length") > 0, 'where to look');
+    await stage(2);
+    assert(await value("document.querySelectorAll('#board .pattern').length") > 0, 'the pattern');
+    const text = await stage(3);
+    assert(!(await value("document.getElementById('hintfig').hidden")), 'the changes drawn');
+    if (!first) {
+      first = text.replace(/^Hint: /, '');
+      assert.strictEqual(first, await value("document.querySelector('#steps li').textContent"));
+    }
+    const changes = await value('JSON.stringify(Play.hintChanges())').then(JSON.parse);
+    if (changes.every(([kind]) => kind === 'R')) removal = changes;
+    if (removal) fs.writeFileSync(path.join(scratch, 'hint-stage3.png'), await shot(page));
+    await click('hintstep');
+  }
+  assert(removal, 'a hint that only removes candidates');
+  const after = await state();
+  for (const [, cell, digit] of removal) {
+    assert(after.marks[cell] !== 0 && !(after.marks[cell] & (1 << (digit - 1))), `r${Math.floor(cell / 9) + 1}c${cell % 9 + 1} lost ${digit}`);
+  }
+  await stage(1);
+  assert.notDeepStrictEqual(await value('JSON.stringify(Play.hintChanges())').then(JSON.parse), removal, 'the next hint moves on');
+  fs.writeFileSync(path.join(scratch, 'hint-stage1.png'), await shot(page));
+  await stage(2);
+  fs.writeFileSync(path.join(scratch, 'hint-stage2.png'), await shot(page));
+
+  // The progress survives a reload; then the puzzle is finished by hand.
+  const kept = await state();
+  await page('Page.reload', {});
+  await waitFor("document.getElementById('title').textContent !== '' && !document.getElementById('play').hidden", 'the page again');
+  assert.deepStrictEqual((await state()).grid, kept.grid, 'progress kept in local storage');
+  await page('Emulation.setDeviceMetricsOverride', { width: 390, height: 844, deviceScaleFactor: 1, mobile: true });
+  assert(await value('document.documentElement.scrollWidth') <= 390, 'the page fits 390 px');
+  fs.writeFileSync(path.join(scratch, 'play-390.png'), await shot(page, true));
+  await page('Emulation.setDeviceMetricsOverride', { width: 1200, height: 900, deviceScaleFactor: 1, mobile: false });
+  fs.writeFileSync(path.join(scratch, 'play-1200.png'), await shot(page));
+  await value('document.getElementById(\'timer\').click()');
+  for (let c = 0; c < 81; ++c) {
+    if ((await state()).grid[c]) continue;
+    await value(`document.querySelectorAll('#board .cell')[${c}].click()`);
+    await press(solution[c]);
+  }
+  assert.match(await value("document.getElementById('playstatus').textContent"), /^Solved in \d+:\d\d!$/);
+  return first;
+}
+
+async function shot(page, full = false) {
+  const params = { format: 'png' };
+  if (full) params.captureBeyondViewport = true;
+  return Buffer.from((await page('Page.captureScreenshot', params)).data, 'base64');
+}
+
 async function main() {
   await new Promise((r) => server.listen(0, '127.0.0.1', r));
   const url = `http://127.0.0.1:${server.address().port}/index.html#grade`;
@@ -75,7 +167,7 @@ async function main() {
     const { targetId } = await send('Target.createTarget', { url: 'about:blank' });
     const { sessionId } = await send('Target.attachToTarget', { targetId, flatten: true });
     const page = (method, params) => send(method, params, sessionId);
-    await page('Emulation.setDeviceMetricsOverride', { width: 1100, height: 900, deviceScaleFactor: 1, mobile: false });
+    await page('Emulation.setDeviceMetricsOverride', { width: 1100, height: 1500, deviceScaleFactor: 1, mobile: false });
     await page('Page.navigate', { url });
     const value = async (expr) => (await page('Runtime.evaluate', { expression: expr, awaitPromise: true })).result.value;
     const waitFor = async (expr, what) => {
@@ -99,11 +191,7 @@ async function main() {
     assert(counts['#000000'] > 3000, `grid lines and givens: ${JSON.stringify(counts)}`);
     assert(counts['#0072b2'] > 200, `the Grade button: ${JSON.stringify(counts)}`);
 
-    // The hint from the puzzle is the first step; a bad puzzle is reported.
-    await value("document.getElementById('hint').click()");
-    await waitFor("!document.getElementById('hintbox').hidden", 'the hint');
-    const hint = await value("document.getElementById('hinttext').textContent");
-    assert.strictEqual(hint, await value("document.querySelector('#steps li').textContent"));
+    const hint = await play(page, value, waitFor, puzzle);
     await value("document.getElementById('puzzle').value = '12345'; document.getElementById('grade').click()");
     await waitFor("document.getElementById('status').className === 'error'", 'the error');
 
