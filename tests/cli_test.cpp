@@ -369,6 +369,9 @@ TEST_F(CliTest, ExitStatusesAndMessages) {
         {"count -t nine --out '" + dir_.string() + "'", "", 2, "unknown target 'nine'"},
         {"grade --format JSONL", good, 0},  // values in any case
         {"generate -q -n 1 --method Random --out -", "", 0},
+        {"generate -q --from x --out -", "", 2, "--from gives the hunt its starts"},
+        // Easy fills up long before Mayhem turns up: the run says so.
+        {"generate -q --levels 1,8 --max-made 1800 --out - >/dev/null", "", 0, "only rare levels are left. Mayhem"},
         {"generate -q -n 1 --out '" + (dir_ / std::string(300, 'a')).string() + "'", "", 2, "File name too long"},
     };
     for (const Case& c : cases) {
