@@ -30,7 +30,7 @@ bool GenerationRun::Start(const RunSpec& spec, std::string& why) {
         why = "Choose at least one level.";
         return false;
     }
-    made_ = saved_ = 0;
+    made_ = saved_ = notTicked_ = levelFull_ = 0;
     savedPerLevel_ = {};
     full_ = {};
     stopReason_.clear();
@@ -125,14 +125,24 @@ bool GenerationRun::Keep(int level, const Grid& puzzle, const Grid& solution) {
     if (level < 1 || level > 9) return true;
     ++made_;
     const auto l = static_cast<std::size_t>(level);
-    if (!(spec_.levels & LevelBit(level)) || full_[l]) return true;
+    if (!(spec_.levels & LevelBit(level))) {
+        ++notTicked_;
+        return true;
+    }
+    if (full_[l]) {
+        ++levelFull_;
+        return true;
+    }
     const SaveResult r = SaveSudoku(spec_.base, spec_.target, level, puzzle, solution);
     switch (r.kind) {
         case SaveResult::Kind::Written:
             ++saved_;
             ++savedPerLevel_[l];
             break;
-        case SaveResult::Kind::Full: full_[l] = true; break;
+        case SaveResult::Kind::Full:
+            full_[l] = true;
+            ++levelFull_;
+            break;
         case SaveResult::Kind::Failed: return stop("Cannot save to " + r.path.string() + ": " + r.error);
         case SaveResult::Kind::NoTarget: return stop("No target chosen.");
     }
@@ -149,6 +159,9 @@ RunSnapshot GenerationRun::Snapshot() {
     s.running = active_.load() > 0;
     s.made = made_;
     s.saved = saved_;
+    s.notTicked = notTicked_;
+    s.levelFull = levelFull_;
+    s.nearCopies = guard_ ? guard_->turnedAway() : 0;
     s.savedPerLevel = savedPerLevel_;
     s.full = full_;
     s.stopReason = stopReason_;

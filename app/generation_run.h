@@ -37,6 +37,10 @@ struct RunSnapshot {
     bool running = false;
     long long made = 0;   // puzzles graded
     long long saved = 0;
+    // Why the others were not saved: of a level not ticked, of a level that
+    // holds its 1000 puzzles already; and the hunt's near-copies, turned away
+    // before they count as made.
+    long long notTicked = 0, levelFull = 0, nearCopies = 0;
     std::array<long long, 10> savedPerLevel{};
     std::array<bool, 10> full{};  // selected levels that hold their 1000 puzzles
     double elapsed = 0;           // seconds
@@ -83,7 +87,7 @@ private:
     std::uint64_t seed_ = 0;
     std::mutex mutex_;
     std::chrono::steady_clock::time_point start_{}, ended_{};
-    long long made_ = 0, saved_ = 0;
+    long long made_ = 0, saved_ = 0, notTicked_ = 0, levelFull_ = 0;
     std::array<long long, 10> savedPerLevel_{};
     std::array<bool, 10> full_{};
     std::string stopReason_;

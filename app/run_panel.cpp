@@ -273,11 +273,20 @@ void RunPanel::Halt() {
     status_->setText(tr("Halting…"));
 }
 
+// Why puzzles were not saved, with counts; nothing when every one was.
+QString RunPanel::NotSaved(const RunSnapshot& s) {
+    QStringList why;
+    if (s.notTicked > 0) why << tr("%1 of levels not ticked").arg(s.notTicked);
+    if (s.levelFull > 0) why << tr("%1 for full levels").arg(s.levelFull);
+    if (s.nearCopies > 0) why << tr("%1 near-copies turned away").arg(s.nearCopies);
+    return why.isEmpty() ? QString() : QStringLiteral("\n") + tr("Not saved: ") + why.join(QStringLiteral(" · "));
+}
+
 void RunPanel::ShowProgress(const RunSnapshot& s) {
     const QSignalBlocker block(table_);
     for (int l = 1; l <= 9; ++l)
         table_->item(l - 1, 2)->setText(QString::number(s.savedPerLevel[static_cast<std::size_t>(l)]));
-    progress_->setText(RunFigures(s.saved, s.made, s.elapsed));
+    progress_->setText(RunFigures(s.saved, s.made, s.elapsed) + NotSaved(s));
 }
 
 void RunPanel::Poll() {

@@ -83,6 +83,7 @@ private:
     void OnWorkersEnded();
     void UpdateHint();
     void ShowProgress(const RunSnapshot& s);
+    static QString NotSaved(const RunSnapshot& s);
     void SetEditable(bool editable);
 
     std::filesystem::path base_;

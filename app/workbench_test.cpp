@@ -315,6 +315,8 @@ void WorkbenchTest::huntWithTwoWorkersHaltedFromTheCloseQuestion() {
         total += s.savedPerLevel[i];
     }
     QCOMPARE(total, s.saved);
+    // Every graded puzzle is saved or has its reason.
+    QCOMPARE(s.saved + s.notTicked + s.levelFull, s.made);
     QCOMPARE(MainCounts(w), DiskCounts(base, 0));
     QVERIFY(w.close());
 }
