@@ -164,7 +164,7 @@ protected:
     // "saved N" of a run's summary (on standard error).
     static long long Saved(const Done& d) {
         std::smatch m;
-        if (!std::regex_search(d.err, m, std::regex("saved ([0-9]+), write failures"))) {
+        if (!std::regex_search(d.err, m, std::regex("saved ([0-9]+) \\([^)]*\\), write failures"))) {
             ADD_FAILURE() << "no summary in: " << d.out << d.err;
             return -1;
         }
